@@ -1,0 +1,528 @@
+#include <base/Exception.hpp>
+#include <base/Value.hpp>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+
+namespace base {
+
+Value::Value(Ref<Array> array)
+    : storage_(std::move(array)) {
+    if (!std::get<Ref<Array>>(storage_))
+        storage_ = std::monostate {};
+}
+
+Value::Value(Ref<Dictionary> dictionary)
+    : storage_(std::move(dictionary)) {
+    if (!std::get<Ref<Dictionary>>(storage_))
+        storage_ = std::monostate {};
+}
+
+Bytes const* Value::data() const {
+    auto bytes = std::get_if<std::shared_ptr<Bytes const>>(&storage_);
+    return bytes ? bytes->get() : nullptr;
+}
+
+Array* Value::array() const {
+    auto array = std::get_if<Ref<Array>>(&storage_);
+    return array ? array->get() : nullptr;
+}
+
+Dictionary* Value::dictionary() const {
+    auto dictionary = std::get_if<Ref<Dictionary>>(&storage_);
+    return dictionary ? dictionary->get() : nullptr;
+}
+
+Ref<Array> Value::arrayRef() const { return Ref<Array>(array()); }
+Ref<Dictionary> Value::dictionaryRef() const { return Ref<Dictionary>(dictionary()); }
+
+namespace {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+
+std::string_view skipSpace(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && isSpace(text[i]))
+        ++i;
+    return text.substr(i);
+}
+
+std::string formatReal(double value) {
+    if (std::isnan(value))
+        return "nan";
+    if (std::isinf(value))
+        return value > 0 ? "inf" : "-inf";
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+}
+
+std::int64_t Value::integerFromString(std::string_view text) {
+    text = skipSpace(text);
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    // Accumulate as a negative number so that the minimum fits; saturate on overflow.
+    constexpr auto min = std::numeric_limits<std::int64_t>::min();
+    std::int64_t value = 0;
+    bool saturated = false;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            break;
+        int digit = c - '0';
+        if (value < (min + digit) / 10) {
+            saturated = true;
+            break;
+        }
+        value = value * 10 - digit;
+    }
+    if (saturated)
+        return negative ? min : std::numeric_limits<std::int64_t>::max();
+    if (!negative)
+        return value == min ? std::numeric_limits<std::int64_t>::max() : -value;
+    return value;
+}
+
+double Value::doubleFromString(std::string_view text) {
+    text = skipSpace(text);
+    std::size_t length = 0;
+    if (length < text.size() && (text[length] == '+' || text[length] == '-'))
+        ++length;
+    while (length < text.size()
+        && ((text[length] >= '0' && text[length] <= '9') || text[length] == '.' || text[length] == 'e'
+            || text[length] == 'E'
+            || ((text[length] == '+' || text[length] == '-') && length > 0
+                && (text[length - 1] == 'e' || text[length - 1] == 'E'))))
+        ++length;
+    std::string prefix(text.substr(0, length));
+    char* end = nullptr;
+    double value = std::strtod(prefix.c_str(), &end);
+    return end == prefix.c_str() ? 0.0 : value;
+}
+
+bool Value::boolFromString(std::string_view text) {
+    text = skipSpace(text);
+    if (!text.empty() && (text[0] == '+' || text[0] == '-'))
+        text.remove_prefix(1);
+    while (!text.empty() && text[0] == '0')
+        text.remove_prefix(1);
+    if (text.empty())
+        return false;
+    char c = text[0];
+    return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
+}
+
+std::int64_t Value::longLongValue() const {
+    switch (kind()) {
+    case Kind::Boolean:
+        return std::get<bool>(storage_) ? 1 : 0;
+    case Kind::Integer:
+        return std::get<std::int64_t>(storage_);
+    case Kind::Unsigned:
+        return std::int64_t(std::get<std::uint64_t>(storage_));
+    case Kind::Real: {
+        double d = std::get<double>(storage_);
+        if (std::isnan(d))
+            return 0;
+        if (d >= 9.2233720368547758e18)
+            return std::numeric_limits<std::int64_t>::max();
+        if (d <= -9.2233720368547758e18)
+            return std::numeric_limits<std::int64_t>::min();
+        return std::int64_t(d);
+    }
+    case Kind::String:
+        return integerFromString(std::get<std::string>(storage_));
+    default:
+        return 0;
+    }
+}
+
+int Value::intValue() const {
+    if (isString()) {
+        // Strings saturate at the limits of int, as the platform's intValue does.
+        auto value = longLongValue();
+        if (value > std::numeric_limits<int>::max())
+            return std::numeric_limits<int>::max();
+        if (value < std::numeric_limits<int>::min())
+            return std::numeric_limits<int>::min();
+        return int(value);
+    }
+    if (kind() == Kind::Real) {
+        double d = std::get<double>(storage_);
+        if (std::isnan(d) || d >= 2147483648.0 || d <= -2147483649.0)
+            return int(std::int64_t(longLongValue()));
+        return int(d);
+    }
+    return int(longLongValue());
+}
+
+std::uint64_t Value::unsignedLongLongValue() const {
+    if (kind() == Kind::Unsigned)
+        return std::get<std::uint64_t>(storage_);
+    return std::uint64_t(longLongValue());
+}
+
+double Value::doubleValue() const {
+    switch (kind()) {
+    case Kind::Boolean:
+        return std::get<bool>(storage_) ? 1 : 0;
+    case Kind::Integer:
+        return double(std::get<std::int64_t>(storage_));
+    case Kind::Unsigned:
+        return double(std::get<std::uint64_t>(storage_));
+    case Kind::Real:
+        return std::get<double>(storage_);
+    case Kind::String:
+        return doubleFromString(std::get<std::string>(storage_));
+    default:
+        return 0;
+    }
+}
+
+bool Value::boolValue() const {
+    switch (kind()) {
+    case Kind::Boolean:
+        return std::get<bool>(storage_);
+    case Kind::Integer:
+        return std::get<std::int64_t>(storage_) != 0;
+    case Kind::Unsigned:
+        return std::get<std::uint64_t>(storage_) != 0;
+    case Kind::Real:
+        return std::get<double>(storage_) != 0;
+    case Kind::String:
+        return boolFromString(std::get<std::string>(storage_));
+    default:
+        return false;
+    }
+}
+
+std::string Value::stringValue() const {
+    switch (kind()) {
+    case Kind::Boolean:
+        return std::get<bool>(storage_) ? "1" : "0";
+    case Kind::Integer:
+        return std::to_string(std::get<std::int64_t>(storage_));
+    case Kind::Unsigned:
+        return std::to_string(std::get<std::uint64_t>(storage_));
+    case Kind::Real:
+        return formatReal(std::get<double>(storage_));
+    case Kind::String:
+        return std::get<std::string>(storage_);
+    default:
+        return {};
+    }
+}
+
+namespace {
+
+// Strings made only of these print bare in descriptions; others are quoted.
+bool needsQuotes(std::string const& text) {
+    if (text.empty())
+        return true;
+    for (unsigned char c : text) {
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'
+            || c == '.' || c == '$' || c == '/' || c == ':' || c >= 0x80;
+        if (!plain)
+            return true;
+    }
+    return false;
+}
+
+void appendQuoted(std::string& out, std::string const& text) {
+    if (!needsQuotes(text)) {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (char c : text) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+void appendIndent(std::string& out, int indent) { out.append(std::size_t(indent) * 4, ' '); }
+
+std::string formatDateDescription(double secondsSince2001) {
+    constexpr double unixOffset = 978307200.0;
+    std::time_t t = std::time_t(std::floor(secondsSince2001 + unixOffset));
+    std::tm tm {};
+    gmtime_r(&t, &tm);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d +0000", tm.tm_year + 1900,
+        tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return buffer;
+}
+
+}
+
+void Value::describe(std::string& out, int indent) const {
+    switch (kind()) {
+    case Kind::Null:
+        out += "(null)";
+        return;
+    case Kind::String:
+        if (indent < 0)
+            out += std::get<std::string>(storage_);
+        else
+            appendQuoted(out, std::get<std::string>(storage_));
+        return;
+    case Kind::Data: {
+        static constexpr char hex[] = "0123456789abcdef";
+        out += '<';
+        auto const& bytes = *data();
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            if (i && i % 4 == 0)
+                out += ' ';
+            out += hex[bytes[i] >> 4];
+            out += hex[bytes[i] & 15];
+        }
+        out += '>';
+        return;
+    }
+    case Kind::Date:
+        out += formatDateDescription(std::get<Date>(storage_).seconds);
+        return;
+    case Kind::Array: {
+        int level = indent < 0 ? 0 : indent;
+        auto const& values = array()->values();
+        out += "(\n";
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            appendIndent(out, level + 1);
+            values[i].describe(out, level + 1);
+            if (i + 1 < values.size())
+                out += ',';
+            out += '\n';
+        }
+        appendIndent(out, level);
+        out += ')';
+        return;
+    }
+    case Kind::Dictionary: {
+        int level = indent < 0 ? 0 : indent;
+        out += "{\n";
+        for (auto const& [key, value] : *dictionary()) {
+            appendIndent(out, level + 1);
+            appendQuoted(out, key);
+            out += " = ";
+            value.describe(out, level + 1);
+            out += ";\n";
+        }
+        appendIndent(out, level);
+        out += '}';
+        return;
+    }
+    default:
+        out += stringValue();
+        return;
+    }
+}
+
+std::string Value::description() const {
+    std::string out;
+    describe(out, -1);
+    return out;
+}
+
+bool Value::operator==(Value const& other) const {
+    if (isNumber() && other.isNumber()) {
+        if (kind() == Kind::Real || other.kind() == Kind::Real)
+            return doubleValue() == other.doubleValue();
+        if (kind() == Kind::Unsigned || other.kind() == Kind::Unsigned) {
+            // Mixed signedness: a negative signed value never equals an unsigned one.
+            if ((kind() == Kind::Integer && longLongValue() < 0)
+                || (other.kind() == Kind::Integer && other.longLongValue() < 0))
+                return false;
+            return unsignedLongLongValue() == other.unsignedLongLongValue();
+        }
+        return longLongValue() == other.longLongValue();
+    }
+    if (kind() != other.kind())
+        return false;
+    switch (kind()) {
+    case Kind::Data:
+        return *data() == *other.data();
+    case Kind::Array: {
+        auto const& a = array()->values();
+        auto const& b = other.array()->values();
+        return a == b;
+    }
+    case Kind::Dictionary: {
+        auto const& a = *dictionary();
+        auto const& b = *other.dictionary();
+        if (a.size() != b.size())
+            return false;
+        for (auto const& [key, value] : a) {
+            auto found = b.find(key);
+            if (!found || !(*found == value))
+                return false;
+        }
+        return true;
+    }
+    default:
+        return storage_ == other.storage_;
+    }
+}
+
+Ref<Array> Array::create(std::vector<Value> values) {
+    auto array = make<Array>();
+    array->values_ = std::move(values);
+    return array;
+}
+
+Value const& Array::at(std::size_t index) const {
+    if (index >= values_.size())
+        throw Exception(RangeException,
+            "index " + std::to_string(index) + " beyond bounds [0 .. " + std::to_string(values_.size()) + "]");
+    return values_[index];
+}
+
+void Array::set(std::size_t index, Value value) {
+    at(index);
+    values_[index] = std::move(value);
+}
+
+void Array::insert(std::size_t index, Value value) {
+    if (index > values_.size())
+        throw Exception(RangeException, "index " + std::to_string(index) + " beyond bounds for insertion");
+    values_.insert(values_.begin() + std::ptrdiff_t(index), std::move(value));
+}
+
+void Array::removeAt(std::size_t index) {
+    at(index);
+    values_.erase(values_.begin() + std::ptrdiff_t(index));
+}
+
+void Array::removeLast() {
+    if (values_.empty())
+        throw Exception(RangeException, "removeLast on an empty array");
+    values_.pop_back();
+}
+
+std::size_t Array::indexOf(Value const& value) const {
+    for (std::size_t i = 0; i < values_.size(); ++i) {
+        if (values_[i] == value)
+            return i;
+    }
+    return npos;
+}
+
+bool Array::contains(Value const& value) const { return indexOf(value) != npos; }
+
+namespace {
+
+Value deepCopyValue(Value const& value) {
+    if (auto array = value.array())
+        return array->deepCopy();
+    if (auto dictionary = value.dictionary())
+        return dictionary->deepCopy();
+    return value;
+}
+
+}
+
+Ref<Array> Array::deepCopy() const {
+    auto copy = make<Array>();
+    copy->values_.reserve(values_.size());
+    for (auto const& value : values_)
+        copy->values_.push_back(deepCopyValue(value));
+    return copy;
+}
+
+Ref<Dictionary> Dictionary::create(std::vector<Entry> entries) {
+    auto dictionary = make<Dictionary>();
+    for (auto& [key, value] : entries)
+        dictionary->setObject(key, std::move(value));
+    return dictionary;
+}
+
+Value const& Dictionary::objectForKey(std::string_view key) const {
+    static Value const null;
+    auto found = find(key);
+    return found ? *found : null;
+}
+
+Value const* Dictionary::find(std::string_view key) const {
+    auto it = index_.find(key);
+    return it == index_.end() ? nullptr : &entries_[it->second].second;
+}
+
+void Dictionary::setObject(std::string_view key, Value value) {
+    if (value.isNull()) {
+        removeObjectForKey(key);
+        return;
+    }
+    auto it = index_.find(key);
+    if (it != index_.end()) {
+        entries_[it->second].second = std::move(value);
+        return;
+    }
+    index_.emplace(std::string(key), entries_.size());
+    entries_.emplace_back(std::string(key), std::move(value));
+}
+
+void Dictionary::removeObjectForKey(std::string_view key) {
+    auto it = index_.find(key);
+    if (it == index_.end())
+        return;
+    std::size_t position = it->second;
+    index_.erase(it);
+    entries_.erase(entries_.begin() + std::ptrdiff_t(position));
+    reindexFrom(position);
+}
+
+void Dictionary::reindexFrom(std::size_t position) {
+    for (std::size_t i = position; i < entries_.size(); ++i)
+        index_.find(entries_[i].first)->second = i;
+}
+
+void Dictionary::removeAll() {
+    entries_.clear();
+    index_.clear();
+}
+
+void Dictionary::addEntriesFrom(Dictionary const& other) {
+    if (&other == this)
+        return;
+    for (auto const& [key, value] : other.entries_)
+        setObject(key, value);
+}
+
+std::vector<std::string> Dictionary::keys() const {
+    std::vector<std::string> keys;
+    keys.reserve(entries_.size());
+    for (auto const& entry : entries_)
+        keys.push_back(entry.first);
+    return keys;
+}
+
+Ref<Dictionary> Dictionary::deepCopy() const {
+    auto copy = make<Dictionary>();
+    for (auto const& [key, value] : entries_)
+        copy->setObject(key, deepCopyValue(value));
+    return copy;
+}
+
+}

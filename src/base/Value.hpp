@@ -1,0 +1,226 @@
+#pragma once
+
+#include <base/Object.hpp>
+#include <base/Ref.hpp>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace base {
+
+class Array;
+class Dictionary;
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A point in time as seconds since 2001-01-01 00:00:00 UTC, the platform's epoch.
+struct Date {
+    double seconds { 0 };
+    bool operator==(Date const&) const = default;
+};
+
+// The dynamic value of property lists, JSON, user defaults and user-info
+// dictionaries. Scalars, strings, data and dates are values; arrays and
+// dictionaries are shared by reference like the platform's mutable collections,
+// and copying one is explicit (Array::copy, Dictionary::copy).
+// Numbers keep the kind they were made with (signed, unsigned 64-bit, real);
+// booleans are their own kind.
+class Value {
+public:
+    enum class Kind { Null, Boolean, Integer, Unsigned, Real, String, Data, Date, Array, Dictionary };
+
+    Value() = default;
+    Value(std::nullptr_t) { }
+    Value(bool b)
+        : storage_(b) {
+    }
+    Value(int i)
+        : storage_(std::int64_t(i)) {
+    }
+    Value(long i)
+        : storage_(std::int64_t(i)) {
+    }
+    Value(long long i)
+        : storage_(std::int64_t(i)) {
+    }
+    Value(unsigned i)
+        : storage_(std::int64_t(i)) {
+    }
+    Value(unsigned long u)
+        : storage_(std::uint64_t(u)) {
+    }
+    Value(unsigned long long u)
+        : storage_(std::uint64_t(u)) {
+    }
+    Value(double d)
+        : storage_(d) {
+    }
+    Value(float f)
+        : storage_(double(f)) {
+    }
+    Value(char const* s)
+        : storage_(std::string(s ? s : "")) {
+        if (!s)
+            storage_ = std::monostate {};
+    }
+    Value(std::string s)
+        : storage_(std::move(s)) {
+    }
+    Value(std::string_view s)
+        : storage_(std::string(s)) {
+    }
+    Value(Bytes bytes)
+        : storage_(std::make_shared<Bytes const>(std::move(bytes))) {
+    }
+    Value(Date date)
+        : storage_(date) {
+    }
+    Value(Ref<Array> array);
+    Value(Ref<Dictionary> dictionary);
+
+    Kind kind() const { return Kind(storage_.index()); }
+    bool isNull() const { return kind() == Kind::Null; }
+    bool isBoolean() const { return kind() == Kind::Boolean; }
+    bool isNumber() const {
+        auto k = kind();
+        return k == Kind::Integer || k == Kind::Unsigned || k == Kind::Real;
+    }
+    bool isString() const { return kind() == Kind::String; }
+    bool isData() const { return kind() == Kind::Data; }
+    bool isDate() const { return kind() == Kind::Date; }
+    bool isArray() const { return kind() == Kind::Array; }
+    bool isDictionary() const { return kind() == Kind::Dictionary; }
+
+    // Access of one kind: null when the value is of another kind.
+    std::string const* string() const { return std::get_if<std::string>(&storage_); }
+    Bytes const* data() const;
+    Date const* date() const { return std::get_if<Date>(&storage_); }
+    Array* array() const;
+    Dictionary* dictionary() const;
+    Ref<Array> arrayRef() const;
+    Ref<Dictionary> dictionaryRef() const;
+
+    // The platform's conversions, as numbers and strings answer them: a string
+    // gives the number its leading characters spell (none gives 0), a boolean 0 or
+    // 1; anything else gives 0 / false / an empty string.
+    int intValue() const;
+    std::int64_t longLongValue() const;
+    std::uint64_t unsignedLongLongValue() const;
+    double doubleValue() const;
+    float floatValue() const { return float(doubleValue()); }
+    bool boolValue() const;
+    // A number or boolean as its text ("12", "0.5", "1"); a string as itself.
+    std::string stringValue() const;
+
+    // The platform's description text: "(null)" for null, plist-like text for
+    // collections. Used where values are formatted with %@.
+    std::string description() const;
+
+    // Equality as the platform's isEqual: answers it: numbers compare by value
+    // across their kinds, collections element by element.
+    bool operator==(Value const& other) const;
+
+    static std::int64_t integerFromString(std::string_view);
+    static double doubleFromString(std::string_view);
+    static bool boolFromString(std::string_view);
+
+private:
+    using Storage = std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double, std::string,
+        std::shared_ptr<Bytes const>, Date, Ref<Array>, Ref<Dictionary>>;
+
+    void describe(std::string& out, int indent) const;
+
+    Storage storage_;
+};
+
+// An ordered, mutable list of values, shared by reference.
+class Array final : public Object {
+public:
+    static Ref<Array> create() { return make<Array>(); }
+    static Ref<Array> create(std::vector<Value> values);
+
+    std::size_t size() const { return values_.size(); }
+    bool empty() const { return values_.empty(); }
+
+    // Out-of-range access raises NSRangeException, as the platform does.
+    Value const& at(std::size_t index) const;
+    Value const& operator[](std::size_t index) const { return at(index); }
+    void set(std::size_t index, Value value);
+
+    void add(Value value) { values_.push_back(std::move(value)); }
+    void insert(std::size_t index, Value value);
+    void removeAt(std::size_t index);
+    void removeLast();
+    void removeAll() { values_.clear(); }
+    bool contains(Value const& value) const;
+    // Index of the first equal value, or npos.
+    std::size_t indexOf(Value const& value) const;
+
+    // A new array holding the same values (nested collections shared).
+    Ref<Array> copy() const { return create(values_); }
+    // A new array with nested arrays and dictionaries copied too.
+    Ref<Array> deepCopy() const;
+
+    std::vector<Value> const& values() const { return values_; }
+    auto begin() const { return values_.begin(); }
+    auto end() const { return values_.end(); }
+
+    static constexpr std::size_t npos = std::size_t(-1);
+
+private:
+    std::vector<Value> values_;
+};
+
+// A mutable dictionary from string keys to values, shared by reference. Keeps
+// insertion order, so enumeration, descriptions and files written from it are
+// deterministic. Setting an existing key keeps its place.
+class Dictionary final : public Object {
+public:
+    using Entry = std::pair<std::string, Value>;
+
+    static Ref<Dictionary> create() { return make<Dictionary>(); }
+    static Ref<Dictionary> create(std::vector<Entry> entries);
+
+    std::size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+
+    // The value for key, or a null value when the key is absent.
+    Value const& objectForKey(std::string_view key) const;
+    Value const& operator[](std::string_view key) const { return objectForKey(key); }
+    Value const* find(std::string_view key) const;
+    bool contains(std::string_view key) const { return find(key) != nullptr; }
+
+    // Setting a null value removes the key, as the platform refuses nil objects.
+    void setObject(std::string_view key, Value value);
+    void removeObjectForKey(std::string_view key);
+    void removeAll();
+    // Copies every entry of other into this dictionary, replacing equal keys.
+    void addEntriesFrom(Dictionary const& other);
+
+    std::vector<std::string> keys() const;
+    std::vector<Entry> const& entries() const { return entries_; }
+    auto begin() const { return entries_.begin(); }
+    auto end() const { return entries_.end(); }
+
+    Ref<Dictionary> copy() const { return create(entries_); }
+    Ref<Dictionary> deepCopy() const;
+
+private:
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>()(key); }
+    };
+
+    void reindexFrom(std::size_t position);
+
+    std::vector<Entry> entries_;
+    std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> index_;
+};
+
+}

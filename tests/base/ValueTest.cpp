@@ -1,0 +1,145 @@
+#include <base/Exception.hpp>
+#include <base/Value.hpp>
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using base::Array;
+using base::Dictionary;
+using base::Value;
+
+TEST(Value, KeepsTheKindItWasMadeWith) {
+    struct Case {
+        Value value;
+        Value::Kind kind;
+    };
+    Case const cases[] = {
+        { Value(), Value::Kind::Null },
+        { Value(true), Value::Kind::Boolean },
+        { Value(3), Value::Kind::Integer },
+        { Value(std::uint64_t(18446744073709551615ull)), Value::Kind::Unsigned },
+        { Value(2.5), Value::Kind::Real },
+        { Value("text"), Value::Kind::String },
+        { Value(base::Bytes { 1, 2 }), Value::Kind::Data },
+        { Value(base::Date { 10 }), Value::Kind::Date },
+        { Value(Array::create()), Value::Kind::Array },
+        { Value(Dictionary::create()), Value::Kind::Dictionary },
+        { Value(static_cast<char const*>(nullptr)), Value::Kind::Null },
+        { Value(base::Ref<Array>()), Value::Kind::Null },
+    };
+    for (auto const& c : cases)
+        EXPECT_EQ(c.value.kind(), c.kind) << c.value.description();
+}
+
+TEST(Value, StringsConvertByTheirLeadingCharacters) {
+    struct Case {
+        char const* text;
+        int intValue;
+        double doubleValue;
+        bool boolValue;
+    };
+    Case const cases[] = {
+        { "42", 42, 42, true },
+        { "  -17abc", -17, -17, true },
+        { "+8", 8, 8, true },
+        { "abc", 0, 0, false },
+        { "", 0, 0, false },
+        { "3.75", 3, 3.75, true },
+        { "1e3", 1, 1000, true },
+        { "YES", 0, 0, true },
+        { "true", 0, 0, true },
+        { "no", 0, 0, false },
+        { "0", 0, 0, false },
+        { "007", 7, 7, true },
+        { "99999999999", std::numeric_limits<int>::max(), 99999999999.0, true },
+        { "-99999999999", std::numeric_limits<int>::min(), -99999999999.0, true },
+    };
+    for (auto const& c : cases) {
+        Value value(c.text);
+        EXPECT_EQ(value.intValue(), c.intValue) << c.text;
+        EXPECT_DOUBLE_EQ(value.doubleValue(), c.doubleValue) << c.text;
+        EXPECT_EQ(value.boolValue(), c.boolValue) << c.text;
+    }
+}
+
+TEST(Value, LongLongSaturatesOnOverflow) {
+    EXPECT_EQ(Value("99999999999999999999999").longLongValue(), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(Value("-9223372036854775808").longLongValue(), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(Value("9223372036854775807").longLongValue(), std::numeric_limits<std::int64_t>::max());
+}
+
+TEST(Value, NumbersAndBooleansGiveTheirText) {
+    EXPECT_EQ(Value(12).stringValue(), "12");
+    EXPECT_EQ(Value(0.5).stringValue(), "0.5");
+    EXPECT_EQ(Value(true).stringValue(), "1");
+    EXPECT_EQ(Value(std::uint64_t(18446744073709551615ull)).stringValue(), "18446744073709551615");
+    EXPECT_EQ(Value("x").stringValue(), "x");
+    EXPECT_EQ(Value().stringValue(), "");
+}
+
+TEST(Value, DescriptionsMatchThePlatformsForm) {
+    EXPECT_EQ(Value().description(), "(null)");
+    EXPECT_EQ(Value("plain text").description(), "plain text");
+    EXPECT_EQ(Value(base::Bytes { 0xde, 0xad, 0xbe, 0xef, 0x01 }).description(), "<deadbeef 01>");
+    EXPECT_EQ(Value(base::Date { 0 }).description(), "2001-01-01 00:00:00 +0000");
+
+    auto inner = Array::create({ Value(1), Value("two words") });
+    auto dictionary = Dictionary::create({ { "key", Value(inner) }, { "name", Value("Bob") } });
+    EXPECT_EQ(Value(dictionary).description(),
+        "{\n    key = (\n        1,\n        \"two words\"\n    );\n    name = Bob;\n}");
+}
+
+TEST(Value, NumbersCompareByValueAcrossKinds) {
+    EXPECT_EQ(Value(1), Value(1.0));
+    EXPECT_EQ(Value(std::uint64_t(5)), Value(5));
+    EXPECT_FALSE(Value(-1) == Value(std::uint64_t(18446744073709551615ull)));
+    EXPECT_FALSE(Value(true) == Value("1"));
+    EXPECT_FALSE(Value(1) == Value("1"));
+}
+
+TEST(Dictionary, KeepsInsertionOrderAndPlaceOnReplace) {
+    auto d = Dictionary::create();
+    d->setObject("b", 1);
+    d->setObject("a", 2);
+    d->setObject("c", 3);
+    d->setObject("b", 4);
+    EXPECT_EQ(d->keys(), (std::vector<std::string> { "b", "a", "c" }));
+    EXPECT_EQ(d->objectForKey("b").intValue(), 4);
+    d->removeObjectForKey("a");
+    EXPECT_EQ(d->keys(), (std::vector<std::string> { "b", "c" }));
+    EXPECT_EQ(d->objectForKey("c").intValue(), 3);
+    EXPECT_TRUE(d->objectForKey("a").isNull());
+    d->setObject("c", Value());
+    EXPECT_FALSE(d->contains("c"));
+}
+
+TEST(Dictionary, IsSharedByReferenceAndCopiedExplicitly) {
+    auto d = Dictionary::create({ { "list", Value(Array::create({ Value(1) })) } });
+    Value shared(d);
+    shared.dictionary()->setObject("x", 1);
+    EXPECT_TRUE(d->contains("x"));
+
+    auto shallow = d->copy();
+    auto deep = d->deepCopy();
+    d->objectForKey("list").array()->add(2);
+    EXPECT_EQ(shallow->objectForKey("list").array()->size(), 2u);
+    EXPECT_EQ(deep->objectForKey("list").array()->size(), 1u);
+    EXPECT_EQ(Value(shallow), Value(d));
+    EXPECT_FALSE(Value(deep) == Value(d));
+}
+
+TEST(Array, RaisesRangeExceptionOutOfBounds) {
+    auto a = Array::create({ Value(1), Value(2) });
+    try {
+        a->at(2);
+        FAIL() << "no exception";
+    } catch (base::Exception const& e) {
+        EXPECT_EQ(e.name(), "NSRangeException");
+    }
+    EXPECT_THROW(a->insert(3, 0), base::Exception);
+    a->insert(2, 3);
+    a->removeAt(0);
+    EXPECT_EQ(a->indexOf(Value(3)), 1u);
+    EXPECT_EQ(a->indexOf(Value(9)), Array::npos);
+}
