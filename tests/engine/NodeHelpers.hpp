@@ -54,6 +54,26 @@ protected:
     ~JournalNode() override { --alive; }
 };
 
+// The geometry of one node in a table of transform cases.
+struct Placement {
+    engine::Point position;
+    float rotation;
+    float scaleX, scaleY;
+    engine::Point anchor; // the transform anchor, in points
+    bool relative; // the anchor sits at the position
+};
+
+inline base::Ref<engine::SceneNode> placedNode(Placement const& p) {
+    auto node = engine::SceneNode::node();
+    node->setPosition(p.position);
+    node->setRotation(p.rotation);
+    node->setScaleX(p.scaleX);
+    node->setScaleY(p.scaleY);
+    node->setTransformAnchor(p.anchor);
+    node->setRelativeAnchorPoint(p.relative);
+    return node;
+}
+
 // An action that lasts `duration` seconds of steps and counts what it is sent.
 class CountingAction : public engine::Action {
 public:

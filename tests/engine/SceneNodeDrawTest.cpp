@@ -68,31 +68,21 @@ public:
 TEST_F(SceneNodeDrawTest, TransformDrawsWhereTheNodeToParentTransformMaps) {
     struct Case {
         char const* name;
-        Point position;
-        float rotation;
-        float scaleX, scaleY;
-        Point anchor;
-        bool relative;
+        test::Placement placement;
     };
     Case const cases[] = {
-        {"identity", {0, 0}, 0, 1, 1, {0, 0}, true},
-        {"position", {10, 20}, 0, 1, 1, {0, 0}, true},
-        {"anchor at position", {100, 50}, 0, 1, 1, {10, 5}, true},
-        {"lower left at position", {100, 50}, 0, 1, 1, {10, 5}, false},
-        {"rotation", {30, 40}, 37, 1, 1, {0, 0}, true},
-        {"rotation about anchor", {30, 40}, -120, 1, 1, {8, 4}, true},
-        {"scale", {0, 0}, 0, 2, 0.5f, {0, 0}, true},
-        {"everything", {240, 160}, 45, 1.5f, 3, {20, 10}, false},
+        {"identity", {{0, 0}, 0, 1, 1, {0, 0}, true}},
+        {"position", {{10, 20}, 0, 1, 1, {0, 0}, true}},
+        {"anchor at position", {{100, 50}, 0, 1, 1, {10, 5}, true}},
+        {"lower left at position", {{100, 50}, 0, 1, 1, {10, 5}, false}},
+        {"rotation", {{30, 40}, 37, 1, 1, {0, 0}, true}},
+        {"rotation about anchor", {{30, 40}, -120, 1, 1, {8, 4}, true}},
+        {"scale", {{0, 0}, 0, 2, 0.5f, {0, 0}, true}},
+        {"everything", {{240, 160}, 45, 1.5f, 3, {20, 10}, false}},
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(c.name);
-        auto node = SceneNode::node();
-        node->setPosition(c.position);
-        node->setRotation(c.rotation);
-        node->setScaleX(c.scaleX);
-        node->setScaleY(c.scaleY);
-        node->setTransformAnchor(c.anchor);
-        node->setRelativeAnchorPoint(c.relative);
+        auto node = test::placedNode(c.placement);
         glLoadIdentity();
         node->transform();
         Matrix m = test::HeadlessGL::modelView();

@@ -593,36 +593,28 @@ TEST_F(SceneNodeTest, StopAllActionsRemovesEveryActionWithoutStop) {
 TEST_F(SceneNodeTest, NodeToParentTransformMapsPointsByTable) {
     struct Case {
         char const* name;
-        Point position;
-        float rotation;
-        float scaleX, scaleY;
-        Point anchor;
-        bool relative;
+        test::Placement placement;
         Point in;
         Point out;
     };
     Case const cases[] = {
-        {"identity", {0, 0}, 0, 1, 1, {0, 0}, true, {5, 6}, {5, 6}},
-        {"position", {10, 20}, 0, 1, 1, {0, 0}, true, {5, 6}, {15, 26}},
-        {"anchor sits at the position", {100, 50}, 0, 1, 1, {10, 5}, true, {10, 5}, {100, 50}},
-        {"lower left sits at the position", {100, 50}, 0, 1, 1, {10, 5}, false, {0, 0}, {100, 50}},
-        {"positive rotation is clockwise", {0, 0}, 90, 1, 1, {0, 0}, true, {1, 0}, {0, -1}},
-        {"rotation pivots about the anchor", {50, 50}, 90, 1, 1, {10, 0}, true, {20, 0}, {50, 40}},
-        {"scale about the anchor", {50, 50}, 0, 2, 3, {10, 10}, true, {11, 11}, {52, 53}},
-        {"scale then rotate then place", {5, 5}, 180, 2, 2, {0, 0}, true, {1, 1}, {3, 3}},
-        {"whole points: position truncated", {10.7f, -3.7f}, 0, 1, 1, {0, 0}, true, {0, 0},
+        {"identity", {{0, 0}, 0, 1, 1, {0, 0}, true}, {5, 6}, {5, 6}},
+        {"position", {{10, 20}, 0, 1, 1, {0, 0}, true}, {5, 6}, {15, 26}},
+        {"anchor sits at the position", {{100, 50}, 0, 1, 1, {10, 5}, true}, {10, 5}, {100, 50}},
+        {"lower left sits at the position", {{100, 50}, 0, 1, 1, {10, 5}, false}, {0, 0},
+            {100, 50}},
+        {"positive rotation is clockwise", {{0, 0}, 90, 1, 1, {0, 0}, true}, {1, 0}, {0, -1}},
+        {"rotation pivots about the anchor", {{50, 50}, 90, 1, 1, {10, 0}, true}, {20, 0},
+            {50, 40}},
+        {"scale about the anchor", {{50, 50}, 0, 2, 3, {10, 10}, true}, {11, 11}, {52, 53}},
+        {"scale then rotate then place", {{5, 5}, 180, 2, 2, {0, 0}, true}, {1, 1}, {3, 3}},
+        {"whole points: position truncated", {{10.7f, -3.7f}, 0, 1, 1, {0, 0}, true}, {0, 0},
             {10, -3}},
-        {"whole points: anchor truncated", {0, 0}, 0, 1, 1, {2.9f, 2.9f}, true, {2, 2}, {0, 0}},
+        {"whole points: anchor truncated", {{0, 0}, 0, 1, 1, {2.9f, 2.9f}, true}, {2, 2}, {0, 0}},
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(c.name);
-        auto node = SceneNode::node();
-        node->setPosition(c.position);
-        node->setRotation(c.rotation);
-        node->setScaleX(c.scaleX);
-        node->setScaleY(c.scaleY);
-        node->setTransformAnchor(c.anchor);
-        node->setRelativeAnchorPoint(c.relative);
+        auto node = test::placedNode(c.placement);
         expectNear(node->nodeToParentTransform().apply(c.in), c.out);
         expectNear(node->parentToNodeTransform().apply(c.out), c.in);
     }
