@@ -11,9 +11,5 @@ class SceneNode;
 class Scheduler;
 class Selector;
 class Timer;
-struct AffineTransform;
-struct Point;
-struct Rect;
-struct Size;
 
 }

@@ -10,6 +10,10 @@
 #include <engine/Scheduler.hpp>
 #include <engine/Timer.hpp>
 
+#include <ui/Touch.hpp>
+#include <ui/View.hpp>
+#include <ui/Window.hpp>
+
 #include <GLES/gl.h>
 #include <algorithm>
 #include <cmath>
@@ -462,6 +466,16 @@ Point SceneNode::convertToNodeSpaceAR(Point worldPoint) {
 
 Point SceneNode::convertToWorldSpaceAR(Point nodePoint) {
     return convertToWorldSpace(nodePoint + transformAnchor_);
+}
+
+Point SceneNode::convertTouchToNodeSpace(ui::Touch const* touch) {
+    VERIFY_MSG(touch, "Argument must be non-nil");
+    return convertTouchToNodeSpace(touch->locationInView(touch->view()));
+}
+
+Point SceneNode::convertTouchToNodeSpaceAR(ui::Touch const* touch) {
+    VERIFY_MSG(touch, "Argument must be non-nil");
+    return convertTouchToNodeSpaceAR(touch->locationInView(touch->view()));
 }
 
 Point SceneNode::convertTouchToNodeSpace(Point locationInView) {

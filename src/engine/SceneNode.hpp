@@ -6,6 +6,8 @@
 #include <engine/Geometry.hpp>
 #include <engine/Selector.hpp>
 
+#include <ui/Forward.hpp>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -147,8 +149,11 @@ public:
     // As above, relative to the anchor rather than the lower-left corner.
     Point convertToNodeSpaceAR(Point worldPoint);
     Point convertToWorldSpaceAR(Point nodePoint);
-    // A touch's location in its view, converted by the director to the engine's
-    // space and then into this node's.
+    // A touch's location in its own view, converted by the director to the
+    // engine's space and then into this node's. The point forms take a location
+    // already read from the touch's view.
+    Point convertTouchToNodeSpace(ui::Touch const* touch);
+    Point convertTouchToNodeSpaceAR(ui::Touch const* touch);
     Point convertTouchToNodeSpace(Point locationInView);
     Point convertTouchToNodeSpaceAR(Point locationInView);
 

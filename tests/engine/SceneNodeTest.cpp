@@ -7,6 +7,10 @@
 #include <engine/SceneNode.hpp>
 #include <engine/Timer.hpp>
 
+#include <ui/Touch.hpp>
+#include <ui/View.hpp>
+#include <ui/Window.hpp>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -681,7 +685,7 @@ TEST_F(SceneNodeTest, WorldTransformsComposeEveryAncestor) {
     }
     auto toWorld = leaf->nodeToWorldTransform();
     auto toNode = leaf->worldToNodeTransform();
-    expectNear(AffineTransform::concat(toWorld, toNode).apply({7, -3}), {7, -3});
+    expectNear(AffineTransform::concat(toWorld, toNode).apply(Point {7, -3}), {7, -3});
 }
 
 TEST_F(SceneNodeTest, AnchorRelativeConversionsCountFromTheAnchor) {
@@ -706,6 +710,10 @@ TEST_F(SceneNodeTest, TouchesAreConvertedByTheDirectorThenIntoTheNode) {
     expectNear(node->convertTouchToNodeSpace({10, 20}), {10, 10});
     expectNear(node->convertTouchToNodeSpaceAR({10, 20}), {0, 0});
     expectNear(node->convertTouchToNodeSpaceAR({15, 10}), {5, 10});
+    // A touch with no view reports its window location.
+    auto touch = ui::Touch::create(nullptr, nullptr, {15, 10}, 1, 0);
+    expectNear(node->convertTouchToNodeSpace(touch.get()), {15, 20});
+    expectNear(node->convertTouchToNodeSpaceAR(touch.get()), {5, 10});
 }
 
 TEST_F(SceneNodeTest, GridIsRetainedAndReplaced) {
