@@ -378,18 +378,24 @@ TEST_F(SceneNodeTest, TransitionFinishIsForwardedToEveryChild) {
 
 // Scheduled selectors
 
-TEST_F(SceneNodeTest, SchedulingWhileNotRunningOnlyRecordsUntilEnter) {
+TEST_F(SceneNodeTest, ANodeOutsideTheSceneWaitsUntilAddedUnderARunningParent) {
     auto node = journalNode("n");
     node->schedule(&JournalNode::update);
+    auto action = base::make<CountingAction>(10);
+    node->runAction(action);
+    EXPECT_EQ(action->starts, 1);
     tick();
     tick();
     EXPECT_TRUE(node->updates.empty());
-    node->onEnter();
+    EXPECT_EQ(action->steps, 0);
+    auto root = runningRoot();
+    root->addChild(node);
     tick(0.1f);
     tick(0.2f);
     EXPECT_EQ(node->updates, (std::vector<float> {0, 0.2f}));
-    node->onExit();
-    node->cleanup();
+    EXPECT_EQ(action->steps, 2);
+    EXPECT_FLOAT_EQ(action->elapsed, 0.3f);
+    root->cleanup();
 }
 
 TEST_F(SceneNodeTest, SchedulingWhileRunningStartsAtTheNextTick) {
