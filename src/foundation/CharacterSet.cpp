@@ -3,10 +3,10 @@
 
 #include <algorithm>
 #include <clocale>
-#include <cwctype>
 #include <locale.h>
 #include <memory>
 #include <vector>
+#include <wctype.h>
 
 namespace foundation {
 
