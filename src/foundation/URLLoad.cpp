@@ -357,8 +357,9 @@ void URLLoad::send() {
     }
     addLine("Expect:");
     if (request_.HTTPShouldHandleCookies() && !request_.allHTTPHeaderFields().contains("Cookie")) {
-        auto cookies = HTTPCookieStorage::sharedHTTPCookieStorage().cookiesForURL(hopURL_);
-        if (auto const* line = HTTPCookie::requestHeaderFieldsWithCookies(cookies).find("Cookie"))
+        auto cookies = HTTPCookie::requestHeaderFieldsWithCookies(
+            HTTPCookieStorage::sharedHTTPCookieStorage().cookiesForURL(hopURL_));
+        if (auto const* line = cookies.find("Cookie"))
             addLine("Cookie: " + *line);
     }
     sentCredential_ = false;
