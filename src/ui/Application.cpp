@@ -1,0 +1,98 @@
+#include <ui/Application.hpp>
+#include <ui/Touch.hpp>
+#include <ui/Window.hpp>
+
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+
+base::Ref<Application>& instance() {
+    static base::Ref<Application> application = base::make<Application>();
+    return application;
+}
+
+}
+
+Application& Application::sharedApplication() {
+    return *instance();
+}
+
+void Application::reset() {
+    instance() = base::make<Application>();
+}
+
+void Application::setKeyWindow(Window* window) {
+    keyWindow_ = window;
+}
+
+void Application::registerWindow(Window* window) {
+    std::erase_if(windows_, [](auto const& w) { return !w; });
+    windows_.emplace_back(window);
+}
+
+std::vector<Window*> Application::windows() const {
+    std::vector<Window*> result;
+    for (auto const& window : windows_) {
+        if (window)
+            result.push_back(window.get());
+    }
+    return result;
+}
+
+void Application::sendEvent(Event* event) {
+    std::vector<Window*> targets;
+    for (auto const& touch : event->allTouches()) {
+        Window* window = touch->window();
+        if (window && std::find(targets.begin(), targets.end(), window) == targets.end())
+            targets.push_back(window);
+    }
+    for (Window* window : targets) {
+        base::Ref<Window> keep(window);
+        window->sendEvent(event);
+    }
+}
+
+void Application::finishLaunching() {
+    if (delegate_)
+        delegate_->applicationDidFinishLaunching(*this);
+}
+
+void Application::becomeActive() {
+    active_ = true;
+    if (delegate_)
+        delegate_->applicationDidBecomeActive(*this);
+}
+
+void Application::resignActive() {
+    if (delegate_)
+        delegate_->applicationWillResignActive(*this);
+    active_ = false;
+}
+
+void Application::enterBackground() {
+    if (delegate_)
+        delegate_->applicationDidEnterBackground(*this);
+}
+
+void Application::enterForeground() {
+    if (delegate_)
+        delegate_->applicationWillEnterForeground(*this);
+}
+
+void Application::terminate() {
+    if (delegate_)
+        delegate_->applicationWillTerminate(*this);
+}
+
+void Application::receiveMemoryWarning() {
+    if (delegate_)
+        delegate_->applicationDidReceiveMemoryWarning(*this);
+}
+
+bool Application::openURL(std::string const& url) {
+    return delegate_ && delegate_->applicationHandleOpenURL(*this, url);
+}
+
+}

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <base/Ref.hpp>
+#include <base/Value.hpp>
+#include <base/WeakRef.hpp>
+#include <ui/Responder.hpp>
+
+#include <string>
+#include <vector>
+
+namespace ui {
+
+// What the program tells its delegate about its life: launched, active, about to
+// resign, in the background and back, terminating, short of memory, asked to open
+// a URL. Every operation is optional.
+class ApplicationDelegate {
+public:
+    virtual ~ApplicationDelegate() = default;
+
+    virtual void applicationDidFinishLaunching(Application&) { }
+    virtual void applicationDidBecomeActive(Application&) { }
+    virtual void applicationWillResignActive(Application&) { }
+    virtual void applicationDidEnterBackground(Application&) { }
+    virtual void applicationWillEnterForeground(Application&) { }
+    virtual void applicationWillTerminate(Application&) { }
+    virtual void applicationDidReceiveMemoryWarning(Application&) { }
+    virtual bool applicationHandleOpenURL(Application&, std::string const& url) { return false; }
+};
+
+// The status-bar orientations, numbered as the platform numbers them.
+enum class InterfaceOrientation {
+    Portrait = 1,
+    PortraitUpsideDown = 2,
+    LandscapeRight = 3,
+    LandscapeLeft = 4,
+};
+
+// The running program as the view system sees it: its delegate, its windows, the
+// key window, and the few device-wide settings the game touches. One per process;
+// main thread only. The program's runner (the window loop or the headless demo)
+// drives the life-cycle calls; tests call them directly.
+class Application final : public Responder {
+public:
+    static Application& sharedApplication();
+    // Drops windows, delegate and settings (tests).
+    static void reset();
+
+    ApplicationDelegate* delegate() const { return delegate_; }
+    void setDelegate(ApplicationDelegate* delegate) { delegate_ = delegate; }
+
+    Window* keyWindow() const { return keyWindow_.get(); }
+    void setKeyWindow(Window* window);
+    std::vector<Window*> windows() const;
+
+    // Hands an event to the windows of its touches.
+    void sendEvent(Event* event);
+
+    // Life cycle, as the runner reports it to the delegate.
+    void finishLaunching();
+    void becomeActive();
+    void resignActive();
+    void enterBackground();
+    void enterForeground();
+    void terminate();
+    void receiveMemoryWarning();
+    bool openURL(std::string const& url);
+    bool isActive() const { return active_; }
+
+    InterfaceOrientation statusBarOrientation() const { return statusBarOrientation_; }
+    void setStatusBarOrientation(InterfaceOrientation orientation) {
+        statusBarOrientation_ = orientation;
+    }
+    bool isStatusBarHidden() const { return statusBarHidden_; }
+    void setStatusBarHidden(bool hidden) { statusBarHidden_ = hidden; }
+    bool isIdleTimerDisabled() const { return idleTimerDisabled_; }
+    void setIdleTimerDisabled(bool disabled) { idleTimerDisabled_ = disabled; }
+    int applicationIconBadgeNumber() const { return badgeNumber_; }
+    void setApplicationIconBadgeNumber(int number) { badgeNumber_ = number; }
+    bool isNetworkActivityIndicatorVisible() const { return networkActivityVisible_; }
+    void setNetworkActivityIndicatorVisible(bool visible) { networkActivityVisible_ = visible; }
+
+    // Opening an outside URL (the store, a web page) cannot leave the program here:
+    // the request is recorded so callers and tests can see it.
+    void openExternalURL(std::string const& url) { openedURLs_.push_back(url); }
+    std::vector<std::string> const& openedExternalURLs() const { return openedURLs_; }
+
+private:
+    friend class Window;
+    void registerWindow(Window* window);
+
+    ApplicationDelegate* delegate_ {nullptr};
+    base::WeakRef<Window> keyWindow_;
+    std::vector<base::WeakRef<Window>> windows_;
+    std::vector<std::string> openedURLs_;
+    InterfaceOrientation statusBarOrientation_ {InterfaceOrientation::Portrait};
+    int badgeNumber_ {0};
+    bool active_ {false};
+    bool statusBarHidden_ {false};
+    bool idleTimerDisabled_ {false};
+    bool networkActivityVisible_ {false};
+};
+
+}
