@@ -1,5 +1,7 @@
 #include <foundation/Reachability.hpp>
 
+#include <foundation/RunLoop.hpp>
+
 #include <base/Verify.hpp>
 
 #include <arpa/inet.h>
@@ -21,10 +23,6 @@
 #include <thread>
 #include <vector>
 
-#if __has_include(<foundation/RunLoop.hpp>)
-#include <foundation/RunLoop.hpp>
-#define QUILLABY_HAS_RUN_LOOP 1
-#endif
 
 namespace foundation {
 
@@ -370,13 +368,9 @@ bool Reachability::startNotifier(Callback callback) {
         watch_->callback = std::move(callback);
         return true;
     }
-#ifdef QUILLABY_HAS_RUN_LOOP
-    auto& loop = RunLoop::current();
-    auto post = [&loop](std::function<void()> work) { loop.perform(std::move(work)); };
-#else
-    std::function<void(std::function<void()>)> post;
-    VERIFY_NOT_REACHED();
-#endif
+    auto post = [loop = base::Ref<RunLoop>(&RunLoop::current())](std::function<void()> work) {
+        loop->perform(std::move(work));
+    };
     watch_ = std::make_shared<Watch>();
     watch_->target = target_;
     watch_->isHostName = isHostName_;

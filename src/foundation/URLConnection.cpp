@@ -1,5 +1,6 @@
 #include <foundation/URLConnection.hpp>
 
+#include <foundation/RunLoop.hpp>
 #include <foundation/URLLoad.hpp>
 #include <foundation/URLTransferEngine.hpp>
 
@@ -9,10 +10,6 @@
 #include <condition_variable>
 #include <mutex>
 
-#if __has_include(<foundation/RunLoop.hpp>)
-#include <foundation/RunLoop.hpp>
-#define QUILLABY_HAS_RUN_LOOP 1
-#endif
 
 namespace foundation {
 
@@ -195,13 +192,9 @@ void URLConnection::start() {
     if (state_ != State::Ready)
         return;
     state_ = State::Loading;
-#ifdef QUILLABY_HAS_RUN_LOOP
-    auto& loop = RunLoop::current();
-    Bridge::Post post = [&loop](std::function<void()> work) { loop.perform(std::move(work)); };
-#else
-    Bridge::Post post;
-    VERIFY_NOT_REACHED();
-#endif
+    Bridge::Post post = [loop = base::Ref<RunLoop>(&RunLoop::current())](std::function<void()> work) {
+        loop->perform(std::move(work));
+    };
     bridge_ = std::make_shared<Bridge>(this, std::move(post));
     if (delegate_)
         delegate_->connections_.push_back(this);
