@@ -23,7 +23,6 @@
 #include <thread>
 #include <vector>
 
-
 namespace foundation {
 
 namespace {
@@ -368,15 +367,20 @@ bool Reachability::startNotifier(Callback callback) {
         watch_->callback = std::move(callback);
         return true;
     }
-    auto post = [loop = base::Ref<RunLoop>(&RunLoop::current())](std::function<void()> work) {
-        loop->perform(std::move(work));
-    };
+    auto post = [loop = base::Ref<RunLoop>(&RunLoop::current())](
+                    std::function<void()> work) { loop->perform(std::move(work)); };
     watch_ = std::make_shared<Watch>();
     watch_->target = target_;
     watch_->isHostName = isHostName_;
     watch_->post = std::move(post);
     watch_->owner = this;
     watch_->callback = std::move(callback);
+    if (!isHostName_) {
+        // An address needs no lookup, so its starting point is taken now: a change
+        // made right after starting is then reported as one.
+        watch_->last = flags();
+        watch_->evaluated = true;
+    }
     Monitor::shared().add(watch_);
     return true;
 }

@@ -10,7 +10,6 @@
 #include <condition_variable>
 #include <mutex>
 
-
 namespace foundation {
 
 URLConnectionDelegate::~URLConnectionDelegate() {
@@ -192,9 +191,8 @@ void URLConnection::start() {
     if (state_ != State::Ready)
         return;
     state_ = State::Loading;
-    Bridge::Post post = [loop = base::Ref<RunLoop>(&RunLoop::current())](std::function<void()> work) {
-        loop->perform(std::move(work));
-    };
+    Bridge::Post post = [loop = base::Ref<RunLoop>(&RunLoop::current())](
+                            std::function<void()> work) { loop->perform(std::move(work)); };
     bridge_ = std::make_shared<Bridge>(this, std::move(post));
     if (delegate_)
         delegate_->connections_.push_back(this);

@@ -1,6 +1,11 @@
 #include <foundation/Reachability.hpp>
+#include <foundation/RunLoop.hpp>
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
 
 using foundation::Reachability;
 using Status = foundation::Reachability::NetworkStatus;
@@ -12,6 +17,8 @@ namespace {
 struct ForcingGuard {
     ~ForcingGuard() { Reachability::clearForcedStatus(); }
 };
+
+using foundation::RunLoop;
 
 }
 
@@ -110,4 +117,66 @@ TEST(Reachability, ForcedStateOverridesEveryObjectUntilCleared) {
 
     Reachability::clearForcedStatus();
     EXPECT_EQ(loopback->currentReachabilityStatus(), Status::ReachableViaWiFi);
+}
+
+TEST(Reachability, HostNameNotifierReportsItsFirstAnswerOnTheStartingThread) {
+    RunLoop::main().reset();
+    auto reachability = Reachability::reachabilityWithHostName("localhost");
+    std::vector<Status> reports;
+    std::thread::id thread;
+    ASSERT_TRUE(reachability->startNotifier([&](Reachability& changed) {
+        EXPECT_EQ(&changed, reachability.get());
+        reports.push_back(changed.currentReachabilityStatus());
+        thread = std::this_thread::get_id();
+    }));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !reports.empty(); }, 5));
+    EXPECT_EQ(reports, std::vector {Status::ReachableViaWiFi});
+    EXPECT_EQ(thread, std::this_thread::get_id());
+    reachability->stopNotifier();
+}
+
+TEST(Reachability, ForcingAndClearingAreReportedAsChanges) {
+    ForcingGuard guard;
+    RunLoop::main().reset();
+    auto reachability = Reachability::reachabilityWithAddress("127.0.0.1");
+    std::vector<Status> reports;
+    reachability->startNotifier(
+        [&](Reachability& changed) { reports.push_back(changed.currentReachabilityStatus()); });
+
+    Reachability::setForcedStatus(Status::NotReachable);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return reports.size() == 1; }, 5));
+    Reachability::setForcedStatus(Status::ReachableViaWWAN);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return reports.size() == 2; }, 5));
+    Reachability::clearForcedStatus();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return reports.size() == 3; }, 5));
+    EXPECT_EQ(reports,
+        (std::vector {Status::NotReachable, Status::ReachableViaWWAN, Status::ReachableViaWiFi}));
+    reachability->stopNotifier();
+}
+
+TEST(Reachability, StoppedOrDestroyedNotifiersHearNothingMore) {
+    ForcingGuard guard;
+    RunLoop::main().reset();
+    int stoppedReports = 0;
+    int destroyedReports = 0;
+    int watcherReports = 0;
+    auto stopped = Reachability::reachabilityWithAddress("127.0.0.1");
+    auto destroyed = Reachability::reachabilityWithAddress("127.0.0.1");
+    auto watcher = Reachability::reachabilityWithAddress("127.0.0.1");
+    stopped->startNotifier([&](Reachability&) { ++stoppedReports; });
+    destroyed->startNotifier([&](Reachability&) { ++destroyedReports; });
+    watcher->startNotifier([&](Reachability&) { ++watcherReports; });
+
+    Reachability::setForcedStatus(Status::NotReachable);
+    // The monitor may already have queued the news; stopping still silences it.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (RunLoop::main().pendingWorkCount() < 3 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield();
+    stopped->stopNotifier();
+    destroyed = nullptr;
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return watcherReports == 1; }, 5));
+    RunLoop::main().runUntil(nullptr, 0.1);
+    EXPECT_EQ(stoppedReports, 0);
+    EXPECT_EQ(destroyedReports, 0);
+    watcher->stopNotifier();
 }

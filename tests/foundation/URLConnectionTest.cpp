@@ -39,7 +39,7 @@ public:
     std::optional<URLError> error;
     std::vector<URLAuthenticationChallenge> challenges;
     std::set<std::thread::id> threads;
-    bool done { false };
+    bool done {false};
 
     std::function<std::optional<URLRequest>(URLRequest, URLResponse const*)> onWillSend;
     std::function<URLAuthenticationAnswer(URLAuthenticationChallenge const&)> onChallenge;
@@ -47,14 +47,17 @@ public:
 
     std::optional<URLRequest> willSendRequest(URLConnection& connection, URLRequest request,
         URLResponse const* redirectResponse) override {
-        note(redirectResponse ? "redirect " + std::to_string(redirectResponse->statusCode()) : "send");
-        return onWillSend ? onWillSend(std::move(request), redirectResponse) : std::optional(request);
+        note(redirectResponse ? "redirect " + std::to_string(redirectResponse->statusCode())
+                              : "send");
+        return onWillSend ? onWillSend(std::move(request), redirectResponse)
+                          : std::optional(request);
     }
-    URLAuthenticationAnswer didReceiveAuthenticationChallenge(URLConnection& connection,
-        URLAuthenticationChallenge const& challenge) override {
+    URLAuthenticationAnswer didReceiveAuthenticationChallenge(
+        URLConnection& connection, URLAuthenticationChallenge const& challenge) override {
         note("challenge " + std::to_string(challenge.previousFailureCount));
         challenges.push_back(challenge);
-        return onChallenge ? onChallenge(challenge) : URLAuthenticationAnswer::continueWithoutCredential();
+        return onChallenge ? onChallenge(challenge)
+                           : URLAuthenticationAnswer::continueWithoutCredential();
     }
     void didReceiveResponse(URLConnection&, URLResponse const& received) override {
         note("response " + std::to_string(received.statusCode()));
@@ -110,13 +113,14 @@ using Events = std::vector<std::string>;
 TEST_F(URLConnectionTest, CallbacksComeInOrderOnTheStartingThread) {
     server.route("GET", "/page", HttpResponse::text("the page").header("X-Page", "1"));
     Recorder recorder;
-    auto connection = URLConnection::connectionWithRequest(URLRequest(server.url("/page")), &recorder);
+    auto connection
+        = URLConnection::connectionWithRequest(URLRequest(server.url("/page")), &recorder);
     EXPECT_TRUE(connection->isLoading());
 
     ASSERT_TRUE(runUntilDone(recorder));
 
-    EXPECT_EQ(recorder.events, (Events { "send", "response 200", "data", "finish" }));
-    EXPECT_EQ(recorder.threads, std::set { std::this_thread::get_id() });
+    EXPECT_EQ(recorder.events, (Events {"send", "response 200", "data", "finish"}));
+    EXPECT_EQ(recorder.threads, std::set {std::this_thread::get_id()});
     EXPECT_EQ(recorder.body, "the page");
     EXPECT_EQ(recorder.response->valueForHeaderField("x-page"), "1");
     EXPECT_EQ(recorder.response->expectedContentLength(), 8);
@@ -131,7 +135,8 @@ TEST_F(URLConnectionTest, StartingNeverBlocksTheStartingThread) {
     int otherWork = 0;
 
     auto start = std::chrono::steady_clock::now();
-    auto connection = URLConnection::connectionWithRequest(URLRequest(server.url("/slow")), &recorder);
+    auto connection
+        = URLConnection::connectionWithRequest(URLRequest(server.url("/slow")), &recorder);
     RunLoop::main().perform([&] { ++otherWork; });
     EXPECT_LT(secondsSince(start), 0.2);
 
@@ -146,15 +151,16 @@ TEST_F(URLConnectionTest, BodyArrivesInPiecesAsTheServerSendsThem) {
     HttpResponse chunked;
     chunked.chunked = true;
     chunked.body("first");
-    chunked.pieces.push_back({ "second", 0, second });
+    chunked.pieces.push_back({"second", 0, second});
     server.route("GET", "/stream", chunked);
     Recorder recorder;
     recorder.onData = [&](URLConnection&) { second->open(); };
 
-    auto connection = URLConnection::connectionWithRequest(URLRequest(server.url("/stream")), &recorder);
+    auto connection
+        = URLConnection::connectionWithRequest(URLRequest(server.url("/stream")), &recorder);
     ASSERT_TRUE(runUntilDone(recorder));
 
-    EXPECT_EQ(recorder.pieces, (std::vector<std::string> { "first", "second" }));
+    EXPECT_EQ(recorder.pieces, (std::vector<std::string> {"first", "second"}));
     EXPECT_EQ(recorder.response->expectedContentLength(), URLResponse::UnknownLength);
     EXPECT_EQ(recorder.events.back(), "finish");
 }
@@ -174,10 +180,11 @@ TEST_F(URLConnectionTest, RedirectsAreShownToTheDelegateWithTheirReply) {
         return std::optional(request);
     };
 
-    auto connection = URLConnection::connectionWithRequest(URLRequest(server.url("/old")), &recorder);
+    auto connection
+        = URLConnection::connectionWithRequest(URLRequest(server.url("/old")), &recorder);
     ASSERT_TRUE(runUntilDone(recorder));
 
-    EXPECT_EQ(recorder.events, (Events { "send", "redirect 302", "response 200", "data", "finish" }));
+    EXPECT_EQ(recorder.events, (Events {"send", "redirect 302", "response 200", "data", "finish"}));
     EXPECT_EQ(redirectedTo, server.url("/new"));
     EXPECT_EQ(why, "moved");
     EXPECT_EQ(recorder.response->URL(), server.url("/new"));
@@ -193,10 +200,11 @@ TEST_F(URLConnectionTest, RefusedRedirectEndsWithTheRedirectReply) {
         return redirect ? std::nullopt : std::optional(request);
     };
 
-    auto connection = URLConnection::connectionWithRequest(URLRequest(server.url("/old")), &recorder);
+    auto connection
+        = URLConnection::connectionWithRequest(URLRequest(server.url("/old")), &recorder);
     ASSERT_TRUE(runUntilDone(recorder));
 
-    EXPECT_EQ(recorder.events, (Events { "send", "redirect 301", "response 301", "data", "finish" }));
+    EXPECT_EQ(recorder.events, (Events {"send", "redirect 301", "response 301", "data", "finish"}));
     EXPECT_EQ(recorder.response->valueForHeaderField("Location"), "/new");
     EXPECT_EQ(recorder.body, "redirecting");
     EXPECT_EQ(server.requestCount(), 1u);
@@ -208,7 +216,7 @@ TEST_F(URLConnectionTest, RefusedFirstRequestSendsNothingAndEndsQuietly) {
     auto connection = URLConnection::connectionWithRequest(URLRequest(server.url("/x")), &recorder);
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return !connection->isLoading(); }, 5));
     RunLoop::main().runUntil(nullptr, 0.1);
-    EXPECT_EQ(recorder.events, (Events { "send" }));
+    EXPECT_EQ(recorder.events, (Events {"send"}));
     EXPECT_EQ(server.requestCount(), 0u);
 }
 
@@ -222,10 +230,10 @@ TEST_F(URLConnectionTest, SilentServerFailsWithTimedOutAfterTheInterval) {
     silent.delay = std::numeric_limits<double>::infinity();
     // Headers and a first piece, then nothing more.
     HttpResponse stalled = HttpResponse::text("start");
-    stalled.pieces.push_back({ "never", 0, std::make_shared<Gate>() });
+    stalled.pieces.push_back({"never", 0, std::make_shared<Gate>()});
     Case const cases[] = {
-        { "silent", silent, { "send", "fail -1001" } },
-        { "stalled", stalled, { "send", "response 200", "data", "fail -1001" } },
+        {"silent", silent, {"send", "fail -1001"}},
+        {"stalled", stalled, {"send", "response 200", "data", "fail -1001"}},
     };
     for (auto const& c : cases) {
         SCOPED_TRACE(c.name);
@@ -248,56 +256,71 @@ TEST_F(URLConnectionTest, DroppedConnectionFailsQuickly) {
     server.route("GET", "/drop", HttpResponse::dropped());
     Recorder recorder;
     auto start = std::chrono::steady_clock::now();
-    auto connection = URLConnection::connectionWithRequest(URLRequest(server.url("/drop")), &recorder);
+    auto connection
+        = URLConnection::connectionWithRequest(URLRequest(server.url("/drop")), &recorder);
     ASSERT_TRUE(runUntilDone(recorder));
     EXPECT_LT(secondsSince(start), 2.0);
-    EXPECT_EQ(recorder.events, (Events { "send", "fail -1005" }));
+    EXPECT_EQ(recorder.events, (Events {"send", "fail -1005"}));
 }
 
 TEST_F(URLConnectionTest, BasicChallengeIsRetriedWithARisingFailureCount) {
-    server.route("GET", "/private", LoopbackServer::basicAuth("ann", "secret", HttpResponse::text("welcome"), "Back Office"));
+    server.route("GET", "/private",
+        LoopbackServer::basicAuth("ann", "secret", HttpResponse::text("welcome"), "Back Office"));
     Recorder recorder;
-    std::vector<std::string> passwords { "wrong", "still wrong", "secret" };
+    std::vector<std::string> passwords {"wrong", "still wrong", "secret"};
     recorder.onChallenge = [&](URLAuthenticationChallenge const& challenge) {
-        return URLAuthenticationAnswer::useCredential({ "ann", passwords.at(std::size_t(challenge.previousFailureCount)) });
+        return URLAuthenticationAnswer::useCredential(
+            {"ann", passwords.at(std::size_t(challenge.previousFailureCount))});
     };
 
-    auto connection = URLConnection::connectionWithRequest(URLRequest(server.url("/private")), &recorder);
+    auto connection
+        = URLConnection::connectionWithRequest(URLRequest(server.url("/private")), &recorder);
     ASSERT_TRUE(runUntilDone(recorder));
 
     EXPECT_EQ(recorder.events,
-        (Events { "send", "challenge 0", "challenge 1", "challenge 2", "response 200", "data", "finish" }));
+        (Events {"send", "challenge 0", "challenge 1", "challenge 2", "response 200", "data",
+            "finish"}));
     EXPECT_EQ(recorder.body, "welcome");
     auto const& first = recorder.challenges.front();
     EXPECT_EQ(first.protectionSpace.realm, "Back Office");
     EXPECT_EQ(first.protectionSpace.host, "127.0.0.1");
     EXPECT_EQ(first.protectionSpace.port, server.port());
-    EXPECT_EQ(first.protectionSpace.authenticationMethod, foundation::URLProtectionSpace::AuthenticationMethodHTTPBasic);
+    EXPECT_EQ(first.protectionSpace.authenticationMethod,
+        foundation::URLProtectionSpace::AuthenticationMethodHTTPBasic);
     EXPECT_EQ(first.failureResponse.statusCode(), 401);
     EXPECT_FALSE(first.proposedCredential);
-    EXPECT_EQ(recorder.challenges[1].proposedCredential, (URLCredential { "ann", "wrong" }));
+    EXPECT_EQ(recorder.challenges[1].proposedCredential, (URLCredential {"ann", "wrong"}));
     EXPECT_EQ(server.requestCount(), 4u);
 }
 
 TEST_F(URLConnectionTest, DecliningAChallengeEndsWithTheServersRefusal) {
-    for (auto answer : { URLAuthenticationAnswer::cancel(), URLAuthenticationAnswer::continueWithoutCredential() }) {
-        server.route("GET", "/private", LoopbackServer::basicAuth("ann", "secret", HttpResponse::text("welcome")));
+    for (auto answer :
+        {URLAuthenticationAnswer::cancel(), URLAuthenticationAnswer::continueWithoutCredential()}) {
+        server.route("GET", "/private",
+            LoopbackServer::basicAuth("ann", "secret", HttpResponse::text("welcome")));
         Recorder recorder;
         recorder.onChallenge = [&](URLAuthenticationChallenge const&) { return answer; };
-        auto connection = URLConnection::connectionWithRequest(URLRequest(server.url("/private")), &recorder);
+        auto connection
+            = URLConnection::connectionWithRequest(URLRequest(server.url("/private")), &recorder);
         ASSERT_TRUE(runUntilDone(recorder));
-        EXPECT_EQ(recorder.events, (Events { "send", "challenge 0", "response 401", "data", "finish" }));
+        EXPECT_EQ(
+            recorder.events, (Events {"send", "challenge 0", "response 401", "data", "finish"}));
         EXPECT_EQ(recorder.body, "authentication required");
     }
 }
 
 TEST_F(URLConnectionTest, CancelSilencesEvenNewsAlreadyQueued) {
-    server.route("GET", "/page", HttpResponse::text("part one").body("part two"));
+    auto rest = std::make_shared<Gate>();
+    HttpResponse response = HttpResponse::text("part one");
+    response.pieces.push_back({"part two", 0, rest});
+    server.route("GET", "/page", response);
     Recorder recorder;
-    auto connection = URLConnection::connectionWithRequest(URLRequest(server.url("/page")), &recorder);
+    auto connection
+        = URLConnection::connectionWithRequest(URLRequest(server.url("/page")), &recorder);
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return recorder.response.has_value(); }, 5));
 
     // Let the rest of the load reach this thread's queue without running it.
+    rest->open();
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (RunLoop::main().pendingWorkCount() < 1 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::yield();
@@ -315,17 +338,18 @@ TEST_F(URLConnectionTest, CancelSilencesEvenNewsAlreadyQueued) {
 TEST_F(URLConnectionTest, CancelInsideACallbackStopsTheTransfer) {
     auto rest = std::make_shared<Gate>();
     HttpResponse response = HttpResponse::text("first");
-    response.pieces.push_back({ "second", 0, rest });
+    response.pieces.push_back({"second", 0, rest});
     server.route("GET", "/page", response);
     Recorder recorder;
     recorder.onData = [&](URLConnection& connection) {
         connection.cancel();
         rest->open();
     };
-    auto connection = URLConnection::connectionWithRequest(URLRequest(server.url("/page")), &recorder);
+    auto connection
+        = URLConnection::connectionWithRequest(URLRequest(server.url("/page")), &recorder);
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return !recorder.pieces.empty(); }, 5));
     RunLoop::main().runUntil(nullptr, 0.3);
-    EXPECT_EQ(recorder.events, (Events { "send", "response 200", "data" }));
+    EXPECT_EQ(recorder.events, (Events {"send", "response 200", "data"}));
     EXPECT_EQ(recorder.body, "first");
 }
 
@@ -348,7 +372,7 @@ TEST_F(URLConnectionTest, ADyingDelegateCancelsItsConnections) {
     }
     // Under the address sanitizer, a call to the dead delegate would be caught here.
     RunLoop::main().runUntil(nullptr, 0.3);
-    EXPECT_EQ(events, (Events { "send" }));
+    EXPECT_EQ(events, (Events {"send"}));
 }
 
 TEST_F(URLConnectionTest, NotStartedUntilToldAndThenOnTheStartingThreadsLoop) {
@@ -363,17 +387,18 @@ TEST_F(URLConnectionTest, NotStartedUntilToldAndThenOnTheStartingThreadsLoop) {
         RunLoop::current().runUntil([&] { return recorder.done; }, 5);
     });
     worker.join();
-    EXPECT_EQ(recorder.events, (Events { "send", "response 200", "data", "finish" }));
-    EXPECT_EQ(recorder.threads, std::set { workerId });
+    EXPECT_EQ(recorder.events, (Events {"send", "response 200", "data", "finish"}));
+    EXPECT_EQ(recorder.threads, std::set {workerId});
     EXPECT_EQ(server.requestCount(), 1u);
 }
 
 TEST_F(URLConnectionTest, ReportsTheBodyAsItIsSent) {
     server.route("POST", "/upload", HttpResponse::text("ok"));
     struct Uploader : Recorder {
-        std::int64_t total { 0 };
-        std::int64_t expected { 0 };
-        void didSendBodyData(URLConnection&, std::int64_t, std::int64_t written, std::int64_t toWrite) override {
+        std::int64_t total {0};
+        std::int64_t expected {0};
+        void didSendBodyData(
+            URLConnection&, std::int64_t, std::int64_t written, std::int64_t toWrite) override {
             total = written;
             expected = toWrite;
         }
@@ -389,14 +414,20 @@ TEST_F(URLConnectionTest, ReportsTheBodyAsItIsSent) {
 }
 
 TEST_F(URLConnectionTest, ManyConnectionsShareTheWorker) {
-    server.route("GET", "/n", [](test::HttpRequest const& request) { return HttpResponse::text(request.query); });
+    server.route("GET", "/n",
+        [](test::HttpRequest const& request) { return HttpResponse::text(request.query); });
     std::vector<std::unique_ptr<Recorder>> recorders;
     for (int i = 0; i < 12; ++i) {
         recorders.push_back(std::make_unique<Recorder>());
-        URLConnection::connectionWithRequest(URLRequest(server.url("/n?" + std::to_string(i))), recorders.back().get());
+        URLConnection::connectionWithRequest(
+            URLRequest(server.url("/n?" + std::to_string(i))), recorders.back().get());
     }
     ASSERT_TRUE(RunLoop::main().runUntil(
-        [&] { return std::all_of(recorders.begin(), recorders.end(), [](auto const& r) { return r->done; }); }, 10));
+        [&] {
+            return std::all_of(
+                recorders.begin(), recorders.end(), [](auto const& r) { return r->done; });
+        },
+        10));
     for (int i = 0; i < 12; ++i)
         EXPECT_EQ(recorders[std::size_t(i)]->body, std::to_string(i));
 }
@@ -411,5 +442,6 @@ TEST_F(URLConnectionTest, UntrustedCertificateFailsTheConnection) {
     URLConnection::setCertificateAuthorityFile({});
     ASSERT_TRUE(recorder.error);
     EXPECT_FALSE(recorder.response);
-    EXPECT_EQ(recorder.error->code, URLError::ServerCertificateUntrusted) << recorder.error->failureReason;
+    EXPECT_EQ(recorder.error->code, URLError::ServerCertificateUntrusted)
+        << recorder.error->failureReason;
 }
