@@ -53,8 +53,10 @@ std::optional<URLParts> URLParts::parse(std::string_view text) {
         return std::nullopt;
     parts.scheme = lowered(*scheme);
     parts.host = lowered(*host);
-    if (parts.host.size() > 2 && parts.host.front() == '[' && parts.host.back() == ']')
-        parts.host = parts.host.substr(1, parts.host.size() - 2);
+    if (parts.host.size() > 2 && parts.host.front() == '[' && parts.host.back() == ']') {
+        parts.host.pop_back();
+        parts.host.erase(0, 1);
+    }
     if (auto port = part(handle.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT))
         parts.port = std::atoi(port->c_str());
     auto user = part(handle.get(), CURLUPART_USER, CURLU_URLDECODE);
@@ -62,9 +64,9 @@ std::optional<URLParts> URLParts::parse(std::string_view text) {
     parts.hasCredentials = user.has_value();
     parts.user = user.value_or("");
     parts.password = password.value_or("");
-    parts.path = part(handle.get(), CURLUPART_PATH).value_or("/");
+    parts.path = part(handle.get(), CURLUPART_PATH).value_or(std::string());
     if (parts.path.empty())
-        parts.path = "/";
+        parts.path.push_back('/');
     parts.query = part(handle.get(), CURLUPART_QUERY).value_or("");
     return parts;
 }
