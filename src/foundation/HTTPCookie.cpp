@@ -17,20 +17,6 @@ namespace {
 // Seconds from 1970-01-01 to 2001-01-01.
 constexpr double ReferenceDateOffset = 978307200;
 
-std::string trimmed(std::string_view text) {
-    auto begin = text.find_first_not_of(" \t");
-    if (begin == std::string_view::npos)
-        return {};
-    auto end = text.find_last_not_of(" \t");
-    return std::string(text.substr(begin, end - begin + 1));
-}
-
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-        [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
-}
-
 bool isAddress(std::string const& host) {
     unsigned char buffer[16];
     return inet_pton(AF_INET, host.c_str(), buffer) == 1
@@ -99,7 +85,7 @@ std::optional<HTTPCookie> HTTPCookie::parseSetCookie(
         auto end = text.find(';', start);
         if (end == std::string_view::npos)
             end = text.size();
-        attributes.push_back(trimmed(text.substr(start, end - start)));
+        attributes.push_back(HTTPHeaderFields::trimmed(text.substr(start, end - start)));
         start = end + 1;
     }
     if (attributes.empty())
@@ -108,8 +94,8 @@ std::optional<HTTPCookie> HTTPCookie::parseSetCookie(
     if (equals == std::string::npos)
         return std::nullopt;
     HTTPCookie cookie;
-    cookie.name = trimmed(std::string_view(attributes[0]).substr(0, equals));
-    cookie.value = trimmed(std::string_view(attributes[0]).substr(equals + 1));
+    cookie.name = HTTPHeaderFields::trimmed(std::string_view(attributes[0]).substr(0, equals));
+    cookie.value = HTTPHeaderFields::trimmed(std::string_view(attributes[0]).substr(equals + 1));
     if (cookie.name.empty())
         return std::nullopt;
     cookie.domain = url.host;
@@ -119,12 +105,14 @@ std::optional<HTTPCookie> HTTPCookie::parseSetCookie(
     for (std::size_t i = 1; i < attributes.size(); ++i) {
         std::string const& attribute = attributes[i];
         auto separator = attribute.find('=');
-        std::string key = lowered(trimmed(std::string_view(attribute).substr(0, separator)));
+        std::string key = HTTPHeaderFields::lowercased(
+            HTTPHeaderFields::trimmed(std::string_view(attribute).substr(0, separator)));
         std::string value = separator == std::string::npos
             ? ""
-            : trimmed(std::string_view(attribute).substr(separator + 1));
+            : HTTPHeaderFields::trimmed(std::string_view(attribute).substr(separator + 1));
         if (key == "domain" && !value.empty()) {
-            std::string bare = lowered(value.front() == '.' ? value.substr(1) : value);
+            std::string bare
+                = HTTPHeaderFields::lowercased(value.front() == '.' ? value.substr(1) : value);
             if (bare == url.host) {
                 // An address or a name without dots is never shared with other hosts.
                 cookie.domain

@@ -1,6 +1,7 @@
 #include <foundation/HTTPHeaderFields.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <strings.h>
 
 namespace foundation {
@@ -12,6 +13,20 @@ HTTPHeaderFields::HTTPHeaderFields(std::initializer_list<Entry> entries) {
 
 bool HTTPHeaderFields::namesEqual(std::string_view a, std::string_view b) {
     return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+std::string HTTPHeaderFields::trimmed(std::string_view text) {
+    auto begin = text.find_first_not_of(" \t\r\n");
+    if (begin == std::string_view::npos)
+        return {};
+    auto end = text.find_last_not_of(" \t\r\n");
+    return std::string(text.substr(begin, end - begin + 1));
+}
+
+std::string HTTPHeaderFields::lowercased(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+        [](unsigned char c) { return char(std::tolower(c)); });
+    return text;
 }
 
 std::string const* HTTPHeaderFields::find(std::string_view name) const {

@@ -47,6 +47,10 @@ public:
     bool operator==(HTTPHeaderFields const&) const = default;
 
     static bool namesEqual(std::string_view a, std::string_view b);
+    // Header text helpers: without surrounding blanks (spaces, tabs, line ends),
+    // and in ASCII lower case.
+    static std::string trimmed(std::string_view text);
+    static std::string lowercased(std::string text);
 
 private:
     std::vector<Entry> entries_;

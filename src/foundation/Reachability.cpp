@@ -227,6 +227,8 @@ public:
 
 private:
     Monitor() {
+        // Made first, so that it outlives this thread when statics are destroyed.
+        forcing();
         wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
         VERIFY(wake_ >= 0);
         netlink_ = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_ROUTE);

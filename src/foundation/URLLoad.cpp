@@ -27,14 +27,6 @@ Settings& settings() {
     return shared;
 }
 
-std::string trimmed(std::string_view text) {
-    auto begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string_view::npos)
-        return {};
-    auto end = text.find_last_not_of(" \t\r\n");
-    return std::string(text.substr(begin, end - begin + 1));
-}
-
 std::string base64(std::string_view bytes) {
     static constexpr char alphabet[]
         = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -73,7 +65,7 @@ std::optional<std::string> basicRealm(std::vector<HTTPHeaderFields::Entry> const
     for (auto const& [name, value] : lines) {
         if (!HTTPHeaderFields::namesEqual(name, "WWW-Authenticate"))
             continue;
-        std::string text = trimmed(value);
+        std::string text = HTTPHeaderFields::trimmed(value);
         if (text.size() < 5 || strncasecmp(text.c_str(), "Basic", 5) != 0
             || (text.size() > 5 && text[5] != ' '))
             continue;
@@ -158,6 +150,11 @@ void URLLoad::setCertificateAuthorityFile(std::string path) {
 void URLLoad::setUserAgent(std::string userAgent) {
     std::lock_guard lock(settings().mutex);
     settings().userAgent = std::move(userAgent);
+}
+
+std::string URLLoad::userAgent() {
+    std::lock_guard lock(settings().mutex);
+    return settings().userAgent;
 }
 
 std::shared_ptr<URLLoad> URLLoad::create(
@@ -332,7 +329,8 @@ void URLLoad::send() {
             curl_easy_setopt(easy_, CURLOPT_READFUNCTION, &URLLoad::onRead);
             curl_easy_setopt(easy_, CURLOPT_READDATA, this);
             curl_off_t length = -1;
-            std::string declared = trimmed(request_.valueForHTTPHeaderField("Content-Length"));
+            std::string declared
+                = HTTPHeaderFields::trimmed(request_.valueForHTTPHeaderField("Content-Length"));
             if (!declared.empty() && std::all_of(declared.begin(), declared.end(), ::isdigit))
                 length = std::stoll(declared);
             curl_easy_setopt(easy_, CURLOPT_POSTFIELDSIZE_LARGE, length);
@@ -408,13 +406,13 @@ std::size_t URLLoad::onHeader(char* data, std::size_t size, std::size_t count, v
         return length;
     }
     if ((line.front() == ' ' || line.front() == '\t') && !self->headerLines_.empty()) {
-        self->headerLines_.back().second += " " + trimmed(line);
+        self->headerLines_.back().second += " " + HTTPHeaderFields::trimmed(line);
         return length;
     }
     auto colon = line.find(':');
     if (colon != std::string_view::npos)
-        self->headerLines_.emplace_back(
-            trimmed(line.substr(0, colon)), trimmed(line.substr(colon + 1)));
+        self->headerLines_.emplace_back(HTTPHeaderFields::trimmed(line.substr(0, colon)),
+            HTTPHeaderFields::trimmed(line.substr(colon + 1)));
     return length;
 }
 

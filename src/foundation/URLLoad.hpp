@@ -78,6 +78,7 @@ public:
     // when a request sets none.
     static void setCertificateAuthorityFile(std::string path);
     static void setUserAgent(std::string userAgent);
+    static std::string userAgent();
 
 private:
     enum class Mode { Undecided, Final, Redirect, Challenge };

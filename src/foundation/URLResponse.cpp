@@ -6,24 +6,6 @@
 
 namespace foundation {
 
-namespace {
-
-std::string trimmed(std::string_view text) {
-    auto begin = text.find_first_not_of(" \t");
-    if (begin == std::string_view::npos)
-        return {};
-    auto end = text.find_last_not_of(" \t");
-    return std::string(text.substr(begin, end - begin + 1));
-}
-
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-        [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
-}
-
-}
-
 URLResponse::URLResponse(
     std::string url, int statusCode, std::vector<HTTPHeaderFields::Entry> headerLines)
     : url_(std::move(url))
@@ -33,32 +15,36 @@ URLResponse::URLResponse(
         fields_.add(name, value);
 
     if (auto const* length = fields_.find("Content-Length")) {
-        std::string text = trimmed(*length);
+        std::string text = HTTPHeaderFields::trimmed(*length);
         std::int64_t value = 0;
         auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (error == std::errc() && end == text.data() + text.size() && value >= 0 && !text.empty())
             expectedContentLength_ = value;
     }
     if (auto const* chunked = fields_.find("Transfer-Encoding");
-        chunked && lowered(*chunked).find("chunked") != std::string::npos)
+        chunked && HTTPHeaderFields::lowercased(*chunked).find("chunked") != std::string::npos)
         expectedContentLength_ = UnknownLength;
 
     if (auto const* type = fields_.find("Content-Type")) {
         std::string_view text(*type);
         auto semicolon = text.find(';');
-        mimeType_ = lowered(trimmed(text.substr(0, semicolon)));
+        mimeType_
+            = HTTPHeaderFields::lowercased(HTTPHeaderFields::trimmed(text.substr(0, semicolon)));
         while (semicolon != std::string_view::npos) {
             text.remove_prefix(semicolon + 1);
             semicolon = text.find(';');
-            std::string parameter = trimmed(text.substr(0, semicolon));
+            std::string parameter = HTTPHeaderFields::trimmed(text.substr(0, semicolon));
             auto equals = parameter.find('=');
             if (equals == std::string::npos
-                || lowered(trimmed(parameter.substr(0, equals))) != "charset")
+                || HTTPHeaderFields::lowercased(
+                       HTTPHeaderFields::trimmed(parameter.substr(0, equals)))
+                    != "charset")
                 continue;
-            std::string value = trimmed(std::string_view(parameter).substr(equals + 1));
+            std::string value
+                = HTTPHeaderFields::trimmed(std::string_view(parameter).substr(equals + 1));
             if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
                 value = value.substr(1, value.size() - 2);
-            textEncodingName_ = lowered(value);
+            textEncodingName_ = HTTPHeaderFields::lowercased(value);
         }
     }
 }

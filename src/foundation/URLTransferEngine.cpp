@@ -1,5 +1,6 @@
 #include <foundation/URLTransferEngine.hpp>
 
+#include <foundation/HTTPCookieStorage.hpp>
 #include <foundation/URLLoad.hpp>
 
 #include <base/Verify.hpp>
@@ -18,6 +19,10 @@ URLTransferEngine& URLTransferEngine::shared() {
 }
 
 URLTransferEngine::URLTransferEngine() {
+    // What transfers touch is made first, so that it outlives the worker when
+    // statics are destroyed at exit.
+    HTTPCookieStorage::sharedHTTPCookieStorage();
+    URLLoad::setUserAgent(URLLoad::userAgent());
     curl_global_init(CURL_GLOBAL_DEFAULT);
     multi_ = curl_multi_init();
     VERIFY(multi_);
