@@ -24,8 +24,8 @@ public:
     int tapCount() const { return tapCount_; }
     double timestamp() const { return timestamp_; }
     // The view the touch began in (the hit-test result), null once it is gone.
-    View* view() const { return view_.get(); }
-    Window* window() const { return window_.get(); }
+    View* view() const;
+    Window* window() const;
 
     // The location in view's coordinates; null view means the window's.
     graphics::Point locationInView(View const* view) const;

@@ -1,0 +1,411 @@
+#include <foundation/XMLParser.hpp>
+
+#include <base/Verify.hpp>
+
+// The entity-amplification limits are declared only for builds with DTD support,
+// which Debian's expat has; the declarations need the same switch.
+#ifndef XML_DTD
+#define XML_DTD 1
+#endif
+#include <expat.h>
+
+#include <algorithm>
+#include <fstream>
+#include <utility>
+
+namespace foundation {
+
+namespace {
+
+// Joins namespace URI, local name and prefix in the names expat reports. The
+// character cannot occur in an XML 1.0 document, not even as a reference.
+constexpr char NamespaceSeparator = '\x01';
+
+// Input goes to expat in pieces of this size (its length argument is an int).
+constexpr std::size_t FeedSize = 64 * 1024;
+
+// Text is handed over once this much has gathered, so a huge run of text (or of
+// expanded entities) is not held whole.
+constexpr std::size_t CharactersFlushSize = 1024 * 1024;
+
+// Entities may expand to at most this many times the bytes of the document, once
+// the expansion passes the threshold. These are expat's own defaults, set here so
+// that the protection is on whatever the library was built with.
+constexpr float MaximumAmplification = 100.0f;
+constexpr unsigned long long AmplificationThreshold = 8 * 1024 * 1024;
+
+struct Name {
+    std::string local;
+    std::string namespaceURI;
+    std::string qualified;
+};
+
+// Names from a namespace-processing parser are "uri SEP local SEP prefix",
+// "uri SEP local" or, outside any namespace, "local".
+Name splitName(XML_Char const* raw) {
+    std::string_view name(raw);
+    auto first = name.find(NamespaceSeparator);
+    if (first == std::string_view::npos)
+        return {std::string(name), {}, std::string(name)};
+    std::string_view uri = name.substr(0, first);
+    std::string_view rest = name.substr(first + 1);
+    auto second = rest.find(NamespaceSeparator);
+    if (second == std::string_view::npos)
+        return {std::string(rest), std::string(uri), std::string(rest)};
+    std::string_view local = rest.substr(0, second);
+    std::string_view prefix = rest.substr(second + 1);
+    return {std::string(local), std::string(uri), std::string(prefix) + ":" + std::string(local)};
+}
+
+int errorCode(XML_Error error, bool sawElement) {
+    switch (error) {
+    case XML_ERROR_NO_MEMORY:
+        return XMLParserError::OutOfMemory;
+    case XML_ERROR_NO_ELEMENTS:
+        return sawElement ? XMLParserError::PrematureDocumentEnd : XMLParserError::EmptyDocument;
+    case XML_ERROR_UNCLOSED_TOKEN:
+    case XML_ERROR_PARTIAL_CHAR:
+    case XML_ERROR_UNCLOSED_CDATA_SECTION:
+        return XMLParserError::PrematureDocumentEnd;
+    case XML_ERROR_INVALID_TOKEN:
+        return XMLParserError::InvalidCharacter;
+    case XML_ERROR_TAG_MISMATCH:
+        return XMLParserError::TagNameMismatch;
+    case XML_ERROR_DUPLICATE_ATTRIBUTE:
+        return XMLParserError::AttributeRedefined;
+    case XML_ERROR_JUNK_AFTER_DOC_ELEMENT:
+        return XMLParserError::ExtraContent;
+    case XML_ERROR_UNDEFINED_ENTITY:
+        return XMLParserError::UndeclaredEntity;
+    case XML_ERROR_RECURSIVE_ENTITY_REF:
+    case XML_ERROR_AMPLIFICATION_LIMIT_BREACH:
+        return XMLParserError::EntityLoop;
+    case XML_ERROR_BAD_CHAR_REF:
+        return XMLParserError::InvalidCharacterRef;
+    case XML_ERROR_BINARY_ENTITY_REF:
+        return XMLParserError::UnparsedEntity;
+    case XML_ERROR_ATTRIBUTE_EXTERNAL_ENTITY_REF:
+        return XMLParserError::EntityIsExternal;
+    case XML_ERROR_MISPLACED_XML_PI:
+        return XMLParserError::ReservedXMLName;
+    case XML_ERROR_UNKNOWN_ENCODING:
+    case XML_ERROR_INCORRECT_ENCODING:
+        return XMLParserError::UnknownEncoding;
+    case XML_ERROR_UNBOUND_PREFIX:
+    case XML_ERROR_UNDECLARING_PREFIX:
+    case XML_ERROR_RESERVED_PREFIX_XML:
+    case XML_ERROR_RESERVED_PREFIX_XMLNS:
+    case XML_ERROR_RESERVED_NAMESPACE_URI:
+        return XMLParserError::NamespaceDeclaration;
+    default:
+        return XMLParserError::NotWellBalanced;
+    }
+}
+
+}
+
+// expat's callbacks, forwarding to the parser. Each one does nothing once the
+// parse has been stopped: expat may still deliver an event or two after a stop.
+struct XMLParser::Callbacks {
+    static XMLParser& parserOf(void* userData) { return *static_cast<XMLParser*>(userData); }
+
+    static void xmlDeclaration(void* userData, XML_Char const*, XML_Char const*, int) {
+        parserOf(userData).startDocumentIfNeeded();
+    }
+
+    static void startDoctype(
+        void* userData, XML_Char const*, XML_Char const*, XML_Char const*, int) {
+        parserOf(userData).startDocumentIfNeeded();
+    }
+
+    static void startElement(
+        void* userData, XML_Char const* rawName, XML_Char const** rawAttributes) {
+        XMLParser& parser = parserOf(userData);
+        parser.startDocumentIfNeeded();
+        parser.flushCharacters();
+        if (parser.stopped())
+            return;
+        parser.sawElement_ = true;
+        Name name = splitName(rawName);
+        auto attributes = base::Dictionary::create();
+        for (auto attribute = rawAttributes; attribute[0]; attribute += 2)
+            attributes->setObject(splitName(attribute[0]).qualified, std::string(attribute[1]));
+        if (!parser.shouldProcessNamespaces_)
+            name = {std::move(name.local), {}, {}};
+        parser.deliver([&](XMLParserDelegate& delegate) {
+            delegate.parserDidStartElement(
+                parser, name.local, name.namespaceURI, name.qualified, attributes);
+        });
+    }
+
+    static void endElement(void* userData, XML_Char const* rawName) {
+        XMLParser& parser = parserOf(userData);
+        parser.flushCharacters();
+        if (parser.stopped())
+            return;
+        Name name = splitName(rawName);
+        if (!parser.shouldProcessNamespaces_)
+            name = {std::move(name.local), {}, {}};
+        parser.deliver([&](XMLParserDelegate& delegate) {
+            delegate.parserDidEndElement(parser, name.local, name.namespaceURI, name.qualified);
+        });
+    }
+
+    static void characterData(void* userData, XML_Char const* text, int length) {
+        XMLParser& parser = parserOf(userData);
+        if (parser.stopped())
+            return;
+        if (parser.inCDATA_) {
+            parser.cdata_.append(text, std::size_t(length));
+            return;
+        }
+        parser.characters_.append(text, std::size_t(length));
+        if (parser.characters_.size() >= CharactersFlushSize)
+            parser.flushCharacters();
+    }
+
+    static void startCDATA(void* userData) {
+        XMLParser& parser = parserOf(userData);
+        parser.flushCharacters();
+        parser.inCDATA_ = true;
+        parser.cdata_.clear();
+    }
+
+    static void endCDATA(void* userData) {
+        XMLParser& parser = parserOf(userData);
+        parser.inCDATA_ = false;
+        base::Bytes block(parser.cdata_.begin(), parser.cdata_.end());
+        parser.cdata_.clear();
+        parser.deliver(
+            [&](XMLParserDelegate& delegate) { delegate.parserFoundCDATA(parser, block); });
+    }
+
+    static void comment(void* userData, XML_Char const* text) {
+        XMLParser& parser = parserOf(userData);
+        parser.startDocumentIfNeeded();
+        parser.flushCharacters();
+        parser.deliver(
+            [&](XMLParserDelegate& delegate) { delegate.parserFoundComment(parser, text); });
+    }
+
+    static void processingInstruction(
+        void* userData, XML_Char const* target, XML_Char const* data) {
+        XMLParser& parser = parserOf(userData);
+        parser.startDocumentIfNeeded();
+        parser.flushCharacters();
+        parser.deliver([&](XMLParserDelegate& delegate) {
+            delegate.parserFoundProcessingInstruction(parser, target, data ? data : "");
+        });
+    }
+
+    static void startNamespace(void* userData, XML_Char const* prefix, XML_Char const* uri) {
+        XMLParser& parser = parserOf(userData);
+        parser.startDocumentIfNeeded();
+        parser.flushCharacters();
+        parser.deliver([&](XMLParserDelegate& delegate) {
+            delegate.parserDidStartMappingPrefix(parser, prefix ? prefix : "", uri ? uri : "");
+        });
+    }
+
+    static void endNamespace(void* userData, XML_Char const* prefix) {
+        XMLParser& parser = parserOf(userData);
+        parser.deliver([&](XMLParserDelegate& delegate) {
+            delegate.parserDidEndMappingPrefix(parser, prefix ? prefix : "");
+        });
+    }
+};
+
+void XMLParser::ExpatDeleter::operator()(XML_ParserStruct* parser) const {
+    XML_ParserFree(parser);
+}
+
+base::Ref<XMLParser> XMLParser::createWithData(base::Bytes data) {
+    return base::make<XMLParser>(Private {}, std::move(data), std::nullopt);
+}
+
+base::Ref<XMLParser> XMLParser::createWithString(std::string text) {
+    return createWithData(base::Bytes(text.begin(), text.end()));
+}
+
+base::Ref<XMLParser> XMLParser::createWithContentsOfFile(std::string path) {
+    return base::make<XMLParser>(Private {}, base::Bytes(), std::move(path));
+}
+
+XMLParser::XMLParser(Private, base::Bytes data, std::optional<std::string> path)
+    : data_(std::move(data))
+    , path_(std::move(path)) {
+}
+
+XMLParser::~XMLParser() = default;
+
+bool XMLParser::parse() {
+    VERIFY_MSG(!parsing_, "XMLParser::parse called from one of its own callbacks");
+    // A callback may drop the last reference its owner holds to this parser.
+    base::Ref<XMLParser> protect(this);
+
+    error_.reset();
+    aborted_ = false;
+    documentStarted_ = false;
+    sawElement_ = false;
+    inCDATA_ = false;
+    characters_.clear();
+    cdata_.clear();
+    exception_ = nullptr;
+
+    expat_.reset(shouldProcessNamespaces_ ? XML_ParserCreateNS(nullptr, NamespaceSeparator)
+                                          : XML_ParserCreate(nullptr));
+    if (!expat_) {
+        parsing_ = true;
+        fail(XMLParserError::OutOfMemory, "cannot create an XML parser", 0, 0);
+        parsing_ = false;
+        return false;
+    }
+    XML_Parser expat = expat_.get();
+    XML_SetUserData(expat, this);
+    XML_SetXmlDeclHandler(expat, &Callbacks::xmlDeclaration);
+    XML_SetStartDoctypeDeclHandler(expat, &Callbacks::startDoctype);
+    XML_SetElementHandler(expat, &Callbacks::startElement, &Callbacks::endElement);
+    XML_SetCharacterDataHandler(expat, &Callbacks::characterData);
+    XML_SetCdataSectionHandler(expat, &Callbacks::startCDATA, &Callbacks::endCDATA);
+    XML_SetCommentHandler(expat, &Callbacks::comment);
+    XML_SetProcessingInstructionHandler(expat, &Callbacks::processingInstruction);
+    if (shouldProcessNamespaces_) {
+        XML_SetReturnNSTriplet(expat, XML_TRUE);
+        if (shouldReportNamespacePrefixes_)
+            XML_SetNamespaceDeclHandler(
+                expat, &Callbacks::startNamespace, &Callbacks::endNamespace);
+    }
+    // No external entity handler is set, so expat skips references to external
+    // entities instead of asking for their text; no external DTD subset or
+    // parameter entity is read either.
+    VERIFY(XML_SetParamEntityParsing(expat, XML_PARAM_ENTITY_PARSING_NEVER) == 1);
+    VERIFY(XML_SetBillionLaughsAttackProtectionMaximumAmplification(expat, MaximumAmplification)
+        == XML_TRUE);
+    VERIFY(XML_SetBillionLaughsAttackProtectionActivationThreshold(expat, AmplificationThreshold)
+        == XML_TRUE);
+
+    parsing_ = true;
+    if (feed() && !stopped()) {
+        flushCharacters();
+        // abortParsing() from here still makes the parse a failure, as anywhere else.
+        deliver([&](XMLParserDelegate& delegate) { delegate.parserDidEndDocument(*this); });
+    }
+    if (aborted_ && !error_)
+        error_ = XMLParserError {XMLParserError::DelegateAborted, "parsing aborted by the delegate",
+            lineNumber(), columnNumber()};
+    parsing_ = false;
+    expat_.reset();
+    characters_.clear();
+    characters_.shrink_to_fit();
+    cdata_.clear();
+    cdata_.shrink_to_fit();
+
+    if (exception_)
+        std::rethrow_exception(std::exchange(exception_, nullptr));
+    return !error_;
+}
+
+bool XMLParser::feed() {
+    if (!path_) {
+        std::size_t offset = 0;
+        do {
+            std::size_t size = std::min(FeedSize, data_.size() - offset);
+            bool isFinal = offset + size == data_.size();
+            if (!feedBytes(reinterpret_cast<char const*>(data_.data()) + offset, size, isFinal))
+                return false;
+            offset += size;
+        } while (offset < data_.size());
+        return true;
+    }
+
+    std::ifstream file(*path_, std::ios::binary);
+    if (!file) {
+        fail(XMLParserError::Internal, "cannot open file " + *path_, 0, 0);
+        return false;
+    }
+    std::string buffer(FeedSize, '\0');
+    while (true) {
+        file.read(buffer.data(), std::streamsize(buffer.size()));
+        if (file.bad()) {
+            fail(XMLParserError::Internal, "cannot read file " + *path_, lineNumber(),
+                columnNumber());
+            return false;
+        }
+        std::size_t size = std::size_t(file.gcount());
+        bool isFinal = file.eof();
+        if (!feedBytes(buffer.data(), size, isFinal))
+            return false;
+        if (isFinal)
+            return true;
+    }
+}
+
+bool XMLParser::feedBytes(char const* bytes, std::size_t size, bool isFinal) {
+    XML_Status status = XML_Parse(expat_.get(), bytes, int(size), isFinal ? XML_TRUE : XML_FALSE);
+    if (stopped())
+        return false;
+    if (status == XML_STATUS_ERROR) {
+        XML_Error error = XML_GetErrorCode(expat_.get());
+        fail(errorCode(error, sawElement_), XML_ErrorString(error), lineNumber(), columnNumber());
+        return false;
+    }
+    return true;
+}
+
+void XMLParser::abortParsing() {
+    if (!parsing_ || aborted_)
+        return;
+    aborted_ = true;
+    // Fails harmlessly when expat has already finished (from didEndDocument).
+    XML_StopParser(expat_.get(), XML_FALSE);
+}
+
+int XMLParser::lineNumber() const {
+    if (!parsing_ || !expat_)
+        return 0;
+    return int(XML_GetCurrentLineNumber(expat_.get()));
+}
+
+int XMLParser::columnNumber() const {
+    if (!parsing_ || !expat_)
+        return 0;
+    return int(XML_GetCurrentColumnNumber(expat_.get())) + 1;
+}
+
+void XMLParser::startDocumentIfNeeded() {
+    if (documentStarted_ || stopped())
+        return;
+    documentStarted_ = true;
+    deliver([&](XMLParserDelegate& delegate) { delegate.parserDidStartDocument(*this); });
+}
+
+void XMLParser::flushCharacters() {
+    if (characters_.empty() || stopped())
+        return;
+    std::string text = std::exchange(characters_, std::string());
+    deliver([&](XMLParserDelegate& delegate) { delegate.parserFoundCharacters(*this, text); });
+}
+
+void XMLParser::fail(int code, std::string message, int line, int column) {
+    if (error_)
+        return;
+    error_ = XMLParserError {code, std::move(message), line, column};
+    XMLParserError error = *error_;
+    deliver([&](XMLParserDelegate& delegate) { delegate.parserParseErrorOccurred(*this, error); });
+}
+
+template<typename Event> void XMLParser::deliver(Event&& event) {
+    if (stopped() || !delegate_)
+        return;
+    try {
+        event(*delegate_);
+    } catch (...) {
+        // Unwinding through expat's C frames is not safe: hold the exception until
+        // expat has returned, then rethrow it from parse().
+        exception_ = std::current_exception();
+        if (expat_)
+            XML_StopParser(expat_.get(), XML_FALSE);
+    }
+}
+
+}
