@@ -25,8 +25,9 @@ protected:
     }
 
     ALuint sourceFor(std::string const& key) {
-        base::Value const* source = OpenALEngine::sharedEngine()->soundDictionary()->find(key);
-        return source ? ALuint(source->intValue()) : 0;
+        auto const& sounds = OpenALEngine::sharedEngine()->soundDictionary();
+        auto found = sounds.find(key);
+        return found == sounds.end() ? 0 : found->second;
     }
 
     std::vector<std::int32_t> render(std::size_t frames) {
@@ -87,7 +88,7 @@ TEST_F(OpenALEngineTest, LoadsOneBufferAndSourcePerKeyAndPlaysIt) {
     std::string const path = writeWav("click.wav");
     OpenALEngine* engine = OpenALEngine::sharedEngine();
     ASSERT_TRUE(engine->loadSoundWithKey("click", path, false));
-    EXPECT_EQ(engine->bufferStorageArray()->size(), 1u);
+    EXPECT_EQ(engine->bufferStorageArray().size(), 1u);
     ALuint const source = sourceFor("click");
     ASSERT_NE(source, 0u);
     ALint looping = -1;
@@ -141,8 +142,8 @@ TEST_F(OpenALEngineTest, LoadingAgainUnderAKeyReplacesTheOldSoundWholly) {
     ASSERT_TRUE(engine->loadSoundWithKey("click", writeWav("b.wav"), true));
     EXPECT_NE(sourceFor("click"), first);
     EXPECT_FALSE(alIsSource(first));
-    EXPECT_EQ(engine->bufferStorageArray()->size(), 1u);
-    EXPECT_EQ(engine->soundDictionary()->size(), 1u);
+    EXPECT_EQ(engine->bufferStorageArray().size(), 1u);
+    EXPECT_EQ(engine->soundDictionary().size(), 1u);
     ALint looping = 0;
     alGetSourcei(sourceFor("click"), AL_LOOPING, &looping);
     EXPECT_EQ(looping, AL_TRUE);
@@ -154,8 +155,8 @@ TEST_F(OpenALEngineTest, AFileThatFailsLeavesNothingBehind) {
     EXPECT_FALSE(engine->loadSoundWithKey("gone", (dir / "absent.wav").string(), false));
     EXPECT_FALSE(engine->loadSoundWithKey("empty", "", false));
     EXPECT_TRUE(log.contains("OpenALEngine: file (null) not found."));
-    EXPECT_EQ(engine->bufferStorageArray()->size(), 0u);
-    EXPECT_EQ(engine->soundDictionary()->size(), 0u);
+    EXPECT_EQ(engine->bufferStorageArray().size(), 0u);
+    EXPECT_EQ(engine->soundDictionary().size(), 0u);
 }
 
 TEST_F(OpenALEngineTest, WithoutAContextLoadingFailsWithTheOpenALError) {
@@ -164,7 +165,7 @@ TEST_F(OpenALEngineTest, WithoutAContextLoadingFailsWithTheOpenALError) {
     test::LogCapture log;
     EXPECT_FALSE(engine->loadSoundWithKey("click", writeWav("click.wav"), false));
     EXPECT_TRUE(log.contains("OpenALEngine: error loading sound: a004"));
-    EXPECT_EQ(engine->bufferStorageArray()->size(), 0u);
+    EXPECT_EQ(engine->bufferStorageArray().size(), 0u);
     engine->resumeOpenALSession();
     EXPECT_TRUE(engine->loadSoundWithKey("click", writeWav("click.wav"), false));
 }
@@ -206,7 +207,7 @@ TEST_F(OpenALEngineTest, ShutDownMakesAFreshEngineNextTime) {
     OpenALEngine::shutdownOpenAlEngine();
     EXPECT_EQ(alcGetCurrentContext(), nullptr);
     OpenALEngine* second = OpenALEngine::sharedEngine();
-    EXPECT_EQ(second->soundDictionary()->size(), 0u);
+    EXPECT_EQ(second->soundDictionary().size(), 0u);
     EXPECT_EQ(alcGetCurrentContext(), second->context());
 }
 

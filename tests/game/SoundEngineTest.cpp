@@ -152,11 +152,11 @@ TEST_F(SoundEngineTest, EffectsLoadOnceIntoThePool) {
     game::SoundEffect* effect = engine->pooledSoundEffect("click.wav");
     engine->playSoundEffect("click.wav");
     EXPECT_EQ(engine->pooledSoundEffect("click.wav"), effect);
-    EXPECT_EQ(OpenALEngine::sharedEngine()->bufferStorageArray()->size(), 1u);
+    EXPECT_EQ(OpenALEngine::sharedEngine()->bufferStorageArray().size(), 1u);
     SoundEngine::releasePool();
     EXPECT_EQ(engine->soundEffectPoolSize(), 0u);
     engine->playSoundEffect("click.wav");
-    EXPECT_EQ(OpenALEngine::sharedEngine()->bufferStorageArray()->size(), 1u)
+    EXPECT_EQ(OpenALEngine::sharedEngine()->bufferStorageArray().size(), 1u)
         << "the reload replaced the old sound";
 }
 

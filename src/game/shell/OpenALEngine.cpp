@@ -8,6 +8,7 @@
 #include <foundation/Format.hpp>
 #include <foundation/Lock.hpp>
 
+#include <algorithm>
 #include <mutex>
 #include <optional>
 
@@ -47,10 +48,7 @@ void OpenALEngine::shutdownOpenAlEngine() {
 }
 
 OpenALEngine::OpenALEngine() {
-    if (initOpenAL()) {
-        bufferStorageArray_ = base::Array::create();
-        soundDictionary_ = base::Dictionary::create();
-    }
+    ready_ = initOpenAL();
 }
 
 OpenALEngine::~OpenALEngine() {
@@ -58,18 +56,10 @@ OpenALEngine::~OpenALEngine() {
     std::optional<media::ScopedContext> current;
     if (mContext)
         current.emplace(mContext);
-    if (soundDictionary_) {
-        for (auto const& [key, source] : *soundDictionary_) {
-            ALuint name = ALuint(source.unsignedLongLongValue());
-            alDeleteSources(1, &name);
-        }
-    }
-    if (bufferStorageArray_) {
-        for (auto const& buffer : *bufferStorageArray_) {
-            ALuint name = ALuint(buffer.unsignedLongLongValue());
-            alDeleteBuffers(1, &name);
-        }
-    }
+    for (auto const& [key, source] : soundDictionary_)
+        alDeleteSources(1, &source);
+    if (!bufferStorageArray_.empty())
+        alDeleteBuffers(ALsizei(bufferStorageArray_.size()), bufferStorageArray_.data());
     current.reset();
     if (alcGetCurrentContext() == mContext)
         alcMakeContextCurrent(nullptr);
@@ -92,10 +82,8 @@ bool OpenALEngine::initOpenAL() {
 }
 
 ALuint OpenALEngine::sourceForKey(std::string const& key) const {
-    if (!soundDictionary_)
-        return 0;
-    base::Value const* source = soundDictionary_->find(key);
-    return source ? ALuint(source->unsignedLongLongValue()) : 0;
+    auto found = soundDictionary_.find(key);
+    return found == soundDictionary_.end() ? 0 : found->second;
 }
 
 bool OpenALEngine::loadSoundWithKey(std::string const& key, std::string const& path, bool loop) {
@@ -127,7 +115,7 @@ bool OpenALEngine::loadSoundWithKey(std::string const& key, std::string const& p
         alSourcei(source, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
         error = alGetError();
     }
-    if (error != AL_NO_ERROR || !soundDictionary_) {
+    if (error != AL_NO_ERROR || !ready_) {
         foundation::log("OpenALEngine: error loading sound: %x", unsigned(error));
         if (source)
             alDeleteSources(1, &source);
@@ -144,16 +132,13 @@ bool OpenALEngine::loadSoundWithKey(std::string const& key, std::string const& p
         alSourceStop(old);
         alDeleteSources(1, &old);
         if (oldBuffer) {
-            std::size_t const index
-                = bufferStorageArray_->indexOf(base::Value(std::int64_t(oldBuffer)));
-            if (index != base::Array::npos)
-                bufferStorageArray_->removeAt(index);
-            ALuint oldName = ALuint(oldBuffer);
+            auto const oldName = ALuint(oldBuffer);
+            std::erase(bufferStorageArray_, oldName);
             alDeleteBuffers(1, &oldName);
         }
     }
-    bufferStorageArray_->add(std::int64_t(buffer));
-    soundDictionary_->setObject(key, std::int64_t(source));
+    bufferStorageArray_.push_back(buffer);
+    soundDictionary_[key] = source;
     return true;
 }
 

@@ -2,13 +2,14 @@
 
 #include <base/Object.hpp>
 #include <base/Ref.hpp>
-#include <base/Value.hpp>
 
 #include <AL/al.h>
 #include <AL/alc.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace game {
 
@@ -42,10 +43,10 @@ public:
     void suspendOpenALSession();
     void resumeOpenALSession();
 
-    // Every buffer name made, as numbers.
-    base::Ref<base::Array> const& bufferStorageArray() const { return bufferStorageArray_; }
+    // Every buffer name made and not yet deleted.
+    std::vector<ALuint> const& bufferStorageArray() const { return bufferStorageArray_; }
     // Sound key to source name.
-    base::Ref<base::Dictionary> const& soundDictionary() const { return soundDictionary_; }
+    std::map<std::string, ALuint> const& soundDictionary() const { return soundDictionary_; }
     ALCcontext* context() const { return mContext; }
     ALCdevice* device() const { return mDevice; }
 
@@ -60,8 +61,10 @@ private:
 
     ALCcontext* mContext {nullptr};
     ALCdevice* mDevice {nullptr};
-    base::Ref<base::Array> bufferStorageArray_;
-    base::Ref<base::Dictionary> soundDictionary_;
+    // Empty and unused when no device opened.
+    bool ready_ {false};
+    std::vector<ALuint> bufferStorageArray_;
+    std::map<std::string, ALuint> soundDictionary_;
 };
 
 // The audio session's interruption listener: when an interruption begins the
