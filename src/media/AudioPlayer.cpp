@@ -88,21 +88,17 @@ base::Ref<AudioPlayer> AudioPlayer::createWithContentsOfFile(
     Status ignored;
     if (!status)
         status = &ignored;
-    auto file = ExtAudioFile::open(path, status);
-    if (!file)
-        return nullptr;
-    std::vector<std::int16_t> samples;
-    StreamFormat format;
-    if (!decodeWhole(*file, samples, format, status))
-        return nullptr;
-    return create(samples, format, status);
+    return createFrom(ExtAudioFile::open(path, status), status);
 }
 
 base::Ref<AudioPlayer> AudioPlayer::createWithData(std::vector<std::uint8_t> data, Status* status) {
     Status ignored;
     if (!status)
         status = &ignored;
-    auto file = ExtAudioFile::openData(std::move(data), status);
+    return createFrom(ExtAudioFile::openData(std::move(data), status), status);
+}
+
+base::Ref<AudioPlayer> AudioPlayer::createFrom(std::unique_ptr<ExtAudioFile> file, Status* status) {
     if (!file)
         return nullptr;
     std::vector<std::int16_t> samples;

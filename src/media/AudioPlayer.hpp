@@ -9,6 +9,7 @@
 #include <AL/alc.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ class Timer;
 namespace media {
 
 class AudioPlayer;
+class ExtAudioFile;
 
 // Told when a player reaches the end of its sound by itself (not when stopped).
 class AudioPlayerDelegate {
@@ -68,6 +70,7 @@ protected:
     ~AudioPlayer() override;
 
 private:
+    static base::Ref<AudioPlayer> createFrom(std::unique_ptr<ExtAudioFile> file, Status* status);
     static base::Ref<AudioPlayer> create(
         std::vector<std::int16_t> const& samples, StreamFormat const& format, Status* status);
     void watch();

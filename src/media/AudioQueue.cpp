@@ -133,16 +133,22 @@ Status AudioQueue::enqueueBuffer(
     if (samples.empty())
         return status::invalidBuffer;
 
-    ScopedContext current(context_);
-    reclaimPlayedLocked();
     waiting_.emplace_back(buffer, std::move(samples));
+    serviceLocked();
+    return status::ok;
+}
+
+void AudioQueue::serviceLocked() {
+    ScopedContext current(context_);
+    // Played buffers come off first: a stopped source would play them again.
+    reclaimPlayedLocked();
     feedWaitingLocked();
     restartIfStarvedLocked();
+    // Handing back is the thread's work, with no lock held.
     if (!played_.empty()) {
         wakeRequested_ = true;
         wake_.notify_all();
     }
-    return status::ok;
 }
 
 void AudioQueue::reclaimPlayedLocked() {
@@ -180,15 +186,7 @@ Status AudioQueue::start() {
     if (disposed_)
         return status::queueDisposed;
     running_ = true;
-    ScopedContext current(context_);
-    // Played buffers come off first: a stopped source would play them again.
-    reclaimPlayedLocked();
-    feedWaitingLocked();
-    restartIfStarvedLocked();
-    if (!played_.empty()) {
-        wakeRequested_ = true;
-        wake_.notify_all();
-    }
+    serviceLocked();
     return status::ok;
 }
 

@@ -105,6 +105,9 @@ public:
 
 private:
     void run();
+    // Moves played buffers off the source, feeds it waiting ones and restarts it
+    // if it ran dry; wakes the thread when there is something to hand back.
+    void serviceLocked();
     void reclaimPlayedLocked();
     void feedWaitingLocked();
     void restartIfStarvedLocked();

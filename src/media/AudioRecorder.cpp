@@ -109,17 +109,23 @@ AudioRecorder::AudioRecorder(std::string path, RecordSettings settings)
     , peaks_(std::size_t(settings.numberOfChannels), 0)
     , averagePower_(std::size_t(settings.numberOfChannels), silenceDecibels)
     , peakPower_(std::size_t(settings.numberOfChannels), silenceDecibels) {
+    openFile();
+}
+
+bool AudioRecorder::openFile() {
     SF_INFO info {};
-    info.samplerate = int(settings.sampleRate);
-    info.channels = settings.numberOfChannels;
-    info.format = sndfileFormat(path_, settings);
+    info.samplerate = int(settings_.sampleRate);
+    info.channels = settings_.numberOfChannels;
+    info.format = sndfileFormat(path_, settings_);
     if (!sf_format_check(&info))
-        return;
+        return false;
     SNDFILE* sndfile = sf_open(path_.c_str(), SFM_WRITE, &info);
     if (!sndfile)
-        return;
+        return false;
     file_ = std::make_unique<File>();
     file_->sndfile = sndfile;
+    framesWritten_ = 0;
+    return true;
 }
 
 AudioRecorder::~AudioRecorder() {
@@ -134,20 +140,8 @@ bool AudioRecorder::prepareToRecord() {
         device_ = CaptureDevice::open(int(settings_.sampleRate), settings_.numberOfChannels);
     if (!device_)
         return false;
-    if (!file_) {
-        // A finished recording is replaced by the next one.
-        SF_INFO info {};
-        info.samplerate = int(settings_.sampleRate);
-        info.channels = settings_.numberOfChannels;
-        info.format = sndfileFormat(path_, settings_);
-        SNDFILE* sndfile = sf_open(path_.c_str(), SFM_WRITE, &info);
-        if (!sndfile)
-            return false;
-        file_ = std::make_unique<File>();
-        file_->sndfile = sndfile;
-        framesWritten_ = 0;
-    }
-    return true;
+    // A finished recording is replaced by the next one.
+    return file_ || openFile();
 }
 
 bool AudioRecorder::begin(double limitSeconds) {
@@ -175,6 +169,10 @@ void AudioRecorder::pause() {
     if (!recording_)
         return;
     drain();
+    halt();
+}
+
+void AudioRecorder::halt() {
     recording_ = false;
     if (device_)
         device_->stop();
@@ -231,12 +229,7 @@ void AudioRecorder::drain() {
 
 void AudioRecorder::finish() {
     base::Ref<AudioRecorder> keepAlive(this);
-    recording_ = false;
-    if (device_)
-        device_->stop();
-    if (drainTimer_)
-        drainTimer_->invalidate();
-    drainTimer_ = nullptr;
+    halt();
     file_.reset();
     if (delegate_)
         delegate_->audioRecorderDidFinishRecording(*this, true);

@@ -93,7 +93,11 @@ protected:
 private:
     struct File;
 
+    // Creates (or truncates) the file; false when it cannot be written.
+    bool openFile();
     bool begin(double limitSeconds);
+    // Stops the microphone and the drain timer.
+    void halt();
     void drain();
     void finish();
 
