@@ -1,0 +1,141 @@
+#include <bundlegen/Catalog.hpp>
+#include <bundlegen/Paint.hpp>
+#include <bundlegen/Roster.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace bundlegen {
+
+namespace {
+
+struct Sprite {
+    double z;
+    std::function<void(cairo_t*)> draw;
+};
+
+ImageEntry const* find(Catalog const& catalog, std::string const& name)
+{
+    for (auto const& e : catalog.images())
+        if (e.name == name)
+            return &e;
+    return nullptr;
+}
+
+// A picture placed like the engine places it: screen (x, y) with y up from the bottom of
+// a 480 x 320 screen, anchor (ax, ay) as a fraction of the picture.
+void place(cairo_t* cr, Catalog const& catalog, std::string const& name, double x, double y,
+    double ax = 0.5, double ay = 0)
+{
+    ImageEntry const* e = find(catalog, name);
+    if (!e)
+        return;
+    cairo_save(cr);
+    cairo_translate(cr, x - e->width * ax, 320 - y - e->height * (1 - ay));
+    e->draw(cr, e->width, e->height);
+    cairo_restore(cr);
+}
+
+// The salon of one level at work, composed from the bundle's own pictures, so the
+// contact sheet shows how the pieces fit together.
+void salonScene(cairo_t* cr, Catalog const& catalog, int level, bool night)
+{
+    char floor[32];
+    std::snprintf(floor, sizeof floor, "qrn_ip_bg%02d.jpg", level);
+    char wall[32];
+    std::snprintf(wall, sizeof wall, "qrn_ip_wall%02d.png", level);
+    cairo_set_source_rgb(cr, 0.1, 0.1, 0.12);
+    cairo_paint(cr);
+    place(cr, catalog, floor, 240, 295, 0.5, 1);
+    if (night) {
+        cairo_push_group(cr);
+        place(cr, catalog, "qrn_ip_bg_filter.png", 240, 257, 0.5, 0.5);
+        cairo_pop_group_to_source(cr);
+        cairo_paint_with_alpha(cr, 192 / 255.0);
+    }
+    std::vector<Sprite> sprites;
+    auto piece = [&](std::string name, double x, double y) {
+        sprites.push_back({ 3200 - 10 * y, [&catalog, name, x, y](cairo_t* c) {
+                               place(c, catalog, name, x, y);
+                           } });
+    };
+    int l = std::min(3, 1 + (level - 1) / 3);
+    std::string lv = std::to_string(l);
+    for (double x : { 220.0, 260.0, 300.0, 340.0 })
+        piece("furn_sofa_" + lv + ".png", x, 200);
+    piece("furn_counter_" + lv + ".png", 60, 20);
+    piece("furn_magazine01.png", 100, 200);
+    piece("furn_magazine02.png", 60, 200);
+    piece(level >= 2 ? "furn_sofa_" + lv + ".png" : "furn_magazine02.png", 380, 200);
+    piece("furn_magazine01.png", 420, 200);
+    piece(level >= 3 ? "furn_bath_" + lv + ".png" : "furn_mini.png", 220, 170);
+    piece("furn_mini.png", 300, 170);
+    piece("furn_bath_" + lv + ".png", 220, 120);
+    piece("furn_bath_" + lv + ".png", 300, 120);
+    piece("furn_drying_" + lv + ".png", 250, 50);
+    piece(level >= 2 ? "furn_drying_" + lv + ".png" : "furn_closet.png", 180, 50);
+    piece(level >= 3 ? "furn_facial_" + lv + ".png" : "furn_restbed.png", 60, 170);
+    piece("furn_restbed.png", 50, 120);
+    piece(level >= 2 ? "furn_hair_" + lv + ".png" : "furn_hifi.png", 440, 170);
+    piece("furn_hair_" + lv + ".png", 450, 110);
+    piece(level >= 4 ? "furn_massage_" + lv + ".png" : "furn_cd.png", 340, 50);
+    piece("furn_cd.png", 400, 50);
+    piece(level >= 2 ? "furn_musicplayer_" + lv + "_7.png" : "furn_empty.png", 450, 60);
+    piece(level >= 5 ? "furn_flea_" + lv + ".png" : "furn_empty.png", 370, 120);
+    piece("furn_lamp.png", 20, 130);
+    piece("furn_doorblock_" + lv + "_5.png", 185, 200);
+
+    auto person = [&](std::string key, double x, double y, Pose pose) {
+        sprites.push_back({ 3200 - 10 * y + 1, [key, x, y, pose](cairo_t* c) {
+                               drawPerson(c, x, 320 - y + (pose.action == Action::Sit ? 8 : 0),
+                                   castMember(key).person, pose);
+                           } });
+    };
+    auto pet = [&](std::string key, double x, double y, Pose pose) {
+        sprites.push_back({ 3200 - 10 * y - 1,
+            [key, x, y, pose](cairo_t* c) { drawPet(c, x, 320 - y, castMember(key).pet, pose); } });
+    };
+    person("CUS001", 400, 250, { Facing::Right, Action::Walk, 0.3 });
+    pet("DOG001", 430, 250, { Facing::Right, Action::Walk, 0.6 });
+    person("CUS005", 165, 214, { Facing::Down, Action::Walk, 0.1 });
+    person("CUS002", 260, 197, { Facing::Down, Action::Sit, 0 });
+    person("CUS003", 300, 197, { Facing::Down, Action::Sit, 0 });
+    pet("CAT001", 222, 112, { Facing::Down, Action::Stand, 0 });
+    person("NPC001", 260, 110, { Facing::Down, Action::Serve, 0.25 });
+    pet("DOG002", 452, 103, { Facing::Down, Action::Stand, 0 });
+    person("NPC002", 410, 105, { Facing::Right, Action::Serve, 0.5 });
+    person("NPC006", 80, 30, { Facing::Up, Action::Stand, 0 });
+    person("CUS004", 100, 60, { Facing::Down, Action::Stand, 0 });
+    pet("BUN001", 130, 58, { Facing::Down, Action::Stand, 0 });
+    sprites.push_back({ 1110, [&catalog, wall](cairo_t* c) {
+                           place(c, catalog, wall, 240, 295, 0.5, 1);
+                           place(c, catalog, "qrn_ip_door.png", 165, 214);
+                       } });
+    // A few interface pieces over the top.
+    std::stable_sort(sprites.begin(), sprites.end(),
+        [](Sprite const& a, Sprite const& b) { return a.z < b.z; });
+    for (auto const& s : sprites)
+        s.draw(cr);
+    place(cr, catalog, "qrn_ip_icon_bath_normal.png", 222, 162);
+    place(cr, catalog, "qrn_ip_icon_hair_hurry.png", 452, 153);
+    place(cr, catalog, "statusbar_gamebar.png", 0, 320, 0, 1);
+    place(cr, catalog, "Gameplay_PauseButton.png", 460, 20, 0.5, 0.5);
+    place(cr, catalog, "Challenga_Btn.png", 20, 20, 0.5, 0.5);
+}
+
+}
+
+void addPreviews(Catalog& catalog)
+{
+    Catalog const* all = &catalog;
+    for (int level : { 1, 4, 8 })
+        catalog.image("Previews (not in the bundle)",
+            "preview/salon-level" + std::to_string(level) + ".png", 480, 320,
+            [all, level](cairo_t* cr, double, double) { salonScene(cr, *all, level, false); },
+            TabletRule::same());
+    catalog.image("Previews (not in the bundle)", "preview/salon-night.png", 480, 320,
+        [all](cairo_t* cr, double, double) { salonScene(cr, *all, 6, true); }, TabletRule::same());
+}
+
+}

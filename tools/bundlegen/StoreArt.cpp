@@ -1,0 +1,7 @@
+#include <bundlegen/Catalog.hpp>
+
+namespace bundlegen {
+
+void addStoreArt(Catalog&) { }
+
+}
