@@ -85,7 +85,14 @@ void addEffectArt(Catalog&);
 // stay out of the bundle.
 void addPreviews(Catalog&);
 
-// Everything, in the order the contact sheet shows it.
-Catalog fullCatalog();
+// Everything, in the order the contact sheet shows it. Built once; later calls return
+// the same catalogue.
+Catalog const& fullCatalog();
+ImageEntry const* findImage(std::string const& name);
+// Draws a catalogued picture with its anchor (ax, ay, fractions of its size, y down) at
+// (x, y) of the current user space, scaled by `scale`. Pictures may be composed of others
+// this way (help pages, previews); nothing happens for an unknown name.
+void drawImage(cairo_t*, std::string const& name, double x, double y, double ax = 0.5,
+    double ay = 0.5, double scale = 1);
 
 }

@@ -577,7 +577,7 @@ void addFurnitureArt(Catalog& catalog)
 {
     for (FurniturePicture const& f : furniturePictures()) {
         std::string group = f.type < 0 ? "Furniture: empty places and decoration"
-            : f.durability >= 0        ? "Furniture: " + f.name + " (plays left)"
+            : f.durability >= 0        ? "Furniture: pieces that wear out, one per use left"
                                        : "Furniture";
         catalog.image(group, f.file, f.width, f.height,
             [f](cairo_t* cr, double w, double h) {

@@ -245,7 +245,7 @@ void removeStale(fs::path const& dir, std::set<std::string> const& keep)
 }
 
 void writeManifest(fs::path const& dir, std::string const& folder,
-    std::vector<ManifestLine> const& lines)
+    std::vector<ManifestLine> const& lines, bool complete)
 {
     std::set<std::string> names;
     std::vector<ManifestLine const*> mine;
@@ -254,7 +254,9 @@ void writeManifest(fs::path const& dir, std::string const& folder,
             mine.push_back(&line);
             names.insert(line.name);
         }
-    removeStale(dir, names);
+    // Only a complete run knows every file it owns; a partial one keeps the old files.
+    if (complete)
+        removeStale(dir, names);
     std::sort(mine.begin(), mine.end(),
         [](auto const* a, auto const* b) { return a->name < b->name; });
     std::ofstream out(dir / "manifest.txt");
@@ -339,8 +341,18 @@ void writeSheet(std::vector<Thumb const*> const& thumbs, int columns, std::strin
 
 void writeContactSheets(std::vector<Thumb>& thumbs, std::string const& path)
 {
-    std::stable_sort(thumbs.begin(), thumbs.end(),
-        [](Thumb const& a, Thumb const& b) { return a.order < b.order; });
+    // Catalogue order, with each group kept together where it first appears.
+    std::map<std::string, size_t> firstOfGroup;
+    for (auto const& t : thumbs) {
+        auto it = firstOfGroup.find(t.group);
+        if (it == firstOfGroup.end() || t.order < it->second)
+            firstOfGroup[t.group] = t.order;
+    }
+    std::stable_sort(thumbs.begin(), thumbs.end(), [&](Thumb const& a, Thumb const& b) {
+        size_t ga = firstOfGroup[a.group];
+        size_t gb = firstOfGroup[b.group];
+        return ga != gb ? ga < gb : a.order < b.order;
+    });
     std::vector<Thumb const*> all;
     std::map<std::string, std::vector<Thumb const*>> byGroup;
     std::vector<std::string> groups;
@@ -397,7 +409,7 @@ int Generator::run()
         };
     };
 
-    Catalog catalog = fullCatalog();
+    Catalog const& catalog = fullCatalog();
     fs::path previews;
     if (!options_.contactSheet.empty())
         previews = fs::path(options_.contactSheet).parent_path() / "contact-sheet";
@@ -457,8 +469,9 @@ int Generator::run()
     for (auto const& failure : results.failures)
         std::fprintf(stderr, "bundlegen: %s\n", failure.c_str());
     if (results.failures.empty()) {
-        writeManifest(phone, "phone", results.lines);
-        writeManifest(tablet, "tablet", results.lines);
+        bool complete = options_.pictures && options_.sounds;
+        writeManifest(phone, "phone", results.lines, complete);
+        writeManifest(tablet, "tablet", results.lines, complete);
         if (!options_.contactSheet.empty() && options_.pictures)
             writeContactSheets(results.thumbs, options_.contactSheet);
     }

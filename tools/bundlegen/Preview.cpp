@@ -15,20 +15,12 @@ struct Sprite {
     std::function<void(cairo_t*)> draw;
 };
 
-ImageEntry const* find(Catalog const& catalog, std::string const& name)
-{
-    for (auto const& e : catalog.images())
-        if (e.name == name)
-            return &e;
-    return nullptr;
-}
-
 // A picture placed like the engine places it: screen (x, y) with y up from the bottom of
 // a 480 x 320 screen, anchor (ax, ay) as a fraction of the picture.
 void place(cairo_t* cr, Catalog const& catalog, std::string const& name, double x, double y,
     double ax = 0.5, double ay = 0)
 {
-    ImageEntry const* e = find(catalog, name);
+    ImageEntry const* e = findImage(name);
     if (!e)
         return;
     cairo_save(cr);
@@ -128,14 +120,13 @@ void salonScene(cairo_t* cr, Catalog const& catalog, int level, bool night)
 
 void addPreviews(Catalog& catalog)
 {
-    Catalog const* all = &catalog;
     for (int level : { 1, 4, 8 })
         catalog.image("Previews (not in the bundle)",
             "preview/salon-level" + std::to_string(level) + ".png", 480, 320,
-            [all, level](cairo_t* cr, double, double) { salonScene(cr, *all, level, false); },
+            [level](cairo_t* cr, double, double) { salonScene(cr, fullCatalog(), level, false); },
             TabletRule::same());
     catalog.image("Previews (not in the bundle)", "preview/salon-night.png", 480, 320,
-        [all](cairo_t* cr, double, double) { salonScene(cr, *all, 6, true); }, TabletRule::same());
+        [](cairo_t* cr, double, double) { salonScene(cr, fullCatalog(), 6, true); }, TabletRule::same());
 }
 
 }

@@ -140,27 +140,27 @@ void checker(cairo_t* cr, LevelStyle const& s)
 
 void herringbone(cairo_t* cr, LevelStyle const& s)
 {
-    double u = 10;
-    cairo_save(cr);
-    cairo_rectangle(cr, 0, wallBottom, roomW, roomH - wallBottom);
-    cairo_clip(cr);
-    int n = 0;
-    for (double y = wallBottom - 40; y < roomH + 20; y += u * 2)
-        for (double x = -40; x < roomW + 40; x += u * 4) {
-            for (int half = 0; half < 2; ++half) {
-                cairo_save(cr);
-                cairo_translate(cr, x + half * u * 2, y);
-                cairo_rotate(cr, half ? -M_PI / 4 : M_PI / 4);
-                cairo_rectangle(cr, 0, 0, u * 2.8, u);
-                setColor(cr, (n++ % 3) ? s.floorA : s.floorB);
-                cairo_fill_preserve(cr);
-                setColor(cr, s.floorB.shade(-0.2));
-                cairo_set_line_width(cr, 0.7);
-                cairo_stroke(cr);
-                cairo_restore(cr);
-            }
+    // Chevron parquet: columns of slanted planks, the slant alternating per column.
+    double const cw = 20;
+    double const ph = 10;
+    double const slope = 10;
+    for (int col = 0; col * cw < roomW; ++col) {
+        double x0 = col * cw;
+        double d = (col % 2) ? slope : -slope;
+        for (int row = -2; row * ph + wallBottom < roomH + slope; ++row) {
+            double y = wallBottom + row * ph;
+            cairo_move_to(cr, x0, y);
+            cairo_line_to(cr, x0 + cw, y + d);
+            cairo_line_to(cr, x0 + cw, y + d + ph);
+            cairo_line_to(cr, x0, y + ph);
+            cairo_close_path(cr);
+            setColor(cr, ((row + col * 2) % 3) ? s.floorA : s.floorB);
+            cairo_fill_preserve(cr);
+            setColor(cr, s.floorB.shade(-0.2));
+            cairo_set_line_width(cr, 0.7);
+            cairo_stroke(cr);
         }
-    cairo_restore(cr);
+    }
 }
 
 void marble(cairo_t* cr, LevelStyle const& s)

@@ -52,7 +52,10 @@ SheetLayout SpriteSheet::layout() const
                 x = padding;
                 shelf = 0;
             }
-            candidate.frames.push_back({ frames_[box.index].name, x, y, box.w, box.h });
+            FrameSpec const& spec = frames_[box.index];
+            candidate.frames.push_back({ spec.name, x, y, box.w, box.h,
+                static_cast<int>(std::lround(spec.offsetX * scale_)),
+                static_cast<int>(std::lround(spec.offsetY * scale_)) });
             x += box.w + padding;
             usedWidth = std::max(usedWidth, x);
             shelf = std::max(shelf, box.h);
@@ -140,8 +143,8 @@ std::string SpriteSheet::plistXml(SheetLayout const& layout)
         number("y", f.y);
         number("width", f.width);
         number("height", f.height);
-        number("offsetX", 0);
-        number("offsetY", 0);
+        number("offsetX", f.offsetX);
+        number("offsetY", f.offsetY);
         out << "\t\t</dict>\n";
     }
     out << "\t</dict>\n\t<key>metadata</key>\n\t<dict>\n\t\t<key>size</key>\n\t\t<string>{"

@@ -15,6 +15,10 @@ struct FrameSpec {
     double width { 0 };
     double height { 0 };
     std::function<void(cairo_t*)> draw;
+    // Anchor offsets in design units: the engine puts the anchor at
+    // (offsetX / width + 0.5, offsetY / height), so offsetY = height / 2 centres a frame.
+    double offsetX { 0 };
+    double offsetY { 0 };
 };
 
 // Where a frame landed in the sheet, in pixels.
@@ -24,6 +28,8 @@ struct PlacedFrame {
     int y { 0 };
     int width { 0 };
     int height { 0 };
+    int offsetX { 0 };
+    int offsetY { 0 };
 };
 
 struct SheetLayout {
