@@ -14,19 +14,16 @@ using bundlegen::SpriteSheet;
 
 namespace {
 
-FrameSpec frame(std::string name, double w, double h, double offsetY = 0)
-{
-    return { std::move(name), w, h, [](cairo_t*) { }, 0, offsetY };
+FrameSpec frame(std::string name, double w, double h, double offsetY = 0) {
+    return {std::move(name), w, h, [](cairo_t*) {}, 0, offsetY};
 }
 
-bool overlap(PlacedFrame const& a, PlacedFrame const& b, int gap)
-{
+bool overlap(PlacedFrame const& a, PlacedFrame const& b, int gap) {
     return a.x < b.x + b.width + gap && b.x < a.x + a.width + gap && a.y < b.y + b.height + gap
         && b.y < a.y + a.height + gap;
 }
 
-double realOf(plist_t dict, char const* key)
-{
+double realOf(plist_t dict, char const* key) {
     plist_t node = plist_dict_get_item(dict, key);
     if (!node)
         return -1;
@@ -42,16 +39,15 @@ double realOf(plist_t dict, char const* key)
 
 }
 
-TEST(SpriteSheet, PacksFramesInsideTheSheetWithoutOverlapOrTouching)
-{
+TEST(SpriteSheet, PacksFramesInsideTheSheetWithoutOverlapOrTouching) {
     struct Case {
         int count;
         double w;
         double h;
         double scale;
     };
-    for (Case c : { Case { 29, 48, 80, 1 }, Case { 40, 48, 80, 2 }, Case { 9, 56, 56, 1 },
-             Case { 3, 480, 120, 2 }, Case { 1, 1020, 1020, 1 } }) {
+    for (Case c : {Case {29, 48, 80, 1}, Case {40, 48, 80, 2}, Case {9, 56, 56, 1},
+             Case {3, 480, 120, 2}, Case {1, 1020, 1020, 1}}) {
         SpriteSheet sheet("test", c.scale);
         for (int i = 0; i < c.count; ++i)
             sheet.add(frame("f" + std::to_string(i) + ".png", c.w, c.h));
@@ -74,10 +70,9 @@ TEST(SpriteSheet, PacksFramesInsideTheSheetWithoutOverlapOrTouching)
     }
 }
 
-TEST(SpriteSheet, ListsFramesSortedByName)
-{
+TEST(SpriteSheet, ListsFramesSortedByName) {
     SpriteSheet sheet("test", 1);
-    for (char const* name : { "b.png", "c.png", "a.png" })
+    for (char const* name : {"b.png", "c.png", "a.png"})
         sheet.add(frame(name, 10, 10));
     SheetLayout layout = sheet.layout();
     ASSERT_EQ(layout.frames.size(), 3u);
@@ -85,8 +80,7 @@ TEST(SpriteSheet, ListsFramesSortedByName)
     EXPECT_EQ(layout.frames[2].name, "c.png");
 }
 
-TEST(SpriteSheet, RefusesFramesThatCannotFitOrShareAName)
-{
+TEST(SpriteSheet, RefusesFramesThatCannotFitOrShareAName) {
     SpriteSheet tooBig("big", 2);
     tooBig.add(frame("a.png", 600, 10));
     EXPECT_THROW(tooBig.layout(), std::runtime_error);
@@ -102,8 +96,7 @@ TEST(SpriteSheet, RefusesFramesThatCannotFitOrShareAName)
     EXPECT_THROW(twice.layout(), std::runtime_error);
 }
 
-TEST(SpriteSheet, PropertyListCarriesEveryFrameRectangleAndScaledOffsets)
-{
+TEST(SpriteSheet, PropertyListCarriesEveryFrameRectangleAndScaledOffsets) {
     SpriteSheet sheet("fx", 2);
     sheet.add(frame("fx_01.png", 56, 56, 28));
     sheet.add(frame("fx_02.png", 56, 56, 28));
@@ -130,14 +123,13 @@ TEST(SpriteSheet, PropertyListCarriesEveryFrameRectangleAndScaledOffsets)
     plist_free(root);
 }
 
-TEST(SpriteSheet, RendersEachFrameIntoItsOwnRectangle)
-{
+TEST(SpriteSheet, RendersEachFrameIntoItsOwnRectangle) {
     SpriteSheet sheet("paint", 1);
     for (int i = 0; i < 4; ++i)
-        sheet.add({ "f" + std::to_string(i), 8, 8, [](cairo_t* cr) {
+        sheet.add({"f" + std::to_string(i), 8, 8, [](cairo_t* cr) {
                        cairo_set_source_rgb(cr, 1, 0, 0);
                        cairo_paint(cr); // clipped to the frame
-                   } });
+                   }});
     SheetLayout layout = sheet.layout();
     cairo_surface_t* surface = sheet.render(layout);
     auto const* data = cairo_image_surface_get_data(surface);

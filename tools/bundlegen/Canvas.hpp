@@ -30,14 +30,14 @@ public:
     // Throws std::runtime_error naming the file when it cannot be written.
     void savePng(std::string const& path) const;
     // JPEG has no alpha: the picture is laid over `background` first.
-    void saveJpeg(std::string const& path, int quality = 90,
-        Color background = Color::hex(0x000000)) const;
+    void saveJpeg(
+        std::string const& path, int quality = 90, Color background = Color::hex(0x000000)) const;
 
 private:
-    cairo_surface_t* surface_ { nullptr };
-    cairo_t* cr_ { nullptr };
-    int pixelWidth_ { 0 };
-    int pixelHeight_ { 0 };
+    cairo_surface_t* surface_ {nullptr};
+    cairo_t* cr_ {nullptr};
+    int pixelWidth_ {0};
+    int pixelHeight_ {0};
 };
 
 }

@@ -17,34 +17,33 @@ using Draw = std::function<void(cairo_t*, double w, double h)>;
 struct TabletRule {
     enum class Kind {
         Scale, // drawn again, design units times (scaleX, scaleY)
-        Same,  // the tablet loads the phone picture as it is (the code scales it, or the
-               // name is already a tablet-only "_iPad" file)
-        Size,  // drawn again into width x height pixels, stretched to fit
+        Same, // the tablet loads the phone picture as it is (the code scales it, or the
+              // name is already a tablet-only "_iPad" file)
+        Size, // drawn again into width x height pixels, stretched to fit
     };
-    Kind kind { Kind::Scale };
-    double scaleX { 2 };
-    double scaleY { 2 };
-    int width { 0 };
-    int height { 0 };
-    double offsetX { 0 }; // pixels, applied before the scale
-    double offsetY { 0 };
+    Kind kind {Kind::Scale};
+    double scaleX {2};
+    double scaleY {2};
+    int width {0};
+    int height {0};
+    double offsetX {0}; // pixels, applied before the scale
+    double offsetY {0};
 
-    static TabletRule scale(double s) { return { Kind::Scale, s, s }; }
-    static TabletRule same() { return { Kind::Same }; }
-    static TabletRule size(int w, int h) { return { Kind::Size, 0, 0, w, h }; }
+    static TabletRule scale(double s) { return {Kind::Scale, s, s}; }
+    static TabletRule same() { return {Kind::Same}; }
+    static TabletRule size(int w, int h) { return {Kind::Size, 0, 0, w, h}; }
     // The salon room: phone positions become tablet positions through x * 2.1333334 and
     // y * 2.4 measured from the bottom of the screen.
-    static TabletRule room(int w, int h, double offsetY = 0)
-    {
-        return { Kind::Scale, 1024.0 / 480.0, 2.4, w, h, 0, offsetY };
+    static TabletRule room(int w, int h, double offsetY = 0) {
+        return {Kind::Scale, 1024.0 / 480.0, 2.4, w, h, 0, offsetY};
     }
 };
 
 struct ImageEntry {
     std::string group; // contact-sheet section
-    std::string name;  // file name in the bundle, extension included
-    double width { 0 };
-    double height { 0 };
+    std::string name; // file name in the bundle, extension included
+    double width {0};
+    double height {0};
     Draw draw;
     TabletRule tablet;
 };
@@ -54,7 +53,7 @@ struct SheetEntry {
     std::string name; // "<name>.png" and "<name>.plist"
     // The frames for the phone (false) or the tablet (true) set, in design units.
     std::function<std::vector<FrameSpec>(bool tablet)> frames;
-    double tabletScale { 2 };
+    double tabletScale {2};
 };
 
 // The table of every picture the bundle holds. Each area adds its entries; the

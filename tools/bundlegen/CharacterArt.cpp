@@ -12,8 +12,7 @@ using R = CastMember::Role;
 
 namespace {
 
-char facingLetter(Facing f)
-{
+char facingLetter(Facing f) {
     switch (f) {
     case Facing::Up:
         return 'a';
@@ -25,16 +24,14 @@ char facingLetter(Facing f)
     }
 }
 
-std::string frameName(std::string const& key, int pose, Facing facing, int frame)
-{
+std::string frameName(std::string const& key, int pose, Facing facing, int frame) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%s%03d%c%03d.png", key.c_str(), pose, facingLetter(facing),
-        frame);
+    std::snprintf(
+        buffer, sizeof buffer, "%s%03d%c%03d.png", key.c_str(), pose, facingLetter(facing), frame);
     return buffer;
 }
 
-void drawMember(cairo_t* cr, CastMember const& m, double w, double h, Pose const& pose)
-{
+void drawMember(cairo_t* cr, CastMember const& m, double w, double h, Pose const& pose) {
     if (m.role == R::Pet)
         drawPet(cr, w / 2, h - 2, m.pet, pose);
     else
@@ -44,8 +41,7 @@ void drawMember(cairo_t* cr, CastMember const& m, double w, double h, Pose const
 // Frame names follow the character key: key + pose + facing + three-digit frame.
 // Walking has 9 frames on the phone and 4 on the tablet (the tablet plays 0..3);
 // "002" facing down is the standing pose, "004" the sitting customer, "003" staff at work.
-std::vector<FrameSpec> framesFor(CastMember const& m, bool tablet)
-{
+std::vector<FrameSpec> framesFor(CastMember const& m, bool tablet) {
     double w = personFrameWidth;
     double h = personFrameHeight;
     if (m.role == R::Pet) {
@@ -55,25 +51,24 @@ std::vector<FrameSpec> framesFor(CastMember const& m, bool tablet)
     }
     std::vector<FrameSpec> frames;
     auto add = [&](int poseNumber, Facing facing, int frame, Pose pose) {
-        frames.push_back({ frameName(m.key, poseNumber, facing, frame), w, h,
-            [&m, w, h, pose](cairo_t* cr) { drawMember(cr, m, w, h, pose); } });
+        frames.push_back({frameName(m.key, poseNumber, facing, frame), w, h,
+            [&m, w, h, pose](cairo_t* cr) { drawMember(cr, m, w, h, pose); }});
     };
     int walkFrames = tablet ? 4 : 9;
-    for (Facing facing : { Facing::Up, Facing::Right, Facing::Down })
+    for (Facing facing : {Facing::Up, Facing::Right, Facing::Down})
         for (int f = 0; f < walkFrames; ++f)
-            add(1, facing, f, { facing, Action::Walk, double(f) / walkFrames });
-    add(2, Facing::Down, 0, { Facing::Down, Action::Stand, 0 });
+            add(1, facing, f, {facing, Action::Walk, double(f) / walkFrames});
+    add(2, Facing::Down, 0, {Facing::Down, Action::Stand, 0});
     if (m.role == R::Customer || m.role == R::Visitor)
-        add(4, Facing::Down, 0, { Facing::Down, Action::Sit, 0 });
+        add(4, Facing::Down, 0, {Facing::Down, Action::Sit, 0});
     if (m.role == R::Staff)
-        for (Facing facing : { Facing::Up, Facing::Right, Facing::Down })
+        for (Facing facing : {Facing::Up, Facing::Right, Facing::Down})
             for (int f = 0; f < 4; ++f)
-                add(3, facing, f, { facing, Action::Serve, f / 4.0 });
+                add(3, facing, f, {facing, Action::Serve, f / 4.0});
     return frames;
 }
 
-void sunburst(cairo_t* cr, double cx, double cy, double r, Color a, Color b)
-{
+void sunburst(cairo_t* cr, double cx, double cy, double r, Color a, Color b) {
     for (int i = 0; i < 16; ++i) {
         cairo_move_to(cr, cx, cy);
         cairo_arc(cr, cx, cy, r, i * M_PI / 8, (i + 0.5) * M_PI / 8);
@@ -85,8 +80,7 @@ void sunburst(cairo_t* cr, double cx, double cy, double r, Color a, Color b)
 }
 
 // A portrait card: the character large, standing on a round stage.
-void portrait(cairo_t* cr, double w, double h, CastMember const& m, Color back, double scale)
-{
+void portrait(cairo_t* cr, double w, double h, CastMember const& m, Color back, double scale) {
     roundedRect(cr, 2, 2, w - 4, h - 4, std::min(w, h) * 0.18);
     fillGradientOutline(cr, 0, h, back.shade(0.55), back.shade(0.1), back.shade(-0.45), 1.5);
     cairo_save(cr);
@@ -98,7 +92,7 @@ void portrait(cairo_t* cr, double w, double h, CastMember const& m, Color back, 
     cairo_fill(cr);
     cairo_translate(cr, w / 2, h - h * 0.06);
     cairo_scale(cr, scale, scale);
-    Pose pose { Facing::Down, Action::Stand, 0 };
+    Pose pose {Facing::Down, Action::Stand, 0};
     if (m.role == R::Pet)
         drawPet(cr, 0, 0, m.pet, pose);
     else
@@ -108,8 +102,7 @@ void portrait(cairo_t* cr, double w, double h, CastMember const& m, Color back, 
 
 }
 
-void addCharacterArt(Catalog& catalog)
-{
+void addCharacterArt(Catalog& catalog) {
     for (CastMember const& m : cast()) {
         std::string group = m.role == R::Pet ? "Characters: pets"
             : m.role == R::Staff             ? "Characters: staff"
@@ -118,9 +111,9 @@ void addCharacterArt(Catalog& catalog)
     }
 
     // Staff portraits for the hire and training dialog.
-    Color const backs[] = { palette::mint, palette::peach, palette::lilac, palette::pink,
-        palette::sky, palette::honey, palette::peach, palette::green, palette::orange,
-        palette::sky };
+    Color const backs[]
+        = {palette::mint, palette::peach, palette::lilac, palette::pink, palette::sky,
+            palette::honey, palette::peach, palette::green, palette::orange, palette::sky};
     for (int i = 1; i <= 10; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "NPC%03d_HireIcon.png", i);
@@ -138,23 +131,23 @@ void addCharacterArt(Catalog& catalog)
         char const* key;
         Color back;
     };
-    for (CloseUp c : { CloseUp { "Gameplay_EventCloseUp_Prez.png", "PREZ", palette::sky },
-             CloseUp { "Gameplay_EventCloseUp_RichLady.png", "RICHLADY", palette::pink },
-             CloseUp { "Gameplay_EventCloseUp_skyward.png", "SKYW", palette::honey } }) {
+    for (CloseUp c : {CloseUp {"Gameplay_EventCloseUp_Prez.png", "PREZ", palette::sky},
+             CloseUp {"Gameplay_EventCloseUp_RichLady.png", "RICHLADY", palette::pink},
+             CloseUp {"Gameplay_EventCloseUp_skyward.png", "SKYW", palette::honey}}) {
         CastMember const& m = castMember(c.key);
         Color back = c.back;
-        catalog.image("Special visitors", c.name, 260, 300,
-            [&m, back](cairo_t* cr, double w, double h) {
+        catalog.image(
+            "Special visitors", c.name, 260, 300, [&m, back](cairo_t* cr, double w, double h) {
                 portrait(cr, w, h, m, back, 3.6);
                 // A name-plate ribbon along the bottom.
                 roundedRect(cr, 24, h - 44, w - 48, 30, 12);
-                fillGradientOutline(cr, h - 44, h - 14, palette::coral.shade(0.25),
-                    palette::coral.shade(-0.05));
+                fillGradientOutline(
+                    cr, h - 44, h - 14, palette::coral.shade(0.25), palette::coral.shade(-0.05));
                 star(cr, 44, h - 29, 18, palette::honey);
                 star(cr, w - 44, h - 29, 18, palette::honey);
                 std::string title = m.key == "PREZ" ? "The President!"
-                    : m.key == "RICHLADY"          ? "Madame Rich!"
-                                                   : "Skyward!";
+                    : m.key == "RICHLADY"           ? "Madame Rich!"
+                                                    : "Skyward!";
                 textCentered(cr, title, w / 2, h - 29, 17, palette::white, palette::outline, 1.6);
             });
     }

@@ -6,32 +6,29 @@ namespace bundlegen {
 
 // An RGBA colour with components in 0..1, the form cairo takes.
 struct Color {
-    double r { 0 };
-    double g { 0 };
-    double b { 0 };
-    double a { 1 };
+    double r {0};
+    double g {0};
+    double b {0};
+    double a {1};
 
-    static constexpr Color hex(uint32_t rgb, double alpha = 1.0)
-    {
-        return { ((rgb >> 16) & 0xff) / 255.0, ((rgb >> 8) & 0xff) / 255.0, (rgb & 0xff) / 255.0,
-            alpha };
+    static constexpr Color hex(uint32_t rgb, double alpha = 1.0) {
+        return {
+            ((rgb >> 16) & 0xff) / 255.0, ((rgb >> 8) & 0xff) / 255.0, (rgb & 0xff) / 255.0, alpha};
     }
 
-    constexpr Color withAlpha(double alpha) const { return { r, g, b, alpha }; }
+    constexpr Color withAlpha(double alpha) const { return {r, g, b, alpha}; }
 
     // Mixes towards white (amount > 0) or black (amount < 0); the hue stays.
-    constexpr Color shade(double amount) const
-    {
+    constexpr Color shade(double amount) const {
         if (amount >= 0)
-            return { r + (1 - r) * amount, g + (1 - g) * amount, b + (1 - b) * amount, a };
+            return {r + (1 - r) * amount, g + (1 - g) * amount, b + (1 - b) * amount, a};
         double k = 1 + amount;
-        return { r * k, g * k, b * k, a };
+        return {r * k, g * k, b * k, a};
     }
 
-    constexpr Color mix(Color const& other, double t) const
-    {
-        return { r + (other.r - r) * t, g + (other.g - g) * t, b + (other.b - b) * t,
-            a + (other.a - a) * t };
+    constexpr Color mix(Color const& other, double t) const {
+        return {r + (other.r - r) * t, g + (other.g - g) * t, b + (other.b - b) * t,
+            a + (other.a - a) * t};
     }
 };
 

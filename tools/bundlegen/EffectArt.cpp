@@ -10,16 +10,14 @@ using namespace paint;
 
 namespace {
 
-std::string frameName(std::string const& sheet, int index)
-{
+std::string frameName(std::string const& sheet, int index) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%s_%02d.png", sheet.c_str(), index);
     return buffer;
 }
 
 // Happy: a heart that pops with sparkles. Angry: a storm puff with a red vein mark.
-void emotion(cairo_t* cr, double w, double h, bool happy, int frame)
-{
+void emotion(cairo_t* cr, double w, double h, bool happy, int frame) {
     double pulse = 1 + 0.08 * std::sin(frame * M_PI / 2);
     double cx = w / 2;
     double cy = h / 2 + 2;
@@ -32,37 +30,28 @@ void emotion(cairo_t* cr, double w, double h, bool happy, int frame)
         }
         return;
     }
-    for (int i = 0; i < 5; ++i) {
-        double a = i * 2 * M_PI / 5 + frame * 0.2;
-        circle(cr, cx + std::cos(a) * w * 0.18, cy + std::sin(a) * h * 0.14, w * 0.2 * pulse);
-    }
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-    fillGradientOutline(cr, 0, h, Color::hex(0x9a8f9e), Color::hex(0x6e6474), palette::outline, 1.2);
-    // The cross-shaped vein mark.
-    double vx = cx + w * 0.05;
-    double vy = cy;
+    // A spiky puff with the popping-vein mark inside.
+    star(cr, cx, cy, w * 0.9 * pulse, Color::hex(0xffe0dc), 7, 0.78);
+    double r = w * 0.3 * pulse;
     for (int q = 0; q < 4; ++q) {
-        double a = q * M_PI / 2 + M_PI / 4;
-        cairo_move_to(cr, vx + std::cos(a) * 3, vy + std::sin(a) * 3);
-        cairo_curve_to(cr, vx + std::cos(a) * 6, vy + std::sin(a) * 6,
-            vx + std::cos(a + 0.5) * 8, vy + std::sin(a + 0.5) * 8, vx + std::cos(a + 0.7) * 9,
-            vy + std::sin(a + 0.7) * 9);
+        double a = q * M_PI / 2 + M_PI / 4 + frame * 0.05;
+        cairo_new_sub_path(cr);
+        cairo_move_to(cr, cx + r * std::cos(a - 0.55), cy + r * std::sin(a - 0.55));
+        cairo_curve_to(cr, cx + 0.3 * r * std::cos(a), cy + 0.3 * r * std::sin(a),
+            cx + 0.3 * r * std::cos(a), cy + 0.3 * r * std::sin(a), cx + r * std::cos(a + 0.55),
+            cy + r * std::sin(a + 0.55));
     }
     setColor(cr, palette::outline);
-    cairo_set_line_width(cr, 3.8);
+    cairo_set_line_width(cr, w * 0.075 + 2);
     cairo_stroke_preserve(cr);
     setColor(cr, palette::red);
-    cairo_set_line_width(cr, 2.2);
+    cairo_set_line_width(cr, w * 0.075);
     cairo_stroke(cr);
-    if (frame % 2) {
-        lightning(cr, cx - w * 0.28, cy + h * 0.32, w * 0.3, palette::honey);
-    }
 }
 
 // A ring of light that grows and fades over nine frames; drawn near-white so that the
 // service tints colour it. The last frame is empty: the effect hides when it gets there.
-void sparkleRing(cairo_t* cr, double w, double h, int frame)
-{
+void sparkleRing(cairo_t* cr, double w, double h, int frame) {
     if (frame >= 8)
         return;
     double t = frame / 7.0;
@@ -82,8 +71,7 @@ void sparkleRing(cairo_t* cr, double w, double h, int frame)
     cairo_fill(cr);
 }
 
-void fire(cairo_t* cr, double w, double h, int frame, double grow)
-{
+void fire(cairo_t* cr, double w, double h, int frame, double grow) {
     double flicker = 0.9 + 0.1 * std::sin(frame * 2.1);
     cairo_save(cr);
     cairo_translate(cr, w / 2, h - 2);
@@ -100,38 +88,37 @@ void fire(cairo_t* cr, double w, double h, int frame, double grow)
 
 }
 
-void addEffectArt(Catalog& catalog)
-{
+void addEffectArt(Catalog& catalog) {
     std::string const group = "Effect sheets";
-    for (bool happy : { true, false }) {
+    for (bool happy : {true, false}) {
         std::string name = happy ? "Emotion_Happy" : "Emotion_Angry";
         catalog.sheet(group, name, [name, happy](bool) {
             std::vector<FrameSpec> frames;
             for (int f = 0; f < 4; ++f)
-                frames.push_back({ frameName(name, f + 1), 34, 34,
-                    [happy, f](cairo_t* cr) { emotion(cr, 34, 34, happy, f); } });
+                frames.push_back({frameName(name, f + 1), 34, 34,
+                    [happy, f](cairo_t* cr) { emotion(cr, 34, 34, happy, f); }});
             return frames;
         });
     }
     catalog.sheet(group, "vfx006", [](bool) {
         std::vector<FrameSpec> frames;
         for (int f = 0; f < 9; ++f)
-            frames.push_back({ frameName("vfx006", f), 56, 56,
-                [f](cairo_t* cr) { sparkleRing(cr, 56, 56, f); }, 0, 28 });
+            frames.push_back({frameName("vfx006", f), 56, 56,
+                [f](cairo_t* cr) { sparkleRing(cr, 56, 56, f); }, 0, 28});
         return frames;
     });
     catalog.sheet(group, "fs", [](bool) {
         std::vector<FrameSpec> frames;
         for (int f = 0; f < 6; ++f)
-            frames.push_back({ frameName("fs", f + 1), 30, 36,
-                [f](cairo_t* cr) { fire(cr, 30, 36, f, 0.35 + f * 0.12); } });
+            frames.push_back({frameName("fs", f + 1), 30, 36,
+                [f](cairo_t* cr) { fire(cr, 30, 36, f, 0.35 + f * 0.12); }});
         return frames;
     });
     catalog.sheet(group, "wh", [](bool) {
         std::vector<FrameSpec> frames;
         for (int f = 0; f < 6; ++f)
-            frames.push_back({ frameName("wh", f + 1), 40, 54,
-                [f](cairo_t* cr) { fire(cr, 40, 54, f, 1.0); } });
+            frames.push_back(
+                {frameName("wh", f + 1), 40, 54, [f](cairo_t* cr) { fire(cr, 40, 54, f, 1.0); }});
         return frames;
     });
     catalog.image(group, "fire.png", 32, 32, [](cairo_t* cr, double w, double h) {

@@ -13,8 +13,7 @@ namespace {
 constexpr double pi = M_PI;
 constexpr double lineWidth = 1.15;
 
-void capsule(cairo_t* cr, double x0, double y0, double x1, double y1, double width, Color fill)
-{
+void capsule(cairo_t* cr, double x0, double y0, double x1, double y1, double width, Color fill) {
     cairo_move_to(cr, x0, y0);
     cairo_line_to(cr, x1, y1);
     setColor(cr, palette::outline);
@@ -27,8 +26,7 @@ void capsule(cairo_t* cr, double x0, double y0, double x1, double y1, double wid
 
 // A limb hanging from (x, y) at `angle` (0 = straight down), `length` long.
 void limb(cairo_t* cr, double x, double y, double angle, double length, double width, Color fill,
-    Color end, double endRadius)
-{
+    Color end, double endRadius) {
     double ex = x + std::sin(angle) * length;
     double ey = y + std::cos(angle) * length;
     capsule(cr, x, y, ex, ey, width, fill);
@@ -38,8 +36,7 @@ void limb(cairo_t* cr, double x, double y, double angle, double length, double w
     }
 }
 
-void eye(cairo_t* cr, double x, double y, double size)
-{
+void eye(cairo_t* cr, double x, double y, double size) {
     ellipse(cr, x, y, size * 0.8, size);
     setColor(cr, palette::black);
     cairo_fill(cr);
@@ -48,16 +45,14 @@ void eye(cairo_t* cr, double x, double y, double size)
     cairo_fill(cr);
 }
 
-void cheeks(cairo_t* cr, double x0, double x1, double y, double rx)
-{
+void cheeks(cairo_t* cr, double x0, double x1, double y, double rx) {
     ellipse(cr, x0, y, rx, rx * 0.6);
     ellipse(cr, x1, y, rx, rx * 0.6);
     setColor(cr, palette::blush.withAlpha(0.55));
     cairo_fill(cr);
 }
 
-void smile(cairo_t* cr, double x, double y, double r)
-{
+void smile(cairo_t* cr, double x, double y, double r) {
     cairo_new_path(cr);
     cairo_arc(cr, x, y - r * 0.6, r, 0.45, pi - 0.45);
     setColor(cr, palette::outline);
@@ -72,8 +67,7 @@ struct Walk {
     bool serving;
 };
 
-Walk walkOf(Pose const& pose)
-{
+Walk walkOf(Pose const& pose) {
     Walk w {};
     w.t = pose.phase * 2 * pi;
     w.walking = pose.action == Action::Walk;
@@ -86,8 +80,7 @@ Walk walkOf(Pose const& pose)
 
 // ---- People --------------------------------------------------------------------------
 
-void hairBackLayer(cairo_t* cr, P const& look, Facing facing, double hy)
-{
+void hairBackLayer(cairo_t* cr, P const& look, Facing facing, double hy) {
     // Hair that hangs behind the head and body: drawn before them.
     Color hair = look.hair;
     switch (look.hairStyle) {
@@ -97,8 +90,8 @@ void hairBackLayer(cairo_t* cr, P const& look, Facing facing, double hy)
         } else {
             roundedRect(cr, -17, hy - 10, 34, 30, 10);
         }
-        fillGradientOutline(cr, hy - 10, hy + 20, hair.shade(0.15), hair.shade(-0.1),
-            palette::outline, lineWidth);
+        fillGradientOutline(
+            cr, hy - 10, hy + 20, hair.shade(0.15), hair.shade(-0.1), palette::outline, lineWidth);
         break;
     case P::Hair::Ponytail:
         if (facing == Facing::Down) {
@@ -120,8 +113,7 @@ void hairBackLayer(cairo_t* cr, P const& look, Facing facing, double hy)
     }
 }
 
-void hairFront(cairo_t* cr, P const& look, Facing facing, double hx, double hy)
-{
+void hairFront(cairo_t* cr, P const& look, Facing facing, double hx, double hy) {
     Color hair = look.hair;
     if (look.hairStyle == P::Hair::Bald)
         return;
@@ -129,8 +121,8 @@ void hairFront(cairo_t* cr, P const& look, Facing facing, double hx, double hy)
     if (facing == Facing::Up) {
         // The back of the head is all hair.
         circle(cr, hx, hy, 15.2);
-        fillGradientOutline(cr, hy - 15, hy + 15, hair.shade(0.2), hair.shade(-0.1),
-            palette::outline, lineWidth);
+        fillGradientOutline(
+            cr, hy - 15, hy + 15, hair.shade(0.2), hair.shade(-0.1), palette::outline, lineWidth);
         if (look.hairStyle == P::Hair::Ponytail) {
             ellipse(cr, hx, hy + 14, 5, 9);
             fillOutline(cr, hair, palette::outline, lineWidth);
@@ -150,8 +142,8 @@ void hairFront(cairo_t* cr, P const& look, Facing facing, double hx, double hy)
         cairo_curve_to(cr, hx + 1, hy - 10, hx - 2, hy - 9, hx - 4, hy - 7);
         cairo_curve_to(cr, hx - 8, hy - 9, hx - 13, hy - 5, hx - 15.5, hy + 2);
         cairo_close_path(cr);
-        fillGradientOutline(cr, hy - 16, hy + 2, hair.shade(0.25), hair.shade(-0.05),
-            palette::outline, lineWidth);
+        fillGradientOutline(
+            cr, hy - 16, hy + 2, hair.shade(0.25), hair.shade(-0.05), palette::outline, lineWidth);
         ellipse(cr, hx - 5, hy - 11, 4, 1.6);
         setColor(cr, palette::white.withAlpha(0.35));
         cairo_fill(cr);
@@ -163,15 +155,15 @@ void hairFront(cairo_t* cr, P const& look, Facing facing, double hx, double hy)
         cairo_curve_to(cr, hx - 2, hy - 2, hx - 3, hy + 3, hx - 6, hy + 6);
         cairo_curve_to(cr, hx - 8, hy + 9, hx - 11, hy + 10, hx - 14, hy + 9);
         cairo_close_path(cr);
-        fillGradientOutline(cr, hy - 16, hy + 9, hair.shade(0.25), hair.shade(-0.05),
-            palette::outline, lineWidth);
+        fillGradientOutline(
+            cr, hy - 16, hy + 9, hair.shade(0.25), hair.shade(-0.05), palette::outline, lineWidth);
     }
     // Style details on top.
     switch (look.hairStyle) {
     case P::Hair::Bun:
         circle(cr, hx + (facing == Facing::Right ? -4 : 0), hy - 16, 6);
-        fillGradientOutline(cr, hy - 22, hy - 10, hair.shade(0.25), hair, palette::outline,
-            lineWidth);
+        fillGradientOutline(
+            cr, hy - 22, hy - 10, hair.shade(0.25), hair, palette::outline, lineWidth);
         break;
     case P::Hair::Curly:
         for (int i = 0; i < 5; ++i) {
@@ -195,8 +187,7 @@ void hairFront(cairo_t* cr, P const& look, Facing facing, double hx, double hy)
     cairo_restore(cr);
 }
 
-void headExtra(cairo_t* cr, P const& look, P::Extra extra, Facing facing, double hx, double hy)
-{
+void headExtra(cairo_t* cr, P const& look, P::Extra extra, Facing facing, double hx, double hy) {
     switch (extra) {
     case P::Extra::Glasses:
         if (facing == Facing::Down) {
@@ -220,11 +211,11 @@ void headExtra(cairo_t* cr, P const& look, P::Extra extra, Facing facing, double
         ellipse(cr, hx + brim, hy - 10, 21, 4.5);
         fillOutline(cr, look.accent, palette::outline, lineWidth);
         cairo_move_to(cr, hx - 11 + brim, hy - 11);
-        cairo_curve_to(cr, hx - 12 + brim, hy - 26, hx + 12 + brim, hy - 26, hx + 11 + brim,
-            hy - 11);
+        cairo_curve_to(
+            cr, hx - 12 + brim, hy - 26, hx + 12 + brim, hy - 26, hx + 11 + brim, hy - 11);
         cairo_close_path(cr);
-        fillGradientOutline(cr, hy - 25, hy - 10, look.accent.shade(0.3), look.accent,
-            palette::outline, lineWidth);
+        fillGradientOutline(
+            cr, hy - 25, hy - 10, look.accent.shade(0.3), look.accent, palette::outline, lineWidth);
         cairo_move_to(cr, hx - 10 + brim, hy - 14);
         cairo_line_to(cr, hx + 10 + brim, hy - 14);
         setColor(cr, palette::white);
@@ -241,8 +232,8 @@ void headExtra(cairo_t* cr, P const& look, P::Extra extra, Facing facing, double
         cairo_move_to(cr, hx - 14, hy - 6);
         cairo_curve_to(cr, hx - 15, hy - 22, hx + 15, hy - 22, hx + 14, hy - 6);
         cairo_close_path(cr);
-        fillGradientOutline(cr, hy - 20, hy - 6, look.accent.shade(0.3), look.accent,
-            palette::outline, lineWidth);
+        fillGradientOutline(
+            cr, hy - 20, hy - 6, look.accent.shade(0.3), look.accent, palette::outline, lineWidth);
         if (facing == Facing::Down)
             ellipse(cr, hx, hy - 6, 12, 3);
         else if (facing == Facing::Right)
@@ -323,8 +314,7 @@ void headExtra(cairo_t* cr, P const& look, P::Extra extra, Facing facing, double
     }
 }
 
-void face(cairo_t* cr, P const& look, Facing facing, double hx, double hy, bool happy)
-{
+void face(cairo_t* cr, P const& look, Facing facing, double hx, double hy, bool happy) {
     if (facing == Facing::Up)
         return;
     if (facing == Facing::Down) {
@@ -341,8 +331,7 @@ void face(cairo_t* cr, P const& look, Facing facing, double hx, double hy, bool 
     }
 }
 
-void brush(cairo_t* cr, double x, double y, double angle)
-{
+void brush(cairo_t* cr, double x, double y, double angle) {
     cairo_save(cr);
     cairo_translate(cr, x, y);
     cairo_rotate(cr, angle);
@@ -360,15 +349,14 @@ void brush(cairo_t* cr, double x, double y, double angle)
     cairo_restore(cr);
 }
 
-void robot(cairo_t* cr, P const& look, Pose const& pose)
-{
+void robot(cairo_t* cr, P const& look, Pose const& pose) {
     Walk w = walkOf(pose);
     double bob = w.walking ? -1.0 * std::abs(std::sin(w.t * 2)) : 0;
     Color metal = look.top;
     // Wheel base.
     ellipse(cr, 0, -5, 12, 5.5);
-    fillGradientOutline(cr, -10, 0, palette::greyDark.shade(0.2), palette::greyDark,
-        palette::outline, lineWidth);
+    fillGradientOutline(
+        cr, -10, 0, palette::greyDark.shade(0.2), palette::greyDark, palette::outline, lineWidth);
     if (pose.facing == Facing::Right) {
         circle(cr, 0, -5, 4.5);
         fillOutline(cr, palette::grey, palette::outline, lineWidth);
@@ -388,8 +376,8 @@ void robot(cairo_t* cr, P const& look, Pose const& pose)
     }
     // Body.
     roundedRect(cr, -12, -42 + by, 24, 32, 8);
-    fillGradientOutline(cr, -42 + by, -10 + by, metal.shade(0.35), metal, palette::outline,
-        lineWidth);
+    fillGradientOutline(
+        cr, -42 + by, -10 + by, metal.shade(0.35), metal, palette::outline, lineWidth);
     if (pose.facing != Facing::Up) {
         double px = pose.facing == Facing::Right ? 3 : 0;
         roundedRect(cr, -7 + px, -34 + by, 14, 10, 3);
@@ -413,8 +401,8 @@ void robot(cairo_t* cr, P const& look, Pose const& pose)
     circle(cr, 0, hy - 19.5, 2.8);
     fillOutline(cr, palette::coral, palette::outline, lineWidth);
     roundedRect(cr, -15, hy - 12, 30, 24, 9);
-    fillGradientOutline(cr, hy - 12, hy + 12, metal.shade(0.45), metal.shade(0.05),
-        palette::outline, lineWidth);
+    fillGradientOutline(
+        cr, hy - 12, hy + 12, metal.shade(0.45), metal.shade(0.05), palette::outline, lineWidth);
     if (pose.facing != Facing::Up) {
         double px = pose.facing == Facing::Right ? 4 : 0;
         double sw = pose.facing == Facing::Right ? 18 : 22;
@@ -436,8 +424,7 @@ void robot(cairo_t* cr, P const& look, Pose const& pose)
 
 }
 
-void drawPerson(cairo_t* cr, double x, double y, PersonLook const& look, Pose const& pose)
-{
+void drawPerson(cairo_t* cr, double x, double y, PersonLook const& look, Pose const& pose) {
     cairo_save(cr);
     cairo_translate(cr, x, y);
     cairo_scale(cr, look.scale, look.scale);
@@ -492,7 +479,7 @@ void drawPerson(cairo_t* cr, double x, double y, PersonLook const& look, Pose co
 
     // Legs.
     if (sitting) {
-        for (int side : { -1, 1 }) {
+        for (int side : {-1, 1}) {
             capsule(cr, side * 5, hipY + 2, side * 6, hipY + 11, 6.5, look.bottom);
             capsule(cr, side * 6, hipY + 11, side * 6, -6, 5.5, look.skin.shade(-0.03));
             ellipse(cr, side * 6, -4.5, 4.2, 2.6);
@@ -500,17 +487,18 @@ void drawPerson(cairo_t* cr, double x, double y, PersonLook const& look, Pose co
         }
     } else if (facing == Facing::Right) {
         double swing = w.walking ? std::sin(w.t) * 0.45 : 0;
-        for (int leg : { 1, 0 }) {
+        for (int leg : {1, 0}) {
             double a = leg ? -swing : swing;
             Color c = leg ? look.bottom.shade(-0.12) : look.bottom;
             double lx = std::sin(a) * 14;
             double ly = hipY + std::cos(a) * 14;
             capsule(cr, 0, hipY, lx, ly, 6, skirt ? look.skin : c);
             ellipse(cr, lx + 2, ly + 1.2, 4.3, 2.5);
-            fillOutline(cr, leg ? look.shoes.shade(-0.15) : look.shoes, palette::outline, lineWidth);
+            fillOutline(
+                cr, leg ? look.shoes.shade(-0.15) : look.shoes, palette::outline, lineWidth);
         }
     } else {
-        for (int side : { -1, 1 }) {
+        for (int side : {-1, 1}) {
             double lift = 0;
             if (w.walking)
                 lift = std::max(0.0, side * std::sin(w.t)) * 3;
@@ -532,8 +520,8 @@ void drawPerson(cairo_t* cr, double x, double y, PersonLook const& look, Pose co
         double hem = longSkirt ? (sitting ? hipY + 8 : hipY + 11) : hipY + 6;
         double flare = longSkirt ? 16 : 14;
         cairo_move_to(cr, -bodyHalf + 1, shoulderY + 2);
-        cairo_curve_to(cr, -bodyHalf, shoulderY - 1, bodyHalf, shoulderY - 1, bodyHalf - 1,
-            shoulderY + 2);
+        cairo_curve_to(
+            cr, -bodyHalf, shoulderY - 1, bodyHalf, shoulderY - 1, bodyHalf - 1, shoulderY + 2);
         cairo_line_to(cr, facing == Facing::Right ? flare - 3 : flare, hem);
         cairo_curve_to(cr, flare * 0.5, hem + 2, -flare * 0.5, hem + 2, -flare, hem);
         cairo_close_path(cr);
@@ -649,8 +637,8 @@ void drawPerson(cairo_t* cr, double x, double y, PersonLook const& look, Pose co
 
     // Head.
     circle(cr, headX, headY, 15);
-    fillGradientOutline(cr, headY - 15, headY + 15, look.skin.shade(0.2), look.skin,
-        palette::outline, lineWidth);
+    fillGradientOutline(
+        cr, headY - 15, headY + 15, look.skin.shade(0.2), look.skin, palette::outline, lineWidth);
     if (facing != Facing::Up) {
         // Ears.
         if (facing == Facing::Down) {
@@ -685,25 +673,24 @@ struct PetMetrics {
     double legW;
 };
 
-PetMetrics metricsOf(PetLook const& look)
-{
+PetMetrics metricsOf(PetLook const& look) {
     switch (look.kind) {
     case K::Pony:
-        return { 13, -39, -19, 14, 9, 12, 5.5 };
+        return {13, -39, -19, 14, 9, 12, 5.5};
     case K::Bunny:
-        return { 10.5, -22, -10, 10, 8.5, 5, 5 };
+        return {10.5, -22, -10, 10, 8.5, 5, 5};
     case K::Cat:
-        return { 10.5, -25, -11, 10, 8, 8, 4.5 };
+        return {10.5, -25, -11, 10, 8, 8, 4.5};
     case K::Dog:
     default:
-        return { 11, -26, -11, 10.5, 8.5, 8, 5 };
+        return {11, -26, -11, 10.5, 8.5, 8, 5};
     }
 }
 
 void petEars(cairo_t* cr, PetLook const& look, double hx, double hy, double r, Facing facing,
-    double wiggle)
-{
-    Color earColor = look.pattern == Pat::Spots || look.pattern == Pat::Mask ? look.marks : look.fur;
+    double wiggle) {
+    Color earColor
+        = look.pattern == Pat::Spots || look.pattern == Pat::Mask ? look.marks : look.fur;
     auto one = [&](double side) {
         switch (look.ears) {
         case E::Pointy: {
@@ -735,8 +722,7 @@ void petEars(cairo_t* cr, PetLook const& look, double hx, double hy, double r, F
         }
         case E::Curly: {
             for (int i = 0; i < 3; ++i) {
-                circle(cr, hx + side * (r * 0.95 + i * 0.5), hy - r * 0.1 + i * r * 0.38,
-                    r * 0.36);
+                circle(cr, hx + side * (r * 0.95 + i * 0.5), hy - r * 0.1 + i * r * 0.38, r * 0.36);
             }
             fillOutline(cr, earColor.shade(0.1), palette::outline, lineWidth);
             break;
@@ -747,8 +733,8 @@ void petEars(cairo_t* cr, PetLook const& look, double hx, double hy, double r, F
             cairo_translate(cr, hx + side * r * 0.82, hy - r * 0.45);
             cairo_rotate(cr, side * (0.35 + wiggle * 0.05));
             cairo_move_to(cr, 0, -r * 0.2);
-            cairo_curve_to(cr, side * r * 0.6, -r * 0.2, side * r * 0.55, r * 0.9, side * r * 0.1,
-                r * 0.95);
+            cairo_curve_to(
+                cr, side * r * 0.6, -r * 0.2, side * r * 0.55, r * 0.9, side * r * 0.1, r * 0.95);
             cairo_curve_to(cr, -side * r * 0.3, r * 0.9, -side * r * 0.3, 0, 0, -r * 0.2);
             cairo_close_path(cr);
             fillOutline(cr, earColor.shade(-0.08), palette::outline, lineWidth);
@@ -765,8 +751,7 @@ void petEars(cairo_t* cr, PetLook const& look, double hx, double hy, double r, F
     }
 }
 
-void petFaceFront(cairo_t* cr, PetLook const& look, double hx, double hy, double r)
-{
+void petFaceFront(cairo_t* cr, PetLook const& look, double hx, double hy, double r) {
     if (look.pattern == Pat::Mask) {
         ellipse(cr, hx - r * 0.45, hy - r * 0.1, r * 0.4, r * 0.45);
         setColor(cr, look.marks);
@@ -802,13 +787,13 @@ void petFaceFront(cairo_t* cr, PetLook const& look, double hx, double hy, double
     // A small "w" mouth.
     cairo_move_to(cr, hx - r * 0.22, my + r * 0.06);
     cairo_curve_to(cr, hx - r * 0.18, my + r * 0.2, hx - r * 0.02, my + r * 0.2, hx, my + r * 0.04);
-    cairo_curve_to(cr, hx + r * 0.02, my + r * 0.2, hx + r * 0.18, my + r * 0.2, hx + r * 0.22,
-        my + r * 0.06);
+    cairo_curve_to(
+        cr, hx + r * 0.02, my + r * 0.2, hx + r * 0.18, my + r * 0.2, hx + r * 0.22, my + r * 0.06);
     setColor(cr, palette::outline);
     cairo_set_line_width(cr, 0.8);
     cairo_stroke(cr);
     if (look.kind == K::Cat) {
-        for (int side : { -1, 1 })
+        for (int side : {-1, 1})
             for (int i = 0; i < 2; ++i) {
                 cairo_move_to(cr, hx + side * r * 0.45, my + i * r * 0.12);
                 cairo_line_to(cr, hx + side * r * 1.05, my - r * 0.1 + i * r * 0.25);
@@ -819,8 +804,7 @@ void petFaceFront(cairo_t* cr, PetLook const& look, double hx, double hy, double
     }
 }
 
-void petFaceSide(cairo_t* cr, PetLook const& look, double hx, double hy, double r)
-{
+void petFaceSide(cairo_t* cr, PetLook const& look, double hx, double hy, double r) {
     bool pony = look.kind == K::Pony;
     if (look.pattern == Pat::Stripes) {
         for (int i = 0; i < 2; ++i) {
@@ -857,8 +841,8 @@ void petFaceSide(cairo_t* cr, PetLook const& look, double hx, double hy, double 
     }
 }
 
-void petTail(cairo_t* cr, PetLook const& look, double x, double y, double dir, double wag, bool up)
-{
+void petTail(
+    cairo_t* cr, PetLook const& look, double x, double y, double dir, double wag, bool up) {
     Color c = look.kind == K::Pony ? look.collar : look.fur;
     switch (look.kind) {
     case K::Bunny:
@@ -867,7 +851,8 @@ void petTail(cairo_t* cr, PetLook const& look, double x, double y, double dir, d
         return;
     case K::Pony: {
         cairo_move_to(cr, x, y - 3);
-        cairo_curve_to(cr, x + dir * 8, y - 4 + wag, x + dir * 10, y + 8, x + dir * 6 + wag, y + 16);
+        cairo_curve_to(
+            cr, x + dir * 8, y - 4 + wag, x + dir * 10, y + 8, x + dir * 6 + wag, y + 16);
         cairo_curve_to(cr, x + dir * 2, y + 10, x - dir * 1, y + 6, x, y + 3);
         cairo_close_path(cr);
         fillGradientOutline(cr, y - 4, y + 16, c.shade(0.25), c, palette::outline, lineWidth);
@@ -875,7 +860,8 @@ void petTail(cairo_t* cr, PetLook const& look, double x, double y, double dir, d
     }
     case K::Cat: {
         cairo_move_to(cr, x, y);
-        cairo_curve_to(cr, x + dir * 8, y - 2, x + dir * 6 + wag, y - 12, x + dir * 9 + wag, y - 18);
+        cairo_curve_to(
+            cr, x + dir * 8, y - 2, x + dir * 6 + wag, y - 12, x + dir * 9 + wag, y - 18);
         setColor(cr, palette::outline);
         cairo_set_line_width(cr, 4 + 2 * lineWidth);
         cairo_stroke_preserve(cr);
@@ -903,8 +889,7 @@ void petTail(cairo_t* cr, PetLook const& look, double x, double y, double dir, d
     }
 }
 
-void collar(cairo_t* cr, PetLook const& look, double x, double y, double w)
-{
+void collar(cairo_t* cr, PetLook const& look, double x, double y, double w) {
     if (look.kind == K::Pony)
         return;
     roundedRect(cr, x - w / 2, y - 1.5, w, 3, 1.5);
@@ -913,16 +898,15 @@ void collar(cairo_t* cr, PetLook const& look, double x, double y, double w)
     fillOutline(cr, palette::honey, palette::outline, 0.6);
 }
 
-void petBodyFront(cairo_t* cr, PetLook const& look, PetMetrics const& m, Walk const& w,
-    bool sitting, bool back)
-{
+void petBodyFront(
+    cairo_t* cr, PetLook const& look, PetMetrics const& m, Walk const& w, bool sitting, bool back) {
     double b = w.bob;
     bool pony = look.kind == K::Pony;
     double legTop = m.bodyY + m.bodyRy * 0.3 + b;
     double by = m.bodyY + b;
     // Hind legs peek out when sitting.
     if (sitting) {
-        for (int side : { -1, 1 }) {
+        for (int side : {-1, 1}) {
             ellipse(cr, side * m.bodyRx * 0.85, -3.5, m.bodyRx * 0.45, 3.6);
             fillOutline(cr, look.fur.shade(-0.06), palette::outline, lineWidth);
         }
@@ -949,7 +933,7 @@ void petBodyFront(cairo_t* cr, PetLook const& look, PetMetrics const& m, Walk co
         // The tail hangs down the middle.
         petTail(cr, look, 0, by - 2, 0.2, std::sin(w.t) * 1.5, false);
     }
-    for (int side : { -1, 1 }) {
+    for (int side : {-1, 1}) {
         double lift = w.walking ? std::max(0.0, side * std::sin(w.t)) * (pony ? 3 : 2.2) : 0;
         double lx = side * m.bodyRx * 0.45;
         double footY = -1.5 - lift;
@@ -962,8 +946,7 @@ void petBodyFront(cairo_t* cr, PetLook const& look, PetMetrics const& m, Walk co
         petTail(cr, look, 0, by + 2, 0, 0, false);
 }
 
-void petSide(cairo_t* cr, PetLook const& look, PetMetrics const& m, Walk const& w)
-{
+void petSide(cairo_t* cr, PetLook const& look, PetMetrics const& m, Walk const& w) {
     bool pony = look.kind == K::Pony;
     bool bunny = look.kind == K::Bunny;
     double b = w.bob;
@@ -1050,8 +1033,7 @@ void petSide(cairo_t* cr, PetLook const& look, PetMetrics const& m, Walk const& 
 
 }
 
-void drawPet(cairo_t* cr, double x, double y, PetLook const& look, Pose const& pose)
-{
+void drawPet(cairo_t* cr, double x, double y, PetLook const& look, Pose const& pose) {
     cairo_save(cr);
     cairo_translate(cr, x, y);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);

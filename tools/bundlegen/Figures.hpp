@@ -15,9 +15,9 @@ enum class Facing { Up, Right, Down };
 enum class Action { Walk, Stand, Sit, Serve };
 
 struct Pose {
-    Facing facing { Facing::Down };
-    Action action { Action::Stand };
-    double phase { 0 }; // 0..1 through a walk or work cycle
+    Facing facing {Facing::Down};
+    Action action {Action::Stand};
+    double phase {0}; // 0..1 through a walk or work cycle
 };
 
 struct PersonLook {
@@ -31,11 +31,11 @@ struct PersonLook {
     Color bottom;
     Color shoes;
     Color accent; // apron, tie, cape, hat
-    Hair hairStyle { Hair::Short };
-    Outfit outfit { Outfit::Casual };
-    Extra extra { Extra::None };
-    Extra extra2 { Extra::None };
-    double scale { 1.0 };
+    Hair hairStyle {Hair::Short};
+    Outfit outfit {Outfit::Casual};
+    Extra extra {Extra::None};
+    Extra extra2 {Extra::None};
+    double scale {1.0};
 };
 
 struct PetLook {
@@ -43,14 +43,14 @@ struct PetLook {
     enum class Ears { Floppy, Pointy, Curly, Long };
     enum class Pattern { None, Spots, Stripes, Socks, Mask };
 
-    Kind kind { Kind::Dog };
-    Ears ears { Ears::Floppy };
-    Pattern pattern { Pattern::None };
+    Kind kind {Kind::Dog};
+    Ears ears {Ears::Floppy};
+    Pattern pattern {Pattern::None};
     Color fur;
-    Color light;  // muzzle, belly, paws
-    Color marks;  // spots, stripes, ears
+    Color light; // muzzle, belly, paws
+    Color marks; // spots, stripes, ears
     Color collar; // collar, or the mane of a pony
-    bool fluffy { false };
+    bool fluffy {false};
 };
 
 // Frame sizes in points that hold every pose of a figure.

@@ -14,9 +14,9 @@ constexpr int furnitureMaxDurability = 10;
 // pieces that wear out).
 struct FurniturePicture {
     std::string name; // key of the furniture list
-    int type;         // furniture type, -1 for empty places and decoration
+    int type; // furniture type, -1 for empty places and decoration
     int level;
-    int durability;   // -1: the piece does not wear out
+    int durability; // -1: the piece does not wear out
     std::string file;
     std::string pic;
     double width;

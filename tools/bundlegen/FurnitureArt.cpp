@@ -20,33 +20,29 @@ struct Tier {
     bool fancy;
 };
 
-Tier tierOf(int level, Color a, Color b, Color c)
-{
+Tier tierOf(int level, Color a, Color b, Color c) {
     switch (level) {
     case 1:
-        return { a, palette::wood, palette::cream, false };
+        return {a, palette::wood, palette::cream, false};
     case 2:
-        return { b, palette::woodLight.shade(-0.1), palette::paper, false };
+        return {b, palette::woodLight.shade(-0.1), palette::paper, false};
     default:
-        return { c, palette::gold, palette::paper, true };
+        return {c, palette::gold, palette::paper, true};
     }
 }
 
-void floorShadow(cairo_t* cr, double w, double h, double rx)
-{
+void floorShadow(cairo_t* cr, double w, double h, double rx) {
     ellipse(cr, w / 2, h - 3, rx, 3.2);
     setColor(cr, palette::black.withAlpha(0.16));
     cairo_fill(cr);
 }
 
-void levelStars(cairo_t* cr, double x, double y, int level)
-{
+void levelStars(cairo_t* cr, double x, double y, int level) {
     for (int i = 0; i < level; ++i)
         star(cr, x + (i - (level - 1) / 2.0) * 7, y, 7, palette::honey);
 }
 
-void sofa(cairo_t* cr, double w, double h, int level, bool second)
-{
+void sofa(cairo_t* cr, double w, double h, int level, bool second) {
     Tier t = second ? tierOf(level, palette::honey, palette::mint, palette::lilac)
                     : tierOf(level, palette::teal, palette::coral, palette::purple);
     floorShadow(cr, w, h, w * 0.45);
@@ -57,7 +53,7 @@ void sofa(cairo_t* cr, double w, double h, int level, bool second)
         fillGradientOutline(cr, base - 20, base - 2, t.main.shade(0.3), t.main.shade(-0.1));
         roundedRect(cr, 5, base - 26, w - 10, 10, 5);
         fillGradientOutline(cr, base - 26, base - 16, t.main.shade(0.5), t.main.shade(0.15));
-        for (double x : { 8.0, w - 12 }) {
+        for (double x : {8.0, w - 12}) {
             roundedRect(cr, x, base - 4, 4, 5, 1.5);
             fillOutline(cr, t.trim, palette::outline, 1);
         }
@@ -74,18 +70,18 @@ void sofa(cairo_t* cr, double w, double h, int level, bool second)
     roundedRect(cr, 6, 3, w - 12, base - 14, 9);
     fillGradientOutline(cr, 3, base - 11, t.main.shade(0.3), t.main.shade(0.02));
     if (level >= 2)
-        for (double x : { w * 0.33, w * 0.67 }) {
+        for (double x : {w * 0.33, w * 0.67}) {
             circle(cr, x, 12, 1.5);
             setColor(cr, t.main.shade(-0.3));
             cairo_fill(cr);
         }
     roundedRect(cr, 7, base - 17, w - 14, 10, 5);
     fillGradientOutline(cr, base - 17, base - 7, t.main.shade(0.45), t.main.shade(0.15));
-    for (double x : { 1.5, w - 11.5 }) {
+    for (double x : {1.5, w - 11.5}) {
         roundedRect(cr, x, base - 24, 10, 19, 5);
         fillGradientOutline(cr, base - 24, base - 5, t.main.shade(0.2), t.main.shade(-0.15));
     }
-    for (double x : { 5.0, w - 9 }) {
+    for (double x : {5.0, w - 9}) {
         roundedRect(cr, x, base - 6, 4, 6.5, 1.5);
         fillOutline(cr, t.trim, palette::outline, 1);
     }
@@ -96,8 +92,7 @@ void sofa(cairo_t* cr, double w, double h, int level, bool second)
     }
 }
 
-void counter(cairo_t* cr, double w, double h, int level)
-{
+void counter(cairo_t* cr, double w, double h, int level) {
     Tier t = tierOf(level, palette::woodLight, palette::mint, Color::hex(0xf7efe8));
     floorShadow(cr, w, h, w * 0.48);
     double base = h - 3;
@@ -135,8 +130,7 @@ void counter(cairo_t* cr, double w, double h, int level)
     }
 }
 
-void bath(cairo_t* cr, double w, double h, int level)
-{
+void bath(cairo_t* cr, double w, double h, int level) {
     Tier t = tierOf(level, palette::white, palette::pink.shade(0.4), palette::white);
     floorShadow(cr, w, h, w * 0.45);
     double base = h - 3;
@@ -155,7 +149,7 @@ void bath(cairo_t* cr, double w, double h, int level)
     roundedRect(cr, 0, base - 33, w, 6, 3);
     fillGradientOutline(cr, base - 33, base - 27, t.main.shade(0.2), palette::sky.shade(0.3));
     Color feet = level == 1 ? palette::sky.shade(-0.1) : palette::gold;
-    for (double x : { 9.0, w - 13 }) {
+    for (double x : {9.0, w - 13}) {
         roundedRect(cr, x, base - 8, 5, 8, 2);
         fillOutline(cr, feet, palette::outline, 1);
     }
@@ -172,12 +166,11 @@ void bath(cairo_t* cr, double w, double h, int level)
     if (level >= 2)
         paw(cr, w / 2, base - 17, 10, palette::sky.shade(0.2));
     if (t.fancy)
-        for (double x : { w * 0.25, w * 0.75 })
+        for (double x : {w * 0.25, w * 0.75})
             sparkle(cr, x, base - 17, 8, palette::honey);
 }
 
-void drying(cairo_t* cr, double w, double h, int level)
-{
+void drying(cairo_t* cr, double w, double h, int level) {
     Tier t = tierOf(level, palette::rose, palette::sky, palette::purple);
     floorShadow(cr, w, h, w * 0.4);
     double base = h - 3;
@@ -205,8 +198,7 @@ void drying(cairo_t* cr, double w, double h, int level)
     fillOutline(cr, level >= 3 ? palette::gold : palette::mint, palette::outline, 0.9);
 }
 
-void hairStation(cairo_t* cr, double w, double h, int level)
-{
+void hairStation(cairo_t* cr, double w, double h, int level) {
     Tier t = tierOf(level, palette::sky, palette::mint, palette::pink);
     floorShadow(cr, w, h, w * 0.46);
     double base = h - 3;
@@ -224,7 +216,7 @@ void hairStation(cairo_t* cr, double w, double h, int level)
     // Grooming table.
     roundedRect(cr, 3, base - 24, w - 6, 7, 3);
     fillGradientOutline(cr, base - 24, base - 17, t.main.shade(0.35), t.main);
-    for (double x : { 8.0, w - 12 }) {
+    for (double x : {8.0, w - 12}) {
         roundedRect(cr, x, base - 18, 4, 18, 1.5);
         fillOutline(cr, palette::grey, palette::outline, 1);
     }
@@ -240,8 +232,7 @@ void hairStation(cairo_t* cr, double w, double h, int level)
         star(cr, w / 2, 4, 9, palette::honey);
 }
 
-void facial(cairo_t* cr, double w, double h, int level)
-{
+void facial(cairo_t* cr, double w, double h, int level) {
     Tier t = tierOf(level, palette::mint, palette::pink, palette::lilac);
     floorShadow(cr, w, h, w * 0.46);
     double base = h - 3;
@@ -255,7 +246,7 @@ void facial(cairo_t* cr, double w, double h, int level)
     fillGradientOutline(cr, base - 36, base - 12, t.main.shade(0.35), t.main);
     roundedRect(cr, 2, base - 26, 14, 8, 4);
     fillOutline(cr, palette::white, palette::outline, 1);
-    for (double x : { 8.0, w - 20 }) {
+    for (double x : {8.0, w - 20}) {
         roundedRect(cr, x, base - 12, 4, 12, 1.5);
         fillOutline(cr, t.trim, palette::outline, 1);
     }
@@ -272,8 +263,7 @@ void facial(cairo_t* cr, double w, double h, int level)
         sparkle(cr, w * 0.4, base - 32, 9, palette::honey);
 }
 
-void massage(cairo_t* cr, double w, double h, int level)
-{
+void massage(cairo_t* cr, double w, double h, int level) {
     Tier t = tierOf(level, palette::peach, palette::honey, palette::rose);
     floorShadow(cr, w, h, w * 0.46);
     double base = h - 3;
@@ -281,7 +271,7 @@ void massage(cairo_t* cr, double w, double h, int level)
     fillGradientOutline(cr, base - 22, base - 12, t.main.shade(0.4), t.main);
     roundedRect(cr, 2, base - 26, 14, 6, 3);
     fillOutline(cr, palette::white, palette::outline, 1);
-    for (double x : { 7.0, w - 11 }) {
+    for (double x : {7.0, w - 11}) {
         roundedRect(cr, x, base - 13, 4, 13, 1.5);
         fillOutline(cr, t.trim, palette::outline, 1);
     }
@@ -300,8 +290,7 @@ void massage(cairo_t* cr, double w, double h, int level)
         sparkle(cr, w / 2, base - 30, 8, palette::honey);
 }
 
-void flea(cairo_t* cr, double w, double h, int level)
-{
+void flea(cairo_t* cr, double w, double h, int level) {
     Tier t = tierOf(level, palette::green, palette::teal, palette::sky);
     floorShadow(cr, w, h, w * 0.45);
     double base = h - 3;
@@ -329,8 +318,7 @@ void flea(cairo_t* cr, double w, double h, int level)
         star(cr, w / 2, base - 33, 8, palette::honey);
 }
 
-void musicPlayer(cairo_t* cr, double w, double h, int level, int durability)
-{
+void musicPlayer(cairo_t* cr, double w, double h, int level, int durability) {
     Tier t = tierOf(level, palette::coral, palette::purple, palette::navy);
     floorShadow(cr, w, h, w * 0.45);
     double base = h - 3;
@@ -367,24 +355,24 @@ void musicPlayer(cairo_t* cr, double w, double h, int level, int durability)
     if (durability == 0) {
         roundedRect(cr, 5, base - 28, w - 10, 10, 3);
         fillOutline(cr, palette::grey.shade(0.4), palette::outline, 0.9);
-        textCentered(cr, "zzz", w / 2, base - 23, 8, palette::greyDark, palette::outline, 0,
-            Font::Sans);
+        textCentered(
+            cr, "zzz", w / 2, base - 23, 8, palette::greyDark, palette::outline, 0, Font::Sans);
     }
     if (t.fancy)
         crown(cr, w / 2, 6, 9);
 }
 
-void doorBlock(cairo_t* cr, double w, double h, int level, int durability)
-{
+void doorBlock(cairo_t* cr, double w, double h, int level, int durability) {
     Tier t = tierOf(level, palette::red, palette::orange, palette::purple);
     floorShadow(cr, w, h, w * 0.45);
     double base = h - 3;
     // Two posts with a rope and a sign.
-    for (double x : { 5.0, w - 5 }) {
+    for (double x : {5.0, w - 5}) {
         roundedRect(cr, x - 2.5, base - 26, 5, 26, 2);
         fillOutline(cr, level >= 3 ? palette::gold : palette::grey, palette::outline, 1);
         circle(cr, x, base - 27, 3.6);
-        fillOutline(cr, level >= 3 ? palette::honey : palette::grey.shade(0.3), palette::outline, 1);
+        fillOutline(
+            cr, level >= 3 ? palette::honey : palette::grey.shade(0.3), palette::outline, 1);
         ellipse(cr, x, base - 1.5, 5, 2);
         fillOutline(cr, palette::greyDark, palette::outline, 0.9);
     }
@@ -399,8 +387,8 @@ void doorBlock(cairo_t* cr, double w, double h, int level, int durability)
     roundedRect(cr, w / 2 - 13, 2, 26, 15, 4);
     fillGradientOutline(cr, 2, 17, palette::paper, palette::creamDark);
     paw(cr, w / 2 - 6, 9.5, 7, t.main);
-    textCentered(cr, std::to_string(durability), w / 2 + 6, 9.5, 9, durability ? t.main : palette::grey,
-        palette::outline, 0, Font::Sans);
+    textCentered(cr, std::to_string(durability), w / 2 + 6, 9.5, 9,
+        durability ? t.main : palette::grey, palette::outline, 0, Font::Sans);
     cairo_move_to(cr, w / 2, 17);
     cairo_line_to(cr, w / 2, base - 15);
     setColor(cr, palette::outline);
@@ -408,17 +396,11 @@ void doorBlock(cairo_t* cr, double w, double h, int level, int durability)
     cairo_stroke(cr);
 }
 
-void decoration(cairo_t* cr, double w, double h, std::string const& kind)
-{
+void decoration(cairo_t* cr, double w, double h, std::string const& kind) {
     double base = h - 3;
     if (kind == "empty") {
         roundedRect(cr, 3, 3, w - 6, h - 6, 6);
-        double dash[2] = { 4, 3 };
-        cairo_set_dash(cr, dash, 2, 0);
-        setColor(cr, palette::outline.withAlpha(0.45));
-        cairo_set_line_width(cr, 1.4);
-        cairo_stroke(cr);
-        cairo_set_dash(cr, nullptr, 0, 0);
+        dashedStroke(cr, palette::outline.withAlpha(0.45), 1.4, 4, 3);
         plus(cr, w / 2, h / 2, 10, palette::white.withAlpha(0.8));
         return;
     }
@@ -427,11 +409,11 @@ void decoration(cairo_t* cr, double w, double h, std::string const& kind)
         // Low table with magazines.
         roundedRect(cr, 2, base - 16, w - 4, 6, 3);
         fillGradientOutline(cr, base - 16, base - 10, palette::woodLight, palette::wood);
-        for (double x : { 5.0, w - 9 }) {
+        for (double x : {5.0, w - 9}) {
             roundedRect(cr, x, base - 11, 4, 11, 1.5);
             fillOutline(cr, palette::wood, palette::outline, 1);
         }
-        Color const covers[] = { palette::rose, palette::sky, palette::honey };
+        Color const covers[] = {palette::rose, palette::sky, palette::honey};
         for (int i = 0; i < 3; ++i) {
             roundedRect(cr, 7 + i * 7, base - 21 + i * 0.5, 10, 5, 1);
             fillOutline(cr, covers[i], palette::outline, 0.8);
@@ -440,7 +422,7 @@ void decoration(cairo_t* cr, double w, double h, std::string const& kind)
         // Magazine rack.
         roundedRect(cr, 3, base - 26, w - 6, 26, 3);
         fillGradientOutline(cr, base - 26, base, palette::woodLight, palette::wood);
-        Color const covers[] = { palette::mint, palette::coral, palette::lilac };
+        Color const covers[] = {palette::mint, palette::coral, palette::lilac};
         for (int i = 0; i < 3; ++i) {
             roundedRect(cr, 6 + i * (w - 12) / 3, base - 31 + i * 2, (w - 12) / 3 - 1, 14, 1.5);
             fillOutline(cr, covers[i], palette::outline, 0.8);
@@ -468,7 +450,7 @@ void decoration(cairo_t* cr, double w, double h, std::string const& kind)
         setColor(cr, palette::outline);
         cairo_set_line_width(cr, 1);
         cairo_stroke(cr);
-        for (double x : { w / 2 - 4, w / 2 + 4 }) {
+        for (double x : {w / 2 - 4, w / 2 + 4}) {
             circle(cr, x, base / 2, 1.6);
             fillOutline(cr, palette::gold, palette::outline, 0.6);
         }
@@ -486,7 +468,7 @@ void decoration(cairo_t* cr, double w, double h, std::string const& kind)
     } else if (kind == "hifi") {
         roundedRect(cr, 4, 3, w - 8, base - 3, 4);
         fillGradientOutline(cr, 3, base, palette::greyDark.shade(0.3), palette::greyDark);
-        for (double y : { 13.0, base - 11 }) {
+        for (double y : {13.0, base - 11}) {
             circle(cr, w / 2, y, 6.5);
             fillOutline(cr, Color::hex(0x3a3440), palette::outline, 0.9);
             circle(cr, w / 2, y, 2.5);
@@ -495,8 +477,8 @@ void decoration(cairo_t* cr, double w, double h, std::string const& kind)
     } else if (kind == "cd") {
         roundedRect(cr, 3, 3, w - 6, base - 3, 3);
         fillGradientOutline(cr, 3, base, palette::woodLight, palette::wood);
-        Color const spines[] = { palette::rose, palette::sky, palette::honey, palette::mint,
-            palette::lilac, palette::coral };
+        Color const spines[] = {palette::rose, palette::sky, palette::honey, palette::mint,
+            palette::lilac, palette::coral};
         for (int row = 0; row < 3; ++row)
             for (int i = 0; i < 6; ++i) {
                 cairo_rectangle(cr, 6 + i * (w - 12) / 6, 6 + row * (base - 9) / 3,
@@ -520,8 +502,7 @@ void decoration(cairo_t* cr, double w, double h, std::string const& kind)
 
 }
 
-std::vector<FurniturePicture> const& furniturePictures()
-{
+std::vector<FurniturePicture> const& furniturePictures() {
     static std::vector<FurniturePicture> const all = [] {
         std::vector<FurniturePicture> list;
         struct Kind {
@@ -531,55 +512,55 @@ std::vector<FurniturePicture> const& furniturePictures()
             int maxDurability;
         };
         Kind const kinds[] = {
-            { "sofa", 0, 40, 38, 0 },
-            { "counter", 1, 100, 60, 0 },
-            { "bath", 2, 60, 50, 0 },
-            { "drying", 3, 50, 56, 0 },
-            { "hair", 4, 54, 52, 0 },
-            { "facial", 5, 60, 46, 0 },
-            { "massage", 6, 60, 42, 0 },
-            { "musicplayer", 7, 36, 56, furnitureMaxDurability },
-            { "flea", 8, 52, 48, 0 },
-            { "sofa2", 9, 40, 32, 0 },
-            { "doorblock", 10, 46, 40, furnitureMaxDurability },
+            {"sofa", 0, 40, 38, 0},
+            {"counter", 1, 100, 60, 0},
+            {"bath", 2, 60, 50, 0},
+            {"drying", 3, 50, 56, 0},
+            {"hair", 4, 54, 52, 0},
+            {"facial", 5, 60, 46, 0},
+            {"massage", 6, 60, 42, 0},
+            {"musicplayer", 7, 36, 56, furnitureMaxDurability},
+            {"flea", 8, 52, 48, 0},
+            {"sofa2", 9, 40, 32, 0},
+            {"doorblock", 10, 46, 40, furnitureMaxDurability},
         };
         for (Kind const& k : kinds)
             for (int level = 1; level <= furnitureLevels; ++level) {
                 char base[48];
                 std::snprintf(base, sizeof base, "furn_%s_%d", k.name, level);
                 if (k.maxDurability == 0) {
-                    list.push_back({ k.name, k.type, level, -1, std::string(base) + ".png",
-                        std::string(base) + ".png", k.w, k.h });
+                    list.push_back({k.name, k.type, level, -1, std::string(base) + ".png",
+                        std::string(base) + ".png", k.w, k.h});
                     continue;
                 }
                 for (int d = 0; d <= k.maxDurability; ++d)
-                    list.push_back({ k.name, k.type, level, d,
+                    list.push_back({k.name, k.type, level, d,
                         std::string(base) + "_" + std::to_string(d) + ".png",
-                        std::string(base) + "_%d.png", k.w, k.h });
+                        std::string(base) + "_%d.png", k.w, k.h});
             }
         struct Place {
             char const* name;
             double w, h;
         };
-        for (Place p : { Place { "magazine01", 36, 28 }, Place { "magazine02", 30, 36 },
-                 Place { "mini", 26, 38 }, Place { "closet", 38, 44 }, Place { "restbed", 42, 26 },
-                 Place { "hifi", 32, 42 }, Place { "cd", 28, 44 }, Place { "empty", 40, 24 },
-                 Place { "lamp", 22, 60 } }) {
+        for (Place p :
+            {Place {"magazine01", 36, 28}, Place {"magazine02", 30, 36}, Place {"mini", 26, 38},
+                Place {"closet", 38, 44}, Place {"restbed", 42, 26}, Place {"hifi", 32, 42},
+                Place {"cd", 28, 44}, Place {"empty", 40, 24}, Place {"lamp", 22, 60}}) {
             std::string file = std::string("furn_") + p.name + ".png";
-            list.push_back({ p.name, -1, 1, -1, file, file, p.w, p.h });
+            list.push_back({p.name, -1, 1, -1, file, file, p.w, p.h});
         }
         return list;
     }();
     return all;
 }
 
-void addFurnitureArt(Catalog& catalog)
-{
+void addFurnitureArt(Catalog& catalog) {
     for (FurniturePicture const& f : furniturePictures()) {
         std::string group = f.type < 0 ? "Furniture: empty places and decoration"
             : f.durability >= 0        ? "Furniture: pieces that wear out, one per use left"
                                        : "Furniture";
-        catalog.image(group, f.file, f.width, f.height,
+        catalog.image(
+            group, f.file, f.width, f.height,
             [f](cairo_t* cr, double w, double h) {
                 switch (f.type) {
                 case 0:

@@ -33,8 +33,8 @@ struct ManifestLine {
     std::string folder; // "phone" or "tablet"
     std::string kind;
     std::string name;
-    int width { 0 };
-    int height { 0 };
+    int width {0};
+    int height {0};
     std::string detail;
 };
 
@@ -56,25 +56,21 @@ struct Results {
     std::vector<Thumb> thumbs;
     std::vector<std::string> failures;
 
-    void add(ManifestLine line)
-    {
+    void add(ManifestLine line) {
         std::lock_guard lock(mutex);
         lines.push_back(std::move(line));
     }
-    void addThumb(Thumb thumb)
-    {
+    void addThumb(Thumb thumb) {
         std::lock_guard lock(mutex);
         thumbs.push_back(std::move(thumb));
     }
-    void fail(std::string what)
-    {
+    void fail(std::string what) {
         std::lock_guard lock(mutex);
         failures.push_back(std::move(what));
     }
 };
 
-bool isJpeg(std::string const& name)
-{
+bool isJpeg(std::string const& name) {
     auto dot = name.rfind('.');
     if (dot == std::string::npos)
         return false;
@@ -83,15 +79,13 @@ bool isJpeg(std::string const& name)
     return ext == "jpg" || ext == "jpeg";
 }
 
-void checkSide(std::string const& name, int w, int h)
-{
+void checkSide(std::string const& name, int w, int h) {
     if (w < 1 || h < 1 || w > 1024 || h > 1024)
         throw std::runtime_error(name + ": size " + std::to_string(w) + " x " + std::to_string(h)
             + " is outside 1 .. 1024");
 }
 
-void save(Canvas const& canvas, fs::path const& path)
-{
+void save(Canvas const& canvas, fs::path const& path) {
     fs::create_directories(path.parent_path());
     if (isJpeg(path.filename().string()))
         canvas.saveJpeg(path.string(), 90);
@@ -99,8 +93,7 @@ void save(Canvas const& canvas, fs::path const& path)
         canvas.savePng(path.string());
 }
 
-void checker(cairo_t* cr, int w, int h)
-{
+void checker(cairo_t* cr, int w, int h) {
     for (int y = 0; y < h; y += 8)
         for (int x = 0; x < w; x += 8) {
             bool light = ((x / 8) + (y / 8)) % 2 == 0;
@@ -110,14 +103,13 @@ void checker(cairo_t* cr, int w, int h)
         }
 }
 
-SurfacePtr thumbnail(cairo_surface_t* source)
-{
+SurfacePtr thumbnail(cairo_surface_t* source) {
     int sw = cairo_image_surface_get_width(source);
     int sh = cairo_image_surface_get_height(source);
     SurfacePtr thumb(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, thumbWidth, thumbHeight));
     cairo_t* cr = cairo_create(thumb.get());
     checker(cr, thumbWidth, thumbHeight);
-    double k = std::min({ double(thumbWidth) / sw, double(thumbHeight) / sh, 2.0 });
+    double k = std::min({double(thumbWidth) / sw, double(thumbHeight) / sh, 2.0});
     cairo_translate(cr, (thumbWidth - sw * k) / 2, (thumbHeight - sh * k) / 2);
     cairo_scale(cr, k, k);
     cairo_set_source_surface(cr, source, 0, 0);
@@ -127,18 +119,17 @@ SurfacePtr thumbnail(cairo_surface_t* source)
     return thumb;
 }
 
-std::string sizeText(int w, int h) { return std::to_string(w) + "x" + std::to_string(h); }
+std::string sizeText(int w, int h) {
+    return std::to_string(w) + "x" + std::to_string(h);
+}
 
 class Pool {
 public:
     explicit Pool(int jobs)
-        : jobs_(jobs > 0 ? jobs : std::max(1u, std::thread::hardware_concurrency()))
-    {
-    }
+        : jobs_(jobs > 0 ? jobs : std::max(1u, std::thread::hardware_concurrency())) { }
     void add(std::function<void()> job) { work_.push_back(std::move(job)); }
-    void run()
-    {
-        std::atomic<size_t> next { 0 };
+    void run() {
+        std::atomic<size_t> next {0};
         std::vector<std::thread> threads;
         for (int i = 0; i < jobs_; ++i)
             threads.emplace_back([&] {
@@ -155,8 +146,7 @@ private:
 };
 
 void renderImage(ImageEntry const& e, size_t order, fs::path const& phone, fs::path const& tablet,
-    fs::path const& previews, Results& results)
-{
+    fs::path const& previews, Results& results) {
     int pw = static_cast<int>(std::ceil(e.width - 1e-6));
     int ph = static_cast<int>(std::ceil(e.height - 1e-6));
     checkSide(e.name, pw, ph);
@@ -165,19 +155,19 @@ void renderImage(ImageEntry const& e, size_t order, fs::path const& phone, fs::p
     if (e.name.rfind("preview/", 0) == 0) {
         if (!previews.empty())
             save(canvas, previews / e.name.substr(8));
-        results.addThumb({ order, e.group, e.name.substr(8), thumbnail(canvas.surface()) });
+        results.addThumb({order, e.group, e.name.substr(8), thumbnail(canvas.surface())});
         return;
     }
     save(canvas, phone / e.name);
     std::string kind = isJpeg(e.name) ? "jpeg" : "image";
-    results.add({ "phone", kind, e.name, pw, ph, "" });
-    results.addThumb({ order, e.group, e.name + "  " + sizeText(pw, ph),
-        thumbnail(canvas.surface()) });
+    results.add({"phone", kind, e.name, pw, ph, ""});
+    results.addThumb(
+        {order, e.group, e.name + "  " + sizeText(pw, ph), thumbnail(canvas.surface())});
 
     TabletRule const& rule = e.tablet;
     if (rule.kind == TabletRule::Kind::Same) {
         save(canvas, tablet / e.name);
-        results.add({ "tablet", kind, e.name, pw, ph, "same as phone" });
+        results.add({"tablet", kind, e.name, pw, ph, "same as phone"});
         return;
     }
     int tw = rule.width;
@@ -195,12 +185,11 @@ void renderImage(ImageEntry const& e, size_t order, fs::path const& phone, fs::p
     Canvas big(tw, th, sx, sy, rule.offsetX, rule.offsetY);
     e.draw(big.cr(), e.width, e.height);
     save(big, tablet / e.name);
-    results.add({ "tablet", kind, e.name, tw, th, "" });
+    results.add({"tablet", kind, e.name, tw, th, ""});
 }
 
-void renderSheet(SheetEntry const& e, size_t order, fs::path const& dir, bool tablet,
-    Results& results)
-{
+void renderSheet(
+    SheetEntry const& e, size_t order, fs::path const& dir, bool tablet, Results& results) {
     SpriteSheet sheet(e.name, tablet ? e.tabletScale : 1.0);
     for (FrameSpec& frame : e.frames(tablet))
         sheet.add(std::move(frame));
@@ -217,16 +206,15 @@ void renderSheet(SheetEntry const& e, size_t order, fs::path const& dir, bool ta
         throw std::runtime_error("cannot write " + e.name + ".plist");
     std::string folder = tablet ? "tablet" : "phone";
     std::string detail = "frames=" + std::to_string(layout.frames.size());
-    results.add({ folder, "sheet", e.name + ".png", layout.width, layout.height, detail });
-    results.add({ folder, "plist", e.name + ".plist", 0, 0, detail });
+    results.add({folder, "sheet", e.name + ".png", layout.width, layout.height, detail});
+    results.add({folder, "plist", e.name + ".plist", 0, 0, detail});
     if (!tablet)
-        results.addThumb({ order, e.group,
-            e.name + ".png  " + std::to_string(layout.frames.size()) + " frames",
-            thumbnail(surface.get()) });
+        results.addThumb(
+            {order, e.group, e.name + ".png  " + std::to_string(layout.frames.size()) + " frames",
+                thumbnail(surface.get())});
 }
 
-void removeStale(fs::path const& dir, std::set<std::string> const& keep)
-{
+void removeStale(fs::path const& dir, std::set<std::string> const& keep) {
     std::ifstream old(dir / "manifest.txt");
     std::string line;
     while (std::getline(old, line)) {
@@ -245,8 +233,7 @@ void removeStale(fs::path const& dir, std::set<std::string> const& keep)
 }
 
 void writeManifest(fs::path const& dir, std::string const& folder,
-    std::vector<ManifestLine> const& lines, bool complete)
-{
+    std::vector<ManifestLine> const& lines, bool complete) {
     std::set<std::string> names;
     std::vector<ManifestLine const*> mine;
     for (auto const& line : lines)
@@ -257,8 +244,8 @@ void writeManifest(fs::path const& dir, std::string const& folder,
     // Only a complete run knows every file it owns; a partial one keeps the old files.
     if (complete)
         removeStale(dir, names);
-    std::sort(mine.begin(), mine.end(),
-        [](auto const* a, auto const* b) { return a->name < b->name; });
+    std::sort(
+        mine.begin(), mine.end(), [](auto const* a, auto const* b) { return a->name < b->name; });
     std::ofstream out(dir / "manifest.txt");
     out << "# Generated by bundlegen. kind<TAB>name<TAB>width<TAB>height<TAB>detail\n";
     for (auto const* line : mine)
@@ -266,8 +253,7 @@ void writeManifest(fs::path const& dir, std::string const& folder,
             << '\t' << line->detail << '\n';
 }
 
-void drawCells(cairo_t* cr, std::vector<Thumb const*> const& thumbs, int columns, int originY)
-{
+void drawCells(cairo_t* cr, std::vector<Thumb const*> const& thumbs, int columns, int originY) {
     int column = 0;
     int y = originY;
     std::string group;
@@ -299,8 +285,7 @@ void drawCells(cairo_t* cr, std::vector<Thumb const*> const& thumbs, int columns
     }
 }
 
-int sheetHeight(std::vector<Thumb const*> const& thumbs, int columns)
-{
+int sheetHeight(std::vector<Thumb const*> const& thumbs, int columns) {
     int column = 0;
     int y = 0;
     std::string group;
@@ -321,8 +306,7 @@ int sheetHeight(std::vector<Thumb const*> const& thumbs, int columns)
 }
 
 void writeSheet(std::vector<Thumb const*> const& thumbs, int columns, std::string const& path,
-    std::string const& title)
-{
+    std::string const& title) {
     int titleHeight = title.empty() ? 0 : 34;
     int w = columns * cellWidth;
     int h = sheetHeight(thumbs, columns) + titleHeight;
@@ -339,8 +323,7 @@ void writeSheet(std::vector<Thumb const*> const& thumbs, int columns, std::strin
         throw std::runtime_error("cannot write " + path);
 }
 
-void writeContactSheets(std::vector<Thumb>& thumbs, std::string const& path)
-{
+void writeContactSheets(std::vector<Thumb>& thumbs, std::string const& path) {
     // Catalogue order, with each group kept together where it first appears.
     std::map<std::string, size_t> firstOfGroup;
     for (auto const& t : thumbs) {
@@ -385,12 +368,10 @@ void writeContactSheets(std::vector<Thumb>& thumbs, std::string const& path)
 }
 
 Generator::Generator(Options options)
-    : options_(std::move(options))
-{
+    : options_(std::move(options)) {
 }
 
-int Generator::run()
-{
+int Generator::run() {
     paint::loadFonts();
     fs::path phone(options_.bundleDir);
     fs::path tablet(options_.tabletDir);
@@ -422,22 +403,22 @@ int Generator::run()
                     auto samples = sound.synthesize();
                     writeSound((phone / sound.name).string(), samples);
                     char detail[48];
-                    std::snprintf(detail, sizeof detail, "seconds=%.2f",
-                        double(samples.size()) / soundRate);
-                    results.add({ "phone", sound.kind, sound.name, 0, 0, detail });
+                    std::snprintf(
+                        detail, sizeof detail, "seconds=%.2f", double(samples.size()) / soundRate);
+                    results.add({"phone", sound.kind, sound.name, 0, 0, detail});
                 }));
     size_t order = 0;
     if (options_.pictures) {
         for (auto const& sheet : catalog.sheets()) {
             size_t n = order++;
             pool.add(guarded(sheet.name, [&, n] { renderSheet(sheet, n, phone, false, results); }));
-            pool.add(guarded(sheet.name + " (tablet)",
-                [&] { renderSheet(sheet, 0, tablet, true, results); }));
+            pool.add(guarded(
+                sheet.name + " (tablet)", [&] { renderSheet(sheet, 0, tablet, true, results); }));
         }
         for (auto const& image : catalog.images()) {
             size_t n = order++;
-            pool.add(guarded(image.name,
-                [&, n] { renderImage(image, n, phone, tablet, previews, results); }));
+            pool.add(guarded(
+                image.name, [&, n] { renderImage(image, n, phone, tablet, previews, results); }));
         }
     }
     if (options_.sounds) {
@@ -447,18 +428,18 @@ int Generator::run()
                     auto samples = sound.synthesize();
                     writeSound((phone / sound.name).string(), samples);
                     char detail[48];
-                    std::snprintf(detail, sizeof detail, "seconds=%.2f",
-                        double(samples.size()) / soundRate);
-                    results.add({ "phone", sound.kind, sound.name, 0, 0, detail });
+                    std::snprintf(
+                        detail, sizeof detail, "seconds=%.2f", double(samples.size()) / soundRate);
+                    results.add({"phone", sound.kind, sound.name, 0, 0, detail});
                 }));
         for (auto const& font : fontCatalog())
             pool.add(guarded(font.name, [&, font] {
                 for (auto const& source : font.sources)
                     if (fs::exists(source)) {
-                        fs::copy_file(source, phone / font.name,
-                            fs::copy_options::overwrite_existing);
-                        results.add({ "phone", "font", font.name, 0, 0,
-                            fs::path(source).filename().string() });
+                        fs::copy_file(
+                            source, phone / font.name, fs::copy_options::overwrite_existing);
+                        results.add({"phone", "font", font.name, 0, 0,
+                            fs::path(source).filename().string()});
                         return;
                     }
                 throw std::runtime_error("no source font installed (tools/install-deps.sh)");

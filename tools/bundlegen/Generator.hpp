@@ -12,12 +12,12 @@ namespace bundlegen {
 class Generator {
 public:
     struct Options {
-        std::string bundleDir;    // phone set, sounds, fonts
-        std::string tabletDir;    // tablet set of every picture
+        std::string bundleDir; // phone set, sounds, fonts
+        std::string tabletDir; // tablet set of every picture
         std::string contactSheet; // overview PNG; pages go beside it
-        int jobs { 0 };           // 0: one per core
-        bool pictures { true };
-        bool sounds { true };
+        int jobs {0}; // 0: one per core
+        bool pictures {true};
+        bool sounds {true};
     };
 
     explicit Generator(Options options);

@@ -14,8 +14,7 @@ namespace {
 
 using IconFn = std::function<void(cairo_t*, double cx, double cy, double size)>;
 
-Draw roundButton(Color base, IconFn icon, double iconScale = 0.58)
-{
+Draw roundButton(Color base, IconFn icon, double iconScale = 0.58) {
     return [base, icon, iconScale](cairo_t* cr, double w, double h) {
         double r = std::min(w, h) / 2 - 1;
         badge(cr, w / 2, h / 2, r, base);
@@ -23,19 +22,17 @@ Draw roundButton(Color base, IconFn icon, double iconScale = 0.58)
     };
 }
 
-Draw pill(Color base)
-{
+Draw pill(Color base) {
     return [base](cairo_t* cr, double w, double h) { button(cr, 1, 1, w - 2, h - 2, base); };
 }
 
 // A value plate: an icon in the left part and a recessed field for the number.
-Draw plate(IconFn icon, double iconPart)
-{
+Draw plate(IconFn icon, double iconPart) {
     return [icon, iconPart](cairo_t* cr, double w, double h) {
         double ol = std::clamp(h * 0.045, 1.0, 2.5);
         roundedRect(cr, 1, 1, w - 2, h - 2, h / 2 - 1);
-        fillGradientOutline(cr, 0, h, palette::woodLight.shade(0.3), palette::wood, palette::outline,
-            ol);
+        fillGradientOutline(
+            cr, 0, h, palette::woodLight.shade(0.3), palette::wood, palette::outline, ol);
         double inset = h * 0.16;
         roundedRect(cr, iconPart * w * 0.5, inset, w - iconPart * w * 0.5 - inset, h - 2 * inset,
             (h - 2 * inset) / 2);
@@ -45,16 +42,14 @@ Draw plate(IconFn icon, double iconPart)
     };
 }
 
-Draw panelOf(double margin = 0, Color fill = palette::cream, Color border = palette::woodLight)
-{
+Draw panelOf(double margin = 0, Color fill = palette::cream, Color border = palette::woodLight) {
     return [margin, fill, border](cairo_t* cr, double w, double h) {
         panel(cr, margin + 2, margin + 2, w - 2 * margin - 5, h - 2 * margin - 5,
             std::min(w, h) * 0.07 + 6, fill, border);
     };
 }
 
-void titleWordmark(cairo_t* cr, double w, double h)
-{
+void titleWordmark(cairo_t* cr, double w, double h) {
     // "Quillaby" over a "Pet Salon" ribbon, with the hedgehog mascot.
     double k = h / 110;
     cairo_save(cr);
@@ -88,8 +83,7 @@ void titleWordmark(cairo_t* cr, double w, double h)
     cairo_restore(cr);
 }
 
-void titleBackground(cairo_t* cr, double w, double h)
-{
+void titleBackground(cairo_t* cr, double w, double h) {
     // Salon wallpaper with stripes, a big window with a sunny sky and hanging lamps.
     cairo_rectangle(cr, 0, 0, w, h);
     fillGradient(cr, 0, h, Color::hex(0xffe6d6), Color::hex(0xffd0c0));
@@ -128,22 +122,22 @@ void titleBackground(cairo_t* cr, double w, double h)
     cairo_set_line_width(cr, 4);
     cairo_stroke(cr);
     // Curtains.
-    for (int side : { -1, 1 }) {
+    for (int side : {-1, 1}) {
         double x = side < 0 ? wx - 6 : wx + ww + 6;
         cairo_move_to(cr, x, h * 0.05);
-        cairo_curve_to(cr, x - side * 40, h * 0.2, x - side * 10, h * 0.45, x - side * 30, h * 0.66);
+        cairo_curve_to(
+            cr, x - side * 40, h * 0.2, x - side * 10, h * 0.45, x - side * 30, h * 0.66);
         cairo_line_to(cr, x + side * 24, h * 0.66);
         cairo_line_to(cr, x + side * 24, h * 0.05);
         cairo_close_path(cr);
-        fillGradientOutline(cr, 0, h * 0.66, palette::rose.shade(0.3), palette::rose, palette::outline,
-            1.5);
+        fillGradientOutline(
+            cr, 0, h * 0.66, palette::rose.shade(0.3), palette::rose, palette::outline, 1.5);
     }
     roundedRect(cr, wx - 40, h * 0.03, ww + 80, 10, 5);
     fillOutline(cr, palette::woodLight, palette::outline, 1.4);
 }
 
-void titleForeground(cairo_t* cr, double w, double h)
-{
+void titleForeground(cairo_t* cr, double w, double h) {
     // Floor and two bath tubs where the title bubbles start (x 64 and 425, 50 up).
     cairo_rectangle(cr, 0, h - 56, w, 56);
     fillGradient(cr, h - 56, h, palette::woodLight, palette::wood);
@@ -164,13 +158,13 @@ void titleForeground(cairo_t* cr, double w, double h)
         double x;
         char const* key;
     };
-    for (Tub t : { Tub { 64, "DOG001" }, Tub { 425, "CAT001" } }) {
+    for (Tub t : {Tub {64, "DOG001"}, Tub {425, "CAT001"}}) {
         double tw = 96;
         double top = h - 62;
         cairo_save(cr);
         cairo_translate(cr, t.x, top + 18);
         cairo_scale(cr, 1.4, 1.4);
-        drawPet(cr, 0, 0, castMember(t.key).pet, { Facing::Down, Action::Stand, 0 });
+        drawPet(cr, 0, 0, castMember(t.key).pet, {Facing::Down, Action::Stand, 0});
         cairo_restore(cr);
         for (int i = 0; i < 7; ++i) {
             circle(cr, t.x - tw / 2 + 8 + i * 13, top + 2 - (i % 2) * 6, 9 + (i % 3) * 2);
@@ -181,20 +175,19 @@ void titleForeground(cairo_t* cr, double w, double h)
         cairo_curve_to(cr, t.x + tw / 2, top + 36, t.x + tw / 3, top + 44, t.x, top + 44);
         cairo_curve_to(cr, t.x - tw / 3, top + 44, t.x - tw / 2, top + 36, t.x - tw / 2, top);
         cairo_close_path(cr);
-        fillGradientOutline(cr, top, top + 44, palette::white, palette::sky.shade(0.2),
-            palette::outline, 1.8);
+        fillGradientOutline(
+            cr, top, top + 44, palette::white, palette::sky.shade(0.2), palette::outline, 1.8);
         roundedRect(cr, t.x - tw / 2 - 4, top - 5, tw + 8, 10, 5);
         fillOutline(cr, palette::white, palette::outline, 1.8);
         paw(cr, t.x, top + 22, 18, palette::sky);
-        for (double fx : { t.x - tw / 3, t.x + tw / 3 - 8 }) {
+        for (double fx : {t.x - tw / 3, t.x + tw / 3 - 8}) {
             roundedRect(cr, fx, top + 38, 8, 14, 3);
             fillOutline(cr, palette::gold, palette::outline, 1.4);
         }
     }
 }
 
-void titleComposite(cairo_t* cr, double w, double h, bool withName)
-{
+void titleComposite(cairo_t* cr, double w, double h, bool withName) {
     cairo_save(cr);
     cairo_scale(cr, w / 480, h / 320);
     titleBackground(cr, 480, 320);
@@ -208,22 +201,19 @@ void titleComposite(cairo_t* cr, double w, double h, bool withName)
     }
 }
 
-void startButton(cairo_t* cr, double w, double h)
-{
+void startButton(cairo_t* cr, double w, double h) {
     button(cr, 1, 1, w - 2, h - 2, palette::green);
-    textCentered(cr, "Tap to Start", w / 2, h * 0.44, h * 0.45, palette::white, palette::outline,
-        h * 0.045);
+    textCentered(
+        cr, "Tap to Start", w / 2, h * 0.44, h * 0.45, palette::white, palette::outline, h * 0.045);
 }
 
-void studioLogo(cairo_t* cr, double w, double h)
-{
+void studioLogo(cairo_t* cr, double w, double h) {
     hedgehog(cr, h * 0.55, h * 0.5, h * 0.9);
     text(cr, "Quill Studio", h * 1.05, h * 0.66, h * 0.44, palette::white, palette::outline,
         h * 0.04, Align::Left);
 }
 
-void bubbleSprite(cairo_t* cr, double w, double h)
-{
+void bubbleSprite(cairo_t* cr, double w, double h) {
     circle(cr, w / 2, h / 2, w / 2 - 1);
     cairo_pattern_t* p = cairo_pattern_create_radial(w * 0.4, h * 0.35, 1, w / 2, h / 2, w / 2);
     cairo_pattern_add_color_stop_rgba(p, 0, 1, 1, 1, 0.15);
@@ -237,34 +227,32 @@ void bubbleSprite(cairo_t* cr, double w, double h)
     cairo_fill(cr);
 }
 
-void statusStrip(cairo_t* cr, double w, double h)
-{
+void statusStrip(cairo_t* cr, double w, double h) {
     cairo_move_to(cr, 0, 0);
     cairo_line_to(cr, w, 0);
     cairo_line_to(cr, w, h - 12);
     cairo_arc(cr, w - 12, h - 12, 12, 0, M_PI / 2);
     cairo_line_to(cr, 0, h);
     cairo_close_path(cr);
-    fillGradientOutline(cr, 0, h, palette::woodLight.shade(0.25), palette::wood, palette::outline, 1.4);
+    fillGradientOutline(
+        cr, 0, h, palette::woodLight.shade(0.25), palette::wood, palette::outline, 1.4);
     // Recessed fields under the readouts.
     struct Field {
         double x0, x1;
     };
-    for (Field f : { Field { 22, 44 }, Field { 63, 122 }, Field { 148, 218 } }) {
+    for (Field f : {Field {22, 44}, Field {63, 122}, Field {148, 218}}) {
         roundedRect(cr, f.x0, 6, f.x1 - f.x0, h - 12, (h - 12) / 2);
         fillOutline(cr, Color::hex(0x6b4a3a, 0.55), palette::outline, 0.8);
     }
 }
 
-void readoutPill(cairo_t* cr, double w, double h, IconFn icon)
-{
+void readoutPill(cairo_t* cr, double w, double h, IconFn icon) {
     roundedRect(cr, 1, 1, w - 2, h - 2, (h - 2) / 2);
     fillGradientOutline(cr, 0, h, palette::paper, palette::creamDark, palette::outline, 1.2);
     icon(cr, w - h / 2 - 1, h / 2, h - 4);
 }
 
-void tab(cairo_t* cr, double w, double h, bool selected)
-{
+void tab(cairo_t* cr, double w, double h, bool selected) {
     Color base = selected ? palette::honey : palette::peach;
     cairo_move_to(cr, 2, 0);
     cairo_line_to(cr, w - 2, 0);
@@ -279,27 +267,29 @@ void tab(cairo_t* cr, double w, double h, bool selected)
     cairo_fill(cr);
 }
 
-void finger(cairo_t* cr, double w, double h)
-{
-    // A pointing hand, the finger up.
-    roundedRect(cr, w / 2 - 4.5, 2, 9, h * 0.55, 4.5);
-    fillOutline(cr, palette::skin, palette::outline, 1.3);
-    roundedRect(cr, w / 2 - 11, h * 0.4, 22, h * 0.5, 9);
-    fillGradientOutline(cr, h * 0.4, h * 0.9, palette::skin.shade(0.2), palette::skin,
-        palette::outline, 1.3);
+void finger(cairo_t* cr, double w, double h) {
+    // A hand pointing up with its index finger, tilted a little.
+    cairo_save(cr);
+    cairo_translate(cr, w / 2, h / 2);
+    cairo_rotate(cr, -0.2);
+    double s = h / 40;
+    cairo_scale(cr, s, s);
+    roundedRect(cr, -9, -19, 7.5, 22, 3.75);
+    fillOutline(cr, palette::skin, palette::outline, 1.2);
+    roundedRect(cr, -10, -3, 20, 17, 7);
+    fillGradientOutline(cr, -3, 14, palette::skin.shade(0.2), palette::skin, palette::outline, 1.2);
     for (int i = 0; i < 3; ++i) {
-        cairo_move_to(cr, w / 2 - 6 + i * 5.5, h * 0.5);
-        cairo_line_to(cr, w / 2 - 6 + i * 5.5, h * 0.6);
+        roundedRect(cr, -2.5 + i * 4.2, -4, 4.4, 8, 2.2);
+        fillOutline(cr, palette::skin.shade(0.1), palette::outline, 0.9);
     }
-    setColor(cr, palette::outline.withAlpha(0.6));
-    cairo_set_line_width(cr, 1);
-    cairo_stroke(cr);
-    roundedRect(cr, w / 2 - 12, h * 0.86, 24, h * 0.12, 3);
-    fillOutline(cr, palette::teal, palette::outline, 1.2);
+    roundedRect(cr, -12, 2, 6, 9, 3);
+    fillOutline(cr, palette::skin.shade(0.05), palette::outline, 0.9);
+    roundedRect(cr, -9, 13, 18, 6, 2);
+    fillOutline(cr, palette::teal, palette::outline, 1.1);
+    cairo_restore(cr);
 }
 
-void banner(cairo_t* cr, double w, double h, std::string const& words, Color base, bool sun)
-{
+void banner(cairo_t* cr, double w, double h, std::string const& words, Color base, bool sun) {
     double k = h / 90;
     cairo_save(cr);
     cairo_scale(cr, k, k);
@@ -313,8 +303,8 @@ void banner(cairo_t* cr, double w, double h, std::string const& words, Color bas
         setColor(cr, palette::honey.withAlpha(0.55));
         cairo_fill(cr);
         circle(cr, W / 2, 58, 26);
-        fillGradientOutline(cr, 32, 84, palette::honey.shade(0.5), palette::orange, palette::outline,
-            2);
+        fillGradientOutline(
+            cr, 32, 84, palette::honey.shade(0.5), palette::orange, palette::outline, 2);
     }
     roundedRect(cr, 10, 40, W - 20, 44, 16);
     fillGradientOutline(cr, 40, 84, base.shade(0.35), base.shade(-0.05), palette::outline, 2.4);
@@ -326,8 +316,7 @@ void banner(cairo_t* cr, double w, double h, std::string const& words, Color bas
 
 // The end-of-day report: four stat fields, the level requirement below and room for
 // the title at the top. Positions are those of the labels the interface puts on it.
-void report(cairo_t* cr, double w, double h)
-{
+void report(cairo_t* cr, double w, double h) {
     panel(cr, 2, 2, w - 5, h - 5, 20, palette::cream, palette::woodLight);
     double k = w / 470;
     auto field = [&](double cx, double cyUp, IconFn icon, Color tint) {
@@ -339,15 +328,22 @@ void report(cairo_t* cr, double w, double h)
     };
     // Title ribbon.
     roundedRect(cr, w * 0.28, 10 * k, w * 0.44, 34 * k, 12 * k);
-    fillGradientOutline(cr, 10 * k, 44 * k, palette::teal.shade(0.3), palette::teal,
-        palette::outline, 1.6);
-    field(127, 196, [](cairo_t* c, double x, double y, double s) { coin(c, x, y, s); },
+    fillGradientOutline(
+        cr, 10 * k, 44 * k, palette::teal.shade(0.3), palette::teal, palette::outline, 1.6);
+    field(
+        127, 196, [](cairo_t* c, double x, double y, double s) { coin(c, x, y, s); },
         palette::honey);
-    field(127, 145, [](cairo_t* c, double x, double y, double s) { heart(c, x, y, s, palette::rose); },
+    field(
+        127, 145,
+        [](cairo_t* c, double x, double y, double s) { heart(c, x, y, s, palette::rose); },
         palette::pink);
-    field(344, 196, [](cairo_t* c, double x, double y, double s) { smiley(c, x, y, s, palette::honey, 1); },
+    field(
+        344, 196,
+        [](cairo_t* c, double x, double y, double s) { smiley(c, x, y, s, palette::honey, 1); },
         palette::mint);
-    field(344, 145, [](cairo_t* c, double x, double y, double s) { smiley(c, x, y, s, palette::coral, -1); },
+    field(
+        344, 145,
+        [](cairo_t* c, double x, double y, double s) { smiley(c, x, y, s, palette::coral, -1); },
         palette::peach);
     // Requirement box.
     double ry = h - 104 * k;
@@ -358,8 +354,7 @@ void report(cairo_t* cr, double w, double h)
     trophy(cr, 60 * k, h - 58 * k, 52 * k, palette::honey);
 }
 
-void helpPage(cairo_t* cr, double w, double h, int page)
-{
+void helpPage(cairo_t* cr, double w, double h, int page) {
     // Bands at the top and bottom keep the page's white text readable.
     cairo_rectangle(cr, 0, 0, w, h);
     fillGradient(cr, 0, h, Color::hex(0xffe9d6), Color::hex(0xffd6c2));
@@ -381,14 +376,14 @@ void helpPage(cairo_t* cr, double w, double h, int page)
     double cx = w / 2;
     double cy = h / 2 + 2;
     roundedRect(cr, cx - 150, cy - 82, 300, 164, 22);
-    fillGradientOutline(cr, cy - 82, cy + 82, palette::paper, palette::cream, palette::woodLight.shade(-0.2),
-        2);
+    fillGradientOutline(
+        cr, cy - 82, cy + 82, palette::paper, palette::cream, palette::woodLight.shade(-0.2), 2);
     auto pet = [&](char const* key, double x, double y, double s, Facing f = Facing::Down,
                    Action a = Action::Stand) {
         cairo_save(cr);
         cairo_translate(cr, x, y);
         cairo_scale(cr, s, s);
-        drawPet(cr, 0, 0, castMember(key).pet, { f, a, 0.3 });
+        drawPet(cr, 0, 0, castMember(key).pet, {f, a, 0.3});
         cairo_restore(cr);
     };
     auto who = [&](char const* key, double x, double y, double s, Facing f = Facing::Down,
@@ -396,7 +391,7 @@ void helpPage(cairo_t* cr, double w, double h, int page)
         cairo_save(cr);
         cairo_translate(cr, x, y);
         cairo_scale(cr, s, s);
-        drawPerson(cr, 0, 0, castMember(key).person, { f, a, phase });
+        drawPerson(cr, 0, 0, castMember(key).person, {f, a, phase});
         cairo_restore(cr);
     };
     switch (page) {
@@ -423,7 +418,7 @@ void helpPage(cairo_t* cr, double w, double h, int page)
         cairo_restore(cr);
         break;
     case 4: {
-        char const* services[] = { "bath", "drying", "hair", "facial", "massage", "flea" };
+        char const* services[] = {"bath", "drying", "hair", "facial", "massage", "flea"};
         for (int i = 0; i < 6; ++i)
             drawImage(cr, std::string("qrn_ip_icon_") + services[i] + "_normal.png",
                 cx - 112 + i * 45, cy - 30, 0.5, 0.5, 1.1);
@@ -470,27 +465,23 @@ void helpPage(cairo_t* cr, double w, double h, int page)
     }
 }
 
-Draw helpPageDraw(int page)
-{
+Draw helpPageDraw(int page) {
     return [page](cairo_t* cr, double w, double h) { helpPage(cr, w, h, page); };
 }
 
-void pauseSymbol(cairo_t* cr, double cx, double cy, double s)
-{
+void pauseSymbol(cairo_t* cr, double cx, double cy, double s) {
     roundedRect(cr, cx - s * 0.3, cy - s * 0.32, s * 0.2, s * 0.64, s * 0.06);
     roundedRect(cr, cx + s * 0.1, cy - s * 0.32, s * 0.2, s * 0.64, s * 0.06);
     fillOutline(cr, palette::white, palette::outline, std::max(1.0, s * 0.05));
 }
 
-void newGameIcon(cairo_t* cr, double cx, double cy, double s)
-{
+void newGameIcon(cairo_t* cr, double cx, double cy, double s) {
     paw(cr, cx - s * 0.06, cy + s * 0.05, s * 0.8, palette::white);
     sparkle(cr, cx + s * 0.32, cy - s * 0.3, s * 0.38, palette::honey);
 }
 
-void appsIcon(cairo_t* cr, double cx, double cy, double s)
-{
-    Color const c[] = { palette::coral, palette::honey, palette::teal, palette::lilac };
+void appsIcon(cairo_t* cr, double cx, double cy, double s) {
+    Color const c[] = {palette::coral, palette::honey, palette::teal, palette::lilac};
     for (int i = 0; i < 4; ++i) {
         double x = cx - s * 0.3 + (i % 2) * s * 0.34;
         double y = cy - s * 0.3 + (i / 2) * s * 0.34;
@@ -501,19 +492,22 @@ void appsIcon(cairo_t* cr, double cx, double cy, double s)
 
 }
 
-void addInterfaceArt(Catalog& catalog)
-{
+void addInterfaceArt(Catalog& catalog) {
     std::string const title = "Title and main menu";
-    catalog.image(title, "qby2_title_bg1.png", 480, 320, titleBackground, TabletRule::size(1024, 768));
-    catalog.image(title, "qby2_title_1.png", 480, 320, titleForeground, TabletRule::size(1024, 768));
+    catalog.image(
+        title, "qby2_title_bg1.png", 480, 320, titleBackground, TabletRule::size(1024, 768));
+    catalog.image(
+        title, "qby2_title_1.png", 480, 320, titleForeground, TabletRule::size(1024, 768));
     catalog.image(title, "Title_Name.png", 360, 110, titleWordmark);
     catalog.image(title, "Title_Name_iPad.png", 720, 220, titleWordmark, TabletRule::same());
     catalog.image(title, "Title_Button.png", 180, 40, startButton);
     catalog.image(title, "Title_Button_iPad.png", 360, 80, startButton, TabletRule::same());
     catalog.image(title, "Title_BFLogo.png", 120, 32, studioLogo);
     catalog.image(title, "Title_BFLogo_iPad.png", 240, 64, studioLogo, TabletRule::same());
-    catalog.image(title, "Title_Bg_iPad.jpg", 1024, 768,
-        [](cairo_t* cr, double w, double h) { titleComposite(cr, w, h, true); }, TabletRule::same());
+    catalog.image(
+        title, "Title_Bg_iPad.jpg", 1024, 768,
+        [](cairo_t* cr, double w, double h) { titleComposite(cr, w, h, true); },
+        TabletRule::same());
     for (int i = 1; i <= 4; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "qby2_title_bubble%d.png", i);
@@ -527,26 +521,34 @@ void addInterfaceArt(Catalog& catalog)
     catalog.image(title, "btn_BG_blue.png", 210, 60, pill(palette::blue));
     catalog.image(title, "btn_BG_blue_iPad.png", 380, 116, pill(palette::blue), TabletRule::same());
     catalog.image(title, "btn_BG_blue_Shorter.png", 175, 54, pill(palette::blue));
-    catalog.image(title, "btn_BG_green_iPad.png", 380, 116, pill(palette::green), TabletRule::same());
-    catalog.image(title, "btn_BG_golden_iPad.png", 380, 116, pill(palette::gold), TabletRule::same());
+    catalog.image(
+        title, "btn_BG_green_iPad.png", 380, 116, pill(palette::green), TabletRule::same());
+    catalog.image(
+        title, "btn_BG_golden_iPad.png", 380, 116, pill(palette::gold), TabletRule::same());
     catalog.image(title, "btn_blue_Smallest.png", 60, 40, pill(palette::blue));
     catalog.image(title, "btn_icon_web.png", 36, 36,
         [](cairo_t* cr, double w, double h) { newGameIcon(cr, w / 2, h / 2, w); });
-    catalog.image(title, "btn_icon_web_iPad.png", 72, 72,
-        [](cairo_t* cr, double w, double h) { newGameIcon(cr, w / 2, h / 2, w); }, TabletRule::same());
-    catalog.image(title, "btn_icon_refresh.png", 36, 36,
-        [](cairo_t* cr, double w, double h) { refresh(cr, w / 2, h / 2, w * 0.95, palette::white); });
-    catalog.image(title, "btn_icon_refresh_iPad.png", 72, 72,
-        [](cairo_t* cr, double w, double h) { refresh(cr, w / 2, h / 2, w * 0.95, palette::white); },
+    catalog.image(
+        title, "btn_icon_web_iPad.png", 72, 72,
+        [](cairo_t* cr, double w, double h) { newGameIcon(cr, w / 2, h / 2, w); },
         TabletRule::same());
-    auto gearIcon = [](cairo_t* c, double x, double y, double s) { gear(c, x, y, s, palette::white); };
+    catalog.image(title, "btn_icon_refresh.png", 36, 36, [](cairo_t* cr, double w, double h) {
+        refresh(cr, w / 2, h / 2, w * 0.95, palette::white);
+    });
+    catalog.image(
+        title, "btn_icon_refresh_iPad.png", 72, 72,
+        [](cairo_t* cr, double w, double h) {
+            refresh(cr, w / 2, h / 2, w * 0.95, palette::white);
+        },
+        TabletRule::same());
+    auto gearIcon
+        = [](cairo_t* c, double x, double y, double s) { gear(c, x, y, s, palette::white); };
     auto helpIcon = [](cairo_t* c, double x, double y, double s) {
         questionMark(c, x, y, s, palette::white);
     };
     auto wheelIcon = [](cairo_t* c, double x, double y, double s) { wheel(c, x, y, s * 1.15); };
-    auto trophyIcon = [](cairo_t* c, double x, double y, double s) {
-        trophy(c, x, y, s, palette::honey);
-    };
+    auto trophyIcon
+        = [](cairo_t* c, double x, double y, double s) { trophy(c, x, y, s, palette::honey); };
     catalog.image(title, "btn_icon_system.png", 46, 46, roundButton(palette::teal, gearIcon));
     catalog.image(title, "btn_BigIcon_system.png", 88, 88, roundButton(palette::teal, gearIcon),
         TabletRule::same());
@@ -556,14 +558,19 @@ void addInterfaceArt(Catalog& catalog)
     catalog.image(title, "btn_icon_Draw.png", 46, 46, roundButton(palette::coral, wheelIcon));
     catalog.image(title, "btn_icon_Draw_iPad.png", 88, 88, roundButton(palette::coral, wheelIcon),
         TabletRule::same());
-    catalog.image(title, "btn_icon_Achievements.png", 46, 46, roundButton(palette::purple, trophyIcon));
-    catalog.image(title, "btn_icon_Achievement_iPad.png", 64, 64,
+    catalog.image(
+        title, "btn_icon_Achievements.png", 46, 46, roundButton(palette::purple, trophyIcon));
+    catalog.image(
+        title, "btn_icon_Achievement_iPad.png", 64, 64,
         [](cairo_t* cr, double w, double h) { trophy(cr, w / 2, h / 2, w * 0.9, palette::honey); },
         TabletRule::same());
     catalog.image(title, "btn_icon_MoreApps.png", 46, 46,
-        roundButton(palette::orange, [](cairo_t* c, double x, double y, double s) { appsIcon(c, x, y, s); }));
-    catalog.image(title, "btn_icon_MoreApps_iPad.png", 64, 64,
-        [](cairo_t* cr, double w, double h) { appsIcon(cr, w / 2, h / 2, w * 0.9); }, TabletRule::same());
+        roundButton(palette::orange,
+            [](cairo_t* c, double x, double y, double s) { appsIcon(c, x, y, s); }));
+    catalog.image(
+        title, "btn_icon_MoreApps_iPad.png", 64, 64,
+        [](cairo_t* cr, double w, double h) { appsIcon(cr, w / 2, h / 2, w * 0.9); },
+        TabletRule::same());
     catalog.image(title, "btn_icon_Challenga.png", 28, 28,
         [](cairo_t* cr, double w, double h) { trophy(cr, w / 2, h / 2, w - 1, palette::honey); });
     catalog.image(title, "PetPointValue.png", 130, 34,
@@ -596,7 +603,8 @@ void addInterfaceArt(Catalog& catalog)
     catalog.image(options, "Option_Sfx_Icon_On.png", 54, 54, toggle(false, true));
     catalog.image(options, "Option_Sfx_Icon_Off.png", 54, 54, toggle(false, false));
     catalog.image(options, "Option_Bgm_Select.png", 66, 66, [](cairo_t* cr, double w, double h) {
-        cairo_pattern_t* glow = cairo_pattern_create_radial(w / 2, h / 2, w * 0.3, w / 2, h / 2, w / 2);
+        cairo_pattern_t* glow
+            = cairo_pattern_create_radial(w / 2, h / 2, w * 0.3, w / 2, h / 2, w / 2);
         cairo_pattern_add_color_stop_rgba(glow, 0, 1, 0.86, 0.4, 0.95);
         cairo_pattern_add_color_stop_rgba(glow, 1, 1, 0.86, 0.4, 0);
         cairo_set_source(cr, glow);
@@ -639,17 +647,21 @@ void addInterfaceArt(Catalog& catalog)
         badge(cr, w / 2, h / 2, w / 2 - 1.5, palette::teal);
         arrow(cr, w / 2 + 1, h / 2, w * 0.55, 0, palette::white);
     });
-    catalog.image(options, "shopBG.png", 480, 320, [](cairo_t* cr, double w, double h) {
-        cairo_pattern_t* v = cairo_pattern_create_radial(w / 2, h / 2, h * 0.2, w / 2, h / 2, w * 0.62);
-        cairo_pattern_add_color_stop_rgba(v, 0, 0.17, 0.1, 0.08, 0.55);
-        cairo_pattern_add_color_stop_rgba(v, 1, 0.12, 0.06, 0.05, 0.78);
-        cairo_set_source(cr, v);
-        cairo_paint(cr);
-        cairo_pattern_destroy(v);
-        for (double y = 20; y < h; y += 46)
-            for (double x = 20 + (int(y / 46) % 2) * 23; x < w; x += 46)
-                paw(cr, x, y, 12, palette::white.withAlpha(0.06));
-    }, TabletRule::same());
+    catalog.image(
+        options, "shopBG.png", 480, 320,
+        [](cairo_t* cr, double w, double h) {
+            cairo_pattern_t* v
+                = cairo_pattern_create_radial(w / 2, h / 2, h * 0.2, w / 2, h / 2, w * 0.62);
+            cairo_pattern_add_color_stop_rgba(v, 0, 0.17, 0.1, 0.08, 0.55);
+            cairo_pattern_add_color_stop_rgba(v, 1, 0.12, 0.06, 0.05, 0.78);
+            cairo_set_source(cr, v);
+            cairo_paint(cr);
+            cairo_pattern_destroy(v);
+            for (double y = 20; y < h; y += 46)
+                for (double x = 20 + (int(y / 46) % 2) * 23; x < w; x += 46)
+                    paw(cr, x, y, 12, palette::white.withAlpha(0.06));
+        },
+        TabletRule::same());
 
     std::string const hud = "Salon HUD";
     catalog.image(hud, "statusbar_gamebar.png", 330, 32, statusStrip);
@@ -660,16 +672,21 @@ void addInterfaceArt(Catalog& catalog)
     catalog.image(hud, "statusbar_income.png", 28, 28,
         [](cairo_t* cr, double w, double h) { coin(cr, w / 2, h / 2, w - 1); });
     catalog.image(hud, "statusbar_day.png", 54, 24, [](cairo_t* cr, double w, double h) {
-        readoutPill(cr, w, h, [](cairo_t* c, double x, double y, double s) { calendar(c, x, y, s); });
+        readoutPill(
+            cr, w, h, [](cairo_t* c, double x, double y, double s) { calendar(c, x, y, s); });
     });
     catalog.image(hud, "statusbar_time.png", 62, 24, [](cairo_t* cr, double w, double h) {
         readoutPill(cr, w, h, [](cairo_t* c, double x, double y, double s) { clock(c, x, y, s); });
     });
-    catalog.image(hud, "Gameplay_PauseButton.png", 40, 40, roundButton(palette::teal,
-        [](cairo_t* c, double x, double y, double s) { pauseSymbol(c, x, y, s); }, 0.75));
+    catalog.image(hud, "Gameplay_PauseButton.png", 40, 40,
+        roundButton(
+            palette::teal,
+            [](cairo_t* c, double x, double y, double s) { pauseSymbol(c, x, y, s); }, 0.75));
     catalog.image(hud, "Challenga_Btn.png", 40, 40, roundButton(palette::purple, trophyIcon, 0.62));
-    catalog.image(hud, "tab1.png", 62, 52, [](cairo_t* cr, double w, double h) { tab(cr, w, h, false); });
-    catalog.image(hud, "tab2.png", 62, 52, [](cairo_t* cr, double w, double h) { tab(cr, w, h, true); });
+    catalog.image(
+        hud, "tab1.png", 62, 52, [](cairo_t* cr, double w, double h) { tab(cr, w, h, false); });
+    catalog.image(
+        hud, "tab2.png", 62, 52, [](cairo_t* cr, double w, double h) { tab(cr, w, h, true); });
     catalog.image(hud, "tab_staffs.png", 34, 30, [](cairo_t* cr, double w, double h) {
         person(cr, w / 2 - 5, h / 2 + 1, h * 0.8, palette::teal);
         person(cr, w / 2 + 6, h / 2 + 2, h * 0.8, palette::coral);
@@ -694,16 +711,20 @@ void addInterfaceArt(Catalog& catalog)
     catalog.image(hud, "tab_pet_pt.png", 34, 30,
         [](cairo_t* cr, double w, double h) { petPoint(cr, w / 2, h / 2, h); });
     catalog.image(hud, "finger.png", 30, 40, finger);
-    catalog.image(hud, "Gameplay_music01.png", 24, 28,
-        [](cairo_t* cr, double w, double h) { musicNote(cr, w / 2, h / 2, h, palette::rose, false); });
-    catalog.image(hud, "Gameplay_music02.png", 24, 28,
-        [](cairo_t* cr, double w, double h) { musicNote(cr, w / 2, h / 2, h, palette::teal, true); });
+    catalog.image(hud, "Gameplay_music01.png", 24, 28, [](cairo_t* cr, double w, double h) {
+        musicNote(cr, w / 2, h / 2, h, palette::rose, false);
+    });
+    catalog.image(hud, "Gameplay_music02.png", 24, 28, [](cairo_t* cr, double w, double h) {
+        musicNote(cr, w / 2, h / 2, h, palette::teal, true);
+    });
     catalog.image(hud, "Money_icon.png", 28, 28,
         [](cairo_t* cr, double w, double h) { coin(cr, w / 2, h / 2, w - 1); });
     catalog.image(hud, "PetPoint_IconSmall.png", 28, 28,
         [](cairo_t* cr, double w, double h) { petPoint(cr, w / 2, h / 2, w - 1); });
-    catalog.image(hud, "PetPoint_IconSmall_iPad.png", 56, 56,
-        [](cairo_t* cr, double w, double h) { petPoint(cr, w / 2, h / 2, w - 1); }, TabletRule::same());
+    catalog.image(
+        hud, "PetPoint_IconSmall_iPad.png", 56, 56,
+        [](cairo_t* cr, double w, double h) { petPoint(cr, w / 2, h / 2, w - 1); },
+        TabletRule::same());
     auto buyIcon = [](cairo_t* cr, double w, double h) {
         petPoint(cr, w * 0.45, h * 0.55, w * 0.8);
         badge(cr, w * 0.78, h * 0.24, w * 0.2, palette::green);
@@ -729,18 +750,27 @@ void addInterfaceArt(Catalog& catalog)
     });
 
     std::string const day = "Day screens";
-    catalog.image(day, "Gameplay_NewDay.png", 300, 90,
-        [](cairo_t* cr, double w, double h) { banner(cr, w, h, "A New Day!", palette::coral, true); });
-    catalog.image(day, "Gameplay_NewDay_iPad.png", 640, 192,
-        [](cairo_t* cr, double w, double h) { banner(cr, w, h, "A New Day!", palette::coral, true); },
+    catalog.image(day, "Gameplay_NewDay.png", 300, 90, [](cairo_t* cr, double w, double h) {
+        banner(cr, w, h, "A New Day!", palette::coral, true);
+    });
+    catalog.image(
+        day, "Gameplay_NewDay_iPad.png", 640, 192,
+        [](cairo_t* cr, double w, double h) {
+            banner(cr, w, h, "A New Day!", palette::coral, true);
+        },
         TabletRule::same());
-    catalog.image(day, "ponyday.png", 300, 90,
-        [](cairo_t* cr, double w, double h) { banner(cr, w, h, "Pony Day!", palette::purple, true); });
+    catalog.image(day, "ponyday.png", 300, 90, [](cairo_t* cr, double w, double h) {
+        banner(cr, w, h, "Pony Day!", palette::purple, true);
+    });
     catalog.image(day, "Gameplay_PauseMenu.png", 260, 210, panelOf());
     catalog.image(day, "Gameplay_PauseMenu_iPad.png", 540, 440, panelOf(), TabletRule::same());
-    catalog.image(day, "Gameplay_PauseTitle_iPad.png", 240, 70, [](cairo_t* cr, double w, double h) {
-        textCentered(cr, "PAUSE", w / 2, h / 2, h * 0.7, palette::white, palette::outline, h * 0.06);
-    }, TabletRule::same());
+    catalog.image(
+        day, "Gameplay_PauseTitle_iPad.png", 240, 70,
+        [](cairo_t* cr, double w, double h) {
+            textCentered(
+                cr, "PAUSE", w / 2, h / 2, h * 0.7, palette::white, palette::outline, h * 0.06);
+        },
+        TabletRule::same());
     catalog.image(day, "Gameplay_Report.png", 470, 290, report);
     catalog.image(day, "Gameplay_Report_iPad.png", 880, 560, report, TabletRule::same());
     auto levelUp = [](cairo_t* cr, double w, double h) {
@@ -749,8 +779,8 @@ void addInterfaceArt(Catalog& catalog)
         roundedRect(cr, w * 0.2, h * 0.18, w * 0.78, h * 0.64, h * 0.3);
         fillGradientOutline(cr, h * 0.18, h * 0.82, palette::orange.shade(0.35), palette::orange,
             palette::outline, 1.6 * k);
-        textCentered(cr, "LEVEL UP!", w * 0.59, h * 0.5, 17 * k, palette::white, palette::outline,
-            1.5 * k);
+        textCentered(
+            cr, "LEVEL UP!", w * 0.59, h * 0.5, 17 * k, palette::white, palette::outline, 1.5 * k);
     };
     catalog.image(day, "Gameplay_LevelUp.png", 112, 56, levelUp);
     catalog.image(day, "Gameplay_LevelUp_iPad.png", 224, 112, levelUp, TabletRule::same());
@@ -778,8 +808,8 @@ void addInterfaceArt(Catalog& catalog)
         cairo_line_to(cr, w, 0);
         cairo_line_to(cr, 0, h);
         cairo_close_path(cr);
-        fillGradientOutline(cr, 0, h, palette::coral.shade(0.3), palette::coral, palette::outline,
-            w * 0.03);
+        fillGradientOutline(
+            cr, 0, h, palette::coral.shade(0.3), palette::coral, palette::outline, w * 0.03);
         roundedRect(cr, w * 0.14, h * 0.18, w * 0.32, h * 0.28, w * 0.05);
         fillOutline(cr, palette::paper, palette::outline, w * 0.025);
         cairo_arc(cr, w * 0.3, h * 0.18, w * 0.09, M_PI, 2 * M_PI);
@@ -789,7 +819,8 @@ void addInterfaceArt(Catalog& catalog)
         paw(cr, w * 0.3, h * 0.33, w * 0.16, palette::coral);
     };
     catalog.image(day, "Gameplay_UpgradeIcon.png", 64, 64, upgradeEmblem);
-    catalog.image(day, "Gameplay_UpgradeIcon_iPad.png", 128, 128, upgradeEmblem, TabletRule::same());
+    catalog.image(
+        day, "Gameplay_UpgradeIcon_iPad.png", 128, 128, upgradeEmblem, TabletRule::same());
 
     std::string const help = "Help pages";
     for (int page = 1; page <= 11; ++page) {

@@ -10,31 +10,29 @@ using namespace synth;
 
 namespace {
 
-int const majorScale[7] = { 0, 2, 4, 5, 7, 9, 11 };
+int const majorScale[7] = {0, 2, 4, 5, 7, 9, 11};
 
 // MIDI note of scale degree `degree` (may exceed 6 or be negative) in the key.
-int noteOf(int root, int degree)
-{
+int noteOf(int root, int degree) {
     int octave = degree >= 0 ? degree / 7 : -((-degree + 6) / 7);
     int step = degree - octave * 7;
     return root + octave * 12 + majorScale[step];
 }
 
 struct Note {
-    double beat;   // onset within the phrase, in beats
+    double beat; // onset within the phrase, in beats
     double length; // in beats
-    int degree;    // relative to the chord root for strong beats, to the key otherwise
+    int degree; // relative to the chord root for strong beats, to the key otherwise
     bool chordTone;
 };
 
 // A two-bar motif: rhythm and contour.
-std::vector<Note> motif(Random& random)
-{
+std::vector<Note> motif(Random& random) {
     static double const rhythms[][8] = {
-        { 1, 0.5, 0.5, 1, 1, 2, 1, 1 },
-        { 0.5, 0.5, 1, 0.5, 0.5, 1, 2, 2 },
-        { 1.5, 0.5, 1, 1, 1.5, 0.5, 2, 0 },
-        { 1, 1, 0.5, 0.5, 1, 3, 1, 0 },
+        {1, 0.5, 0.5, 1, 1, 2, 1, 1},
+        {0.5, 0.5, 1, 0.5, 0.5, 1, 2, 2},
+        {1.5, 0.5, 1, 1, 1.5, 0.5, 2, 0},
+        {1, 1, 0.5, 0.5, 1, 3, 1, 0},
     };
     auto const& rhythm = rhythms[random.below(4)];
     std::vector<Note> notes;
@@ -44,7 +42,7 @@ std::vector<Note> motif(Random& random)
         if (length <= 0 || beat >= 8)
             break;
         bool strong = std::fmod(beat, 2.0) == 0;
-        notes.push_back({ beat, std::min(length, 8 - beat), degree, strong });
+        notes.push_back({beat, std::min(length, 8 - beat), degree, strong});
         int step = random.below(5) - 2;
         degree = std::clamp(degree + (step == 0 ? 1 : step), -2, 7);
         beat += length;
@@ -53,30 +51,28 @@ std::vector<Note> motif(Random& random)
 }
 
 void leadNote(Buffer& b, MusicStyle::Lead lead, double start, double seconds, int midi, double amp,
-    uint32_t seed)
-{
+    uint32_t seed) {
     double hz = midiToHz(midi);
     switch (lead) {
     case MusicStyle::Lead::Bell:
         bell(b, start, hz, amp * 0.8, std::max(0.6, seconds * 1.6), 3.5, 1.4);
         break;
     case MusicStyle::Lead::Flute:
-        tone(b, start, seconds * 0.92, hz, amp * 0.7, Wave::Triangle, { 0.04, 0.1, 0.8, 0.12 },
-            0.006);
-        tone(b, start, seconds * 0.92, hz * 2, amp * 0.08, Wave::Sine, { 0.05, 0.1, 0.6, 0.1 });
+        tone(
+            b, start, seconds * 0.92, hz, amp * 0.7, Wave::Triangle, {0.04, 0.1, 0.8, 0.12}, 0.006);
+        tone(b, start, seconds * 0.92, hz * 2, amp * 0.08, Wave::Sine, {0.05, 0.1, 0.6, 0.1});
         break;
     case MusicStyle::Lead::Pluck:
     default:
         pluck(b, start, hz, amp, std::max(0.5, seconds * 1.8), seed);
-        tone(b, start, seconds * 0.7, hz, amp * 0.18, Wave::Sine, { 0.01, 0.2, 0.4, 0.1 });
+        tone(b, start, seconds * 0.7, hz, amp * 0.18, Wave::Sine, {0.01, 0.2, 0.4, 0.1});
         break;
     }
 }
 
 }
 
-Buffer compose(MusicStyle const& style)
-{
+Buffer compose(MusicStyle const& style) {
     double beat = 60.0 / style.bpm;
     double bar = beat * 4;
     int bars = style.bars;
@@ -104,7 +100,7 @@ Buffer compose(MusicStyle const& style)
         // Pad: the triad held through the bar.
         for (int k = 0; k < 3; ++k) {
             int midi = noteOf(style.root, chord + 2 * k);
-            tone(b, t0, bar * 0.95, midiToHz(midi), 0.045, Wave::Triangle, { 0.25, 0.4, 0.8, 0.35 });
+            tone(b, t0, bar * 0.95, midiToHz(midi), 0.045, Wave::Triangle, {0.25, 0.4, 0.8, 0.35});
         }
         // Bass on beats 1 and 3, with a passing note before the next bar.
         int bassNote = noteOf(style.root - 24, chord);
@@ -122,7 +118,7 @@ Buffer compose(MusicStyle const& style)
                 hat(b, t0 + e * beat / 2 + swing, (e % 2) ? 0.05 : 0.08, 31 + e + barIndex * 8);
             }
             if (barIndex % 2 == 1)
-                noise(b, t0 + beat, 0.06, 0.09, 3000, { 0.001, 0.05, 0.2, 0.06 }, 77 + barIndex, 600);
+                noise(b, t0 + beat, 0.06, 0.09, 3000, {0.001, 0.05, 0.2, 0.06}, 77 + barIndex, 600);
         }
         // Melody: two-bar phrases; odd sections vary the motif by a step.
         if (barIndex % 2 == 0 && !last) {
@@ -144,7 +140,8 @@ Buffer compose(MusicStyle const& style)
     }
     // The closing chord rings on the last bar.
     for (int k = 0; k < 3; ++k)
-        bell(b, (bars - 1) * bar, midiToHz(noteOf(style.root + 12, 2 * k)), 0.08, bar * 0.9, 2.0, 0.8);
+        bell(b, (bars - 1) * bar, midiToHz(noteOf(style.root + 12, 2 * k)), 0.08, bar * 0.9, 2.0,
+            0.8);
 
     echo(b, beat * 0.75, 0.3, 0.25);
     size_t length = static_cast<size_t>(total * soundRate);

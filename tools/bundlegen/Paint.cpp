@@ -15,25 +15,23 @@ namespace {
 constexpr double pi = M_PI;
 
 struct Faces {
-    FT_Library library { nullptr };
-    FT_Face rounded { nullptr };
-    FT_Face sans { nullptr };
-    cairo_font_face_t* roundedFace { nullptr };
-    cairo_font_face_t* sansFace { nullptr };
+    FT_Library library {nullptr};
+    FT_Face rounded {nullptr};
+    FT_Face sans {nullptr};
+    cairo_font_face_t* roundedFace {nullptr};
+    cairo_font_face_t* sansFace {nullptr};
 };
 Faces faces;
 
-FT_Face openFace(char const* path)
-{
+FT_Face openFace(char const* path) {
     FT_Face face = nullptr;
     if (FT_New_Face(faces.library, path, 0, &face) != 0)
-        throw std::runtime_error(std::string("font missing: ") + path
-            + " (tools/install-deps.sh installs it)");
+        throw std::runtime_error(
+            std::string("font missing: ") + path + " (tools/install-deps.sh installs it)");
     return face;
 }
 
-cairo_font_face_t* faceFor(Font font)
-{
+cairo_font_face_t* faceFor(Font font) {
     return font == Font::Rounded ? faces.roundedFace : faces.sansFace;
 }
 
@@ -44,8 +42,7 @@ public:
     IconSpace(cairo_t* cr, double cx, double cy, double size)
         : cr_(cr)
         , k_(size / 100.0)
-        , size_(size)
-    {
+        , size_(size) {
         cairo_save(cr);
         cairo_translate(cr, cx, cy);
         cairo_scale(cr, k_, k_);
@@ -59,8 +56,7 @@ private:
     double size_;
 };
 
-void strokeTwice(cairo_t* cr, Color fill, double width, double outlineWidth)
-{
+void strokeTwice(cairo_t* cr, Color fill, double width, double outlineWidth) {
     setColor(cr, palette::outline);
     cairo_set_line_width(cr, width + 2 * outlineWidth);
     cairo_stroke_preserve(cr);
@@ -69,8 +65,7 @@ void strokeTwice(cairo_t* cr, Color fill, double width, double outlineWidth)
     cairo_stroke(cr);
 }
 
-void highlight(cairo_t* cr, double cx, double cy, double rx, double ry, double alpha = 0.45)
-{
+void highlight(cairo_t* cr, double cx, double cy, double rx, double ry, double alpha = 0.45) {
     ellipse(cr, cx, cy, rx, ry);
     setColor(cr, palette::white.withAlpha(alpha));
     cairo_fill(cr);
@@ -78,8 +73,7 @@ void highlight(cairo_t* cr, double cx, double cy, double rx, double ry, double a
 
 }
 
-void loadFonts()
-{
+void loadFonts() {
     if (faces.library)
         return;
     if (FT_Init_FreeType(&faces.library) != 0)
@@ -90,8 +84,7 @@ void loadFonts()
     faces.sansFace = cairo_ft_font_face_create_for_ft_face(faces.sans, 0);
 }
 
-void releaseFonts()
-{
+void releaseFonts() {
     if (!faces.library)
         return;
     cairo_font_face_destroy(faces.roundedFace);
@@ -102,11 +95,12 @@ void releaseFonts()
     faces = {};
 }
 
-void setColor(cairo_t* cr, Color c) { cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a); }
+void setColor(cairo_t* cr, Color c) {
+    cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a);
+}
 
-void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r)
-{
-    r = std::max(0.0, std::min({ r, w / 2, h / 2 }));
+void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
+    r = std::max(0.0, std::min({r, w / 2, h / 2}));
     cairo_new_sub_path(cr);
     cairo_arc(cr, x + w - r, y + r, r, -pi / 2, 0);
     cairo_arc(cr, x + w - r, y + h - r, r, 0, pi / 2);
@@ -115,15 +109,13 @@ void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r)
     cairo_close_path(cr);
 }
 
-void circle(cairo_t* cr, double cx, double cy, double r)
-{
+void circle(cairo_t* cr, double cx, double cy, double r) {
     cairo_new_sub_path(cr);
     cairo_arc(cr, cx, cy, r, 0, 2 * pi);
     cairo_close_path(cr);
 }
 
-void ellipse(cairo_t* cr, double cx, double cy, double rx, double ry)
-{
+void ellipse(cairo_t* cr, double cx, double cy, double rx, double ry) {
     if (rx <= 0 || ry <= 0)
         return;
     cairo_save(cr);
@@ -135,8 +127,7 @@ void ellipse(cairo_t* cr, double cx, double cy, double rx, double ry)
     cairo_restore(cr);
 }
 
-void fillOutline(cairo_t* cr, Color fill, Color line, double width)
-{
+void fillOutline(cairo_t* cr, Color fill, Color line, double width) {
     setColor(cr, fill);
     if (width <= 0) {
         cairo_fill(cr);
@@ -148,8 +139,7 @@ void fillOutline(cairo_t* cr, Color fill, Color line, double width)
     cairo_stroke(cr);
 }
 
-void fillGradient(cairo_t* cr, double y0, double y1, Color top, Color bottom)
-{
+void fillGradient(cairo_t* cr, double y0, double y1, Color top, Color bottom) {
     cairo_pattern_t* gradient = cairo_pattern_create_linear(0, y0, 0, y1);
     cairo_pattern_add_color_stop_rgba(gradient, 0, top.r, top.g, top.b, top.a);
     cairo_pattern_add_color_stop_rgba(gradient, 1, bottom.r, bottom.g, bottom.b, bottom.a);
@@ -158,9 +148,8 @@ void fillGradient(cairo_t* cr, double y0, double y1, Color top, Color bottom)
     cairo_pattern_destroy(gradient);
 }
 
-void fillGradientOutline(cairo_t* cr, double y0, double y1, Color top, Color bottom, Color line,
-    double width)
-{
+void fillGradientOutline(
+    cairo_t* cr, double y0, double y1, Color top, Color bottom, Color line, double width) {
     fillGradient(cr, y0, y1, top, bottom);
     if (width > 0) {
         setColor(cr, line);
@@ -171,8 +160,16 @@ void fillGradientOutline(cairo_t* cr, double y0, double y1, Color top, Color bot
     }
 }
 
-void shadow(cairo_t* cr, double x, double y, double w, double h, double r, double blur)
-{
+void dashedStroke(cairo_t* cr, Color color, double width, double on, double off) {
+    double dash[2] = {on, off};
+    cairo_set_dash(cr, dash, 2, 0);
+    setColor(cr, color);
+    cairo_set_line_width(cr, width);
+    cairo_stroke(cr);
+    cairo_set_dash(cr, nullptr, 0, 0);
+}
+
+void shadow(cairo_t* cr, double x, double y, double w, double h, double r, double blur) {
     // A few widening translucent layers stand in for a blur.
     for (int i = 3; i >= 1; --i) {
         double grow = blur * i / 3.0;
@@ -182,29 +179,22 @@ void shadow(cairo_t* cr, double x, double y, double w, double h, double r, doubl
     }
 }
 
-void panel(cairo_t* cr, double x, double y, double w, double h, double radius, Color fill,
-    Color border)
-{
+void panel(
+    cairo_t* cr, double x, double y, double w, double h, double radius, Color fill, Color border) {
     double inset = std::clamp(std::min(w, h) * 0.045, 3.0, 7.0);
     shadow(cr, x + 1, y + 1, w - 2, h - 2, radius, 3);
     roundedRect(cr, x + 0.75, y + 0.75, w - 1.5, h - 1.5, radius);
     fillGradientOutline(cr, y, y + h, border.shade(0.3), border.shade(-0.1));
     roundedRect(cr, x + inset, y + inset, w - 2 * inset, h - 2 * inset, radius - inset * 0.6);
-    fillGradientOutline(cr, y + inset, y + h - inset, fill.shade(0.5), fill, border.shade(-0.35),
-        1.0);
+    fillGradientOutline(
+        cr, y + inset, y + h - inset, fill.shade(0.5), fill, border.shade(-0.35), 1.0);
     // Stitching along the inner edge.
     double s = inset + 3.5;
     roundedRect(cr, x + s, y + s, w - 2 * s, h - 2 * s, std::max(2.0, radius - s * 0.6));
-    double dash[2] = { 3.0, 2.5 };
-    cairo_set_dash(cr, dash, 2, 0);
-    setColor(cr, border.shade(0.1).withAlpha(0.7));
-    cairo_set_line_width(cr, 0.9);
-    cairo_stroke(cr);
-    cairo_set_dash(cr, nullptr, 0, 0);
+    dashedStroke(cr, border.shade(0.1).withAlpha(0.7), 0.9);
 }
 
-void button(cairo_t* cr, double x, double y, double w, double h, Color base, double radius)
-{
+void button(cairo_t* cr, double x, double y, double w, double h, Color base, double radius) {
     if (radius < 0)
         radius = h * 0.42;
     double lip = std::max(1.5, h * 0.08);
@@ -212,20 +202,22 @@ void button(cairo_t* cr, double x, double y, double w, double h, Color base, dou
     roundedRect(cr, x + ol / 2, y + ol / 2 + lip, w - ol, h - ol - lip, radius);
     fillOutline(cr, base.shade(-0.35), base.shade(-0.6), ol);
     roundedRect(cr, x + ol / 2, y + ol / 2, w - ol, h - ol - lip, radius);
-    fillGradientOutline(cr, y, y + h - lip, base.shade(0.35), base.shade(-0.05), base.shade(-0.6), ol);
+    fillGradientOutline(
+        cr, y, y + h - lip, base.shade(0.35), base.shade(-0.05), base.shade(-0.6), ol);
     // Gloss on the upper half.
-    roundedRect(cr, x + radius * 0.5, y + ol + h * 0.06, w - radius, (h - lip) * 0.38, radius * 0.6);
+    roundedRect(
+        cr, x + radius * 0.5, y + ol + h * 0.06, w - radius, (h - lip) * 0.38, radius * 0.6);
     setColor(cr, palette::white.withAlpha(0.32));
     cairo_fill(cr);
 }
 
-void badge(cairo_t* cr, double cx, double cy, double r, Color base)
-{
+void badge(cairo_t* cr, double cx, double cy, double r, Color base) {
     double ol = std::clamp(r * 0.07, 1.0, 2.5);
     circle(cr, cx, cy + r * 0.08, r - ol / 2);
     fillOutline(cr, base.shade(-0.35), base.shade(-0.6), ol);
     circle(cr, cx, cy, r - ol / 2 - r * 0.04);
-    fillGradientOutline(cr, cy - r, cy + r, base.shade(0.4), base.shade(-0.05), base.shade(-0.6), ol);
+    fillGradientOutline(
+        cr, cy - r, cy + r, base.shade(0.4), base.shade(-0.05), base.shade(-0.6), ol);
     circle(cr, cx, cy, r * 0.78);
     setColor(cr, palette::white.withAlpha(0.22));
     cairo_set_line_width(cr, r * 0.06);
@@ -233,8 +225,7 @@ void badge(cairo_t* cr, double cx, double cy, double r, Color base)
     highlight(cr, cx - r * 0.25, cy - r * 0.45, r * 0.45, r * 0.22, 0.35);
 }
 
-double textWidth(cairo_t* cr, std::string const& s, double size, Font font)
-{
+double textWidth(cairo_t* cr, std::string const& s, double size, Font font) {
     cairo_save(cr);
     cairo_set_font_face(cr, faceFor(font));
     cairo_set_font_size(cr, size);
@@ -245,8 +236,7 @@ double textWidth(cairo_t* cr, std::string const& s, double size, Font font)
 }
 
 void text(cairo_t* cr, std::string const& s, double x, double y, double size, Color fill,
-    Color line, double lineWidth, Align align, Font font)
-{
+    Color line, double lineWidth, Align align, Font font) {
     cairo_save(cr);
     cairo_set_font_face(cr, faceFor(font));
     cairo_set_font_size(cr, size);
@@ -271,8 +261,7 @@ void text(cairo_t* cr, std::string const& s, double x, double y, double size, Co
 }
 
 void textCentered(cairo_t* cr, std::string const& s, double x, double y, double size, Color fill,
-    Color line, double lineWidth, Font font)
-{
+    Color line, double lineWidth, Font font) {
     cairo_save(cr);
     cairo_set_font_face(cr, faceFor(font));
     cairo_set_font_size(cr, size);
@@ -283,8 +272,7 @@ void textCentered(cairo_t* cr, std::string const& s, double x, double y, double 
     text(cr, s, x, y + fe.ascent * 0.36, size, fill, line, lineWidth, Align::Center, font);
 }
 
-void star(cairo_t* cr, double cx, double cy, double size, Color fill, int points, double inner)
-{
+void star(cairo_t* cr, double cx, double cy, double size, Color fill, int points, double inner) {
     IconSpace space(cr, cx, cy, size);
     cairo_new_path(cr);
     for (int i = 0; i < points * 2; ++i) {
@@ -298,31 +286,29 @@ void star(cairo_t* cr, double cx, double cy, double size, Color fill, int points
             cairo_line_to(cr, px, py);
     }
     cairo_close_path(cr);
-    fillGradientOutline(cr, -50, 50, fill.shade(0.35), fill.shade(-0.1), palette::outline,
-        space.line());
+    fillGradientOutline(
+        cr, -50, 50, fill.shade(0.35), fill.shade(-0.1), palette::outline, space.line());
     highlight(cr, -10, -14, 9, 6, 0.5);
 }
 
-void heart(cairo_t* cr, double cx, double cy, double size, Color fill)
-{
+void heart(cairo_t* cr, double cx, double cy, double size, Color fill) {
     IconSpace space(cr, cx, cy, size);
     cairo_move_to(cr, 0, 42);
     cairo_curve_to(cr, -60, 2, -40, -52, 0, -22);
     cairo_curve_to(cr, 40, -52, 60, 2, 0, 42);
     cairo_close_path(cr);
-    fillGradientOutline(cr, -45, 45, fill.shade(0.3), fill.shade(-0.1), palette::outline,
-        space.line());
+    fillGradientOutline(
+        cr, -45, 45, fill.shade(0.3), fill.shade(-0.1), palette::outline, space.line());
     highlight(cr, -20, -18, 10, 7, 0.55);
 }
 
-void coin(cairo_t* cr, double cx, double cy, double size)
-{
+void coin(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     circle(cr, 0, 3, 46);
     fillOutline(cr, palette::goldDark, palette::outline, space.line());
     circle(cr, 0, 0, 46);
-    fillGradientOutline(cr, -46, 46, palette::honey.shade(0.35), palette::gold, palette::outline,
-        space.line());
+    fillGradientOutline(
+        cr, -46, 46, palette::honey.shade(0.35), palette::gold, palette::outline, space.line());
     circle(cr, 0, 0, 33);
     setColor(cr, palette::goldDark.withAlpha(0.8));
     cairo_set_line_width(cr, 4);
@@ -332,14 +318,13 @@ void coin(cairo_t* cr, double cx, double cy, double size)
     highlight(cr, -16, -24, 12, 7, 0.55);
 }
 
-void petPoint(cairo_t* cr, double cx, double cy, double size)
-{
+void petPoint(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     circle(cr, 0, 3, 46);
     fillOutline(cr, palette::purple.shade(-0.3), palette::outline, space.line());
     circle(cr, 0, 0, 46);
-    fillGradientOutline(cr, -46, 46, palette::lilac.shade(0.35), palette::purple, palette::outline,
-        space.line());
+    fillGradientOutline(
+        cr, -46, 46, palette::lilac.shade(0.35), palette::purple, palette::outline, space.line());
     circle(cr, 0, 0, 34);
     setColor(cr, palette::white.withAlpha(0.35));
     cairo_set_line_width(cr, 3);
@@ -348,14 +333,13 @@ void petPoint(cairo_t* cr, double cx, double cy, double size)
     highlight(cr, -18, -26, 11, 6, 0.5);
 }
 
-void token(cairo_t* cr, double cx, double cy, double size)
-{
+void token(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     circle(cr, 0, 3, 46);
     fillOutline(cr, palette::tealDark, palette::outline, space.line());
     circle(cr, 0, 0, 46);
-    fillGradientOutline(cr, -46, 46, palette::mint.shade(0.3), palette::teal, palette::outline,
-        space.line());
+    fillGradientOutline(
+        cr, -46, 46, palette::mint.shade(0.3), palette::teal, palette::outline, space.line());
     for (int i = 0; i < 12; ++i) {
         double a = i * pi / 6;
         circle(cr, 38 * std::cos(a), 38 * std::sin(a), 3.5);
@@ -365,8 +349,7 @@ void token(cairo_t* cr, double cx, double cy, double size)
     star(cr, 0, 0, 48, palette::honey);
 }
 
-void paw(cairo_t* cr, double cx, double cy, double size, Color fill)
-{
+void paw(cairo_t* cr, double cx, double cy, double size, Color fill) {
     IconSpace space(cr, cx, cy, size);
     ellipse(cr, 0, 16, 24, 20);
     ellipse(cr, -30, -8, 10, 12.5);
@@ -377,8 +360,7 @@ void paw(cairo_t* cr, double cx, double cy, double size, Color fill)
     cairo_fill(cr);
 }
 
-void musicNote(cairo_t* cr, double cx, double cy, double size, Color fill, bool twin)
-{
+void musicNote(cairo_t* cr, double cx, double cy, double size, Color fill, bool twin) {
     IconSpace space(cr, cx, cy, size);
     cairo_new_path(cr);
     if (twin) {
@@ -403,8 +385,7 @@ void musicNote(cairo_t* cr, double cx, double cy, double size, Color fill, bool 
     fillGradientOutline(cr, -45, 45, fill.shade(0.3), fill, palette::outline, space.line());
 }
 
-void scissors(cairo_t* cr, double cx, double cy, double size)
-{
+void scissors(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     cairo_move_to(cr, -16, 18);
@@ -429,8 +410,7 @@ void scissors(cairo_t* cr, double cx, double cy, double size)
     fillOutline(cr, palette::honey, palette::outline, ol * 0.6);
 }
 
-void droplet(cairo_t* cr, double cx, double cy, double size, Color fill)
-{
+void droplet(cairo_t* cr, double cx, double cy, double size, Color fill) {
     IconSpace space(cr, cx, cy, size);
     cairo_move_to(cr, 0, -48);
     cairo_curve_to(cr, 10, -28, 36, -6, 36, 16);
@@ -442,26 +422,24 @@ void droplet(cairo_t* cr, double cx, double cy, double size, Color fill)
     highlight(cr, -14, 10, 7, 12, 0.6);
 }
 
-void soapBubbles(cairo_t* cr, double cx, double cy, double size)
-{
+void soapBubbles(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     struct B {
         double x, y, r;
     };
-    for (B b : { B { -16, 12, 28 }, B { 22, 20, 20 }, B { 14, -26, 18 } }) {
+    for (B b : {B {-16, 12, 28}, B {22, 20, 20}, B {14, -26, 18}}) {
         circle(cr, b.x, b.y, b.r);
         fillOutline(cr, palette::sky.shade(0.5).withAlpha(0.9), palette::outline, space.line());
         highlight(cr, b.x - b.r * 0.35, b.y - b.r * 0.4, b.r * 0.28, b.r * 0.18, 0.9);
     }
 }
 
-void hairDryer(cairo_t* cr, double cx, double cy, double size)
-{
+void hairDryer(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     roundedRect(cr, -8, 0, 18, 46, 7);
-    fillGradientOutline(cr, 0, 46, palette::rose.shade(0.2), palette::rose.shade(-0.1),
-        palette::outline, ol);
+    fillGradientOutline(
+        cr, 0, 46, palette::rose.shade(0.2), palette::rose.shade(-0.1), palette::outline, ol);
     roundedRect(cr, -42, -32, 62, 36, 18);
     fillGradientOutline(cr, -32, 4, palette::pink.shade(0.3), palette::rose, palette::outline, ol);
     roundedRect(cr, 16, -28, 28, 28, 6);
@@ -477,11 +455,10 @@ void hairDryer(cairo_t* cr, double cx, double cy, double size)
     fillOutline(cr, palette::white.withAlpha(0.7), palette::outline, ol * 0.6);
 }
 
-void bathTub(cairo_t* cr, double cx, double cy, double size)
-{
+void bathTub(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
-    for (double x : { -28.0, -6.0, 16.0, 34.0 }) {
+    for (double x : {-28.0, -6.0, 16.0, 34.0}) {
         circle(cr, x, -12 - std::fmod(std::abs(x), 9.0), 12);
         fillOutline(cr, palette::white, palette::outline, ol * 0.7);
     }
@@ -496,8 +473,7 @@ void bathTub(cairo_t* cr, double cx, double cy, double size)
     fillOutline(cr, palette::gold, palette::outline, ol * 0.8);
 }
 
-void armchair(cairo_t* cr, double cx, double cy, double size, Color fabric)
-{
+void armchair(cairo_t* cr, double cx, double cy, double size, Color fabric) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     roundedRect(cr, -34, -42, 68, 56, 18);
@@ -512,14 +488,15 @@ void armchair(cairo_t* cr, double cx, double cy, double size, Color fabric)
     fillOutline(cr, palette::woodDark, palette::outline, ol * 0.8);
 }
 
-void cashRegister(cairo_t* cr, double cx, double cy, double size)
-{
+void cashRegister(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     roundedRect(cr, -24, -44, 36, 22, 5);
-    fillGradientOutline(cr, -44, -22, palette::mint.shade(0.5), palette::mint, palette::outline, ol);
+    fillGradientOutline(
+        cr, -44, -22, palette::mint.shade(0.5), palette::mint, palette::outline, ol);
     roundedRect(cr, -44, -24, 88, 46, 10);
-    fillGradientOutline(cr, -24, 22, palette::coral.shade(0.3), palette::coral, palette::outline, ol);
+    fillGradientOutline(
+        cr, -24, 22, palette::coral.shade(0.3), palette::coral, palette::outline, ol);
     for (int row = 0; row < 2; ++row)
         for (int col = 0; col < 4; ++col) {
             roundedRect(cr, -34 + col * 17, -14 + row * 14, 12, 9, 3);
@@ -530,13 +507,13 @@ void cashRegister(cairo_t* cr, double cx, double cy, double size)
     coin(cr, 0, 31, 16);
 }
 
-void faceMask(cairo_t* cr, double cx, double cy, double size)
-{
+void faceMask(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     ellipse(cr, 0, 4, 40, 44);
-    fillGradientOutline(cr, -40, 48, palette::mint.shade(0.45), palette::mint, palette::outline, ol);
-    for (double x : { -16.0, 16.0 }) {
+    fillGradientOutline(
+        cr, -40, 48, palette::mint.shade(0.45), palette::mint, palette::outline, ol);
+    for (double x : {-16.0, 16.0}) {
         circle(cr, x, -6, 13);
         fillOutline(cr, palette::green, palette::outline, ol * 0.8);
         circle(cr, x, -6, 9);
@@ -549,31 +526,31 @@ void faceMask(cairo_t* cr, double cx, double cy, double size)
     cairo_stroke(cr);
 }
 
-void spaStones(cairo_t* cr, double cx, double cy, double size)
-{
+void spaStones(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     ellipse(cr, 0, 30, 42, 15);
-    fillGradientOutline(cr, 15, 45, palette::grey.shade(0.2), palette::greyDark, palette::outline, ol);
+    fillGradientOutline(
+        cr, 15, 45, palette::grey.shade(0.2), palette::greyDark, palette::outline, ol);
     ellipse(cr, -2, 6, 32, 12);
     fillGradientOutline(cr, -6, 18, palette::grey.shade(0.35), palette::grey, palette::outline, ol);
     ellipse(cr, 2, -14, 22, 10);
-    fillGradientOutline(cr, -24, -4, palette::grey.shade(0.5), palette::grey.shade(0.1),
-        palette::outline, ol);
+    fillGradientOutline(
+        cr, -24, -4, palette::grey.shade(0.5), palette::grey.shade(0.1), palette::outline, ol);
     cairo_move_to(cr, 6, -22);
     cairo_curve_to(cr, 10, -46, 34, -50, 42, -44);
     cairo_curve_to(cr, 36, -26, 20, -20, 6, -22);
     cairo_close_path(cr);
-    fillGradientOutline(cr, -50, -20, palette::green.shade(0.3), palette::leaf, palette::outline, ol);
+    fillGradientOutline(
+        cr, -50, -20, palette::green.shade(0.3), palette::leaf, palette::outline, ol);
 }
 
-void flea(cairo_t* cr, double cx, double cy, double size, bool crossed)
-{
+void flea(cairo_t* cr, double cx, double cy, double size, bool crossed) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     setColor(cr, palette::outline);
     cairo_set_line_width(cr, 4);
-    for (int side : { -1, 1 })
+    for (int side : {-1, 1})
         for (int i = 0; i < 3; ++i) {
             cairo_move_to(cr, side * 10, -4 + i * 10);
             cairo_line_to(cr, side * 30, -12 + i * 16);
@@ -581,7 +558,8 @@ void flea(cairo_t* cr, double cx, double cy, double size, bool crossed)
         }
     cairo_stroke(cr);
     ellipse(cr, 0, 6, 16, 22);
-    fillGradientOutline(cr, -16, 28, palette::wood.shade(0.2), palette::woodDark, palette::outline, ol);
+    fillGradientOutline(
+        cr, -16, 28, palette::wood.shade(0.2), palette::woodDark, palette::outline, ol);
     circle(cr, 0, -20, 10);
     fillOutline(cr, palette::woodDark, palette::outline, ol);
     if (crossed) {
@@ -592,8 +570,7 @@ void flea(cairo_t* cr, double cx, double cy, double size, bool crossed)
     }
 }
 
-void bell(cairo_t* cr, double cx, double cy, double size)
-{
+void bell(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     circle(cr, 0, -38, 6);
@@ -601,14 +578,14 @@ void bell(cairo_t* cr, double cx, double cy, double size)
     cairo_move_to(cr, -38, 20);
     cairo_curve_to(cr, -38, -40, 38, -40, 38, 20);
     cairo_close_path(cr);
-    fillGradientOutline(cr, -34, 20, palette::honey.shade(0.4), palette::gold, palette::outline, ol);
+    fillGradientOutline(
+        cr, -34, 20, palette::honey.shade(0.4), palette::gold, palette::outline, ol);
     roundedRect(cr, -46, 18, 92, 14, 6);
     fillGradientOutline(cr, 18, 32, palette::woodLight, palette::wood, palette::outline, ol);
     highlight(cr, -14, -8, 8, 14, 0.5);
 }
 
-void clock(cairo_t* cr, double cx, double cy, double size)
-{
+void clock(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     circle(cr, 0, 0, 44);
@@ -626,15 +603,15 @@ void clock(cairo_t* cr, double cx, double cy, double size)
     fillOutline(cr, palette::coral, palette::outline, 0);
 }
 
-void calendar(cairo_t* cr, double cx, double cy, double size)
-{
+void calendar(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     roundedRect(cr, -40, -34, 80, 76, 10);
     fillOutline(cr, palette::paper, palette::outline, ol);
     roundedRect(cr, -40, -34, 80, 24, 10);
-    fillGradientOutline(cr, -34, -10, palette::coral.shade(0.3), palette::coral, palette::outline, ol);
-    for (double x : { -20.0, 20.0 }) {
+    fillGradientOutline(
+        cr, -34, -10, palette::coral.shade(0.3), palette::coral, palette::outline, ol);
+    for (double x : {-20.0, 20.0}) {
         roundedRect(cr, x - 4, -44, 8, 18, 4);
         fillOutline(cr, palette::grey.shade(0.4), palette::outline, ol * 0.7);
     }
@@ -646,8 +623,7 @@ void calendar(cairo_t* cr, double cx, double cy, double size)
         }
 }
 
-void gear(cairo_t* cr, double cx, double cy, double size, Color fill)
-{
+void gear(cairo_t* cr, double cx, double cy, double size, Color fill) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     int teeth = 8;
@@ -667,14 +643,12 @@ void gear(cairo_t* cr, double cx, double cy, double size, Color fill)
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
 }
 
-void questionMark(cairo_t* cr, double cx, double cy, double size, Color fill)
-{
+void questionMark(cairo_t* cr, double cx, double cy, double size, Color fill) {
     IconSpace space(cr, cx, cy, size);
     textCentered(cr, "?", 0, 0, 110, fill, palette::outline, space.line(), Font::Rounded);
 }
 
-void lightning(cairo_t* cr, double cx, double cy, double size, Color fill)
-{
+void lightning(cairo_t* cr, double cx, double cy, double size, Color fill) {
     IconSpace space(cr, cx, cy, size);
     cairo_move_to(cr, 12, -50);
     cairo_line_to(cr, -30, 8);
@@ -686,8 +660,7 @@ void lightning(cairo_t* cr, double cx, double cy, double size, Color fill)
     fillGradientOutline(cr, -50, 50, fill.shade(0.45), fill, palette::outline, space.line());
 }
 
-void plus(cairo_t* cr, double cx, double cy, double size, Color fill)
-{
+void plus(cairo_t* cr, double cx, double cy, double size, Color fill) {
     IconSpace space(cr, cx, cy, size);
     cairo_move_to(cr, -32, 0);
     cairo_line_to(cr, 32, 0);
@@ -696,8 +669,7 @@ void plus(cairo_t* cr, double cx, double cy, double size, Color fill)
     strokeTwice(cr, fill, 20, space.line());
 }
 
-void cross(cairo_t* cr, double cx, double cy, double size, Color fill)
-{
+void cross(cairo_t* cr, double cx, double cy, double size, Color fill) {
     IconSpace space(cr, cx, cy, size);
     cairo_move_to(cr, -26, -26);
     cairo_line_to(cr, 26, 26);
@@ -706,8 +678,7 @@ void cross(cairo_t* cr, double cx, double cy, double size, Color fill)
     strokeTwice(cr, fill, 18, space.line());
 }
 
-void check(cairo_t* cr, double cx, double cy, double size, Color fill)
-{
+void check(cairo_t* cr, double cx, double cy, double size, Color fill) {
     IconSpace space(cr, cx, cy, size);
     cairo_move_to(cr, -32, 2);
     cairo_line_to(cr, -10, 26);
@@ -715,8 +686,7 @@ void check(cairo_t* cr, double cx, double cy, double size, Color fill)
     strokeTwice(cr, fill, 18, space.line());
 }
 
-void arrow(cairo_t* cr, double cx, double cy, double size, double angle, Color fill)
-{
+void arrow(cairo_t* cr, double cx, double cy, double size, double angle, Color fill) {
     IconSpace space(cr, cx, cy, size);
     cairo_rotate(cr, angle);
     cairo_move_to(cr, 46, 0);
@@ -730,8 +700,7 @@ void arrow(cairo_t* cr, double cx, double cy, double size, double angle, Color f
     fillGradientOutline(cr, -40, 40, fill.shade(0.4), fill, palette::outline, space.line());
 }
 
-void refresh(cairo_t* cr, double cx, double cy, double size, Color fill)
-{
+void refresh(cairo_t* cr, double cx, double cy, double size, Color fill) {
     IconSpace space(cr, cx, cy, size);
     cairo_arc(cr, 0, 0, 30, -pi * 0.2, pi * 1.35);
     strokeTwice(cr, fill, 14, space.line());
@@ -745,8 +714,7 @@ void refresh(cairo_t* cr, double cx, double cy, double size, Color fill)
     fillOutline(cr, fill, palette::outline, space.line());
 }
 
-void globe(cairo_t* cr, double cx, double cy, double size)
-{
+void globe(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     circle(cr, 0, 0, 44);
@@ -760,11 +728,10 @@ void globe(cairo_t* cr, double cx, double cy, double size)
     fillOutline(cr, palette::green, palette::outline, ol * 0.7);
 }
 
-void trophy(cairo_t* cr, double cx, double cy, double size, Color fill)
-{
+void trophy(cairo_t* cr, double cx, double cy, double size, Color fill) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
-    for (int side : { -1, 1 }) {
+    for (int side : {-1, 1}) {
         cairo_arc(cr, side * 30, -20, 14, 0, 2 * pi);
         setColor(cr, palette::outline);
         cairo_set_line_width(cr, 8 + 2 * ol);
@@ -786,8 +753,7 @@ void trophy(cairo_t* cr, double cx, double cy, double size, Color fill)
     star(cr, 0, -16, 26, palette::white);
 }
 
-void lock(cairo_t* cr, double cx, double cy, double size)
-{
+void lock(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     cairo_arc(cr, 0, -14, 22, pi, 2 * pi);
@@ -803,8 +769,7 @@ void lock(cairo_t* cr, double cx, double cy, double size)
     cairo_fill(cr);
 }
 
-void crown(cairo_t* cr, double cx, double cy, double size)
-{
+void crown(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     cairo_move_to(cr, -44, 30);
@@ -815,8 +780,9 @@ void crown(cairo_t* cr, double cx, double cy, double size)
     cairo_line_to(cr, 48, -22);
     cairo_line_to(cr, 44, 30);
     cairo_close_path(cr);
-    fillGradientOutline(cr, -36, 30, palette::honey.shade(0.4), palette::gold, palette::outline, ol);
-    for (double x : { -48.0, 0.0, 48.0 }) {
+    fillGradientOutline(
+        cr, -36, 30, palette::honey.shade(0.4), palette::gold, palette::outline, ol);
+    for (double x : {-48.0, 0.0, 48.0}) {
         circle(cr, x, x == 0 ? -40 : -26, 7);
         fillOutline(cr, palette::rose, palette::outline, ol * 0.7);
     }
@@ -824,8 +790,7 @@ void crown(cairo_t* cr, double cx, double cy, double size)
     fillOutline(cr, palette::teal, palette::outline, ol * 0.7);
 }
 
-void speaker(cairo_t* cr, double cx, double cy, double size, bool on)
-{
+void speaker(cairo_t* cr, double cx, double cy, double size, bool on) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     cairo_move_to(cr, -40, -14);
@@ -850,12 +815,11 @@ void speaker(cairo_t* cr, double cx, double cy, double size, bool on)
     }
 }
 
-void wheel(cairo_t* cr, double cx, double cy, double size)
-{
+void wheel(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
-    Color const colors[] = { palette::coral, palette::honey, palette::teal, palette::lilac,
-        palette::rose, palette::green, palette::sky, palette::orange };
+    Color const colors[] = {palette::coral, palette::honey, palette::teal, palette::lilac,
+        palette::rose, palette::green, palette::sky, palette::orange};
     for (int i = 0; i < 8; ++i) {
         cairo_move_to(cr, 0, 0);
         cairo_arc(cr, 0, 0, 40, i * pi / 4, (i + 1) * pi / 4);
@@ -884,8 +848,7 @@ void wheel(cairo_t* cr, double cx, double cy, double size)
     fillOutline(cr, palette::red, palette::outline, ol);
 }
 
-void smiley(cairo_t* cr, double cx, double cy, double size, Color fill, int mood)
-{
+void smiley(cairo_t* cr, double cx, double cy, double size, Color fill, int mood) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     circle(cr, 0, 0, 44);
@@ -920,8 +883,7 @@ void smiley(cairo_t* cr, double cx, double cy, double size, Color fill, int mood
     }
 }
 
-void person(cairo_t* cr, double cx, double cy, double size, Color fill)
-{
+void person(cairo_t* cr, double cx, double cy, double size, Color fill) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     cairo_move_to(cr, -38, 46);
@@ -932,8 +894,7 @@ void person(cairo_t* cr, double cx, double cy, double size, Color fill)
     fillGradientOutline(cr, -42, 6, palette::skin.shade(0.2), palette::skin, palette::outline, ol);
 }
 
-void sparkle(cairo_t* cr, double cx, double cy, double size, Color fill)
-{
+void sparkle(cairo_t* cr, double cx, double cy, double size, Color fill) {
     IconSpace space(cr, cx, cy, size);
     cairo_move_to(cr, 0, -50);
     cairo_curve_to(cr, 4, -10, 10, -4, 50, 0);
@@ -945,8 +906,7 @@ void sparkle(cairo_t* cr, double cx, double cy, double size, Color fill)
     cairo_fill(cr);
 }
 
-void flame(cairo_t* cr, double cx, double cy, double size)
-{
+void flame(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     cairo_move_to(cr, 0, -50);
@@ -966,13 +926,12 @@ void flame(cairo_t* cr, double cx, double cy, double size)
     cairo_fill(cr);
 }
 
-void bone(cairo_t* cr, double cx, double cy, double size, Color fill)
-{
+void bone(cairo_t* cr, double cx, double cy, double size, Color fill) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     cairo_rectangle(cr, -30, -10, 60, 20);
-    for (int sx : { -1, 1 })
-        for (int sy : { -1, 1 })
+    for (int sx : {-1, 1})
+        for (int sy : {-1, 1})
             circle(cr, sx * 34, sy * 11, 14);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
     setColor(cr, palette::outline);
@@ -982,16 +941,15 @@ void bone(cairo_t* cr, double cx, double cy, double size, Color fill)
     cairo_fill(cr);
 }
 
-void moneyBag(cairo_t* cr, double cx, double cy, double size)
-{
+void moneyBag(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     cairo_move_to(cr, -14, -30);
     cairo_curve_to(cr, -52, 0, -50, 46, 0, 46);
     cairo_curve_to(cr, 50, 46, 52, 0, 14, -30);
     cairo_close_path(cr);
-    fillGradientOutline(cr, -30, 46, palette::woodLight.shade(0.3), palette::wood, palette::outline,
-        ol);
+    fillGradientOutline(
+        cr, -30, 46, palette::woodLight.shade(0.3), palette::wood, palette::outline, ol);
     cairo_move_to(cr, -16, -30);
     cairo_line_to(cr, -22, -46);
     cairo_line_to(cr, 22, -46);
@@ -1004,8 +962,7 @@ void moneyBag(cairo_t* cr, double cx, double cy, double size)
         Font::Rounded);
 }
 
-void chatBubble(cairo_t* cr, double cx, double cy, double size, Color fill)
-{
+void chatBubble(cairo_t* cr, double cx, double cy, double size, Color fill) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     roundedRect(cr, -44, -38, 88, 62, 22);
@@ -1020,8 +977,7 @@ void chatBubble(cairo_t* cr, double cx, double cy, double size, Color fill)
     cairo_fill(cr);
 }
 
-void hedgehog(cairo_t* cr, double cx, double cy, double size)
-{
+void hedgehog(cairo_t* cr, double cx, double cy, double size) {
     IconSpace space(cr, cx, cy, size);
     double ol = space.line();
     // Quills: a ring of rounded spikes behind the body.
@@ -1040,7 +996,8 @@ void hedgehog(cairo_t* cr, double cx, double cy, double size)
     cairo_line_to(cr, 40, 30);
     cairo_line_to(cr, -48, 30);
     cairo_close_path(cr);
-    fillGradientOutline(cr, -36, 30, palette::wood.shade(0.1), palette::woodDark, palette::outline, ol);
+    fillGradientOutline(
+        cr, -36, 30, palette::wood.shade(0.1), palette::woodDark, palette::outline, ol);
     ellipse(cr, 6, 18, 34, 24);
     fillGradientOutline(cr, -6, 42, palette::cream, palette::creamDark, palette::outline, ol);
     ellipse(cr, 36, 20, 8, 7);
@@ -1054,7 +1011,7 @@ void hedgehog(cairo_t* cr, double cx, double cy, double size)
     ellipse(cr, 22, 22, 6, 4);
     setColor(cr, palette::blush.withAlpha(0.7));
     cairo_fill(cr);
-    for (double x : { -16.0, 16.0 }) {
+    for (double x : {-16.0, 16.0}) {
         ellipse(cr, x, 42, 8, 5);
         fillOutline(cr, palette::woodDark, palette::outline, ol * 0.7);
     }

@@ -15,7 +15,7 @@ namespace bundlegen::paint {
 
 enum class Font {
     Rounded, // titles, buttons and badges: a friendly rounded hand
-    Sans,    // small print and digits
+    Sans, // small print and digits
 };
 enum class Align { Left, Center, Right };
 
@@ -35,6 +35,8 @@ void fillGradient(cairo_t*, double y0, double y1, Color top, Color bottom);
 void fillGradientOutline(cairo_t*, double y0, double y1, Color top, Color bottom,
     Color line = palette::outline, double width = 1.5);
 
+// Strokes the current path dashed (on, off units); the path is consumed.
+void dashedStroke(cairo_t*, Color, double width, double on = 3, double off = 2.5);
 // A soft shadow under a rounded rectangle.
 void shadow(cairo_t*, double x, double y, double w, double h, double r, double blur = 3);
 // The cream card with a rounded border used by every dialog.
@@ -50,13 +52,13 @@ void text(cairo_t*, std::string const& text, double x, double y, double size, Co
     Color line = palette::outline, double lineWidth = 0, Align = Align::Center,
     Font = Font::Rounded);
 // The same, with the text's vertical centre at y.
-void textCentered(cairo_t*, std::string const& text, double x, double y, double size,
-    Color fill, Color line = palette::outline, double lineWidth = 0, Font = Font::Rounded);
+void textCentered(cairo_t*, std::string const& text, double x, double y, double size, Color fill,
+    Color line = palette::outline, double lineWidth = 0, Font = Font::Rounded);
 double textWidth(cairo_t*, std::string const& text, double size, Font = Font::Rounded);
 
 // Icons, centred at (cx, cy) and about `size` across.
-void star(cairo_t*, double cx, double cy, double size, Color fill, int points = 5,
-    double inner = 0.48);
+void star(
+    cairo_t*, double cx, double cy, double size, Color fill, int points = 5, double inner = 0.48);
 void heart(cairo_t*, double cx, double cy, double size, Color fill);
 void coin(cairo_t*, double cx, double cy, double size);
 void petPoint(cairo_t*, double cx, double cy, double size);

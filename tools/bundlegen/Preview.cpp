@@ -18,8 +18,7 @@ struct Sprite {
 // A picture placed like the engine places it: screen (x, y) with y up from the bottom of
 // a 480 x 320 screen, anchor (ax, ay) as a fraction of the picture.
 void place(cairo_t* cr, Catalog const& catalog, std::string const& name, double x, double y,
-    double ax = 0.5, double ay = 0)
-{
+    double ax = 0.5, double ay = 0) {
     ImageEntry const* e = findImage(name);
     if (!e)
         return;
@@ -31,8 +30,7 @@ void place(cairo_t* cr, Catalog const& catalog, std::string const& name, double 
 
 // The salon of one level at work, composed from the bundle's own pictures, so the
 // contact sheet shows how the pieces fit together.
-void salonScene(cairo_t* cr, Catalog const& catalog, int level, bool night)
-{
+void salonScene(cairo_t* cr, Catalog const& catalog, int level, bool night) {
     char floor[32];
     std::snprintf(floor, sizeof floor, "qrn_ip_bg%02d.jpg", level);
     char wall[32];
@@ -48,13 +46,12 @@ void salonScene(cairo_t* cr, Catalog const& catalog, int level, bool night)
     }
     std::vector<Sprite> sprites;
     auto piece = [&](std::string name, double x, double y) {
-        sprites.push_back({ 3200 - 10 * y, [&catalog, name, x, y](cairo_t* c) {
-                               place(c, catalog, name, x, y);
-                           } });
+        sprites.push_back(
+            {3200 - 10 * y, [&catalog, name, x, y](cairo_t* c) { place(c, catalog, name, x, y); }});
     };
     int l = std::min(3, 1 + (level - 1) / 3);
     std::string lv = std::to_string(l);
-    for (double x : { 220.0, 260.0, 300.0, 340.0 })
+    for (double x : {220.0, 260.0, 300.0, 340.0})
         piece("furn_sofa_" + lv + ".png", x, 200);
     piece("furn_counter_" + lv + ".png", 60, 20);
     piece("furn_magazine01.png", 100, 200);
@@ -79,34 +76,34 @@ void salonScene(cairo_t* cr, Catalog const& catalog, int level, bool night)
     piece("furn_doorblock_" + lv + "_5.png", 185, 200);
 
     auto person = [&](std::string key, double x, double y, Pose pose) {
-        sprites.push_back({ 3200 - 10 * y + 1, [key, x, y, pose](cairo_t* c) {
+        sprites.push_back({3200 - 10 * y + 1, [key, x, y, pose](cairo_t* c) {
                                drawPerson(c, x, 320 - y + (pose.action == Action::Sit ? 8 : 0),
                                    castMember(key).person, pose);
-                           } });
+                           }});
     };
     auto pet = [&](std::string key, double x, double y, Pose pose) {
-        sprites.push_back({ 3200 - 10 * y - 1,
-            [key, x, y, pose](cairo_t* c) { drawPet(c, x, 320 - y, castMember(key).pet, pose); } });
+        sprites.push_back({3200 - 10 * y - 1,
+            [key, x, y, pose](cairo_t* c) { drawPet(c, x, 320 - y, castMember(key).pet, pose); }});
     };
-    person("CUS001", 400, 250, { Facing::Right, Action::Walk, 0.3 });
-    pet("DOG001", 430, 250, { Facing::Right, Action::Walk, 0.6 });
-    person("CUS005", 165, 214, { Facing::Down, Action::Walk, 0.1 });
-    person("CUS002", 260, 197, { Facing::Down, Action::Sit, 0 });
-    person("CUS003", 300, 197, { Facing::Down, Action::Sit, 0 });
-    pet("CAT001", 222, 112, { Facing::Down, Action::Stand, 0 });
-    person("NPC001", 260, 110, { Facing::Down, Action::Serve, 0.25 });
-    pet("DOG002", 452, 103, { Facing::Down, Action::Stand, 0 });
-    person("NPC002", 410, 105, { Facing::Right, Action::Serve, 0.5 });
-    person("NPC006", 80, 30, { Facing::Up, Action::Stand, 0 });
-    person("CUS004", 100, 60, { Facing::Down, Action::Stand, 0 });
-    pet("BUN001", 130, 58, { Facing::Down, Action::Stand, 0 });
-    sprites.push_back({ 1110, [&catalog, wall](cairo_t* c) {
+    person("CUS001", 400, 250, {Facing::Right, Action::Walk, 0.3});
+    pet("DOG001", 430, 250, {Facing::Right, Action::Walk, 0.6});
+    person("CUS005", 165, 214, {Facing::Down, Action::Walk, 0.1});
+    person("CUS002", 260, 197, {Facing::Down, Action::Sit, 0});
+    person("CUS003", 300, 197, {Facing::Down, Action::Sit, 0});
+    pet("CAT001", 222, 112, {Facing::Down, Action::Stand, 0});
+    person("NPC001", 260, 110, {Facing::Down, Action::Serve, 0.25});
+    pet("DOG002", 452, 103, {Facing::Down, Action::Stand, 0});
+    person("NPC002", 410, 105, {Facing::Right, Action::Serve, 0.5});
+    person("NPC006", 80, 30, {Facing::Up, Action::Stand, 0});
+    person("CUS004", 100, 60, {Facing::Down, Action::Stand, 0});
+    pet("BUN001", 130, 58, {Facing::Down, Action::Stand, 0});
+    sprites.push_back({1110, [&catalog, wall](cairo_t* c) {
                            place(c, catalog, wall, 240, 295, 0.5, 1);
                            place(c, catalog, "qrn_ip_door.png", 165, 214);
-                       } });
+                       }});
     // A few interface pieces over the top.
-    std::stable_sort(sprites.begin(), sprites.end(),
-        [](Sprite const& a, Sprite const& b) { return a.z < b.z; });
+    std::stable_sort(
+        sprites.begin(), sprites.end(), [](Sprite const& a, Sprite const& b) { return a.z < b.z; });
     for (auto const& s : sprites)
         s.draw(cr);
     place(cr, catalog, "qrn_ip_icon_bath_normal.png", 222, 162);
@@ -118,15 +115,17 @@ void salonScene(cairo_t* cr, Catalog const& catalog, int level, bool night)
 
 }
 
-void addPreviews(Catalog& catalog)
-{
-    for (int level : { 1, 4, 8 })
-        catalog.image("Previews (not in the bundle)",
-            "preview/salon-level" + std::to_string(level) + ".png", 480, 320,
+void addPreviews(Catalog& catalog) {
+    for (int level : {1, 4, 8})
+        catalog.image(
+            "Previews (not in the bundle)", "preview/salon-level" + std::to_string(level) + ".png",
+            480, 320,
             [level](cairo_t* cr, double, double) { salonScene(cr, fullCatalog(), level, false); },
             TabletRule::same());
-    catalog.image("Previews (not in the bundle)", "preview/salon-night.png", 480, 320,
-        [](cairo_t* cr, double, double) { salonScene(cr, fullCatalog(), 6, true); }, TabletRule::same());
+    catalog.image(
+        "Previews (not in the bundle)", "preview/salon-night.png", 480, 320,
+        [](cairo_t* cr, double, double) { salonScene(cr, fullCatalog(), 6, true); },
+        TabletRule::same());
 }
 
 }

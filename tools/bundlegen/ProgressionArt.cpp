@@ -14,8 +14,7 @@ namespace {
 using IconFn = std::function<void(cairo_t*, double cx, double cy, double size)>;
 
 // The three power-ups: tips (a coin magnet), wildcard (a star) and speed (lightning).
-void magnet(cairo_t* cr, double cx, double cy, double s)
-{
+void magnet(cairo_t* cr, double cx, double cy, double s) {
     cairo_save(cr);
     cairo_translate(cr, cx, cy);
     double k = s / 100;
@@ -30,7 +29,7 @@ void magnet(cairo_t* cr, double cx, double cy, double s)
     setColor(cr, palette::red);
     cairo_set_line_width(cr, 26);
     cairo_stroke(cr);
-    for (int side : { -1, 1 }) {
+    for (int side : {-1, 1}) {
         cairo_rectangle(cr, side * 30 - 13, 22, 26, 18);
         fillOutline(cr, palette::grey.shade(0.4), palette::outline, 1.5 / k);
     }
@@ -38,8 +37,7 @@ void magnet(cairo_t* cr, double cx, double cy, double s)
     coin(cr, cx + s * 0.28, cy - s * 0.3, s * 0.36);
 }
 
-void powerIcon(cairo_t* cr, int kind, double cx, double cy, double s)
-{
+void powerIcon(cairo_t* cr, int kind, double cx, double cy, double s) {
     switch (kind) {
     case 0:
         magnet(cr, cx, cy, s);
@@ -54,19 +52,16 @@ void powerIcon(cairo_t* cr, int kind, double cx, double cy, double s)
     }
 }
 
-Color powerColor(int kind)
-{
+Color powerColor(int kind) {
     return kind == 0 ? palette::green : (kind == 1 ? palette::purple : palette::blue);
 }
 
-void powerButton(cairo_t* cr, double w, double h, int kind)
-{
+void powerButton(cairo_t* cr, double w, double h, int kind) {
     badge(cr, w / 2, h / 2, w / 2 - 1, powerColor(kind));
     powerIcon(cr, kind, w / 2, h / 2, w * 0.6);
 }
 
-void thumbnail(cairo_t* cr, double w, double h, int kind)
-{
+void thumbnail(cairo_t* cr, double w, double h, int kind) {
     roundedRect(cr, 2, 2, w - 4, h - 4, 16);
     fillGradientOutline(cr, 0, h, powerColor(kind).shade(0.55), powerColor(kind).shade(0.15),
         palette::outline, 1.6);
@@ -76,8 +71,7 @@ void thumbnail(cairo_t* cr, double w, double h, int kind)
     textCentered(cr, "x5", w * 0.73, h * 0.79, h * 0.2, palette::white, palette::outline, 1.2);
 }
 
-void burst(cairo_t* cr, double w, double h, Color color, int rays)
-{
+void burst(cairo_t* cr, double w, double h, Color color, int rays) {
     for (int i = 0; i < rays; ++i) {
         cairo_move_to(cr, w / 2, h / 2);
         cairo_arc(cr, w / 2, h / 2, w / 2 - 1, i * 2 * M_PI / rays, (i + 0.5) * 2 * M_PI / rays);
@@ -95,11 +89,10 @@ void burst(cairo_t* cr, double w, double h, Color color, int rays)
 constexpr double wheelRadius = 125;
 constexpr double degreeUnit = 15;
 
-Color const prizeColors[] = { palette::coral, palette::honey, palette::teal, palette::lilac,
-    palette::rose, palette::green, palette::sky, palette::orange };
+Color const prizeColors[] = {palette::coral, palette::honey, palette::teal, palette::lilac,
+    palette::rose, palette::green, palette::sky, palette::orange};
 
-void wedge(cairo_t* cr, double w, double h, int prize)
-{
+void wedge(cairo_t* cr, double w, double h, int prize) {
     // Apex at the bottom-right corner (the wheel centre), right edge up the vertical radius.
     Color c = prizeColors[(prize - 1) % 8];
     double a = degreeUnit * M_PI / 180;
@@ -118,8 +111,7 @@ void wedge(cairo_t* cr, double w, double h, int prize)
     cairo_fill(cr);
 }
 
-void prizeIcon(cairo_t* cr, double w, double h, int prize)
-{
+void prizeIcon(cairo_t* cr, double w, double h, int prize) {
     double s = h - 2;
     switch (prize) {
     case 1:
@@ -152,8 +144,7 @@ void prizeIcon(cairo_t* cr, double w, double h, int prize)
     }
 }
 
-void wheelLights(cairo_t* cr, double w, double h, int phase)
-{
+void wheelLights(cairo_t* cr, double w, double h, int phase) {
     int bulbs = 24;
     for (int i = 0; i < bulbs; ++i) {
         double a = i * 2 * M_PI / bulbs;
@@ -179,10 +170,9 @@ struct Achievement {
     char const* number;
 };
 
-void medal(cairo_t* cr, double w, double h, Achievement const& a)
-{
+void medal(cairo_t* cr, double w, double h, Achievement const& a) {
     // Ribbon tails.
-    for (int side : { -1, 1 }) {
+    for (int side : {-1, 1}) {
         cairo_move_to(cr, w / 2 + side * 6, h * 0.6);
         cairo_line_to(cr, w / 2 + side * 18, h - 2);
         cairo_line_to(cr, w / 2 + side * 10, h - 7);
@@ -201,8 +191,7 @@ void medal(cairo_t* cr, double w, double h, Achievement const& a)
             Font::Rounded);
 }
 
-std::vector<Achievement> achievements()
-{
+std::vector<Achievement> achievements() {
     using namespace palette;
     auto cal = [](cairo_t* c, double x, double y, double s) { calendar(c, x, y, s); };
     auto hrt = [](cairo_t* c, double x, double y, double s) { heart(c, x, y, s, rose); };
@@ -214,7 +203,8 @@ std::vector<Achievement> achievements()
     auto st = [](cairo_t* c, double x, double y, double s) { star(c, x, y, s, honey); };
     auto cr = [](cairo_t* c, double x, double y, double s) { crown(c, x, y, s); };
     auto chair = [](cairo_t* c, double x, double y, double s) { armchair(c, x, y, s, coral); };
-    auto upA = [](cairo_t* c, double x, double y, double s) { arrow(c, x, y, s, -M_PI / 2, honey); };
+    auto upA
+        = [](cairo_t* c, double x, double y, double s) { arrow(c, x, y, s, -M_PI / 2, honey); };
     auto dnA = [](cairo_t* c, double x, double y, double s) { arrow(c, x, y, s, M_PI / 2, grey); };
     auto happy = [](cairo_t* c, double x, double y, double s) { smiley(c, x, y, s, honey, 1); };
     auto angry = [](cairo_t* c, double x, double y, double s) { smiley(c, x, y, s, coral, -1); };
@@ -225,53 +215,52 @@ std::vector<Achievement> achievements()
     auto lady = [](cairo_t* c, double x, double y, double s) { person(c, x, y, s, rose); };
     auto brush = [](cairo_t* c, double x, double y, double s) { sparkle(c, x, y, s, white); };
     return {
-        { "ach_firstpp", purple, pp, nullptr },
-        { "ach_50days", teal, cal, "50" },
-        { "ach_100days", teal, cal, "100" },
-        { "ach_200days", teal, cal, "200" },
-        { "ach_happiness100", rose, hrt, "100" },
-        { "ach_happiness500", rose, hrt, "500" },
-        { "ach_happiness999", rose, hrt, "999" },
-        { "ach_customers2500", blue, ppl, "2500" },
-        { "ach_customers5000", blue, ppl, "5000" },
-        { "ach_customers10000", blue, ppl, "10k" },
-        { "ach_shoplv5", orange, st, "Lv5" },
-        { "ach_shopmaxlv", gold, cr, nullptr },
-        { "ach_allequipment", coral, chair, nullptr },
-        { "ach_maxupgrade", orange, upA, nullptr },
-        { "ach_allstaff", teal, ppl, nullptr },
-        { "ach_spvisit", purple, st, nullptr },
-        { "ach_dayearn5000", gold, money, "5000" },
-        { "ach_dayearn10000", gold, money, "10k" },
-        { "ach_dayearn15000", gold, money, "15k" },
-        { "ach_dayearn0", grey, money, "0" },
-        { "ach_dayhappiness10", rose, upA, "+10" },
-        { "ach_dayhappiness15", rose, upA, "+15" },
-        { "ach_daysad10", greyDark, dnA, "-10" },
-        { "ach_daysad15", greyDark, dnA, "-15" },
-        { "ach_daycustomers40", blue, ppl, "40" },
-        { "ach_daycustomers60", blue, ppl, "60" },
-        { "ach_daycustomers80", blue, ppl, "80" },
-        { "ach_perfectday", green, happy, nullptr },
-        { "ach_silence", lilac, quiet, nullptr },
-        { "ach_prez", navy, suit, nullptr },
-        { "ach_perfectday6", green, happy, "Lv6" },
-        { "ach_angrylady", rose, lady, nullptr },
-        { "ach_10angry", red, angry, "10" },
-        { "ach_perfectday7", green, happy, "Lv7" },
-        { "ach_angryprez", red, suit, nullptr },
-        { "ach_perfectday8", green, happy, "Lv8" },
-        { "ach_mvp", gold, flag, nullptr },
-        { "ach_theme", purple, brush, nullptr },
-        { "ach_challenge5", orange, flag, "5" },
-        { "ach_challenge15", orange, flag, "15" },
-        { "ach_challenge30", orange, flag, "30" },
-        { "ach_challenge100", orange, flag, "100" },
+        {"ach_firstpp", purple, pp, nullptr},
+        {"ach_50days", teal, cal, "50"},
+        {"ach_100days", teal, cal, "100"},
+        {"ach_200days", teal, cal, "200"},
+        {"ach_happiness100", rose, hrt, "100"},
+        {"ach_happiness500", rose, hrt, "500"},
+        {"ach_happiness999", rose, hrt, "999"},
+        {"ach_customers2500", blue, ppl, "2500"},
+        {"ach_customers5000", blue, ppl, "5000"},
+        {"ach_customers10000", blue, ppl, "10k"},
+        {"ach_shoplv5", orange, st, "Lv5"},
+        {"ach_shopmaxlv", gold, cr, nullptr},
+        {"ach_allequipment", coral, chair, nullptr},
+        {"ach_maxupgrade", orange, upA, nullptr},
+        {"ach_allstaff", teal, ppl, nullptr},
+        {"ach_spvisit", purple, st, nullptr},
+        {"ach_dayearn5000", gold, money, "5000"},
+        {"ach_dayearn10000", gold, money, "10k"},
+        {"ach_dayearn15000", gold, money, "15k"},
+        {"ach_dayearn0", grey, money, "0"},
+        {"ach_dayhappiness10", rose, upA, "+10"},
+        {"ach_dayhappiness15", rose, upA, "+15"},
+        {"ach_daysad10", greyDark, dnA, "-10"},
+        {"ach_daysad15", greyDark, dnA, "-15"},
+        {"ach_daycustomers40", blue, ppl, "40"},
+        {"ach_daycustomers60", blue, ppl, "60"},
+        {"ach_daycustomers80", blue, ppl, "80"},
+        {"ach_perfectday", green, happy, nullptr},
+        {"ach_silence", lilac, quiet, nullptr},
+        {"ach_prez", navy, suit, nullptr},
+        {"ach_perfectday6", green, happy, "Lv6"},
+        {"ach_angrylady", rose, lady, nullptr},
+        {"ach_10angry", red, angry, "10"},
+        {"ach_perfectday7", green, happy, "Lv7"},
+        {"ach_angryprez", red, suit, nullptr},
+        {"ach_perfectday8", green, happy, "Lv8"},
+        {"ach_mvp", gold, flag, nullptr},
+        {"ach_theme", purple, brush, nullptr},
+        {"ach_challenge5", orange, flag, "5"},
+        {"ach_challenge15", orange, flag, "15"},
+        {"ach_challenge30", orange, flag, "30"},
+        {"ach_challenge100", orange, flag, "100"},
     };
 }
 
-void band(cairo_t* cr, double w, double h, Color color, int frame)
-{
+void band(cairo_t* cr, double w, double h, Color color, int frame) {
     // A glowing band behind a power-up announcement; frames shimmer.
     cairo_rectangle(cr, 0, h * 0.1, w, h * 0.8);
     cairo_pattern_t* p = cairo_pattern_create_linear(0, 0, 0, h);
@@ -300,12 +289,11 @@ void band(cairo_t* cr, double w, double h, Color color, int frame)
 
 }
 
-void addProgressionArt(Catalog& catalog)
-{
+void addProgressionArt(Catalog& catalog) {
     std::string const power = "Power-ups";
-    char const* const buttons[] = { "sp_instant2.png", "sp_wildcard.png", "sp_power_up.png" };
-    char const* const thumbs[] = { "icon_tips_x_5.png", "icon_wildcard_x_5.png",
-        "icon_power_x_5.png" };
+    char const* const buttons[] = {"sp_instant2.png", "sp_wildcard.png", "sp_power_up.png"};
+    char const* const thumbs[]
+        = {"icon_tips_x_5.png", "icon_wildcard_x_5.png", "icon_power_x_5.png"};
     for (int kind = 0; kind < 3; ++kind) {
         catalog.image(power, buttons[kind], 44, 44,
             [kind](cairo_t* cr, double w, double h) { powerButton(cr, w, h, kind); });
@@ -321,8 +309,8 @@ void addProgressionArt(Catalog& catalog)
         cairo_line_to(cr, 12, h - 2);
         cairo_arc(cr, 12, h - 12, 10, M_PI / 2, M_PI);
         cairo_close_path(cr);
-        fillGradientOutline(cr, 0, h, palette::woodLight.shade(0.2), palette::wood, palette::outline,
-            1.3);
+        fillGradientOutline(
+            cr, 0, h, palette::woodLight.shade(0.2), palette::wood, palette::outline, 1.3);
         circle(cr, w / 2, h / 2 + 7, 21);
         fillOutline(cr, Color::hex(0x6b4a3a, 0.6), palette::outline, 0.9);
     });
@@ -333,7 +321,8 @@ void addProgressionArt(Catalog& catalog)
         cairo_close_path(cr);
         fillOutline(cr, palette::coral, palette::outline, 1.1);
         roundedRect(cr, 1, 4, w - 2, h - 5, (h - 5) / 2);
-        fillGradientOutline(cr, 4, h, palette::coral.shade(0.3), palette::coral, palette::outline, 1.2);
+        fillGradientOutline(
+            cr, 4, h, palette::coral.shade(0.3), palette::coral, palette::outline, 1.2);
         textCentered(cr, "BUY", w / 2, h / 2 + 2, 11, palette::white, palette::outline, 1);
     });
     catalog.image(power, "sp_effect.png", 44, 44, [](cairo_t* cr, double w, double h) {
@@ -351,8 +340,8 @@ void addProgressionArt(Catalog& catalog)
         char const* name;
         Color color;
     };
-    for (Band b : { Band { "btn_power_bg", palette::blue }, Band { "btn_instant_bg", palette::green },
-             Band { "btn_wildcard_bg", palette::purple } }) {
+    for (Band b : {Band {"btn_power_bg", palette::blue}, Band {"btn_instant_bg", palette::green},
+             Band {"btn_wildcard_bg", palette::purple}}) {
         Color color = b.color;
         std::string name = b.name;
         catalog.sheet("Power-up sheets", name, [name, color](bool) {
@@ -360,8 +349,8 @@ void addProgressionArt(Catalog& catalog)
             for (int f = 0; f < 3; ++f) {
                 char frame[48];
                 std::snprintf(frame, sizeof frame, "%s_%02d.png", name.c_str(), f + 1);
-                frames.push_back({ frame, 480, 120,
-                    [color, f](cairo_t* cr) { band(cr, 480, 120, color, f); }, 0, 60 });
+                frames.push_back({frame, 480, 120,
+                    [color, f](cairo_t* cr) { band(cr, 480, 120, color, f); }, 0, 60});
             }
             return frames;
         });
@@ -371,14 +360,14 @@ void addProgressionArt(Catalog& catalog)
         for (int f = 0; f < 4; ++f) {
             char frame[48];
             std::snprintf(frame, sizeof frame, "btn_power_anim_%02d.png", f + 1);
-            frames.push_back({ frame, 120, 120,
+            frames.push_back({frame, 120, 120,
                 [f](cairo_t* cr) {
                     burst(cr, 120, 120, palette::sky, 12 + f % 2 * 2);
                     double s = 1 + 0.06 * std::sin(f * M_PI / 2);
                     badge(cr, 60, 60, 42 * s, palette::blue);
                     lightning(cr, 60, 60, 58 * s, palette::honey);
                 },
-                0, 60 });
+                0, 60});
         }
         return frames;
     });
@@ -401,12 +390,13 @@ void addProgressionArt(Catalog& catalog)
     });
     catalog.image(wheel, "prize_List.png", 252, 37, [](cairo_t* cr, double w, double h) {
         roundedRect(cr, 1, 1, w - 2, h - 2, 12);
-        fillGradientOutline(cr, 0, h, palette::paper, palette::creamDark, palette::woodLight.shade(-0.3),
-            1.2);
+        fillGradientOutline(
+            cr, 0, h, palette::paper, palette::creamDark, palette::woodLight.shade(-0.3), 1.2);
     });
     catalog.image(wheel, "prize_Bingo.png", 252, 37, [](cairo_t* cr, double w, double h) {
         roundedRect(cr, 1, 1, w - 2, h - 2, 12);
-        fillGradientOutline(cr, 0, h, palette::honey.shade(0.5), palette::honey, palette::orange, 1.6);
+        fillGradientOutline(
+            cr, 0, h, palette::honey.shade(0.5), palette::honey, palette::orange, 1.6);
         star(cr, w - 18, h / 2, 20, palette::white);
     });
     catalog.image(wheel, "Credits_Icon.png", 38, 38,
@@ -418,28 +408,31 @@ void addProgressionArt(Catalog& catalog)
             [phase](cairo_t* cr, double w, double h) { wheelLights(cr, w, h, phase); });
     }
     // The rest of the wheel screen, for its interface file.
-    catalog.image(wheel, "Wheel_Bg.png", 480, 320, [](cairo_t* cr, double w, double h) {
-        cairo_rectangle(cr, 0, 0, w, h);
-        fillGradient(cr, 0, h, Color::hex(0x8e6cc9), Color::hex(0x5a3f91));
-        cairo_new_path(cr);
-        for (int i = 0; i < 24; ++i) {
-            cairo_move_to(cr, 140, 170);
-            cairo_arc(cr, 140, 170, 600, i * M_PI / 12, (i + 0.5) * M_PI / 12);
-            cairo_close_path(cr);
-        }
-        setColor(cr, palette::white.withAlpha(0.07));
-        cairo_fill(cr);
-        for (int i = 0; i < 30; ++i)
-            sparkle(cr, std::fmod(i * 97.0, w), std::fmod(i * 53.0, h), 6 + i % 3 * 3,
-                palette::white.withAlpha(0.35));
-    }, TabletRule::size(1024, 768));
+    catalog.image(
+        wheel, "Wheel_Bg.png", 480, 320,
+        [](cairo_t* cr, double w, double h) {
+            cairo_rectangle(cr, 0, 0, w, h);
+            fillGradient(cr, 0, h, Color::hex(0x8e6cc9), Color::hex(0x5a3f91));
+            cairo_new_path(cr);
+            for (int i = 0; i < 24; ++i) {
+                cairo_move_to(cr, 140, 170);
+                cairo_arc(cr, 140, 170, 600, i * M_PI / 12, (i + 0.5) * M_PI / 12);
+                cairo_close_path(cr);
+            }
+            setColor(cr, palette::white.withAlpha(0.07));
+            cairo_fill(cr);
+            for (int i = 0; i < 30; ++i)
+                sparkle(cr, std::fmod(i * 97.0, w), std::fmod(i * 53.0, h), 6 + i % 3 * 3,
+                    palette::white.withAlpha(0.35));
+        },
+        TabletRule::size(1024, 768));
     catalog.image(wheel, "Wheel_Rim.png", 2 * wheelRadius + 24, 2 * wheelRadius + 24,
         [](cairo_t* cr, double w, double h) {
             circle(cr, w / 2, h / 2, w / 2 - 2);
             circle(cr, w / 2, h / 2, wheelRadius - 1);
             cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-            fillGradientOutline(cr, 0, h, palette::honey.shade(0.4), palette::goldDark, palette::outline,
-                1.6);
+            fillGradientOutline(
+                cr, 0, h, palette::honey.shade(0.4), palette::goldDark, palette::outline, 1.6);
             cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
         });
     catalog.image(wheel, "Wheel_Hub.png", 50, 50, [](cairo_t* cr, double w, double h) {
@@ -468,9 +461,9 @@ void addProgressionArt(Catalog& catalog)
         panel(cr, 2, 2, w - 5, h - 5, 20, palette::cream, palette::lilac);
         // Title band, two clause rows and the reward shelf.
         roundedRect(cr, w * 0.2, 14, w * 0.6, 34, 14);
-        fillGradientOutline(cr, 14, 48, palette::purple.shade(0.3), palette::purple, palette::outline,
-            1.4);
-        for (double y : { h - 220.0, h - 184.0 }) {
+        fillGradientOutline(
+            cr, 14, 48, palette::purple.shade(0.3), palette::purple, palette::outline, 1.4);
+        for (double y : {h - 220.0, h - 184.0}) {
             roundedRect(cr, 20, y - 15, w - 40, 30, 10);
             fillOutline(cr, palette::paper, palette::lilac.shade(-0.2), 1);
         }
@@ -521,12 +514,14 @@ void addProgressionArt(Catalog& catalog)
     std::string const ach = "Achievements";
     catalog.image(ach, "Achievements_List.png", 380, 72, [](cairo_t* cr, double w, double h) {
         roundedRect(cr, 1.5, 1.5, w - 3, h - 3, 14);
-        fillGradientOutline(cr, 0, h, palette::paper, palette::honey.shade(0.6), palette::gold, 1.6);
+        fillGradientOutline(
+            cr, 0, h, palette::paper, palette::honey.shade(0.6), palette::gold, 1.6);
         star(cr, w - 22, h / 2, 22, palette::honey);
     });
     catalog.image(ach, "Achievements_Bg_Locked.png", 380, 72, [](cairo_t* cr, double w, double h) {
         roundedRect(cr, 1.5, 1.5, w - 3, h - 3, 14);
-        fillGradientOutline(cr, 0, h, Color::hex(0xeeeae6), Color::hex(0xd8d2cc), palette::greyDark, 1.4);
+        fillGradientOutline(
+            cr, 0, h, Color::hex(0xeeeae6), Color::hex(0xd8d2cc), palette::greyDark, 1.4);
     });
     catalog.image(ach, "Achievements_Locked.png", 60, 60, [](cairo_t* cr, double w, double h) {
         badge(cr, w / 2, h / 2, w / 2 - 2, palette::grey);

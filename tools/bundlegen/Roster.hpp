@@ -15,7 +15,7 @@ struct CastMember {
     std::string key;
     Role role;
     PersonLook person; // customers, staff and visitors
-    PetLook pet;       // pets
+    PetLook pet; // pets
 };
 
 std::vector<CastMember> const& cast();

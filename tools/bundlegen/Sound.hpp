@@ -23,7 +23,7 @@ void writeSound(std::string const& path, std::vector<float> const& samples);
 
 // A free font copied under the name the game asks for.
 struct FontEntry {
-    std::string name;                 // e.g. "Helvetica.ttf"
+    std::string name; // e.g. "Helvetica.ttf"
     std::vector<std::string> sources; // first existing file wins
 };
 

@@ -10,14 +10,14 @@ namespace bundlegen {
 
 SpriteSheet::SpriteSheet(std::string name, double scale)
     : name_(std::move(name))
-    , scale_(scale)
-{
+    , scale_(scale) {
 }
 
-void SpriteSheet::add(FrameSpec frame) { frames_.push_back(std::move(frame)); }
+void SpriteSheet::add(FrameSpec frame) {
+    frames_.push_back(std::move(frame));
+}
 
-SheetLayout SpriteSheet::layout() const
-{
+SheetLayout SpriteSheet::layout() const {
     struct Box {
         size_t index;
         int w;
@@ -28,10 +28,11 @@ SheetLayout SpriteSheet::layout() const
     for (size_t i = 0; i < frames_.size(); ++i) {
         if (seen[frames_[i].name]++)
             throw std::runtime_error(name_ + ": frame name used twice: " + frames_[i].name);
-        boxes.push_back({ i, static_cast<int>(std::ceil(frames_[i].width * scale_)),
-            static_cast<int>(std::ceil(frames_[i].height * scale_)) });
+        boxes.push_back({i, static_cast<int>(std::ceil(frames_[i].width * scale_)),
+            static_cast<int>(std::ceil(frames_[i].height * scale_))});
     }
-    std::stable_sort(boxes.begin(), boxes.end(), [](Box const& a, Box const& b) { return a.h > b.h; });
+    std::stable_sort(
+        boxes.begin(), boxes.end(), [](Box const& a, Box const& b) { return a.h > b.h; });
 
     SheetLayout best;
     int bestSide = maxSide + 1;
@@ -53,9 +54,9 @@ SheetLayout SpriteSheet::layout() const
                 shelf = 0;
             }
             FrameSpec const& spec = frames_[box.index];
-            candidate.frames.push_back({ spec.name, x, y, box.w, box.h,
+            candidate.frames.push_back({spec.name, x, y, box.w, box.h,
                 static_cast<int>(std::lround(spec.offsetX * scale_)),
-                static_cast<int>(std::lround(spec.offsetY * scale_)) });
+                static_cast<int>(std::lround(spec.offsetY * scale_))});
             x += box.w + padding;
             usedWidth = std::max(usedWidth, x);
             shelf = std::max(shelf, box.h);
@@ -78,10 +79,9 @@ SheetLayout SpriteSheet::layout() const
     return best;
 }
 
-cairo_surface_t* SpriteSheet::render(SheetLayout const& layout) const
-{
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, layout.width, layout.height);
+cairo_surface_t* SpriteSheet::render(SheetLayout const& layout) const {
+    cairo_surface_t* surface
+        = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, layout.width, layout.height);
     cairo_t* cr = cairo_create(surface);
     std::map<std::string, FrameSpec const*> byName;
     for (auto const& frame : frames_)
@@ -104,8 +104,7 @@ cairo_surface_t* SpriteSheet::render(SheetLayout const& layout) const
 
 namespace {
 
-std::string escaped(std::string const& text)
-{
+std::string escaped(std::string const& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
@@ -127,8 +126,7 @@ std::string escaped(std::string const& text)
 
 }
 
-std::string SpriteSheet::plistXml(SheetLayout const& layout)
-{
+std::string SpriteSheet::plistXml(SheetLayout const& layout) {
     std::ostringstream out;
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "

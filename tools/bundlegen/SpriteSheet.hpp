@@ -12,29 +12,29 @@ namespace bundlegen {
 // units and how to draw it (user space = the frame, origin at its top-left corner).
 struct FrameSpec {
     std::string name;
-    double width { 0 };
-    double height { 0 };
+    double width {0};
+    double height {0};
     std::function<void(cairo_t*)> draw;
     // Anchor offsets in design units: the engine puts the anchor at
     // (offsetX / width + 0.5, offsetY / height), so offsetY = height / 2 centres a frame.
-    double offsetX { 0 };
-    double offsetY { 0 };
+    double offsetX {0};
+    double offsetY {0};
 };
 
 // Where a frame landed in the sheet, in pixels.
 struct PlacedFrame {
     std::string name;
-    int x { 0 };
-    int y { 0 };
-    int width { 0 };
-    int height { 0 };
-    int offsetX { 0 };
-    int offsetY { 0 };
+    int x {0};
+    int y {0};
+    int width {0};
+    int height {0};
+    int offsetX {0};
+    int offsetY {0};
 };
 
 struct SheetLayout {
-    int width { 0 };
-    int height { 0 };
+    int width {0};
+    int height {0};
     std::vector<PlacedFrame> frames; // sorted by name
 };
 

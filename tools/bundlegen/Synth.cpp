@@ -10,8 +10,7 @@ namespace {
 
 constexpr double twoPi = 2 * M_PI;
 
-double waveAt(Wave wave, double phase)
-{
+double waveAt(Wave wave, double phase) {
     double p = phase - std::floor(phase);
     switch (wave) {
     case Wave::Triangle:
@@ -27,8 +26,7 @@ double waveAt(Wave wave, double phase)
     }
 }
 
-double envelopeAt(Envelope const& e, double t, double duration)
-{
+double envelopeAt(Envelope const& e, double t, double duration) {
     if (t < 0)
         return 0;
     double level;
@@ -42,32 +40,35 @@ double envelopeAt(Envelope const& e, double t, double duration)
         double r = (t - duration) / std::max(1e-4, e.release);
         if (r >= 1)
             return 0;
-        double held = duration < e.attack ? duration / e.attack
-            : duration < e.attack + e.decay
-            ? 1 - (1 - e.sustain) * (duration - e.attack) / e.decay
-            : e.sustain;
+        double held = duration < e.attack   ? duration / e.attack
+            : duration < e.attack + e.decay ? 1 - (1 - e.sustain) * (duration - e.attack) / e.decay
+                                            : e.sustain;
         level = held * (1 - r);
     }
     return level;
 }
 
-size_t index(double seconds) { return static_cast<size_t>(std::max(0.0, seconds) * soundRate); }
+size_t index(double seconds) {
+    return static_cast<size_t>(std::max(0.0, seconds) * soundRate);
+}
 
-void ensure(Buffer& b, size_t n)
-{
+void ensure(Buffer& b, size_t n) {
     if (b.size() < n)
         b.resize(n, 0.0f);
 }
 
 }
 
-Buffer silence(double seconds) { return Buffer(index(seconds), 0.0f); }
+Buffer silence(double seconds) {
+    return Buffer(index(seconds), 0.0f);
+}
 
-double midiToHz(double note) { return 440.0 * std::pow(2.0, (note - 69) / 12.0); }
+double midiToHz(double note) {
+    return 440.0 * std::pow(2.0, (note - 69) / 12.0);
+}
 
 void tone(Buffer& b, double start, double duration, double hz, double amp, Wave wave, Envelope env,
-    double vibrato)
-{
+    double vibrato) {
     size_t begin = index(start);
     size_t count = index(duration + env.release);
     ensure(b, begin + count);
@@ -76,12 +77,12 @@ void tone(Buffer& b, double start, double duration, double hz, double amp, Wave 
         double t = double(i) / soundRate;
         double f = hz * (1 + vibrato * std::sin(twoPi * 5.5 * t) * std::min(1.0, t * 3));
         phase += f / soundRate;
-        b[begin + i] += static_cast<float>(amp * envelopeAt(env, t, duration) * waveAt(wave, phase));
+        b[begin + i]
+            += static_cast<float>(amp * envelopeAt(env, t, duration) * waveAt(wave, phase));
     }
 }
 
-void bell(Buffer& b, double start, double hz, double amp, double decay, double ratio, double idx)
-{
+void bell(Buffer& b, double start, double hz, double amp, double decay, double ratio, double idx) {
     size_t begin = index(start);
     size_t count = index(decay);
     ensure(b, begin + count);
@@ -93,8 +94,7 @@ void bell(Buffer& b, double start, double hz, double amp, double decay, double r
     }
 }
 
-void pluck(Buffer& b, double start, double hz, double amp, double decay, uint32_t seed)
-{
+void pluck(Buffer& b, double start, double hz, double amp, double decay, uint32_t seed) {
     size_t begin = index(start);
     size_t count = index(decay);
     ensure(b, begin + count);
@@ -119,8 +119,7 @@ void pluck(Buffer& b, double start, double hz, double amp, double decay, uint32_
 }
 
 void sweep(Buffer& b, double start, double duration, double hz0, double hz1, double amp, Wave wave,
-    Envelope env)
-{
+    Envelope env) {
     size_t begin = index(start);
     size_t count = index(duration + env.release);
     ensure(b, begin + count);
@@ -130,13 +129,13 @@ void sweep(Buffer& b, double start, double duration, double hz0, double hz1, dou
         double k = std::min(1.0, t / duration);
         double f = hz0 * std::pow(hz1 / hz0, k);
         phase += f / soundRate;
-        b[begin + i] += static_cast<float>(amp * envelopeAt(env, t, duration) * waveAt(wave, phase));
+        b[begin + i]
+            += static_cast<float>(amp * envelopeAt(env, t, duration) * waveAt(wave, phase));
     }
 }
 
 void noise(Buffer& b, double start, double duration, double amp, double cutoff, Envelope env,
-    uint32_t seed, double highpass)
-{
+    uint32_t seed, double highpass) {
     size_t begin = index(start);
     size_t count = index(duration + env.release);
     ensure(b, begin + count);
@@ -158,18 +157,15 @@ void noise(Buffer& b, double start, double duration, double amp, double cutoff, 
     }
 }
 
-void kick(Buffer& b, double start, double amp)
-{
-    sweep(b, start, 0.12, 110, 42, amp, Wave::Sine, { 0.002, 0.08, 0.3, 0.08 });
+void kick(Buffer& b, double start, double amp) {
+    sweep(b, start, 0.12, 110, 42, amp, Wave::Sine, {0.002, 0.08, 0.3, 0.08});
 }
 
-void hat(Buffer& b, double start, double amp, uint32_t seed)
-{
-    noise(b, start, 0.02, amp, 9000, { 0.001, 0.02, 0.2, 0.03 }, seed, 5000);
+void hat(Buffer& b, double start, double amp, uint32_t seed) {
+    noise(b, start, 0.02, amp, 9000, {0.001, 0.02, 0.2, 0.03}, seed, 5000);
 }
 
-void echo(Buffer& b, double delay, double feedback, double mix)
-{
+void echo(Buffer& b, double delay, double feedback, double mix) {
     size_t d = index(delay);
     if (d == 0)
         return;
@@ -180,8 +176,7 @@ void echo(Buffer& b, double delay, double feedback, double mix)
         b[i] += static_cast<float>(wet[i] * mix);
 }
 
-Buffer& normalize(Buffer& b, double peak)
-{
+Buffer& normalize(Buffer& b, double peak) {
     float top = 0;
     for (float v : b)
         top = std::max(top, std::abs(v));
@@ -191,8 +186,7 @@ Buffer& normalize(Buffer& b, double peak)
     return b;
 }
 
-void fadeEdges(Buffer& b, double seconds)
-{
+void fadeEdges(Buffer& b, double seconds) {
     size_t n = std::min(b.size() / 2, index(seconds));
     for (size_t i = 0; i < n; ++i) {
         float k = static_cast<float>(double(i) / n);

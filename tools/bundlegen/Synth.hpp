@@ -12,10 +12,10 @@ namespace bundlegen::synth {
 enum class Wave { Sine, Triangle, Square, Saw };
 
 struct Envelope {
-    double attack { 0.005 };
-    double decay { 0.1 };
-    double sustain { 0.7 };
-    double release { 0.1 };
+    double attack {0.005};
+    double decay {0.1};
+    double sustain {0.7};
+    double release {0.1};
 };
 
 using Buffer = std::vector<float>;
@@ -33,7 +33,7 @@ void bell(Buffer&, double start, double hz, double amp, double decay = 1.2, doub
 void pluck(Buffer&, double start, double hz, double amp, double decay = 0.8, uint32_t seed = 1);
 // A frequency glide from hz0 to hz1.
 void sweep(Buffer&, double start, double duration, double hz0, double hz1, double amp,
-    Wave = Wave::Sine, Envelope = { 0.005, 0.05, 0.8, 0.05 });
+    Wave = Wave::Sine, Envelope = {0.005, 0.05, 0.8, 0.05});
 // Noise through a one-pole low-pass at `cutoff` Hz (and a high-pass at `highpass` Hz).
 void noise(Buffer&, double start, double duration, double amp, double cutoff, Envelope = {},
     uint32_t seed = 7, double highpass = 0);
@@ -52,11 +52,8 @@ void fadeEdges(Buffer&, double seconds = 0.004);
 class Random {
 public:
     explicit Random(uint32_t seed)
-        : state_(seed ? seed : 1)
-    {
-    }
-    uint32_t next()
-    {
+        : state_(seed ? seed : 1) { }
+    uint32_t next() {
         state_ ^= state_ << 13;
         state_ ^= state_ >> 17;
         state_ ^= state_ << 5;

@@ -7,8 +7,7 @@
 
 namespace {
 
-void usage()
-{
+void usage() {
     std::fputs("usage: bundlegen --bundle DIR --tablet DIR [--contact-sheet FILE] [--jobs N]\n"
                "                 [--pictures-only | --sounds-only]\n",
         stderr);
@@ -16,8 +15,7 @@ void usage()
 
 }
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     bundlegen::Generator::Options options;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
