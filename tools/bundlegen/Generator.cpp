@@ -225,7 +225,9 @@ void removeStale(fs::path const& dir, std::set<std::string> const& keep) {
         std::string name;
         std::getline(fields, kind, '\t');
         std::getline(fields, name, '\t');
-        if (name.empty() || keep.count(name) || name.find("..") != std::string::npos)
+        // Only plain names inside the folder are ever removed.
+        if (name.empty() || keep.count(name) || name.find("..") != std::string::npos
+            || fs::path(name).is_absolute())
             continue;
         std::error_code ignored;
         fs::remove(dir / name, ignored);

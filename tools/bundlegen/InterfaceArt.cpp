@@ -56,20 +56,20 @@ void titleWordmark(cairo_t* cr, double w, double h) {
     cairo_scale(cr, k, k);
     double W = w / k;
     cairo_push_group(cr);
-    text(cr, "Quillaby", W / 2 + 18, 66, 64, palette::honey.shade(0.2), palette::outline, 5,
+    text(cr, "Quillaby", W / 2 + 26, 66, 58, palette::honey.shade(0.2), palette::outline, 5,
         Align::Center, Font::Rounded);
     cairo_pop_group_to_source(cr);
     cairo_paint(cr);
     // Shade the lower half of the letters.
-    text(cr, "Quillaby", W / 2 + 18, 66, 64, palette::coral, palette::outline, 0, Align::Center,
+    text(cr, "Quillaby", W / 2 + 26, 66, 58, palette::coral, palette::outline, 0, Align::Center,
         Font::Rounded);
     cairo_save(cr);
     cairo_rectangle(cr, 0, 0, W, 44);
     cairo_clip(cr);
-    text(cr, "Quillaby", W / 2 + 18, 66, 64, palette::honey.shade(0.3), palette::outline, 0,
+    text(cr, "Quillaby", W / 2 + 26, 66, 58, palette::honey.shade(0.3), palette::outline, 0,
         Align::Center, Font::Rounded);
     cairo_restore(cr);
-    hedgehog(cr, W / 2 - 132, 56, 64);
+    hedgehog(cr, W / 2 - 140, 58, 58);
     // Ribbon.
     double rw = 170;
     double rx = W / 2 - rw / 2 + 18;
@@ -327,9 +327,9 @@ void report(cairo_t* cr, double w, double h) {
         icon(cr, x + 20 * k, y + 22 * k, 28 * k);
     };
     // Title ribbon.
-    roundedRect(cr, w * 0.28, 10 * k, w * 0.44, 34 * k, 12 * k);
+    roundedRect(cr, w * 0.28, 27 * k, w * 0.44, 34 * k, 12 * k);
     fillGradientOutline(
-        cr, 10 * k, 44 * k, palette::teal.shade(0.3), palette::teal, palette::outline, 1.6);
+        cr, 27 * k, 61 * k, palette::teal.shade(0.3), palette::teal, palette::outline, 1.6);
     field(
         127, 196, [](cairo_t* c, double x, double y, double s) { coin(c, x, y, s); },
         palette::honey);

@@ -113,9 +113,74 @@ void salonScene(cairo_t* cr, Catalog const& catalog, int level, bool night) {
     place(cr, catalog, "Challenga_Btn.png", 20, 20, 0.5, 0.5);
 }
 
+void label(cairo_t* cr, std::string const& text, double x, double yUp, double size, Color color,
+    double originX, double originTop, double height) {
+    paint::textCentered(cr, text, originX + x, originTop + height - yUp, size, color,
+        palette::outline, 0, paint::Font::Sans);
+}
+
+// The phone title screen and main menu, as the menu lays them out.
+void titleScene(cairo_t* cr) {
+    Catalog const& all = fullCatalog();
+    place(cr, all, "qby2_title_bg1.png", 0, 320, 0, 1);
+    for (int i = 0; i < 6; ++i)
+        place(cr, all, "qby2_title_bubble" + std::to_string(1 + i % 4) + ".png", i % 2 ? 425 : 64,
+            70 + i * 38, 0.5, 0.5);
+    place(cr, all, "qby2_title_1.png", 0, 320, 0, 1);
+    place(cr, all, "Title_Name.png", 240, 95, 0.5, 0.5);
+    place(cr, all, "Title_Button.png", 240, 25, 0.5, 0.5);
+    place(cr, all, "btn_BG.png", 125, 220, 0.5, 0.5);
+    place(cr, all, "btn_icon_web.png", 125 - 105 + 30, 220 - 5, 0, 0.5);
+    paint::textCentered(
+        cr, "NEW GAME", 125 + 30, 320 - 220 + 3, 22, palette::white, palette::outline, 1.5);
+    place(cr, all, "btn_BG.png", 355, 220, 0.5, 0.5);
+    place(cr, all, "btn_icon_refresh.png", 355 + 105 - 30, 220 - 5, 1, 0.5);
+    paint::textCentered(
+        cr, "RESUME", 355 - 30, 320 - 220 + 3, 22, palette::white, palette::outline, 1.5);
+    int x = 300;
+    for (char const* icon : {"btn_icon_Achievements.png", "btn_icon_Draw.png",
+             "btn_icon_system.png", "btn_icon_help.png"}) {
+        place(cr, all, icon, x, 280, 0.5, 0.5);
+        x += x == 300 ? 49 : 51;
+    }
+    place(cr, all, "PetPointValue.png", 240, 73, 0.5, 0.5);
+    paint::textCentered(
+        cr, "1250", 240 + 20, 320 - 73, 16, palette::ink, palette::outline, 0, paint::Font::Sans);
+}
+
+// The end-of-day report with its labels where the interface puts them.
+void reportScene(cairo_t* cr) {
+    Catalog const& all = fullCatalog();
+    salonScene(cr, all, 3, false);
+    place(cr, all, "shopBG.png", 240, 160, 0.5, 0.5);
+    place(cr, all, "Gameplay_Report.png", 240, 147.5, 0.5, 0.5);
+    double left = 240 - 235;
+    double top = 320 - 147.5 - 145;
+    Color pink = Color::hex(0xe63276);
+    label(cr, "Shop Report", 235, 290 - 44, 18, palette::white, left, top, 290);
+    label(cr, "Income", 127, 207, 11, pink, left, top, 290);
+    label(cr, "Happiness", 127, 156, 11, pink, left, top, 290);
+    label(cr, "Happy", 344, 207, 11, pink, left, top, 290);
+    label(cr, "Angry", 344, 156, 11, pink, left, top, 290);
+    label(cr, "1520", 132, 188, 16, palette::ink, left, top, 290);
+    label(cr, "12.5%", 135, 136, 16, palette::ink, left, top, 290);
+    label(cr, "23", 346, 188, 16, palette::ink, left, top, 290);
+    label(cr, "2", 346, 131, 16, palette::ink, left, top, 290);
+    label(cr, "Next level needs", 185, 85, 12, palette::ink, left, top, 290);
+    label(cr, "2000", 352, 59, 14, palette::ink, left, top, 290);
+    label(cr, "20.0%", 354, 22, 14, palette::ink, left, top, 290);
+    place(cr, all, "Gameplay_LevelUp.png", left + 68, 147.5 - 145 + 261, 0.5, 0.5);
+}
+
 }
 
 void addPreviews(Catalog& catalog) {
+    catalog.image(
+        "Previews (not in the bundle)", "preview/title.png", 480, 320,
+        [](cairo_t* cr, double, double) { titleScene(cr); }, TabletRule::same());
+    catalog.image(
+        "Previews (not in the bundle)", "preview/report.png", 480, 320,
+        [](cairo_t* cr, double, double) { reportScene(cr); }, TabletRule::same());
     for (int level : {1, 4, 8})
         catalog.image(
             "Previews (not in the bundle)", "preview/salon-level" + std::to_string(level) + ".png",
