@@ -7,6 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
 using media::AudioOutput;
 
 TEST(AudioOutput, LoopbackDevicesRenderOnlyWhenTold) {
@@ -66,4 +73,83 @@ TEST(AudioOutput, ScopedContextsAreThreadLocalAndRestoreThePreviousOne) {
     alcDestroyContext(local);
     alcDestroyContext(process);
     AudioOutput::closeDevice(device);
+}
+
+namespace {
+
+// Runs this test program again, for one test, with the environment changed:
+// OpenAL Soft reads its drivers once per process, so choosing them needs a
+// process of its own. Answers the child's exit status.
+int runChild(char const* filter, char const* drivers) {
+    pid_t const child = ::fork();
+    if (child == 0) {
+        if (drivers)
+            ::setenv("ALSOFT_DRIVERS", drivers, 1);
+        else
+            ::unsetenv("ALSOFT_DRIVERS");
+        ::setenv("QUILLABY_AUDIO_CHILD", "1", 1);
+        std::string const option = std::string("--gtest_filter=") + filter;
+        ::execl("/proc/self/exe", "/proc/self/exe", option.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool isChild() {
+    return std::getenv("QUILLABY_AUDIO_CHILD") != nullptr;
+}
+
+// A short sound on a fresh device and context: answers whether it finished
+// playing within a few seconds of real time.
+bool playsToTheEnd() {
+    ALCdevice* device = AudioOutput::openDevice();
+    ALCcontext* context = AudioOutput::createContext(device);
+    if (!device || !context)
+        return false;
+    alcMakeContextCurrent(context);
+    std::vector<std::int16_t> const silence(441, 0);
+    ALuint buffer = 0;
+    ALuint source = 0;
+    alGenBuffers(1, &buffer);
+    alBufferData(buffer, AL_FORMAT_MONO16, silence.data(), ALsizei(silence.size() * 2), 44100);
+    alGenSources(1, &source);
+    alSourcei(source, AL_BUFFER, ALint(buffer));
+    alSourcePlay(source);
+    ALint state = AL_PLAYING;
+    // The output consumes sound in real time; there is no clock to advance.
+    auto const deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (state == AL_PLAYING && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        alGetSourcei(source, AL_SOURCE_STATE, &state);
+    }
+    alDeleteSources(1, &source);
+    alDeleteBuffers(1, &buffer);
+    alcMakeContextCurrent(nullptr);
+    alcDestroyContext(context);
+    AudioOutput::closeDevice(device);
+    return state == AL_STOPPED;
+}
+
+}
+
+TEST(AudioOutputChild, OpensAndPlaysInRealTime) {
+    if (!isChild())
+        GTEST_SKIP() << "run by the tests below in a process of its own";
+    EXPECT_TRUE(playsToTheEnd());
+}
+
+TEST(AudioOutput, WithoutChosenDriversAMachineWithoutSoundStillPlays) {
+    if (isChild())
+        GTEST_SKIP();
+    EXPECT_EQ(runChild("AudioOutputChild.OpensAndPlaysInRealTime", nullptr), 0);
+}
+
+TEST(AudioOutput, WhenTheDefaultDeviceFailsASilentOutputTakesItsPlace) {
+    if (isChild())
+        GTEST_SKIP();
+    // ALSA starts without a sound card but opens no device; with no fallback in
+    // OpenAL Soft's list, the loopback stand-in must play instead.
+    EXPECT_EQ(runChild("AudioOutputChild.OpensAndPlaysInRealTime", "alsa"), 0);
 }
