@@ -144,11 +144,10 @@ void AudioQueue::serviceLocked() {
     reclaimPlayedLocked();
     feedWaitingLocked();
     restartIfStarvedLocked();
-    // Handing back is the thread's work, with no lock held.
-    if (!played_.empty()) {
-        wakeRequested_ = true;
-        wake_.notify_all();
-    }
+    // Handing back is the thread's work, with no lock held; and a thread that
+    // sleeps while nothing plays starts watching the source again.
+    wakeRequested_ = true;
+    wake_.notify_all();
 }
 
 void AudioQueue::reclaimPlayedLocked() {
@@ -323,7 +322,12 @@ void AudioQueue::run() {
         passDone_.notify_all();
         if (quit_)
             break;
-        wake_.wait_for(lock, pollInterval, [this] { return quit_ || wakeRequested_; });
+        // Only a playing source needs watching; otherwise sleep until called.
+        auto const called = [this] { return quit_ || wakeRequested_; };
+        if (running_ && !playing_.empty())
+            wake_.wait_for(lock, pollInterval, called);
+        else
+            wake_.wait(lock, called);
         wakeRequested_ = false;
     }
     lock.unlock();
