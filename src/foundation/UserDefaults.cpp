@@ -291,7 +291,7 @@ bool UserDefaults::synchronize() {
     std::uint64_t snapshot;
     {
         std::lock_guard lock(mutex_);
-        loadIfNeeded();
+        // Every change loads the file first, so without changes there is nothing to read.
         if (changes_ == savedChanges_)
             return true;
         snapshot = changes_;
