@@ -5,12 +5,14 @@
 
 #include <media/AudioSession.hpp>
 
+#include <foundation/Bundle.hpp>
+#include <foundation/Sandbox.hpp>
+
 #include "foundation/MainLoopFixture.hpp"
 #include "media/LoopbackOutput.hpp"
 #include "media/SoundFiles.hpp"
 #include <support/TempDir.hpp>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -26,8 +28,8 @@ protected:
     SoundTest() {
         std::filesystem::create_directories(bundle);
         std::filesystem::create_directories(dataFolder);
-        ::setenv("QUILLABY_BUNDLE", bundle.c_str(), 1);
-        ::setenv("QUILLABY_HOME", (dir / "home").c_str(), 1);
+        foundation::Bundle::setMainBundlePath(bundle.string());
+        foundation::Sandbox::setRoot((dir / "home").string());
         media::AudioSession::reset();
     }
 
@@ -35,8 +37,8 @@ protected:
         game::SoundEngine::releaseManager();
         game::OpenALEngine::shutdownOpenAlEngine();
         media::AudioSession::reset();
-        ::unsetenv("QUILLABY_BUNDLE");
-        ::unsetenv("QUILLABY_HOME");
+        foundation::Bundle::setMainBundlePath({});
+        foundation::Sandbox::setRoot({});
     }
 
     // An XML property list of string values.

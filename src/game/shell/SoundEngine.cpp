@@ -6,13 +6,16 @@
 #include <media/AudioSession.hpp>
 #include <media/MusicPlayer.hpp>
 
+#include <foundation/Bundle.hpp>
 #include <foundation/Paths.hpp>
+#include <foundation/PropertyList.hpp>
 #include <foundation/RunLoop.hpp>
 #include <foundation/Timer.hpp>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <optional>
 
 namespace game {
 
@@ -112,18 +115,15 @@ bool SoundEngine::isMute() {
 }
 
 std::string SoundEngine::getSoundPath(std::string const& fileName) {
-    std::string const bundled = SoundFiles::pathForResource(
+    std::optional<std::string> bundled = foundation::Bundle::mainBundle().pathForResource(
         foundation::stringByDeletingPathExtension(fileName), foundation::pathExtension(fileName));
-    if (!bundled.empty())
-        return bundled;
+    if (bundled)
+        return *bundled;
     // Names come from content data, downloads included: none may lead out of the
     // data folder.
-    if (!SoundFiles::isContainedPath(fileName))
-        return {};
-    std::string const downloaded
-        = foundation::stringByAppendingPathComponent(SoundFiles::dataFolderPath(), fileName);
+    std::string const downloaded = SoundFiles::dataFolderFile(fileName);
     std::error_code error;
-    if (!std::filesystem::is_regular_file(downloaded, error))
+    if (downloaded.empty() || !std::filesystem::is_regular_file(downloaded, error))
         return {};
     return downloaded;
 }
@@ -171,7 +171,8 @@ std::string SoundEngine::soundFileForName(std::string const& name) {
     std::string const listPath = getSoundPath("sfxList.plist");
     if (listPath.empty())
         return {};
-    base::Ref<base::Dictionary> const list = SoundFiles::dictionaryWithContentsOfFile(listPath);
+    base::Ref<base::Dictionary> const list
+        = foundation::PropertyList::dictionaryWithContentsOfFile(listPath);
     if (!list)
         return {};
     std::string const* file = list->objectForKey(name).string();

@@ -50,9 +50,7 @@ SoundRecorder::~SoundRecorder() {
 }
 
 std::string SoundRecorder::getRecordFilePath(std::string const& fileName) const {
-    if (!SoundFiles::isContainedPath(fileName))
-        return {};
-    return SoundFiles::dataFolderPath() + "/" + fileName;
+    return SoundFiles::dataFolderFile(fileName);
 }
 
 bool SoundRecorder::startRecording(std::string const& fileName, double duration) {
