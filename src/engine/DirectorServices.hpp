@@ -20,6 +20,14 @@ public:
     virtual int deviceOrientation() const = 0;
     virtual Point convertCoordinate(Point locationInView) const = 0;
 
+    // The display size as the scene sees it: width and height swapped for the
+    // landscape orientations 3 and 4.
+    Size winSize() const {
+        Size size = displaySize();
+        int orientation = deviceOrientation();
+        return orientation == 3 || orientation == 4 ? Size {size.height, size.width} : size;
+    }
+
     // The installed director, or the stand-in.
     static DirectorServices const& current();
     // Null reinstalls the stand-in. Does not take ownership.

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <engine/SceneNode.hpp>
+
+namespace engine {
+
+// The root node of a screen; the director runs one at a time. Its transform
+// anchor is the screen centre.
+class Scene : public SceneNode {
+public:
+    static base::Ref<Scene> node();
+
+    Scene();
+};
+
+// The base of the scene transitions. The director only asks whether a scene is
+// one, when it swaps scenes; the transitions themselves are effects.
+class TransitionScene : public Scene {
+public:
+    TransitionScene() = default;
+};
+
+}

@@ -1,0 +1,96 @@
+#include <foundation/URLParts.hpp>
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+namespace foundation {
+
+namespace {
+
+struct HandleDeleter {
+    void operator()(CURLU* handle) const { curl_url_cleanup(handle); }
+};
+using Handle = std::unique_ptr<CURLU, HandleDeleter>;
+
+std::optional<std::string> part(CURLU* handle, CURLUPart which, unsigned flags = 0) {
+    char* text = nullptr;
+    if (curl_url_get(handle, which, &text, flags) != CURLUE_OK || !text)
+        return std::nullopt;
+    std::string result(text);
+    curl_free(text);
+    return result;
+}
+
+std::string lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+        [](unsigned char c) { return char(std::tolower(c)); });
+    return text;
+}
+
+Handle parsed(std::string_view text) {
+    Handle handle(curl_url());
+    std::string copy(text);
+    if (!handle
+        || curl_url_set(handle.get(), CURLUPART_URL, copy.c_str(), CURLU_NON_SUPPORT_SCHEME)
+            != CURLUE_OK)
+        return nullptr;
+    return handle;
+}
+
+}
+
+std::optional<URLParts> URLParts::parse(std::string_view text) {
+    Handle handle = parsed(text);
+    if (!handle)
+        return std::nullopt;
+    URLParts parts;
+    auto scheme = part(handle.get(), CURLUPART_SCHEME);
+    auto host = part(handle.get(), CURLUPART_HOST);
+    if (!scheme || !host || host->empty())
+        return std::nullopt;
+    parts.scheme = lowered(*scheme);
+    parts.host = lowered(*host);
+    if (parts.host.size() > 2 && parts.host.front() == '[' && parts.host.back() == ']') {
+        parts.host.pop_back();
+        parts.host.erase(0, 1);
+    }
+    if (auto port = part(handle.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT))
+        parts.port = std::atoi(port->c_str());
+    auto user = part(handle.get(), CURLUPART_USER, CURLU_URLDECODE);
+    auto password = part(handle.get(), CURLUPART_PASSWORD, CURLU_URLDECODE);
+    parts.hasCredentials = user.has_value();
+    parts.user = user.value_or("");
+    parts.password = password.value_or("");
+    parts.path = part(handle.get(), CURLUPART_PATH).value_or(std::string());
+    if (parts.path.empty())
+        parts.path.push_back('/');
+    parts.query = part(handle.get(), CURLUPART_QUERY).value_or("");
+    return parts;
+}
+
+std::optional<std::string> URLParts::resolve(std::string_view base, std::string_view reference) {
+    Handle handle = parsed(base);
+    if (!handle)
+        return std::nullopt;
+    std::string copy(reference);
+    if (curl_url_set(handle.get(), CURLUPART_URL, copy.c_str(), CURLU_NON_SUPPORT_SCHEME)
+        != CURLUE_OK)
+        return std::nullopt;
+    // A fragment stays on the client.
+    curl_url_set(handle.get(), CURLUPART_FRAGMENT, nullptr, 0);
+    return part(handle.get(), CURLUPART_URL);
+}
+
+std::string URLParts::withoutCredentials(std::string_view text) {
+    Handle handle = parsed(text);
+    if (!handle)
+        return std::string(text);
+    curl_url_set(handle.get(), CURLUPART_USER, nullptr, 0);
+    curl_url_set(handle.get(), CURLUPART_PASSWORD, nullptr, 0);
+    return part(handle.get(), CURLUPART_URL).value_or(std::string(text));
+}
+
+}
