@@ -61,6 +61,12 @@ std::optional<URLParts> URLParts::parse(std::string_view text) {
         parts.port = std::atoi(port->c_str());
     auto user = part(handle.get(), CURLUPART_USER, CURLU_URLDECODE);
     auto password = part(handle.get(), CURLUPART_PASSWORD, CURLU_URLDECODE);
+    // libcurl will not decode a user or password holding an escaped control character
+    // ("%00", "%0A"). Taking such a one as absent would lose the credential, and leave it
+    // in a URL that claims to have none: the URL is refused instead.
+    if (user.has_value() != part(handle.get(), CURLUPART_USER).has_value()
+        || password.has_value() != part(handle.get(), CURLUPART_PASSWORD).has_value())
+        return std::nullopt;
     parts.hasCredentials = user.has_value();
     parts.user = user.value_or("");
     parts.password = password.value_or("");

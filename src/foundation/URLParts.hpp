@@ -19,7 +19,8 @@ struct URLParts {
     std::string query;
     bool hasCredentials {false};
 
-    // Null when text is not an absolute URL with a host.
+    // Null when text is not an absolute URL with a host, or when its user or password
+    // holds an escaped control character.
     static std::optional<URLParts> parse(std::string_view text);
     // reference read against base, as a Location header is: null when either
     // cannot be read.
