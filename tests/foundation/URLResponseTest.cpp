@@ -127,3 +127,19 @@ TEST(URLParts, RefusesCredentialsHoldingEscapedControlCharacters) {
     EXPECT_EQ(parts->user, "us er");
     EXPECT_EQ(parts->password, "se%cret");
 }
+
+// libcurl takes any text as an IPv6 zone and writes it back unescaped, so a zone holding
+// "@" would come back from withoutCredentials as a URL with a user name.
+TEST(URLParts, RefusesIPv6HostsWithAZone) {
+    char const* const refused[] = {
+        "http://[fe80::1%25eth0]/",
+        "K:/K:2%\xff\xff@[::%0a@[::]",
+    };
+    for (auto text : refused)
+        EXPECT_FALSE(URLParts::parse(text)) << text;
+    EXPECT_EQ(URLParts::resolve("http://h/", "http://[fe80::1%25eth0]/"), std::nullopt);
+    auto plain = URLParts::parse("http://u:p@[::1]:81/");
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->host, "::1");
+    EXPECT_EQ(URLParts::withoutCredentials("http://u:p@[::1]:81/"), "http://[::1]:81/");
+}
