@@ -2,8 +2,8 @@
 // read three times by one parser: without namespaces, with namespaces and their
 // prefixes reported, and with a delegate that stops the parse after a few events.
 // A recording delegate checks the order the parser promises: the document starts
-// once before anything else, elements nest, and the end of the document or one
-// error comes last; nothing at all follows an abort.
+// once before anything else, elements nest, a run of text comes in one piece, and
+// the end of the document or one error comes last; nothing at all follows an abort.
 #include "FuzzSupport.hpp"
 
 #include <foundation/XMLParser.hpp>
@@ -59,7 +59,10 @@ public:
     }
     void parserFoundCharacters(XMLParser& parser, std::string_view characters) override {
         FUZZ_CHECK(!characters.empty());
+        // Text comes whole between two pieces of markup unless it passes a megabyte.
+        FUZZ_CHECK(!textMayContinue_);
         event(parser);
+        textMayContinue_ = characters.size() < 1024 * 1024;
     }
     void parserFoundCDATA(XMLParser& parser, base::Bytes const&) override { event(parser); }
     void parserFoundComment(XMLParser& parser, std::string_view) override { event(parser); }
@@ -92,6 +95,7 @@ private:
     void event(XMLParser& parser) {
         FUZZ_CHECK(!finished_ && !aborted_);
         FUZZ_CHECK(started_ || failed_);
+        textMayContinue_ = false;
         parser.lineNumber();
         parser.columnNumber();
         if (++events_ == abortAt_) {
@@ -107,6 +111,7 @@ private:
     bool finished_ {false};
     bool failed_ {false};
     bool aborted_ {false};
+    bool textMayContinue_ {false};
     std::vector<std::string> open_;
 };
 
