@@ -33,6 +33,8 @@ echo "fuzz: built in $((SECONDS - begin)) s"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:symbolize=1"
+# Reports name functions and lines through llvm-symbolizer (package llvm-14).
+export ASAN_SYMBOLIZER_PATH="${ASAN_SYMBOLIZER_PATH:-/usr/lib/llvm-14/bin/llvm-symbolizer}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 failed=()
 start=$SECONDS
@@ -57,7 +59,7 @@ for name in "${targets[@]}"; do
   # A sanitizer report that did not stop the run still fails it.
   if [ "$status" -ne 0 ] || grep -qE "ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:|FUZZ_CHECK failed" "$log"; then
     echo "fuzz: $name FAILED (exit $status); its output:"
-    tail -n 60 "$log"
+    tail -n 100 "$log"
     echo "fuzz: the input is kept in $findings/"
     failed+=("$name")
   else
