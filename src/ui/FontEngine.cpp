@@ -1,6 +1,9 @@
 #include <ui/FontEngine.hpp>
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
+
+#include <cstdlib>
 
 #include <map>
 #include <string>
@@ -43,14 +46,30 @@ void select(cairo_t* cairo, Font const& font) {
     cairo_font_options_destroy(options);
 }
 
+cairo_t* context = nullptr;
+
+// Under the leak checker, cairo's font caches and fontconfig's configuration are given
+// back at exit, so that they are not reported as leaks. Release builds leave them to the
+// end of the process.
+void releaseAtExit() {
+#if defined(__SANITIZE_ADDRESS__)
+    std::atexit([] {
+        cairo_destroy(context);
+        context = nullptr;
+        cairo_debug_reset_static_data();
+        FcFini();
+    });
+#endif
+}
+
 // A context kept for measuring only.
 cairo_t* measuringContext() {
-    static cairo_t* context = [] {
+    if (!context) {
         auto* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
-        auto* cairo = cairo_create(surface);
+        context = cairo_create(surface);
         cairo_surface_destroy(surface);
-        return cairo;
-    }();
+        releaseAtExit();
+    }
     return context;
 }
 
@@ -86,6 +105,7 @@ float width(Font const& font, std::string_view text) {
 void draw(cairo_t* cairo, Font const& font, std::string_view text, float x, float baseline) {
     if (text.empty())
         return;
+    measuringContext();
     cairo_save(cairo);
     select(cairo, font);
     std::string copy(text);

@@ -63,6 +63,8 @@ AnimatedValue interpolate(AnimatedValue const& from, AnimatedValue const& to, fl
     }
     if (auto const* a = std::get_if<Color>(&from))
         return a->interpolated(std::get<Color>(to), t);
+    if (std::holds_alternative<base::Ref<Image>>(from))
+        return t < 0.5f ? from : to;
     return to;
 }
 

@@ -4,6 +4,7 @@
 #include <base/Ref.hpp>
 #include <graphics/Geometry.hpp>
 #include <ui/Color.hpp>
+#include <ui/Image.hpp>
 #include <ui/TimingFunction.hpp>
 
 #include <functional>
@@ -15,13 +16,13 @@
 namespace ui {
 
 // A value that an animation moves through: an opacity, a position, a size, a bounds
-// rectangle, a transform or a colour.
+// rectangle, a transform, a colour or an image (for "contents").
 using AnimatedValue = std::variant<float, graphics::Point, graphics::Size, graphics::Rect,
-    graphics::AffineTransform, Color>;
+    graphics::AffineTransform, Color, base::Ref<Image>>;
 
 // The value at progress t between from and to (t may leave 0 to 1 for curves that
-// overshoot). Transforms move through their scale, rotation and translation; values of
-// different kinds give to.
+// overshoot). Transforms move through their scale, rotation and translation; images
+// switch half way; values of different kinds give to.
 AnimatedValue interpolate(AnimatedValue const& from, AnimatedValue const& to, float t);
 
 // An explicit animation added to a view's layer: what the platform's layer animations

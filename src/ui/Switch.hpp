@@ -4,8 +4,8 @@
 
 namespace ui {
 
-// An on/off switch of the platform's fixed size (94 x 27 points whatever frame it is
-// given). A tap (a touch that lifts inside) flips it and sends ValueChanged before
+// An on/off switch, made at the platform's fixed size (94 x 27 points, whatever size the
+// frame asks for). A tap (a touch that lifts inside) flips it and sends ValueChanged before
 // TouchUpInside; setOn from code sends nothing. Main thread only.
 class Switch : public Control {
 public:

@@ -225,13 +225,9 @@ TextLayout TextLayout::layout(std::string_view text, Font const& font, float wid
             case LineBreakMode::Clip:
                 result.lines_.emplace_back(line);
                 break;
-            default: {
-                std::string rest(line);
-                for (std::size_t i = 1; i < paragraphs.size(); ++i)
-                    rest += " " + std::string(paragraphs[i]);
-                result.lines_.push_back(setter.ellipsize(rest, mode));
+            default:
+                result.lines_.push_back(setter.ellipsize(line, mode));
                 break;
-            }
             }
         }
     } else {

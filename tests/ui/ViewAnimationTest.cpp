@@ -552,3 +552,23 @@ TEST_F(ViewAnimation, ReportsDueTogetherComeInCommitOrder) {
     EXPECT_EQ(journal.stops[0].id, "a");
     EXPECT_EQ(journal.stops[1].id, "b");
 }
+
+TEST_F(ViewAnimation, OtherKeyPathsKeepTheTimingAndCallbacksOnly) {
+    auto view = View::create(makeRect(0, 0, 100, 100));
+    auto oldImage = ui::Image::imageWithBitmap(graphics::Image(1, 1));
+    auto newImage = ui::Image::imageWithBitmap(graphics::Image(1, 1));
+    std::vector<bool> stops;
+    auto contents = ui::BasicAnimation::animationWithKeyPath("contents");
+    contents->setFromValue(oldImage);
+    contents->setToValue(newImage);
+    contents->setDuration(0.75);
+    contents->setDidStop([&](ui::LayerAnimation const&, bool finished) { stops.push_back(finished); });
+    view->layer().addAnimation(*contents, "animateContents");
+    run(0.5);
+    EXPECT_TRUE(stops.empty());
+    EXPECT_EQ(view->presentation().alpha, 1);
+    run(0.25);
+    EXPECT_EQ(stops, (std::vector<bool> {true}));
+    EXPECT_EQ(std::get<base::Ref<ui::Image>>(ui::interpolate(oldImage, newImage, 0.25f)).get(), oldImage.get());
+    EXPECT_EQ(std::get<base::Ref<ui::Image>>(ui::interpolate(oldImage, newImage, 0.75f)).get(), newImage.get());
+}
