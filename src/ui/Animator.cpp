@@ -119,8 +119,6 @@ TimingFunction timingOf(AnimationCurve curve) {
     return TimingFunction::easeInEaseOut();
 }
 
-Animator* instance = nullptr;
-
 }
 
 // --- running animations ---
@@ -176,9 +174,8 @@ std::optional<AnimatedValue> Animator::Running::valueAt(double now) const {
 
 Animator& Animator::shared() {
     // Never destroyed: views that die during the process's exit still tell it.
-    if (!instance)
-        instance = new Animator();
-    return *instance;
+    static Animator* animator = base::make<Animator>().leak();
+    return *animator;
 }
 
 void Animator::reset() {
@@ -226,7 +223,7 @@ void Animator::commitBlock() {
     group->beginTime = begin;
     groups_.push_back(group);
 
-    if (enabled_ && block.duration > 0) {
+    if (block.duration > 0) {
         auto base = [&](View* view) {
             Running running;
             running.view = view;
@@ -247,7 +244,7 @@ void Animator::commitBlock() {
             running.values = {change.from, change.to};
             startRunning(std::move(running));
         }
-        if (block.transitionView) {
+        if (block.transitionView && enabled_) {
             Running running = base(block.transitionView.get());
             running.key = "transition";
             running.transition = TransitionState {block.transitionKind, {}, 0};

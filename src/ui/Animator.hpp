@@ -38,11 +38,14 @@ struct TransitionState {
 // early, or that animated nothing, reports at the next turn of the loop, never inside the
 // call that caused it. Reports due at the same instant come in the order the blocks were
 // committed. Main thread only; one per process.
-class Animator {
+class Animator final : public base::Object {
 public:
     static Animator& shared();
     // Forgets every open block, animation and pending report, calling nothing (tests).
     static void reset();
+
+    // Use shared(); public for base::make only.
+    Animator() = default;
 
     // The settings and the recorded changes of an open begin/commit block.
     struct Block {
@@ -147,8 +150,6 @@ private:
         std::optional<float> progressAt(double now) const;
         std::optional<AnimatedValue> valueAt(double now) const;
     };
-
-    Animator() = default;
 
     void startRunning(Running running);
     // Ends the animation at index of view's list early.
