@@ -8,7 +8,7 @@ packages=(
   libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri libsdl2-dev libopenal-dev
   libsndfile1-dev libvorbis-dev libogg-dev libmpg123-dev libstb-dev
   libminizip-dev zlib1g-dev libsqlite3-dev libssl-dev libcurl4-openssl-dev libcpp-httplib-dev
-  libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core fonts-liberation2 libcairo2-dev
+  libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core fonts-liberation2 fonts-comic-neue libcairo2-dev
   libpng-dev libjpeg-dev libplist-dev libplist++-dev libexpat1-dev
   libpugixml-dev libtinyxml2-dev nlohmann-json3-dev libsimdjson-dev rapidjson-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -5,6 +5,7 @@
 #include <engine/Scheduler.hpp>
 
 #include <algorithm>
+#include <cstdint>
 #include <mutex>
 
 namespace engine {
@@ -14,10 +15,8 @@ namespace {
 std::mutex instanceMutex;
 base::Ref<ActionManager> instance;
 
-bool holds(std::vector<base::Ref<Action>> const& list, Action const* action) {
-    return std::any_of(
-        list.begin(), list.end(), [action](auto const& a) { return a.get() == action; });
-}
+constexpr int initialTargetCapacity = 131;
+constexpr std::size_t initialActionCapacity = 4;
 
 }
 
@@ -32,92 +31,187 @@ void ActionManager::purgeSharedManager() {
     base::Ref<ActionManager> old;
     {
         std::lock_guard lock(instanceMutex);
-        old = std::move(instance);
+        old = instance;
     }
     if (!old)
         return;
+    // Releasing actions and targets may run teardown code that asks for the
+    // manager again: it still finds this one, and nothing is left for it.
     old->removeAllActions();
+    {
+        std::lock_guard lock(instanceMutex);
+        if (instance == old)
+            instance = nullptr;
+    }
     auto& scheduler = Scheduler::sharedScheduler();
     if (scheduler.isScheduled(old->timer_.get()))
         scheduler.unscheduleTimer(old->timer_.get());
 }
 
 ActionManager::ActionManager()
-    : timer_(Timer::timerWithTarget(this, Selector::make(&ActionManager::tick, this, "tick:"))) {
-    targets.reserve(131);
+    : targets(initialTargetCapacity, &ActionManager::ActionTargetsEqual) {
+    VERIFY_MSG(!instance, "Attempted to allocate a second instance of a singleton.");
+    timer_ = Timer::timerWithTarget(this, Selector::make(&ActionManager::tick, this, "tick:"));
     Scheduler::sharedScheduler().scheduleTimer(timer_);
 }
 
-ActionManager::~ActionManager() = default;
-
-std::shared_ptr<ActionManager::Element> ActionManager::find(SceneNode const* target) const {
-    for (auto const& element : targets) {
-        if (element->target.get() == target)
-            return element;
-    }
-    return nullptr;
+ActionManager::~ActionManager() {
+    removeAllActions();
 }
 
-void ActionManager::removeElement(Element const* element) {
-    std::erase_if(targets, [element](auto const& e) { return e.get() == element; });
+bool ActionManager::ActionTargetsEqual(HashElement const* key, HashElement const* stored) {
+    return key->target == stored->target;
+}
+
+std::uint32_t ActionManager::hashOf(SceneNode const* target) {
+    // The bytes of the address, least significant first.
+    auto address = reinterpret_cast<std::uintptr_t>(target);
+    unsigned char bytes[sizeof address];
+    for (std::size_t i = 0; i < sizeof address; ++i)
+        bytes[i] = static_cast<unsigned char>(address >> (8 * i));
+    return HashBytes(bytes, sizeof bytes);
+}
+
+ActionManager::HashElement* ActionManager::find(SceneNode* target) const {
+    if (!target)
+        return nullptr;
+    HashElement key;
+    key.target = target;
+    return targets.find(hashOf(target), &key);
+}
+
+void ActionManager::deleteHashElement(HashElement* element) {
+    targets.remove(hashOf(element->target), element);
+    auto node = elements_.extract(element->serial);
+    VERIFY(!node.empty());
+    std::unique_ptr<HashElement> doomed = std::move(node.mapped());
+    if (currentTarget == doomed.get())
+        currentTarget = nullptr;
+    // The element is out of reach now: releasing may run teardown code that
+    // calls back into the manager.
+    while (!doomed->actions.empty()) {
+        base::Ref<Action> last = std::move(doomed->actions.back());
+        doomed->actions.pop_back();
+    }
+    doomed->retainedTarget = nullptr;
+}
+
+void ActionManager::actionAllocWithHashElement(HashElement* element) {
+    if (element->actions.capacity() == 0)
+        element->actions.reserve(initialActionCapacity);
+}
+
+void ActionManager::removeActionAtIndex(unsigned index, HashElement* element) {
+    base::Ref<Action> doomed = std::move(element->actions[index]);
+    element->actions.erase(element->actions.begin() + index);
+    if (element->actionIndex >= index)
+        --element->actionIndex;
+    if (element->actions.empty()) {
+        if (currentTarget == element)
+            currentTargetSalvaged = true;
+        else
+            deleteHashElement(element);
+    }
+    // `doomed` goes last, once the manager is consistent again.
+}
+
+void ActionManager::pauseAllActionsForTarget(SceneNode* target) {
+    if (auto* element = find(target))
+        element->paused = true;
+}
+
+void ActionManager::resumeAllActionsForTarget(SceneNode* target) {
+    if (auto* element = find(target))
+        element->paused = false;
 }
 
 void ActionManager::addAction(base::Ref<Action> action, SceneNode* target, bool paused) {
     VERIFY_MSG(action, "Argument action must be non-nil");
     VERIFY_MSG(target, "Argument target must be non-nil");
-    auto element = find(target);
+    HashElement* element = find(target);
     if (!element) {
-        element = std::make_shared<Element>();
-        element->target = target;
-        element->paused = paused;
-        element->actions.reserve(4);
-        targets.push_back(element);
+        auto made = std::make_unique<HashElement>();
+        made->target = target;
+        made->retainedTarget = target;
+        made->paused = paused;
+        made->serial = nextSerial_++;
+        element = made.get();
+        targets.insert(hashOf(target), element);
+        elements_.emplace(element->serial, std::move(made));
     }
-    VERIFY_MSG(!holds(element->actions, action.get()), "runAction: Action already running");
-    element->actions.push_back(action);
-    action->setTarget(target);
-    action->start();
+    actionAllocWithHashElement(element);
+    bool running = std::any_of(element->actions.begin(), element->actions.end(),
+        [&action](auto const& a) { return a == action; });
+    VERIFY_MSG(!running, "runAction: Action already running");
+    // Start may run code that removes the action again.
+    base::Ref<Action> started = action;
+    element->actions.push_back(std::move(action));
+    started->setTarget(target);
+    started->start();
 }
 
 void ActionManager::removeAllActions() {
-    auto all = targets;
-    for (auto& element : all)
-        removeAllActionsFromTarget(element->target.get());
+    // Removing may free other targets, or add new ones: find the next by order
+    // each time.
+    std::uint64_t last = 0;
+    for (;;) {
+        auto next = elements_.upper_bound(last);
+        if (next == elements_.end())
+            return;
+        last = next->first;
+        removeAllActionsFromTarget(next->second->target);
+    }
 }
 
 void ActionManager::removeAllActionsFromTarget(SceneNode* target) {
-    if (!target)
-        return;
-    auto element = find(target);
+    HashElement* element = find(target);
     if (!element)
         return;
-    // The element keeps the target alive; release the actions before it goes.
-    auto actions = std::move(element->actions);
+    if (element->currentAction && !element->currentActionSalvaged) {
+        bool held = std::any_of(element->actions.begin(), element->actions.end(),
+            [element](auto const& a) { return a == element->currentAction; });
+        if (held)
+            element->currentActionSalvaged = true;
+    }
+    std::vector<base::Ref<Action>> doomed = std::move(element->actions);
     element->actions.clear();
-    removeElement(element.get());
+    if (currentTarget == element)
+        currentTargetSalvaged = true;
+    else
+        deleteHashElement(element);
+    while (!doomed.empty()) {
+        base::Ref<Action> last = std::move(doomed.back());
+        doomed.pop_back();
+    }
 }
 
 void ActionManager::removeAction(Action* action) {
     if (!action)
         return;
-    auto element = find(action->target());
-    if (!element || !holds(element->actions, action))
+    HashElement* element = find(action->target());
+    if (!element)
         return;
-    base::Ref<Action> keep(action);
-    std::erase_if(element->actions, [action](auto const& a) { return a.get() == action; });
-    if (element->actions.empty())
-        removeElement(element.get());
+    auto found = std::find_if(element->actions.begin(), element->actions.end(),
+        [action](auto const& a) { return a.get() == action; });
+    if (found == element->actions.end())
+        return;
+    if (element->currentAction.get() == action && !element->currentActionSalvaged)
+        element->currentActionSalvaged = true;
+    removeActionAtIndex(static_cast<unsigned>(found - element->actions.begin()), element);
 }
 
 void ActionManager::removeActionByTag(int tag, SceneNode* target) {
     VERIFY_MSG(tag != -1, "Invalid tag");
     VERIFY_MSG(target, "Target should be ! nil");
-    auto element = find(target);
+    HashElement* element = find(target);
     if (!element)
         return;
-    for (auto const& action : element->actions) {
+    for (unsigned i = 0; i < element->actions.size(); ++i) {
+        Action* action = element->actions[i].get();
         if (action->tag() == tag && action->target() == target) {
-            removeAction(base::Ref<Action>(action).get());
+            if (element->currentAction.get() == action && !element->currentActionSalvaged)
+                element->currentActionSalvaged = true;
+            removeActionAtIndex(i, element);
             return;
         }
     }
@@ -125,7 +219,7 @@ void ActionManager::removeActionByTag(int tag, SceneNode* target) {
 
 Action* ActionManager::getActionByTag(int tag, SceneNode* target) const {
     VERIFY_MSG(tag != -1, "Invalid tag");
-    auto element = find(target);
+    HashElement* element = find(target);
     if (!element)
         return nullptr;
     for (auto const& action : element->actions) {
@@ -136,36 +230,42 @@ Action* ActionManager::getActionByTag(int tag, SceneNode* target) const {
 }
 
 int ActionManager::numberOfRunningActionsInTarget(SceneNode* target) const {
-    auto element = find(target);
+    HashElement* element = find(target);
     return element ? static_cast<int>(element->actions.size()) : 0;
 }
 
-void ActionManager::pauseAllActionsForTarget(SceneNode* target) {
-    if (auto element = find(target))
-        element->paused = true;
-}
-
-void ActionManager::resumeAllActionsForTarget(SceneNode* target) {
-    if (auto element = find(target))
-        element->paused = false;
-}
-
 void ActionManager::tick(float dt) {
+    // A step may purge the manager or release every outside reference to it.
     base::Ref<ActionManager> self(this);
-    auto elements = targets;
-    for (auto& element : elements) {
-        if (element->paused)
-            continue;
-        auto actions = element->actions;
-        for (auto& action : actions) {
-            if (!holds(element->actions, action.get()))
-                continue;
-            action->step(dt);
-            if (holds(element->actions, action.get()) && action->isDone()) {
-                action->stop();
-                removeAction(action.get());
+    std::uint64_t last = 0;
+    for (;;) {
+        auto next = elements_.upper_bound(last);
+        if (next == elements_.end())
+            break;
+        HashElement* element = next->second.get();
+        last = element->serial;
+        currentTarget = element;
+        currentTargetSalvaged = false;
+        if (!element->paused) {
+            for (element->actionIndex = 0; element->actionIndex < element->actions.size();
+                 ++element->actionIndex) {
+                element->currentAction = element->actions[element->actionIndex];
+                element->currentActionSalvaged = false;
+                element->currentAction->step(dt);
+                if (!element->currentActionSalvaged && element->currentAction->isDone()) {
+                    element->currentAction->stop();
+                    base::Ref<Action> done = std::move(element->currentAction);
+                    removeAction(done.get());
+                }
+                // Releases the hold on an action removed during its step.
+                element->currentAction = nullptr;
             }
         }
+        bool salvaged = currentTargetSalvaged;
+        currentTarget = nullptr;
+        currentTargetSalvaged = false;
+        if (salvaged && element->actions.empty())
+            deleteHashElement(element);
     }
 }
 

@@ -4,9 +4,14 @@ namespace engine {
 
 class Action;
 class ActionManager;
+class AnimationProtocol;
 class Camera;
 class DirectorServices;
+class FiniteTimeAction;
+class FrameSettable;
 class GridBase;
+class IntervalAction;
+class RGBAProtocol;
 class SceneNode;
 class Scheduler;
 class Selector;

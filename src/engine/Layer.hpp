@@ -1,6 +1,7 @@
 #pragma once
 
 #include <engine/Color.hpp>
+#include <engine/RGBAProtocol.hpp>
 #include <engine/SceneNode.hpp>
 #include <engine/TouchDelegate.hpp>
 #include <services/Accelerometer.hpp>
@@ -41,7 +42,7 @@ private:
 };
 
 // A layer filled with one colour and opacity.
-class ColorLayer : public Layer {
+class ColorLayer : public Layer, public RGBAProtocol {
 public:
     static base::Ref<ColorLayer> layerWithColor(Color4B color, float width, float height);
     // Fills the director's window size.
@@ -58,11 +59,11 @@ public:
 
     void draw() override;
 
-    Color3B color() const { return color_; }
-    void setColor(Color3B color);
+    Color3B color() const override { return color_; }
+    void setColor(Color3B color) override;
     void setRGB(std::uint8_t r, std::uint8_t g, std::uint8_t b) { setColor({r, g, b}); }
-    std::uint8_t opacity() const { return opacity_; }
-    void setOpacity(std::uint8_t opacity);
+    std::uint8_t opacity() const override { return opacity_; }
+    void setOpacity(std::uint8_t opacity) override;
 
     float const* squareVertices() const { return squareVertices_; }
     std::uint8_t const* squareColors() const { return squareColors_; }

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <graphics/Image.hpp>
+
+#include <string>
+
+// The codecs behind Image, for Image.cpp: each answers the image or std::nullopt with the
+// reason filled in, and logs nothing, so the caller logs one line that names its source.
+namespace graphics::codec {
+
+std::optional<Image> readPNG(std::span<std::uint8_t const> bytes, std::string& reason);
+std::optional<Image> readJPEG(std::span<std::uint8_t const> bytes, std::string& reason);
+std::optional<std::vector<std::uint8_t>> writePNG(Image const& image, std::string& reason);
+
+}

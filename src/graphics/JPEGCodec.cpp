@@ -1,0 +1,143 @@
+#include <graphics/ImageCodec.hpp>
+
+#include <csetjmp>
+#include <cstdio>
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
+
+// libjpeg reports fatal errors through error_exit, which must not return: ours longjmps. As in
+// the PNG reader, each function that sets a jump point holds no object with a destructor.
+// Warnings (premature end of data, corrupt entropy data) let libjpeg carry on with invented
+// pixels; they are counted, and an image that raised any is refused as corrupt or truncated.
+
+namespace graphics::codec {
+
+namespace {
+
+struct JpegReadState {
+    jpeg_decompress_struct info {};
+    jpeg_error_mgr errors {};
+    std::jmp_buf jump {};
+    bool created {false};
+    int warnings {0};
+    char error[JMSG_LENGTH_MAX] {};
+    char warning[JMSG_LENGTH_MAX] {};
+};
+
+JpegReadState* stateOf(j_common_ptr info) {
+    return static_cast<JpegReadState*>(info->client_data);
+}
+
+void onJpegErrorExit(j_common_ptr info) {
+    auto* state = stateOf(info);
+    (*info->err->format_message)(info, state->error);
+    std::longjmp(state->jump, 1);
+}
+
+void onJpegMessage(j_common_ptr info, int level) {
+    if (level >= 0)
+        return; // trace messages
+    auto* state = stateOf(info);
+    if (state->warnings++ == 0)
+        (*info->err->format_message)(info, state->warning);
+}
+
+bool readJpegHeader(JpegReadState* state, std::uint8_t const* data, unsigned long size) {
+    if (setjmp(state->jump))
+        return false;
+    // Creation keeps err and client_data, and may already report an error through them.
+    state->info.client_data = state;
+    jpeg_create_decompress(&state->info);
+    state->created = true;
+    jpeg_mem_src(&state->info, data, size);
+    if (jpeg_read_header(&state->info, TRUE) != JPEG_HEADER_OK) {
+        std::snprintf(state->error, sizeof state->error, "no image in the file");
+        return false;
+    }
+    return true;
+}
+
+bool readJpegRows(JpegReadState* state, JSAMPROW* rows) {
+    if (setjmp(state->jump))
+        return false;
+    state->info.out_color_space = JCS_EXT_RGBA;
+    jpeg_start_decompress(&state->info);
+    if (state->info.output_components != 4) {
+        std::snprintf(state->error, sizeof state->error, "unexpected output layout");
+        return false;
+    }
+    while (state->info.output_scanline < state->info.output_height) {
+        if (jpeg_read_scanlines(&state->info, rows + state->info.output_scanline,
+                state->info.output_height - state->info.output_scanline)
+            == 0) {
+            std::snprintf(state->error, sizeof state->error, "the decoder stopped early");
+            return false;
+        }
+    }
+    jpeg_finish_decompress(&state->info);
+    return true;
+}
+
+class JpegReadGuard {
+public:
+    explicit JpegReadGuard(JpegReadState& state)
+        : state_(state) { }
+    ~JpegReadGuard() {
+        if (state_.created)
+            jpeg_destroy_decompress(&state_.info);
+    }
+    JpegReadGuard(JpegReadGuard const&) = delete;
+    JpegReadGuard& operator=(JpegReadGuard const&) = delete;
+
+private:
+    JpegReadState& state_;
+};
+
+}
+
+std::optional<Image> readJPEG(std::span<std::uint8_t const> bytes, std::string& reason) {
+    if (bytes.size() < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8 || bytes[2] != 0xFF) {
+        reason = "not a JPEG signature";
+        return std::nullopt;
+    }
+    JpegReadState state;
+    state.info.err = jpeg_std_error(&state.errors);
+    state.errors.error_exit = onJpegErrorExit;
+    state.errors.emit_message = onJpegMessage;
+    JpegReadGuard guard(state);
+
+    if (!readJpegHeader(&state, bytes.data(), static_cast<unsigned long>(bytes.size()))) {
+        reason = state.error;
+        return std::nullopt;
+    }
+    auto width = state.info.image_width;
+    auto height = state.info.image_height;
+    if (width == 0 || height == 0 || width > JDIMENSION(Image::maxSide)
+        || height > JDIMENSION(Image::maxSide)) {
+        reason = "the image is " + std::to_string(width) + " x " + std::to_string(height)
+            + " pixels; sides run from 1 to " + std::to_string(Image::maxSide);
+        return std::nullopt;
+    }
+    auto space = state.info.jpeg_color_space;
+    if (space != JCS_GRAYSCALE && space != JCS_YCbCr && space != JCS_RGB) {
+        reason = "unsupported colour space (only grey, YCbCr and RGB JPEG files are read)";
+        return std::nullopt;
+    }
+
+    std::vector<std::uint8_t> pixels(std::size_t(width) * 4 * height);
+    std::vector<JSAMPROW> rows(height);
+    for (JDIMENSION y = 0; y < height; ++y)
+        rows[y] = pixels.data() + std::size_t(y) * width * 4;
+    if (!readJpegRows(&state, rows.data())) {
+        reason = state.error;
+        return std::nullopt;
+    }
+    if (state.warnings > 0) {
+        reason = std::string("corrupt or truncated data: ") + state.warning;
+        return std::nullopt;
+    }
+    return Image(
+        int(width), int(height), Image::Format::RGBA8, AlphaInfo::NoneSkipLast, std::move(pixels));
+}
+
+}

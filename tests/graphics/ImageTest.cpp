@@ -1,0 +1,444 @@
+#include <graphics/Image.hpp>
+#include <support/LogCapture.hpp>
+#include <support/TempDir.hpp>
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <fstream>
+#include <iterator>
+#include <ostream>
+#include <string>
+#include <vector>
+
+using graphics::AlphaInfo;
+using graphics::Image;
+using graphics::Rgba;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The JPEG files in data/ were made with cjpeg from 16 x 16 quadrants (red top-left, green
+// top-right, blue bottom-left, white bottom-right; -quality 100 -sample 1x1, one of them also
+// -progressive) and an 8 x 8 grey picture (64 in the top half, 192 in the bottom; -grayscale).
+Bytes readData(std::string const& name) {
+    std::ifstream file(std::string(QUILLABY_TEST_DATA) + "/" + name, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(file), {});
+}
+
+void put32(Bytes& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(std::uint8_t(value >> shift));
+}
+
+void putChunk(Bytes& out, char const* type, Bytes const& data) {
+    put32(out, std::uint32_t(data.size()));
+    Bytes typed(type, type + 4);
+    typed.insert(typed.end(), data.begin(), data.end());
+    out.insert(out.end(), typed.begin(), typed.end());
+    put32(out, std::uint32_t(crc32(0, typed.data(), uInt(typed.size()))));
+}
+
+struct PngChunk {
+    char const* type;
+    Bytes data;
+};
+
+// A PNG built by hand, so each colour type and bit depth can be tested with exact pixels:
+// rows are the raw scanlines without filter bytes; interlaced files get the rows as they are
+// (the caller lays out the passes).
+Bytes makePNG(std::uint32_t width, std::uint32_t height, int colorType, int bitDepth,
+    std::vector<Bytes> const& rows, std::vector<PngChunk> const& extra = {},
+    bool interlaced = false) {
+    Bytes out {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes header;
+    put32(header, width);
+    put32(header, height);
+    header.insert(header.end(),
+        {std::uint8_t(bitDepth), std::uint8_t(colorType), 0, 0, std::uint8_t(interlaced)});
+    putChunk(out, "IHDR", header);
+    for (auto const& chunk : extra)
+        putChunk(out, chunk.type, chunk.data);
+    Bytes raw;
+    for (auto const& row : rows) {
+        raw.push_back(0);
+        raw.insert(raw.end(), row.begin(), row.end());
+    }
+    uLongf size = compressBound(uLong(raw.size()));
+    Bytes compressed(size);
+    compress(compressed.data(), &size, raw.data(), uLong(raw.size()));
+    compressed.resize(size);
+    putChunk(out, "IDAT", compressed);
+    putChunk(out, "IEND", {});
+    return out;
+}
+
+// A 2 x 1 opaque RGB picture used where any valid PNG will do.
+Bytes smallPNG() {
+    return makePNG(2, 1, 2, 8, {{10, 20, 30, 40, 50, 60}});
+}
+
+bool near(Rgba a, Rgba b, int tolerance) {
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance
+        && std::abs(a.b - b.b) <= tolerance && std::abs(a.a - b.a) <= tolerance;
+}
+
+}
+
+struct PngFormCase {
+    char const* name;
+    Bytes file;
+    Rgba first;
+    Rgba second;
+    bool hasAlpha;
+    int bitsPerComponent;
+};
+
+void PrintTo(PngFormCase const& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class PngForms : public ::testing::TestWithParam<PngFormCase> { };
+
+TEST_P(PngForms, DecodeToEightBitRGBA) {
+    auto const& c = GetParam();
+    auto image = Image::decodePNG(c.file);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width(), 2);
+    EXPECT_EQ(image->height(), 1);
+    EXPECT_EQ(image->format(), Image::Format::RGBA8);
+    EXPECT_EQ(image->pixel(0, 0), c.first) << image->pixel(0, 0);
+    EXPECT_EQ(image->pixel(1, 0), c.second) << image->pixel(1, 0);
+    EXPECT_EQ(image->hasAlpha(), c.hasAlpha);
+    EXPECT_EQ(image->alphaInfo(), c.hasAlpha ? AlphaInfo::Last : AlphaInfo::NoneSkipLast);
+    EXPECT_FALSE(image->isPremultiplied());
+    EXPECT_EQ(image->bitsPerComponent(), c.bitsPerComponent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Image, PngForms,
+    ::testing::Values(PngFormCase {"Grey1", makePNG(2, 1, 0, 1, {{0b10000000}}),
+                          {255, 255, 255, 255}, {0, 0, 0, 255}, false, 1},
+        PngFormCase {"Grey4", makePNG(2, 1, 0, 4, {{0x3F}}), {51, 51, 51, 255},
+            {255, 255, 255, 255}, false, 4},
+        PngFormCase {"Grey8", makePNG(2, 1, 0, 8, {{7, 200}}), {7, 7, 7, 255}, {200, 200, 200, 255},
+            false, 8},
+        PngFormCase {"Grey16", makePNG(2, 1, 0, 16, {{0xFF, 0xFF, 0x80, 0x80}}),
+            {255, 255, 255, 255}, {128, 128, 128, 255}, false, 16},
+        PngFormCase {"GreyAlpha8", makePNG(2, 1, 4, 8, {{100, 50, 20, 255}}), {100, 100, 100, 50},
+            {20, 20, 20, 255}, true, 8},
+        PngFormCase {"RGB8", makePNG(2, 1, 2, 8, {{1, 2, 3, 250, 251, 252}}), {1, 2, 3, 255},
+            {250, 251, 252, 255}, false, 8},
+        PngFormCase {"RGB16",
+            makePNG(2, 1, 2, 16, {{0xFF, 0xFF, 0, 0, 0x80, 0x80, 0, 0, 0, 0, 0xFF, 0xFF}}),
+            {255, 0, 128, 255}, {0, 0, 255, 255}, false, 16},
+        PngFormCase {"RGBA8", makePNG(2, 1, 6, 8, {{9, 8, 7, 0, 6, 5, 4, 128}}), {9, 8, 7, 0},
+            {6, 5, 4, 128}, true, 8},
+        PngFormCase {"Palette2",
+            makePNG(2, 1, 3, 2, {{0b01100000}}, {{"PLTE", {0, 0, 0, 255, 0, 0, 0, 0, 255}}}),
+            {255, 0, 0, 255}, {0, 0, 255, 255}, false, 8},
+        PngFormCase {"PaletteWithTransparency",
+            makePNG(2, 1, 3, 8, {{0, 1}}, {{"PLTE", {10, 20, 30, 40, 50, 60}}, {"tRNS", {0}}}),
+            {10, 20, 30, 0}, {40, 50, 60, 255}, true, 8},
+        PngFormCase {"RGBWithColourKey",
+            makePNG(2, 1, 2, 8, {{1, 2, 3, 4, 5, 6}}, {{"tRNS", {0, 4, 0, 5, 0, 6}}}),
+            {1, 2, 3, 255}, {4, 5, 6, 0}, true, 8},
+        // Adam7 on a 2 x 1 picture: pass 1 holds pixel 0, pass 6 holds pixel 1.
+        PngFormCase {"Interlaced", makePNG(2, 1, 2, 8, {{11, 12, 13}, {21, 22, 23}}, {}, true),
+            {11, 12, 13, 255}, {21, 22, 23, 255}, false, 8}),
+    [](auto const& info) { return std::string(info.param.name); });
+
+TEST(Image, RoundTripsThroughPNGWithStraightAlpha) {
+    Image image(3, 2, Image::Format::RGBA8, AlphaInfo::Last,
+        {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 1, 2, 3, 4, 100, 150, 200, 250, 0, 0, 0,
+            255});
+    auto bytes = image.encodePNG();
+    ASSERT_TRUE(bytes);
+    auto decoded = Image::decodePNG(*bytes);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(*decoded, image);
+}
+
+TEST(Image, OpaqueImageRoundTripsAsOpaqueWhateverItsSkippedByte) {
+    Image image(
+        2, 1, Image::Format::RGBA8, AlphaInfo::NoneSkipLast, {10, 20, 30, 0, 40, 50, 60, 7});
+    auto decoded = Image::decodePNG(*image.encodePNG());
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->alphaInfo(), AlphaInfo::NoneSkipLast);
+    EXPECT_EQ(decoded->pixel(0, 0), (Rgba {10, 20, 30, 255}));
+    EXPECT_EQ(decoded->pixel(1, 0), (Rgba {40, 50, 60, 255}));
+}
+
+TEST(Image, PremultipliedImageIsWrittenWithStraightAlpha) {
+    Image image(
+        2, 1, Image::Format::RGBA8, AlphaInfo::PremultipliedLast, {128, 64, 0, 128, 0, 0, 0, 0});
+    auto decoded = Image::decodePNG(*image.encodePNG());
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->alphaInfo(), AlphaInfo::Last);
+    EXPECT_EQ(decoded->pixel(0, 0), (Rgba {255, 128, 0, 128}));
+    EXPECT_EQ(decoded->pixel(1, 0), (Rgba {0, 0, 0, 0}));
+    decoded->premultiplyAlpha();
+    EXPECT_EQ(decoded->pixel(0, 0), image.pixel(0, 0));
+}
+
+TEST(Image, MaskIsWrittenAsGrey) {
+    Image mask(3, 1, Image::Format::A8);
+    mask.setPixel(0, 0, {0, 0, 0, 0});
+    mask.setPixel(1, 0, {9, 9, 9, 128});
+    mask.setPixel(2, 0, {0, 0, 0, 255});
+    EXPECT_EQ(mask.pixel(1, 0), (Rgba {0, 0, 0, 128}));
+    EXPECT_FALSE(mask.hasColorSpace());
+    EXPECT_EQ(mask.alphaInfo(), AlphaInfo::Only);
+    auto decoded = Image::decodePNG(*mask.encodePNG());
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->pixel(0, 0), (Rgba {0, 0, 0, 255}));
+    EXPECT_EQ(decoded->pixel(1, 0), (Rgba {128, 128, 128, 255}));
+    EXPECT_EQ(decoded->pixel(2, 0), (Rgba {255, 255, 255, 255}));
+}
+
+TEST(Image, EmptyImageIsNotEncoded) {
+    test::LogCapture log;
+    EXPECT_FALSE(Image().encodePNG());
+    EXPECT_TRUE(log.contains("empty"));
+}
+
+TEST(Image, PremultipliesAndUnpremultipliesWithRounding) {
+    Image image(3, 1, Image::Format::RGBA8, AlphaInfo::Last,
+        {255, 128, 0, 128, 200, 100, 50, 0, 7, 8, 9, 255});
+    image.premultiplyAlpha();
+    EXPECT_TRUE(image.isPremultiplied());
+    EXPECT_EQ(image.pixel(0, 0), (Rgba {128, 64, 0, 128}));
+    EXPECT_EQ(image.pixel(1, 0), (Rgba {0, 0, 0, 0}));
+    EXPECT_EQ(image.pixel(2, 0), (Rgba {7, 8, 9, 255}));
+    image.premultiplyAlpha(); // already premultiplied: nothing changes
+    EXPECT_EQ(image.pixel(0, 0), (Rgba {128, 64, 0, 128}));
+    image.unpremultiplyAlpha();
+    EXPECT_EQ(image.alphaInfo(), AlphaInfo::Last);
+    EXPECT_EQ(image.pixel(0, 0), (Rgba {255, 128, 0, 128}));
+    EXPECT_EQ(image.pixel(2, 0), (Rgba {7, 8, 9, 255}));
+}
+
+TEST(Image, OpaqueImageIsLeftAloneByPremultiplying) {
+    Image image(1, 1, Image::Format::RGBA8, AlphaInfo::NoneSkipLast, {10, 20, 30, 0});
+    image.premultiplyAlpha();
+    EXPECT_EQ(image.alphaInfo(), AlphaInfo::NoneSkipLast);
+    EXPECT_EQ(image.pixel(0, 0), (Rgba {10, 20, 30, 0}));
+}
+
+TEST(Image, AlphaCodesOneToFourHaveAlpha) {
+    struct Case {
+        Image::Format format;
+        AlphaInfo info;
+        bool hasAlpha;
+        bool premultiplied;
+    } const cases[] = {
+        {Image::Format::RGBA8, AlphaInfo::PremultipliedLast, true, true},
+        {Image::Format::RGBA8, AlphaInfo::Last, true, false},
+        {Image::Format::RGBA8, AlphaInfo::NoneSkipLast, false, false},
+        {Image::Format::A8, AlphaInfo::Only, false, false},
+    };
+    for (auto const& c : cases) {
+        Image image(1, 1, c.format, c.info, Bytes(c.format == Image::Format::A8 ? 1 : 4));
+        EXPECT_EQ(image.hasAlpha(), c.hasAlpha) << int(c.info);
+        EXPECT_EQ(image.isPremultiplied(), c.premultiplied) << int(c.info);
+    }
+    EXPECT_EQ(int(AlphaInfo::PremultipliedLast), 1);
+    EXPECT_EQ(int(AlphaInfo::First), 4);
+    EXPECT_EQ(int(AlphaInfo::Only), 7);
+}
+
+TEST(Image, FlipsRowsInPlace) {
+    Image image(1, 3, Image::Format::A8, AlphaInfo::Only, {1, 2, 3});
+    image.flipVertically();
+    EXPECT_EQ(image.pixel(0, 0).a, 3);
+    EXPECT_EQ(image.pixel(0, 1).a, 2);
+    EXPECT_EQ(image.pixel(0, 2).a, 1);
+}
+
+TEST(Image, NewImageIsTransparentBlack) {
+    Image image(4, 2);
+    EXPECT_EQ(image.pixels().size(), 32u);
+    EXPECT_EQ(image.pixel(3, 1), (Rgba {}));
+    EXPECT_EQ(image.alphaInfo(), AlphaInfo::PremultipliedLast);
+    EXPECT_EQ(image.bitsPerComponent(), 8);
+}
+
+TEST(Image, DecodesBaselineAndProgressiveJPEG) {
+    for (auto const* name : {"quadrants.jpg", "quadrants-progressive.jpg"}) {
+        SCOPED_TRACE(name);
+        auto image = Image::decodeJPEG(readData(name));
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->width(), 16);
+        EXPECT_EQ(image->height(), 16);
+        EXPECT_EQ(image->format(), Image::Format::RGBA8);
+        EXPECT_EQ(image->alphaInfo(), AlphaInfo::NoneSkipLast);
+        EXPECT_FALSE(image->hasAlpha());
+        EXPECT_EQ(image->bitsPerComponent(), 8);
+        // Rows run from the top: red and green above, blue and white below.
+        EXPECT_TRUE(near(image->pixel(3, 3), {255, 0, 0, 255}, 4)) << image->pixel(3, 3);
+        EXPECT_TRUE(near(image->pixel(12, 3), {0, 255, 0, 255}, 4)) << image->pixel(12, 3);
+        EXPECT_TRUE(near(image->pixel(3, 12), {0, 0, 255, 255}, 4)) << image->pixel(3, 12);
+        EXPECT_TRUE(near(image->pixel(12, 12), {255, 255, 255, 255}, 4)) << image->pixel(12, 12);
+    }
+}
+
+TEST(Image, DecodesGreyJPEGAsRGB) {
+    auto image = Image::decodeJPEG(readData("grey.jpg"));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width(), 8);
+    EXPECT_TRUE(image->hasColorSpace());
+    EXPECT_TRUE(near(image->pixel(4, 1), {64, 64, 64, 255}, 2)) << image->pixel(4, 1);
+    EXPECT_TRUE(near(image->pixel(4, 6), {192, 192, 192, 255}, 2)) << image->pixel(4, 6);
+}
+
+namespace {
+
+Bytes truncated(Bytes bytes, std::size_t size) {
+    bytes.resize(size);
+    return bytes;
+}
+
+Bytes withByte(Bytes bytes, std::size_t index, std::uint8_t value) {
+    bytes.at(index) = value;
+    return bytes;
+}
+
+Bytes flipped(Bytes bytes, std::size_t index) {
+    bytes.at(index) ^= 0xFF;
+    return bytes;
+}
+
+// The JPEG fixture with its frame header claiming another size.
+Bytes jpegOfSize(std::uint16_t width, std::uint16_t height) {
+    auto bytes = readData("quadrants.jpg");
+    for (std::size_t i = 0; i + 8 < bytes.size(); ++i) {
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
+            bytes[i + 5] = std::uint8_t(height >> 8);
+            bytes[i + 6] = std::uint8_t(height);
+            bytes[i + 7] = std::uint8_t(width >> 8);
+            bytes[i + 8] = std::uint8_t(width);
+            return bytes;
+        }
+    }
+    ADD_FAILURE() << "no frame header";
+    return bytes;
+}
+
+std::size_t findMarker(Bytes const& bytes, std::uint8_t marker) {
+    for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
+        if (bytes[i] == 0xFF && bytes[i + 1] == marker)
+            return i;
+    }
+    return bytes.size();
+}
+
+}
+
+struct RefusedCase {
+    char const* name;
+    Bytes bytes;
+    char const* reason;
+};
+
+void PrintTo(RefusedCase const& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class RefusedImages : public ::testing::TestWithParam<RefusedCase> { };
+
+TEST_P(RefusedImages, GiveNothingAndOneLoggedLine) {
+    auto const& c = GetParam();
+    test::LogCapture log;
+    EXPECT_FALSE(Image::decode(c.bytes));
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_NE(log.lines()[0].find("refused"), std::string::npos) << log.lines()[0];
+    EXPECT_NE(log.lines()[0].find(c.reason), std::string::npos) << log.lines()[0];
+}
+
+INSTANTIATE_TEST_SUITE_P(Image, RefusedImages,
+    ::testing::Values(RefusedCase {"Empty", {}, "signature"},
+        RefusedCase {"Text", Bytes {'h', 'e', 'l', 'l', 'o'}, "signature"},
+        RefusedCase {"PngSignatureOnly", truncated(smallPNG(), 8), "truncated"},
+        RefusedCase {"PngCutInHeader", truncated(smallPNG(), 20), "truncated"},
+        RefusedCase {"PngCutInImageData", truncated(smallPNG(), smallPNG().size() - 20), ""},
+        RefusedCase {"PngWithoutEnd", truncated(smallPNG(), smallPNG().size() - 12), "truncated"},
+        RefusedCase {"PngBadHeaderChecksum", flipped(smallPNG(), 29), "CRC"},
+        RefusedCase {"PngBadImageChecksum", flipped(smallPNG(), smallPNG().size() - 13), "CRC"},
+        RefusedCase {"PngBitDepthThree", makePNG(2, 1, 2, 3, {{0}}), ""},
+        RefusedCase {"PngZeroWidth", makePNG(0, 1, 2, 8, {{}}), ""},
+        RefusedCase {"PngTooWide", makePNG(8193, 1, 0, 8, {Bytes(8193)}),
+            "8193 x 1 pixels; sides run from 1 to 8192"},
+        RefusedCase {"PngHuge", makePNG(60000, 60000, 6, 8, {Bytes(16)}), "60000 x 60000"},
+        RefusedCase {"PngTooLittleData", makePNG(4, 4, 2, 8, {Bytes(12)}), ""},
+        RefusedCase {"PngPaletteMissing", makePNG(2, 1, 3, 8, {{0, 1}}), ""},
+        RefusedCase {"JpegStartOnly", Bytes {0xFF, 0xD8, 0xFF}, ""},
+        RefusedCase {"JpegCutInHeader", truncated(readData("quadrants.jpg"), 100), ""},
+        RefusedCase {"JpegCutInData",
+            truncated(readData("quadrants.jpg"), findMarker(readData("quadrants.jpg"), 0xDA) + 40),
+            "corrupt or truncated"},
+        RefusedCase {"JpegWithoutEnd",
+            truncated(readData("quadrants.jpg"), readData("quadrants.jpg").size() - 2),
+            "corrupt or truncated"},
+        RefusedCase {"ProgressiveJpegCut",
+            truncated(readData("quadrants-progressive.jpg"),
+                readData("quadrants-progressive.jpg").size() - 100),
+            "corrupt or truncated"},
+        RefusedCase {"JpegZeroSize", jpegOfSize(0, 16), ""},
+        RefusedCase {"JpegTooTall", jpegOfSize(16, 9000), "16 x 9000"},
+        RefusedCase {"JpegBadScanHeader",
+            withByte(readData("quadrants.jpg"), findMarker(readData("quadrants.jpg"), 0xDA) + 4, 9),
+            ""}),
+    [](auto const& info) { return std::string(info.param.name); });
+
+TEST(Image, DecodeFileGoesByContentNotName) {
+    test::TempDir folder;
+    auto path = folder / "actually-a-jpeg.png";
+    auto bytes = readData("quadrants.jpg");
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<char const*>(bytes.data()), std::streamsize(bytes.size()));
+    auto image = Image::decodeFile(path);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width(), 16);
+}
+
+TEST(Image, DecodeFileRefusalNamesTheFile) {
+    test::TempDir folder;
+    test::LogCapture log;
+    EXPECT_FALSE(Image::decodeFile(folder / "missing.png"));
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_TRUE(log.contains("missing.png"));
+
+    log.clear();
+    auto path = folder / "cut.png";
+    auto bytes = truncated(smallPNG(), 30);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<char const*>(bytes.data()), std::streamsize(bytes.size()));
+    EXPECT_FALSE(Image::decodeFile(path));
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_TRUE(log.contains("cut.png"));
+    EXPECT_TRUE(log.contains("truncated"));
+
+    log.clear();
+    EXPECT_FALSE(Image::decodeFile(folder.path()));
+    EXPECT_EQ(log.lines().size(), 1u);
+}
+
+TEST(Image, WritesPNGFileAndLeavesNoPartialFile) {
+    test::TempDir folder;
+    Image image(2, 2, Image::Format::RGBA8, AlphaInfo::Last,
+        Bytes {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
+    auto path = folder / "out.png";
+    ASSERT_TRUE(image.writePNG(path));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+    auto decoded = Image::decodeFile(path);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(*decoded, image);
+}
+
+TEST(Image, WritingIntoAMissingFolderFailsCleanly) {
+    test::TempDir folder;
+    test::LogCapture log;
+    EXPECT_FALSE(Image(1, 1).writePNG(folder / "no" / "such" / "out.png"));
+    EXPECT_TRUE(log.contains("out.png"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "no"));
+}
