@@ -1,3 +1,4 @@
+#include <foundation/PropertyList.hpp>
 #include <game/shell/InAppPurchaseSetting.hpp>
 
 #include <gtest/gtest.h>
@@ -32,4 +33,12 @@ TEST(InAppPurchaseSetting, PackagesSellTheirPointsUnderProductIdsThatSkipThree) 
             std::string(InAppPurchaseSetting::applicationIdentifier) + cases[i].suffix)
             << "package " << i + 1;
     }
+}
+
+TEST(InAppPurchaseSetting, ProductIdsStartWithTheBundlesIdentifier) {
+    auto info = foundation::PropertyList::dictionaryWithContentsOfFile(
+        std::string(QUILLABY_BUILD_DIR) + "/bundle/Info.plist");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->objectForKey("CFBundleIdentifier"),
+        base::Value(InAppPurchaseSetting::applicationIdentifier));
 }

@@ -1,6 +1,8 @@
 #include "ShellFixture.hpp"
 
-#include <game/shell/DataManager.hpp>
+#include <foundation/Bundle.hpp>
+#include <foundation/Sandbox.hpp>
+#include <foundation/UserDefaults.hpp>
 #include <game/shell/DeviceSettings.hpp>
 #include <game/shell/GameGlobals.hpp>
 
@@ -30,8 +32,12 @@ base::Ref<base::Array> FakeResourceLookup::arrayWithContentsOfFile(std::string_v
     return found == files_.end() ? nullptr : found->second.arrayRef();
 }
 
-ShellFixture::ShellFixture() {
-    game::DataManager::removeAllKey("");
+ShellFixture::ShellFixture()
+    : previousRoot(foundation::Sandbox::root())
+    , previousBundle(foundation::Bundle::mainBundle().bundlePath()) {
+    foundation::Sandbox::setRoot(sandbox.path().string());
+    foundation::UserDefaults::resetStandardUserDefaults();
+    foundation::Bundle::setMainBundlePath((sandbox / "bundle").string());
     game::GameGlobals::reset();
     game::DeviceSettings::reset();
     game::ResourceLookup::setShared(&bundle);
@@ -43,7 +49,9 @@ ShellFixture::~ShellFixture() {
     game::ResourceLookup::setShared(nullptr);
     game::ServerEventQueue::setShared(nullptr);
     game::AlertPresenter::setShared(nullptr);
-    game::DataManager::removeAllKey("");
+    foundation::UserDefaults::resetStandardUserDefaults();
+    foundation::Bundle::setMainBundlePath(previousBundle);
+    foundation::Sandbox::setRoot(previousRoot);
 }
 
 }

@@ -4,6 +4,7 @@
 #include <game/shell/AlertPresenter.hpp>
 #include <game/shell/ResourceLookup.hpp>
 #include <game/shell/ServerEventQueue.hpp>
+#include <support/TempDir.hpp>
 
 #include <gtest/gtest.h>
 
@@ -55,13 +56,21 @@ public:
     std::vector<Alert> alerts;
 };
 
-// A fresh user-defaults store, game-wide values, device settings and bundle for
-// each test, with the fakes above installed.
+// A fresh sandbox (with an empty user-defaults store and an empty main bundle in
+// it), game-wide values and device settings for each test, with the fakes above
+// installed. Everything is put back afterwards, unsaved defaults dropped.
 class ShellFixture : public ::testing::Test {
 protected:
     ShellFixture();
     ~ShellFixture() override;
 
+    std::string sandboxPath(std::string const& relative) const {
+        return (sandbox / relative).string();
+    }
+
+    TempDir sandbox;
+    std::string previousRoot;
+    std::string previousBundle;
     FakeResourceLookup bundle;
     RecordingEventQueue server;
     RecordingAlertPresenter alerts;

@@ -3,17 +3,24 @@
 #include <foundation/Clock.hpp>
 #include <foundation/Dates.hpp>
 #include <foundation/Format.hpp>
+#include <foundation/PropertyList.hpp>
+#include <foundation/Random.hpp>
 #include <foundation/Reachability.hpp>
+#include <foundation/Sandbox.hpp>
 #include <foundation/TimeZone.hpp>
+#include <foundation/UserDefaults.hpp>
 #include <game/shell/DeviceSettings.hpp>
 #include <game/shell/Utilities.hpp>
 #include <support/LogCapture.hpp>
+#include <support/TempDir.hpp>
 #include <ui/Application.hpp>
 #include <ui/View.hpp>
 #include <ui/Window.hpp>
 
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 using game::DeviceSettings;
 using game::Utilities;
@@ -230,4 +237,121 @@ TEST_F(UtilitiesTest, StoreLinksUseTheConfiguredHost) {
             "viewContentsUserReviews?type=Purple+Software&id=728105396",
             "https://store.test/WebObjects/MZStore.woa/wa/viewSoftware?id=728105396&mt=8",
         }));
+}
+
+// --- the installation identifier ---
+
+TEST_F(UtilitiesTest, IdentifierIsMadeOnceAndKeptInTheSandbox) {
+    auto const first = Utilities::getUDID();
+    EXPECT_EQ(first.size(), 40u);
+    EXPECT_EQ(first.find_first_not_of("0123456789abcdef"), std::string::npos);
+    EXPECT_EQ(Utilities::getUDID(), first);
+
+    // Another run of the same installation reads the same identifier.
+    foundation::UserDefaults::resetStandardUserDefaults();
+    EXPECT_EQ(Utilities::getUDID(), first);
+    EXPECT_TRUE(std::filesystem::exists(sandboxPath("Library/DeviceIdentifier")));
+}
+
+TEST_F(UtilitiesTest, IdentifiersDifferBetweenInstallationsEvenWithTheSharedGeneratorSeeded) {
+    foundation::seedArc4random(7);
+    auto const first = Utilities::getUDID();
+    test::TempDir other;
+    foundation::Sandbox::setRoot(other.path().string());
+    foundation::seedArc4random(7);
+    auto const second = Utilities::getUDID();
+    foundation::Sandbox::setRoot(sandbox.path().string());
+    EXPECT_NE(first, second);
+}
+
+TEST_F(UtilitiesTest, DamagedIdentifierFileIsReplaced) {
+    std::filesystem::create_directories(sandboxPath("Library"));
+    std::ofstream(sandboxPath("Library/DeviceIdentifier")) << "not an identifier";
+    test::LogCapture log;
+    auto const identifier = Utilities::getUDID();
+    EXPECT_EQ(identifier.size(), 40u);
+    EXPECT_EQ(Utilities::getUDID(), identifier);
+    EXPECT_TRUE(log.contains("identifier"));
+}
+
+// --- files ---
+
+TEST_F(UtilitiesTest, DataFolderPathsStayInTheSandboxFolder) {
+    auto const folder = sandboxPath("Library/Marrowby");
+    EXPECT_EQ(Utilities::getPathForSavedData("unpacked.plist"), folder + "/unpacked.plist");
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_EQ(Utilities::getPathForSavedData("pack1/pic.png"), folder + "/pack1/pic.png");
+    EXPECT_EQ(Utilities::getPathForSavedData("pack1/../pic.png"), folder + "/pic.png");
+
+    test::LogCapture log;
+    for (char const* name : {"", "..", "../escape.plist", "a/../..", "/etc/passwd", ".", "a/.."})
+        EXPECT_EQ(Utilities::getPathForSavedData(name), std::nullopt) << name;
+    EXPECT_TRUE(log.contains("leads out of the data folder"));
+}
+
+TEST_F(UtilitiesTest, FilesAreFoundByMachineAndDevicePaths) {
+    auto const path = *Utilities::getPathForSavedData("thumb.png");
+    EXPECT_FALSE(Utilities::isFileExist(path));
+    EXPECT_FALSE(Utilities::isFileExist("/var/mobile/Library/Marrowby/thumb.png"));
+    std::ofstream(path) << "png";
+    EXPECT_TRUE(Utilities::isFileExist(path));
+    EXPECT_TRUE(Utilities::isFileExist("/var/mobile/Library/Marrowby/thumb.png"));
+    EXPECT_TRUE(Utilities::isFileExist(sandboxPath("Library/Marrowby")));
+    EXPECT_FALSE(Utilities::isFileExist(""));
+}
+
+TEST_F(UtilitiesTest, DeletingRemovesOnlyWhatIsInTheSandbox) {
+    auto const file = *Utilities::getPathForSavedData("old.zip");
+    auto const folder = *Utilities::getPathForSavedData("pack2");
+    std::ofstream(file) << "zip";
+    std::filesystem::create_directories(folder + "/inner");
+    Utilities::deleteFile(file);
+    Utilities::deleteFile("/var/mobile/Library/Marrowby/pack2");
+    Utilities::deleteFile(file);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_FALSE(std::filesystem::exists(folder));
+
+    test::TempDir outside;
+    auto const foreign = (outside / "keep.txt").string();
+    std::ofstream(foreign) << "keep";
+    Utilities::deleteFile(foreign);
+    Utilities::deleteFile(sandbox.path().string());
+    Utilities::deleteFile("/var/mobile/../../" + foreign);
+    EXPECT_TRUE(std::filesystem::exists(foreign));
+    EXPECT_TRUE(std::filesystem::exists(sandboxPath("Library/Marrowby")));
+}
+
+TEST_F(UtilitiesTest, ResourcesAreFoundInTheBundleByNameAndExtension) {
+    std::filesystem::create_directories(sandboxPath("bundle"));
+    std::ofstream(sandboxPath("bundle/bg01.png")) << "png";
+    std::ofstream(sandboxPath("bundle/archive.tar.gz")) << "gz";
+    std::ofstream(sandboxPath("bundle/README")) << "text";
+    EXPECT_EQ(Utilities::getPathForResource("bg01.png"), sandboxPath("bundle/bg01.png"));
+    EXPECT_EQ(
+        Utilities::getPathForResource("archive.tar.gz"), sandboxPath("bundle/archive.tar.gz"));
+    EXPECT_EQ(Utilities::getPathForResource("README"), sandboxPath("bundle/README"));
+    EXPECT_EQ(Utilities::getPathForResource("bg02.png"), std::nullopt);
+    EXPECT_EQ(Utilities::getPathForResource("../bundle/bg01.png"), std::nullopt);
+}
+
+TEST_F(UtilitiesTest, InstalledApplicationsComeFromTheCachedInstallationList) {
+    EXPECT_FALSE(Utilities::checkAppInstalled("com.example.zorel"));
+    auto list = base::Dictionary::create(
+        {{"System",
+             base::Dictionary::create({{"com.apple.mobilesafari", base::Dictionary::create()}})},
+            {"User",
+                base::Dictionary::create({{"com.example.zorel", base::Dictionary::create()}})}});
+    ASSERT_TRUE(foundation::PropertyList::writeToFile(
+        list, foundation::Sandbox::cachesPath() + "/com.apple.mobile.installation.plist"));
+    EXPECT_TRUE(Utilities::checkAppInstalled("com.example.zorel"));
+    EXPECT_TRUE(Utilities::checkAppInstalled("com.apple.mobilesafari"));
+    EXPECT_FALSE(Utilities::checkAppInstalled("com.example.other"));
+    EXPECT_FALSE(Utilities::checkAppInstalled("User"));
+}
+
+TEST_F(UtilitiesTest, UnreadableInstallationListMeansNotInstalled) {
+    std::ofstream(foundation::Sandbox::cachesPath() + "/com.apple.mobile.installation.plist")
+        << "garbage";
+    test::LogCapture log;
+    EXPECT_FALSE(Utilities::checkAppInstalled("com.example.zorel"));
 }

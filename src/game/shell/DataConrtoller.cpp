@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <utility>
+#include <vector>
 
 namespace game {
 
@@ -431,16 +432,11 @@ bool DataConrtoller::haveResumeData() {
 }
 
 base::Ref<base::Dictionary> DataConrtoller::exportSaveData() {
+    // The store's snapshot already holds copies of its lists.
     auto store = DataManager::dictionaryRepresentation();
     auto save = base::Dictionary::create();
     for (auto const& [key, value] : *store) {
-        if (!isSaveDataKey(key))
-            continue;
-        if (value.isArray())
-            save->setObject(key, value.array()->deepCopy());
-        else if (value.isDictionary())
-            save->setObject(key, value.dictionary()->deepCopy());
-        else
+        if (isSaveDataKey(key))
             save->setObject(key, value);
     }
     return save;
@@ -466,11 +462,11 @@ bool DataConrtoller::importSaveData(base::Dictionary const* data) {
     if (refused) {
         base::logLine("Save import refused: the save data was left as it was");
     } else {
-        for (auto& [key, value] : accepted) {
-            if (value.isArray())
-                value = value.array()->copy();
-            DataManager::setObject(std::move(value), key);
-        }
+        // Every value was checked above, so the store takes each of them; the
+        // store keeps copies, so the sender's lists stay the sender's.
+        for (auto const& [key, value] : accepted)
+            DataManager::setObject(value, key);
+        DataManager::synchronize();
     }
     reloadCoreValues();
     return !refused;

@@ -2,32 +2,20 @@
 
 #include <foundation/Format.hpp>
 #include <foundation/Strings.hpp>
+#include <foundation/UserDefaults.hpp>
 
 namespace game {
 
 namespace {
 
-// Stand-in store until the user defaults land.
-base::Ref<base::Dictionary>& store() {
-    static base::Ref<base::Dictionary> dictionary = base::Dictionary::create();
-    return dictionary;
-}
-
-base::Value const* find(std::string_view key) {
-    return store()->find(key);
+foundation::UserDefaults& store() {
+    return foundation::UserDefaults::standardUserDefaults();
 }
 
 }
 
 std::optional<std::string> DataManager::getStringForKey(std::string_view key) {
-    auto const* value = find(key);
-    if (!value)
-        return std::nullopt;
-    if (value->isString())
-        return *value->string();
-    if (value->isNumber() || value->isBoolean())
-        return value->stringValue();
-    return std::nullopt;
+    return store().stringForKey(key);
 }
 
 std::string DataManager::getStringForKey(std::string_view key, std::string_view defaultValue) {
@@ -35,19 +23,21 @@ std::string DataManager::getStringForKey(std::string_view key, std::string_view 
     return value ? *value : std::string(defaultValue);
 }
 
+// The text's integer value as the platform reads it (saturating at the limits of
+// int), not the store's own coercion: "YES" is not a number here.
 int DataManager::getIntForKey(std::string_view key, int defaultValue) {
-    auto const* value = find(key);
-    return value ? value->intValue() : defaultValue;
+    auto value = objectForKey(key);
+    return value.isNull() ? defaultValue : value.intValue();
 }
 
 float DataManager::getFloatForKey(std::string_view key, float defaultValue) {
-    auto const* value = find(key);
-    return value ? value->floatValue() : defaultValue;
+    auto value = objectForKey(key);
+    return value.isNull() ? defaultValue : value.floatValue();
 }
 
 bool DataManager::getBoolForKey(std::string_view key, bool defaultValue) {
-    auto const* value = find(key);
-    return value ? value->intValue() != 0 : defaultValue;
+    auto value = objectForKey(key);
+    return value.isNull() ? defaultValue : value.intValue() != 0;
 }
 
 void DataManager::setString(std::string_view value, std::string_view key) {
@@ -84,16 +74,19 @@ void DataManager::removeAllKey(std::string_view text) {
 }
 
 base::Value DataManager::objectForKey(std::string_view key) {
-    auto const* value = find(key);
-    return value ? *value : base::Value();
+    return store().objectForKey(key);
 }
 
-void DataManager::setObject(base::Value value, std::string_view key) {
-    store()->setObject(key, std::move(value));
+bool DataManager::setObject(base::Value const& value, std::string_view key) {
+    return store().setObject(value, key);
 }
 
 base::Ref<base::Dictionary> DataManager::dictionaryRepresentation() {
-    return store()->copy();
+    return store().dictionaryRepresentation();
+}
+
+bool DataManager::synchronize() {
+    return store().synchronize();
 }
 
 }

@@ -9,7 +9,8 @@
 
 namespace game {
 
-// Typed access to the user-defaults store for the save data and the settings.
+// Typed access to the user-defaults store (the platform's standard one) for the
+// save data and the settings.
 // Everything written through it is a string: integers as "%d" text, floats as
 // "%f" text (six decimals), booleans as "1" and "0". Reading converts back and
 // gives the default only when the key is absent; a present key whose text is not
@@ -40,11 +41,14 @@ public:
 
     // The store's values in their own kinds, for the few writers that keep the
     // platform's kinds (theme ownership marks) and for the export and import of
-    // the whole save. A null value removes the key.
+    // the whole save. A null value removes the key; a value that a property list
+    // cannot hold is refused (false, logged) and changes nothing.
     static base::Value objectForKey(std::string_view key);
-    static void setObject(base::Value value, std::string_view key);
-    // A snapshot of every entry of the store.
+    static bool setObject(base::Value const& value, std::string_view key);
+    // A snapshot of every entry the store answers for.
     static base::Ref<base::Dictionary> dictionaryRepresentation();
+    // Writes the store to disk now instead of at its next autosave.
+    static bool synchronize();
 };
 
 }

@@ -12,8 +12,8 @@ public:
     InAppPurchaseSetting() = delete;
 
     // The application's own reverse-domain id in the store, the prefix of every
-    // product id.
-    static constexpr char const* applicationIdentifier = "com.quillaby.petsalon";
+    // product id: the identifier in the bundle's Info.plist.
+    static constexpr char const* applicationIdentifier = "net.quillaby.salon";
 
     static int getPackage1Points();
     static int getPackage2Points();

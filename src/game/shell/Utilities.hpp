@@ -38,11 +38,16 @@ public:
     // The bundle path of a file name with extension (split at its last dot), or
     // none when the bundle lacks it.
     static std::optional<std::string> getPathForResource(std::string_view fileName);
-    // The path of a file in the data folder, where downloaded content lives. The
-    // result never leaves the folder: "." and ".." parts of the name are dropped.
-    static std::string getPathForSavedData(std::string_view fileName);
+    // The path of a file in the data folder "/var/mobile/Library/Marrowby", where
+    // downloaded content lives: "<sandbox>/Library/Marrowby/<name>" (the folder is
+    // made when missing). None, with a log line, for a name that is empty, absolute
+    // or leads out of the folder ("../x", "a/../.."); inner folders are allowed.
+    static std::optional<std::string> getPathForSavedData(std::string_view fileName);
+    // True when a file or folder exists at the path; device paths ("/var/mobile/...")
+    // are looked for in the sandbox.
     static bool isFileExist(std::string_view path);
-    // Removes a file or folder when it exists; errors are ignored.
+    // Removes a file or folder when it exists; errors are ignored. Only paths in the
+    // sandbox (or device paths that map there) are removed, never the sandbox itself.
     static void deleteFile(std::string_view path);
 
     // --- the network ---
@@ -80,8 +85,8 @@ public:
     static void launchAppStore(std::string_view applicationID);
     // The review page on phones; the store page on tablets.
     static void launchAppStoreReview(std::string_view applicationID);
-    // True when the platform's installation list in the sandbox names the bundle
-    // identifier among the system or user applications.
+    // True when the platform's installation list (Library/Caches in the sandbox)
+    // names the bundle identifier among its system or user applications.
     static bool checkAppInstalled(std::string_view bundleIdentifier);
 };
 
