@@ -35,7 +35,8 @@ public:
     TapLayer() {
         setIsTouchEnabled(true);
         marker_ = ColorLayer::layerWithColor(Color4B {250, 200, 60, 255}, side, side);
-        marker_->setPosition({240 - side / 2, 160 - side / 2});
+        marker_->setPosition(
+            {contentSize().width / 2 - side / 2, contentSize().height / 2 - side / 2});
         addChild(marker_, 5);
     }
 
@@ -78,13 +79,13 @@ base::Ref<engine::Scene> demoScene() {
     panel->setPosition({size.width / 2 - 90, size.height - 120});
     auto red = ColorLayer::layerWithColor(Color4B {220, 60, 60, 255}, 40, 40);
     red->setPosition({25, 25});
-    red->runAction(engine::RepeatForever::actionWithAction(
-        engine::RotateBy::actionWithDuration(3, 360)));
+    red->runAction(
+        engine::RepeatForever::actionWithAction(engine::RotateBy::actionWithDuration(3, 360)));
     panel->addChild(red);
     auto blue = ColorLayer::layerWithColor(Color4B {70, 120, 230, 255}, 40, 40);
     blue->setPosition({115, 25});
     blue->runAction(engine::RepeatForever::actionWithAction(
-        forthAndBack(engine::TintBy::actionWithDuration(1.5f, 120, 60, -120))));
+        forthAndBack(engine::TintBy::actionWithDuration(1.5f, 0, 110, -170))));
     panel->addChild(blue);
     panel->runAction(engine::RepeatForever::actionWithAction(
         forthAndBack(engine::MoveBy::actionWithDuration(2, Point {0, -40}))));

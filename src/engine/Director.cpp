@@ -351,8 +351,7 @@ void Director::setDeviceOrientation(int orientation) {
 }
 
 void Director::setLandscape(bool landscape) {
-    setDeviceOrientation(
-        landscape ? DeviceOrientationLandscapeLeft : DeviceOrientationPortrait);
+    setDeviceOrientation(landscape ? DeviceOrientationLandscapeLeft : DeviceOrientationPortrait);
 }
 
 void Director::applyLandscape() {
@@ -469,8 +468,7 @@ void Director::startAnimation() {
     // invalidated.
     animationTimer_ = foundation::Timer::scheduledTimer(
         animationInterval_,
-        [director = base::Ref<Director>(this)](foundation::Timer&) { director->mainLoop(); },
-        true);
+        [director = base::Ref<Director>(this)](foundation::Timer&) { director->mainLoop(); }, true);
 }
 
 void Director::stopAnimation() {

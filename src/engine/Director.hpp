@@ -3,7 +3,9 @@
 #include <base/Object.hpp>
 #include <base/Ref.hpp>
 #include <engine/DirectorServices.hpp>
+#include <engine/Forward.hpp>
 #include <engine/Scene.hpp>
+#include <ui/Forward.hpp>
 
 #include <cstdint>
 #include <vector>
@@ -12,14 +14,7 @@ namespace foundation {
 class Timer;
 }
 
-namespace ui {
-class View;
-class Window;
-}
-
 namespace engine {
-
-class EAGLView;
 
 // The device orientations, numbered as the platform numbers them.
 inline constexpr int DeviceOrientationPortrait = 1;
@@ -165,7 +160,6 @@ public:
     bool isAnimating() const { return bool(animationTimer_); }
 
 protected:
-
     // A wall-clock reading as seconds and microseconds.
     struct TimeValue {
         std::int32_t seconds {0};

@@ -12,8 +12,7 @@ namespace {
 
 // The view's diagnostics go to standard output, one line each, flushed so that they
 // interleave correctly with anything else the program prints.
-template<typename... Args>
-void print(char const* format, Args... args) {
+template<typename... Args> void print(char const* format, Args... args) {
     std::printf(format, args...);
     std::fflush(stdout);
 }
@@ -40,8 +39,8 @@ base::Ref<EAGLView> EAGLView::initWithFrame(
     return view;
 }
 
-EAGLView::EAGLView(Passkey, Rect frame, graphics::ColorFormat format, GLenum depthFormat,
-    bool preserveBackbuffer)
+EAGLView::EAGLView(
+    Passkey, Rect frame, graphics::ColorFormat format, GLenum depthFormat, bool preserveBackbuffer)
     : ui::View(frame)
     , _format(format)
     , _depthFormat(depthFormat)

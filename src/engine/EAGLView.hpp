@@ -1,6 +1,7 @@
 #pragma once
 
 #include <base/Ref.hpp>
+#include <engine/Forward.hpp>
 #include <engine/Geometry.hpp>
 #include <engine/TouchDelegate.hpp>
 #include <graphics/GLES.hpp>
@@ -8,8 +9,6 @@
 #include <ui/View.hpp>
 
 namespace engine {
-
-class EAGLView;
 
 // Told after every creation of the view's buffers (at init and after each resize).
 class EAGLViewDelegate {

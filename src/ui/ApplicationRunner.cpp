@@ -90,8 +90,10 @@ private:
 
 void runHeadless(Session& session, std::uint64_t frames) {
     std::uint64_t idleSteps = 0;
-    while (!session.quitRequested() && session.framesDrawn() < frames) {
+    while (session.framesDrawn() < frames) {
         session.pump();
+        if (session.quitRequested())
+            return;
         auto before = session.framesDrawn();
         foundation::RunLoop::main().runFor(framePeriod);
         idleSteps = session.framesDrawn() == before ? idleSteps + 1 : 0;
@@ -172,8 +174,8 @@ std::optional<ApplicationRunner::Options> ApplicationRunner::parseArguments(
             value = name.substr(equals + 1);
             name = name.substr(0, equals);
         }
-        bool takesValue
-            = name == "--frames" || name == "--screenshot" || name == "--script" || name == "--scale";
+        bool takesValue = name == "--frames" || name == "--screenshot" || name == "--script"
+            || name == "--scale";
         if (takesValue && !value) {
             if (i + 1 == arguments.size()) {
                 error = name + " needs a value";
@@ -251,8 +253,8 @@ int ApplicationRunner::main(int argc, char** argv, ApplicationDelegate& delegate
         std::fprintf(stderr, "quillaby: terminating on an uncaught exception %s: %s\n",
             exception.name().c_str(), exception.reason().c_str());
     } catch (std::exception const& exception) {
-        std::fprintf(stderr, "quillaby: terminating on an uncaught exception: %s\n",
-            exception.what());
+        std::fprintf(
+            stderr, "quillaby: terminating on an uncaught exception: %s\n", exception.what());
     }
     return 1;
 }

@@ -22,7 +22,8 @@ void Screen::reset() {
 graphics::Rect Screen::bounds() const {
     if (!surface_)
         return graphics::makeRect(0, 0, 480, 320);
-    return graphics::makeRect(0, 0, float(surface_->widthPoints()), float(surface_->heightPoints()));
+    return graphics::makeRect(
+        0, 0, float(surface_->widthPoints()), float(surface_->heightPoints()));
 }
 
 float Screen::scale() const {

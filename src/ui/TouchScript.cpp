@@ -79,9 +79,11 @@ std::optional<TouchScript> TouchScript::parse(std::string_view text, std::string
     return script;
 }
 
-std::optional<TouchScript> TouchScript::read(std::filesystem::path const& path, std::string& error) {
+std::optional<TouchScript> TouchScript::read(
+    std::filesystem::path const& path, std::string& error) {
+    std::error_code ignored;
     std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    if (!std::filesystem::is_regular_file(path, ignored) || !file) {
         error = path.string() + ": cannot be read";
         return std::nullopt;
     }

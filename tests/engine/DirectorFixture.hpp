@@ -99,8 +99,8 @@ protected:
     }
 
     // The shared director attached to the window, with the given formats set first.
-    engine::Director& attached(int pixelFormat = engine::PixelFormatRGB565,
-        int depthFormat = engine::DepthBufferNone) {
+    engine::Director& attached(
+        int pixelFormat = engine::PixelFormatRGB565, int depthFormat = engine::DepthBufferNone) {
         auto& director = engine::Director::sharedDirector();
         director.setPixelFormat(pixelFormat);
         director.setDepthBufferFormat(depthFormat);

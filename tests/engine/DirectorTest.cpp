@@ -7,6 +7,8 @@
 #include <foundation/Timer.hpp>
 #include <support/LogCapture.hpp>
 
+#include <limits>
+
 using engine::Director;
 using engine::makeRect;
 using engine::Point;
@@ -65,7 +67,8 @@ TEST_F(DirectorTest, IsOneInstanceThatStartsWithItsDefaults) {
     // The node tree asks it from the moment it exists.
     EXPECT_EQ(&engine::DirectorServices::current(), &director);
     Director::purgeSharedDirector();
-    EXPECT_NE(&engine::DirectorServices::current(), static_cast<engine::DirectorServices*>(&director));
+    EXPECT_NE(
+        &engine::DirectorServices::current(), static_cast<engine::DirectorServices*>(&director));
 }
 
 TEST_F(DirectorTest, AttachingPutsTheSurfaceInTheHostAndSetsTheDefaultGLState) {
@@ -133,9 +136,11 @@ TEST_F(DirectorTest, FormatsSelectTheSurfaceBeforeAttachingAndRaiseAfter) {
         EXPECT_EQ(raisedBy([&] { director.setPixelFormat(engine::PixelFormatRGB565); }, &reason),
             "DirectorAlreadyInitialized");
         EXPECT_EQ(reason, "Can't change the pixel format after the director was initialized");
-        EXPECT_EQ(raisedBy([&] { director.setDepthBufferFormat(engine::DepthBufferNone); }, &reason),
+        EXPECT_EQ(
+            raisedBy([&] { director.setDepthBufferFormat(engine::DepthBufferNone); }, &reason),
             "DirectorAlreadyInitialized");
-        EXPECT_EQ(reason, "Can't change the depth buffer format after the director was initialized");
+        EXPECT_EQ(
+            reason, "Can't change the depth buffer format after the director was initialized");
         EXPECT_EQ(director.pixelFormat(), c.pixelFormat);
     }
 }
@@ -274,7 +279,8 @@ TEST_F(DirectorTest, PoppingTheLastSceneEndsTheDirector) {
     director.runWithScene(scene);
     frame(2);
     ASSERT_EQ(engine::TouchDispatcher::sharedDispatcher().touchHandlers().size(), 1u);
-    ASSERT_EQ(engine::ActionManager::sharedManager().numberOfRunningActionsInTarget(actor.get()), 1);
+    ASSERT_EQ(
+        engine::ActionManager::sharedManager().numberOfRunningActionsInTarget(actor.get()), 1);
     journal.take();
 
     director.popScene();
@@ -286,8 +292,10 @@ TEST_F(DirectorTest, PoppingTheLastSceneEndsTheDirector) {
     EXPECT_TRUE(engine::TouchDispatcher::sharedDispatcher().touchHandlers().empty());
     EXPECT_EQ(purges, 1);
     // Cleaned up: its selector and its children's actions are gone for good.
-    EXPECT_EQ(scene->scheduledTimer(engine::Selector::make(&LoggedScene::tick, scene.get())), nullptr);
-    EXPECT_EQ(engine::ActionManager::sharedManager().numberOfRunningActionsInTarget(actor.get()), 0);
+    EXPECT_EQ(
+        scene->scheduledTimer(engine::Selector::make(&LoggedScene::tick, scene.get())), nullptr);
+    EXPECT_EQ(
+        engine::ActionManager::sharedManager().numberOfRunningActionsInTarget(actor.get()), 0);
     auto before = presented();
     frame(3);
     EXPECT_EQ(presented(), before);
@@ -425,6 +433,29 @@ TEST_F(DirectorTest, FrameTimeFollowsTheWallClockAndNeverRunsBackwards) {
     clock->advance(1.0 / 60);
     director.calculateDeltaTime();
     EXPECT_NEAR(director.dt(), 1.0f / 60, 1e-5);
+}
+
+TEST_F(DirectorTest, AnUnreadableClockGivesAZeroFrameOrRaisesWhenStartingOrResuming) {
+    auto& director = Director::sharedDirector();
+    director.startAnimation();
+    double good = clock->wallTime();
+    clock->advance(0.5);
+    clock->setWallTime(std::numeric_limits<double>::quiet_NaN());
+    director.calculateDeltaTime();
+    EXPECT_EQ(director.dt(), 0);
+    // The failed read did not move the previous frame's time.
+    clock->setWallTime(good + 0.75);
+    director.calculateDeltaTime();
+    EXPECT_NEAR(director.dt(), 0.75f, 1e-5);
+
+    clock->setWallTime(std::numeric_limits<double>::quiet_NaN());
+    director.stopAnimation();
+    std::string reason;
+    EXPECT_EQ(raisedBy([&] { director.startAnimation(); }, &reason), "GetTimeOfDay");
+    EXPECT_EQ(reason, "GetTimeOfDay abnormal error");
+    EXPECT_FALSE(director.isAnimating());
+    director.pause();
+    EXPECT_EQ(raisedBy([&] { director.resume(); }), "GetTimeOfDay");
 }
 
 TEST_F(DirectorTest, TheCounterComputesTheRateOnceMoreThanThreeTenthsOfASecondHavePassed) {
@@ -580,7 +611,8 @@ TEST_F(DirectorDeathTest, ProgrammingErrorsStopTheProgramWithTheirMessages) {
     EXPECT_DEATH(Director::sharedDirector().runWithScene(nullptr), "Argument must be non-nil");
     EXPECT_DEATH(Director::sharedDirector().pushScene(nullptr), "Argument must be non-nil");
     EXPECT_DEATH(Director::sharedDirector().popScene(), "A running Scene is needed");
-    EXPECT_DEATH(Director::sharedDirector().initGLDefaultValues(), "openGLView_ must be initialized");
+    EXPECT_DEATH(
+        Director::sharedDirector().initGLDefaultValues(), "openGLView_ must be initialized");
     EXPECT_DEATH(
         {
             Director::sharedDirector();

@@ -18,15 +18,9 @@ namespace {
 // Records what a touch delegate hears.
 class TouchJournal final : public engine::EAGLTouchDelegate {
 public:
-    void touchesBegan(ui::TouchSet const& touches, ui::Event*) override {
-        add("began", touches);
-    }
-    void touchesMoved(ui::TouchSet const& touches, ui::Event*) override {
-        add("moved", touches);
-    }
-    void touchesEnded(ui::TouchSet const& touches, ui::Event*) override {
-        add("ended", touches);
-    }
+    void touchesBegan(ui::TouchSet const& touches, ui::Event*) override { add("began", touches); }
+    void touchesMoved(ui::TouchSet const& touches, ui::Event*) override { add("moved", touches); }
+    void touchesEnded(ui::TouchSet const& touches, ui::Event*) override { add("ended", touches); }
     void touchesCancelled(ui::TouchSet const& touches, ui::Event*) override {
         add("cancelled", touches);
     }
@@ -65,7 +59,8 @@ protected:
 
     static base::Ref<EAGLView> makeView(Size size = {480, 320},
         graphics::ColorFormat format = graphics::ColorFormat::RGB565, GLenum depth = 0) {
-        auto view = EAGLView::initWithFrame(makeRect(0, 0, size.width, size.height), format, depth, false);
+        auto view = EAGLView::initWithFrame(
+            makeRect(0, 0, size.width, size.height), format, depth, false);
         EXPECT_TRUE(view) << "no headless OpenGL ES 1.1 context";
         return view;
     }
@@ -118,7 +113,8 @@ TEST_F(EAGLViewTest, TheColourFormatChoosesTheRenderbufferStorage) {
         auto view = makeView({64, 32}, c.format);
         ASSERT_TRUE(view);
         EXPECT_EQ(view->pixelFormat(), c.format);
-        EXPECT_EQ(GLenum(renderbufferParameter(view->colorRenderbuffer(), GL_RENDERBUFFER_INTERNAL_FORMAT_OES)),
+        EXPECT_EQ(GLenum(renderbufferParameter(
+                      view->colorRenderbuffer(), GL_RENDERBUFFER_INTERNAL_FORMAT_OES)),
             c.storage);
         EXPECT_EQ(renderbufferParameter(view->colorRenderbuffer(), GL_RENDERBUFFER_WIDTH_OES), 64);
     }
@@ -156,9 +152,10 @@ TEST_F(EAGLViewTest, DepthFormatsGiveACompleteFramebufferWithADepthBuffer) {
         ASSERT_TRUE(view);
         GLuint depth = view->depthRenderbuffer();
         EXPECT_NE(depth, 0u);
-        EXPECT_EQ(glCheckFramebufferStatusOES(GL_FRAMEBUFFER_OES),
-            GLenum(GL_FRAMEBUFFER_COMPLETE_OES));
-        EXPECT_EQ(GLenum(renderbufferParameter(depth, GL_RENDERBUFFER_INTERNAL_FORMAT_OES)), format);
+        EXPECT_EQ(
+            glCheckFramebufferStatusOES(GL_FRAMEBUFFER_OES), GLenum(GL_FRAMEBUFFER_COMPLETE_OES));
+        EXPECT_EQ(
+            GLenum(renderbufferParameter(depth, GL_RENDERBUFFER_INTERNAL_FORMAT_OES)), format);
         view->_destroySurface();
         view->setCurrentContext();
         EXPECT_FALSE(glIsRenderbufferOES(depth));
@@ -230,8 +227,8 @@ TEST_F(EAGLViewTest, AutomaticResizingOffLeavesTheBuffersAlone) {
     // Turning it on through the surface setter lays the view out at once.
     testing::internal::CaptureStdout();
     view->setAutoresizesEAGLSurface(true);
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("to 100.000000x100.000000"),
-        std::string::npos);
+    EXPECT_NE(
+        testing::internal::GetCapturedStdout().find("to 100.000000x100.000000"), std::string::npos);
     EXPECT_EQ(view->surfaceSize(), (Size {100, 100}));
 }
 
@@ -263,13 +260,15 @@ TEST_F(EAGLViewTest, ConvertsViewPointsAndRectsToBufferPixels) {
     ASSERT_TRUE(view);
     for (Point p : {Point {0, 0}, Point {10, 20}, Point {479.5f, 319.5f}})
         EXPECT_EQ(view->convertPointFromViewToSurface(p), p);
-    EXPECT_EQ(view->convertRectFromViewToSurface(makeRect(10, 20, 30, 40)), makeRect(10, 20, 30, 40));
+    EXPECT_EQ(
+        view->convertRectFromViewToSurface(makeRect(10, 20, 30, 40)), makeRect(10, 20, 30, 40));
 
     // Bounds that are not the buffers' size scale, and the bounds' origin is subtracted.
     view->setBounds(makeRect(40, 20, 240, 160));
     EXPECT_EQ(view->convertPointFromViewToSurface({40, 20}), (Point {0, 0}));
     EXPECT_EQ(view->convertPointFromViewToSurface({140, 100}), (Point {200, 160}));
-    EXPECT_EQ(view->convertRectFromViewToSurface(makeRect(140, 100, 10, 5)), makeRect(200, 160, 20, 10));
+    EXPECT_EQ(
+        view->convertRectFromViewToSurface(makeRect(140, 100, 10, 5)), makeRect(200, 160, 20, 10));
 }
 
 TEST_F(EAGLViewTest, PresentingWithAnotherContextCurrentLeavesThatContextCurrent) {
@@ -301,8 +300,8 @@ TEST_F(EAGLViewTest, PresentingWithoutBuffersPrintsTheFailureAndCarriesOn) {
     view->swapBuffers();
     auto printed = testing::internal::GetCapturedStdout();
     EXPECT_NE(printed.find("Framebuffer status 0x"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("Failed to swap renderbuffer in -[EAGLView swapBuffers]\n"),
-        std::string::npos)
+    EXPECT_NE(
+        printed.find("Failed to swap renderbuffer in -[EAGLView swapBuffers]\n"), std::string::npos)
         << printed;
     EXPECT_EQ(view->drawable()->presentedFrames(), before);
 }

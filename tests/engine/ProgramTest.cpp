@@ -103,7 +103,8 @@ TEST_F(ProgramTest, WithoutADisplayItDrawsOffScreenAndWritesQuillabyPng) {
 
 TEST_F(ProgramTest, AScriptedTapMovesTheSquareThere) {
     // The scene runs from the first frame on; a touch before it reaches nobody.
-    write("tap.txt", "# a tap on the right\n0 down 20 20\n0 up 20 20\n5 down 400 80\n7 up 400 80\n");
+    write(
+        "tap.txt", "# a tap on the right\n0 down 20 20\n0 up 20 20\n5 down 400 80\n7 up 400 80\n");
     auto result = run("--headless --frames 60 --screenshot tapped.png --script tap.txt");
     ASSERT_EQ(result.status, 0) << result.err;
     auto image = picture("tapped.png");
@@ -150,7 +151,8 @@ TEST_F(ProgramTest, BadArgumentsAndScriptsStopItWithStatusTwoAndAReason) {
              Case {"--headless --script bad.txt", "bad.txt: line 2: expected"}}) {
         auto result = run(c.arguments);
         EXPECT_EQ(result.status, 2) << c.arguments;
-        EXPECT_NE(result.err.find(c.reason), std::string::npos) << c.arguments << ": " << result.err;
+        EXPECT_NE(result.err.find(c.reason), std::string::npos)
+            << c.arguments << ": " << result.err;
     }
     EXPECT_FALSE(std::filesystem::exists(folder / "quillaby.png"));
 }
@@ -158,6 +160,7 @@ TEST_F(ProgramTest, BadArgumentsAndScriptsStopItWithStatusTwoAndAReason) {
 TEST_F(ProgramTest, HelpDescribesTheOptions) {
     auto result = run("--help");
     EXPECT_EQ(result.status, 0);
-    for (char const* option : {"--headless", "--frames", "--screenshot", "--script", "--ipad", "--scale"})
+    for (char const* option :
+        {"--headless", "--frames", "--screenshot", "--script", "--ipad", "--scale"})
         EXPECT_NE(result.out.find(option), std::string::npos) << option;
 }
