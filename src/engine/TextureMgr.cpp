@@ -1,3 +1,4 @@
+#include <engine/Director.hpp>
 #include <engine/FileUtils.hpp>
 #include <engine/StaticFileCache.hpp>
 #include <engine/TextureMgr.hpp>
@@ -59,8 +60,11 @@ std::optional<std::string> dataFolderCandidate(std::string const& path) {
 
 TextureMgr& TextureMgr::sharedTextureMgr() {
     std::lock_guard lock(instanceMutex);
-    if (!instance)
+    if (!instance) {
         instance = base::make<TextureMgr>();
+        // The director's end releases the cache, as it does the scheduler.
+        Director::setTextureCachePurger(&TextureMgr::purgeSharedTextureMgr);
+    }
     return *instance;
 }
 

@@ -50,6 +50,7 @@ private:
 // ever called on the main thread.
 class TextureMgr final : public base::Object {
 public:
+    // Made on first use, which also has the director's end purge it.
     static TextureMgr& sharedTextureMgr();
     // Drops the instance and with it the cache's hold on every texture; the next
     // sharedTextureMgr() makes a new, empty one. A background load finishing later

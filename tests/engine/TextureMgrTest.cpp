@@ -1,5 +1,6 @@
 #include "TextureRenderFixture.hpp"
 
+#include <engine/Director.hpp>
 #include <engine/Sprite.hpp>
 #include <engine/TextureMgr.hpp>
 
@@ -190,6 +191,16 @@ TEST_F(TextureMgrTest, PurgingTheCacheMakesANewOne) {
     EXPECT_EQ(cache().count(), 0u);
     EXPECT_DEATH(
         base::make<TextureMgr>(), "Attempted to allocate a second instance of a singleton.");
+}
+
+TEST_F(TextureMgrTest, EndingTheDirectorReleasesTheCache) {
+    inBundle("a.png", white);
+    auto texture = cache().addImage("a.png");
+    EXPECT_EQ(texture->retainCount(), 2);
+    Director::sharedDirector().end();
+    EXPECT_EQ(texture->retainCount(), 1);
+    EXPECT_EQ(cache().count(), 0u);
+    Director::purgeSharedDirector();
 }
 
 // Background loads
