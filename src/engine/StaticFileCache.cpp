@@ -1,4 +1,4 @@
-#include <engine/Device.hpp>
+#include <ui/Device.hpp>
 #include <engine/FileUtils.hpp>
 #include <engine/StaticFileCache.hpp>
 
@@ -118,7 +118,7 @@ std::optional<std::string> StaticFileCache::cachedPath(std::string const& key) c
 std::optional<std::string> StaticFileCache::askBundles(
     std::string const& name, std::string const& type, std::string const& directory) {
     auto& main = foundation::Bundle::mainBundle();
-    if (Device::isPad()) {
+    if (ui::Device::currentDevice().isPad()) {
         if (!tabletBundle_)
             tabletBundle_ = foundation::Bundle::bundleWithPath(main.bundlePath() + "-ipad");
         if (auto path = tabletBundle_->pathForResource(name, type, directory))

@@ -1,4 +1,5 @@
 #include <ui/ApplicationRunner.hpp>
+#include <ui/Device.hpp>
 
 #include <base/Exception.hpp>
 #include <foundation/Clock.hpp>
@@ -270,6 +271,7 @@ int ApplicationRunner::run(Options const& options, ApplicationDelegate& delegate
         }
     }
 
+    Device::currentDevice().setUserInterfaceIdiom(options.ipad ? Device::Idiom::Pad : Device::Idiom::Phone);
     auto size = options.screenSize();
     graphics::SurfaceOptions surfaceOptions;
     surfaceOptions.widthPoints = int(size.width);

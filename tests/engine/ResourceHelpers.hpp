@@ -1,6 +1,6 @@
 #pragma once
 
-#include <engine/Device.hpp>
+#include <ui/Device.hpp>
 #include <engine/FileUtils.hpp>
 #include <engine/StaticFileCache.hpp>
 #include <engine/Texture2D.hpp>
@@ -37,11 +37,11 @@ public:
         foundation::Bundle::setMainBundlePath(bundle().string());
         std::filesystem::create_directories(dataFolder());
         engine::StaticFileCache::clearCache();
-        engine::Device::setKind(engine::DeviceKind::Phone);
+        ui::Device::reset();
     }
     ~ResourceSandbox() {
         engine::StaticFileCache::clearCache();
-        engine::Device::setKind(engine::DeviceKind::Phone);
+        ui::Device::reset();
         foundation::Bundle::setMainBundlePath("");
         foundation::Sandbox::setRoot("");
     }

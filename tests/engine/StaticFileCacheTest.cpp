@@ -157,7 +157,7 @@ TEST_F(StaticFileCacheTest, TheTabletLooksInTheTabletArtFirst) {
     EXPECT_EQ(cache().pathForResource("shop.png"), inBundle("shop.png"));
 
     StaticFileCache::clearCache();
-    engine::Device::setKind(engine::DeviceKind::Pad);
+    ui::Device::currentDevice().setUserInterfaceIdiom(ui::Device::Idiom::Pad);
     EXPECT_EQ(cache().pathForResource("shop.png"), (sandbox.tabletBundle() / "shop.png").string());
     // Sounds, fonts and data are only in the phone bundle.
     EXPECT_EQ(cache().pathForResource("click.wav"), inBundle("click.wav"));

@@ -108,7 +108,7 @@ TEST_F(TextureMgrTest, TheTabletTakesItsOwnArt) {
     inBundle("shop.png", test::solidImage(4, 4, {255, 0, 0, 255}));
     test::writePNG(
         resources->tabletBundle() / "shop.png", test::solidImage(8, 8, {255, 0, 0, 255}));
-    Device::setKind(DeviceKind::Pad);
+    ui::Device::currentDevice().setUserInterfaceIdiom(ui::Device::Idiom::Pad);
     EXPECT_EQ(cache().addImage("shop.png")->contentSize(), (Size {8, 8}));
 }
 

@@ -3,7 +3,7 @@
 #include <foundation/Bundle.hpp>
 #include <foundation/Sandbox.hpp>
 #include <foundation/UserDefaults.hpp>
-#include <game/shell/DeviceSettings.hpp>
+#include <ui/Device.hpp>
 #include <game/shell/GameGlobals.hpp>
 
 namespace test {
@@ -39,7 +39,7 @@ ShellFixture::ShellFixture()
     foundation::UserDefaults::resetStandardUserDefaults();
     foundation::Bundle::setMainBundlePath((sandbox / "bundle").string());
     game::GameGlobals::reset();
-    game::DeviceSettings::reset();
+    ui::Device::reset();
     game::ResourceLookup::setShared(&bundle);
     game::ServerEventQueue::setShared(&server);
     game::AlertPresenter::setShared(&alerts);

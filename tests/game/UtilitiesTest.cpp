@@ -9,7 +9,7 @@
 #include <foundation/Sandbox.hpp>
 #include <foundation/TimeZone.hpp>
 #include <foundation/UserDefaults.hpp>
-#include <game/shell/DeviceSettings.hpp>
+#include <ui/Device.hpp>
 #include <game/shell/Utilities.hpp>
 #include <support/LogCapture.hpp>
 #include <support/TempDir.hpp>
@@ -22,7 +22,6 @@
 #include <filesystem>
 #include <fstream>
 
-using game::DeviceSettings;
 using game::Utilities;
 namespace Flags = foundation::ReachabilityFlags;
 
@@ -43,7 +42,7 @@ protected:
 
 TEST_F(UtilitiesTest, DeviceKindComesFromTheSettings) {
     EXPECT_FALSE(Utilities::isiPad());
-    DeviceSettings::current().idiom = DeviceSettings::Idiom::Pad;
+    ui::Device::currentDevice().setUserInterfaceIdiom(ui::Device::Idiom::Pad);
     EXPECT_TRUE(Utilities::isiPad());
 }
 
@@ -54,10 +53,10 @@ TEST_F(UtilitiesTest, SystemVersionReadsAsANumber) {
     };
     std::vector<Case> const cases = {{"4.3.1", 4.3f}, {"5", 5.0f}, {"10.2", 10.2f}, {"", 0.0f}};
     for (auto const& c : cases) {
-        DeviceSettings::current().systemVersion = c.version;
+        ui::Device::currentDevice().setSystemVersion(c.version);
         EXPECT_FLOAT_EQ(Utilities::getOSVersion(), c.expected) << c.version;
     }
-    DeviceSettings::current().name = "Test Device";
+    ui::Device::currentDevice().setName("Test Device");
     EXPECT_EQ(Utilities::getDeviceName(), "Test Device");
 }
 
@@ -228,7 +227,7 @@ TEST_F(UtilitiesTest, StoreLinksUseTheConfiguredHost) {
     setenv("QUILLABY_APP_STORE_HOST", "store.test", 1);
     Utilities::launchAppStore("728105396");
     Utilities::launchAppStoreReview("728105396");
-    DeviceSettings::current().idiom = DeviceSettings::Idiom::Pad;
+    ui::Device::currentDevice().setUserInterfaceIdiom(ui::Device::Idiom::Pad);
     Utilities::launchAppStoreReview("728105396");
     EXPECT_EQ(ui::Application::sharedApplication().openedExternalURLs(),
         (std::vector<std::string> {

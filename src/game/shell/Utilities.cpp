@@ -13,9 +13,9 @@
 #include <foundation/TimeZone.hpp>
 #include <foundation/URLParts.hpp>
 #include <game/shell/AlertPresenter.hpp>
-#include <game/shell/DeviceSettings.hpp>
 #include <game/shell/ServerConfig.hpp>
 #include <ui/Application.hpp>
+#include <ui/Device.hpp>
 #include <ui/View.hpp>
 #include <ui/Window.hpp>
 
@@ -82,15 +82,15 @@ std::optional<std::string> textOrNone(std::string const& text) {
 // --- the device ---
 
 bool Utilities::isiPad() {
-    return DeviceSettings::current().idiom == DeviceSettings::Idiom::Pad;
+    return ui::Device::currentDevice().isPad();
 }
 
 float Utilities::getOSVersion() {
-    return base::Value(DeviceSettings::current().systemVersion).floatValue();
+    return base::Value(ui::Device::currentDevice().systemVersion()).floatValue();
 }
 
 std::string Utilities::getDeviceName() {
-    return DeviceSettings::current().name;
+    return ui::Device::currentDevice().name();
 }
 
 std::string Utilities::getUDID() {
