@@ -1,4 +1,5 @@
 #include <foundation/Bundle.hpp>
+#include <ui/Device.hpp>
 #include <ui/Image.hpp>
 
 #include <algorithm>
@@ -10,7 +11,6 @@ namespace ui {
 namespace {
 
 struct Lookup {
-    bool tablet {false};
     std::string tabletPath;
     std::map<std::string, base::Ref<Image>, std::less<>> cache;
 };
@@ -75,19 +75,20 @@ base::Ref<Image> Image::imageNamed(std::string_view name) {
     if (name.empty())
         return nullptr;
     auto& state = lookup();
-    std::string key = (state.tablet ? "tablet:" : "phone:") + std::string(name);
+    bool tabletDevice = Device::currentDevice().isPad();
+    std::string key = (tabletDevice ? "tablet:" : "phone:") + std::string(name);
     if (auto it = state.cache.find(key); it != state.cache.end())
         return it->second;
 
     auto [base, extension] = split(name);
     std::vector<std::string> names;
-    if (state.tablet && !base.ends_with("_iPad"))
+    if (tabletDevice && !base.ends_with("_iPad"))
         names.push_back(base + "_iPad");
     names.push_back(base);
 
     auto& main = foundation::Bundle::mainBundle();
     base::Ref<foundation::Bundle> tablet;
-    if (state.tablet)
+    if (tabletDevice)
         tablet = foundation::Bundle::bundleWithPath(tabletFolder());
     for (auto const& candidate : names) {
         for (foundation::Bundle* bundle : {tablet.get(), &main}) {
@@ -103,14 +104,6 @@ base::Ref<Image> Image::imageNamed(std::string_view name) {
         }
     }
     return nullptr;
-}
-
-void Image::setTablet(bool tablet) {
-    lookup().tablet = tablet;
-}
-
-bool Image::isTablet() {
-    return lookup().tablet;
 }
 
 void Image::setTabletBundlePath(std::string path) {

@@ -21,19 +21,16 @@ class Image final : public base::Object {
 public:
     // The picture of that name in the application bundle, cached by name for the rest of
     // the run (purgeCache drops the cache). A name without an extension means ".png".
-    // On a tablet the name with "_iPad" before the extension is tried first, and each
-    // name is looked for in the tablet folder of the bundle before the bundle itself:
-    // "a.png" tries tablet/a_iPad.png, bundle/a_iPad.png, tablet/a.png, bundle/a.png.
-    // Null (and nothing cached) when no file is found or it cannot be decoded.
+    // On a tablet (the current device's idiom) the name with "_iPad" before the extension
+    // is tried first, and each name is looked for in the tablet folder of the bundle before
+    // the bundle itself: "a.png" tries tablet/a_iPad.png, bundle/a_iPad.png, tablet/a.png,
+    // bundle/a.png. Null (and nothing cached) when no file is found or it cannot be decoded.
     static base::Ref<Image> imageNamed(std::string_view name);
     static base::Ref<Image> imageWithContentsOfFile(std::string const& path);
     static base::Ref<Image> imageWithData(std::span<std::uint8_t const> bytes);
     // Takes a bitmap as it is (straight alpha is premultiplied); null for an empty one.
     static base::Ref<Image> imageWithBitmap(graphics::Image bitmap, float scale = 1);
 
-    // Whether named images are looked up as on a tablet; off unless set.
-    static void setTablet(bool tablet);
-    static bool isTablet();
     // The tablet folder; empty (the default) means the folder "bundle-ipad" beside the main
     // bundle's folder.
     static void setTabletBundlePath(std::string path);

@@ -2,6 +2,7 @@
 #include <foundation/Clock.hpp>
 #include <support/TempDir.hpp>
 #include <ui/ActivityIndicatorView.hpp>
+#include <ui/Device.hpp>
 #include <ui/GraphicsContext.hpp>
 #include <ui/Image.hpp>
 #include <ui/ImageView.hpp>
@@ -45,7 +46,7 @@ protected:
         Image::purgeCache();
     }
     void TearDown() override {
-        Image::setTablet(false);
+        ui::Device::reset();
         Image::purgeCache();
         foundation::Bundle::setMainBundlePath({});
     }
@@ -80,9 +81,9 @@ TEST_F(NamedImages, PhonesAndTabletsLookInTheirOwnOrder) {
         {"", std::nullopt, std::nullopt},
     };
     for (auto const& c : cases) {
-        Image::setTablet(false);
+        ui::Device::currentDevice().setUserInterfaceIdiom(ui::Device::Idiom::Phone);
         EXPECT_EQ(widthOf(c.name), c.phone) << "phone " << c.name;
-        Image::setTablet(true);
+        ui::Device::currentDevice().setUserInterfaceIdiom(ui::Device::Idiom::Pad);
         EXPECT_EQ(widthOf(c.name), c.tablet) << "tablet " << c.name;
     }
 }
