@@ -226,6 +226,27 @@ struct ViewRenderer::Frame {
     graphics::Rect clip;
 };
 
+namespace {
+
+// Sets the scissor box to frame's clip (whole pixels inside it, counted from the bottom as
+// GL counts), or turns the scissor test off when frame does not clip.
+void applyScissor(ViewRenderer::Frame const& frame) {
+    if (!frame.clipping) {
+        glDisable(GL_SCISSOR_TEST);
+        return;
+    }
+    auto const& box = frame.clip;
+    int left = int(std::floor(float(frame.viewport[0]) + box.minX() * frame.scaleX + 0.5f));
+    int right = int(std::floor(float(frame.viewport[0]) + box.maxX() * frame.scaleX + 0.5f));
+    int top = int(std::floor(box.minY() * frame.scaleY + 0.5f));
+    int bottom = int(std::floor(box.maxY() * frame.scaleY + 0.5f));
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(left, frame.viewport[1] + frame.viewport[3] - bottom, std::max(0, right - left),
+        std::max(0, bottom - top));
+}
+
+}
+
 ViewRenderer::ViewRenderer() = default;
 
 ViewRenderer::~ViewRenderer() {
@@ -345,7 +366,8 @@ void ViewRenderer::drawView(
     if (view.subviews().empty())
         return;
     Frame inner = frame;
-    if (view.clipsToBounds() && isUpright(matrix)) {
+    bool clips = view.clipsToBounds() && isUpright(matrix);
+    if (clips) {
         auto box = matrix.apply(presentation.bounds);
         if (frame.clipping) {
             float x0 = std::fmax(box.minX(), frame.clip.minX()),
@@ -356,31 +378,13 @@ void ViewRenderer::drawView(
         }
         inner.clipping = true;
         inner.clip = box;
-        // Whole pixels inside the box, counted from the bottom as GL counts.
-        int left = int(std::floor(frame.viewport[0] + box.minX() * frame.scaleX + 0.5f));
-        int right = int(std::floor(frame.viewport[0] + box.maxX() * frame.scaleX + 0.5f));
-        int top = int(std::floor(box.minY() * frame.scaleY + 0.5f));
-        int bottom = int(std::floor(box.maxY() * frame.scaleY + 0.5f));
-        int glBottom = frame.viewport[1] + frame.viewport[3] - bottom;
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(left, glBottom, std::max(0, right - left), std::max(0, bottom - top));
+        applyScissor(inner);
     }
     auto subviews = view.subviews();
     for (auto const& subview : subviews)
         drawView(*subview, matrix, alpha, inner);
-    if (inner.clipping && !(frame.clipping && inner.clip == frame.clip)) {
-        if (frame.clipping) {
-            auto const& box = frame.clip;
-            int left = int(std::floor(frame.viewport[0] + box.minX() * frame.scaleX + 0.5f));
-            int right = int(std::floor(frame.viewport[0] + box.maxX() * frame.scaleX + 0.5f));
-            int top = int(std::floor(box.minY() * frame.scaleY + 0.5f));
-            int bottom = int(std::floor(box.maxY() * frame.scaleY + 0.5f));
-            glScissor(left, frame.viewport[1] + frame.viewport[3] - bottom,
-                std::max(0, right - left), std::max(0, bottom - top));
-        } else {
-            glDisable(GL_SCISSOR_TEST);
-        }
-    }
+    if (clips)
+        applyScissor(frame);
 }
 
 void ViewRenderer::drawContent(View& view, View::Presentation const& p, float alpha, Frame& frame) {

@@ -43,6 +43,8 @@ public:
     std::size_t textureCount() const;
     std::uint64_t rasterizationCount() const { return rasterizations_; }
 
+    struct Frame;
+
 private:
     struct Texture {
         GLuint name {0};
@@ -58,7 +60,6 @@ private:
         Texture borderMask;
         std::uint64_t lastUsed {0};
     };
-    struct Frame;
 
     void drawView(
         View& view, graphics::AffineTransform const& parent, float parentAlpha, Frame& frame);
