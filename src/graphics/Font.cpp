@@ -56,45 +56,67 @@ std::optional<PlatformFont> platformFont(std::string_view name) {
     return std::nullopt;
 }
 
+// Loaded on the first search by name, destroyed at exit (fontconfig keeps part of a loaded
+// configuration only there, which leak checkers would otherwise report). Only paths copied
+// out of it outlive a search.
 FcConfig* fontconfig() {
-    static FcConfig* config = FcInitLoadConfigAndFonts();
-    return config;
+    struct Config {
+        FcConfig* config {FcInitLoadConfigAndFonts()};
+        ~Config() {
+            if (config)
+                FcConfigDestroy(config);
+        }
+    };
+    static Config holder;
+    return holder.config;
 }
 
 // The files of the installed fonts whose property equals value (fontconfig compares names
 // without case and blanks): the upright, normal-width face nearest the asked weight, then the
 // first by path, so the choice never depends on the order fontconfig lists them in.
+// A name as fontconfig compares names: without blanks and case.
+std::string folded(std::string_view name) {
+    std::string result;
+    for (char c : name) {
+        if (c != ' ')
+            result.push_back(c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c);
+    }
+    return result;
+}
+
 std::optional<std::string> findInstalled(
     char const* property, std::string const& value, bool bold) {
     FcConfig* config = fontconfig();
-    if (!config)
-        return std::nullopt;
-    FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, property, reinterpret_cast<FcChar8 const*>(value.c_str()));
-    FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_WEIGHT, FC_SLANT, FC_WIDTH, nullptr);
-    FcFontSet* fonts = FcFontList(config, pattern, objects);
-    FcObjectSetDestroy(objects);
-    FcPatternDestroy(pattern);
+    FcFontSet* fonts = config ? FcConfigGetFonts(config, FcSetSystem) : nullptr;
     if (!fonts)
         return std::nullopt;
+    std::string const wanted = folded(value);
+    auto matches = [&](FcPattern* font) {
+        FcChar8* name = nullptr;
+        for (int n = 0; FcPatternGetString(font, property, n, &name) == FcResultMatch; ++n) {
+            if (folded(reinterpret_cast<char const*>(name)) == wanted)
+                return true;
+        }
+        return false;
+    };
 
     std::optional<std::pair<int, std::string>> best;
     int wantedWeight = bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR;
     for (int i = 0; i < fonts->nfont; ++i) {
+        FcPattern* font = fonts->fonts[i];
         FcChar8* file = nullptr;
-        int weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN, width = FC_WIDTH_NORMAL;
-        if (FcPatternGetString(fonts->fonts[i], FC_FILE, 0, &file) != FcResultMatch)
+        if (!matches(font) || FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch)
             continue;
-        FcPatternGetInteger(fonts->fonts[i], FC_WEIGHT, 0, &weight);
-        FcPatternGetInteger(fonts->fonts[i], FC_SLANT, 0, &slant);
-        FcPatternGetInteger(fonts->fonts[i], FC_WIDTH, 0, &width);
+        int weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN, width = FC_WIDTH_NORMAL;
+        FcPatternGetInteger(font, FC_WEIGHT, 0, &weight);
+        FcPatternGetInteger(font, FC_SLANT, 0, &slant);
+        FcPatternGetInteger(font, FC_WIDTH, 0, &width);
         int distance = std::abs(weight - wantedWeight) + std::abs(width - FC_WIDTH_NORMAL)
             + (slant == FC_SLANT_ROMAN ? 0 : 1000);
         std::pair<int, std::string> candidate {distance, reinterpret_cast<char const*>(file)};
         if (!best || candidate < *best)
             best = std::move(candidate);
     }
-    FcFontSetDestroy(fonts);
     if (!best)
         return std::nullopt;
     return best->second;

@@ -25,42 +25,11 @@ protected:
         box = Font::fontWithName("Box", 20);
         ASSERT_TRUE(box);
     }
-    void TearDown() override {
-        while (BitmapContext::currentContext())
-            BitmapContext::popContext();
-        Font::removeRegisteredFonts();
-    }
-
-    // A grey context flipped to y down and made current, as text textures draw.
-    static base::Ref<BitmapContext> flippedGreyContext(int width, int height) {
-        auto context = BitmapContext::create(width, height, BitmapContext::Format::Grey8);
-        context->translateCTM(0, float(height));
-        context->scaleCTM(1, -1);
-        context->setGrayFillColor(1, 1);
-        BitmapContext::pushContext(*context);
-        return context;
-    }
+    void TearDown() override { Font::removeRegisteredFonts(); }
 
     test::TempDir dir;
     base::Ref<Font> box;
 };
-
-// Whether every pixel inside one of the rectangles (x0, y0, x1, y1, rows from the top) is
-// fully inked and every other pixel blank.
-::testing::AssertionResult inkExactlyIn(Image const& image, std::vector<std::array<int, 4>> boxes) {
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            bool inside = false;
-            for (auto const& b : boxes)
-                inside = inside || (x >= b[0] && x < b[2] && y >= b[1] && y < b[3]);
-            int alpha = image.pixel(x, y).a;
-            if (alpha != (inside ? 255 : 0))
-                return ::testing::AssertionFailure()
-                    << "pixel (" << x << ", " << y << ") is " << alpha;
-        }
-    }
-    return ::testing::AssertionSuccess();
-}
 
 }
 
@@ -80,28 +49,28 @@ TEST_F(StringDrawingTest, RoundsMeasuredSizesUp) {
 }
 
 TEST_F(StringDrawingTest, DrawsGlyphsWhereTheLayoutPutsThem) {
-    auto context = flippedGreyContext(64, 48);
+    test::TextCanvas canvas(64, 48);
     // Baseline 16 below the top of the rectangle; each box glyph inks x 1 to 9 and 14 points
     // up from the baseline within its 10-point advance.
     auto size = graphics::drawInRect("ab\nc", Rect {{10, 5}, {100, 100}}, *box);
     EXPECT_EQ(size, (Size {20, 40}));
     EXPECT_TRUE(
-        inkExactlyIn(context->image(), {{11, 7, 19, 21}, {21, 7, 29, 21}, {11, 27, 19, 41}}));
+        test::inkExactlyIn(canvas.image(), {{11, 7, 19, 21}, {21, 7, 29, 21}, {11, 27, 19, 41}}));
 }
 
 TEST_F(StringDrawingTest, AlignsDrawnLinesInTheRectangle) {
-    auto context = flippedGreyContext(64, 24);
+    test::TextCanvas canvas(64, 24);
     graphics::drawInRect("a", Rect {{0, 0}, {60, 24}}, *box, graphics::LineBreakMode::WordWrap,
         graphics::TextAlignment::Right);
-    EXPECT_TRUE(inkExactlyIn(context->image(), {{51, 2, 59, 16}}));
+    EXPECT_TRUE(test::inkExactlyIn(canvas.image(), {{51, 2, 59, 16}}));
 }
 
 TEST_F(StringDrawingTest, DrawsAtAPointWithinAWidth) {
-    auto context = flippedGreyContext(64, 24);
+    test::TextCanvas canvas(64, 24);
     auto size
         = graphics::drawAtPoint("abcdef", {0, 0}, 25, *box, graphics::LineBreakMode::CharacterWrap);
     EXPECT_EQ(size, (Size {20, 20}));
-    EXPECT_TRUE(inkExactlyIn(context->image(), {{1, 2, 9, 16}, {11, 2, 19, 16}}));
+    EXPECT_TRUE(test::inkExactlyIn(canvas.image(), {{1, 2, 9, 16}, {11, 2, 19, 16}}));
 }
 
 TEST_F(StringDrawingTest, WithoutACurrentContextDrawingOnlyMeasures) {
@@ -114,16 +83,9 @@ TEST_F(StringDrawingTest, RealFontInksInsideTheMeasuredBoxOnly) {
     auto size = graphics::sizeWithFont("Hello", *font);
     EXPECT_GT(size.width, 40);
     EXPECT_LT(size.width, 80);
-    auto context = flippedGreyContext(128, 64);
+    test::TextCanvas canvas(128, 64);
     graphics::drawAtPoint("Hello", {20, 10}, *font);
-    Image image = context->image();
-    int inside = 0, outside = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            bool in = x >= 20 && x < 20 + size.width && y >= 10 && y < 10 + size.height;
-            (in ? inside : outside) += image.pixel(x, y).a;
-        }
-    }
-    EXPECT_GT(inside, 255 * 60);
-    EXPECT_EQ(outside, 0);
+    auto ink = test::inkAround(canvas.image(), 20, 10, 20 + int(size.width), 10 + int(size.height));
+    EXPECT_GT(ink.inside, 255 * 60);
+    EXPECT_EQ(ink.outside, 0);
 }

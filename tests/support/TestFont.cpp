@@ -378,4 +378,46 @@ void writeTestFont(std::filesystem::path const& path, TestFontSpec const& spec) 
         throw std::runtime_error("cannot write the test font " + path.string());
 }
 
+::testing::AssertionResult inkExactlyIn(
+    graphics::Image const& image, std::vector<std::array<int, 4>> const& boxes) {
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            bool inside = false;
+            for (auto const& b : boxes)
+                inside = inside || (x >= b[0] && x < b[2] && y >= b[1] && y < b[3]);
+            int alpha = image.pixel(x, y).a;
+            if (alpha != (inside ? 255 : 0))
+                return ::testing::AssertionFailure()
+                    << "pixel (" << x << ", " << y << ") is " << alpha;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TextCanvas::TextCanvas(int width, int height)
+    : context_(
+        graphics::BitmapContext::create(width, height, graphics::BitmapContext::Format::Grey8)) {
+    if (!context_)
+        throw std::runtime_error("no bitmap context");
+    context_->translateCTM(0, float(height));
+    context_->scaleCTM(1, -1);
+    context_->setGrayFillColor(1, 1);
+    graphics::BitmapContext::pushContext(*context_);
+}
+
+TextCanvas::~TextCanvas() {
+    graphics::BitmapContext::popContext();
+}
+
+InkSplit inkAround(graphics::Image const& image, int x0, int y0, int x1, int y1) {
+    InkSplit split;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            bool in = x >= x0 && x < x1 && y >= y0 && y < y1;
+            (in ? split.inside : split.outside) += image.pixel(x, y).a;
+        }
+    }
+    return split;
+}
+
 }

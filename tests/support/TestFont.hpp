@@ -1,5 +1,12 @@
 #pragma once
 
+#include <base/Ref.hpp>
+#include <graphics/BitmapContext.hpp>
+#include <graphics/Image.hpp>
+
+#include <gtest/gtest.h>
+
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -67,5 +74,33 @@ void writeTestFont(std::filesystem::path const& path, TestFontSpec const& spec =
 // The tables the font is made of, for tests of the table readers.
 std::vector<std::uint8_t> buildCmapTable(TestFontSpec const& spec);
 std::vector<std::uint8_t> buildNameTable(TestFontSpec const& spec);
+
+// Whether every pixel inside one of the boxes (x0, y0, x1, y1 with rows from the top, ends
+// excluded) has alpha 255 and every other pixel alpha 0: how box glyphs drawn at whole
+// points look.
+::testing::AssertionResult inkExactlyIn(
+    graphics::Image const& image, std::vector<std::array<int, 4>> const& boxes);
+// A grey bitmap context flipped to y down, as text textures draw, and made the current
+// context while this lives.
+class TextCanvas {
+public:
+    TextCanvas(int width, int height);
+    ~TextCanvas();
+    TextCanvas(TextCanvas const&) = delete;
+    TextCanvas& operator=(TextCanvas const&) = delete;
+
+    graphics::BitmapContext& context() const { return *context_; }
+    graphics::Image image() const { return context_->image(); }
+
+private:
+    base::Ref<graphics::BitmapContext> context_;
+};
+
+// The sum of alpha over the pixels inside and outside a rectangle (rows from the top).
+struct InkSplit {
+    long inside {0};
+    long outside {0};
+};
+InkSplit inkAround(graphics::Image const& image, int x0, int y0, int x1, int y1);
 
 }
