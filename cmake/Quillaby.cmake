@@ -35,7 +35,9 @@ function(quillaby_test name)
     target_compile_definitions(${name} PRIVATE
         QUILLABY_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
         QUILLABY_BUILD_DIR="${PROJECT_BINARY_DIR}")
-    set(env ALSOFT_DRIVERS=null SDL_VIDEODRIVER=offscreen ${Q_ENVIRONMENT})
+    # Tests never touch the real sandbox: those that need one make their own.
+    set(env ALSOFT_DRIVERS=null SDL_VIDEODRIVER=offscreen QUILLABY_HOME=${PROJECT_BINARY_DIR}/test-home
+        ${Q_ENVIRONMENT})
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
         PROPERTIES LABELS "${Q_LABEL}" ENVIRONMENT "${env}" TIMEOUT 120)

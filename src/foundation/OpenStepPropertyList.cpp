@@ -1,0 +1,392 @@
+#include <foundation/OpenStepPropertyList.hpp>
+
+#include <foundation/PropertyList.hpp>
+#include <foundation/Strings.hpp>
+
+namespace foundation {
+
+namespace {
+
+bool isBareCharacter(char32_t c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'
+        || c == '$' || c == '+' || c == '/' || c == ':' || c == '.' || c == '-';
+}
+
+int hexDigit(char32_t c) {
+    if (c >= '0' && c <= '9')
+        return int(c - '0');
+    if (c >= 'a' && c <= 'f')
+        return int(c - 'a' + 10);
+    if (c >= 'A' && c <= 'F')
+        return int(c - 'A' + 10);
+    return -1;
+}
+
+// Decodes the input to code points once; the parser then walks them.
+std::optional<std::u32string> decode(ByteView bytes, std::string& error) {
+    std::string_view text = bytes.text();
+    std::u32string out;
+    bool bigEndian = text.starts_with("\xFE\xFF");
+    if (bigEndian || text.starts_with("\xFF\xFE")) {
+        text.remove_prefix(2);
+        if (text.size() % 2) {
+            error = "odd number of bytes in UTF-16 text";
+            return std::nullopt;
+        }
+        std::u16string units(text.size() / 2, u'\0');
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            auto a = static_cast<unsigned char>(text[2 * i]);
+            auto b = static_cast<unsigned char>(text[2 * i + 1]);
+            units[i] = char16_t(bigEndian ? (a << 8 | b) : (b << 8 | a));
+        }
+        text = {};
+        std::string utf8 = utf16ToUtf8(units);
+        out.reserve(utf8.size());
+        for (std::size_t i = 0; i < utf8.size();)
+            out += decodeUtf8(utf8, i);
+        return out;
+    }
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    if (!isValidUtf8(text)) {
+        error = "text is neither UTF-8 nor UTF-16 with a byte-order mark";
+        return std::nullopt;
+    }
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();)
+        out += decodeUtf8(text, i);
+    return out;
+}
+
+class Parser {
+public:
+    Parser(std::u32string text, std::string& error)
+        : text_(std::move(text))
+        , error_(error) { }
+
+    base::Value parseDocument() {
+        skipBlanksAndComments();
+        if (failed_)
+            return {};
+        if (atEnd())
+            return base::Dictionary::create();
+        char32_t first = peek();
+        if (first != '{' && first != '(' && first != '<') {
+            // A bare or quoted string first: either the whole document is that one
+            // string, or this is the braceless string-table form.
+            std::size_t start = position_;
+            int startLine = line_;
+            auto value = parseString();
+            if (failed_)
+                return {};
+            skipBlanksAndComments();
+            if (atEnd())
+                return value;
+            position_ = start;
+            line_ = startLine;
+            auto table = base::Dictionary::create();
+            if (!parseEntries(*table, false, 0))
+                return {};
+            return table;
+        }
+        auto value = parseValue(0);
+        if (failed_)
+            return {};
+        skipBlanksAndComments();
+        if (!atEnd())
+            return fail("text after the top value");
+        return value;
+    }
+
+private:
+    bool atEnd() const { return position_ >= text_.size(); }
+    char32_t peek() const { return text_[position_]; }
+
+    base::Value fail(std::string message) {
+        if (!failed_)
+            error_ = message + " at line " + std::to_string(line_);
+        failed_ = true;
+        return {};
+    }
+
+    void advance() {
+        if (text_[position_] == '\n')
+            ++line_;
+        ++position_;
+    }
+
+    void skipBlanksAndComments() {
+        while (!atEnd()) {
+            char32_t c = peek();
+            if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'
+                || c == 0xFEFF || c == 0x2028 || c == 0x2029) {
+                advance();
+            } else if (c == '/' && position_ + 1 < text_.size() && text_[position_ + 1] == '/') {
+                while (!atEnd() && peek() != '\n')
+                    advance();
+            } else if (c == '/' && position_ + 1 < text_.size() && text_[position_ + 1] == '*') {
+                int startLine = line_;
+                advance();
+                advance();
+                while (!atEnd()
+                    && !(peek() == '*' && position_ + 1 < text_.size()
+                        && text_[position_ + 1] == '/'))
+                    advance();
+                if (atEnd()) {
+                    line_ = startLine;
+                    fail("comment not closed");
+                    return;
+                }
+                advance();
+                advance();
+            } else {
+                return;
+            }
+        }
+    }
+
+    base::Value parseValue(int depth) {
+        if (depth > PropertyList::maxDepth)
+            return fail("nested too deeply");
+        skipBlanksAndComments();
+        if (failed_)
+            return {};
+        if (atEnd())
+            return fail("unexpected end of text");
+        switch (peek()) {
+        case '{': {
+            advance();
+            auto dictionary = base::Dictionary::create();
+            if (!parseEntries(*dictionary, true, depth))
+                return {};
+            return dictionary;
+        }
+        case '(':
+            advance();
+            return parseArray(depth);
+        case '<':
+            advance();
+            return parseData();
+        default:
+            return parseString();
+        }
+    }
+
+    // Entries up to '}' (inside braces) or to the end (the string-table form).
+    bool parseEntries(base::Dictionary& dictionary, bool braced, int depth) {
+        for (;;) {
+            skipBlanksAndComments();
+            if (failed_)
+                return false;
+            if (atEnd()) {
+                if (braced)
+                    fail("dictionary not closed");
+                return !braced;
+            }
+            if (braced && peek() == '}') {
+                advance();
+                return true;
+            }
+            auto key = parseString();
+            if (failed_)
+                return false;
+            skipBlanksAndComments();
+            if (!atEnd() && peek() == ';') {
+                advance();
+                dictionary.setObject(*key.string(), key);
+                continue;
+            }
+            if (atEnd() || peek() != '=') {
+                fail("expected '=' after key \"" + key.stringValue().substr(0, 40) + "\"");
+                return false;
+            }
+            advance();
+            auto value = parseValue(depth + 1);
+            if (failed_)
+                return false;
+            skipBlanksAndComments();
+            if (atEnd() || peek() != ';') {
+                fail("expected ';' after the value of \"" + key.stringValue().substr(0, 40) + "\"");
+                return false;
+            }
+            advance();
+            dictionary.setObject(*key.string(), std::move(value));
+        }
+    }
+
+    base::Value parseArray(int depth) {
+        auto array = base::Array::create();
+        for (;;) {
+            skipBlanksAndComments();
+            if (failed_)
+                return {};
+            if (atEnd())
+                return fail("array not closed");
+            if (peek() == ')') {
+                advance();
+                return array;
+            }
+            auto value = parseValue(depth + 1);
+            if (failed_)
+                return {};
+            array->add(std::move(value));
+            skipBlanksAndComments();
+            if (failed_)
+                return {};
+            if (atEnd())
+                return fail("array not closed");
+            if (peek() == ',') {
+                advance();
+            } else if (peek() != ')') {
+                return fail("expected ',' or ')' in an array");
+            }
+        }
+    }
+
+    base::Value parseData() {
+        base::Bytes bytes;
+        int high = -1;
+        for (;;) {
+            skipBlanksAndComments();
+            if (failed_)
+                return {};
+            if (atEnd())
+                return fail("data not closed");
+            char32_t c = peek();
+            advance();
+            if (c == '>')
+                break;
+            int digit = hexDigit(c);
+            if (digit < 0)
+                return fail("bad character in data");
+            if (high < 0) {
+                high = digit;
+            } else {
+                bytes.push_back(std::uint8_t(high << 4 | digit));
+                high = -1;
+            }
+        }
+        if (high >= 0)
+            return fail("odd number of hexadecimal digits in data");
+        return bytes;
+    }
+
+    base::Value parseString() {
+        if (atEnd())
+            return fail("unexpected end of text");
+        char32_t c = peek();
+        if (c == '"' || c == '\'')
+            return parseQuoted(c);
+        if (!isBareCharacter(c))
+            return fail("unexpected character");
+        std::string out;
+        while (!atEnd() && isBareCharacter(peek())) {
+            out += char(peek());
+            advance();
+        }
+        return out;
+    }
+
+    base::Value parseQuoted(char32_t quote) {
+        int startLine = line_;
+        advance();
+        std::u16string units;
+        auto appendCodePoint = [&](char32_t code) {
+            if (code >= 0x10000) {
+                code -= 0x10000;
+                units += char16_t(0xD800 + (code >> 10));
+                units += char16_t(0xDC00 + (code & 0x3FF));
+            } else {
+                units += char16_t(code);
+            }
+        };
+        for (;;) {
+            if (atEnd()) {
+                line_ = startLine;
+                return fail("string not closed");
+            }
+            char32_t c = peek();
+            advance();
+            if (c == quote)
+                break;
+            if (c != '\\') {
+                appendCodePoint(c);
+                continue;
+            }
+            if (atEnd()) {
+                line_ = startLine;
+                return fail("string not closed");
+            }
+            char32_t e = peek();
+            advance();
+            switch (e) {
+            case 'n':
+                units += u'\n';
+                break;
+            case 't':
+                units += u'\t';
+                break;
+            case 'r':
+                units += u'\r';
+                break;
+            case 'a':
+                units += u'\a';
+                break;
+            case 'b':
+                units += u'\b';
+                break;
+            case 'f':
+                units += u'\f';
+                break;
+            case 'v':
+                units += u'\v';
+                break;
+            case 'U':
+            case 'u': {
+                // Up to four hexadecimal digits: one UTF-16 unit; pairs join below.
+                char16_t unit = 0;
+                int digits = 0;
+                while (digits < 4 && !atEnd() && hexDigit(peek()) >= 0) {
+                    unit = char16_t(unit << 4 | hexDigit(peek()));
+                    advance();
+                    ++digits;
+                }
+                if (digits == 0)
+                    return fail("\\U without hexadecimal digits");
+                units += unit;
+                break;
+            }
+            default:
+                if (e >= '0' && e <= '7') {
+                    int code = int(e - '0');
+                    for (int i = 0; i < 2 && !atEnd() && peek() >= '0' && peek() <= '7'; ++i) {
+                        code = code * 8 + int(peek() - '0');
+                        advance();
+                    }
+                    units += char16_t(code & 0xFF);
+                } else {
+                    // Any other character stands for itself (\" \' \\ among them).
+                    appendCodePoint(e);
+                }
+            }
+        }
+        return utf16ToUtf8(units);
+    }
+
+    std::u32string text_;
+    std::string& error_;
+    std::size_t position_ {0};
+    int line_ {1};
+    bool failed_ {false};
+};
+
+}
+
+base::Value OpenStepPropertyList::read(ByteView bytes, std::string& error) {
+    auto text = decode(bytes, error);
+    if (!text)
+        return {};
+    return Parser(std::move(*text), error).parseDocument();
+}
+
+}

@@ -1,0 +1,554 @@
+#include <foundation/XMLPropertyList.hpp>
+
+#include <foundation/Base64.hpp>
+#include <foundation/Dates.hpp>
+#include <foundation/PropertyList.hpp>
+#include <foundation/XMLParser.hpp>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <vector>
+
+namespace foundation {
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i] >= 'A' && a[i] <= 'Z' ? char(a[i] + 32) : a[i];
+        if (x != b[i])
+            return false;
+    }
+    return true;
+}
+
+std::optional<base::Value> parseInteger(std::string_view text) {
+    text = trimmed(text);
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    int radix = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        radix = 16;
+        text.remove_prefix(2);
+    }
+    if (text.empty())
+        return std::nullopt;
+    std::uint64_t magnitude = 0;
+    auto result = std::from_chars(text.data(), text.data() + text.size(), magnitude, radix);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size())
+        return std::nullopt;
+    constexpr auto signedMax = std::uint64_t(std::numeric_limits<std::int64_t>::max());
+    if (negative) {
+        if (magnitude > signedMax + 1)
+            return std::nullopt;
+        return base::Value(std::int64_t(0 - magnitude));
+    }
+    if (magnitude > signedMax)
+        return base::Value(magnitude);
+    return base::Value(std::int64_t(magnitude));
+}
+
+std::optional<double> parseReal(std::string_view text) {
+    text = trimmed(text);
+    bool negative = false;
+    std::string_view unsignedText = text;
+    if (!unsignedText.empty() && (unsignedText[0] == '-' || unsignedText[0] == '+')) {
+        negative = unsignedText[0] == '-';
+        unsignedText.remove_prefix(1);
+    }
+    if (equalsIgnoringCase(unsignedText, "nan"))
+        return std::numeric_limits<double>::quiet_NaN();
+    if (equalsIgnoringCase(unsignedText, "inf") || equalsIgnoringCase(unsignedText, "infinity"))
+        return negative ? -std::numeric_limits<double>::infinity()
+                        : std::numeric_limits<double>::infinity();
+    if (unsignedText.empty() || unsignedText[0] == '-' || unsignedText[0] == '+')
+        return std::nullopt;
+    double value = 0;
+    auto result
+        = std::from_chars(unsignedText.data(), unsignedText.data() + unsignedText.size(), value);
+    if (result.ptr != unsignedText.data() + unsignedText.size())
+        return std::nullopt;
+    if (result.ec == std::errc::result_out_of_range) {
+        // Too large becomes infinite and too small zero, as strtod has it.
+        bool tiny = unsignedText.find("e-") != std::string_view::npos
+            || unsignedText.find("E-") != std::string_view::npos;
+        value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+    } else if (result.ec != std::errc()) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
+bool parseDigits(
+    std::string_view text, std::size_t& position, std::size_t count, std::int64_t& out) {
+    out = 0;
+    for (std::size_t i = 0; i < count; ++i, ++position) {
+        if (position >= text.size() || text[position] < '0' || text[position] > '9')
+            return false;
+        out = out * 10 + (text[position] - '0');
+    }
+    return true;
+}
+
+bool expect(std::string_view text, std::size_t& position, char c) {
+    if (position >= text.size() || text[position] != c)
+        return false;
+    ++position;
+    return true;
+}
+
+// "2009-05-01T12:30:00Z": a year of four or more digits; a fraction of a second and
+// the final Z may be left out (the time is UTC either way).
+std::optional<base::Date> parseDate(std::string_view text) {
+    text = trimmed(text);
+    std::size_t position = 0;
+    std::size_t yearDigits = 0;
+    while (yearDigits < text.size() && text[yearDigits] >= '0' && text[yearDigits] <= '9')
+        ++yearDigits;
+    if (yearDigits < 4 || yearDigits > 9)
+        return std::nullopt;
+    std::int64_t year, month, day, hour, minute, second;
+    if (!parseDigits(text, position, yearDigits, year) || !expect(text, position, '-')
+        || !parseDigits(text, position, 2, month) || !expect(text, position, '-')
+        || !parseDigits(text, position, 2, day) || !expect(text, position, 'T')
+        || !parseDigits(text, position, 2, hour) || !expect(text, position, ':')
+        || !parseDigits(text, position, 2, minute) || !expect(text, position, ':')
+        || !parseDigits(text, position, 2, second))
+        return std::nullopt;
+    double fraction = 0;
+    if (position < text.size() && text[position] == '.') {
+        double scale = 0.1;
+        ++position;
+        std::size_t start = position;
+        while (position < text.size() && text[position] >= '0' && text[position] <= '9') {
+            fraction += (text[position] - '0') * scale;
+            scale /= 10;
+            ++position;
+        }
+        if (position == start)
+            return std::nullopt;
+    }
+    if (position < text.size() && text[position] == 'Z')
+        ++position;
+    if (position != text.size())
+        return std::nullopt;
+    if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, int(month)) || hour > 23
+        || minute > 59 || second > 60)
+        return std::nullopt;
+    std::int64_t days = daysFromCivil(year, int(month), int(day));
+    double unix = double(days) * 86400.0 + double(hour * 3600 + minute * 60 + second) + fraction;
+    return base::Date {unix - unixEpochToReferenceDate};
+}
+
+// Builds the value from the parser's events; the first fault aborts the parse.
+class Builder final : public XMLParserDelegate {
+public:
+    base::Value top;
+    std::string error;
+
+    void parserDidStartElement(XMLParser& parser, std::string const& name, std::string const&,
+        std::string const&, base::Ref<base::Dictionary> const&) override {
+        if (capturing_)
+            return fail(parser, "element <" + name + "> inside <" + textElement_ + ">");
+        if (name == "plist") {
+            if (sawPlist_ || !stack_.empty() || haveTop_)
+                return fail(parser, "misplaced <plist>");
+            sawPlist_ = true;
+            return;
+        }
+        if (name == "dict" || name == "array") {
+            if (!canTakeValue(parser))
+                return;
+            if (int(stack_.size()) >= PropertyList::maxDepth)
+                return fail(parser, "nested too deeply");
+            if (name == "dict")
+                stack_.push_back({base::Dictionary::create(), true, std::nullopt});
+            else
+                stack_.push_back({base::Array::create(), false, std::nullopt});
+            return;
+        }
+        if (name == "key" || name == "string" || name == "integer" || name == "real"
+            || name == "date" || name == "data" || name == "true" || name == "false") {
+            if (name != "key" && !canTakeValue(parser))
+                return;
+            capturing_ = true;
+            textElement_ = name;
+            text_.clear();
+            return;
+        }
+        fail(parser, "unknown element <" + name + ">");
+    }
+
+    void parserDidEndElement(XMLParser& parser, std::string const& name, std::string const&,
+        std::string const&) override {
+        if (name == "plist")
+            return;
+        if (capturing_) {
+            capturing_ = false;
+            finishText(parser);
+            return;
+        }
+        Frame frame = std::move(stack_.back());
+        stack_.pop_back();
+        if (frame.key)
+            return fail(parser, "key \"" + *frame.key + "\" without a value");
+        add(parser, std::move(frame.container));
+    }
+
+    void parserFoundCharacters(XMLParser& parser, std::string_view characters) override {
+        if (capturing_) {
+            text_ += characters;
+            return;
+        }
+        if (!trimmed(characters).empty())
+            fail(parser, "text outside a value");
+    }
+
+    void parserFoundCDATA(XMLParser& parser, base::Bytes const& block) override {
+        if (!capturing_)
+            return fail(parser, "CDATA outside a value");
+        text_.append(block.begin(), block.end());
+    }
+
+    int line {0};
+
+private:
+    struct Frame {
+        base::Value container;
+        bool isDictionary;
+        std::optional<std::string> key;
+    };
+
+    void fail(XMLParser& parser, std::string message) {
+        if (error.empty()) {
+            error = std::move(message);
+            line = parser.lineNumber();
+        }
+        parser.abortParsing();
+    }
+
+    // Whether a value may start here: in a dictionary only after its key.
+    bool canTakeValue(XMLParser& parser) {
+        if (stack_.empty()) {
+            if (haveTop_) {
+                fail(parser, "more than one top value");
+                return false;
+            }
+            return true;
+        }
+        if (stack_.back().isDictionary && !stack_.back().key) {
+            fail(parser, "value without a key in a dictionary");
+            return false;
+        }
+        return true;
+    }
+
+    void add(XMLParser& parser, base::Value value) {
+        if (stack_.empty()) {
+            top = std::move(value);
+            haveTop_ = true;
+            return;
+        }
+        auto& frame = stack_.back();
+        if (frame.isDictionary) {
+            frame.container.dictionary()->setObject(*frame.key, std::move(value));
+            frame.key.reset();
+        } else {
+            frame.container.array()->add(std::move(value));
+        }
+    }
+
+    void finishText(XMLParser& parser) {
+        std::string const& name = textElement_;
+        if (name == "key") {
+            if (stack_.empty() || !stack_.back().isDictionary)
+                return fail(parser, "<key> outside a dictionary");
+            if (stack_.back().key)
+                return fail(parser, "two keys in a row");
+            stack_.back().key = std::move(text_);
+            return;
+        }
+        if (name == "string")
+            return add(parser, std::move(text_));
+        if (name == "true" || name == "false") {
+            if (!trimmed(text_).empty())
+                return fail(parser, "text inside <" + name + ">");
+            return add(parser, name == "true");
+        }
+        if (name == "integer") {
+            auto number = parseInteger(text_);
+            if (!number)
+                return fail(parser, "bad integer \"" + text_.substr(0, 40) + "\"");
+            return add(parser, std::move(*number));
+        }
+        if (name == "real") {
+            auto number = parseReal(text_);
+            if (!number)
+                return fail(parser, "bad real \"" + text_.substr(0, 40) + "\"");
+            return add(parser, *number);
+        }
+        if (name == "date") {
+            auto date = parseDate(text_);
+            if (!date)
+                return fail(parser, "bad date \"" + text_.substr(0, 40) + "\"");
+            return add(parser, *date);
+        }
+        auto bytes = Base64::decode(text_);
+        if (!bytes)
+            return fail(parser, "bad Base64 in <data>");
+        add(parser, std::move(*bytes));
+    }
+
+    std::vector<Frame> stack_;
+    bool haveTop_ {false};
+    bool sawPlist_ {false};
+    bool capturing_ {false};
+    std::string textElement_;
+    std::string text_;
+};
+
+void appendIndent(std::string& out, int depth) {
+    out.append(std::size_t(depth), '\t');
+}
+
+// Text as element content. False when it holds a character that XML 1.0 cannot
+// carry at all.
+bool appendEscaped(std::string& out, std::string const& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '\r':
+            // A bare carriage return would read back as a line feed.
+            out += "&#13;";
+            break;
+        case '\t':
+        case '\n':
+            out += char(c);
+            break;
+        default:
+            if (c < 0x20)
+                return false;
+            // U+FFFE and U+FFFF (EF BF BE, EF BF BF) are not XML characters either.
+            if (c == 0xEF && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xBF
+                && (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE)
+                return false;
+            out += char(c);
+        }
+    }
+    return true;
+}
+
+std::string formatReal(double value) {
+    if (std::isnan(value))
+        return "nan";
+    if (std::isinf(value))
+        return value > 0 ? "+infinity" : "-infinity";
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::optional<std::string> formatDate(base::Date date) {
+    double unix = std::floor(date.seconds + unixEpochToReferenceDate);
+    // Years 0 to 9999 keep the four-digit form that every reader takes.
+    constexpr double earliest = -62167219200.0; // 0000-01-01
+    constexpr double latest = 253402300799.0; // 9999-12-31 23:59:59
+    if (!std::isfinite(unix) || unix < earliest || unix > latest)
+        return std::nullopt;
+    auto whole = std::int64_t(unix);
+    std::int64_t days = whole >= 0 ? whole / 86400 : -((-whole + 86399) / 86400);
+    std::int64_t secondOfDay = whole - days * 86400;
+    std::int64_t year;
+    int month, day;
+    civilFromDays(days, year, month, day);
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%04lld-%02d-%02dT%02d:%02d:%02dZ",
+        static_cast<long long>(year), month, day, int(secondOfDay / 3600),
+        int(secondOfDay / 60 % 60), int(secondOfDay % 60));
+    return std::string(buffer);
+}
+
+class Writer {
+public:
+    explicit Writer(std::string& error)
+        : error_(error) { }
+
+    bool write(std::string& out, base::Value const& value, int depth) {
+        switch (value.kind()) {
+        case base::Value::Kind::Null:
+            return fail("null value");
+        case base::Value::Kind::Boolean:
+            appendIndent(out, depth);
+            out += value.boolValue() ? "<true/>\n" : "<false/>\n";
+            return true;
+        case base::Value::Kind::Integer:
+        case base::Value::Kind::Unsigned:
+            appendIndent(out, depth);
+            out += "<integer>" + value.stringValue() + "</integer>\n";
+            return true;
+        case base::Value::Kind::Real:
+            appendIndent(out, depth);
+            out += "<real>" + formatReal(value.doubleValue()) + "</real>\n";
+            return true;
+        case base::Value::Kind::String:
+            appendIndent(out, depth);
+            out += "<string>";
+            if (!appendEscaped(out, *value.string()))
+                return fail("control character in a string");
+            out += "</string>\n";
+            return true;
+        case base::Value::Kind::Date: {
+            auto text = formatDate(*value.date());
+            if (!text)
+                return fail("date outside the years 0 to 9999");
+            appendIndent(out, depth);
+            out += "<date>" + *text + "</date>\n";
+            return true;
+        }
+        case base::Value::Kind::Data:
+            writeData(out, *value.data(), depth);
+            return true;
+        case base::Value::Kind::Array: {
+            auto const& array = *value.array();
+            appendIndent(out, depth);
+            if (array.empty()) {
+                out += "<array/>\n";
+                return true;
+            }
+            out += "<array>\n";
+            for (auto const& element : array) {
+                if (!write(out, element, depth + 1))
+                    return false;
+            }
+            appendIndent(out, depth);
+            out += "</array>\n";
+            return true;
+        }
+        case base::Value::Kind::Dictionary: {
+            auto const& dictionary = *value.dictionary();
+            appendIndent(out, depth);
+            if (dictionary.empty()) {
+                out += "<dict/>\n";
+                return true;
+            }
+            out += "<dict>\n";
+            for (auto const& [key, element] : dictionary) {
+                appendIndent(out, depth + 1);
+                out += "<key>";
+                if (!appendEscaped(out, key))
+                    return fail("control character in a key");
+                out += "</key>\n";
+                if (!write(out, element, depth + 1))
+                    return false;
+            }
+            appendIndent(out, depth);
+            out += "</dict>\n";
+            return true;
+        }
+        }
+        return fail("unknown value kind");
+    }
+
+private:
+    bool fail(char const* message) {
+        error_ = message;
+        return false;
+    }
+
+    static void writeData(std::string& out, base::Bytes const& bytes, int depth) {
+        appendIndent(out, depth);
+        out += "<data>\n";
+        std::string encoded = Base64::encode(bytes);
+        constexpr std::size_t lineLength = 68;
+        for (std::size_t i = 0; i < encoded.size(); i += lineLength) {
+            appendIndent(out, depth);
+            out.append(encoded, i, lineLength);
+            out += '\n';
+        }
+        appendIndent(out, depth);
+        out += "</data>\n";
+    }
+
+    std::string& error_;
+};
+
+}
+
+bool XMLPropertyList::looksLikeXML(ByteView bytes) {
+    std::string_view text = bytes.text();
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    // UTF-16 with a byte-order mark: '<' as the first character.
+    if (text.size() >= 4
+        && ((text.starts_with("\xFE\xFF") && text[2] == 0 && text[3] == '<')
+            || (text.starts_with("\xFF\xFE") && text[2] == '<' && text[3] == 0)))
+        return true;
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    return text.starts_with("<?xml") || text.starts_with("<!DOCTYPE") || text.starts_with("<plist")
+        || text.starts_with("<!--") || text.starts_with("<dict") || text.starts_with("<array");
+}
+
+base::Value XMLPropertyList::read(ByteView bytes, std::string& error) {
+    auto parser = XMLParser::createWithData(bytes.bytes());
+    Builder builder;
+    parser->setDelegate(&builder);
+    bool parsed = parser->parse();
+    if (!builder.error.empty()) {
+        error = builder.error + " at line " + std::to_string(builder.line);
+        return {};
+    }
+    if (!parsed) {
+        auto const& parseError = parser->parserError();
+        error = parseError ? "XML error " + std::to_string(parseError->code) + " ("
+                + parseError->message + ") at line " + std::to_string(parseError->line)
+                           : std::string("XML error");
+        return {};
+    }
+    if (builder.top.isNull()) {
+        error = "no value in the document";
+        return {};
+    }
+    return builder.top;
+}
+
+std::optional<std::string> XMLPropertyList::write(base::Value const& value, std::string& error) {
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                      "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                      "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+                      "<plist version=\"1.0\">\n";
+    if (!Writer(error).write(out, value, 0))
+        return std::nullopt;
+    out += "</plist>\n";
+    return out;
+}
+
+}
