@@ -1,6 +1,7 @@
 #include <ttf/FontManager.hpp>
 
 #include <base/Log.hpp>
+#include <foundation/Bundle.hpp>
 #include <ttf/FontTable.hpp>
 
 #include <mutex>
@@ -27,8 +28,8 @@ void FontManager::purgeSharedManager() {
 }
 
 FontManager::FontManager()
-    : locator_([](std::string const&, std::string const&) -> std::optional<std::string> {
-        return std::nullopt;
+    : locator_([](std::string const& name, std::string const& type) {
+        return foundation::Bundle::mainBundle().pathForResource(name, type);
     }) {
 }
 

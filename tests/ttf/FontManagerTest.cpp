@@ -1,5 +1,6 @@
 #include <ttf/FontManager.hpp>
 
+#include <foundation/ScopedSandbox.hpp>
 #include <support/LogCapture.hpp>
 #include <support/TempDir.hpp>
 #include <support/TestFont.hpp>
@@ -111,4 +112,16 @@ TEST_F(FontManagerTest, RefusesAFontWithoutOrWithADamagedCharacterMap) {
     EXPECT_TRUE(log.contains("NoMap.ttf for \"NoMap\" is refused"));
     EXPECT_TRUE(log.contains("BadMap.ttf for \"BadMap\" is refused"));
     EXPECT_TRUE(manager().copyAllFonts().empty());
+}
+
+TEST(FontManagerBundle, FindsFontsInTheMainBundleByDefault) {
+    test::TempDir bundle;
+    test::ScopedSandbox sandbox(bundle.path().string());
+    test::writeTestFont(bundle / "Helvetica.ttf");
+    FontManager::purgeSharedManager();
+    auto font = FontManager::sharedManager().ttFontWithName("Helvetica", 12);
+    ASSERT_TRUE(font);
+    EXPECT_EQ(font->familyName(), "Test Box");
+    EXPECT_FALSE(FontManager::sharedManager().ttFontWithName("Verdana", 12));
+    FontManager::purgeSharedManager();
 }
