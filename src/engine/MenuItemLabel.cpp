@@ -1,0 +1,93 @@
+#include <engine/MenuItemLabel.hpp>
+
+#include <base/Verify.hpp>
+#include <engine/IntervalAction.hpp>
+
+namespace engine {
+
+base::Ref<MenuItemLabel> MenuItemLabel::itemWithLabel(
+    base::Ref<SceneNode> label, Invocation invocation) {
+    return base::make<MenuItemLabel>(std::move(label), std::move(invocation));
+}
+
+MenuItemLabel::MenuItemLabel(base::Ref<SceneNode> label, Invocation invocation)
+    : MenuItem(std::move(invocation)) {
+    setLabel(std::move(label));
+}
+
+void MenuItemLabel::setLabel(base::Ref<SceneNode> label) {
+    VERIFY_MSG(
+        dynamic_cast<LabelProtocol*>(label.get()) && dynamic_cast<RGBAProtocol*>(label.get()),
+        "A menu item's label answers setString: and the colour operations");
+    label_ = std::move(label);
+    setContentSize(label_->contentSize());
+}
+
+void MenuItemLabel::setString(std::string const& string) {
+    dynamic_cast<LabelProtocol*>(label_.get())->setString(string);
+    setContentSize(label_->contentSize());
+}
+
+RGBAProtocol* MenuItemLabel::rgba() const {
+    return dynamic_cast<RGBAProtocol*>(label_.get());
+}
+
+void MenuItemLabel::selected() {
+    if (!isEnabled())
+        return;
+    stopActionByTag(zoomActionTag);
+    auto zoom = ScaleTo::actionWithDuration(0.1f, 1.2f);
+    zoom->setTag(zoomActionTag);
+    runAction(zoom);
+}
+
+void MenuItemLabel::unselected() {
+    if (!isEnabled())
+        return;
+    stopActionByTag(zoomActionTag);
+    auto zoom = ScaleTo::actionWithDuration(0.1f, 1.0f);
+    zoom->setTag(zoomActionTag);
+    runAction(zoom);
+}
+
+void MenuItemLabel::activate() {
+    if (!isEnabled())
+        return;
+    stopAllActions();
+    setScale(1.0f);
+    MenuItem::activate();
+}
+
+void MenuItemLabel::setIsEnabled(bool enabled) {
+    if (enabled != isEnabled()) {
+        if (enabled) {
+            rgba()->setColor(colorBackup_);
+        } else {
+            colorBackup_ = rgba()->color();
+            rgba()->setColor(disabledColor_);
+        }
+    }
+    MenuItem::setIsEnabled(enabled);
+}
+
+void MenuItemLabel::draw() {
+    label_->draw();
+}
+
+Color3B MenuItemLabel::color() const {
+    return rgba()->color();
+}
+
+void MenuItemLabel::setColor(Color3B color) {
+    rgba()->setColor(color);
+}
+
+std::uint8_t MenuItemLabel::opacity() const {
+    return rgba()->opacity();
+}
+
+void MenuItemLabel::setOpacity(std::uint8_t opacity) {
+    rgba()->setOpacity(opacity);
+}
+
+}
