@@ -30,11 +30,12 @@ struct Library {
             base::logLine("FontFace: FreeType could not be started");
         }
     }
-    // The library is never closed: cairo's caches may hold faces of it until the very end.
 };
 
+// Never destroyed: fonts kept by other statics (and cairo's caches) are released during exit,
+// in no order that could be relied on, and each release takes the lock.
 Library& freeType() {
-    static Library library;
+    static Library& library = *std::make_unique<Library>().release();
     return library;
 }
 
