@@ -81,6 +81,7 @@ protected:
         EngineTest::SetUp();
         director.emplace(Size {480, 320}, 1);
         dispatcher().removeAllDelegates();
+        dispatcher().setDispatchEvents(true);
         ui::Application::sharedApplication().setStatusBarHidden(true);
     }
     void TearDown() override {
@@ -308,6 +309,7 @@ TEST_F(MenuTest, OneTouchAtATime) {
     EXPECT_EQ(journal.entries, std::vector<std::string> {"selected 1"});
     touch = first;
     touchEnds();
+    ASSERT_FALSE(journal.entries.empty());
     EXPECT_EQ(journal.entries.back(), "activate 1");
 }
 
