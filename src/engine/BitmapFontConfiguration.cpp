@@ -1,19 +1,16 @@
 #include <engine/BitmapFontConfiguration.hpp>
 
 #include <base/Log.hpp>
+#include <engine/FileUtils.hpp>
 
-#include <charconv>
+#include <algorithm>
 #include <climits>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 namespace engine {
 
 namespace {
-
-// Description files are a few kilobytes; anything far larger is no font description.
-constexpr std::uintmax_t maxFileSize = 4u * 1024 * 1024;
 
 std::vector<std::string_view> lines(std::string_view text) {
     std::vector<std::string_view> result;
@@ -62,18 +59,6 @@ std::optional<std::vector<int>> values(std::string_view line, std::size_t count)
     return result;
 }
 
-std::optional<std::string> readFile(std::string const& path) {
-    std::error_code error;
-    auto size = std::filesystem::file_size(path, error);
-    if (error || size > maxFileSize)
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    std::string text(size, '\0');
-    if (!in.read(text.data(), std::streamsize(size)))
-        return std::nullopt;
-    return text;
-}
-
 std::map<std::string, base::Ref<BitmapFontConfiguration>>& cache() {
     static std::map<std::string, base::Ref<BitmapFontConfiguration>> configurations;
     return configurations;
@@ -83,12 +68,12 @@ std::map<std::string, base::Ref<BitmapFontConfiguration>>& cache() {
 
 base::Ref<BitmapFontConfiguration> BitmapFontConfiguration::configurationWithFNTFile(
     std::string const& fntFile) {
-    auto text = readFile(fntFile);
-    if (!text) {
+    auto bytes = FileUtils::readFile(FileUtils::fullPathFromRelativePath(fntFile), maxFileSize);
+    if (!bytes) {
         base::logLine("BitmapFontAtlas: cannot read the font file " + fntFile);
         return nullptr;
     }
-    return configurationWithText(*text, fntFile);
+    return configurationWithText(std::string(bytes->begin(), bytes->end()), fntFile);
 }
 
 base::Ref<BitmapFontConfiguration> BitmapFontConfiguration::configurationWithText(

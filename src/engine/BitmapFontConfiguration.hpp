@@ -39,8 +39,10 @@ class BitmapFontConfiguration final : public base::Object {
 
 public:
     static constexpr int maxPageSide = 1024;
+    // Description files are a few kilobytes; anything far larger is no font description.
+    static constexpr std::uintmax_t maxFileSize = 4u * 1024 * 1024;
 
-    // Parses the file at fntFile (resolved as a resource path).
+    // Parses the file fntFile names (a resource path, resolved through FileUtils).
     static base::Ref<BitmapFontConfiguration> configurationWithFNTFile(std::string const& fntFile);
     // Parses text; origin names it in messages.
     static base::Ref<BitmapFontConfiguration> configurationWithText(

@@ -2,6 +2,8 @@
 
 #include <base/Verify.hpp>
 #include <engine/IntervalAction.hpp>
+#include <engine/Label.hpp>
+#include <engine/LabelAtlas.hpp>
 
 namespace engine {
 
@@ -88,6 +90,70 @@ std::uint8_t MenuItemLabel::opacity() const {
 
 void MenuItemLabel::setOpacity(std::uint8_t opacity) {
     rgba()->setOpacity(opacity);
+}
+
+namespace {
+
+base::Ref<SceneNode> atlasLabel(std::string const& value, std::string const& charMapFile,
+    int itemWidth, int itemHeight, char startCharMap) {
+    VERIFY_MSG(!value.empty(), "value lenght must be greater than 0");
+    return LabelAtlas::labelAtlasWithString(
+        value, charMapFile, itemWidth, itemHeight, startCharMap);
+}
+
+struct FontSettings {
+    std::string name {"Marker Felt"};
+    int size {32};
+};
+
+FontSettings& fontSettings() {
+    static FontSettings settings;
+    return settings;
+}
+
+base::Ref<SceneNode> fontLabel(std::string const& value) {
+    VERIFY_MSG(!value.empty(), "Value lenght must be greater than 0");
+    return Label::labelWithString(value, fontSettings().name, float(fontSettings().size));
+}
+
+}
+
+base::Ref<MenuItemAtlasFont> MenuItemAtlasFont::itemFromString(std::string const& value,
+    std::string const& charMapFile, int itemWidth, int itemHeight, char startCharMap,
+    Invocation invocation) {
+    return base::make<MenuItemAtlasFont>(
+        value, charMapFile, itemWidth, itemHeight, startCharMap, std::move(invocation));
+}
+
+MenuItemAtlasFont::MenuItemAtlasFont(std::string const& value, std::string const& charMapFile,
+    int itemWidth, int itemHeight, char startCharMap, Invocation invocation)
+    : MenuItemLabel(atlasLabel(value, charMapFile, itemWidth, itemHeight, startCharMap),
+        std::move(invocation)) {
+}
+
+void MenuItemFont::setFontSize(int size) {
+    fontSettings().size = size;
+}
+
+int MenuItemFont::fontSize() {
+    return fontSettings().size;
+}
+
+void MenuItemFont::setFontName(std::string name) {
+    fontSettings().name = std::move(name);
+}
+
+std::string const& MenuItemFont::fontName() {
+    return fontSettings().name;
+}
+
+base::Ref<MenuItemFont> MenuItemFont::itemFromString(
+    std::string const& value, Invocation invocation) {
+    return base::make<MenuItemFont>(value, std::move(invocation));
+}
+
+MenuItemFont::MenuItemFont(std::string const& value, Invocation invocation)
+    : MenuItemLabel(fontLabel(value), std::move(invocation)) {
 }
 
 }

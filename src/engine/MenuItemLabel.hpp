@@ -51,4 +51,32 @@ private:
     Color3B disabledColor_ {126, 126, 126};
 };
 
+// A text item drawn from a character-grid image (a LabelAtlas).
+class MenuItemAtlasFont final : public MenuItemLabel {
+public:
+    // The string must not be empty ("value lenght must be greater than 0").
+    static base::Ref<MenuItemAtlasFont> itemFromString(std::string const& value,
+        std::string const& charMapFile, int itemWidth, int itemHeight, char startCharMap,
+        Invocation invocation = {});
+
+    MenuItemAtlasFont(std::string const& value, std::string const& charMapFile, int itemWidth,
+        int itemHeight, char startCharMap, Invocation invocation);
+};
+
+// A text item in a named font (a Label), by the class-wide font name and size of the moment
+// it is made: "Marker Felt" at 32 points unless set otherwise.
+class MenuItemFont final : public MenuItemLabel {
+public:
+    static void setFontSize(int size);
+    static int fontSize();
+    static void setFontName(std::string name);
+    static std::string const& fontName();
+
+    // The string must not be empty ("Value lenght must be greater than 0").
+    static base::Ref<MenuItemFont> itemFromString(
+        std::string const& value, Invocation invocation = {});
+
+    MenuItemFont(std::string const& value, Invocation invocation);
+};
+
 }

@@ -1,5 +1,7 @@
 #include <engine/MenuItemSprite.hpp>
 
+#include <engine/Sprite.hpp>
+
 namespace engine {
 
 namespace {
@@ -126,6 +128,18 @@ void MenuItemAtlasSprite::setIsEnabled(bool enabled) {
         show(normalImage_.get());
     else
         show(disabledImage_ ? disabledImage_.get() : normalImage_.get());
+}
+
+base::Ref<MenuItemImage> MenuItemImage::itemFromNormalImage(std::string const& normal,
+    std::string const& selected, std::string const& disabled, Invocation invocation) {
+    return base::make<MenuItemImage>(normal, selected, disabled, std::move(invocation));
+}
+
+MenuItemImage::MenuItemImage(std::string const& normal, std::string const& selected,
+    std::string const& disabled, Invocation invocation)
+    : MenuItemSprite(Sprite::spriteWithFile(normal), Sprite::spriteWithFile(selected),
+        disabled.empty() ? nullptr : base::Ref<SceneNode>(Sprite::spriteWithFile(disabled)),
+        std::move(invocation)) {
 }
 
 }

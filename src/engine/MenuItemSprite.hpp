@@ -3,6 +3,8 @@
 #include <engine/MenuItem.hpp>
 #include <engine/RGBAProtocol.hpp>
 
+#include <string>
+
 namespace engine {
 
 // A menu item shown by one of three images (nodes with a colour: sprites, textured nodes):
@@ -71,6 +73,17 @@ public:
 
 private:
     void show(SceneNode* image);
+};
+
+// A menu item of three pictures loaded from image files (no disabled picture without a
+// name).
+class MenuItemImage final : public MenuItemSprite {
+public:
+    static base::Ref<MenuItemImage> itemFromNormalImage(std::string const& normal,
+        std::string const& selected, std::string const& disabled = {}, Invocation invocation = {});
+
+    MenuItemImage(std::string const& normal, std::string const& selected,
+        std::string const& disabled, Invocation invocation);
 };
 
 }
