@@ -34,22 +34,21 @@ RGBAProtocol* MenuItemLabel::rgba() const {
     return dynamic_cast<RGBAProtocol*>(label_.get());
 }
 
-void MenuItemLabel::selected() {
+void MenuItemLabel::zoomTo(float scale) {
     if (!isEnabled())
         return;
     stopActionByTag(zoomActionTag);
-    auto zoom = ScaleTo::actionWithDuration(0.1f, 1.2f);
+    auto zoom = ScaleTo::actionWithDuration(0.1f, scale);
     zoom->setTag(zoomActionTag);
     runAction(zoom);
 }
 
+void MenuItemLabel::selected() {
+    zoomTo(1.2f);
+}
+
 void MenuItemLabel::unselected() {
-    if (!isEnabled())
-        return;
-    stopActionByTag(zoomActionTag);
-    auto zoom = ScaleTo::actionWithDuration(0.1f, 1.0f);
-    zoom->setTag(zoomActionTag);
-    runAction(zoom);
+    zoomTo(1.0f);
 }
 
 void MenuItemLabel::activate() {

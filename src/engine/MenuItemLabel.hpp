@@ -45,6 +45,8 @@ public:
 
 private:
     RGBAProtocol* rgba() const;
+    // Runs the selection's scale action (when enabled), replacing one still running.
+    void zoomTo(float scale);
 
     base::Ref<SceneNode> label_;
     Color3B colorBackup_ {255, 255, 255};
