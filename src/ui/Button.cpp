@@ -1,3 +1,4 @@
+#include <graphics/StringDrawing.hpp>
 #include <ui/Button.hpp>
 #include <ui/GraphicsContext.hpp>
 
@@ -36,7 +37,7 @@ Button::Button(graphics::Rect frame, ButtonType type)
     titleLabel_ = Label::create();
     titleLabel_->setBackgroundColor(Color::clearColor());
     titleLabel_->setOpaque(false);
-    titleLabel_->setFont(Font::boldSystemFontOfSize(15));
+    titleLabel_->setFont(graphics::Font::boldSystemFontOfSize(15));
     titleLabel_->setTextAlignment(TextAlignment::Center);
     titleLabel_->setLineBreakMode(LineBreakMode::MiddleTruncation);
     titleLabel_->setShadowOffset({0, 0});
@@ -162,8 +163,10 @@ void Button::updateContent() {
 }
 
 graphics::Size Button::titleSize() const {
-    return titleLabel_->text().empty() ? graphics::Size {}
-                                       : sizeWithFont(titleLabel_->text(), titleLabel_->font());
+    auto const* font = titleLabel_->font();
+    if (titleLabel_->text().empty() || !font)
+        return {};
+    return graphics::sizeWithFont(titleLabel_->text(), *font);
 }
 
 graphics::Size Button::imageSize() const {

@@ -1,5 +1,5 @@
 #include <base/Verify.hpp>
-#include <ui/FontEngine.hpp>
+#include <graphics/FontFace.hpp>
 #include <ui/GraphicsContext.hpp>
 #include <ui/Image.hpp>
 
@@ -58,6 +58,13 @@ GraphicsContext::GraphicsContext(graphics::Size size, float scale)
     cairo_ = cairo_create(surface_);
     cairo_scale(cairo_, scale_, scale_);
     cairo_set_line_width(cairo_, 1);
+    // Glyphs as the platform's layout measures them: unhinted, at exact positions.
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_set_font_options(cairo_, options);
+    cairo_font_options_destroy(options);
     state_.push_back({});
 }
 
@@ -417,32 +424,44 @@ void GraphicsContext::drawImage(graphics::Image const& bitmap, graphics::Rect re
     cairo_surface_destroy(surface);
 }
 
-void GraphicsContext::showTextLine(
-    std::string_view text, Font const& font, graphics::Point baseline) {
-    if (text.empty())
+void GraphicsContext::showGlyphs(graphics::Font const& font,
+    std::span<graphics::GlyphId const> glyphs, std::span<graphics::Point const> positions,
+    graphics::Point origin) {
+    auto* face = font.face().cairoFace();
+    if (!face || glyphs.empty() || glyphs.size() != positions.size())
         return;
+    auto draw = [&](graphics::Point at) {
+        std::vector<cairo_glyph_t> run(glyphs.size());
+        for (std::size_t i = 0; i < glyphs.size(); ++i)
+            run[i] = {glyphs[i], double(at.x + positions[i].x), double(at.y + positions[i].y)};
+        cairo_save(cairo_);
+        cairo_set_font_face(cairo_, face);
+        cairo_set_font_size(cairo_, font.pointSize());
+        cairo_show_glyphs(cairo_, run.data(), int(run.size()));
+        cairo_restore(cairo_);
+    };
     auto const& state = state_.back();
     if (!state.shadowColor.isClear()) {
         useColor(state.shadowColor);
-        fontengine::draw(cairo_, font, text, baseline.x + state.shadowOffset.width,
-            baseline.y + state.shadowOffset.height);
+        draw({origin.x + state.shadowOffset.width, origin.y + state.shadowOffset.height});
     }
     useColor(state.fill);
-    fontengine::draw(cairo_, font, text, baseline.x, baseline.y);
+    draw(origin);
     drawn_ = true;
 }
 
 graphics::Size GraphicsContext::drawText(std::string_view text, graphics::Rect rect,
-    Font const& font, LineBreakMode mode, TextAlignment alignment) {
-    auto layout = TextLayout::layout(text, font, rect.size.width, mode, 0, rect.size.height);
-    layout.draw(*this, rect, alignment);
+    graphics::Font const* font, LineBreakMode mode, TextAlignment alignment) {
+    auto layout
+        = TextLayout::layout(text, font, rect.size.width, mode, alignment, 0, rect.size.height);
+    layout.draw(*this, rect.origin);
     return layout.size();
 }
 
 graphics::Size GraphicsContext::drawTextAtPoint(
-    std::string_view text, graphics::Point point, Font const& font) {
-    auto layout = TextLayout::layout(text, font, 0, LineBreakMode::WordWrap, 1);
-    layout.draw(*this, {point, layout.size()}, TextAlignment::Left);
+    std::string_view text, graphics::Point point, graphics::Font const* font) {
+    auto layout = TextLayout::layout(text, font, 0, LineBreakMode::Clip, TextAlignment::Left, 1);
+    layout.draw(*this, point);
     return layout.size();
 }
 

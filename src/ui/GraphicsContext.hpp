@@ -1,11 +1,12 @@
 #pragma once
 
+#include <graphics/Font.hpp>
 #include <graphics/Geometry.hpp>
 #include <graphics/Image.hpp>
 #include <ui/Color.hpp>
-#include <ui/Font.hpp>
 #include <ui/TextLayout.hpp>
 
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -104,14 +105,17 @@ public:
 
     // --- text ---
     // Draws text in the fill colour, laid out within rect (its height limits the lines),
-    // and answers the size it took.
-    graphics::Size drawText(std::string_view text, graphics::Rect rect, Font const& font,
+    // and answers the size it took. A null font draws nothing.
+    graphics::Size drawText(std::string_view text, graphics::Rect rect, graphics::Font const* font,
         LineBreakMode mode = LineBreakMode::WordWrap,
         TextAlignment alignment = TextAlignment::Left);
     // Draws text in one line from point (its top-left corner).
-    graphics::Size drawTextAtPoint(std::string_view text, graphics::Point point, Font const& font);
-    // Draws one line with its baseline starting at baseline (with the shadow, if set).
-    void showTextLine(std::string_view text, Font const& font, graphics::Point baseline);
+    graphics::Size drawTextAtPoint(
+        std::string_view text, graphics::Point point, graphics::Font const* font);
+    // Draws glyphs of font at positions (baseline origins) moved by origin, with the shadow
+    // first when one is set.
+    void showGlyphs(graphics::Font const& font, std::span<graphics::GlyphId const> glyphs,
+        std::span<graphics::Point const> positions, graphics::Point origin);
 
     // --- result ---
     // True once anything has been drawn.

@@ -1,6 +1,8 @@
+#include <graphics/StringDrawing.hpp>
 #include <ui/GraphicsContext.hpp>
 #include <ui/Label.hpp>
 
+#include <cfloat>
 #include <cmath>
 
 namespace ui {
@@ -17,7 +19,8 @@ base::Ref<Label> Label::create(graphics::Rect frame) {
 }
 
 Label::Label(graphics::Rect frame)
-    : View(frame) {
+    : View(frame)
+    , font_(graphics::Font::systemFontOfSize(17)) {
     setUserInteractionEnabled(false);
     setBackgroundColor(Color::whiteColor());
     setContentMode(ContentMode::Redraw);
@@ -30,8 +33,8 @@ void Label::setText(std::string text) {
     }
 }
 
-void Label::setFont(Font font) {
-    font_ = std::move(font);
+void Label::setFont(base::Ref<graphics::Font> font) {
+    font_ = font ? std::move(font) : graphics::Font::systemFontOfSize(17);
     setNeedsDisplay();
 }
 
@@ -94,33 +97,33 @@ void Label::setShadowOffset(graphics::Size offset) {
     setNeedsDisplay();
 }
 
-Font Label::fontForWidth(float width) const {
-    if (!adjustsFontSizeToFitWidth_ || numberOfLines_ != 1 || width <= 0 || text_.empty())
+base::Ref<graphics::Font> Label::fontForWidth(float width) const {
+    if (!font_ || !adjustsFontSizeToFitWidth_ || numberOfLines_ != 1 || width <= 0 || text_.empty())
         return font_;
     float floor = minimumFontSize_ > 0 ? minimumFontSize_ : smallestFontSize;
-    if (font_.pointSize() <= floor)
+    if (font_->pointSize() <= floor)
         return font_;
-    float full = sizeWithFont(text_, font_).width;
+    float full = graphics::sizeWithFont(text_, *font_).width;
     if (full <= width)
         return font_;
     // Start near the size that fits, then step down until the line fits.
-    float size = std::fmax(floor, std::floor(font_.pointSize() * width / full * 2) / 2);
-    Font font = font_.fontWithSize(size);
-    while (size > floor && sizeWithFont(text_, font).width > width) {
+    float size = std::fmax(floor, std::floor(font_->pointSize() * width / full * 2) / 2);
+    auto font = font_->fontWithSize(size);
+    while (font && size > floor && graphics::sizeWithFont(text_, *font).width > width) {
         size = std::fmax(floor, size - 0.5f);
-        font = font_.fontWithSize(size);
+        font = font_->fontWithSize(size);
     }
-    return font;
+    return font ? font : font_;
 }
 
 TextLayout Label::layoutForRect(graphics::Rect rect) const {
-    return TextLayout::layout(text_, fontForWidth(rect.size.width), rect.size.width, lineBreakMode_,
-        numberOfLines_, rect.size.height);
+    return TextLayout::layout(text_, fontForWidth(rect.size.width).get(), rect.size.width,
+        lineBreakMode_, alignment_, numberOfLines_, rect.size.height);
 }
 
 graphics::Rect Label::textRectForBounds(graphics::Rect bounds, int numberOfLines) const {
-    auto layout = TextLayout::layout(text_, fontForWidth(bounds.size.width), bounds.size.width,
-        lineBreakMode_, numberOfLines, bounds.size.height);
+    auto layout = TextLayout::layout(text_, fontForWidth(bounds.size.width).get(),
+        bounds.size.width, lineBreakMode_, TextAlignment::Left, numberOfLines, bounds.size.height);
     auto size = layout.size();
     size.width = std::fmin(size.width, bounds.size.width);
     return {{bounds.origin.x, bounds.origin.y + (bounds.size.height - size.height) / 2}, size};
@@ -130,9 +133,6 @@ void Label::drawTextInRect(GraphicsContext& context, graphics::Rect rect) {
     if (text_.empty())
         return;
     auto layout = layoutForRect(rect);
-    auto size = layout.size();
-    graphics::Rect box {{rect.origin.x, rect.origin.y + (rect.size.height - size.height) / 2},
-        {rect.size.width, size.height}};
     Color color = textColor_;
     if (highlighted_ && !highlightedTextColor_.isClear())
         color = highlightedTextColor_;
@@ -142,19 +142,20 @@ void Label::drawTextInRect(GraphicsContext& context, graphics::Rect rect) {
     if (!shadowColor_.isClear())
         context.setShadow(shadowOffset_, 0, shadowColor_);
     context.setFillColor(color);
-    layout.draw(context, box, alignment_);
+    layout.draw(
+        context, {rect.origin.x, rect.origin.y + (rect.size.height - layout.size().height) / 2});
     context.restoreGState();
 }
 
 graphics::Size Label::sizeThatFits(graphics::Size size) const {
-    if (text_.empty())
+    if (text_.empty() || !font_)
         return {0, 0};
     // A single line is measured whole; more lines wrap within the width given.
     if (numberOfLines_ == 1)
-        return sizeWithFont(text_, font_);
-    auto layout = TextLayout::layout(
-        text_, font_, size.width > 0 ? size.width : 0, lineBreakMode_, numberOfLines_, 0);
-    return layout.size();
+        return graphics::sizeWithFont(text_, *font_);
+    graphics::Size box {size.width > 0 ? size.width : FLT_MAX,
+        numberOfLines_ > 0 ? float(numberOfLines_) * font_->lineHeight() : FLT_MAX};
+    return graphics::sizeWithFont(text_, *font_, box, lineBreakMode_);
 }
 
 void Label::drawRect(GraphicsContext& context, graphics::Rect) {

@@ -1,7 +1,8 @@
 #pragma once
 
+#include <base/Ref.hpp>
+#include <graphics/Font.hpp>
 #include <ui/Color.hpp>
-#include <ui/Font.hpp>
 #include <ui/TextLayout.hpp>
 #include <ui/View.hpp>
 
@@ -24,8 +25,10 @@ public:
 
     std::string const& text() const { return text_; }
     void setText(std::string text);
-    Font const& font() const { return font_; }
-    void setFont(Font font);
+    // Never null while the system font is installed: setting null gives the system font of
+    // 17 points back, as the platform does.
+    graphics::Font* font() const { return font_.get(); }
+    void setFont(base::Ref<graphics::Font> font);
     Color textColor() const { return textColor_; }
     void setTextColor(Color color);
     // Used while highlighted when set (not clear).
@@ -53,7 +56,7 @@ public:
 
     // The font the text is drawn with in a box of width: the label's font, or a smaller
     // size of it when the label adjusts its font to fit.
-    Font fontForWidth(float width) const;
+    base::Ref<graphics::Font> fontForWidth(float width) const;
     // The text laid out as it is drawn in rect.
     TextLayout layoutForRect(graphics::Rect rect) const;
     // Where the text goes within bounds (its lines' box, centred down the bounds).
@@ -66,7 +69,7 @@ public:
 
 private:
     std::string text_;
-    Font font_;
+    base::Ref<graphics::Font> font_;
     Color textColor_ {Color::blackColor()};
     Color highlightedTextColor_ {Color::clearColor()};
     Color shadowColor_ {Color::clearColor()};

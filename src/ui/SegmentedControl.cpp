@@ -1,3 +1,4 @@
+#include <graphics/StringDrawing.hpp>
 #include <ui/GraphicsContext.hpp>
 #include <ui/SegmentedControl.hpp>
 #include <ui/TextLayout.hpp>
@@ -10,8 +11,8 @@ namespace ui {
 
 namespace {
 
-Font segmentFont() {
-    return Font::boldSystemFontOfSize(13);
+base::Ref<graphics::Font> segmentFont() {
+    return graphics::Font::boldSystemFontOfSize(13);
 }
 
 }
@@ -162,9 +163,13 @@ int SegmentedControl::segmentAtPoint(graphics::Point point) const {
 graphics::Size SegmentedControl::sizeThatFits(graphics::Size) const {
     float height = style_ == SegmentedControlStyle::Bar ? 30 : 44;
     float widest = 0;
+    auto font = segmentFont();
     for (auto const& segment : segments_) {
-        float width = segment.image ? segment.image->size().width
-                                    : sizeWithFont(segment.title, segmentFont()).width;
+        float width = 0;
+        if (segment.image)
+            width = segment.image->size().width;
+        else if (font)
+            width = graphics::sizeWithFont(segment.title, *font).width;
         widest = std::fmax(widest, width);
     }
     float width = 0;
@@ -227,14 +232,14 @@ void SegmentedControl::drawRect(GraphicsContext& context, graphics::Rect) {
             auto size = segment.image->size();
             context.drawImage(*segment.image,
                 {{r.midX() - size.width / 2, r.midY() - size.height / 2}, size}, alpha);
-        } else if (!segment.title.empty()) {
+        } else if (!segment.title.empty() && font) {
             bool light = on || style_ == SegmentedControlStyle::Bar;
             Color color = light ? Color::whiteColor() : Color::colorWithWhite(0.3f);
             context.setFillColor(color.colorWithAlphaComponent(alpha));
-            graphics::Rect text {{r.minX() + 4, r.midY() - font.lineHeight() / 2},
-                {r.size.width - 8, font.lineHeight()}};
-            context.drawText(
-                segment.title, text, font, LineBreakMode::TailTruncation, TextAlignment::Center);
+            graphics::Rect text {{r.minX() + 4, r.midY() - font->lineHeight() / 2},
+                {r.size.width - 8, font->lineHeight()}};
+            context.drawText(segment.title, text, font.get(), LineBreakMode::TailTruncation,
+                TextAlignment::Center);
         }
     }
     context.setStrokeColor(Color::colorWithWhite(0.55f));

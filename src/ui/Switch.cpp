@@ -48,11 +48,14 @@ void Switch::drawRect(GraphicsContext& context, graphics::Rect) {
     context.setFillColor(isHighlighted() ? Color::colorWithWhite(0.85f) : Color::whiteColor());
     context.fillEllipseInRect(knobRect);
     context.strokeEllipseInRect(knobRect);
-    auto font = Font::boldSystemFontOfSize(15);
-    graphics::Rect label {{on_ ? b.minX() : b.minX() + knob, b.midY() - font.lineHeight() / 2},
-        {b.size.width - knob, font.lineHeight()}};
+    auto font = graphics::Font::boldSystemFontOfSize(15);
+    if (!font)
+        return;
+    graphics::Rect label {{on_ ? b.minX() : b.minX() + knob, b.midY() - font->lineHeight() / 2},
+        {b.size.width - knob, font->lineHeight()}};
     context.setFillColor(on_ ? Color::whiteColor() : Color::colorWithWhite(0.45f));
-    context.drawText(on_ ? "ON" : "OFF", label, font, LineBreakMode::Clip, TextAlignment::Center);
+    context.drawText(
+        on_ ? "ON" : "OFF", label, font.get(), LineBreakMode::Clip, TextAlignment::Center);
 }
 
 }

@@ -1,3 +1,4 @@
+#include <graphics/StringDrawing.hpp>
 #include <ui/Application.hpp>
 #include <ui/Button.hpp>
 #include <ui/SegmentedControl.hpp>
@@ -283,7 +284,7 @@ TEST(Button, ImageAndTitleSitSideBySideInTheMiddleOfTheInsetBounds) {
     button->layoutIfNeeded();
     auto image = button->imageView()->frame();
     auto title = button->titleLabel()->frame();
-    float titleWidth = ui::sizeWithFont("Play", button->titleLabel()->font()).width;
+    float titleWidth = graphics::sizeWithFont("Play", *button->titleLabel()->font()).width;
     EXPECT_FLOAT_EQ(title.size.width, titleWidth);
     EXPECT_FLOAT_EQ(image.origin.x, 100 - (20 + titleWidth) / 2);
     EXPECT_FLOAT_EQ(title.origin.x, image.maxX());

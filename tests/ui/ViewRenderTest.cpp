@@ -92,7 +92,7 @@ TEST_F(ViewRender, ColouredViewLabelAndButtonOverTheScene) {
     auto label = ui::Label::create(makeRect(150, 20, 200, 40));
     label->setBackgroundColor(Color::clearColor());
     label->setTextColor(Color::blackColor());
-    label->setFont(ui::Font::boldSystemFontOfSize(24));
+    label->setFont(graphics::Font::boldSystemFontOfSize(24));
     label->setText("Salon");
     window->addSubview(label);
     auto button = ui::Button::buttonWithType(ui::ButtonType::RoundedRect);
