@@ -58,7 +58,7 @@ TextLayout TextLayout::layout(std::string_view text, graphics::Font const* font,
     TextLayout result;
     if (!font)
         return result;
-    result.font_ = base::Ref<graphics::Font>(const_cast<graphics::Font*>(font));
+    result.font_ = base::Ref<graphics::Font const>(font);
     graphics::Size box {width > 0 ? width : FLT_MAX, maxHeight > 0 ? maxHeight : FLT_MAX};
     if (maxLines > 0)
         box.height = std::fmin(box.height, float(maxLines) * font->lineHeight());

@@ -43,7 +43,7 @@ public:
 
 private:
     std::vector<graphics::TextLayout::Line> lines_;
-    base::Ref<graphics::Font> font_;
+    base::Ref<graphics::Font const> font_;
     graphics::Size size_;
 };
 
