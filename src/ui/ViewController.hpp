@@ -6,6 +6,8 @@
 #include <ui/Application.hpp>
 #include <ui/Responder.hpp>
 #include <ui/TransitionTimer.hpp>
+// Application's inline accessors need the whole window class.
+#include <ui/Window.hpp>
 
 #include <cstddef>
 #include <functional>
