@@ -83,6 +83,7 @@ TEST_F(AlertViewTest, ShowPutsTheAlertOverEverythingInTheKeyWindow) {
     EXPECT_EQ(journal.take(), Entries {"Restore Previous Save.willPresent"});
     run(0.3);
     EXPECT_EQ(journal.take(), Entries {"Restore Previous Save.didPresent"});
+    alert->dismissWithClickedButtonIndex(0, false);
 }
 
 TEST_F(AlertViewTest, ScriptedTapOnAButtonTellsTheDelegateAndDismisses) {
