@@ -125,8 +125,13 @@ void MoviePlayerController::startPlaying() {
         return;
     if (position_ >= simulatedDuration_)
         position_ = 0;
-    playingSince_ = now();
     setState(MoviePlaybackState::Playing);
+    runClock();
+}
+
+void MoviePlayerController::runClock() {
+    stopClock();
+    playingSince_ = now();
     // The clock holds the player only through the pointer; the destructor stops it.
     endTimer_ = foundation::Timer::scheduledTimer(
         simulatedDuration_ - position_,
@@ -160,16 +165,9 @@ double MoviePlayerController::currentPlaybackTime() const {
 }
 
 void MoviePlayerController::setCurrentPlaybackTime(double seconds) {
-    bool playing = state_ == MoviePlaybackState::Playing;
-    if (playing) {
-        stopClock();
-        state_ = MoviePlaybackState::Paused;
-    }
     position_ = std::clamp(seconds, 0.0, simulatedDuration_);
-    if (playing) {
-        state_ = MoviePlaybackState::Stopped;
-        startPlaying();
-    }
+    if (state_ == MoviePlaybackState::Playing)
+        runClock();
 }
 
 void MoviePlayerController::setSimulatedDuration(double seconds) {

@@ -158,6 +158,8 @@ private:
     void post(char const* name, base::Value userInfo = {});
     void loaded();
     void startPlaying();
+    // Counts the movie on from position_, ending it when it reaches its duration.
+    void runClock();
     void setState(MoviePlaybackState state);
     void end(MovieFinishReason reason, base::Value error);
     void stopClock();

@@ -238,6 +238,7 @@ void ViewController::presentViewController(
     while (level->superview() != window)
         level = level->superview();
     presentedView->setFrame(window->bounds());
+    presentedView->layoutIfNeeded();
     window->insertSubviewAbove(base::Ref<View>(presentedView), level);
 
     // The end step lives in the host's transition and dies with the host, so it

@@ -35,6 +35,7 @@ void Window::setRootViewController(base::Ref<ViewController> controller) {
     if (controller) {
         View* view = controller->view();
         view->setFrame(bounds());
+        view->layoutIfNeeded();
         insertSubviewAtIndex(base::Ref<View>(view), 0);
     }
 }

@@ -191,3 +191,19 @@ TEST_F(MoviePlayerTest, MovieScreenShowsThePlayerFullSize) {
     EXPECT_TRUE(
         screen->shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation::LandscapeLeft));
 }
+
+TEST_F(MoviePlayerTest, SeekingWhilePlayingMovesTheEnd) {
+    player->setSimulatedDuration(30);
+    player->play();
+    settle();
+    journal.take();
+    run(5);
+    player->setCurrentPlaybackTime(25);
+    run(4.9);
+    EXPECT_EQ(journal.take(), Entries {}) << "no state change for a seek";
+    run(0.2);
+    EXPECT_EQ(journal.take(),
+        (Entries {"PlaybackStateDidChangeNotification", "PlaybackDidFinishNotification reason 0"}));
+    player->setCurrentPlaybackTime(99);
+    EXPECT_EQ(player->currentPlaybackTime(), 30);
+}

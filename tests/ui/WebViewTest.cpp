@@ -32,12 +32,24 @@ protected:
             HttpResponse::text("<html><title>T</title></html>", 200, "text/html; charset=utf-8"));
         server.route("GET", "/other", HttpResponse::text("<p>other</p>", 200, "text/html"));
     }
-    ~WebViewTest() override { RunLoop::main().reset(); }
+    ~WebViewTest() override {
+        gate->open();
+        RunLoop::main().reset();
+    }
 
     URLRequest get(std::string path) {
         URLRequest request(server.url(path));
         request.setTimeoutInterval(5);
         return request;
+    }
+    // Starts loading "/slow", whose body waits behind a gate, and runs the loop
+    // until the load has started.
+    bool startHeldLoad() {
+        HttpResponse slow;
+        slow.pieces.push_back({"late", 0, gate});
+        server.route("GET", "/slow", slow);
+        page->loadRequest(get("/slow"));
+        return RunLoop::main().runUntil([&] { return journal.entries.size() == 2; }, 5);
     }
     // Runs the loop until count loads have ended.
     bool waitForEnd(int count = 1) {
@@ -45,6 +57,7 @@ protected:
     }
 
     LoopbackServer server;
+    std::shared_ptr<test::Gate> gate = std::make_shared<test::Gate>();
     Journal journal;
     test::PageLog log {journal, server.baseURL()};
     Ref<WebView> page = WebView::create(graphics::makeRect(0, 0, 320, 480));
@@ -117,32 +130,20 @@ TEST_F(WebViewTest, ErrorPagesArePagesAndLostConnectionsFail) {
 }
 
 TEST_F(WebViewTest, NewLoadCancelsTheRunningOneFirst) {
-    auto gate = std::make_shared<test::Gate>();
-    HttpResponse slow;
-    slow.pieces.push_back({"late", 0, gate});
-    server.route("GET", "/slow", slow);
-    page->loadRequest(get("/slow"));
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return journal.entries.size() == 2; }, 5));
+    ASSERT_TRUE(startHeldLoad());
     page->loadRequest(get("/page"));
     ASSERT_TRUE(waitForEnd(2));
     EXPECT_EQ(journal.take(),
         (Entries {"should 5 /slow", "start", "should 5 /page", "fail -999", "start", "finish"}));
     EXPECT_EQ(page->pageContent(), "<html><title>T</title></html>");
-    gate->open();
 }
 
 TEST_F(WebViewTest, StopLoadingReportsACancelledLoad) {
-    auto gate = std::make_shared<test::Gate>();
-    HttpResponse slow;
-    slow.pieces.push_back({"late", 0, gate});
-    server.route("GET", "/slow", slow);
-    page->loadRequest(get("/slow"));
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return journal.entries.size() == 2; }, 5));
+    ASSERT_TRUE(startHeldLoad());
     page->stopLoading();
     EXPECT_FALSE(page->isLoading());
     ASSERT_TRUE(waitForEnd());
     EXPECT_EQ(journal.take(), (Entries {"should 5 /slow", "start", "fail -999"}));
-    gate->open();
 }
 
 TEST_F(WebViewTest, BackForwardAndReloadFetchThePagesAgain) {
