@@ -25,6 +25,8 @@ void Application::reset() {
     instance() = base::make<Application>();
 }
 
+Window* Application::keyWindow() const { return keyWindow_.get(); }
+
 void Application::setKeyWindow(Window* window) {
     keyWindow_ = window;
 }

@@ -52,7 +52,7 @@ public:
     ApplicationDelegate* delegate() const { return delegate_; }
     void setDelegate(ApplicationDelegate* delegate) { delegate_ = delegate; }
 
-    Window* keyWindow() const { return keyWindow_.get(); }
+    Window* keyWindow() const;
     void setKeyWindow(Window* window);
     std::vector<Window*> windows() const;
 

@@ -62,19 +62,32 @@ base::Ref<base::Dictionary> stateFor(std::int64_t counter) {
 
 }
 
+// The counter in the saved file, or -1 while there is none that reads.
+std::int64_t savedCounter(std::string const& path) {
+    auto saved = foundation::PropertyList::dictionaryWithContentsOfFile(path);
+    if (!saved)
+        return -1;
+    auto state = saved->objectForKey("DATA_STATE");
+    return state.isDictionary() ? state.dictionary()->objectForKey("counter").longLongValue() : -1;
+}
+
 TEST(UserDefaultsKill, AWriterKilledAtAnyInstantLeavesAWholeEarlierSave) {
     test::TempDir dir;
     auto path = (dir / "com.quillaby.salon.plist").string();
     std::mt19937 random(20240611);
-    std::uniform_int_distribution<int> delay(5, 150);
+    std::uniform_int_distribution<int> delay(0, 40);
     std::int64_t lastCounter = 0;
-    int roundsWithAFile = 0;
     for (int round = 0; round < 30; ++round) {
         pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0)
             runWriter(path);
-        // A kill needs a moment of real time to land somewhere inside a write.
+        // Wait until this writer has saved at least once, however loaded the
+        // machine is, then let it run on a little so the kill lands anywhere
+        // inside a later write.
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (savedCounter(path) <= lastCounter && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         std::this_thread::sleep_for(std::chrono::milliseconds(delay(random)));
         ::kill(child, SIGKILL);
         int status = 0;
@@ -82,15 +95,12 @@ TEST(UserDefaultsKill, AWriterKilledAtAnyInstantLeavesAWholeEarlierSave) {
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
             << "writer ended by itself: " << status;
 
-        if (!std::filesystem::exists(path))
-            continue;
-        ++roundsWithAFile;
         auto saved = foundation::PropertyList::dictionaryWithContentsOfFile(path);
         ASSERT_TRUE(saved) << "round " << round;
         auto state = saved->objectForKey("DATA_STATE");
         ASSERT_TRUE(state.isDictionary()) << "round " << round;
         std::int64_t counter = state.dictionary()->objectForKey("counter").longLongValue();
-        ASSERT_GE(counter, lastCounter) << "round " << round;
+        ASSERT_GT(counter, lastCounter) << "round " << round << ": the writer made no progress";
         EXPECT_TRUE(state == Value(stateFor(counter)))
             << "round " << round << ", counter " << counter;
         // The keys are saved together: the last counter is that of the state or the one before.
@@ -103,8 +113,5 @@ TEST(UserDefaultsKill, AWriterKilledAtAnyInstantLeavesAWholeEarlierSave) {
             ++entries;
         EXPECT_LE(entries, 2u) << "round " << round;
     }
-    RecordProperty("roundsWithAFile", roundsWithAFile);
     RecordProperty("lastCounter", int(lastCounter));
-    EXPECT_GT(roundsWithAFile, 15);
-    EXPECT_GT(lastCounter, 20);
 }

@@ -132,7 +132,9 @@ void prizeIcon(cairo_t* cr, double w, double h, int prize) {
         petPoint(cr, w / 2 + 4, h / 2 - 2, s * 0.7);
         break;
     case 6:
-        token(cr, w / 2, h / 2, s * 0.85);
+        // A pile of Pet Points: the wheel's sixth prize pays five.
+        for (int i = 0; i < 3; ++i)
+            petPoint(cr, w / 2 - 6 + i * 6, h / 2 + 3 - i * 3, s * 0.6);
         break;
     case 7:
         for (int i = 0; i < 3; ++i)
