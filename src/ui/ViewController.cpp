@@ -1,6 +1,7 @@
 #include <base/Log.hpp>
 #include <ui/NavigationController.hpp>
 #include <ui/NavigationItem.hpp>
+#include <ui/Screen.hpp>
 #include <ui/ViewController.hpp>
 #include <ui/Window.hpp>
 
@@ -21,11 +22,9 @@ std::size_t indexInSuperview(View const* view) {
 
 // The frame a new controller's view gets before anybody places it.
 graphics::Rect screenFrame() {
-    auto& application = Application::sharedApplication();
-    if (auto window = application.keyWindow())
+    if (auto window = Application::sharedApplication().keyWindow())
         return window->bounds();
-    auto windows = application.windows();
-    return windows.empty() ? graphics::Rect {} : windows.front()->bounds();
+    return Screen::mainScreen().bounds();
 }
 
 }

@@ -37,7 +37,8 @@ enum class ModalPresentationStyle {
 // answers rotation and memory warnings. Main thread only.
 //
 // Loading: view() loads the view on first access with loadView() (a plain view the
-// size of the key window unless a subclass makes its own), then calls
+// size of the key window, or of the screen without one, unless a subclass makes
+// its own), then calls
 // viewDidLoad(). A memory warning unloads the view of a controller that is off the
 // screen (no superview), with viewDidUnload(); the next view() loads it again.
 //

@@ -3,6 +3,7 @@
 #include <support/LogCapture.hpp>
 
 #include <ui/Application.hpp>
+#include <ui/Screen.hpp>
 #include <ui/ViewController.hpp>
 
 #include <gtest/gtest.h>
@@ -326,4 +327,10 @@ TEST_F(ViewControllerTest, ControllerDroppedDuringItsAnimatedPresentationCallsNo
     root = nullptr;
     run(0.5);
     EXPECT_EQ(journal.take(), Entries {});
+}
+
+TEST_F(ViewControllerTest, WithoutAKeyWindowTheDefaultViewTakesTheScreenSize) {
+    window = nullptr;
+    auto controller = ui::ViewController::create();
+    EXPECT_EQ(controller->view()->frame(), ui::Screen::mainScreen().bounds());
 }
