@@ -1,4 +1,5 @@
 #include <ui/AlertView.hpp>
+#include <ui/ControlStandIns.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -37,6 +38,13 @@ base::Ref<AlertView> AlertView::create(std::string title, std::string message,
     return alert;
 }
 
+AlertView::AlertView()
+    : titleLabel_(LabelStandIn::create())
+    , messageLabel_(LabelStandIn::create()) {
+    box()->addSubview(titleLabel_);
+    box()->addSubview(messageLabel_);
+}
+
 int AlertView::firstOtherButtonIndex() const {
     for (int i = 0; i < numberOfButtons(); ++i) {
         if (i != cancelButtonIndex())
@@ -51,14 +59,17 @@ void AlertView::show() {
 
 void AlertView::layoutBox(
     graphics::Size size, View& box, std::vector<base::Ref<View>> const& buttons) {
+    float inner = boxWidth - 2 * 11;
     float y = padding;
+    titleLabel_->setText(title_);
+    titleLabel_->setFrame({{11, y}, {inner, title_.empty() ? 0 : lineHeight}});
     if (!title_.empty())
         y += lineHeight + buttonGap;
-    if (!message_.empty()) {
-        float lines = std::max(1.0f, std::ceil(float(message_.size()) / charactersPerLine));
+    float lines = std::max(1.0f, std::ceil(float(message_.size()) / charactersPerLine));
+    messageLabel_->setText(message_);
+    messageLabel_->setFrame({{11, y}, {inner, message_.empty() ? 0 : lines * lineHeight}});
+    if (!message_.empty())
         y += lines * lineHeight + buttonGap;
-    }
-    float inner = boxWidth - 2 * 11;
     if (buttons.size() == 2) {
         // Side by side, the cancel button on the left.
         float width = (inner - buttonGap) / 2;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ui/ButtonPanel.hpp>
+#include <ui/ControlStandIns.hpp>
 
 #include <string>
 #include <vector>
@@ -37,7 +38,7 @@ public:
         AlertViewDelegate* delegate, std::string cancelButtonTitle,
         std::vector<std::string> otherButtonTitles = {});
 
-    AlertView() = default;
+    AlertView();
 
     std::string const& title() const { return title_; }
     void setTitle(std::string title) { title_ = std::move(title); }
@@ -65,6 +66,8 @@ private:
     std::string title_;
     std::string message_;
     AlertViewDelegate* delegate_ {nullptr};
+    base::Ref<LabelStandIn> titleLabel_;
+    base::Ref<LabelStandIn> messageLabel_;
 };
 
 }
