@@ -76,6 +76,7 @@ public:
     void layoutIfNeeded();
     virtual void layoutSubviews() { }
 
+    // The view's controller when it is one's view, else the superview.
     Responder* nextResponder() const override;
 
 protected:
@@ -90,6 +91,8 @@ protected:
     virtual void willRemoveSubview(View* subview) { }
 
 private:
+    friend class ViewController;
+
     graphics::Point toRoot(graphics::Point point) const;
     graphics::Point fromRoot(graphics::Point point) const;
     View const* root() const;
@@ -99,6 +102,8 @@ private:
     std::size_t indexOfSubview(View const* view) const;
 
     View* superview_ {nullptr};
+    // The controller whose view this is; it is told when the view changes window.
+    ViewController* viewController_ {nullptr};
     std::vector<base::Ref<View>> subviews_;
     graphics::Point center_;
     graphics::Rect bounds_;
