@@ -30,6 +30,8 @@ scale = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 times = {}  # name -> CPU time in ns
 order = []
 for path in sorted(results.glob("*.json")):
+    if path.stat().st_size == 0:  # a filter that matched nothing in this program
+        continue
     for b in json.loads(path.read_text())["benchmarks"]:
         if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
             continue
@@ -56,6 +58,8 @@ for name in order:
             peer = times[other]
             rows.append((base, shown(ours), other[len(base) + 1:], shown(peer), ours / peer))
 
+if not rows:
+    sys.exit("no pair of ours and a peer was run")
 width = max(len(r[0]) for r in rows)
 print()
 print(f"{'path':<{width}}  {'ours':>10}  {'peer':>10}  ratio  peer")
