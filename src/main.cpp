@@ -6,9 +6,11 @@
 #include <engine/CompositeAction.hpp>
 #include <engine/Director.hpp>
 #include <engine/IntervalAction.hpp>
+#include <engine/Label.hpp>
 #include <engine/Layer.hpp>
 #include <engine/RepeatForever.hpp>
 #include <engine/Scene.hpp>
+#include <engine/Sprite.hpp>
 #include <ui/Application.hpp>
 #include <ui/ApplicationRunner.hpp>
 #include <ui/Screen.hpp>
@@ -97,6 +99,16 @@ base::Ref<engine::Scene> demoScene() {
     walker->runAction(engine::RepeatForever::actionWithAction(
         forthAndBack(engine::MoveBy::actionWithDuration(3, Point {size.width - 70, 0}))));
     scene->addChild(walker, 2);
+
+    // The game's name from the bundle's art, and a line of text, so both the
+    // texture and the font paths show on screen.
+    if (auto title = engine::Sprite::spriteWithFile("Title_Name.png")) {
+        title->setPosition({size.width / 2, size.height - 40});
+        scene->addChild(title, 2);
+    }
+    auto hint = engine::Label::labelWithString("Tap anywhere", "Helvetica-Bold", 18);
+    hint->setPosition({size.width / 2, 100});
+    scene->addChild(hint, 2);
 
     scene->addChild(base::make<TapLayer>(), 3);
     return scene;

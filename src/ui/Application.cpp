@@ -1,3 +1,5 @@
+#include <foundation/NotificationCenter.hpp>
+#include <graphics/Event.hpp>
 #include <ui/Application.hpp>
 #include <ui/Touch.hpp>
 #include <ui/Window.hpp>
@@ -91,6 +93,31 @@ void Application::terminate() {
 void Application::receiveMemoryWarning() {
     if (delegate_)
         delegate_->applicationDidReceiveMemoryWarning(*this);
+    foundation::NotificationCenter::defaultCenter().postNotification(
+        DidReceiveMemoryWarningNotification, this);
+}
+
+void Application::sendKeyEvent(graphics::KeyEvent const& event) {
+    base::Ref<Responder> responder(firstResponder());
+    if (!responder || !event.down)
+        return;
+    switch (event.key) {
+    case graphics::KeyEvent::Return:
+        responder->insertText("\n");
+        break;
+    case graphics::KeyEvent::Backspace:
+    case graphics::KeyEvent::Delete:
+        responder->deleteBackward();
+        break;
+    default:
+        break;
+    }
+}
+
+void Application::sendTextEvent(graphics::TextEvent const& event) {
+    base::Ref<Responder> responder(firstResponder());
+    if (responder && !event.text.empty())
+        responder->insertText(event.text);
 }
 
 bool Application::openURL(std::string const& url) {

@@ -3,6 +3,7 @@
 #include <base/Ref.hpp>
 #include <base/Value.hpp>
 #include <base/WeakRef.hpp>
+#include <graphics/Forward.hpp>
 #include <ui/Responder.hpp>
 
 #include <string>
@@ -41,6 +42,9 @@ enum class InterfaceOrientation {
 // drives the life-cycle calls; tests call them directly.
 class Application final : public Responder {
 public:
+    static constexpr char const* DidReceiveMemoryWarningNotification
+        = "UIApplicationDidReceiveMemoryWarningNotification";
+
     static Application& sharedApplication();
     // Drops windows, delegate and settings (tests).
     static void reset();
@@ -54,6 +58,11 @@ public:
 
     // Hands an event to the windows of its touches.
     void sendEvent(Event* event);
+    // Hands keyboard input to the first responder: typed text as insertText, the
+    // return key as insertText("\n"), backspace and delete as deleteBackward. Key
+    // releases and other keys are dropped.
+    void sendKeyEvent(graphics::KeyEvent const& event);
+    void sendTextEvent(graphics::TextEvent const& event);
 
     // Life cycle, as the runner reports it to the delegate.
     void finishLaunching();
@@ -62,6 +71,8 @@ public:
     void enterBackground();
     void enterForeground();
     void terminate();
+    // Tells the delegate, then posts DidReceiveMemoryWarningNotification on the
+    // default centre, which every view controller observes.
     void receiveMemoryWarning();
     bool openURL(std::string const& url);
     bool isActive() const { return active_; }

@@ -80,8 +80,12 @@ private:
     void handle(graphics::KeyEvent const& event) {
         if (event.down && event.key == graphics::KeyEvent::Escape)
             quit_ = true;
+        else
+            Application::sharedApplication().sendKeyEvent(event);
     }
-    void handle(graphics::TextEvent const&) { }
+    void handle(graphics::TextEvent const& event) {
+        Application::sharedApplication().sendTextEvent(event);
+    }
     void handle(graphics::CloseEvent const&) { quit_ = true; }
 
     graphics::Surface& surface_;

@@ -14,4 +14,26 @@ class TouchSet;
 class View;
 class Window;
 
+// Controllers and composite views.
+class ActionSheet;
+class AlertView;
+class BarButtonItem;
+class ButtonPanel;
+class MailComposeViewController;
+class MoviePlayerController;
+class MoviePlayerViewController;
+class NavigationBar;
+class NavigationController;
+class NavigationItem;
+class ScriptedWebView;
+class ScrollView;
+class TableView;
+class TableViewCell;
+class TableViewController;
+class TapArea;
+class TextField;
+class Toolbar;
+class ViewController;
+class WebView;
+
 }

@@ -1,6 +1,7 @@
 #include <base/Verify.hpp>
 #include <ui/Animator.hpp>
 #include <ui/View.hpp>
+#include <ui/ViewController.hpp>
 #include <ui/Window.hpp>
 
 #include <algorithm>
@@ -208,6 +209,12 @@ void View::notifyWindowChange(Window* newWindow, bool did) {
         didMoveToWindow();
     else
         willMoveToWindow(newWindow);
+    if (viewController_) {
+        if (did)
+            viewController_->viewDidMoveToWindow();
+        else
+            viewController_->viewWillMoveToWindow(newWindow);
+    }
     auto subviews = subviews_;
     for (auto const& subview : subviews)
         subview->notifyWindowChange(newWindow, did);
@@ -411,6 +418,8 @@ void View::layoutIfNeeded() {
 }
 
 Responder* View::nextResponder() const {
+    if (viewController_)
+        return viewController_;
     return superview_;
 }
 

@@ -195,6 +195,7 @@ public:
     graphics::Rect convertRectToView(graphics::Rect rect, View const* view) const;
     graphics::Rect convertRectFromView(graphics::Rect rect, View const* view) const;
 
+    // The view's controller when it is one's view, else the superview.
     Responder* nextResponder() const override;
 
     // --- drawing ---
@@ -305,6 +306,8 @@ protected:
     void resizeWithOldSuperviewSize(graphics::Size oldSize);
 
 private:
+    friend class ViewController;
+
     // From the superview's coordinates to this view's, and back.
     graphics::Point fromSuperview(graphics::Point point) const;
     graphics::Point toSuperview(graphics::Point point) const;
@@ -318,6 +321,8 @@ private:
     void boundsSizeChanged(graphics::Size oldSize);
 
     View* superview_ {nullptr};
+    // The controller whose view this is; it is told when the view changes window.
+    ViewController* viewController_ {nullptr};
     std::vector<base::Ref<View>> subviews_;
     graphics::Point center_;
     graphics::Rect bounds_;
