@@ -2,6 +2,7 @@
 
 #include <base/Ref.hpp>
 #include <ui/Control.hpp>
+#include <ui/EdgeInsets.hpp>
 #include <ui/Image.hpp>
 #include <ui/ImageView.hpp>
 #include <ui/Label.hpp>
@@ -20,15 +21,6 @@ enum class ButtonType {
     InfoLight = 3,
     InfoDark = 4,
     ContactAdd = 5
-};
-
-struct EdgeInsets {
-    float top {0};
-    float left {0};
-    float bottom {0};
-    float right {0};
-
-    bool operator==(EdgeInsets const&) const = default;
 };
 
 // A control with a title, an image and a background image for each state. A state

@@ -36,4 +36,27 @@ class Toolbar;
 class ViewController;
 class WebView;
 
+// Appearance, drawing, animations and controls.
+class ActivityIndicatorView;
+class Animator;
+class BasicAnimation;
+class Button;
+class Color;
+class Control;
+class GraphicsContext;
+class Image;
+class ImageView;
+class KeyframeAnimation;
+class Label;
+class Layer;
+class LayerAnimation;
+class ProgressView;
+class SegmentedControl;
+class Switch;
+class TextLayout;
+class TimingFunction;
+class Transition;
+class ViewRenderer;
+struct EdgeInsets;
+
 }

@@ -2,19 +2,10 @@
 
 #include <base/Ref.hpp>
 #include <foundation/Timer.hpp>
+#include <ui/EdgeInsets.hpp>
 #include <ui/View.hpp>
 
 namespace ui {
-
-// Distances inward from each edge, as the platform's edge insets.
-struct EdgeInsets {
-    float top {0};
-    float left {0};
-    float bottom {0};
-    float right {0};
-
-    bool operator==(EdgeInsets const&) const = default;
-};
 
 // What a scroll view tells its delegate. A drag brings scrollViewWillBeginDragging,
 // scrollViewDidScroll for each move, then scrollViewDidEndDragging; when the
