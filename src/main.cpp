@@ -1,7 +1,8 @@
 // The program: the application shell's delegate puts the scene engine's drawing surface in a
 // window of the screen's size and runs a small demonstration scene on it, coloured layers in
 // motion and a square that goes wherever the screen is tapped. The game's own scenes take its
-// place once they exist.
+// place once they exist. Pressing "a" shows an alert over the running scene; its OK button
+// closes it.
 
 #include <engine/CompositeAction.hpp>
 #include <engine/Director.hpp>
@@ -11,6 +12,8 @@
 #include <engine/RepeatForever.hpp>
 #include <engine/Scene.hpp>
 #include <engine/Sprite.hpp>
+#include <graphics/Event.hpp>
+#include <ui/AlertView.hpp>
 #include <ui/Application.hpp>
 #include <ui/ApplicationRunner.hpp>
 #include <ui/Screen.hpp>
@@ -135,12 +138,20 @@ public:
         engine::Director::sharedDirector().resume();
     }
 
+    void applicationKeyPressed(ui::Application&, graphics::KeyEvent const& event) override {
+        if (event.key != 'a' || (alert_ && alert_->isVisible()))
+            return;
+        alert_ = ui::AlertView::create("Quillaby", "Hello from the salon!", nullptr, "OK");
+        alert_->show();
+    }
+
     void applicationWillTerminate(ui::Application&) override {
         engine::Director::sharedDirector().end();
     }
 
 private:
     base::Ref<ui::Window> window_;
+    base::Ref<ui::AlertView> alert_;
 };
 
 }

@@ -14,6 +14,7 @@
 #include <foundation/Timer.hpp>
 #include <graphics/GLES.hpp>
 #include <ui/Application.hpp>
+#include <ui/Screen.hpp>
 #include <ui/Window.hpp>
 
 #include <cmath>
@@ -126,8 +127,11 @@ void Director::mainLoop() {
     if (displayFPS_)
         showFPS();
     glPopMatrix();
-    if (openGLView_)
+    if (openGLView_) {
+        // The views (alerts, controls) go over the scene, in the same frame.
+        openGLView_->drawWindowsOver(ui::Screen::mainScreen().bounds().size);
         openGLView_->swapBuffers();
+    }
 }
 
 bool Director::readClock(TimeValue& time) {

@@ -2,6 +2,7 @@
 
 #include <graphics/GLContext.hpp>
 #include <ui/Screen.hpp>
+#include <ui/ViewRenderer.hpp>
 
 #include <cmath>
 #include <cstdio>
@@ -68,6 +69,16 @@ bool EAGLView::makeContext(Rect frame) {
 EAGLView::~EAGLView() {
     if (!drawable_)
         return;
+    if (viewRenderer_) {
+        // The renderer's textures live in this view's context: delete them there.
+        auto* context = &drawable_->context();
+        auto* oldContext = graphics::GLContext::currentContext();
+        if (oldContext != context)
+            graphics::GLContext::setCurrentContext(context);
+        viewRenderer_.reset();
+        if (oldContext != context)
+            graphics::GLContext::setCurrentContext(oldContext);
+    }
     if (_framebuffer || _renderbuffer || _depthBuffer)
         _destroySurface();
     if (drawableFromScreen_)
@@ -203,6 +214,14 @@ bool EAGLView::isCurrentContext() const {
 void EAGLView::clearCurrentContext() {
     if (!graphics::GLContext::setCurrentContext(nullptr))
         print("Failed to clear current context in %s\n", "-[EAGLView clearCurrentContext]");
+}
+
+void EAGLView::drawWindowsOver(graphics::Size screenSize) {
+    if (!drawable_)
+        return;
+    if (!viewRenderer_)
+        viewRenderer_ = std::make_unique<ui::ViewRenderer>();
+    viewRenderer_->renderWindows(screenSize);
 }
 
 void EAGLView::swapBuffers() {

@@ -8,6 +8,12 @@
 #include <graphics/Surface.hpp>
 #include <ui/View.hpp>
 
+#include <memory>
+
+namespace ui {
+class ViewRenderer;
+}
+
 namespace engine {
 
 // Told after every creation of the view's buffers (at init and after each resize).
@@ -71,6 +77,14 @@ public:
     bool isCurrentContext() const;
     void clearCurrentContext();
 
+    // The scene is drawn with GL: the view renderer leaves the view's own area alone and
+    // draws only its subviews (and the other views) over it.
+    bool drawsWithGL() const override { return true; }
+
+    // Draws the program's windows over what the buffers hold (the scene), with a renderer
+    // kept in the view's context (which must be current) so its textures go with it.
+    void drawWindowsOver(graphics::Size screenSize);
+
     // Presents the colour renderbuffer; the current context is the same afterwards, or the
     // view's own when none was current.
     void swapBuffers();
@@ -122,6 +136,7 @@ private:
     EAGLTouchDelegate* touchDelegate_ {nullptr};
 
     base::Ref<graphics::Surface> drawable_;
+    std::unique_ptr<ui::ViewRenderer> viewRenderer_;
     bool drawableFromScreen_ {false};
     bool retainedBacking_ {false};
 };

@@ -1,4 +1,6 @@
 #include <ui/ActionSheet.hpp>
+#include <ui/Button.hpp>
+#include <ui/Label.hpp>
 #include <ui/Toolbar.hpp>
 #include <ui/Window.hpp>
 
@@ -35,6 +37,33 @@ base::Ref<ActionSheet> ActionSheet::create(std::string title, ActionSheetDelegat
     return sheet;
 }
 
+ActionSheet::ActionSheet()
+    : titleLabel_(Label::create()) {
+    // The platform's dark translucent sheet: white buttons, a red destructive one, a
+    // dark cancel one.
+    box()->setBackgroundColor(Color::colorWithWhite(0.1f, 0.85f));
+    titleLabel_->setBackgroundColor(Color::clearColor());
+    titleLabel_->setOpaque(false);
+    titleLabel_->setTextColor(Color::colorWithWhite(0.9f));
+    titleLabel_->setTextAlignment(TextAlignment::Center);
+    titleLabel_->setFont(graphics::Font::systemFontOfSize(13));
+    box()->addSubview(titleLabel_);
+}
+
+void ActionSheet::styleButton(Button& button, int index) {
+    button.layer().setCornerRadius(8);
+    if (index == destructiveButtonIndex_) {
+        button.setBackgroundColor(Color::colorWithBytes(200, 40, 40));
+        button.setTitleColor(Color::whiteColor(), ControlState::Normal);
+    } else if (index == cancelButtonIndex()) {
+        button.setBackgroundColor(Color::colorWithWhite(0.25f));
+        button.setTitleColor(Color::whiteColor(), ControlState::Normal);
+    } else {
+        button.setBackgroundColor(Color::whiteColor());
+        button.setTitleColor(Color::blackColor(), ControlState::Normal);
+    }
+}
+
 int ActionSheet::firstOtherButtonIndex() const {
     for (int i = 0; i < numberOfButtons(); ++i) {
         if (i != cancelButtonIndex() && i != destructiveButtonIndex_)
@@ -55,6 +84,9 @@ void ActionSheet::showFromToolbar(Toolbar* toolbar) {
 void ActionSheet::layoutBox(
     graphics::Size size, View& box, std::vector<base::Ref<View>> const& buttons) {
     float y = buttonGap;
+    titleLabel_->setText(title_);
+    titleLabel_->setFrame(
+        {{margin, y}, {size.width - 2 * margin, title_.empty() ? 0 : titleHeight}});
     if (!title_.empty())
         y += titleHeight;
     float width = size.width - 2 * margin;

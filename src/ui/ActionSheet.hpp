@@ -41,7 +41,7 @@ public:
         std::string cancelButtonTitle, std::string destructiveButtonTitle,
         std::vector<std::string> otherButtonTitles = {});
 
-    ActionSheet() = default;
+    ActionSheet();
 
     std::string const& title() const { return title_; }
     void setTitle(std::string title) { title_ = std::move(title); }
@@ -60,6 +60,7 @@ public:
 protected:
     void layoutBox(
         graphics::Size size, View& box, std::vector<base::Ref<View>> const& buttons) override;
+    void styleButton(Button& button, int index) override;
     void panelWillPresent() override;
     void panelDidPresent() override;
     void panelClickedButton(int index) override;
@@ -69,6 +70,7 @@ protected:
 
 private:
     std::string title_;
+    base::Ref<Label> titleLabel_;
     ActionSheetDelegate* delegate_ {nullptr};
     int destructiveButtonIndex_ {-1};
     ActionSheetStyle style_ {ActionSheetStyle::Automatic};

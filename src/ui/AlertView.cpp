@@ -1,5 +1,5 @@
 #include <ui/AlertView.hpp>
-#include <ui/ControlStandIns.hpp>
+#include <ui/Button.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -39,8 +39,22 @@ base::Ref<AlertView> AlertView::create(std::string title, std::string message,
 }
 
 AlertView::AlertView()
-    : titleLabel_(LabelStandIn::create())
-    , messageLabel_(LabelStandIn::create()) {
+    : titleLabel_(Label::create())
+    , messageLabel_(Label::create()) {
+    // The platform's deep blue rounded box, white text on it.
+    box()->setBackgroundColor(panelColor());
+    box()->layer().setCornerRadius(10);
+    box()->layer().setBorderWidth(2);
+    box()->layer().setBorderColor(Color::colorWithWhite(1, 0.8f));
+    for (auto const& label : {titleLabel_, messageLabel_}) {
+        label->setBackgroundColor(Color::clearColor());
+        label->setOpaque(false);
+        label->setTextColor(Color::whiteColor());
+        label->setTextAlignment(TextAlignment::Center);
+    }
+    titleLabel_->setFont(graphics::Font::boldSystemFontOfSize(18));
+    messageLabel_->setFont(graphics::Font::systemFontOfSize(16));
+    messageLabel_->setNumberOfLines(0);
     box()->addSubview(titleLabel_);
     box()->addSubview(messageLabel_);
 }
@@ -95,6 +109,22 @@ void AlertView::layoutBox(
     }
     float height = y + padding;
     box.setFrame({{(size.width - boxWidth) / 2, (size.height - height) / 2}, {boxWidth, height}});
+}
+
+Color AlertView::panelColor() {
+    return Color::colorWithBytes(25, 45, 110);
+}
+
+Color AlertView::buttonColor() {
+    return Color::colorWithBytes(75, 95, 160);
+}
+
+void AlertView::styleButton(Button& button, int index) {
+    button.setBackgroundColor(buttonColor());
+    button.layer().setCornerRadius(6);
+    button.setTitleColor(Color::whiteColor(), ControlState::Normal);
+    if (index == cancelButtonIndex())
+        button.titleLabel()->setFont(graphics::Font::boldSystemFontOfSize(16));
 }
 
 void AlertView::panelWillPresent() {

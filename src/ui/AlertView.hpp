@@ -1,7 +1,7 @@
 #pragma once
 
 #include <ui/ButtonPanel.hpp>
-#include <ui/ControlStandIns.hpp>
+#include <ui/Label.hpp>
 
 #include <string>
 #include <vector>
@@ -52,9 +52,14 @@ public:
     // Puts the alert over everything in the key window.
     void show();
 
+    // The colour of the alert's box, and of its buttons.
+    static Color panelColor();
+    static Color buttonColor();
+
 protected:
     void layoutBox(
         graphics::Size size, View& box, std::vector<base::Ref<View>> const& buttons) override;
+    void styleButton(Button& button, int index) override;
     void panelWillPresent() override;
     void panelDidPresent() override;
     void panelClickedButton(int index) override;
@@ -66,8 +71,8 @@ private:
     std::string title_;
     std::string message_;
     AlertViewDelegate* delegate_ {nullptr};
-    base::Ref<LabelStandIn> titleLabel_;
-    base::Ref<LabelStandIn> messageLabel_;
+    base::Ref<Label> titleLabel_;
+    base::Ref<Label> messageLabel_;
 };
 
 }

@@ -25,7 +25,9 @@ void Application::reset() {
     instance() = base::make<Application>();
 }
 
-Window* Application::keyWindow() const { return keyWindow_.get(); }
+Window* Application::keyWindow() const {
+    return keyWindow_.get();
+}
 
 void Application::setKeyWindow(Window* window) {
     keyWindow_ = window;
@@ -99,8 +101,13 @@ void Application::receiveMemoryWarning() {
 
 void Application::sendKeyEvent(graphics::KeyEvent const& event) {
     base::Ref<Responder> responder(firstResponder());
-    if (!responder || !event.down)
+    if (!event.down)
         return;
+    if (!responder) {
+        if (delegate_)
+            delegate_->applicationKeyPressed(*this, event);
+        return;
+    }
     switch (event.key) {
     case graphics::KeyEvent::Return:
         responder->insertText("\n");

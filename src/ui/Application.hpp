@@ -26,6 +26,9 @@ public:
     virtual void applicationWillTerminate(Application&) { }
     virtual void applicationDidReceiveMemoryWarning(Application&) { }
     virtual bool applicationHandleOpenURL(Application&, std::string const& url) { return false; }
+    // A key pressed while nothing edits text (no first responder): the program's own
+    // shortcuts. Key releases do not come here.
+    virtual void applicationKeyPressed(Application&, graphics::KeyEvent const& event) { }
 };
 
 // The status-bar orientations, numbered as the platform numbers them.
@@ -60,7 +63,8 @@ public:
     void sendEvent(Event* event);
     // Hands keyboard input to the first responder: typed text as insertText, the
     // return key as insertText("\n"), backspace and delete as deleteBackward. Key
-    // releases and other keys are dropped.
+    // releases and other keys are dropped. With no first responder, a pressed key goes
+    // to the delegate's applicationKeyPressed.
     void sendKeyEvent(graphics::KeyEvent const& event);
     void sendTextEvent(graphics::TextEvent const& event);
 

@@ -59,8 +59,12 @@ public:
     void pump() {
         auto now = foundation::Clock::current().monotonic();
         if (script_) {
-            for (auto const& step : script_->takeDue(framesDrawn()))
-                surface_.injectPointer(step.phase, step.x, step.y, now);
+            for (auto const& step : script_->takeDue(framesDrawn())) {
+                if (step.kind == TouchScript::Step::Kind::Key)
+                    pressKey(step.key, now);
+                else
+                    surface_.injectPointer(step.phase, step.x, step.y, now);
+            }
         }
         for (auto& event : surface_.pollEvents())
             std::visit([this](auto const& e) { handle(e); }, event);
@@ -69,6 +73,12 @@ public:
     }
 
 private:
+    // A scripted key goes the way a typed one does: press, then release.
+    void pressKey(std::int32_t key, double now) {
+        handle(graphics::KeyEvent {true, key, false, now});
+        handle(graphics::KeyEvent {false, key, false, now});
+    }
+
     void handle(graphics::PointerEvent const& event) {
         auto* window = Application::sharedApplication().keyWindow();
         if (!window)
@@ -275,7 +285,8 @@ int ApplicationRunner::run(Options const& options, ApplicationDelegate& delegate
         }
     }
 
-    Device::currentDevice().setUserInterfaceIdiom(options.ipad ? Device::Idiom::Pad : Device::Idiom::Phone);
+    Device::currentDevice().setUserInterfaceIdiom(
+        options.ipad ? Device::Idiom::Pad : Device::Idiom::Phone);
     auto size = options.screenSize();
     graphics::SurfaceOptions surfaceOptions;
     surfaceOptions.widthPoints = int(size.width);

@@ -1,5 +1,5 @@
 #include <ui/BarButtonItem.hpp>
-#include <ui/TapArea.hpp>
+#include <ui/Button.hpp>
 
 #include <algorithm>
 #include <array>
@@ -75,14 +75,14 @@ void BarButtonItem::sendAction() {
 base::Ref<View> BarButtonItem::makeView() {
     if (customView_)
         return customView_;
-    auto area = TapArea::create(
+    auto button = Button::create(
         {{0, 0}, {preferredWidth(), 30}}, title_, [item = base::WeakRef<BarButtonItem>(this)] {
             if (auto strong = item.strong())
                 strong->sendAction();
         });
-    area->setEnabled(enabled_);
-    area_ = area.get();
-    return area;
+    button->setEnabled(enabled_);
+    area_ = button.get();
+    return button;
 }
 
 float BarButtonItem::preferredWidth() const {
@@ -101,7 +101,7 @@ void BarButtonItem::refreshView() {
     auto area = area_.get();
     if (!area)
         return;
-    area->setTitle(title_);
+    area->setTitle(title_, ControlState::Normal);
     area->setEnabled(enabled_);
     if (auto bar = area->superview())
         bar->setNeedsLayout();

@@ -108,8 +108,8 @@ private:
     std::string accessibilityLabel_;
     base::Ref<View> customView_;
     Action action_;
-    // The area the bar showing the item took from makeView().
-    base::WeakRef<TapArea> area_;
+    // The button the bar showing the item took from makeView().
+    base::WeakRef<Button> area_;
 };
 
 }

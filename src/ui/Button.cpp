@@ -28,6 +28,18 @@ base::Ref<Button> Button::create(graphics::Rect frame) {
     return base::make<Button>(frame, ButtonType::Custom);
 }
 
+base::Ref<Button> Button::create(
+    graphics::Rect frame, std::string title, std::function<void()> action) {
+    auto button = create(frame);
+    button->setTitle(std::move(title), ControlState::Normal);
+    if (action) {
+        button->addTarget(
+            nullptr, [action = std::move(action)](Control&, Event*) { action(); },
+            ControlEvents::TouchUpInside);
+    }
+    return button;
+}
+
 Button::Button(graphics::Rect frame, ButtonType type)
     : Control(frame)
     , type_(type) {

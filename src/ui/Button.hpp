@@ -7,6 +7,7 @@
 #include <ui/ImageView.hpp>
 #include <ui/Label.hpp>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -34,6 +35,10 @@ public:
     static base::Ref<Button> buttonWithType(ButtonType type);
     // A custom button.
     static base::Ref<Button> create(graphics::Rect frame = {});
+    // A custom button titled title (normal state) that calls action on each touch-up
+    // inside: the buttons of alerts, action sheets and bars.
+    static base::Ref<Button> create(
+        graphics::Rect frame, std::string title, std::function<void()> action);
 
     explicit Button(graphics::Rect frame = {}, ButtonType type = ButtonType::Custom);
 

@@ -1,7 +1,7 @@
 #include <base/Log.hpp>
 #include <ui/Application.hpp>
+#include <ui/Button.hpp>
 #include <ui/ButtonPanel.hpp>
-#include <ui/TapArea.hpp>
 #include <ui/Window.hpp>
 
 #include <algorithm>
@@ -64,11 +64,13 @@ void ButtonPanel::present(Window* window) {
         button->removeFromSuperview();
     buttons_.clear();
     for (std::size_t i = 0; i < titles_.size(); ++i) {
-        buttons_.push_back(TapArea::create(
+        auto button = Button::create(
             {}, titles_[i], [panel = base::WeakRef<ButtonPanel>(this), index = int(i)] {
                 if (auto strong = panel.strong())
                     strong->buttonTapped(index);
-            }));
+            });
+        styleButton(*button, int(i));
+        buttons_.push_back(button);
         box_->addSubview(buttons_.back());
     }
     if (window) {

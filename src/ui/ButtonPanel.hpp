@@ -66,6 +66,8 @@ protected:
     virtual void layoutBox(
         graphics::Size size, View& box, std::vector<base::Ref<View>> const& buttons)
         = 0;
+    // Gives button index its look as it is made.
+    virtual void styleButton(Button& button, int index) { }
     virtual void panelWillPresent() { }
     virtual void panelDidPresent() { }
     virtual void panelClickedButton(int index) { }

@@ -30,7 +30,6 @@ class ScrollView;
 class TableView;
 class TableViewCell;
 class TableViewController;
-class TapArea;
 class TextField;
 class Toolbar;
 class ViewController;

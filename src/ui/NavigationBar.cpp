@@ -1,8 +1,8 @@
 #include <base/Log.hpp>
-#include <ui/ControlStandIns.hpp>
+#include <ui/Button.hpp>
+#include <ui/Label.hpp>
 #include <ui/NavigationBar.hpp>
 #include <ui/NavigationItem.hpp>
-#include <ui/TapArea.hpp>
 
 #include <algorithm>
 
@@ -116,7 +116,7 @@ void NavigationBar::rebuild() {
             : back->title().empty()                   ? std::string("Back")
                                                       : back->title();
         backButton_
-            = TapArea::create({}, std::move(title), [bar = base::WeakRef<NavigationBar>(this)] {
+            = Button::create({}, std::move(title), [bar = base::WeakRef<NavigationBar>(this)] {
                   if (auto strong = bar.strong())
                       strong->popNavigationItem(true);
               });
@@ -130,7 +130,7 @@ void NavigationBar::rebuild() {
         titleView_ = top->titleView();
         addSubview(titleView_);
     } else {
-        titleLabel_ = LabelStandIn::create();
+        titleLabel_ = Label::create();
         titleLabel_->setText(top->title());
         addSubview(titleLabel_);
     }
@@ -144,7 +144,7 @@ void NavigationBar::layoutSubviews() {
     float left = sideMargin;
     float right = size.width - sideMargin;
     if (backButton_) {
-        float width = std::max(50.0f, 20 + 9.0f * float(backButton_->title().size()));
+        float width = std::max(50.0f, 20 + 9.0f * float(backButton_->currentTitle().size()));
         backButton_->setFrame({{left, y}, {width, buttonHeight}});
         left += width;
     } else if (leftView_) {

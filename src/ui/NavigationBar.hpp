@@ -9,7 +9,7 @@
 
 namespace ui {
 
-class LabelStandIn;
+class Label;
 
 // Asked before the bar pushes or pops an item (by its own back button or a call),
 // and told afterwards. Every operation is optional.
@@ -58,7 +58,7 @@ public:
 
     // What the bar shows now: the back button (null when none), the views of the
     // top item's left and right buttons, the title text.
-    TapArea* backButton() const { return backButton_.get(); }
+    Button* backButton() const { return backButton_.get(); }
     View* leftButtonView() const { return leftView_.get(); }
     View* rightButtonView() const { return rightView_.get(); }
     std::string shownTitle() const;
@@ -73,11 +73,11 @@ private:
 
     NavigationBarDelegate* delegate_ {nullptr};
     std::vector<base::Ref<NavigationItem>> items_;
-    base::Ref<TapArea> backButton_;
+    base::Ref<Button> backButton_;
     base::Ref<View> leftView_;
     base::Ref<View> rightView_;
     base::Ref<View> titleView_;
-    base::Ref<LabelStandIn> titleLabel_;
+    base::Ref<Label> titleLabel_;
     BarStyle barStyle_ {BarStyle::Default};
     bool translucent_ {false};
 };

@@ -1,5 +1,5 @@
 #include <base/Log.hpp>
-#include <ui/ControlStandIns.hpp>
+#include <ui/Label.hpp>
 #include <ui/TableView.hpp>
 #include <ui/Touch.hpp>
 
@@ -17,7 +17,7 @@ std::size_t const poolLimit = 64;
 // A plain header or footer that shows a section's title.
 base::Ref<View> titleView(std::string const& title) {
     auto view = View::create();
-    auto label = LabelStandIn::create();
+    auto label = Label::create();
     label->setText(title);
     view->addSubview(label);
     return view;
@@ -197,7 +197,7 @@ void TableView::placeSupplementaryViews() {
             return;
         view->setFrame(frame);
         for (auto const& child : view->subviews()) {
-            if (dynamic_cast<LabelStandIn*>(child.get()))
+            if (dynamic_cast<Label*>(child.get()))
                 child->setFrame(
                     {{10, 0}, {std::max(0.0f, frame.size.width - 20), frame.size.height}});
         }

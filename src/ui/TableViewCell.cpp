@@ -23,29 +23,29 @@ TableViewCell::TableViewCell(TableViewCellStyle style, std::string reuseIdentifi
     addSubview(contentView_);
 }
 
-LabelStandIn* TableViewCell::textLabel() {
+Label* TableViewCell::textLabel() {
     if (!textLabel_) {
-        textLabel_ = LabelStandIn::create();
+        textLabel_ = Label::create();
         contentView_->addSubview(textLabel_);
         setNeedsLayout();
     }
     return textLabel_.get();
 }
 
-LabelStandIn* TableViewCell::detailTextLabel() {
+Label* TableViewCell::detailTextLabel() {
     if (style_ == TableViewCellStyle::Default)
         return nullptr;
     if (!detailTextLabel_) {
-        detailTextLabel_ = LabelStandIn::create();
+        detailTextLabel_ = Label::create();
         contentView_->addSubview(detailTextLabel_);
         setNeedsLayout();
     }
     return detailTextLabel_.get();
 }
 
-ImageViewStandIn* TableViewCell::imageView() {
+ImageView* TableViewCell::imageView() {
     if (!imageView_) {
-        imageView_ = ImageViewStandIn::create();
+        imageView_ = ImageView::create();
         contentView_->insertSubviewAtIndex(imageView_, 0);
         setNeedsLayout();
     }

@@ -1,7 +1,8 @@
 #pragma once
 
 #include <base/Ref.hpp>
-#include <ui/ControlStandIns.hpp>
+#include <ui/ImageView.hpp>
+#include <ui/Label.hpp>
 #include <ui/View.hpp>
 
 #include <string>
@@ -50,10 +51,10 @@ public:
     std::string const& reuseIdentifier() const { return reuseIdentifier_; }
 
     View* contentView() const { return contentView_.get(); }
-    LabelStandIn* textLabel();
+    Label* textLabel();
     // Null in the default style, which has no detail.
-    LabelStandIn* detailTextLabel();
-    ImageViewStandIn* imageView();
+    Label* detailTextLabel();
+    ImageView* imageView();
 
     TableViewCellAccessoryType accessoryType() const { return accessoryType_; }
     void setAccessoryType(TableViewCellAccessoryType type);
@@ -87,9 +88,9 @@ private:
     TableViewCellStyle style_;
     std::string reuseIdentifier_;
     base::Ref<View> contentView_;
-    base::Ref<LabelStandIn> textLabel_;
-    base::Ref<LabelStandIn> detailTextLabel_;
-    base::Ref<ImageViewStandIn> imageView_;
+    base::Ref<Label> textLabel_;
+    base::Ref<Label> detailTextLabel_;
+    base::Ref<ImageView> imageView_;
     base::Ref<View> accessoryView_;
     base::Ref<View> backgroundView_;
     base::Ref<View> selectedBackgroundView_;

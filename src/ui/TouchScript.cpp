@@ -10,7 +10,7 @@ namespace ui {
 
 namespace {
 
-constexpr char const* expected = "expected \"<frame> down|move|up <x> <y>\"";
+constexpr char const* expected = "expected \"<frame> down|move|up <x> <y>\" or \"<frame> key <c>\"";
 
 std::vector<std::string_view> words(std::string_view line) {
     std::vector<std::string_view> result;
@@ -35,6 +35,15 @@ bool parseNumber(std::string_view word, float& value) {
 bool parseFrame(std::string_view word, std::uint64_t& value) {
     auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
     return error == std::errc() && end == word.data() + word.size();
+}
+
+// One printable ASCII character, as the key that types it.
+bool parseKey(std::string_view word, std::int32_t& key) {
+    if (word.size() != 1 || word[0] <= ' ' || word[0] > '~')
+        return false;
+    char c = word[0];
+    key = c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+    return true;
 }
 
 std::optional<graphics::PointerEvent::Phase> parsePhase(std::string_view word) {
@@ -64,11 +73,24 @@ std::optional<TouchScript> TouchScript::parse(std::string_view text, std::string
         if (parts.empty() || parts[0].front() == '#')
             continue;
         Step step;
+        auto fail = [&] {
+            error = "line " + std::to_string(lineNumber) + ": " + expected + ", not \""
+                + std::string(line) + "\"";
+        };
+        if (parts.size() >= 2 && parts[1] == "key") {
+            if (parts.size() != 3 || !parseFrame(parts[0], step.frame)
+                || !parseKey(parts[2], step.key)) {
+                fail();
+                return std::nullopt;
+            }
+            step.kind = Step::Kind::Key;
+            script.steps_.push_back(step);
+            continue;
+        }
         auto phase = parts.size() == 4 ? parsePhase(parts[1]) : std::nullopt;
         if (parts.size() != 4 || !parseFrame(parts[0], step.frame) || !phase
             || !parseNumber(parts[2], step.x) || !parseNumber(parts[3], step.y)) {
-            error = "line " + std::to_string(lineNumber) + ": " + expected + ", not \""
-                + std::string(line) + "\"";
+            fail();
             return std::nullopt;
         }
         step.phase = *phase;

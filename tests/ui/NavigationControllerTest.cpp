@@ -3,10 +3,10 @@
 #include <support/LogCapture.hpp>
 
 #include <ui/BarButtonItem.hpp>
+#include <ui/Button.hpp>
 #include <ui/NavigationBar.hpp>
 #include <ui/NavigationController.hpp>
 #include <ui/NavigationItem.hpp>
-#include <ui/TapArea.hpp>
 
 #include <gtest/gtest.h>
 
@@ -123,7 +123,7 @@ TEST_F(NavigationControllerTest, BarFollowsTheStackAndItsBackButtonPops) {
     EXPECT_EQ(barTitles(*navigation), (Entries {"A", "B"}));
     EXPECT_EQ(bar->shownTitle(), "B");
     ASSERT_NE(bar->backButton(), nullptr);
-    EXPECT_EQ(bar->backButton()->title(), "A");
+    EXPECT_EQ(bar->backButton()->currentTitle(), "A");
     b->setTitle("Renamed");
     EXPECT_EQ(bar->shownTitle(), "Renamed");
     journal.take();
@@ -142,10 +142,10 @@ TEST_F(NavigationControllerTest, BackButtonSaysBackWithoutATitleOrTheBackItemsTi
     a->setTitle("");
     auto navigation = shown(a);
     navigation->pushViewController(make("B"), false);
-    EXPECT_EQ(navigation->navigationBar()->backButton()->title(), "Back");
+    EXPECT_EQ(navigation->navigationBar()->backButton()->currentTitle(), "Back");
     a->navigationItem()->setBackBarButtonItem(
         ui::BarButtonItem::initWithTitle("Salon", ui::BarButtonItemStyle::Bordered, nullptr));
-    EXPECT_EQ(navigation->navigationBar()->backButton()->title(), "Salon");
+    EXPECT_EQ(navigation->navigationBar()->backButton()->currentTitle(), "Salon");
 }
 
 TEST_F(NavigationControllerTest, ItemButtonsCallTheirActions) {

@@ -1,5 +1,5 @@
 #include <ui/BarButtonItem.hpp>
-#include <ui/TapArea.hpp>
+#include <ui/Button.hpp>
 #include <ui/Toolbar.hpp>
 
 #include <gtest/gtest.h>
@@ -29,11 +29,11 @@ TEST(Toolbar, ItemsFollowTheirItemAndCallTheirAction) {
     auto item = ui::BarButtonItem::initWithTitle(
         "Reload", ui::BarButtonItemStyle::Bordered, [&](ui::BarButtonItem&) { ++pressed; });
     toolbar->setItems({item});
-    auto area = dynamic_cast<ui::TapArea*>(toolbar->viewForItem(item.get()));
+    auto area = dynamic_cast<ui::Button*>(toolbar->viewForItem(item.get()));
     ASSERT_NE(area, nullptr);
     item->setTitle("Stop");
     item->setEnabled(false);
-    EXPECT_EQ(area->title(), "Stop");
+    EXPECT_EQ(area->currentTitle(), "Stop");
     EXPECT_FALSE(area->isEnabled());
     item->sendAction();
     EXPECT_EQ(pressed, 0);

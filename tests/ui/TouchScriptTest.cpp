@@ -23,9 +23,20 @@ TEST(TouchScript, ReadsStepsSkippingBlankLinesAndCommentsAndOrdersThemByFrame) {
             {12, Phase::Moved, 30.5f, 40}, {12, Phase::Ended, 30.5f, 40}}));
 }
 
+TEST(TouchScript, ReadsKeyPressesAmongTouchesAsTheKeyThatTypesTheCharacter) {
+    std::string error;
+    auto script = ui::TouchScript::parse("10 key a\n5 down 1 2\n10 key A\n12 key 7\n", error);
+    ASSERT_TRUE(script) << error;
+    using Kind = Step::Kind;
+    EXPECT_EQ(script->steps(),
+        (std::vector<Step> {{5, Phase::Began, 1, 2}, {10, Phase::Began, 0, 0, Kind::Key, 'a'},
+            {10, Phase::Began, 0, 0, Kind::Key, 'a'}, {12, Phase::Began, 0, 0, Kind::Key, '7'}}));
+}
+
 TEST(TouchScript, RefusesAnythingThatIsNotAStepNamingTheLine) {
     for (std::string line : {"1 down 2", "1 down 2 3 4", "x down 2 3", "-1 down 2 3", "1 tap 2 3",
-             "1 down two 3", "1 down 2 nan", "1 down 2 inf", "1.5 up 2 3", "1 DOWN 2 3"}) {
+             "1 down two 3", "1 down 2 nan", "1 down 2 inf", "1.5 up 2 3", "1 DOWN 2 3", "1 key",
+             "1 key ab", "1 key a b", "x key a", "1 KEY a", "1 key \x7f", "1 key \xc3\xa9"}) {
         std::string error;
         auto script = ui::TouchScript::parse("0 down 1 1\n" + line + "\n", error);
         EXPECT_FALSE(script) << line;
