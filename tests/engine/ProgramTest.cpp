@@ -164,3 +164,25 @@ TEST_F(ProgramTest, HelpDescribesTheOptions) {
         {"--headless", "--frames", "--screenshot", "--script", "--ipad", "--scale"})
         EXPECT_NE(result.out.find(option), std::string::npos) << option;
 }
+
+TEST_F(ProgramTest, AKeyShowsAnAlertOverTheSceneAndATapOnItsButtonClosesIt) {
+    // The alert's box, left of its texts and button; the sky lies there without it.
+    int const boxX = 104, boxY = 150;
+    constexpr graphics::Rgba panel {25, 45, 110, 255};
+    write("shown.txt", "10 key a\n");
+    auto result = run("--headless --frames 60 --screenshot shown.png --script shown.txt");
+    ASSERT_EQ(result.status, 0) << result.err;
+    auto shown = picture("shown.png");
+    ASSERT_EQ(shown.width(), 480);
+    EXPECT_TRUE(near(shown, boxX, boxY, panel));
+    EXPECT_TRUE(near(shown, 5, 5, sky)) << "the scene goes on around the alert";
+    EXPECT_FALSE(near(shown, 240, 160, marker)) << "the alert covers the square";
+
+    // The OK button sits in the middle of the box's lower part; the tap stays in the alert.
+    write("closed.txt", "10 key a\n30 down 240 188\n31 up 240 188\n");
+    result = run("--headless --frames 60 --screenshot closed.png --script closed.txt");
+    ASSERT_EQ(result.status, 0) << result.err;
+    auto closed = picture("closed.png");
+    EXPECT_TRUE(near(closed, boxX, boxY, sky));
+    EXPECT_TRUE(near(closed, 240, 160, marker)) << "the tap on OK did not reach the scene";
+}
