@@ -267,10 +267,18 @@ void appendIndent(std::string& out, int indent) { out.append(std::size_t(indent)
 
 std::string formatDateDescription(double secondsSince2001) {
     constexpr double unixOffset = 978307200.0;
-    std::time_t t = std::time_t(std::floor(secondsSince2001 + unixOffset));
+    // Past some thirty million years, and for NaN and the infinities, there is no calendar
+    // day to name (and converting to time_t would be undefined): the seconds are written.
+    constexpr double calendarLimit = 1e15;
+    double unixSeconds = std::floor(secondsSince2001 + unixOffset);
+    bool hasDay = std::abs(unixSeconds) <= calendarLimit;
+    std::time_t t = hasDay ? std::time_t(unixSeconds) : 0;
     std::tm tm {};
-    gmtime_r(&t, &tm);
     char buffer[64];
+    if (!hasDay || !gmtime_r(&t, &tm)) {
+        std::snprintf(buffer, sizeof buffer, "%g", secondsSince2001);
+        return buffer;
+    }
     std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d +0000", tm.tm_year + 1900,
         tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
     return buffer;

@@ -30,12 +30,20 @@ std::string lowered(std::string text) {
     return text;
 }
 
+// An IPv6 zone ("[fe80::1%25eth0]") names an interface of this machine, never a server.
+// libcurl takes any text for one, "@" included, and writes it back in a form that reads
+// as another URL (the zone's text becoming a user name): such URLs are refused.
+bool hasZone(CURLU* handle) {
+    return part(handle, CURLUPART_ZONEID).has_value();
+}
+
 Handle parsed(std::string_view text) {
     Handle handle(curl_url());
     std::string copy(text);
     if (!handle
         || curl_url_set(handle.get(), CURLUPART_URL, copy.c_str(), CURLU_NON_SUPPORT_SCHEME)
-            != CURLUE_OK)
+            != CURLUE_OK
+        || hasZone(handle.get()))
         return nullptr;
     return handle;
 }
@@ -61,6 +69,12 @@ std::optional<URLParts> URLParts::parse(std::string_view text) {
         parts.port = std::atoi(port->c_str());
     auto user = part(handle.get(), CURLUPART_USER, CURLU_URLDECODE);
     auto password = part(handle.get(), CURLUPART_PASSWORD, CURLU_URLDECODE);
+    // libcurl will not decode a user or password holding an escaped control character
+    // ("%00", "%0A"). Taking such a one as absent would lose the credential, and leave it
+    // in a URL that claims to have none: the URL is refused instead.
+    if (user.has_value() != part(handle.get(), CURLUPART_USER).has_value()
+        || password.has_value() != part(handle.get(), CURLUPART_PASSWORD).has_value())
+        return std::nullopt;
     parts.hasCredentials = user.has_value();
     parts.user = user.value_or("");
     parts.password = password.value_or("");
@@ -77,7 +91,8 @@ std::optional<std::string> URLParts::resolve(std::string_view base, std::string_
         return std::nullopt;
     std::string copy(reference);
     if (curl_url_set(handle.get(), CURLUPART_URL, copy.c_str(), CURLU_NON_SUPPORT_SCHEME)
-        != CURLUE_OK)
+            != CURLUE_OK
+        || hasZone(handle.get()))
         return std::nullopt;
     // A fragment stays on the client.
     curl_url_set(handle.get(), CURLUPART_FRAGMENT, nullptr, 0);

@@ -19,10 +19,11 @@ struct URLParts {
     std::string query;
     bool hasCredentials {false};
 
-    // Null when text is not an absolute URL with a host.
+    // Null when text is not an absolute URL with a host, when its user or password
+    // holds an escaped control character, and for an IPv6 host with a zone ("%25eth0").
     static std::optional<URLParts> parse(std::string_view text);
     // reference read against base, as a Location header is: null when either
-    // cannot be read.
+    // cannot be read (or the result has an IPv6 zone).
     static std::optional<std::string> resolve(std::string_view base, std::string_view reference);
     // The URL without user and password, for responses and logs.
     static std::string withoutCredentials(std::string_view text);

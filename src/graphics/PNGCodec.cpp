@@ -49,9 +49,17 @@ struct PngHeader {
     bool hasAlpha {false};
 };
 
+// Ancillary chunks that hold text, colour profiles and palettes for other programs, which
+// the image does not need. libpng only warns about one that claims more than its limit
+// (8 MB) and then allocates the claimed length before reading a byte of it, so a 100-byte
+// file could take gigabytes; skipped chunks are read through a small buffer instead.
+constexpr png_byte unusedChunks[] = "iCCP\0iTXt\0pCAL\0sCAL\0sPLT\0tEXt\0zTXt\0eXIf";
+
 bool readPngHeader(PngReadState* state, PngHeader* header) {
     if (setjmp(png_jmpbuf(state->png)))
         return false;
+    png_set_keep_unknown_chunks(
+        state->png, PNG_HANDLE_CHUNK_NEVER, unusedChunks, int(sizeof unusedChunks / 5));
     png_read_info(state->png, state->info);
     int interlace = 0;
     png_get_IHDR(state->png, state->info, &header->width, &header->height, &header->bitDepth,

@@ -90,6 +90,26 @@ TEST(Value, DescriptionsMatchThePlatformsForm) {
         "{\n    key = (\n        1,\n        \"two words\"\n    );\n    name = Bob;\n}");
 }
 
+// Dates read from a damaged file (or put into a format) may be NaN or far beyond any
+// calendar; their description must still be text and nothing undefined.
+TEST(Value, DescribesDatesWithNoCalendarDayAsTheirSeconds) {
+    struct Case {
+        double seconds;
+        char const* expected;
+    };
+    Case const cases[] = {
+        { std::numeric_limits<double>::quiet_NaN(), "nan" },
+        { std::numeric_limits<double>::infinity(), "inf" },
+        { -std::numeric_limits<double>::infinity(), "-inf" },
+        { -1e300, "-1e+300" },
+        { 1e16, "1e+16" },
+    };
+    for (auto const& c : cases)
+        EXPECT_EQ(Value(base::Date { c.seconds }).description(), c.expected) << c.seconds;
+    EXPECT_EQ(Value(base::Date { -63113904000 }).description(), "0001-01-01 00:00:00 +0000");
+    EXPECT_EQ(Value(base::Date { 31556908800 }).description(), "3001-01-01 00:00:00 +0000");
+}
+
 TEST(Value, NumbersCompareByValueAcrossKinds) {
     EXPECT_EQ(Value(1), Value(1.0));
     EXPECT_EQ(Value(std::uint64_t(5)), Value(5));

@@ -110,10 +110,13 @@ TEST_F(BundleFiles, HoldsEveryCharacterSheetWithTheFramesItsKindNeeds) {
         if (!frameList)
             continue;
         std::vector<std::string> names;
+        // Lambdas cannot capture a structured binding under clang 14 (the fuzz build's
+        // compiler); a plain reference they can.
+        std::string const& character = key;
         auto frame = [&](char const* pose, char facing, int n) {
             char buffer[32];
             std::snprintf(buffer, sizeof buffer, "%s%c%03d.png", pose, facing, n);
-            names.push_back(key + buffer);
+            names.push_back(character + buffer);
         };
         for (char facing : {'a', 'c', 'e'})
             for (int n = 0; n <= 8; ++n)

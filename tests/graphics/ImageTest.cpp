@@ -5,11 +5,21 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <atomic>
+#include <cstddef>
 #include <fstream>
 #include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime's allocator hooks (declared in its allocator_interface.h, which
+// g++ does not ship).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(
+    void (*malloc_hook)(void const volatile*, std::size_t),
+    void (*free_hook)(void const volatile*));
+#endif
 
 using graphics::AlphaInfo;
 using graphics::Image;
@@ -143,6 +153,12 @@ INSTANTIATE_TEST_SUITE_P(Image, PngForms,
         PngFormCase {"RGBWithColourKey",
             makePNG(2, 1, 2, 8, {{1, 2, 3, 4, 5, 6}}, {{"tRNS", {0, 4, 0, 5, 0, 6}}}),
             {1, 2, 3, 255}, {4, 5, 6, 0}, true, 8},
+        // Text, a broken colour profile and a suggested palette are skipped unread.
+        PngFormCase {"WithChunksForOtherPrograms",
+            makePNG(2, 1, 2, 8, {{1, 2, 3, 4, 5, 6}},
+                {{"tEXt", {'T', 0, 'x'}}, {"iCCP", {'p', 0, 0, 0x78, 0x9C}},
+                    {"sPLT", {'s', 0, 8, 1, 2, 3, 4, 0, 5}}}),
+            {1, 2, 3, 255}, {4, 5, 6, 255}, false, 8},
         // Adam7 on a 2 x 1 picture: pass 1 holds pixel 0, pass 6 holds pixel 1.
         PngFormCase {"Interlaced", makePNG(2, 1, 2, 8, {{11, 12, 13}, {21, 22, 23}}, {}, true),
             {11, 12, 13, 255}, {21, 22, 23, 255}, false, 8}),
@@ -324,6 +340,15 @@ Bytes jpegOfSize(std::uint16_t width, std::uint16_t height) {
     return bytes;
 }
 
+// The header of a valid PNG followed by a chunk whose length claims more than the file holds.
+Bytes pngWithChunkClaiming(char const* type, std::uint32_t length) {
+    Bytes bytes = truncated(smallPNG(), 33);
+    put32(bytes, length);
+    bytes.insert(bytes.end(), type, type + 4);
+    bytes.insert(bytes.end(), 16, 0);
+    return bytes;
+}
+
 std::size_t findMarker(Bytes const& bytes, std::uint8_t marker) {
     for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
         if (bytes[i] == 0xFF && bytes[i + 1] == marker)
@@ -371,6 +396,8 @@ INSTANTIATE_TEST_SUITE_P(Image, RefusedImages,
         RefusedCase {"PngHuge", makePNG(60000, 60000, 6, 8, {Bytes(16)}), "60000 x 60000"},
         RefusedCase {"PngTooLittleData", makePNG(4, 4, 2, 8, {Bytes(12)}), ""},
         RefusedCase {"PngPaletteMissing", makePNG(2, 1, 3, 8, {{0, 1}}), ""},
+        RefusedCase {
+            "PngTextLongerThanTheFile", pngWithChunkClaiming("tEXt", 0x73001900), "truncated"},
         RefusedCase {"JpegStartOnly", Bytes {0xFF, 0xD8, 0xFF}, ""},
         RefusedCase {"JpegCutInHeader", truncated(readData("quadrants.jpg"), 100), ""},
         RefusedCase {"JpegCutInData",
@@ -389,6 +416,67 @@ INSTANTIATE_TEST_SUITE_P(Image, RefusedImages,
             withByte(readData("quadrants.jpg"), findMarker(readData("quadrants.jpg"), 0xDA) + 4, 9),
             ""}),
     [](auto const& info) { return std::string(info.param.name); });
+
+namespace {
+
+// The largest single allocation while watching, recorded by a hook of the sanitizer's
+// allocator; builds without AddressSanitizer cannot watch.
+std::atomic<bool> watchingAllocations {false};
+std::atomic<std::size_t> largestAllocation {0};
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool canWatchAllocations = true;
+
+void recordAllocation(void const volatile*, std::size_t size) {
+    if (watchingAllocations && size > largestAllocation)
+        largestAllocation = size;
+}
+
+void ignoreFree(void const volatile*) {
+}
+
+void installAllocationHook() {
+    static int const installed
+        = __sanitizer_install_malloc_and_free_hooks(&recordAllocation, &ignoreFree);
+    ASSERT_NE(installed, 0);
+}
+#else
+constexpr bool canWatchAllocations = false;
+
+void installAllocationHook() {
+}
+#endif
+
+}
+
+// libpng allocates the length a chunk claims before reading it, only warning when it passes
+// its limit: fuzzing found a 104-byte file whose sPLT chunk asked for 1.9 GB. Chunks the
+// image does not need are skipped unread, and nothing near their claim is allocated.
+TEST(Image, AllocatesNothingLikeTheLengthAChunkClaims) {
+    static std::uint8_t const found[] = {0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00,
+        0x00, 0x0d, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00, 0x00, 0x0b, 0x00, 0x00, 0x00, 0x01, 0x04,
+        0x03, 0x00, 0x00, 0x00, 0xfa, 0x19, 0x49, 0x73, 0x73, 0x00, 0x19, 0x00, 0x73, 0x50, 0x4c,
+        0x54, 0x45, 0x00, 0x67, 0x00, 0xff, 0x00, 0x00, 0x00, 0xff, 0x00, 0x2e, 0xad, 0x16, 0xdc,
+        0x00, 0x00, 0x00, 0x02, 0x74, 0x52, 0x4e, 0x53, 0xde, 0x80, 0x9b, 0x2b, 0x4e, 0x18, 0x00,
+        0x00, 0x00, 0x0b, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9c, 0x63, 0x60, 0x84, 0x00, 0x00, 0x00,
+        0x25, 0x00, 0x22, 0xd1, 0xe5, 0xf3, 0x47, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44,
+        0xae, 0x42, 0x60, 0x82};
+    std::vector<Bytes> files {Bytes(std::begin(found), std::end(found))};
+    for (auto type : {"iCCP", "iTXt", "pCAL", "sCAL", "sPLT", "tEXt", "zTXt", "eXIf", "quBy"})
+        files.push_back(pngWithChunkClaiming(type, 0x73001900));
+    installAllocationHook();
+    test::LogCapture log;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        largestAllocation = 0;
+        watchingAllocations = true;
+        auto image = Image::decode(files[i]);
+        watchingAllocations = false;
+        EXPECT_FALSE(image) << "file " << i;
+        if (canWatchAllocations) {
+            EXPECT_LT(largestAllocation.load(), std::size_t(1) << 24) << "file " << i;
+        }
+    }
+}
 
 TEST(Image, DecodeFileGoesByContentNotName) {
     test::TempDir folder;
