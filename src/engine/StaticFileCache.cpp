@@ -1,6 +1,6 @@
-#include <ui/Device.hpp>
 #include <engine/FileUtils.hpp>
 #include <engine/StaticFileCache.hpp>
+#include <ui/Device.hpp>
 
 #include <foundation/Bundle.hpp>
 #include <foundation/Paths.hpp>

@@ -28,9 +28,9 @@ public:
     void setName(std::string name) { name_ = std::move(name); }
 
 private:
-    std::atomic<Idiom> idiom_ { Idiom::Phone };
-    std::string systemVersion_ { "4.3.1" };
-    std::string name_ { "Quillaby" };
+    std::atomic<Idiom> idiom_ {Idiom::Phone};
+    std::string systemVersion_ {"4.3.1"};
+    std::string name_ {"Quillaby"};
 };
 
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <ui/Device.hpp>
 #include <engine/FileUtils.hpp>
 #include <engine/StaticFileCache.hpp>
 #include <engine/Texture2D.hpp>
 #include <engine/TextureMgr.hpp>
+#include <ui/Device.hpp>
 
 #include <base/Value.hpp>
 #include <foundation/Bundle.hpp>

@@ -3,8 +3,8 @@
 #include <foundation/Bundle.hpp>
 #include <foundation/Sandbox.hpp>
 #include <foundation/UserDefaults.hpp>
-#include <ui/Device.hpp>
 #include <game/shell/GameGlobals.hpp>
+#include <ui/Device.hpp>
 
 namespace test {
 

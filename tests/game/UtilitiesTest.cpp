@@ -9,11 +9,11 @@
 #include <foundation/Sandbox.hpp>
 #include <foundation/TimeZone.hpp>
 #include <foundation/UserDefaults.hpp>
-#include <ui/Device.hpp>
 #include <game/shell/Utilities.hpp>
 #include <support/LogCapture.hpp>
 #include <support/TempDir.hpp>
 #include <ui/Application.hpp>
+#include <ui/Device.hpp>
 #include <ui/View.hpp>
 #include <ui/Window.hpp>
 

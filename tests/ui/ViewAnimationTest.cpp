@@ -562,13 +562,16 @@ TEST_F(ViewAnimation, OtherKeyPathsKeepTheTimingAndCallbacksOnly) {
     contents->setFromValue(oldImage);
     contents->setToValue(newImage);
     contents->setDuration(0.75);
-    contents->setDidStop([&](ui::LayerAnimation const&, bool finished) { stops.push_back(finished); });
+    contents->setDidStop(
+        [&](ui::LayerAnimation const&, bool finished) { stops.push_back(finished); });
     view->layer().addAnimation(*contents, "animateContents");
     run(0.5);
     EXPECT_TRUE(stops.empty());
     EXPECT_EQ(view->presentation().alpha, 1);
     run(0.25);
     EXPECT_EQ(stops, (std::vector<bool> {true}));
-    EXPECT_EQ(std::get<base::Ref<ui::Image>>(ui::interpolate(oldImage, newImage, 0.25f)).get(), oldImage.get());
-    EXPECT_EQ(std::get<base::Ref<ui::Image>>(ui::interpolate(oldImage, newImage, 0.75f)).get(), newImage.get());
+    EXPECT_EQ(std::get<base::Ref<ui::Image>>(ui::interpolate(oldImage, newImage, 0.25f)).get(),
+        oldImage.get());
+    EXPECT_EQ(std::get<base::Ref<ui::Image>>(ui::interpolate(oldImage, newImage, 0.75f)).get(),
+        newImage.get());
 }
