@@ -12,8 +12,7 @@ public:
     Exception(std::string name, std::string reason)
         : std::runtime_error(name + ": " + reason)
         , name_(std::move(name))
-        , reason_(std::move(reason)) {
-    }
+        , reason_(std::move(reason)) { }
 
     std::string const& name() const { return name_; }
     std::string const& reason() const { return reason_; }

@@ -4,10 +4,8 @@ namespace base {
 
 class Object;
 class WeakLink;
-template<typename T>
-class Ref;
-template<typename T>
-class WeakRef;
+template<typename T> class Ref;
+template<typename T> class WeakRef;
 class Value;
 class Array;
 class Dictionary;

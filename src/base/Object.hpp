@@ -27,8 +27,8 @@ protected:
     virtual ~Object();
 
 private:
-    mutable std::atomic<int> refCount_ { 0 };
-    mutable WeakLink* weakLink_ { nullptr };
+    mutable std::atomic<int> refCount_ {0};
+    mutable WeakLink* weakLink_ {nullptr};
 };
 
 // Shared between an object and its weak references; outlives the object and is
@@ -36,8 +36,7 @@ private:
 class WeakLink {
 public:
     explicit WeakLink(Object* object)
-        : object_(object) {
-    }
+        : object_(object) { }
 
     Object* object() const { return object_; }
     void clear() { object_ = nullptr; }
@@ -50,7 +49,7 @@ public:
 
 private:
     Object* object_;
-    std::atomic<int> count_ { 1 };
+    std::atomic<int> count_ {1};
 };
 
 }

@@ -11,8 +11,7 @@ namespace base {
 
 // A strong, nullable reference to an Object: retains on copy, releases on
 // destruction. Stands for the original's retained fields and autoreleased results.
-template<typename T>
-class Ref {
+template<typename T> class Ref {
 public:
     Ref() = default;
     Ref(std::nullptr_t) { }
@@ -22,21 +21,16 @@ public:
             ptr_->retain();
     }
     Ref(Ref const& other)
-        : Ref(other.ptr_) {
-    }
+        : Ref(other.ptr_) { }
     Ref(Ref&& other) noexcept
-        : ptr_(std::exchange(other.ptr_, nullptr)) {
-    }
+        : ptr_(std::exchange(other.ptr_, nullptr)) { }
     template<typename U>
-        requires std::is_convertible_v<U*, T*>
-    Ref(Ref<U> const& other)
-        : Ref(static_cast<T*>(other.get())) {
-    }
+    requires std::is_convertible_v<U*, T*> Ref(Ref<U> const& other)
+        : Ref(static_cast<T*>(other.get())) { }
     template<typename U>
-        requires std::is_convertible_v<U*, T*>
-    Ref(Ref<U>&& other) noexcept
-        : ptr_(static_cast<T*>(other.leak())) {
-    }
+    requires std::is_convertible_v<U*, T*> Ref(Ref<U>&& other)
+    noexcept
+        : ptr_(static_cast<T*>(other.leak())) { }
     ~Ref() {
         if (ptr_)
             ptr_->release();
@@ -65,32 +59,30 @@ public:
     // Gives up ownership without releasing; the caller takes over the count.
     T* leak() { return std::exchange(ptr_, nullptr); }
 
-    template<typename U>
-    bool operator==(Ref<U> const& other) const { return ptr_ == other.get(); }
+    template<typename U> bool operator==(Ref<U> const& other) const { return ptr_ == other.get(); }
     bool operator==(T const* other) const { return ptr_ == other; }
     bool operator==(std::nullptr_t) const { return ptr_ == nullptr; }
 
 private:
-    T* ptr_ { nullptr };
+    T* ptr_ {nullptr};
 };
 
 // Makes an object and returns the owning reference; the factories of every class
 // go through this.
-template<typename T, typename... Args>
-Ref<T> make(Args&&... args) {
+template<typename T, typename... Args> Ref<T> make(Args&&... args) {
     return Ref<T>(new T(std::forward<Args>(args)...));
 }
 
 // The checked downcast of the original's isKindOfClass: tests: null when the
 // object is not a U.
-template<typename U, typename T>
-Ref<U> ref_cast(Ref<T> const& ref) {
+template<typename U, typename T> Ref<U> ref_cast(Ref<T> const& ref) {
     return Ref<U>(dynamic_cast<U*>(ref.get()));
 }
 
 }
 
-template<typename T>
-struct std::hash<base::Ref<T>> {
-    std::size_t operator()(base::Ref<T> const& ref) const noexcept { return std::hash<T*>()(ref.get()); }
+template<typename T> struct std::hash<base::Ref<T>> {
+    std::size_t operator()(base::Ref<T> const& ref) const noexcept {
+        return std::hash<T*>()(ref.get());
+    }
 };

@@ -37,12 +37,18 @@ Dictionary* Value::dictionary() const {
     return dictionary ? dictionary->get() : nullptr;
 }
 
-Ref<Array> Value::arrayRef() const { return Ref<Array>(array()); }
-Ref<Dictionary> Value::dictionaryRef() const { return Ref<Dictionary>(dictionary()); }
+Ref<Array> Value::arrayRef() const {
+    return Ref<Array>(array());
+}
+Ref<Dictionary> Value::dictionaryRef() const {
+    return Ref<Dictionary>(dictionary());
+}
 
 namespace {
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
 
 std::string_view skipSpace(std::string_view text) {
     std::size_t i = 0;
@@ -97,8 +103,8 @@ double Value::doubleFromString(std::string_view text) {
     if (length < text.size() && (text[length] == '+' || text[length] == '-'))
         ++length;
     while (length < text.size()
-        && ((text[length] >= '0' && text[length] <= '9') || text[length] == '.' || text[length] == 'e'
-            || text[length] == 'E'
+        && ((text[length] >= '0' && text[length] <= '9') || text[length] == '.'
+            || text[length] == 'e' || text[length] == 'E'
             || ((text[length] == '+' || text[length] == '-') && length > 0
                 && (text[length - 1] == 'e' || text[length - 1] == 'E'))))
         ++length;
@@ -228,8 +234,8 @@ bool needsQuotes(std::string const& text) {
     if (text.empty())
         return true;
     for (unsigned char c : text) {
-        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'
-            || c == '.' || c == '$' || c == '/' || c == ':' || c >= 0x80;
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+            || c == '_' || c == '.' || c == '$' || c == '/' || c == ':' || c >= 0x80;
         if (!plain)
             return true;
     }
@@ -263,7 +269,9 @@ void appendQuoted(std::string& out, std::string const& text) {
     out += '"';
 }
 
-void appendIndent(std::string& out, int indent) { out.append(std::size_t(indent) * 4, ' '); }
+void appendIndent(std::string& out, int indent) {
+    out.append(std::size_t(indent) * 4, ' ');
+}
 
 std::string formatDateDescription(double secondsSince2001) {
     constexpr double unixOffset = 978307200.0;
@@ -403,7 +411,8 @@ Ref<Array> Array::create(std::vector<Value> values) {
 Value const& Array::at(std::size_t index) const {
     if (index >= values_.size())
         throw Exception(RangeException,
-            "index " + std::to_string(index) + " beyond bounds [0 .. " + std::to_string(values_.size()) + "]");
+            "index " + std::to_string(index) + " beyond bounds [0 .. "
+                + std::to_string(values_.size()) + "]");
     return values_[index];
 }
 
@@ -414,7 +423,8 @@ void Array::set(std::size_t index, Value value) {
 
 void Array::insert(std::size_t index, Value value) {
     if (index > values_.size())
-        throw Exception(RangeException, "index " + std::to_string(index) + " beyond bounds for insertion");
+        throw Exception(
+            RangeException, "index " + std::to_string(index) + " beyond bounds for insertion");
     values_.insert(values_.begin() + std::ptrdiff_t(index), std::move(value));
 }
 
@@ -437,7 +447,9 @@ std::size_t Array::indexOf(Value const& value) const {
     return npos;
 }
 
-bool Array::contains(Value const& value) const { return indexOf(value) != npos; }
+bool Array::contains(Value const& value) const {
+    return indexOf(value) != npos;
+}
 
 namespace {
 

@@ -21,7 +21,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 // A point in time as seconds since 2001-01-01 00:00:00 UTC, the platform's epoch.
 struct Date {
-    double seconds { 0 };
+    double seconds {0};
     bool operator==(Date const&) const = default;
 };
 
@@ -33,54 +33,52 @@ struct Date {
 // booleans are their own kind.
 class Value {
 public:
-    enum class Kind { Null, Boolean, Integer, Unsigned, Real, String, Data, Date, Array, Dictionary };
+    enum class Kind {
+        Null,
+        Boolean,
+        Integer,
+        Unsigned,
+        Real,
+        String,
+        Data,
+        Date,
+        Array,
+        Dictionary
+    };
 
     Value() = default;
     Value(std::nullptr_t) { }
     Value(bool b)
-        : storage_(b) {
-    }
+        : storage_(b) { }
     Value(int i)
-        : storage_(std::int64_t(i)) {
-    }
+        : storage_(std::int64_t(i)) { }
     Value(long i)
-        : storage_(std::int64_t(i)) {
-    }
+        : storage_(std::int64_t(i)) { }
     Value(long long i)
-        : storage_(std::int64_t(i)) {
-    }
+        : storage_(std::int64_t(i)) { }
     Value(unsigned i)
-        : storage_(std::int64_t(i)) {
-    }
+        : storage_(std::int64_t(i)) { }
     Value(unsigned long u)
-        : storage_(std::uint64_t(u)) {
-    }
+        : storage_(std::uint64_t(u)) { }
     Value(unsigned long long u)
-        : storage_(std::uint64_t(u)) {
-    }
+        : storage_(std::uint64_t(u)) { }
     Value(double d)
-        : storage_(d) {
-    }
+        : storage_(d) { }
     Value(float f)
-        : storage_(double(f)) {
-    }
+        : storage_(double(f)) { }
     Value(char const* s)
         : storage_(std::string(s ? s : "")) {
         if (!s)
             storage_ = std::monostate {};
     }
     Value(std::string s)
-        : storage_(std::move(s)) {
-    }
+        : storage_(std::move(s)) { }
     Value(std::string_view s)
-        : storage_(std::string(s)) {
-    }
+        : storage_(std::string(s)) { }
     Value(Bytes bytes)
-        : storage_(std::make_shared<Bytes const>(std::move(bytes))) {
-    }
+        : storage_(std::make_shared<Bytes const>(std::move(bytes))) { }
     Value(Date date)
-        : storage_(date) {
-    }
+        : storage_(date) { }
     Value(Ref<Array> array);
     Value(Ref<Dictionary> dictionary);
 
@@ -131,8 +129,8 @@ public:
     static bool boolFromString(std::string_view);
 
 private:
-    using Storage = std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double, std::string,
-        std::shared_ptr<Bytes const>, Date, Ref<Array>, Ref<Dictionary>>;
+    using Storage = std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double,
+        std::string, std::shared_ptr<Bytes const>, Date, Ref<Array>, Ref<Dictionary>>;
 
     void describe(std::string& out, int indent) const;
 
@@ -214,7 +212,9 @@ public:
 private:
     struct KeyHash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>()(key); }
+        std::size_t operator()(std::string_view key) const {
+            return std::hash<std::string_view>()(key);
+        }
     };
 
     void reindexFrom(std::size_t position);

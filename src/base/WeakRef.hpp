@@ -7,8 +7,7 @@ namespace base {
 // A reference that does not keep its object alive and reads as null once the
 // object is gone. For parents, delegates, targets and observers. Main thread only:
 // an object dying on another thread while a weak reference is read is not guarded.
-template<typename T>
-class WeakRef {
+template<typename T> class WeakRef {
 public:
     WeakRef() = default;
     WeakRef(std::nullptr_t) { }
@@ -50,7 +49,7 @@ private:
         }
     }
 
-    WeakLink* link_ { nullptr };
+    WeakLink* link_ {nullptr};
 };
 
 }

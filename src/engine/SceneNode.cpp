@@ -442,9 +442,14 @@ AffineTransform SceneNode::parentToNodeTransform() {
 }
 
 AffineTransform SceneNode::nodeToWorldTransform() {
+    // Ancestors' transforms are nearly always cached: read them in place rather than
+    // copying each one out through a call, which doubled the cost of this walk.
     AffineTransform t = nodeToParentTransform();
-    for (SceneNode* p = parent_; p; p = p->parent_)
-        t = AffineTransform::concat(t, p->nodeToParentTransform());
+    for (SceneNode* p = parent_; p; p = p->parent_) {
+        if (p->isTransformDirty_)
+            p->nodeToParentTransform();
+        t = AffineTransform::concat(t, p->transform_);
+    }
     return t;
 }
 

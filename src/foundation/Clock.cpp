@@ -11,7 +11,7 @@ namespace {
 constexpr double referenceDateOffset = 978307200.0;
 
 RealClock realClock;
-std::atomic<Clock*> installed { nullptr };
+std::atomic<Clock*> installed {nullptr};
 
 }
 
@@ -20,7 +20,9 @@ Clock& Clock::current() {
     return clock ? *clock : realClock;
 }
 
-void Clock::install(Clock* clock) { installed.store(clock, std::memory_order_release); }
+void Clock::install(Clock* clock) {
+    installed.store(clock, std::memory_order_release);
+}
 
 double RealClock::monotonic() const {
     auto now = std::chrono::steady_clock::now().time_since_epoch();

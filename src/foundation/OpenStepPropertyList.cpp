@@ -287,17 +287,37 @@ private:
         return out;
     }
 
+    // Builds UTF-8 as it reads. \U escapes give UTF-16 units: a high surrogate waits
+    // for a low one to join; one left alone, or a low one without it, is U+FFFD.
     base::Value parseQuoted(char32_t quote) {
         int startLine = line_;
         advance();
-        std::u16string units;
+        std::string out;
+        char16_t pendingHigh = 0;
+        auto flushPending = [&] {
+            if (pendingHigh) {
+                appendUtf8(out, 0xFFFD);
+                pendingHigh = 0;
+            }
+        };
         auto appendCodePoint = [&](char32_t code) {
-            if (code >= 0x10000) {
-                code -= 0x10000;
-                units += char16_t(0xD800 + (code >> 10));
-                units += char16_t(0xDC00 + (code & 0x3FF));
+            flushPending();
+            if (code < 0x80)
+                out.push_back(char(code));
+            else
+                appendUtf8(out, code);
+        };
+        auto appendUnit = [&](char16_t unit) {
+            if (unit >= 0xDC00 && unit <= 0xDFFF && pendingHigh) {
+                char32_t code
+                    = 0x10000 + ((char32_t(pendingHigh) - 0xD800) << 10) + (unit - 0xDC00);
+                pendingHigh = 0;
+                appendUtf8(out, code);
+            } else if (unit >= 0xD800 && unit <= 0xDBFF) {
+                flushPending();
+                pendingHigh = unit;
             } else {
-                units += char16_t(code);
+                appendCodePoint(unit);
             }
         };
         for (;;) {
@@ -321,29 +341,29 @@ private:
             advance();
             switch (e) {
             case 'n':
-                units += u'\n';
+                appendCodePoint('\n');
                 break;
             case 't':
-                units += u'\t';
+                appendCodePoint('\t');
                 break;
             case 'r':
-                units += u'\r';
+                appendCodePoint('\r');
                 break;
             case 'a':
-                units += u'\a';
+                appendCodePoint('\a');
                 break;
             case 'b':
-                units += u'\b';
+                appendCodePoint('\b');
                 break;
             case 'f':
-                units += u'\f';
+                appendCodePoint('\f');
                 break;
             case 'v':
-                units += u'\v';
+                appendCodePoint('\v');
                 break;
             case 'U':
             case 'u': {
-                // Up to four hexadecimal digits: one UTF-16 unit; pairs join below.
+                // Up to four hexadecimal digits: one UTF-16 unit.
                 char16_t unit = 0;
                 int digits = 0;
                 while (digits < 4 && !atEnd() && hexDigit(peek()) >= 0) {
@@ -353,7 +373,7 @@ private:
                 }
                 if (digits == 0)
                     return fail("\\U without hexadecimal digits");
-                units += unit;
+                appendUnit(unit);
                 break;
             }
             default:
@@ -363,14 +383,15 @@ private:
                         code = code * 8 + int(peek() - '0');
                         advance();
                     }
-                    units += char16_t(code & 0xFF);
+                    appendCodePoint(char32_t(code & 0xFF));
                 } else {
                     // Any other character stands for itself (\" \' \\ among them).
                     appendCodePoint(e);
                 }
             }
         }
-        return utf16ToUtf8(units);
+        flushPending();
+        return out;
     }
 
     std::u32string text_;

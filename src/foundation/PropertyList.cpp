@@ -7,6 +7,8 @@
 #include <foundation/Strings.hpp>
 #include <foundation/XMLPropertyList.hpp>
 
+#include <algorithm>
+
 namespace foundation {
 
 namespace {
@@ -69,10 +71,16 @@ std::string const& formatName(PropertyList::Format format) {
     return names[int(format)];
 }
 
+// The list was just read, so nobody else holds it: when it has nothing but strings,
+// as string tables do, it is the table itself and needs no copy.
 base::Ref<base::Dictionary> onlyStrings(base::Value const& value) {
     auto dictionary = value.dictionaryRef();
     if (!dictionary)
         return nullptr;
+    bool allStrings = std::all_of(dictionary->begin(), dictionary->end(),
+        [](auto const& entry) { return entry.second.isString(); });
+    if (allStrings)
+        return dictionary;
     auto table = base::Dictionary::create();
     for (auto const& [key, element] : *dictionary) {
         if (element.isString())

@@ -1,3 +1,5 @@
+#include <foundation/NotificationCenter.hpp>
+#include <graphics/Event.hpp>
 #include <ui/Application.hpp>
 #include <ui/Touch.hpp>
 #include <ui/Window.hpp>
@@ -21,6 +23,10 @@ Application& Application::sharedApplication() {
 
 void Application::reset() {
     instance() = base::make<Application>();
+}
+
+Window* Application::keyWindow() const {
+    return keyWindow_.get();
 }
 
 void Application::setKeyWindow(Window* window) {
@@ -89,6 +95,36 @@ void Application::terminate() {
 void Application::receiveMemoryWarning() {
     if (delegate_)
         delegate_->applicationDidReceiveMemoryWarning(*this);
+    foundation::NotificationCenter::defaultCenter().postNotification(
+        DidReceiveMemoryWarningNotification, this);
+}
+
+void Application::sendKeyEvent(graphics::KeyEvent const& event) {
+    base::Ref<Responder> responder(firstResponder());
+    if (!event.down)
+        return;
+    if (!responder) {
+        if (delegate_)
+            delegate_->applicationKeyPressed(*this, event);
+        return;
+    }
+    switch (event.key) {
+    case graphics::KeyEvent::Return:
+        responder->insertText("\n");
+        break;
+    case graphics::KeyEvent::Backspace:
+    case graphics::KeyEvent::Delete:
+        responder->deleteBackward();
+        break;
+    default:
+        break;
+    }
+}
+
+void Application::sendTextEvent(graphics::TextEvent const& event) {
+    base::Ref<Responder> responder(firstResponder());
+    if (responder && !event.text.empty())
+        responder->insertText(event.text);
 }
 
 bool Application::openURL(std::string const& url) {

@@ -3,6 +3,7 @@
 #include <base/Ref.hpp>
 #include <base/Value.hpp>
 #include <base/WeakRef.hpp>
+#include <graphics/Forward.hpp>
 #include <ui/Responder.hpp>
 
 #include <string>
@@ -25,6 +26,9 @@ public:
     virtual void applicationWillTerminate(Application&) { }
     virtual void applicationDidReceiveMemoryWarning(Application&) { }
     virtual bool applicationHandleOpenURL(Application&, std::string const& url) { return false; }
+    // A key pressed while nothing edits text (no first responder): the program's own
+    // shortcuts. Key releases do not come here.
+    virtual void applicationKeyPressed(Application&, graphics::KeyEvent const& event) { }
 };
 
 // The status-bar orientations, numbered as the platform numbers them.
@@ -41,6 +45,9 @@ enum class InterfaceOrientation {
 // drives the life-cycle calls; tests call them directly.
 class Application final : public Responder {
 public:
+    static constexpr char const* DidReceiveMemoryWarningNotification
+        = "UIApplicationDidReceiveMemoryWarningNotification";
+
     static Application& sharedApplication();
     // Drops windows, delegate and settings (tests).
     static void reset();
@@ -48,12 +55,18 @@ public:
     ApplicationDelegate* delegate() const { return delegate_; }
     void setDelegate(ApplicationDelegate* delegate) { delegate_ = delegate; }
 
-    Window* keyWindow() const { return keyWindow_.get(); }
+    Window* keyWindow() const;
     void setKeyWindow(Window* window);
     std::vector<Window*> windows() const;
 
     // Hands an event to the windows of its touches.
     void sendEvent(Event* event);
+    // Hands keyboard input to the first responder: typed text as insertText, the
+    // return key as insertText("\n"), backspace and delete as deleteBackward. Key
+    // releases and other keys are dropped. With no first responder, a pressed key goes
+    // to the delegate's applicationKeyPressed.
+    void sendKeyEvent(graphics::KeyEvent const& event);
+    void sendTextEvent(graphics::TextEvent const& event);
 
     // Life cycle, as the runner reports it to the delegate.
     void finishLaunching();
@@ -62,6 +75,8 @@ public:
     void enterBackground();
     void enterForeground();
     void terminate();
+    // Tells the delegate, then posts DidReceiveMemoryWarningNotification on the
+    // default centre, which every view controller observes.
     void receiveMemoryWarning();
     bool openURL(std::string const& url);
     bool isActive() const { return active_; }

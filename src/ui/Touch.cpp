@@ -18,9 +18,13 @@ base::Ref<Touch> Touch::create(
     return touch;
 }
 
-View* Touch::view() const { return view_.get(); }
+View* Touch::view() const {
+    return view_.get();
+}
 
-Window* Touch::window() const { return window_.get(); }
+Window* Touch::window() const {
+    return window_.get();
+}
 
 graphics::Point Touch::locationInView(View const* view) const {
     if (!view || !window_)

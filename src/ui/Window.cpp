@@ -1,4 +1,5 @@
 #include <ui/Application.hpp>
+#include <ui/ViewController.hpp>
 #include <ui/Window.hpp>
 
 #include <map>
@@ -22,6 +23,21 @@ void Window::makeKeyAndVisible() {
 
 bool Window::isKeyWindow() const {
     return Application::sharedApplication().keyWindow() == this;
+}
+
+void Window::setRootViewController(base::Ref<ViewController> controller) {
+    if (controller == rootViewController_)
+        return;
+    auto old = std::move(rootViewController_);
+    rootViewController_ = controller;
+    if (old && old->isViewLoaded() && old->view()->superview() == this)
+        old->view()->removeFromSuperview();
+    if (controller) {
+        View* view = controller->view();
+        view->setFrame(bounds());
+        view->layoutIfNeeded();
+        insertSubviewAtIndex(base::Ref<View>(view), 0);
+    }
 }
 
 Responder* Window::nextResponder() const {

@@ -28,8 +28,15 @@ public:
 
     Responder* nextResponder() const override;
 
+    // The controller whose view fills the window. Setting one takes the old one's
+    // view out and puts the new one's view in at the back, sized to the window,
+    // so it appears as any controller's view does when it enters a window.
+    ViewController* rootViewController() const { return rootViewController_.get(); }
+    void setRootViewController(base::Ref<ViewController> controller);
+
 private:
     base::Ref<Touch> finger_;
+    base::Ref<ViewController> rootViewController_;
 };
 
 }

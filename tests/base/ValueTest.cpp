@@ -15,18 +15,18 @@ TEST(Value, KeepsTheKindItWasMadeWith) {
         Value::Kind kind;
     };
     Case const cases[] = {
-        { Value(), Value::Kind::Null },
-        { Value(true), Value::Kind::Boolean },
-        { Value(3), Value::Kind::Integer },
-        { Value(std::uint64_t(18446744073709551615ull)), Value::Kind::Unsigned },
-        { Value(2.5), Value::Kind::Real },
-        { Value("text"), Value::Kind::String },
-        { Value(base::Bytes { 1, 2 }), Value::Kind::Data },
-        { Value(base::Date { 10 }), Value::Kind::Date },
-        { Value(Array::create()), Value::Kind::Array },
-        { Value(Dictionary::create()), Value::Kind::Dictionary },
-        { Value(static_cast<char const*>(nullptr)), Value::Kind::Null },
-        { Value(base::Ref<Array>()), Value::Kind::Null },
+        {Value(), Value::Kind::Null},
+        {Value(true), Value::Kind::Boolean},
+        {Value(3), Value::Kind::Integer},
+        {Value(std::uint64_t(18446744073709551615ull)), Value::Kind::Unsigned},
+        {Value(2.5), Value::Kind::Real},
+        {Value("text"), Value::Kind::String},
+        {Value(base::Bytes {1, 2}), Value::Kind::Data},
+        {Value(base::Date {10}), Value::Kind::Date},
+        {Value(Array::create()), Value::Kind::Array},
+        {Value(Dictionary::create()), Value::Kind::Dictionary},
+        {Value(static_cast<char const*>(nullptr)), Value::Kind::Null},
+        {Value(base::Ref<Array>()), Value::Kind::Null},
     };
     for (auto const& c : cases)
         EXPECT_EQ(c.value.kind(), c.kind) << c.value.description();
@@ -40,20 +40,20 @@ TEST(Value, StringsConvertByTheirLeadingCharacters) {
         bool boolValue;
     };
     Case const cases[] = {
-        { "42", 42, 42, true },
-        { "  -17abc", -17, -17, true },
-        { "+8", 8, 8, true },
-        { "abc", 0, 0, false },
-        { "", 0, 0, false },
-        { "3.75", 3, 3.75, true },
-        { "1e3", 1, 1000, true },
-        { "YES", 0, 0, true },
-        { "true", 0, 0, true },
-        { "no", 0, 0, false },
-        { "0", 0, 0, false },
-        { "007", 7, 7, true },
-        { "99999999999", std::numeric_limits<int>::max(), 99999999999.0, true },
-        { "-99999999999", std::numeric_limits<int>::min(), -99999999999.0, true },
+        {"42", 42, 42, true},
+        {"  -17abc", -17, -17, true},
+        {"+8", 8, 8, true},
+        {"abc", 0, 0, false},
+        {"", 0, 0, false},
+        {"3.75", 3, 3.75, true},
+        {"1e3", 1, 1000, true},
+        {"YES", 0, 0, true},
+        {"true", 0, 0, true},
+        {"no", 0, 0, false},
+        {"0", 0, 0, false},
+        {"007", 7, 7, true},
+        {"99999999999", std::numeric_limits<int>::max(), 99999999999.0, true},
+        {"-99999999999", std::numeric_limits<int>::min(), -99999999999.0, true},
     };
     for (auto const& c : cases) {
         Value value(c.text);
@@ -64,9 +64,12 @@ TEST(Value, StringsConvertByTheirLeadingCharacters) {
 }
 
 TEST(Value, LongLongSaturatesOnOverflow) {
-    EXPECT_EQ(Value("99999999999999999999999").longLongValue(), std::numeric_limits<std::int64_t>::max());
-    EXPECT_EQ(Value("-9223372036854775808").longLongValue(), std::numeric_limits<std::int64_t>::min());
-    EXPECT_EQ(Value("9223372036854775807").longLongValue(), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(
+        Value("99999999999999999999999").longLongValue(), std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(
+        Value("-9223372036854775808").longLongValue(), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(
+        Value("9223372036854775807").longLongValue(), std::numeric_limits<std::int64_t>::max());
 }
 
 TEST(Value, NumbersAndBooleansGiveTheirText) {
@@ -81,11 +84,11 @@ TEST(Value, NumbersAndBooleansGiveTheirText) {
 TEST(Value, DescriptionsMatchThePlatformsForm) {
     EXPECT_EQ(Value().description(), "(null)");
     EXPECT_EQ(Value("plain text").description(), "plain text");
-    EXPECT_EQ(Value(base::Bytes { 0xde, 0xad, 0xbe, 0xef, 0x01 }).description(), "<deadbeef 01>");
-    EXPECT_EQ(Value(base::Date { 0 }).description(), "2001-01-01 00:00:00 +0000");
+    EXPECT_EQ(Value(base::Bytes {0xde, 0xad, 0xbe, 0xef, 0x01}).description(), "<deadbeef 01>");
+    EXPECT_EQ(Value(base::Date {0}).description(), "2001-01-01 00:00:00 +0000");
 
-    auto inner = Array::create({ Value(1), Value("two words") });
-    auto dictionary = Dictionary::create({ { "key", Value(inner) }, { "name", Value("Bob") } });
+    auto inner = Array::create({Value(1), Value("two words")});
+    auto dictionary = Dictionary::create({{"key", Value(inner)}, {"name", Value("Bob")}});
     EXPECT_EQ(Value(dictionary).description(),
         "{\n    key = (\n        1,\n        \"two words\"\n    );\n    name = Bob;\n}");
 }
@@ -98,16 +101,16 @@ TEST(Value, DescribesDatesWithNoCalendarDayAsTheirSeconds) {
         char const* expected;
     };
     Case const cases[] = {
-        { std::numeric_limits<double>::quiet_NaN(), "nan" },
-        { std::numeric_limits<double>::infinity(), "inf" },
-        { -std::numeric_limits<double>::infinity(), "-inf" },
-        { -1e300, "-1e+300" },
-        { 1e16, "1e+16" },
+        {std::numeric_limits<double>::quiet_NaN(), "nan"},
+        {std::numeric_limits<double>::infinity(), "inf"},
+        {-std::numeric_limits<double>::infinity(), "-inf"},
+        {-1e300, "-1e+300"},
+        {1e16, "1e+16"},
     };
     for (auto const& c : cases)
-        EXPECT_EQ(Value(base::Date { c.seconds }).description(), c.expected) << c.seconds;
-    EXPECT_EQ(Value(base::Date { -63113904000 }).description(), "0001-01-01 00:00:00 +0000");
-    EXPECT_EQ(Value(base::Date { 31556908800 }).description(), "3001-01-01 00:00:00 +0000");
+        EXPECT_EQ(Value(base::Date {c.seconds}).description(), c.expected) << c.seconds;
+    EXPECT_EQ(Value(base::Date {-63113904000}).description(), "0001-01-01 00:00:00 +0000");
+    EXPECT_EQ(Value(base::Date {31556908800}).description(), "3001-01-01 00:00:00 +0000");
 }
 
 TEST(Value, NumbersCompareByValueAcrossKinds) {
@@ -124,10 +127,10 @@ TEST(Dictionary, KeepsInsertionOrderAndPlaceOnReplace) {
     d->setObject("a", 2);
     d->setObject("c", 3);
     d->setObject("b", 4);
-    EXPECT_EQ(d->keys(), (std::vector<std::string> { "b", "a", "c" }));
+    EXPECT_EQ(d->keys(), (std::vector<std::string> {"b", "a", "c"}));
     EXPECT_EQ(d->objectForKey("b").intValue(), 4);
     d->removeObjectForKey("a");
-    EXPECT_EQ(d->keys(), (std::vector<std::string> { "b", "c" }));
+    EXPECT_EQ(d->keys(), (std::vector<std::string> {"b", "c"}));
     EXPECT_EQ(d->objectForKey("c").intValue(), 3);
     EXPECT_TRUE(d->objectForKey("a").isNull());
     d->setObject("c", Value());
@@ -135,7 +138,7 @@ TEST(Dictionary, KeepsInsertionOrderAndPlaceOnReplace) {
 }
 
 TEST(Dictionary, IsSharedByReferenceAndCopiedExplicitly) {
-    auto d = Dictionary::create({ { "list", Value(Array::create({ Value(1) })) } });
+    auto d = Dictionary::create({{"list", Value(Array::create({Value(1)}))}});
     Value shared(d);
     shared.dictionary()->setObject("x", 1);
     EXPECT_TRUE(d->contains("x"));
@@ -150,7 +153,7 @@ TEST(Dictionary, IsSharedByReferenceAndCopiedExplicitly) {
 }
 
 TEST(Array, RaisesRangeExceptionOutOfBounds) {
-    auto a = Array::create({ Value(1), Value(2) });
+    auto a = Array::create({Value(1), Value(2)});
     try {
         a->at(2);
         FAIL() << "no exception";

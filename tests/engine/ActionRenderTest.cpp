@@ -3,6 +3,7 @@
 
 #include <engine/CompositeAction.hpp>
 #include <engine/IntervalAction.hpp>
+#include <engine/Layer.hpp>
 #include <engine/RGBAProtocol.hpp>
 #include <engine/SceneNode.hpp>
 
@@ -19,35 +20,6 @@ using namespace engine;
 namespace {
 
 constexpr int side = 64;
-
-// A square of one colour and opacity, blended over what is below it.
-class ColorQuad : public SceneNode, public RGBAProtocol {
-public:
-    explicit ColorQuad(float size) { setContentSize({size, size}); }
-
-    Color3B color() const override { return color_; }
-    void setColor(Color3B color) override { color_ = color; }
-    std::uint8_t opacity() const override { return opacity_; }
-    void setOpacity(std::uint8_t opacity) override { opacity_ = opacity; }
-
-    void draw() override {
-        float w = contentSize().width, h = contentSize().height;
-        GLfloat const vertices[] = {0, 0, w, 0, 0, h, w, h};
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glColor4ub(color_.r, color_.g, color_.b, opacity_);
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glVertexPointer(2, GL_FLOAT, 0, vertices);
-        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-        glDisableClientState(GL_VERTEX_ARRAY);
-        glColor4ub(255, 255, 255, 255);
-        glDisable(GL_BLEND);
-    }
-
-private:
-    Color3B color_ {255, 255, 255};
-    std::uint8_t opacity_ {255};
-};
 
 // Draws into a side x side colour buffer of a framebuffer object.
 class ActionRenderTest : public test::EngineTest {
@@ -103,10 +75,15 @@ protected:
         EngineTest::TearDown();
     }
 
+    // With the director's blending: premultiplied by default, a colour layer
+    // switches to source alpha while it is translucent.
     void drawScene(SceneNode& root) {
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
         root.visit();
+        glDisable(GL_BLEND);
         glFinish();
     }
 
@@ -132,11 +109,10 @@ protected:
 
 }
 
-TEST_F(ActionRenderTest, AMovingFadingNodeIsDrawnWhereAndAsOpaqueAsItsActionsSay) {
+TEST_F(ActionRenderTest, AMovingFadingColorLayerIsDrawnWhereAndAsOpaqueAsItsActionsSay) {
     auto root = SceneNode::node();
     root->onEnter();
-    auto quad = base::make<ColorQuad>(16.0f);
-    quad->setColor({255, 128, 0});
+    auto quad = ColorLayer::layerWithColor({255, 128, 0, 255}, 16, 16);
     root->addChild(quad);
     quad->runAction(Spawn::actionOne(
         MoveTo::actionWithDuration(1, {40, 40}), FadeTo::actionWithDuration(1, 64)));

@@ -653,6 +653,27 @@ TEST(PropertyList, ReadsStringTablesWithEscapesAndComments) {
     EXPECT_EQ(table->size(), 7u);
 }
 
+// \U escapes give UTF-16 units: a pair joins into one character, and a unit left
+// without its partner becomes U+FFFD rather than text that is not UTF-8.
+TEST(PropertyList, JoinsEscapedSurrogatePairsAndReplacesLoneOnes) {
+    struct Case {
+        char const* text;
+        char const* expected;
+    };
+    std::vector<Case> const cases = {
+        {R"("\UD83D\UDE00")", "\U0001F600"},
+        {R"("a\UD83Db")", "a\uFFFDb"},
+        {R"("\UDE00\UD83D")", "\uFFFD\uFFFD"},
+        {R"("\UD83D\UD83D\UDE00")", "\uFFFD\U0001F600"},
+        {R"("\UD83D\101")", "\uFFFDA"},
+        {R"("\UD83D\n")", "\uFFFD\n"},
+        {"\"\\UD83D\U0001F600\"", "\uFFFD\U0001F600"},
+        {R"("x\UD83D")", "x\uFFFD"},
+    };
+    for (auto const& c : cases)
+        EXPECT_EQ(PropertyList::propertyListWithData(bytesOf(c.text)), Value(c.expected)) << c.text;
+}
+
 TEST(PropertyList, ReadsStringTablesInUtf16OfEitherByteOrder) {
     for (auto name : {"strings-utf16le.strings", "strings-utf16be.strings"}) {
         auto table = PropertyList::stringsTableWithContentsOfFile(dataPath(name));

@@ -22,7 +22,9 @@ LogCapture::LogCapture() {
     base::setLogSink(capture);
 }
 
-LogCapture::~LogCapture() { base::setLogSink(nullptr); }
+LogCapture::~LogCapture() {
+    base::setLogSink(nullptr);
+}
 
 std::vector<std::string> LogCapture::lines() const {
     std::lock_guard lock(mutex);

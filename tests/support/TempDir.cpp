@@ -7,7 +7,8 @@
 namespace test {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillaby-test-XXXXXX").string();
+    std::string pattern
+        = (std::filesystem::temp_directory_path() / "quillaby-test-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         throw std::system_error(errno, std::generic_category(), "mkdtemp");
     path_ = pattern;

@@ -14,7 +14,9 @@ public:
     TempDir& operator=(TempDir const&) = delete;
 
     std::filesystem::path const& path() const { return path_; }
-    std::filesystem::path operator/(std::filesystem::path const& relative) const { return path_ / relative; }
+    std::filesystem::path operator/(std::filesystem::path const& relative) const {
+        return path_ / relative;
+    }
 
 private:
     std::filesystem::path path_;

@@ -1,3 +1,4 @@
+#include <graphics/Event.hpp>
 #include <ui/Application.hpp>
 #include <ui/Window.hpp>
 
@@ -23,6 +24,17 @@ struct Delegate : ui::ApplicationDelegate {
     bool applicationHandleOpenURL(ui::Application&, std::string const& url) override {
         return url.ends_with("rvcoffer");
     }
+    void applicationKeyPressed(ui::Application&, graphics::KeyEvent const& event) override {
+        keys.push_back(event.key);
+    }
+    std::vector<std::int32_t> keys;
+};
+
+// A view that edits text: it takes the keys while it is the first responder.
+struct Editor : ui::View {
+    bool canBecomeFirstResponder() const override { return true; }
+    void insertText(std::string const& text) override { typed += text; }
+    std::string typed;
 };
 
 }
@@ -60,4 +72,31 @@ TEST(Application, KeepsItsWindowsWeaklyAndKnowsTheKeyWindow) {
     window = nullptr;
     EXPECT_EQ(app.keyWindow(), nullptr);
     EXPECT_TRUE(app.windows().empty());
+}
+
+TEST(Application, KeysGoToTheDelegateOnlyWhileNothingEditsText) {
+    ui::Application::reset();
+    auto& app = ui::Application::sharedApplication();
+    Delegate delegate;
+    app.setDelegate(&delegate);
+    app.sendKeyEvent({true, 'a', false, 0});
+    app.sendKeyEvent({false, 'a', false, 0});
+    app.sendKeyEvent({true, graphics::KeyEvent::Return, false, 0});
+    EXPECT_EQ(delegate.keys, (std::vector<std::int32_t> {'a', graphics::KeyEvent::Return}));
+
+    auto window = ui::Window::create(graphics::makeRect(0, 0, 100, 100));
+    auto editor = base::make<Editor>();
+    window->addSubview(editor);
+    ASSERT_TRUE(editor->becomeFirstResponder());
+    app.sendKeyEvent({true, 'b', false, 0});
+    app.sendKeyEvent({true, graphics::KeyEvent::Return, false, 0});
+    EXPECT_EQ(delegate.keys.size(), 2u) << "an editor's keys are its own";
+    EXPECT_EQ(editor->typed, "\n");
+
+    editor->resignFirstResponder();
+    app.sendKeyEvent({true, 'c', false, 0});
+    EXPECT_EQ(delegate.keys.back(), 'c');
+    app.setDelegate(nullptr);
+    app.sendKeyEvent({true, 'd', false, 0});
+    EXPECT_EQ(delegate.keys.back(), 'c');
 }

@@ -1,0 +1,23 @@
+#include <game/shell/ServerConfig.hpp>
+
+#include <game/shell/DataManager.hpp>
+
+#include <cstdlib>
+
+namespace game {
+
+std::string ServerConfig::appStoreHost() {
+    return value(appStoreHostVariable, appStoreHostDefault, "itunes.apple.com");
+}
+
+std::string ServerConfig::value(
+    char const* environmentVariable, std::string_view defaultsKey, std::string_view fallback) {
+    if (char const* fromEnvironment = std::getenv(environmentVariable);
+        fromEnvironment && *fromEnvironment)
+        return fromEnvironment;
+    if (auto stored = DataManager::getStringForKey(defaultsKey); stored && !stored->empty())
+        return *stored;
+    return std::string(fallback);
+}
+
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace game {
+
+// The hosts and base addresses the game talks to. Each has a default and can be
+// changed without a rebuild: an environment variable wins, then a user default,
+// then the default (tests point them at loopback servers this way). Values are
+// read afresh on every call. Main thread (the user defaults are).
+class ServerConfig {
+public:
+    ServerConfig() = delete;
+
+    // The host of the application store's web pages, for store links.
+    static std::string appStoreHost();
+    static constexpr char const* appStoreHostVariable = "QUILLABY_APP_STORE_HOST";
+    static constexpr char const* appStoreHostDefault = "AppStoreHost";
+
+    // The environment variable when set and not empty, else the user default when
+    // present and not empty, else fallback.
+    static std::string value(
+        char const* environmentVariable, std::string_view defaultsKey, std::string_view fallback);
+};
+
+}
