@@ -1,15 +1,13 @@
 #include "EngineFixture.hpp"
-#include "HeadlessGL.hpp"
+#include <support/GLFixture.hpp>
 
 #include <engine/CompositeAction.hpp>
 #include <engine/IntervalAction.hpp>
 #include <engine/Layer.hpp>
 #include <engine/RGBAProtocol.hpp>
 #include <engine/SceneNode.hpp>
+#include <engine/Scheduler.hpp>
 
-#include <EGL/egl.h>
-#include <GLES/gl.h>
-#include <GLES/glext.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -21,59 +19,29 @@ namespace {
 
 constexpr int side = 64;
 
-// Draws into a side x side colour buffer of a framebuffer object.
-class ActionRenderTest : public test::EngineTest {
+// Draws into a side x side off-screen framebuffer, with fresh engine singletons.
+class ActionRenderTest : public test::GLFixture {
 protected:
+    ActionRenderTest()
+        : GLFixture(side, side) { }
+
     void SetUp() override {
-        EngineTest::SetUp();
-        if (!test::HeadlessGL::makeCurrent())
-            GTEST_SKIP() << "no GL ES 1.1 context";
-        auto genFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSOESPROC>(
-            eglGetProcAddress("glGenFramebuffersOES"));
-        auto bindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFEROESPROC>(
-            eglGetProcAddress("glBindFramebufferOES"));
-        auto genRenderbuffers = reinterpret_cast<PFNGLGENRENDERBUFFERSOESPROC>(
-            eglGetProcAddress("glGenRenderbuffersOES"));
-        auto bindRenderbuffer = reinterpret_cast<PFNGLBINDRENDERBUFFEROESPROC>(
-            eglGetProcAddress("glBindRenderbufferOES"));
-        auto renderbufferStorage = reinterpret_cast<PFNGLRENDERBUFFERSTORAGEOESPROC>(
-            eglGetProcAddress("glRenderbufferStorageOES"));
-        auto framebufferRenderbuffer = reinterpret_cast<PFNGLFRAMEBUFFERRENDERBUFFEROESPROC>(
-            eglGetProcAddress("glFramebufferRenderbufferOES"));
-        auto checkStatus = reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSOESPROC>(
-            eglGetProcAddress("glCheckFramebufferStatusOES"));
-        deleteFramebuffers = reinterpret_cast<PFNGLDELETEFRAMEBUFFERSOESPROC>(
-            eglGetProcAddress("glDeleteFramebuffersOES"));
-        deleteRenderbuffers = reinterpret_cast<PFNGLDELETERENDERBUFFERSOESPROC>(
-            eglGetProcAddress("glDeleteRenderbuffersOES"));
-        if (!genFramebuffers || !bindFramebuffer || !genRenderbuffers || !bindRenderbuffer
-            || !renderbufferStorage || !framebufferRenderbuffer || !checkStatus
-            || !deleteFramebuffers || !deleteRenderbuffers)
-            GTEST_SKIP() << "no framebuffer objects";
-        genRenderbuffers(1, &renderbuffer);
-        bindRenderbuffer(GL_RENDERBUFFER_OES, renderbuffer);
-        renderbufferStorage(GL_RENDERBUFFER_OES, GL_RGBA8_OES, side, side);
-        genFramebuffers(1, &framebuffer);
-        bindFramebuffer(GL_FRAMEBUFFER_OES, framebuffer);
-        framebufferRenderbuffer(
-            GL_FRAMEBUFFER_OES, GL_COLOR_ATTACHMENT0_OES, GL_RENDERBUFFER_OES, renderbuffer);
-        ASSERT_EQ(
-            checkStatus(GL_FRAMEBUFFER_OES), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE_OES));
-        glViewport(0, 0, side, side);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrthof(0, side, 0, side, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        GLFixture::SetUp();
+        resetEngine();
     }
 
     void TearDown() override {
-        if (framebuffer)
-            deleteFramebuffers(1, &framebuffer);
-        if (renderbuffer)
-            deleteRenderbuffers(1, &renderbuffer);
-        EngineTest::TearDown();
+        resetEngine();
+        GLFixture::TearDown();
     }
+
+    static void resetEngine() {
+        ActionManager::purgeSharedManager();
+        Scheduler::purgeSharedScheduler();
+        DirectorServices::install(nullptr);
+    }
+
+    static void tick(float dt) { engine::Scheduler::sharedScheduler().tick(dt); }
 
     // With the director's blending: premultiplied by default, a colour layer
     // switches to source alpha while it is translucent.
@@ -87,24 +55,14 @@ protected:
         glFinish();
     }
 
-    static std::array<int, 3> pixel(int x, int y) {
-        std::array<GLubyte, 4> p {};
-        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
-        return {p[0], p[1], p[2]};
-    }
-
-    static void expectPixel(int x, int y, std::array<int, 3> expected, char const* when) {
-        auto actual = pixel(x, y);
+    void expectPixel(int x, int y, std::array<int, 3> expected, char const* when) const {
+        auto p = pixel(x, y);
+        std::array<int, 3> actual {p.r, p.g, p.b};
         for (int i = 0; i < 3; ++i)
             EXPECT_LE(std::abs(actual[i] - expected[i]), 2)
                 << when << ": pixel (" << x << ", " << y << ") channel " << i << " is " << actual[i]
                 << ", expected " << expected[i];
     }
-
-    GLuint framebuffer {0};
-    GLuint renderbuffer {0};
-    PFNGLDELETEFRAMEBUFFERSOESPROC deleteFramebuffers {nullptr};
-    PFNGLDELETERENDERBUFFERSOESPROC deleteRenderbuffers {nullptr};
 };
 
 }
