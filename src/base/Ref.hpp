@@ -67,10 +67,20 @@ private:
     T* ptr_ {nullptr};
 };
 
+// The one door through which objects are made. A class keeps its constructors
+// private (or protected, for its subclasses) and names `friend base::Factory;`, so
+// that only make() and the class's own static factories can create it.
+class Factory {
+public:
+    template<typename T, typename... Args> static Ref<T> make(Args&&... args) {
+        return Ref<T>(new T(std::forward<Args>(args)...));
+    }
+};
+
 // Makes an object and returns the owning reference; the factories of every class
 // go through this.
 template<typename T, typename... Args> Ref<T> make(Args&&... args) {
-    return Ref<T>(new T(std::forward<Args>(args)...));
+    return Factory::make<T>(std::forward<Args>(args)...);
 }
 
 // The checked downcast of the original's isKindOfClass: tests: null when the
