@@ -3,7 +3,9 @@
 #include <base/Object.hpp>
 #include <base/Ref.hpp>
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,6 +20,11 @@ class Array;
 class Dictionary;
 
 using Bytes = std::vector<std::uint8_t>;
+
+// An immutable string that several values hold at once, as the platform's string
+// objects are shared by reference: the JSON decoder hands the same one to every tree
+// that holds an equal text. Values made from a std::string keep their own copy.
+using SharedString = std::shared_ptr<std::string const>;
 
 // A point in time as seconds since 2001-01-01 00:00:00 UTC, the platform's epoch.
 struct Date {
@@ -46,8 +53,18 @@ public:
         Dictionary
     };
 
+    // The platform's null object (NSNull): a value that stands for "null" inside
+    // collections, where a plain null value means "absent". It is a Null like the
+    // plain one; isNullObject() tells them apart.
+    struct NullObject {
+        bool operator==(NullObject const&) const = default;
+    };
+
     Value() = default;
     Value(std::nullptr_t) { }
+    Value(NullObject)
+        : storage_(NullObject {}) { }
+    static Value nullObject() { return Value(NullObject {}); }
     Value(bool b)
         : storage_(b) { }
     Value(int i)
@@ -75,6 +92,12 @@ public:
         : storage_(std::move(s)) { }
     Value(std::string_view s)
         : storage_(std::string(s)) { }
+    // A string value that refers to a shared text instead of copying it; a null
+    // pointer gives a null value.
+    Value(SharedString s) {
+        if (s)
+            storage_ = std::move(s);
+    }
     Value(Bytes bytes)
         : storage_(std::make_shared<Bytes const>(std::move(bytes))) { }
     Value(Date date)
@@ -82,8 +105,17 @@ public:
     Value(Ref<Array> array);
     Value(Ref<Dictionary> dictionary);
 
-    Kind kind() const { return Kind(storage_.index()); }
+    Kind kind() const {
+        auto index = storage_.index();
+        if (index < SharedStringIndex)
+            return Kind(index);
+        return index == SharedStringIndex ? Kind::String : Kind::Null;
+    }
+    // Null or the null object.
     bool isNull() const { return kind() == Kind::Null; }
+    // The plain null value: nothing at all. Dictionaries do not hold it.
+    bool isNil() const { return storage_.index() == 0; }
+    bool isNullObject() const { return storage_.index() == NullObjectIndex; }
     bool isBoolean() const { return kind() == Kind::Boolean; }
     bool isNumber() const {
         auto k = kind();
@@ -96,7 +128,13 @@ public:
     bool isDictionary() const { return kind() == Kind::Dictionary; }
 
     // Access of one kind: null when the value is of another kind.
-    std::string const* string() const { return std::get_if<std::string>(&storage_); }
+    std::string const* string() const {
+        if (auto shared = std::get_if<SharedString>(&storage_))
+            return shared->get();
+        return std::get_if<std::string>(&storage_);
+    }
+    // The shared text of a string value made from one, else null.
+    SharedString const* sharedString() const { return std::get_if<SharedString>(&storage_); }
     Bytes const* data() const;
     Date const* date() const { return std::get_if<Date>(&storage_); }
     Array* array() const;
@@ -129,16 +167,23 @@ public:
     static bool boolFromString(std::string_view);
 
 private:
+    // The alternatives follow Kind in order; then come a shared string, which is a
+    // String as well, and the null object, a Null.
     using Storage = std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double,
-        std::string, std::shared_ptr<Bytes const>, Date, Ref<Array>, Ref<Dictionary>>;
+        std::string, std::shared_ptr<Bytes const>, Date, Ref<Array>, Ref<Dictionary>, SharedString,
+        NullObject>;
+    static constexpr std::size_t SharedStringIndex = 10;
+    static constexpr std::size_t NullObjectIndex = 11;
 
     void describe(std::string& out, int indent) const;
 
     Storage storage_;
 };
 
-// An ordered, mutable list of values, shared by reference.
-class Array final : public Object {
+// An ordered, mutable list of values, shared by reference. Other libraries may
+// derive their own arrays (the JSON decoder's) that keep the values here and add
+// bookkeeping of their own.
+class Array : public Object {
 public:
     static Ref<Array> create() { return make<Array>(); }
     static Ref<Array> create(std::vector<Value> values);
@@ -171,43 +216,110 @@ public:
 
     static constexpr std::size_t npos = std::size_t(-1);
 
-private:
+protected:
+    friend Factory;
+    Array() = default;
+
     std::vector<Value> values_;
 };
 
 // A mutable dictionary from string keys to values, shared by reference. Keeps
 // insertion order, so enumeration, descriptions and files written from it are
 // deterministic. Setting an existing key keeps its place.
-class Dictionary final : public Object {
+//
+// Entries sit in a vector in insertion order, and a hash index maps each key to its
+// slot. Removing a key leaves an empty slot behind (its value null, which no live
+// entry holds) instead of shifting every later entry, and the slots are compacted
+// once they outnumber the live entries, so removal costs amortised constant time in
+// any order. Enumeration skips the empty slots.
+//
+// Other libraries may derive dictionaries of their own (the JSON decoder's hash
+// table) that keep their entries in the same slots, empty ones marked the same way,
+// and answer the four virtual operations below from their own index; everything
+// else, walking included, works on the slots alone.
+class Dictionary : public Object {
 public:
     using Entry = std::pair<std::string, Value>;
+
+    // Walks the live entries in insertion order.
+    class Iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Entry;
+        using difference_type = std::ptrdiff_t;
+        using pointer = Entry const*;
+        using reference = Entry const&;
+
+        Iterator() = default;
+        reference operator*() const { return *at_; }
+        pointer operator->() const { return at_; }
+        Iterator& operator++() {
+            ++at_;
+            skipEmpty();
+            return *this;
+        }
+        Iterator operator++(int) {
+            auto before = *this;
+            ++*this;
+            return before;
+        }
+        bool operator==(Iterator const& other) const { return at_ == other.at_; }
+
+    private:
+        friend class Dictionary;
+        Iterator(Entry const* at, Entry const* end)
+            : at_(at)
+            , end_(end) {
+            skipEmpty();
+        }
+        void skipEmpty() {
+            while (at_ != end_ && at_->second.isNil())
+                ++at_;
+        }
+
+        Entry const* at_ {nullptr};
+        Entry const* end_ {nullptr};
+    };
 
     static Ref<Dictionary> create() { return make<Dictionary>(); }
     static Ref<Dictionary> create(std::vector<Entry> entries);
 
-    std::size_t size() const { return entries_.size(); }
-    bool empty() const { return entries_.empty(); }
+    std::size_t size() const { return slots_.size() - emptySlots_; }
+    bool empty() const { return size() == 0; }
 
     // The value for key, or a null value when the key is absent.
     Value const& objectForKey(std::string_view key) const;
     Value const& operator[](std::string_view key) const { return objectForKey(key); }
-    Value const* find(std::string_view key) const;
+    virtual Value const* find(std::string_view key) const;
     bool contains(std::string_view key) const { return find(key) != nullptr; }
 
-    // Setting a null value removes the key, as the platform refuses nil objects.
-    void setObject(std::string_view key, Value value);
-    void removeObjectForKey(std::string_view key);
-    void removeAll();
+    // Setting a null value removes the key, as the platform refuses nil objects; the
+    // null object is stored like any value.
+    virtual void setObject(std::string_view key, Value value);
+    virtual void removeObjectForKey(std::string_view key);
+    virtual void removeAll();
     // Copies every entry of other into this dictionary, replacing equal keys.
     void addEntriesFrom(Dictionary const& other);
 
     std::vector<std::string> keys() const;
-    std::vector<Entry> const& entries() const { return entries_; }
-    auto begin() const { return entries_.begin(); }
-    auto end() const { return entries_.end(); }
+    // The live entries in insertion order, copied.
+    std::vector<Entry> entries() const;
+    Iterator begin() const { return Iterator(slots_.data(), slots_.data() + slots_.size()); }
+    Iterator end() const {
+        auto last = slots_.data() + slots_.size();
+        return Iterator(last, last);
+    }
 
-    Ref<Dictionary> copy() const { return create(entries_); }
+    Ref<Dictionary> copy() const { return create(entries()); }
     Ref<Dictionary> deepCopy() const;
+
+protected:
+    friend Factory;
+    Dictionary() = default;
+
+    // Entries in slot order; an empty slot holds a null value.
+    std::vector<Entry> slots_;
+    std::size_t emptySlots_ {0};
 
 private:
     struct KeyHash {
@@ -217,9 +329,8 @@ private:
         }
     };
 
-    void reindexFrom(std::size_t position);
+    void compact();
 
-    std::vector<Entry> entries_;
     std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> index_;
 };
 

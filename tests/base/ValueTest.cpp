@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <memory>
+#include <string>
 
 using base::Array;
 using base::Dictionary;
@@ -165,4 +167,40 @@ TEST(Array, RaisesRangeExceptionOutOfBounds) {
     a->removeAt(0);
     EXPECT_EQ(a->indexOf(Value(3)), 1u);
     EXPECT_EQ(a->indexOf(Value(9)), Array::npos);
+}
+
+TEST(Value, SharedStringsAreStringsThatShareTheirText) {
+    auto text = std::make_shared<std::string const>("shared");
+    Value a(text);
+    Value b = a;
+    EXPECT_EQ(a.kind(), Value::Kind::String);
+    EXPECT_EQ(a.string(), text.get());
+    EXPECT_EQ(b.string(), text.get());
+    EXPECT_EQ(a, Value("shared"));
+    EXPECT_EQ(Value("shared"), a);
+    EXPECT_FALSE(Value("shared").sharedString());
+    EXPECT_EQ(a.stringValue(), "shared");
+    EXPECT_TRUE(Value(base::SharedString()).isNil());
+}
+
+TEST(Value, TheNullObjectIsANullThatDictionariesKeep) {
+    auto null = Value::nullObject();
+    EXPECT_TRUE(null.isNull());
+    EXPECT_TRUE(null.isNullObject());
+    EXPECT_FALSE(null.isNil());
+    EXPECT_EQ(null.kind(), Value::Kind::Null);
+    EXPECT_EQ(null.description(), "<null>");
+    EXPECT_EQ(null, Value::nullObject());
+    EXPECT_FALSE(null == Value());
+
+    auto dictionary = Dictionary::create();
+    dictionary->setObject("a", null);
+    dictionary->setObject("b", 1);
+    EXPECT_EQ(dictionary->size(), 2u);
+    EXPECT_TRUE((*dictionary)["a"].isNullObject());
+    EXPECT_EQ(dictionary->begin()->first, "a");
+    // A plain null still removes.
+    dictionary->setObject("a", Value());
+    EXPECT_EQ(dictionary->size(), 1u);
+    EXPECT_FALSE(dictionary->contains("a"));
 }
