@@ -112,6 +112,8 @@ public:
     // The cached path from start to goal (goal first, the start left out), or null.
     std::vector<Tile> const* cachedPath(int startX, int startY, int goalX, int goalY) const;
     std::size_t cachedPathCount() const { return pathCache.size(); }
+    // Forgets every cached path and keeps the grid (measuring searches).
+    void emptyPathCache() { pathCache.clear(); }
 
 private:
     friend base::Factory;
