@@ -6,13 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 using base::Value;
 using namespace toolkit::json;
 
 namespace {
 
-JCTokenValue stringToken(std::string const& text) {
+// The token points at text, which must outlive it.
+JCTokenValue stringToken(std::string_view text) {
     JCTokenValue value;
     value.ptr = reinterpret_cast<std::uint8_t const*>(text.data());
     value.length = std::uint32_t(text.size());
@@ -64,7 +66,8 @@ TEST(JCTokenCache, LongStringsAreCachedAndAPrefixDoesNotMatch) {
     ASSERT_TRUE(token.cacheItem);
     auto again = stringToken(big);
     EXPECT_EQ(cache.cachedObject(again).sharedString()->get(), first.sharedString()->get());
-    auto prefix = stringToken(big.substr(0, big.size() - 1));
+    std::string const prefixText = big.substr(0, big.size() - 1);
+    auto prefix = stringToken(prefixText);
     auto shorter = cache.cachedObject(prefix);
     EXPECT_EQ(shorter.string()->size(), big.size() - 1);
     EXPECT_NE(shorter.sharedString()->get(), first.sharedString()->get());
@@ -105,7 +108,7 @@ TEST(JCTokenCache, HitsAgeUpAndTheRegisterStepsAsAGaloisLFSR) {
 TEST(JCTokenCache, AFullProbeSequenceReplacesAWornSlot) {
     JCTokenCache cache;
     // Tokens with one hash and length collide on all four probes.
-    auto token = [](std::string const& text) {
+    auto token = [](std::string_view text) {
         auto value = stringToken(text);
         value.hash = 7;
         return value;
