@@ -48,33 +48,36 @@ protected:
     }
 };
 
-TEST_F(LoadingLayerTest, TheDailyBonusIsAskedForOnceAfterAMenuLoadAndOnlyWithMoney) {
-    struct Case {
-        int money;
-        int checks;
-        bool shown;
-    };
-    for (auto const& c : {Case {0, 0, false}, Case {-5, 0, true}, Case {30, 1, true}}) {
-        SCOPED_TRACE(c.money);
-        foundation::UserDefaults::standardUserDefaults().setInteger(c.money, "DATA_MONEY");
-        launch();
-        runUntilState(2);
-        EXPECT_EQ(log.only("checkDailyBonus").size(), std::size_t(c.checks));
-        EXPECT_EQ(loading().dailyBonusShown(), c.shown);
+struct BonusCase {
+    int money;
+    int checks;
+    bool shown;
+};
 
-        // A second menu load, after the salon, never asks again.
-        GameGlobals::shared().nextProgramState = 3;
-        runUntilState(3);
-        GameGlobals::shared().money = 30;
-        GameGlobals::shared().nextProgramState = 2;
-        runUntilState(2);
-        EXPECT_EQ(log.only("checkDailyBonus").size(), std::size_t(c.shown ? c.checks : 1));
+class DailyBonusTest : public LoadingLayerTest, public ::testing::WithParamInterface<BonusCase> { };
 
-        engine::Director::sharedDirector().end();
-        resetSingletons();
-        log.take();
-    }
+TEST_P(DailyBonusTest, IsAskedForOnceAfterAMenuLoadAndOnlyWithMoney) {
+    auto const& c = GetParam();
+    foundation::UserDefaults::standardUserDefaults().setInteger(c.money, "DATA_MONEY");
+    launch();
+    runUntilState(2);
+    EXPECT_EQ(log.only("checkDailyBonus").size(), std::size_t(c.checks));
+    EXPECT_EQ(loading().dailyBonusShown(), c.shown);
+
+    // A second menu load, after the salon, never asks again.
+    GameGlobals::shared().nextProgramState = 3;
+    runUntilState(3);
+    GameGlobals::shared().money = 30;
+    GameGlobals::shared().nextProgramState = 2;
+    runUntilState(2);
+    EXPECT_EQ(log.only("checkDailyBonus").size(), std::size_t(c.shown ? c.checks : 1));
 }
+
+INSTANTIATE_TEST_SUITE_P(Money, DailyBonusTest,
+    ::testing::Values(BonusCase {0, 0, false}, BonusCase {-5, 0, true}, BonusCase {30, 1, true}),
+    [](auto const& info) {
+        return info.param.money < 0 ? "Negative" : info.param.money == 0 ? "None" : "Some";
+    });
 
 TEST_F(LoadingLayerTest, ThePetListAndItsTexturesFollowPonyMode) {
     struct Case {
