@@ -87,6 +87,7 @@ TEST_F(MainSceneTest, ALaunchGoesThroughTheLoadingScreenIntoTheTitleScreen) {
     EXPECT_EQ(globals().day, 7);
     EXPECT_EQ(globals().gameMode, 1);
     EXPECT_EQ(globals().nextProgramState, 2);
+    EXPECT_NE(globals().pathFinder, nullptr);
     EXPECT_EQ(log.take(), (Calls {"make interface", "event Theme Setting Theme Set=default"}));
 
     auto trace = runUntilState(2);

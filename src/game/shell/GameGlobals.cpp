@@ -2,6 +2,7 @@
 
 #include <game/interface/Interface.hpp>
 #include <game/interface/MainMenu.hpp>
+#include <game/salon/PathFindingSystem.hpp>
 #include <game/salon/Shop.hpp>
 #include <game/shell/LoadingLayer.hpp>
 #include <game/shell/MainLayer.hpp>

@@ -13,6 +13,7 @@ class Interface;
 class LoadingLayer;
 class MainLayer;
 class MainMenu;
+class PathFindingSystem;
 class Shop;
 
 // The program states, as the program-state machine numbers them.
@@ -28,7 +29,7 @@ inline constexpr int ProgramStateShop = 3;
 // holds outlives the engine at exit); main thread only.
 //
 // Every object reference holds one retained object; the writer that sets it also
-// clears it: MainScene the two layers, MainLayer the interface, the main menu, the
+// clears it: MainScene the two layers and the path finder, MainLayer the interface, the main menu, the
 // shop and the hidden text field, LoadingLayer the character lists.
 struct GameGlobals {
     static GameGlobals& shared();
@@ -53,8 +54,8 @@ struct GameGlobals {
     // Salon phase: 0 not loaded, 1 before opening, 2 working hours, 3 after hours.
     int shopState {0};
     float itemEffectTime {0};
+    // The highest salon level the installed content reaches.
     int levelCap {0};
-    base::Ref<base::Dictionary> levelCapData;
 
     int day {0};
     int shopLevel {0};
@@ -64,6 +65,10 @@ struct GameGlobals {
     // Money and satisfaction at the start of the working day.
     int lastDayMoney {0};
     float lastDaySatisfaction {0};
+
+    // The data of the active level pack while the shop level is above 20 ("levelCap",
+    // "moneyReq", "staffList", "furnitureList"); null otherwise.
+    base::Ref<base::Dictionary> levelCapData;
 
     int petPoints {0};
     int overallPetPoints {0};
@@ -111,6 +116,8 @@ struct GameGlobals {
     base::Ref<MainMenu> mainMenu;
     // Only in the salon state.
     base::Ref<Shop> shop;
+    // The salon's path finder, made with the main scene and never replaced.
+    base::Ref<PathFindingSystem> pathFinder;
     // Off-screen; the main menu takes keyboard input through it.
     base::Ref<ui::TextField> hiddenTextField;
 };

@@ -1,5 +1,6 @@
 #include <game/shell/MainScene.hpp>
 
+#include <game/salon/PathFindingSystem.hpp>
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/GameGlobals.hpp>
 #include <game/shell/LoadingLayer.hpp>
@@ -31,10 +32,12 @@ MainScene::MainScene() {
     globals.loadingLayer = loadingLayer;
     addChild(loadingLayer, 3);
     schedule(&MainScene::update, updateInterval);
+    globals.pathFinder = PathFindingSystem::create();
 }
 
 MainScene::~MainScene() {
     auto& globals = GameGlobals::shared();
+    globals.pathFinder = nullptr;
     if (globals.loadingLayer && globals.loadingLayer->parent() == this) {
         removeChild(globals.loadingLayer.get(), engine::Cleanup::Yes);
         globals.loadingLayer = nullptr;
@@ -43,6 +46,11 @@ MainScene::~MainScene() {
         removeChild(globals.mainLayer.get(), engine::Cleanup::Yes);
         globals.mainLayer = nullptr;
     }
+}
+
+void MainScene::updatePathFind() {
+    if (auto& finder = GameGlobals::shared().pathFinder)
+        finder->update();
 }
 
 Interface* MainScene::getInterface() const {

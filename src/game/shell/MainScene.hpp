@@ -24,6 +24,8 @@ public:
     void update(float dt);
 
     Interface* getInterface() const;
+    // One step of the path finder's queue.
+    void updatePathFind();
     // Asks for the low-memory banner, shown once a state runs.
     void showMemoryWarning() { bShowMemoryWarning = true; }
     bool memoryWarningRequested() const { return bShowMemoryWarning; }
