@@ -294,7 +294,7 @@ bool LoadingLayer::loadMainMenuData() {
         auto list = bundleList("sfxList.plist");
         std::size_t count = list ? list->size() : 0;
         if (std::size_t(nCurLoadingSubPhase) < count) {
-            auto const& entry = list->entries()[std::size_t(nCurLoadingSubPhase)];
+            auto const entry = list->entries()[std::size_t(nCurLoadingSubPhase)];
             if (auto const* file = entry.second.string())
                 SoundEngine::sharedManager()->preloadSoundEffect(*file);
             ++nCurLoadingSubPhase;
@@ -343,7 +343,7 @@ bool LoadingLayer::loadShopData() {
     case 1: {
         std::size_t count = characterList_ ? characterList_->size() : 0;
         if (std::size_t(nCurLoadingSubPhase) < count) {
-            auto const& [key, value] = characterList_->entries()[std::size_t(nCurLoadingSubPhase)];
+            auto const [key, value] = characterList_->entries()[std::size_t(nCurLoadingSubPhase)];
             auto name = Theme::getThemeCharacter(key);
             auto file = name + ".png";
             auto path = engine::StaticFileCache::sharedCache().pathForResource(file).value_or(file);
