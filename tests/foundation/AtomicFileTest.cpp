@@ -1,15 +1,22 @@
 #include <foundation/AtomicFile.hpp>
 
+#include <foundation/KeyedArchiver.hpp>
+#include <foundation/PropertyList.hpp>
 #include <support/LogCapture.hpp>
 #include <support/TempDir.hpp>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using foundation::AtomicFile;
@@ -169,6 +176,47 @@ TEST(AtomicFile, TheFirstWriteOfAPathClearsWhatKilledWritersLeft) {
     EXPECT_TRUE(std::filesystem::exists(dir / (temporary(ended) + "x")));
     EXPECT_TRUE(
         std::filesystem::exists(dir / (".other.bin.tmp-" + std::to_string(ended) + "-a1b2c3")));
+}
+
+// Property lists and keyed archives are written through AtomicFile: writers killed at
+// random instants leave temporary files, and the next write of the same file in
+// another process clears them all.
+TEST(AtomicFile, WritersKilledMidwayLeaveNothingAfterTheNextWrite) {
+    auto payload = base::Value(std::string(1 << 20, 'p'));
+    struct Case {
+        char const* name;
+        std::function<bool(std::string const&)> write;
+    };
+    std::vector<Case> const cases = {
+        {"property list",
+            [&](std::string const& path) {
+                return foundation::PropertyList::writeToFile(base::Array::create({payload}), path);
+            }},
+        {"keyed archive",
+            [&](std::string const& path) {
+                return foundation::KeyedArchiver::archiveRootObject(payload, path);
+            }},
+    };
+    std::mt19937 random(1210);
+    std::uniform_int_distribution<int> delay(0, 20);
+    for (auto const& c : cases) {
+        test::TempDir dir;
+        auto path = (dir / "written").string();
+        for (int round = 0; round < 10; ++round) {
+            pid_t child = fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                alarm(60);
+                for (;;)
+                    c.write(path);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay(random)));
+            ::kill(child, SIGKILL);
+            ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+        }
+        ASSERT_TRUE(c.write(path)) << c.name;
+        EXPECT_EQ(entriesIn(dir.path()), 1u) << c.name;
+    }
 }
 
 TEST(AtomicFile, RemovesStaleTemporariesOfItsOwnFileOnly) {
