@@ -26,21 +26,23 @@ using game::DataManager;
 
 namespace {
 
+// Never destroyed, so that the clean-up at exit still has it.
 std::string const& sandboxRoot() {
-    static std::string const root = [] {
+    static std::string const* const root = [] {
         std::filesystem::path base = std::filesystem::is_directory("/dev/shm")
             ? std::filesystem::path("/dev/shm")
             : std::filesystem::temp_directory_path();
-        auto root = base / ("quillaby-save-import-fuzz-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(root);
-        foundation::Sandbox::setRoot(root.string());
+        auto* path = new std::string(
+            (base / ("quillaby-save-import-fuzz-" + std::to_string(::getpid()))).string());
+        std::filesystem::create_directories(*path);
+        foundation::Sandbox::setRoot(*path);
         std::atexit([] {
             std::error_code ignored;
             std::filesystem::remove_all(sandboxRoot(), ignored);
         });
-        return root.string();
+        return path;
     }();
-    return root;
+    return *root;
 }
 
 bool isSaveKey(std::string const& key) {

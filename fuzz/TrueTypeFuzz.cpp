@@ -25,7 +25,8 @@ namespace {
 
 // Characters from every range the two map formats treat apart: ASCII, the BMP, the
 // surrogates (alone and in a pair) and the end of the BMP.
-std::u16string const sample = u"Aa0 \u00e9\u4e2d\ud83d\ude00\ud800x\uffff\ufffe";
+std::u16string const sample
+    = {u'A', u'a', u'0', u' ', 0x00E9, 0x4E2D, 0xD83D, 0xDE00, 0xD800, u'x', 0xFFFF, 0xFFFE};
 
 void mapSample(FontTable const& table) {
     std::vector<graphics::GlyphId> glyphs;
@@ -38,7 +39,8 @@ void mapSample(FontTable const& table) {
     } else {
         FUZZ_CHECK(glyphs.empty());
     }
-    for (char32_t character : {U'A', U'\u4e2d', U'\U0001F600', U'\U0010FFFF', U'\U00110000'})
+    for (char32_t character : {char32_t(0x41), char32_t(0x4E2D), char32_t(0x1F600),
+             char32_t(0x10FFFF), char32_t(0x110000)})
         table.glyphForCharacter(character);
 }
 
