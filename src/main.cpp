@@ -37,14 +37,6 @@ class TapLayer final : public engine::Layer {
 public:
     static constexpr float side = 36;
 
-    TapLayer() {
-        setIsTouchEnabled(true);
-        marker_ = ColorLayer::layerWithColor(Color4B {250, 200, 60, 255}, side, side);
-        marker_->setPosition(
-            {contentSize().width / 2 - side / 2, contentSize().height / 2 - side / 2});
-        addChild(marker_, 5);
-    }
-
     bool ccTouchesBegan(ui::TouchSet& touches, ui::Event*) override {
         marker_->stopAllActions();
         marker_->runAction(engine::MoveTo::actionWithDuration(0.25f, cornerFor(touches)));
@@ -69,6 +61,16 @@ private:
     }
 
     base::Ref<ColorLayer> marker_;
+
+    friend base::Factory;
+
+    TapLayer() {
+        setIsTouchEnabled(true);
+        marker_ = ColorLayer::layerWithColor(Color4B {250, 200, 60, 255}, side, side);
+        marker_->setPosition(
+            {contentSize().width / 2 - side / 2, contentSize().height / 2 - side / 2});
+        addChild(marker_, 5);
+    }
 };
 
 base::Ref<engine::Scene> demoScene() {

@@ -173,6 +173,10 @@ public:
 
 private:
     std::vector<Value> values_;
+
+    friend base::Factory;
+
+    Array() = default;
 };
 
 // A mutable dictionary from string keys to values, shared by reference. Keeps
@@ -221,6 +225,10 @@ private:
 
     std::vector<Entry> entries_;
     std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> index_;
+
+    friend base::Factory;
+
+    Dictionary() = default;
 };
 
 }

@@ -21,10 +21,6 @@ public:
     static base::Ref<AtlasNode> atlasWithTileFile(
         std::string const& tile, int tileWidth, int tileHeight, int itemsToRender);
 
-    // The tiles' image through the texture cache; an image that does not load
-    // leaves a node with no texture, no items, that draws nothing.
-    AtlasNode(std::string const& tile, int tileWidth, int tileHeight, int itemsToRender);
-
     // Items per row and column from the texture's content size and the item size.
     void calculateMaxItems();
     // The texture-coordinate size of one item.
@@ -75,6 +71,13 @@ private:
     std::uint8_t opacity_ {255};
     Color3B color_ {255, 255, 255};
     bool opacityModifyRGB_ {false};
+
+protected:
+    friend base::Factory;
+
+    // The tiles' image through the texture cache; an image that does not load
+    // leaves a node with no texture, no items, that draws nothing.
+    AtlasNode(std::string const& tile, int tileWidth, int tileHeight, int itemsToRender);
 };
 
 }

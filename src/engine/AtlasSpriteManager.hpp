@@ -66,9 +66,6 @@ public:
     BlendFunc blendFunc() const override { return blendFunc_; }
     void setBlendFunc(BlendFunc blendFunc) override { blendFunc_ = blendFunc; }
 
-    // Use the factories; public only so that base::make can reach it.
-    AtlasSpriteManager(base::Ref<Texture2D> texture, std::size_t capacity);
-
 protected:
     ~AtlasSpriteManager() override;
 
@@ -81,6 +78,12 @@ private:
     std::size_t totalSprites_ {0};
     base::Ref<TextureAtlas> textureAtlas_;
     BlendFunc blendFunc_ {defaultBlendFunc};
+
+protected:
+    friend base::Factory;
+
+    // Use the factories.
+    AtlasSpriteManager(base::Ref<Texture2D> texture, std::size_t capacity);
 };
 
 }

@@ -39,7 +39,7 @@ void CameraAction::start() {
 }
 
 base::Ref<FiniteTimeAction> CameraAction::reverse() {
-    return ReverseTime::actionWithAction(this);
+    return ReverseTime::actionWithAction(base::Ref<FiniteTimeAction>(this));
 }
 
 // OrbitCamera

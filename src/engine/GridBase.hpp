@@ -12,8 +12,6 @@ namespace engine {
 // Main thread only.
 class GridBase : public base::Object {
 public:
-    GridBase() = default;
-
     virtual bool active() const { return active_; }
     virtual void setActive(bool active) { active_ = active; }
 
@@ -25,6 +23,11 @@ protected:
 
 private:
     bool active_ {false};
+
+protected:
+    friend base::Factory;
+
+    GridBase() = default;
 };
 
 }

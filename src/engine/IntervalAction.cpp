@@ -590,7 +590,7 @@ base::Ref<Action> Animate::copy() const {
 void Animate::start() {
     IntervalAction::start();
     auto* node = dynamic_cast<FrameSettable*>(target());
-    origFrame = node ? node->displayFrame() : nullptr;
+    origFrame = base::Ref<base::Object>(node ? node->displayFrame() : nullptr);
 }
 
 void Animate::stop() {

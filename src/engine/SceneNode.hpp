@@ -38,8 +38,6 @@ class SceneNode : public base::Object {
 public:
     static base::Ref<SceneNode> node();
 
-    SceneNode();
-
     virtual std::string description() const;
 
     // Stops every action, unschedules and forgets every selector, and cleans up
@@ -193,6 +191,11 @@ private:
     // repeatable order.
     std::vector<std::pair<Selector, base::Ref<Timer>>> scheduledSelectors_;
     void* userData_ {nullptr};
+
+protected:
+    friend base::Factory;
+
+    SceneNode();
 };
 
 }

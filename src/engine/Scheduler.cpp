@@ -1,17 +1,14 @@
 #include <base/Exception.hpp>
 #include <base/Log.hpp>
+#include <base/SharedInstance.hpp>
 #include <base/Verify.hpp>
 #include <engine/Scheduler.hpp>
 
 #include <algorithm>
-#include <mutex>
 
 namespace engine {
 
 namespace {
-
-std::mutex instanceMutex;
-base::Ref<Scheduler> instance;
 
 bool holds(std::vector<base::Ref<Timer>> const& list, Timer const* timer) {
     return std::any_of(
@@ -25,21 +22,13 @@ void eraseAll(std::vector<base::Ref<Timer>>& list, Timer const* timer) {
 }
 
 Scheduler& Scheduler::sharedScheduler() {
-    std::lock_guard lock(instanceMutex);
-    if (!instance)
-        instance = base::make<Scheduler>();
-    return *instance;
+    return base::SharedInstance<Scheduler>::get();
 }
 
 void Scheduler::purgeSharedScheduler() {
-    base::Ref<Scheduler> old;
-    {
-        std::lock_guard lock(instanceMutex);
-        old = std::move(instance);
-    }
     // Releasing the timers may destroy their targets, whose teardown may ask for
-    // the scheduler again: let go of everything outside the lock.
-    if (old)
+    // the scheduler again: reset() lets go of the instance before that.
+    if (auto old = base::SharedInstance<Scheduler>::reset())
         old->unscheduleAllTimers();
 }
 

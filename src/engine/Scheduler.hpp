@@ -24,8 +24,6 @@ public:
     // sharedScheduler() makes a new one. Safe to call during a tick.
     static void purgeSharedScheduler();
 
-    // Use sharedScheduler; public only so that base::make can reach it.
-    Scheduler();
     ~Scheduler() override;
 
     // Takes a timer waiting for removal back, or queues it for the next tick.
@@ -56,6 +54,11 @@ private:
     std::vector<base::Ref<Timer>> methodsToRemove;
     std::vector<base::Ref<Timer>> methodsToAdd;
     float timeScale_ {1.0f};
+
+    friend base::Factory;
+
+    // Use sharedScheduler.
+    Scheduler();
 };
 
 }

@@ -75,9 +75,6 @@ public:
     // Draw calls issued by all atlases so far, for tests and diagnostics.
     static std::uint64_t drawCallCount();
 
-    // Use the factories; public only so that base::make can reach it.
-    TextureAtlas(base::Ref<Texture2D> texture, std::size_t capacity);
-
 private:
     void fillIndices();
 
@@ -86,6 +83,11 @@ private:
     std::vector<V3F_C4B_T2F_Quad> quads_;
     std::vector<GLushort> indices_;
     base::Ref<Texture2D> texture_;
+
+    friend base::Factory;
+
+    // Use the factories.
+    TextureAtlas(base::Ref<Texture2D> texture, std::size_t capacity);
 };
 
 }

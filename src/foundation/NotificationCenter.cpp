@@ -1,4 +1,5 @@
 #include <base/Log.hpp>
+#include <base/SharedInstance.hpp>
 #include <foundation/NotificationCenter.hpp>
 
 #include <atomic>
@@ -53,9 +54,12 @@ void ObservationToken::cancel() {
 }
 
 NotificationCenter& NotificationCenter::defaultCenter() {
-    // Never destroyed: observers may still be removed while the program exits.
-    static NotificationCenter* center = create().leak();
-    return *center;
+    // Not destroyed at exit: observers may still be removed while the program exits.
+    return base::SharedInstance<NotificationCenter>::get();
+}
+
+void NotificationCenter::resetDefaultCenter() {
+    base::SharedInstance<NotificationCenter>::reset();
 }
 
 base::Ref<NotificationCenter> NotificationCenter::create() {

@@ -75,9 +75,10 @@ public:
     using Callback = std::function<void(Notification const&)>;
 
     static NotificationCenter& defaultCenter();
+    // Drops the default centre with its observers; the next defaultCenter() makes
+    // a new, empty one. Tokens of the old one still cancel against it.
+    static void resetDefaultCenter();
     static base::Ref<NotificationCenter> create();
-
-    NotificationCenter();
 
     // Calls callback for notifications named name (every name when empty) posted
     // by sender (by anyone when null).
@@ -117,6 +118,10 @@ private:
     std::mutex mutex_;
     std::vector<std::shared_ptr<Registration>> registrations_;
     std::uint64_t nextId_ {1};
+
+    friend base::Factory;
+
+    NotificationCenter();
 };
 
 }

@@ -80,8 +80,6 @@ public:
         URLRequest request, URLConnectionDelegate* delegate) {
         return create(std::move(request), delegate, true);
     }
-    // Use create(); public for base::make.
-    URLConnection(URLRequest request, URLConnectionDelegate* delegate);
     ~URLConnection() override;
 
     // Starts the load; the callbacks come to the calling thread's run loop. Once.
@@ -130,9 +128,15 @@ private:
     URLRequest currentRequest_;
     URLConnectionDelegate* delegate_;
     State state_ {State::Ready};
+    // Shared with the worker thread, which may hold them past this object's end.
     std::shared_ptr<URLLoad> load_;
     std::shared_ptr<Bridge> bridge_;
     base::Ref<URLConnection> keepAlive_;
+
+    friend base::Factory;
+
+    // Use create().
+    URLConnection(URLRequest request, URLConnectionDelegate* delegate);
 };
 
 }

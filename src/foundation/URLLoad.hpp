@@ -47,6 +47,8 @@ public:
 // thread; between them the client decides where to go next. Shared by the
 // asynchronous connection and the synchronous request. Its state belongs to the
 // worker thread; the public operations post to it and may be called anywhere.
+// A shared_ptr, not an Object: the worker thread and libcurl's callbacks hold it
+// alongside its owner, and the last of them to let go, on either thread, frees it.
 class URLLoad : public std::enable_shared_from_this<URLLoad> {
 public:
     static constexpr int MaximumRedirects = 16;

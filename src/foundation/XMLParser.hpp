@@ -121,7 +121,6 @@ public:
     // The file is read while parsing; one that cannot be read fails the parse.
     static base::Ref<XMLParser> createWithContentsOfFile(std::string path);
 
-    XMLParser(Private, base::Bytes data, std::optional<std::string> path);
     ~XMLParser() override;
 
     XMLParserDelegate* delegate() const { return delegate_; }
@@ -187,6 +186,10 @@ private:
     std::string characters_;
     std::string cdata_;
     std::exception_ptr exception_;
+
+    friend base::Factory;
+
+    XMLParser(Private, base::Bytes data, std::optional<std::string> path);
 };
 
 }

@@ -80,7 +80,6 @@ public:
     static void popContext();
     static BitmapContext* currentContext();
 
-    BitmapContext(Private, int width, int height, Format format);
     ~BitmapContext() override;
 
 private:
@@ -98,6 +97,10 @@ private:
     cairo_t* cairo_ {nullptr};
     std::vector<TextState> textStates_;
     AffineTransform textMatrix_;
+
+    friend base::Factory;
+
+    BitmapContext(Private, int width, int height, Format format);
 };
 
 }

@@ -63,9 +63,6 @@ public:
     // it when it is a loopback device.
     static ALCdevice* outputDevice();
 
-    // Use the factories.
-    AudioPlayer(ALuint source, ALuint buffer, double duration);
-
 protected:
     ~AudioPlayer() override;
 
@@ -83,6 +80,11 @@ private:
     bool playing_ {false};
     AudioPlayerDelegate* delegate_ {nullptr};
     base::Ref<foundation::Timer> watchTimer_;
+
+    friend base::Factory;
+
+    // Use the factories.
+    AudioPlayer(ALuint source, ALuint buffer, double duration);
 };
 
 }

@@ -84,9 +84,6 @@ public:
     float averagePowerForChannel(int channel) const;
     float peakPowerForChannel(int channel) const;
 
-    // Use create.
-    AudioRecorder(std::string path, RecordSettings settings);
-
 protected:
     ~AudioRecorder() override;
 
@@ -116,6 +113,11 @@ private:
     std::vector<float> peakPower_;
     AudioRecorderDelegate* delegate_ {nullptr};
     base::Ref<foundation::Timer> drainTimer_;
+
+    friend base::Factory;
+
+    // Use create.
+    AudioRecorder(std::string path, RecordSettings settings);
 };
 
 }

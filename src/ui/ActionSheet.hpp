@@ -41,8 +41,6 @@ public:
         std::string cancelButtonTitle, std::string destructiveButtonTitle,
         std::vector<std::string> otherButtonTitles = {});
 
-    ActionSheet();
-
     std::string const& title() const { return title_; }
     void setTitle(std::string title) { title_ = std::move(title); }
     ActionSheetDelegate* delegate() const { return delegate_; }
@@ -74,6 +72,10 @@ private:
     ActionSheetDelegate* delegate_ {nullptr};
     int destructiveButtonIndex_ {-1};
     ActionSheetStyle style_ {ActionSheetStyle::Automatic};
+
+    friend base::Factory;
+
+    ActionSheet();
 };
 
 }

@@ -38,8 +38,6 @@ public:
         AlertViewDelegate* delegate, std::string cancelButtonTitle,
         std::vector<std::string> otherButtonTitles = {});
 
-    AlertView();
-
     std::string const& title() const { return title_; }
     void setTitle(std::string title) { title_ = std::move(title); }
     std::string const& message() const { return message_; }
@@ -73,6 +71,10 @@ private:
     AlertViewDelegate* delegate_ {nullptr};
     base::Ref<Label> titleLabel_;
     base::Ref<Label> messageLabel_;
+
+    friend base::Factory;
+
+    AlertView();
 };
 
 }

@@ -113,6 +113,10 @@ private:
     bool statusBarHidden_ {false};
     bool idleTimerDisabled_ {false};
     bool networkActivityVisible_ {false};
+
+    friend base::Factory;
+
+    Application() = default;
 };
 
 }

@@ -85,6 +85,8 @@ private:
     TransitionTimer transition_;
     int cancelButtonIndex_ {-1};
     bool visible_ {false};
+
+    friend base::Factory;
 };
 
 }

@@ -56,8 +56,6 @@ class Control : public View {
 public:
     using Action = std::function<void(Control& sender, Event* event)>;
 
-    explicit Control(graphics::Rect frame = {});
-
     void addTarget(base::Object* target, Action action, unsigned controlEvents);
     // Removes target's actions for those events (an action keeps its other events); a
     // null target means every action.
@@ -120,6 +118,11 @@ private:
     bool highlighted_ {false};
     bool tracking_ {false};
     bool touchInside_ {false};
+
+protected:
+    friend base::Factory;
+
+    explicit Control(graphics::Rect frame = {});
 };
 
 }

@@ -13,8 +13,6 @@ public:
     // initWithContentURL:.
     static base::Ref<MoviePlayerViewController> create(std::string contentURL);
 
-    explicit MoviePlayerViewController(std::string contentURL);
-
     MoviePlayerController* moviePlayer() const { return player_.get(); }
 
     void loadView() override;
@@ -24,6 +22,10 @@ public:
 
 private:
     base::Ref<MoviePlayerController> player_;
+
+    friend base::Factory;
+
+    explicit MoviePlayerViewController(std::string contentURL);
 };
 
 }

@@ -105,7 +105,6 @@ public:
     static base::Ref<TableView> create(
         graphics::Rect frame, TableViewStyle style = TableViewStyle::Plain);
 
-    TableView(graphics::Rect frame, TableViewStyle style);
     ~TableView() override;
 
     TableViewStyle style() const { return style_; }
@@ -236,6 +235,10 @@ private:
     std::map<std::string, std::vector<base::Ref<TableViewCell>>> reusable_;
     std::optional<IndexPath> selected_;
     std::optional<IndexPath> pressed_;
+
+    friend base::Factory;
+
+    TableView(graphics::Rect frame, TableViewStyle style);
 };
 
 }

@@ -16,8 +16,6 @@ public:
     // initWithStyle:.
     static base::Ref<TableViewController> create(TableViewStyle style = TableViewStyle::Plain);
 
-    explicit TableViewController(TableViewStyle style = TableViewStyle::Plain);
-
     // The view as a table; null when the view was replaced by one that is not.
     TableView* tableView();
     void setTableView(base::Ref<TableView> tableView);
@@ -35,6 +33,11 @@ public:
 private:
     TableViewStyle style_;
     bool clearsSelection_ {true};
+
+protected:
+    friend base::Factory;
+
+    explicit TableViewController(TableViewStyle style = TableViewStyle::Plain);
 };
 
 }

@@ -109,7 +109,6 @@ public:
 
     static base::Ref<TextField> create(graphics::Rect frame = {});
 
-    explicit TextField(graphics::Rect frame = {});
     ~TextField() override;
 
     std::string const& text() const { return text_; }
@@ -176,6 +175,10 @@ private:
     bool enabled_ {true};
     bool editing_ {false};
     bool clearsOnBeginEditing_ {false};
+
+    friend base::Factory;
+
+    explicit TextField(graphics::Rect frame = {});
 };
 
 }

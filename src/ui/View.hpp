@@ -100,7 +100,6 @@ class View : public Responder {
 public:
     static base::Ref<View> create(graphics::Rect frame = {});
 
-    explicit View(graphics::Rect frame = {});
     ~View() override;
 
     // --- geometry ---
@@ -343,6 +342,11 @@ private:
     bool multipleTouchEnabled_ {false};
     bool exclusiveTouch_ {false};
     bool needsLayout_ {false};
+
+protected:
+    friend base::Factory;
+
+    explicit View(graphics::Rect frame = {});
 };
 
 }

@@ -68,7 +68,6 @@ public:
 
     static base::Ref<ViewController> create();
 
-    ViewController();
     ~ViewController() override;
 
     // The view, loaded on first access.
@@ -193,6 +192,11 @@ private:
     ModalTransitionStyle modalTransitionStyle_ {ModalTransitionStyle::CoverVertical};
     ModalPresentationStyle modalPresentationStyle_ {ModalPresentationStyle::FullScreen};
     bool wantsFullScreenLayout_ {false};
+
+protected:
+    friend base::Factory;
+
+    ViewController();
 };
 
 }

@@ -84,7 +84,6 @@ public:
     // Null restores plain web views.
     static void setFactory(Factory factory);
 
-    explicit WebView(graphics::Rect frame = {});
     ~WebView() override;
 
     WebViewDelegate* delegate() const { return delegate_; }
@@ -178,6 +177,11 @@ private:
     bool allowsInlineMediaPlayback_ {false};
     bool mediaRequiresUserAction_ {true};
     bool allowsAirPlay_ {true};
+
+protected:
+    friend base::Factory;
+
+    explicit WebView(graphics::Rect frame = {});
 };
 
 }

@@ -27,13 +27,6 @@ namespace {
 // tests can see what was released.
 class StepAction : public Action {
 public:
-    StepAction(std::string name, std::vector<std::string>* journal, int steps = 0)
-        : name(std::move(name))
-        , journal(journal)
-        , doneAfter(steps) {
-        ++alive;
-    }
-
     void start() override { ++starts; }
     void stop() override {
         ++stops;
@@ -60,6 +53,16 @@ public:
 
 protected:
     ~StepAction() override { --alive; }
+
+private:
+    friend base::Factory;
+
+    StepAction(std::string name, std::vector<std::string>* journal, int steps = 0)
+        : name(std::move(name))
+        , journal(journal)
+        , doneAfter(steps) {
+        ++alive;
+    }
 };
 
 class ActionManagerTest : public test::EngineTest {

@@ -97,11 +97,11 @@ TEST_F(LabelTest, OutlineSettingsRebuildTheOutlineOnlyWhileItIsOn) {
     label->setStrokeColor({255, 0, 0});
     EXPECT_FALSE(label->outlineTexture());
     label->setStroke(true);
-    base::Ref<engine::Texture2D> first = label->outlineTexture();
+    base::Ref<engine::Texture2D> first(label->outlineTexture());
     ASSERT_TRUE(first);
     label->setStrokeSize(3);
     EXPECT_NE(label->outlineTexture(), first.get());
-    base::Ref<engine::Texture2D> second = label->outlineTexture();
+    base::Ref<engine::Texture2D> second(label->outlineTexture());
     label->setString("abc");
     EXPECT_NE(label->outlineTexture(), second.get());
     EXPECT_EQ(label->outlineTexture()->contentSize(), (Size {30, 20}));

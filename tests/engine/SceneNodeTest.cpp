@@ -350,6 +350,11 @@ TEST_F(SceneNodeTest, ChildrenAreRunningBeforeTheParentAndStopAfterIt) {
             SceneNode::onExit();
         }
         std::vector<bool> seen;
+
+    private:
+        friend base::Factory;
+
+        Probe() = default;
     };
     auto root = SceneNode::node();
     auto probe = base::make<Probe>();
@@ -366,6 +371,11 @@ TEST_F(SceneNodeTest, TransitionFinishIsForwardedToEveryChild) {
             SceneNode::onEnterTransitionDidFinish();
         }
         int count {0};
+
+    private:
+        friend base::Factory;
+
+        Probe() = default;
     };
     auto root = base::make<Probe>();
     auto child = base::make<Probe>();

@@ -81,7 +81,7 @@ TEST_F(SpriteTest, SpritesOfOneFileShareOneTexture) {
     auto first = Sprite::spriteWithFile("card.png");
     auto second = Sprite::spriteWithFile("card.png");
     EXPECT_EQ(first->texture(), second->texture());
-    auto third = Sprite::spriteWithTexture(first->texture());
+    auto third = Sprite::spriteWithTexture(base::Ref<engine::Texture2D>(first->texture()));
     EXPECT_EQ(third->texture(), first->texture());
 }
 

@@ -16,11 +16,6 @@ namespace {
 std::vector<std::string> journal;
 
 class Recording : public View {
-public:
-    explicit Recording(std::string name, graphics::Rect frame = {})
-        : View(frame)
-        , name_(std::move(name)) { }
-
 protected:
     void willMoveToSuperview(View* view) override {
         journal.push_back(name_ + ".willMoveToSuperview");
@@ -35,6 +30,12 @@ protected:
 
 private:
     std::string name_;
+
+    friend base::Factory;
+
+    explicit Recording(std::string name, graphics::Rect frame = {})
+        : View(frame)
+        , name_(std::move(name)) { }
 };
 
 std::vector<int> tags(View const& view) {
