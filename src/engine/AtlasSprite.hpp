@@ -121,6 +121,7 @@ private:
     bool flipY_ {false};
     mutable base::Ref<AtlasSpriteFrame> shownFrame_;
 
+protected:
     friend base::Factory;
 
     // Use spriteWithRect.

@@ -19,6 +19,7 @@ protected:
 // The base of the scene transitions. The director only asks whether a scene is
 // one, when it swaps scenes; the transitions themselves are effects.
 class TransitionScene : public Scene {
+protected:
     friend base::Factory;
 
     TransitionScene() = default;
