@@ -57,6 +57,11 @@ Name splitName(XML_Char const* raw) {
     return {std::string(local), std::string(uri), std::string(prefix) + ":" + std::string(local)};
 }
 
+std::string const& emptyString() {
+    static std::string const empty;
+    return empty;
+}
+
 int errorCode(XML_Error error, bool sawElement) {
     switch (error) {
     case XML_ERROR_NO_MEMORY:
@@ -126,12 +131,22 @@ struct XMLParser::Callbacks {
         if (parser.stopped())
             return;
         parser.sawElement_ = true;
-        Name name = splitName(rawName);
         auto attributes = base::Dictionary::create();
+        if (!parser.shouldProcessNamespaces_) {
+            // Names come as written: no splitting, and the element's name goes in a
+            // buffer that keeps its capacity from element to element.
+            for (auto attribute = rawAttributes; attribute[0]; attribute += 2)
+                attributes->setObject(attribute[0], std::string(attribute[1]));
+            parser.name_.assign(rawName);
+            parser.deliver([&](XMLParserDelegate& delegate) {
+                delegate.parserDidStartElement(
+                    parser, parser.name_, emptyString(), emptyString(), attributes);
+            });
+            return;
+        }
+        Name name = splitName(rawName);
         for (auto attribute = rawAttributes; attribute[0]; attribute += 2)
             attributes->setObject(splitName(attribute[0]).qualified, std::string(attribute[1]));
-        if (!parser.shouldProcessNamespaces_)
-            name = {std::move(name.local), {}, {}};
         parser.deliver([&](XMLParserDelegate& delegate) {
             delegate.parserDidStartElement(
                 parser, name.local, name.namespaceURI, name.qualified, attributes);
@@ -143,9 +158,14 @@ struct XMLParser::Callbacks {
         parser.flushCharacters();
         if (parser.stopped())
             return;
+        if (!parser.shouldProcessNamespaces_) {
+            parser.name_.assign(rawName);
+            parser.deliver([&](XMLParserDelegate& delegate) {
+                delegate.parserDidEndElement(parser, parser.name_, emptyString(), emptyString());
+            });
+            return;
+        }
         Name name = splitName(rawName);
-        if (!parser.shouldProcessNamespaces_)
-            name = {std::move(name.local), {}, {}};
         parser.deliver([&](XMLParserDelegate& delegate) {
             delegate.parserDidEndElement(parser, name.local, name.namespaceURI, name.qualified);
         });
@@ -297,6 +317,8 @@ bool XMLParser::parse() {
     expat_.reset();
     characters_.clear();
     characters_.shrink_to_fit();
+    name_.clear();
+    name_.shrink_to_fit();
     cdata_.clear();
     cdata_.shrink_to_fit();
 
@@ -382,8 +404,12 @@ void XMLParser::startDocumentIfNeeded() {
 void XMLParser::flushCharacters() {
     if (characters_.empty() || stopped())
         return;
-    std::string text = std::exchange(characters_, std::string());
-    deliver([&](XMLParserDelegate& delegate) { delegate.parserFoundCharacters(*this, text); });
+    // The text is handed over in place and the buffer kept for the next run; the
+    // delegate's call cannot add to it (expat delivers nothing during a callback).
+    deliver([&](XMLParserDelegate& delegate) {
+        delegate.parserFoundCharacters(*this, std::string_view(characters_));
+    });
+    characters_.clear();
 }
 
 void XMLParser::fail(int code, std::string message, int line, int column) {

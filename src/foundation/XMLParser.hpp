@@ -185,6 +185,8 @@ private:
     bool sawElement_ {false};
     bool inCDATA_ {false};
     std::string characters_;
+    // The name of the element being reported, reused from element to element.
+    std::string name_;
     std::string cdata_;
     std::exception_ptr exception_;
 };
