@@ -1,5 +1,8 @@
 #pragma once
 
+#include <base/Ref.hpp>
+#include <base/Value.hpp>
+
 namespace game {
 
 // The game-wide state block: plain variables that the shell, the salon, the
@@ -20,6 +23,10 @@ struct GameGlobals {
     // Money and satisfaction at the start of the working day.
     int lastDayMoney {0};
     float lastDaySatisfaction {0};
+
+    // The data of the active level pack while the shop level is above 20 ("levelCap",
+    // "moneyReq", "staffList", "furnitureList"); null otherwise.
+    base::Ref<base::Dictionary> levelCapData;
 
     int petPoints {0};
     int overallPetPoints {0};
