@@ -21,8 +21,11 @@ namespace {
 // character cannot occur in an XML 1.0 document, not even as a reference.
 constexpr char NamespaceSeparator = '\x01';
 
-// Input goes to expat in pieces of this size (its length argument is an int).
+// A file goes to expat in pieces of this size. A document in memory goes whole, up
+// to the largest piece expat's int length takes: expat copies every piece after the
+// first into a buffer of its own, which costs more than the parse of a small feed.
 constexpr std::size_t FeedSize = 64 * 1024;
+constexpr std::size_t MemoryFeedSize = 1 << 30;
 
 // Text is handed over once this much has gathered, so a huge run of text (or of
 // expanded entities) is not held whole.
@@ -331,7 +334,7 @@ bool XMLParser::feed() {
     if (!path_) {
         std::size_t offset = 0;
         do {
-            std::size_t size = std::min(FeedSize, data_.size() - offset);
+            std::size_t size = std::min(MemoryFeedSize, data_.size() - offset);
             bool isFinal = offset + size == data_.size();
             if (!feedBytes(reinterpret_cast<char const*>(data_.data()) + offset, size, isFinal))
                 return false;
