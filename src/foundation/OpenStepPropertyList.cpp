@@ -3,6 +3,8 @@
 #include <foundation/PropertyList.hpp>
 #include <foundation/Strings.hpp>
 
+#include <algorithm>
+
 namespace foundation {
 
 namespace {
@@ -132,23 +134,18 @@ private:
             } else if (c >= 0x80 && wideBlank()) {
                 position_ += wideBlank();
             } else if (c == '/' && position_ + 1 < text_.size() && text_[position_ + 1] == '/') {
-                while (!atEnd() && peek() != '\n')
-                    advance();
+                auto end = text_.find('\n', position_);
+                position_ = end == std::string::npos ? text_.size() : end;
             } else if (c == '/' && position_ + 1 < text_.size() && text_[position_ + 1] == '*') {
-                int startLine = line_;
-                advance();
-                advance();
-                while (!atEnd()
-                    && !(peek() == '*' && position_ + 1 < text_.size()
-                        && text_[position_ + 1] == '/'))
-                    advance();
-                if (atEnd()) {
-                    line_ = startLine;
+                auto end = text_.find("*/", position_ + 2);
+                if (end == std::string::npos) {
                     fail("comment not closed");
+                    position_ = text_.size();
                     return;
                 }
-                advance();
-                advance();
+                line_ += int(std::count(text_.begin() + std::ptrdiff_t(position_),
+                    text_.begin() + std::ptrdiff_t(end), '\n'));
+                position_ = end + 2;
             } else {
                 return;
             }
