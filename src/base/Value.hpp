@@ -250,8 +250,9 @@ public:
     void addEntriesFrom(Dictionary const& other);
 
     std::vector<std::string> keys() const;
-    // The live entries in insertion order, copied.
-    std::vector<Entry> entries() const;
+    // The live entries in insertion order, by position. Squeezes the empty places out
+    // first, so it is not for a dictionary read by several threads at once.
+    std::vector<Entry> const& entries() const;
     Iterator begin() const { return Iterator(slots_.data(), slots_.data() + slots_.size()); }
     Iterator end() const {
         auto last = slots_.data() + slots_.size();

@@ -182,9 +182,17 @@ struct XMLParser::Callbacks {
             parser.cdata_.append(text, std::size_t(length));
             return;
         }
-        parser.characters_.append(text, std::size_t(length));
-        if (parser.characters_.size() >= CharactersFlushSize)
-            parser.flushCharacters();
+        // expat may report a long run in one call: it is handed over a megabyte at a time.
+        std::string_view rest(text, std::size_t(length));
+        while (!rest.empty() && !parser.stopped()) {
+            std::size_t room
+                = CharactersFlushSize - std::min(parser.characters_.size(), CharactersFlushSize);
+            std::size_t take = std::min(rest.size(), std::max<std::size_t>(room, 1));
+            parser.characters_.append(rest.substr(0, take));
+            rest.remove_prefix(take);
+            if (parser.characters_.size() >= CharactersFlushSize)
+                parser.flushCharacters();
+        }
     }
 
     static void startCDATA(void* userData) {
