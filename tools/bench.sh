@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
-programs=(bench_propertylist bench_xml bench_value bench_format bench_engine bench_digest)
+programs=(bench_propertylist bench_xml bench_value bench_format bench_engine bench_digest bench_path)
 cmake --preset bench >/dev/null
 cmake --build --preset bench --target "${programs[@]}"
 results=build/bench/results

@@ -1,8 +1,8 @@
 #include <engine/EAGLView.hpp>
 
+#include <engine/ViewRenderer.hpp>
 #include <graphics/GLContext.hpp>
 #include <ui/Screen.hpp>
-#include <ui/ViewRenderer.hpp>
 
 #include <cmath>
 #include <cstdio>
@@ -220,7 +220,7 @@ void EAGLView::drawWindowsOver(graphics::Size screenSize) {
     if (!drawable_)
         return;
     if (!viewRenderer_)
-        viewRenderer_ = std::make_unique<ui::ViewRenderer>();
+        viewRenderer_ = std::make_unique<ViewRenderer>();
     viewRenderer_->renderWindows(screenSize);
 }
 

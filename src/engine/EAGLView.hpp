@@ -10,10 +10,6 @@
 
 #include <memory>
 
-namespace ui {
-class ViewRenderer;
-}
-
 namespace engine {
 
 // Told after every creation of the view's buffers (at init and after each resize).
@@ -136,7 +132,7 @@ private:
     EAGLTouchDelegate* touchDelegate_ {nullptr};
 
     base::Ref<graphics::Surface> drawable_;
-    std::unique_ptr<ui::ViewRenderer> viewRenderer_;
+    std::unique_ptr<ViewRenderer> viewRenderer_;
     bool drawableFromScreen_ {false};
     bool retainedBacking_ {false};
 };

@@ -36,6 +36,7 @@ class TextureMgr;
 class TextureNode;
 class TextureProtocol;
 class Timer;
+class ViewRenderer;
 
 struct BlendFunc;
 struct V3F_C4B_T2F_Quad;

@@ -55,7 +55,6 @@ class Switch;
 class TextLayout;
 class TimingFunction;
 class Transition;
-class ViewRenderer;
 struct EdgeInsets;
 
 }

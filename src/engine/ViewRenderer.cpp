@@ -1,8 +1,8 @@
+#include <engine/ViewRenderer.hpp>
 #include <ui/Animator.hpp>
 #include <ui/Application.hpp>
 #include <ui/GraphicsContext.hpp>
 #include <ui/Layer.hpp>
-#include <ui/ViewRenderer.hpp>
 #include <ui/Window.hpp>
 
 #include <algorithm>
@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <vector>
 
-namespace ui {
+namespace engine {
 
 namespace {
 
@@ -150,7 +150,7 @@ void drawQuad(graphics::Rect const& r, bool textured) {
 }
 
 // Premultiplied colour scaled by alpha.
-void setColor(Color const& color, float alpha) {
+void setColor(ui::Color const& color, float alpha) {
     float a = color.alpha() * alpha;
     glColor4f(color.red() * a, color.green() * a, color.blue() * a, a);
 }
@@ -161,14 +161,14 @@ bool isUpright(AffineTransform const& m) {
 
 // How a view's coordinates map into its superview's, from what is on screen, with a
 // running page transition folded in.
-AffineTransform localTransform(
-    View::Presentation const& p, std::optional<TransitionState> const& transition, float& alpha) {
+AffineTransform localTransform(ui::View::Presentation const& p,
+    std::optional<ui::TransitionState> const& transition, float& alpha) {
     float midX = p.bounds.midX(), midY = p.bounds.midY();
     auto m = AffineTransform::makeTranslation(-midX, -midY);
     if (transition) {
         float t = transition->progress;
         float w = p.bounds.size.width, h = p.bounds.size.height;
-        using Kind = TransitionState::Kind;
+        using Kind = ui::TransitionState::Kind;
         switch (transition->kind) {
         case Kind::FlipFromLeft:
         case Kind::FlipFromRight:
@@ -181,16 +181,16 @@ AffineTransform localTransform(
         case Kind::Push: {
             float dx = 0, dy = 0;
             switch (transition->subtype) {
-            case Transition::Subtype::FromRight:
+            case ui::Transition::Subtype::FromRight:
                 dx = w * (1 - t);
                 break;
-            case Transition::Subtype::FromLeft:
+            case ui::Transition::Subtype::FromLeft:
                 dx = -w * (1 - t);
                 break;
-            case Transition::Subtype::FromTop:
+            case ui::Transition::Subtype::FromTop:
                 dy = -h * (1 - t);
                 break;
-            case Transition::Subtype::FromBottom:
+            case ui::Transition::Subtype::FromBottom:
                 dy = h * (1 - t);
                 break;
             }
@@ -305,14 +305,14 @@ GLuint ViewRenderer::upload(
 }
 
 void ViewRenderer::renderWindows(graphics::Size screenSize) {
-    for (auto* window : Application::sharedApplication().windows()) {
+    for (auto* window : ui::Application::sharedApplication().windows()) {
         if (window && !window->isHidden())
             render(*window, screenSize);
     }
 }
 
-void ViewRenderer::render(View& root, graphics::Size screenSize) {
-    base::Ref<View> keep(&root);
+void ViewRenderer::render(ui::View& root, graphics::Size screenSize) {
+    base::Ref<ui::View> keep(&root);
     root.layoutIfNeeded();
     if (screenSize.width <= 0 || screenSize.height <= 0)
         screenSize = root.frame().size;
@@ -350,12 +350,12 @@ void ViewRenderer::render(View& root, graphics::Size screenSize) {
 }
 
 void ViewRenderer::drawView(
-    View& view, AffineTransform const& parent, float parentAlpha, Frame& frame) {
+    ui::View& view, AffineTransform const& parent, float parentAlpha, Frame& frame) {
     if (view.isHidden())
         return;
     auto presentation = view.presentation();
     float alpha = parentAlpha * presentation.alpha;
-    auto transition = Animator::shared().transition(view);
+    auto transition = ui::Animator::shared().transition(view);
     auto matrix = AffineTransform::concat(localTransform(presentation, transition, alpha), parent);
     if (alpha <= 0.001f)
         return;
@@ -387,7 +387,8 @@ void ViewRenderer::drawView(
         applyScissor(frame);
 }
 
-void ViewRenderer::drawContent(View& view, View::Presentation const& p, float alpha, Frame& frame) {
+void ViewRenderer::drawContent(
+    ui::View& view, ui::View::Presentation const& p, float alpha, Frame& frame) {
     if (view.drawsWithGL())
         return;
     auto size = p.bounds.size;
@@ -408,8 +409,8 @@ void ViewRenderer::drawContent(View& view, View::Presentation const& p, float al
         } else {
             auto key = maskKey("background", size, radius, 0, scale);
             if (entry.backgroundMask.key != key) {
-                GraphicsContext mask(size, scale);
-                mask.setFillColor(Color::whiteColor());
+                ui::GraphicsContext mask(size, scale);
+                mask.setFillColor(ui::Color::whiteColor());
                 mask.fillRoundedRect({{0, 0}, size}, radius);
                 upload(entry.backgroundMask, key, mask.makeImage());
             }
@@ -423,7 +424,7 @@ void ViewRenderer::drawContent(View& view, View::Presentation const& p, float al
     auto version = view.contentVersion();
     if (entry.version != version || entry.size != size || entry.scale != scale
         || entry.content.key.empty()) {
-        GraphicsContext context(size, scale);
+        ui::GraphicsContext context(size, scale);
         context.translateCTM(-p.bounds.origin.x, -p.bounds.origin.y);
         view.drawRect(context, p.bounds);
         ++rasterizations_;
@@ -439,7 +440,7 @@ void ViewRenderer::drawContent(View& view, View::Presentation const& p, float al
         }
     }
     if (entry.hasContent && entry.content.name) {
-        setColor(Color::whiteColor(), alpha);
+        setColor(ui::Color::whiteColor(), alpha);
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, entry.content.name);
         drawQuad(p.bounds, true);
@@ -449,9 +450,9 @@ void ViewRenderer::drawContent(View& view, View::Presentation const& p, float al
     if (layer.borderWidth() > 0 && !layer.borderColor().isClear()) {
         auto key = maskKey("border", size, radius, layer.borderWidth(), scale);
         if (entry.borderMask.key != key) {
-            GraphicsContext mask(size, scale);
+            ui::GraphicsContext mask(size, scale);
             float w = std::fmin(layer.borderWidth(), std::fmin(size.width, size.height) / 2);
-            mask.setStrokeColor(Color::whiteColor());
+            mask.setStrokeColor(ui::Color::whiteColor());
             mask.setLineWidth(w);
             mask.strokeRoundedRect(graphics::Rect {{0, 0}, size}.insetBy(w / 2, w / 2),
                 std::fmax(0.0f, radius - w / 2));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <graphics/Forward.hpp>
 #include <graphics/GLES.hpp>
 #include <graphics/Geometry.hpp>
 #include <ui/View.hpp>
@@ -8,7 +9,7 @@
 #include <string>
 #include <unordered_map>
 
-namespace ui {
+namespace engine {
 
 // Draws view trees with OpenGL ES 1.1 over what the framebuffer already holds (the
 // engine's scene), in the same context: back to front, each view with what is on screen
@@ -32,7 +33,7 @@ public:
 
     // Draws root and its subviews onto the current viewport, which shows screenSize points
     // (the window's size unless given). Lays out views that need it first.
-    void render(View& root, graphics::Size screenSize = {});
+    void render(ui::View& root, graphics::Size screenSize = {});
     // Draws every visible window of the application, in the order they were made.
     void renderWindows(graphics::Size screenSize);
 
@@ -62,8 +63,9 @@ private:
     };
 
     void drawView(
-        View& view, graphics::AffineTransform const& parent, float parentAlpha, Frame& frame);
-    void drawContent(View& view, View::Presentation const& presentation, float alpha, Frame& frame);
+        ui::View& view, graphics::AffineTransform const& parent, float parentAlpha, Frame& frame);
+    void drawContent(
+        ui::View& view, ui::View::Presentation const& presentation, float alpha, Frame& frame);
     GLuint upload(Texture& texture, std::string const& key, graphics::Image const& image);
     void deleteTexture(Texture& texture);
     void sweep();

@@ -1,3 +1,4 @@
+#include <engine/ViewRenderer.hpp>
 #include <foundation/Clock.hpp>
 #include <foundation/RunLoop.hpp>
 #include <support/GLFixture.hpp>
@@ -5,7 +6,6 @@
 #include <ui/Application.hpp>
 #include <ui/Button.hpp>
 #include <ui/Label.hpp>
-#include <ui/ViewRenderer.hpp>
 #include <ui/Window.hpp>
 
 #include <gtest/gtest.h>
@@ -75,7 +75,7 @@ protected:
     }
 
     base::Ref<ui::Window> window;
-    ui::ViewRenderer renderer;
+    engine::ViewRenderer renderer;
 };
 
 // A stand-in for the engine's surface: it paints itself with GL, so the renderer leaves it.
