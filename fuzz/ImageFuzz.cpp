@@ -1,5 +1,6 @@
 // PNG and JPEG decoding of images from the bundle and from servers (ad creatives):
-// any bytes give an image or nothing, never one bigger than maxSide, and a decoded
+// any bytes give an image or nothing, never one bigger than maxSide or of more pixels
+// than the budget, and a decoded
 // image is whole: its pixels fill its rows, its alpha converts both ways and it
 // writes back as a PNG that decodes to the same size.
 //
@@ -26,6 +27,8 @@ namespace {
 void checkImage(Image& image) {
     FUZZ_CHECK(image.width() >= 0 && image.width() <= Image::maxSide);
     FUZZ_CHECK(image.height() >= 0 && image.height() <= Image::maxSide);
+    FUZZ_CHECK(
+        std::uint64_t(image.width()) * std::uint64_t(image.height()) <= Image::maxDecodedPixels);
     FUZZ_CHECK(image.pixels().size() == image.bytesPerRow() * std::size_t(image.height()));
     if (image.isEmpty())
         return;

@@ -4,6 +4,9 @@
 #include <foundation/Paths.hpp>
 #include <foundation/Sandbox.hpp>
 
+#include <base/Log.hpp>
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -23,6 +26,12 @@ std::string FileUtils::fullPathFromRelativePath(std::string const& path) {
     auto components = foundation::pathComponents(path);
     if (components.empty())
         return path;
+    // Handed back unchanged, "../outside.txt" would be read beside the program's
+    // working folder: a resource name never climbs out of the bundle.
+    if (std::find(components.begin(), components.end(), "..") != components.end()) {
+        base::logLine("FileUtils: refused " + path + ", which climbs out of the bundle");
+        return {};
+    }
     std::string file = components.back();
     components.pop_back();
     std::string directory = foundation::pathWithComponents(components);

@@ -16,7 +16,9 @@ public:
     // component is looked for, with no type, in the bundle folder named by the
     // other components ("fonts/arial.fnt": "arial.fnt" in "fonts"); the path found,
     // or the relative path unchanged when the bundle lacks it. An empty path gives
-    // an empty path. There is no data-folder fallback here.
+    // an empty path, and so does a relative path with a ".." component (logged),
+    // which could only name a file outside the bundle. There is no data-folder
+    // fallback here.
     static std::string fullPathFromRelativePath(std::string const& path);
 
     // Where a path is read on this machine: the device's paths ("/var/mobile/...",

@@ -78,10 +78,15 @@ bool PVRTexture::unpackPVRData(std::span<std::uint8_t const> file) {
         return false;
     }
 
+    // A chain of mipmaps ends at 1 x 1: a header that promises more data than the
+    // levels hold must not make a level of every further 32 bytes.
+    std::size_t levelCount = 1;
+    for (unsigned side = std::max(width, height); side > 1; side /= 2)
+        ++levelCount;
     std::vector<std::vector<std::uint8_t>> levels;
     std::size_t consumed = 0;
     unsigned w = width, h = height;
-    while (consumed < dataLength) {
+    while (consumed < dataLength && levels.size() < levelCount) {
         std::size_t size = pvrtcLevelSize(w, h, bpp);
         if (size > data.size() - consumed) {
             base::logLine("PVRTexture: level " + std::to_string(levels.size())
@@ -94,6 +99,9 @@ bool PVRTexture::unpackPVRData(std::span<std::uint8_t const> file) {
         h = std::max(h / 2, 1u);
         consumed += size;
     }
+    if (consumed < dataLength)
+        base::logLine("PVRTexture: " + std::to_string(dataLength - consumed)
+            + " bytes after the last level are left out");
     imageData_ = std::move(levels);
     internalFormat_ = bpp == 4 ? formatRGBA4bpp : formatRGBA2bpp;
     width_ = width;

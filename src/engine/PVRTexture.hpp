@@ -33,7 +33,8 @@ public:
     // "file://" URLs only; null for any other.
     static base::Ref<PVRTexture> pvrTextureWithContentsOfURL(std::string const& url);
 
-    // Checks the tag and pixel type and cuts the data into levels. False for a file
+    // Checks the tag and pixel type and cuts the data into levels, at most one per
+    // mipmap down to 1 x 1 (data beyond the last is left out). False for a file
     // of another kind, and for one whose header asks for more data than it holds,
     // or for sides that PVRTC cannot have (0, above 4096, not powers of two).
     bool unpackPVRData(std::span<std::uint8_t const> file);

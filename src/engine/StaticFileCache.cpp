@@ -21,6 +21,13 @@ std::string lookupKey(std::string const& name, std::string const& type) {
     return name + "." + type;
 }
 
+// The folder joined to the name with a character no path can hold, so that
+// ("deep", "txt", "sub") and ("subdeep", "txt", "") are two keys, not one.
+std::string lookupKey(
+    std::string const& name, std::string const& type, std::string const& directory) {
+    return directory + '\0' + lookupKey(name, type);
+}
+
 base::Value readList(std::string const& path) {
     auto local = FileUtils::localPath(path);
     if (!local)
@@ -99,7 +106,7 @@ std::optional<std::string> StaticFileCache::pathForResource(
 
 std::optional<std::string> StaticFileCache::pathForResource(
     std::string const& name, std::string const& type, std::string const& directory) {
-    auto key = directory + lookupKey(name, type);
+    auto key = lookupKey(name, type, directory);
     if (auto found = pathCache.find(key); found != pathCache.end())
         return found->second;
     auto path = askBundles(name, type, directory);

@@ -52,8 +52,8 @@ public:
     // type) is looked up, then the bundle asked; only found paths are remembered,
     // so a missing resource is asked for again on every call.
     std::optional<std::string> pathForResource(std::string const& name, std::string const& type);
-    // As above in a folder of the bundle, keyed "<directory><name>.<type>", with no
-    // "/" test.
+    // As above in a folder of the bundle, keyed "<directory>\0<name>.<type>" (the
+    // NUL keeps a folder from running into the name), with no "/" test.
     std::optional<std::string> pathForResource(
         std::string const& name, std::string const& type, std::string const& directory);
 

@@ -3,9 +3,13 @@
 #include <base/Log.hpp>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <mutex>
+#include <set>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,32 +84,83 @@ std::string temporaryPrefix(std::string const& path) {
     return "." + std::filesystem::path(path).filename().string() + ".tmp-";
 }
 
+constexpr mode_t privateMode = 0600;
+constexpr std::size_t randomLength = 6;
+
+// The process that made a temporary file, from the part of its name after the
+// prefix: "<pid>-XXXXXX", or 0 for the older "XXXXXX" form that named none (no
+// writer makes those any more, so they are all stale). Nothing for a name of
+// neither form, which is not one of ours.
+std::optional<pid_t> temporaryWriter(std::string_view rest) {
+    if (rest.size() == randomLength)
+        return pid_t(0);
+    auto dash = rest.find('-');
+    if (dash == 0 || dash == std::string_view::npos || rest.size() - dash - 1 != randomLength
+        || dash > 9)
+        return std::nullopt;
+    pid_t pid = 0;
+    for (char c : rest.substr(0, dash)) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        pid = pid * 10 + (c - '0');
+    }
+    return pid;
 }
 
-std::optional<base::Bytes> AtomicFile::read(std::string const& path, std::size_t maxSize) {
+bool isRunning(pid_t pid) {
+    return ::kill(pid, 0) == 0 || errno != ESRCH;
+}
+
+// Each path is cleaned at its first write in this process: later temporaries of
+// killed writers can only come from other processes, which clean at their own start.
+void removeStaleTemporariesOnce(std::string const& path) {
+    static std::mutex mutex;
+    static std::set<std::string> cleaned;
+    {
+        std::lock_guard lock(mutex);
+        if (!cleaned.insert(path).second)
+            return;
+    }
+    AtomicFile::removeStaleTemporaries(path);
+}
+
+}
+
+std::optional<base::Bytes> AtomicFile::read(
+    std::string const& path, std::size_t maxSize, ReadError* error) {
+    auto failed = [error](ReadError why) -> std::optional<base::Bytes> {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    if (error)
+        *error = ReadError::None;
+    // Non-blocking, so that opening a FIFO with no writer (or a device) returns at
+    // once; the check below then refuses it. A regular file reads the same either way.
     int fd;
     do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        if (errno != ENOENT && errno != ENOTDIR)
-            logFailure("open", path, errno);
-        return std::nullopt;
+        if (errno == ENOENT || errno == ENOTDIR)
+            return failed(ReadError::Missing);
+        logFailure("open", path, errno);
+        return failed(ReadError::Unreadable);
     }
     Descriptor file(fd);
     struct stat info { };
     if (::fstat(fd, &info) != 0) {
         logFailure("examine", path, errno);
-        return std::nullopt;
+        return failed(ReadError::Unreadable);
     }
     if (!S_ISREG(info.st_mode)) {
         base::logLine("AtomicFile: not a regular file: " + path);
-        return std::nullopt;
+        return failed(ReadError::Unreadable);
     }
     if (std::uint64_t(info.st_size) > maxSize) {
         base::logLine(
             "AtomicFile: " + path + " is larger than " + std::to_string(maxSize) + " bytes");
-        return std::nullopt;
+        return failed(ReadError::Unreadable);
     }
     base::Bytes bytes;
     bytes.reserve(std::size_t(info.st_size));
@@ -116,14 +171,14 @@ std::optional<base::Bytes> AtomicFile::read(std::string const& path, std::size_t
             if (errno == EINTR)
                 continue;
             logFailure("read", path, errno);
-            return std::nullopt;
+            return failed(ReadError::Unreadable);
         }
         if (got == 0)
             break;
         if (bytes.size() + std::size_t(got) > maxSize) {
             base::logLine(
                 "AtomicFile: " + path + " grew past " + std::to_string(maxSize) + " bytes");
-            return std::nullopt;
+            return failed(ReadError::Unreadable);
         }
         bytes.insert(bytes.end(), buffer, buffer + got);
     }
@@ -131,8 +186,10 @@ std::optional<base::Bytes> AtomicFile::read(std::string const& path, std::size_t
 }
 
 bool AtomicFile::write(std::string const& path, ByteView bytes) {
+    removeStaleTemporariesOnce(path);
     std::string folder = folderOf(path);
-    std::string temporary = folder + "/" + temporaryPrefix(path) + "XXXXXX";
+    std::string temporary
+        = folder + "/" + temporaryPrefix(path) + std::to_string(::getpid()) + "-XXXXXX";
     int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         logFailure("create a temporary file for", path, errno);
@@ -145,8 +202,8 @@ bool AtomicFile::write(std::string const& path, ByteView bytes) {
         logFailure(what, path, error);
         return false;
     };
-    // mkostemp makes the file private; a saved file is readable like any other.
-    if (::fchmod(fd, 0644) != 0)
+    // Private whatever the umask: saves hold the player's e-mail address.
+    if (::fchmod(fd, privateMode) != 0)
         return fail("set the mode of");
     if (!writeAll(fd, bytes))
         return fail("write");
@@ -167,15 +224,31 @@ bool AtomicFile::write(std::string const& path, ByteView bytes) {
 }
 
 bool AtomicFile::writeInPlace(std::string const& path, ByteView bytes) {
+    // Opened without truncating and without blocking (a FIFO with no reader would
+    // wait forever), examined, and only then emptied.
     int fd;
     do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        fd = ::open(
+            path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, privateMode);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         logFailure("open", path, errno);
         return false;
     }
     Descriptor file(fd);
+    struct stat info { };
+    if (::fstat(fd, &info) != 0) {
+        logFailure("examine", path, errno);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        base::logLine("AtomicFile: not a regular file: " + path);
+        return false;
+    }
+    if (::ftruncate(fd, 0) != 0) {
+        logFailure("empty", path, errno);
+        return false;
+    }
     if (!writeAll(fd, bytes)) {
         logFailure("write", path, errno);
         return false;
@@ -195,10 +268,13 @@ void AtomicFile::removeStaleTemporaries(std::string const& path) {
         return;
     for (; entries != std::filesystem::directory_iterator(); entries.increment(error)) {
         std::string name = entries->path().filename().string();
-        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0) {
-            std::error_code ignored;
-            std::filesystem::remove(entries->path(), ignored);
-        }
+        if (name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        auto writer = temporaryWriter(std::string_view(name).substr(prefix.size()));
+        if (!writer || (*writer != 0 && isRunning(*writer)))
+            continue;
+        std::error_code ignored;
+        std::filesystem::remove(entries->path(), ignored);
     }
 }
 

@@ -34,6 +34,8 @@ char const* describe(long code) {
         return "The body of the reply could not be decoded.";
     case URLError::RequestBodyStreamExhausted:
         return "The body of the request could not be read.";
+    case URLError::DataLengthExceedsMaximum:
+        return "The body of the reply is larger than the request allows.";
     case URLError::SecureConnectionFailed:
         return "An SSL error has occurred and a secure connection to the server cannot be made.";
     case URLError::ServerCertificateHasBadDate:

@@ -27,6 +27,7 @@ struct URLError {
         UserCancelledAuthentication = -1012,
         CannotDecodeContentData = -1016,
         RequestBodyStreamExhausted = -1021,
+        DataLengthExceedsMaximum = -1103,
         SecureConnectionFailed = -1200,
         ServerCertificateHasBadDate = -1201,
         ServerCertificateUntrusted = -1202,

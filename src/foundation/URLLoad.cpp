@@ -273,6 +273,8 @@ void URLLoad::send() {
     heldBody_.clear();
     uploaded_ = 0;
     downloaded_ = 0;
+    bodyReceived_ = 0;
+    bodyTooLarge_ = false;
     streamPosition_ = 0;
     streamFailed_ = false;
     errorText_[0] = '\0';
@@ -298,6 +300,8 @@ void URLLoad::send() {
     curl_easy_setopt(easy_, CURLOPT_XFERINFOFUNCTION, &URLLoad::onProgress);
     curl_easy_setopt(easy_, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorText_);
+    // A reply that announces a longer body fails before any of it comes.
+    curl_easy_setopt(easy_, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(request_.maximumBodySize()));
     curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, long(request_.timeoutInterval() * 1000));
     curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYPEER, 1L);
@@ -440,6 +444,11 @@ std::size_t URLLoad::onBody(char* data, std::size_t size, std::size_t count, voi
     if (self->cancelled_)
         return 0;
     self->touch();
+    if (length > self->request_.maximumBodySize() - self->bodyReceived_) {
+        self->bodyTooLarge_ = true;
+        return 0;
+    }
+    self->bodyReceived_ += length;
     auto const* bytes = reinterpret_cast<std::uint8_t const*>(data);
     if (self->mode_ == Mode::Final) {
         if (self->client_)
@@ -506,6 +515,11 @@ void URLLoad::transferEnded(int curlCode) {
         return;
     if (streamFailed_) {
         fail(URLError::make(URLError::RequestBodyStreamExhausted, hopURL_));
+        return;
+    }
+    if (bodyTooLarge_ || curlCode == CURLE_FILESIZE_EXCEEDED) {
+        fail(URLError::make(URLError::DataLengthExceedsMaximum, hopURL_,
+            "the body is longer than " + std::to_string(request_.maximumBodySize()) + " bytes"));
         return;
     }
     if (curlCode != CURLE_OK) {

@@ -123,6 +123,9 @@ private:
     std::chrono::steady_clock::duration idleLimit_ {std::chrono::hours(24)};
     std::int64_t uploaded_ {0};
     std::int64_t downloaded_ {0};
+    // Body bytes of this exchange so far, and whether they passed the request's maximum.
+    std::uint64_t bodyReceived_ {0};
+    bool bodyTooLarge_ {false};
     bool sentCredential_ {false};
     char errorText_[256] {};
 

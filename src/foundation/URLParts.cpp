@@ -37,7 +37,37 @@ bool hasZone(CURLU* handle) {
     return part(handle, CURLUPART_ZONEID).has_value();
 }
 
+bool isSchemeText(std::string_view text) {
+    if (text.empty() || !std::isalpha(static_cast<unsigned char>(text.front())))
+        return false;
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
+    });
+}
+
+// Text that libcurl would read as another URL than the one written: it stops at a
+// NUL (cutting the path, or the host), and reads both "http:///path" and
+// "http:/path" with "path" as the host. After a scheme comes "//" and an authority
+// that names a host; so does a reference that starts with "//".
+bool isMisleading(std::string_view text) {
+    if (text.find('\0') != std::string_view::npos)
+        return true;
+    auto colon = text.find(':');
+    std::string_view rest = text;
+    bool hasScheme = colon != std::string_view::npos && isSchemeText(text.substr(0, colon));
+    if (hasScheme)
+        rest = text.substr(colon + 1);
+    if (!rest.starts_with("//"))
+        return hasScheme;
+    auto authority = rest.substr(2, rest.find_first_of("/?#", 2) - 2);
+    if (auto at = authority.rfind('@'); at != std::string_view::npos)
+        authority.remove_prefix(at + 1);
+    return authority.empty() || authority.front() == ':';
+}
+
 Handle parsed(std::string_view text) {
+    if (isMisleading(text))
+        return nullptr;
     Handle handle(curl_url());
     std::string copy(text);
     if (!handle
@@ -88,6 +118,8 @@ std::optional<URLParts> URLParts::parse(std::string_view text) {
 std::optional<std::string> URLParts::resolve(std::string_view base, std::string_view reference) {
     Handle handle = parsed(base);
     if (!handle)
+        return std::nullopt;
+    if (isMisleading(reference))
         return std::nullopt;
     std::string copy(reference);
     if (curl_url_set(handle.get(), CURLUPART_URL, copy.c_str(), CURLU_NON_SUPPORT_SCHEME)

@@ -19,11 +19,13 @@ struct URLParts {
     std::string query;
     bool hasCredentials {false};
 
-    // Null when text is not an absolute URL with a host, when its user or password
-    // holds an escaped control character, and for an IPv6 host with a zone ("%25eth0").
+    // Null when text is not an absolute URL with a host ("http:///path" has none),
+    // when it holds a NUL, when its user or password holds an escaped control
+    // character, and for an IPv6 host with a zone ("%25eth0").
     static std::optional<URLParts> parse(std::string_view text);
     // reference read against base, as a Location header is: null when either
-    // cannot be read (or the result has an IPv6 zone).
+    // cannot be read, holds a NUL or an authority without a host ("///path"), or
+    // the result has an IPv6 zone.
     static std::optional<std::string> resolve(std::string_view base, std::string_view reference);
     // The URL without user and password, for responses and logs.
     static std::string withoutCredentials(std::string_view text);

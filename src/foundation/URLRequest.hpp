@@ -35,6 +35,8 @@ public:
     using BodyStream = std::function<std::ptrdiff_t(std::uint8_t* buffer, std::size_t capacity)>;
 
     static constexpr double DefaultTimeoutInterval = 60;
+    // Well above anything the game downloads (content archives are a few MB).
+    static constexpr std::uint64_t DefaultMaximumBodySize = std::uint64_t(64) << 20;
 
     URLRequest() = default;
     explicit URLRequest(std::string url)
@@ -77,6 +79,15 @@ public:
         timeoutInterval_ = seconds > 0 ? seconds : DefaultTimeoutInterval;
     }
 
+    // The most bytes of reply body (as delivered, after any content decoding) that a
+    // load takes: a larger body ends it with DataLengthExceedsMaximum, so a server
+    // cannot make a client hold without end whatever it sends. 64 MB unless set;
+    // zero means the default.
+    std::uint64_t maximumBodySize() const { return maximumBodySize_; }
+    void setMaximumBodySize(std::uint64_t bytes) {
+        maximumBodySize_ = bytes > 0 ? bytes : DefaultMaximumBodySize;
+    }
+
     URLRequestCachePolicy cachePolicy() const { return cachePolicy_; }
     void setCachePolicy(URLRequestCachePolicy policy) { cachePolicy_ = policy; }
 
@@ -92,6 +103,7 @@ private:
     base::Bytes body_;
     std::shared_ptr<BodyStream> bodyStream_;
     double timeoutInterval_ {DefaultTimeoutInterval};
+    std::uint64_t maximumBodySize_ {DefaultMaximumBodySize};
     URLRequestCachePolicy cachePolicy_ {URLRequestCachePolicy::UseProtocolCachePolicy};
     bool handleCookies_ {true};
 };

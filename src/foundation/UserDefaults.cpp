@@ -1,6 +1,7 @@
 #include <foundation/UserDefaults.hpp>
 
 #include <base/Log.hpp>
+#include <base/Verify.hpp>
 #include <foundation/AtomicFile.hpp>
 #include <foundation/Bundle.hpp>
 #include <foundation/PropertyList.hpp>
@@ -122,9 +123,18 @@ void UserDefaults::loadIfNeeded() const {
         return;
     loaded_ = true;
     AtomicFile::removeStaleTemporaries(path_);
-    auto bytes = AtomicFile::read(path_);
-    if (!bytes)
+    AtomicFile::ReadError error;
+    auto bytes = AtomicFile::read(path_, AtomicFile::defaultMaxSize, &error);
+    if (!bytes) {
+        if (error == AtomicFile::ReadError::Unreadable) {
+            // The save may be whole and only out of reach for now: writing the
+            // store's few new keys over it would lose it.
+            refused_ = true;
+            base::logLine("UserDefaults: " + path_
+                + " is there but cannot be read; nothing will be saved over it");
+        }
         return;
+    }
     auto value = PropertyList::propertyListWithData(*bytes);
     if (auto dictionary = value.dictionaryRef()) {
         values_ = dictionary;
@@ -278,6 +288,8 @@ base::Ref<base::Dictionary> UserDefaults::dictionaryRepresentation() const {
 
 void UserDefaults::changed() {
     ++changes_;
+    if (refused_)
+        return;
     if (!autosaveDue_)
         autosaveDue_ = Clock::now() + seconds(autosaveDelay_);
     if (!autosaveThread_.joinable() && !stopping_)
@@ -291,11 +303,17 @@ bool UserDefaults::synchronize() {
     std::uint64_t snapshot;
     {
         std::lock_guard lock(mutex_);
-        // Every change loads the file first, so without changes there is nothing to read.
-        if (changes_ == savedChanges_)
+        // Every change loads the file first, so without changes there is nothing
+        // to read. Inside a batch, the values from before it.
+        snapshot = batchDepth_ > 0 ? batchBaseChanges_ : changes_;
+        if (snapshot <= savedChanges_)
             return true;
-        snapshot = changes_;
-        bytes = PropertyList::dataWithPropertyList(values_, PropertyList::Format::Binary);
+        if (refused_) {
+            base::logLine("UserDefaults: not saved, so as not to replace the unreadable " + path_);
+            return false;
+        }
+        bytes = PropertyList::dataWithPropertyList(
+            batchDepth_ > 0 ? batchBase_ : values_, PropertyList::Format::Binary);
     }
     bool written = bytes && AtomicFile::write(path_, *bytes);
     std::lock_guard lock(mutex_);
@@ -309,6 +327,29 @@ bool UserDefaults::synchronize() {
         autosaveWake_.notify_all();
     }
     return written;
+}
+
+void UserDefaults::beginBatch() {
+    std::lock_guard lock(mutex_);
+    loadIfNeeded();
+    if (batchDepth_++ == 0) {
+        batchBase_ = values_->copy();
+        batchBaseChanges_ = changes_;
+    }
+}
+
+void UserDefaults::endBatch() {
+    std::lock_guard lock(mutex_);
+    VERIFY(batchDepth_ > 0);
+    if (--batchDepth_ > 0)
+        return;
+    batchBase_ = nullptr;
+    // An autosave that ran inside the batch wrote the values from before it and
+    // is no longer due: make it due again for the batch's changes.
+    if (changes_ > savedChanges_ && !refused_ && !autosaveDue_) {
+        autosaveDue_ = Clock::now() + seconds(autosaveDelay_);
+        autosaveWake_.notify_all();
+    }
 }
 
 void UserDefaults::setAutosaveDelay(double seconds) {

@@ -33,8 +33,15 @@ namespace foundation {
 // store's own), and when the store is destroyed (the standard store at exit).
 // Every write replaces the file atomically (AtomicFile), so a process killed at
 // any instant leaves the file as it was after some earlier complete write. A
-// file that cannot be read is logged and set aside as "<file>.corrupt", and the
-// store starts empty.
+// file that reads but holds no dictionary is logged and set aside as
+// "<file>.corrupt", and the store starts empty. A file that is there but cannot
+// be read (no permission, too many open files, a folder or FIFO at the path) is
+// never written over: the store starts empty, says so in the log, and refuses
+// every write for the rest of its life.
+//
+// Changes that belong together (one save of the game, many keys) go into a
+// batch: while one is open, every write to disk holds the values as they were
+// when it opened, so no file ever holds part of a batch.
 //
 // Thread-safe: one mutex guards the values; writing to disk happens outside it.
 class UserDefaults {
@@ -85,7 +92,32 @@ public:
     base::Ref<base::Dictionary> dictionaryRepresentation() const;
 
     // Writes the changes made since the last write; true when the file holds them.
+    // While a batch is open it writes the values as they were before the batch,
+    // and answers whether the file holds those. False, with a log line, for a
+    // store whose file could not be read.
     bool synchronize();
+
+    // Opens and closes a batch. Batches nest, and may be opened on any thread;
+    // while any is open, changes from every thread wait for the last one to close.
+    // Closing the last one makes the autosave due, so the batch reaches the disk
+    // with the next write. Prefer the Batch scope below.
+    void beginBatch();
+    void endBatch();
+
+    // A batch for the life of the scope.
+    class Batch {
+    public:
+        explicit Batch(UserDefaults& defaults)
+            : defaults_(defaults) {
+            defaults_.beginBatch();
+        }
+        ~Batch() { defaults_.endBatch(); }
+        Batch(Batch const&) = delete;
+        Batch& operator=(Batch const&) = delete;
+
+    private:
+        UserDefaults& defaults_;
+    };
 
     // Seconds from a change to its autosave.
     void setAutosaveDelay(double seconds);
@@ -106,11 +138,20 @@ private:
 
     mutable std::mutex mutex_;
     mutable bool loaded_ {false};
+    // Set when the file was there and could not be read: nothing is written then.
+    mutable bool refused_ {false};
     mutable base::Ref<base::Dictionary> values_;
     base::Ref<base::Dictionary> global_;
     base::Ref<base::Dictionary> registration_;
     std::uint64_t changes_ {0};
     std::uint64_t savedChanges_ {0};
+
+    // While batches are open: how many, the values when the first opened (a
+    // shallow copy; stored values are never changed in place) and the change
+    // count then.
+    int batchDepth_ {0};
+    base::Ref<base::Dictionary> batchBase_;
+    std::uint64_t batchBaseChanges_ {0};
 
     // Held across a whole write, so that writes reach the disk in the order of
     // the snapshots they took.

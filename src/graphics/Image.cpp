@@ -152,6 +152,21 @@ std::optional<Image> logRefusal(std::string_view what, std::string const& reason
 
 }
 
+namespace codec {
+
+std::optional<std::string> sizeRefusal(std::uint64_t width, std::uint64_t height) {
+    auto size = std::to_string(width) + " x " + std::to_string(height) + " pixels";
+    if (width == 0 || height == 0 || width > std::uint64_t(Image::maxSide)
+        || height > std::uint64_t(Image::maxSide))
+        return "the image is " + size + "; sides run from 1 to " + std::to_string(Image::maxSide);
+    if (width * height > Image::maxDecodedPixels)
+        return "the image is " + size + ", more than the " + std::to_string(Image::maxDecodedPixels)
+            + " an image may have";
+    return std::nullopt;
+}
+
+}
+
 std::optional<Image> Image::decode(std::span<std::uint8_t const> bytes) {
     std::string reason;
     if (auto image = decodeBySignature(bytes, reason))

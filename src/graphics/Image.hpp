@@ -41,14 +41,18 @@ std::ostream& operator<<(std::ostream& out, Rgba const& colour);
 // codecs are safe on any thread.
 //
 // Decoders refuse bad input with std::nullopt and one logged line, never a crash: corrupt or
-// truncated files, unknown formats, and sides above maxSide (so a forged header cannot ask
-// for gigabytes). They hand over straight (not premultiplied) alpha; premultiplyAlpha()
-// converts.
+// truncated files, unknown formats, sides above maxSide, and images of more pixels than
+// maxDecodedPixels, checked from the header before anything is allocated for the pixels (so
+// a small forged file cannot ask for gigabytes). They hand over straight (not premultiplied)
+// alpha; premultiplyAlpha() converts.
 class Image {
 public:
     enum class Format { RGBA8, A8 };
 
     static constexpr int maxSide = 8192;
+    // The most pixels a decoded file may have: no picture of the game is larger than
+    // 2048 x 2048, which takes 16 MB decoded.
+    static constexpr std::uint64_t maxDecodedPixels = 2048 * 2048;
 
     Image() = default;
     // Transparent black (RGBA8, premultiplied) or an empty mask (A8).

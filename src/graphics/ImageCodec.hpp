@@ -12,4 +12,8 @@ std::optional<Image> readPNG(std::span<std::uint8_t const> bytes, std::string& r
 std::optional<Image> readJPEG(std::span<std::uint8_t const> bytes, std::string& reason);
 std::optional<std::vector<std::uint8_t>> writePNG(Image const& image, std::string& reason);
 
+// The reason for refusing a file of width x height, or nothing when its size is one that
+// may be decoded (sides from 1 to Image::maxSide, Image::maxDecodedPixels in all).
+std::optional<std::string> sizeRefusal(std::uint64_t width, std::uint64_t height);
+
 }

@@ -14,9 +14,12 @@ namespace graphics::codec {
 
 namespace {
 
+constexpr long maxDecoderMemory = 64L << 20;
+
 struct JpegReadState {
     jpeg_decompress_struct info {};
     jpeg_error_mgr errors {};
+    jpeg_progress_mgr progress {};
     std::jmp_buf jump {};
     bool created {false};
     int warnings {0};
@@ -49,6 +52,8 @@ bool readJpegHeader(JpegReadState* state, std::uint8_t const* data, unsigned lon
     state->info.client_data = state;
     jpeg_create_decompress(&state->info);
     state->created = true;
+    // Creation clears every other field: the monitor goes in after it.
+    state->info.progress = &state->progress;
     jpeg_mem_src(&state->info, data, size);
     if (jpeg_read_header(&state->info, TRUE) != JPEG_HEADER_OK) {
         std::snprintf(state->error, sizeof state->error, "no image in the file");
@@ -57,10 +62,26 @@ bool readJpegHeader(JpegReadState* state, std::uint8_t const* data, unsigned lon
     return true;
 }
 
+// A progressive file may repeat scans without end, each a pass over the whole image:
+// no encoder makes more than a few dozen.
+constexpr int maxScans = 256;
+
+void onJpegProgress(j_common_ptr info) {
+    auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompress->input_scan_number <= maxScans)
+        return;
+    auto* state = stateOf(info);
+    std::snprintf(state->error, sizeof state->error, "more than %d scans", maxScans);
+    std::longjmp(state->jump, 1);
+}
+
 bool readJpegRows(JpegReadState* state, JSAMPROW* rows) {
     if (setjmp(state->jump))
         return false;
     state->info.out_color_space = JCS_EXT_RGBA;
+    // libjpeg's whole-image buffers (a progressive file keeps every coefficient) stay
+    // within this; an image within the pixel budget needs at most half of it.
+    state->info.mem->max_memory_to_use = maxDecoderMemory;
     jpeg_start_decompress(&state->info);
     if (state->info.output_components != 4) {
         std::snprintf(state->error, sizeof state->error, "unexpected output layout");
@@ -104,6 +125,7 @@ std::optional<Image> readJPEG(std::span<std::uint8_t const> bytes, std::string& 
     state.info.err = jpeg_std_error(&state.errors);
     state.errors.error_exit = onJpegErrorExit;
     state.errors.emit_message = onJpegMessage;
+    state.progress.progress_monitor = onJpegProgress;
     JpegReadGuard guard(state);
 
     if (!readJpegHeader(&state, bytes.data(), static_cast<unsigned long>(bytes.size()))) {
@@ -112,10 +134,8 @@ std::optional<Image> readJPEG(std::span<std::uint8_t const> bytes, std::string& 
     }
     auto width = state.info.image_width;
     auto height = state.info.image_height;
-    if (width == 0 || height == 0 || width > JDIMENSION(Image::maxSide)
-        || height > JDIMENSION(Image::maxSide)) {
-        reason = "the image is " + std::to_string(width) + " x " + std::to_string(height)
-            + " pixels; sides run from 1 to " + std::to_string(Image::maxSide);
+    if (auto refusal = sizeRefusal(width, height)) {
+        reason = *refusal;
         return std::nullopt;
     }
     auto space = state.info.jpeg_color_space;

@@ -113,10 +113,6 @@ private:
     PngReadState& state_;
 };
 
-std::string sizeText(unsigned long width, unsigned long height) {
-    return std::to_string(width) + " x " + std::to_string(height);
-}
-
 }
 
 std::optional<Image> readPNG(std::span<std::uint8_t const> bytes, std::string& reason) {
@@ -142,9 +138,8 @@ std::optional<Image> readPNG(std::span<std::uint8_t const> bytes, std::string& r
         reason = state.error;
         return std::nullopt;
     }
-    if (header.width > png_uint_32(Image::maxSide) || header.height > png_uint_32(Image::maxSide)) {
-        reason = "the image is " + sizeText(header.width, header.height)
-            + " pixels; sides run from 1 to " + std::to_string(Image::maxSide);
+    if (auto refusal = sizeRefusal(header.width, header.height)) {
+        reason = *refusal;
         return std::nullopt;
     }
     if (!setPngTransforms(&state, &header)) {

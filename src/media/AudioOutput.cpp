@@ -71,9 +71,17 @@ struct State {
     std::atomic<bool> audible {false};
 };
 
+// Never destroyed: engines kept in other statics close their devices while the
+// process exits, after this file's statics would be gone.
 State& state() {
-    static State s;
-    return s;
+    union Storage {
+        Storage()
+            : value() { }
+        ~Storage() { }
+        State value;
+    };
+    static Storage storage;
+    return storage.value;
 }
 
 template<typename F> F extension(ALCdevice* device, char const* name) {

@@ -3,6 +3,7 @@
 #include <engine/PVRTCDecoder.hpp>
 #include <engine/PVRTexture.hpp>
 #include <support/LogCapture.hpp>
+#include <support/PeakMemory.hpp>
 
 #include <gtest/gtest.h>
 
@@ -180,6 +181,42 @@ TEST(PVRTexture, LevelsAreCutFromTheDataLength) {
             c.type == 0x19 ? engine::PVRTexture::formatRGBA4bpp
                            : engine::PVRTexture::formatRGBA2bpp);
     }
+}
+
+TEST(PVRTexture, LevelsEndAtOneByOneWhateverTheDataLengthSays) {
+    struct Case {
+        unsigned width, height;
+        std::uint32_t type;
+        std::size_t dataBytes;
+        std::size_t levels;
+    } const cases[] = {
+        {1, 1, 0x19, 32 * 10, 1},
+        {8, 8, 0x19, 32 * 10, 4},
+        {32, 8, 0x18, 64 + 32 * 20, 6},
+        {16, 16, 0x19, 128 + 32 * 30, 5},
+    };
+    test::LogCapture log;
+    for (auto const& c : cases) {
+        auto texture = base::make<engine::PVRTexture>();
+        ASSERT_TRUE(texture->unpackPVRData(
+            pvr::file(c.width, c.height, c.type, std::vector<std::uint8_t>(c.dataBytes, 0))))
+            << c.width << "x" << c.height;
+        EXPECT_EQ(texture->imageData().size(), c.levels) << c.width << "x" << c.height;
+        EXPECT_EQ(texture->imageData().back().size(), 32u) << c.width << "x" << c.height;
+    }
+    EXPECT_TRUE(log.contains("bytes after the last level are left out"));
+}
+
+// 32 MB of data after the header of a 1 x 1 texture: one level, not a million.
+TEST(PVRTexture, AHugeDataLengthCostsLittleMemory) {
+    auto file = pvr::file(1, 1, 0x19, std::vector<std::uint8_t>(std::size_t(32) << 20, 0));
+    test::LogCapture log;
+    auto growth = test::peakMemoryGrowth([&] {
+        auto texture = base::make<engine::PVRTexture>();
+        return texture->unpackPVRData(file) && texture->imageData().size() == 1;
+    });
+    ASSERT_TRUE(growth);
+    EXPECT_LT(*growth, std::size_t(4) << 20);
 }
 
 TEST(PVRTexture, TheAlphaMaskSaysWhetherItHasAlpha) {

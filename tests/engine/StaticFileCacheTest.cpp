@@ -52,7 +52,7 @@ TEST_F(StaticFileCacheTest, LookupKeysFollowNameTypeAndDirectory) {
         std::string name, type, directory, key;
     } const cases[] = {
         {"README", "", "", "README."},
-        {"arial", "fnt", "fonts", "fontsarial.fnt"},
+        {"arial", "fnt", "fonts", std::string("fonts\0arial.fnt", 15)},
     };
     for (auto const& c : cases) {
         auto path = c.directory.empty() ? cache().pathForResource(c.name, c.type)
@@ -63,6 +63,29 @@ TEST_F(StaticFileCacheTest, LookupKeysFollowNameTypeAndDirectory) {
     // A file name without an extension takes the same key as an empty type.
     EXPECT_EQ(cache().pathForResource("README"), inBundle("README"));
     EXPECT_EQ(cache().cachedPathCount(), 2u);
+}
+
+TEST_F(StaticFileCacheTest, AFolderNeverRunsIntoTheNameOfAnotherKey) {
+    test::writeText(sandbox.bundle() / "sub" / "deep.txt", "in the folder");
+    test::writeText(sandbox.bundle() / "subdeep.txt", "at the top");
+    test::writeText(sandbox.bundle() / "a" / "bc.txt", "a/bc");
+    test::writeText(sandbox.bundle() / "ab" / "c.txt", "ab/c");
+    struct Case {
+        std::string name, type, directory, file;
+    } const cases[] = {
+        {"deep", "txt", "sub", "sub/deep.txt"},
+        {"subdeep", "txt", "", "subdeep.txt"},
+        {"bc", "txt", "a", "a/bc.txt"},
+        {"c", "txt", "ab", "ab/c.txt"},
+    };
+    // Twice: the second round answers from the cache.
+    for (int round = 0; round < 2; ++round) {
+        for (auto const& c : cases) {
+            EXPECT_EQ(cache().pathForResource(c.name, c.type, c.directory), inBundle(c.file))
+                << c.file << ", round " << round;
+        }
+    }
+    EXPECT_EQ(cache().cachedPathCount(), 4u);
 }
 
 TEST_F(StaticFileCacheTest, MissesAreNotRememberedSoALaterFileIsFound) {
@@ -184,7 +207,23 @@ TEST_F(StaticFileCacheTest, RelativePathsResolveInTheirBundleFolder) {
     };
     for (auto const& c : cases)
         EXPECT_EQ(FileUtils::fullPathFromRelativePath(c.path), c.expected) << c.path;
-    EXPECT_EQ(cache().cachedPath("fontsarial.fnt."), inBundle("fonts/arial.fnt"));
+    EXPECT_EQ(
+        cache().cachedPath(std::string("fonts\0arial.fnt.", 16)), inBundle("fonts/arial.fnt"));
+}
+
+TEST_F(StaticFileCacheTest, RelativePathsThatClimbOutOfTheBundleAreRefused) {
+    test::writeText(sandbox.home() / "outside.txt", "x");
+    test::writeText(sandbox.bundle() / "fonts" / "arial.fnt", "x");
+    test::LogCapture log;
+    for (auto path : {"../outside.txt", "fonts/../../outside.txt", "..", "fonts/..",
+             "./../outside.txt", "fonts/../fonts/arial.fnt"}) {
+        EXPECT_EQ(FileUtils::fullPathFromRelativePath(path), "") << path;
+        EXPECT_TRUE(log.contains(std::string("refused ") + path)) << path;
+    }
+    // Names that merely hold dots are names.
+    test::writeText(sandbox.bundle() / "..hidden", "x");
+    EXPECT_EQ(FileUtils::fullPathFromRelativePath("..hidden"), inBundle("..hidden"));
+    EXPECT_EQ(FileUtils::fullPathFromRelativePath("fonts/a..fnt"), "fonts/a..fnt");
 }
 
 TEST_F(StaticFileCacheTest, LocalPathsMapOnlyTheDevicesFolders) {

@@ -409,3 +409,54 @@ TEST(SynchronousRequest, RequestWithoutCookieHandlingStoresNothing) {
     ASSERT_FALSE(sendFromWorker(request).error);
     EXPECT_TRUE(storage.cookies().empty());
 }
+
+TEST(SynchronousRequest, ABodyLongerThanTheRequestAllowsFailsTheLoad) {
+    LoopbackServer server;
+    HttpResponse chunked;
+    chunked.chunked = true;
+    chunked.body(std::string(600, 'a')).body(std::string(600, 'b'));
+    server.route("GET", "/chunked", chunked);
+    server.route("GET", "/announced", HttpResponse::text(std::string(1200, 'x')));
+    server.route("GET", "/fits", HttpResponse::text(std::string(1000, 'y')));
+    // The limit applies to the body of a redirect as well.
+    server.route("GET", "/redirect", [](test::HttpRequest const&) {
+        auto reply = HttpResponse::redirect(302, "/fits");
+        reply.body(std::string(1200, 'r'));
+        return reply;
+    });
+    struct Case {
+        char const* path;
+        std::uint64_t maximum;
+        bool fails;
+    } const cases[] = {
+        {"/chunked", 1000, true}, {"/announced", 1000, true}, {"/announced", 1199, true},
+        {"/announced", 1200, false}, {"/fits", 1000, false}, {"/redirect", 1000, true},
+        {"/chunked", 0, false}, // zero: the default, 64 MB
+    };
+    for (auto const& c : cases) {
+        URLRequest request(server.url(c.path));
+        request.setMaximumBodySize(c.maximum);
+        auto result = sendFromWorker(request);
+        EXPECT_EQ(result.error.has_value(), c.fails) << c.path << " at most " << c.maximum;
+        if (result.error) {
+            EXPECT_EQ(result.error->code, URLError::DataLengthExceedsMaximum) << c.path;
+            EXPECT_EQ(result.error->localizedDescription,
+                "The body of the reply is larger than the request allows.");
+            EXPECT_TRUE(result.data.empty());
+        }
+    }
+    EXPECT_EQ(URLRequest("http://h/").maximumBodySize(), std::uint64_t(64) << 20);
+}
+
+TEST(SynchronousRequest, URLsThatWouldReadAsAnotherAreRefusedUnsent) {
+    LoopbackServer server;
+    server.route("*", "/a", HttpResponse::text("a"));
+    auto base = server.baseURL();
+    for (auto url : {base + std::string("/a\0/../b", 9), std::string("http:///a"),
+             std::string("http:/127.0.0.1/a")}) {
+        auto result = sendFromWorker(URLRequest(url));
+        ASSERT_TRUE(result.error) << url;
+        EXPECT_EQ(result.error->code, URLError::BadURL) << url;
+    }
+    EXPECT_EQ(server.requestCount(), 0u);
+}

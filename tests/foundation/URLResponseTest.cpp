@@ -109,6 +109,34 @@ TEST(URLParts, ParsesAndResolves) {
     EXPECT_EQ(URLParts::withoutCredentials("http://u:p@h:8/x"), "http://h:8/x");
 }
 
+// libcurl stops at a NUL and takes the first path segment of "http:///path" (or
+// "http:/path") for the host: each would load another URL than the one written.
+TEST(URLParts, RefusesANulAndAnAuthorityWithoutAHost) {
+    std::string const refused[] = {
+        std::string("http://host/pa\0th", 17),
+        std::string("http://ho\0st.evil/", 19),
+        std::string("http://host/?q=\0", 16),
+        "http:///path",
+        "http:////path",
+        "http:/path",
+        "https:///",
+        "http://@/path",
+        "http://user:pw@/path",
+        "http://:80/path",
+        "http:///?q",
+    };
+    for (auto const& text : refused)
+        EXPECT_FALSE(URLParts::parse(text)) << text;
+    for (auto reference : {"///elsewhere", "//", "http:///elsewhere", "http:/elsewhere"})
+        EXPECT_EQ(URLParts::resolve("http://h/a", reference), std::nullopt) << reference;
+    EXPECT_EQ(URLParts::resolve("http://h/a", std::string("b\0c", 3)), std::nullopt);
+    EXPECT_EQ(URLParts::resolve(std::string("http://h/\0", 10), "b"), std::nullopt);
+    // Hosts with users, ports and IPv6 addresses are still hosts.
+    for (auto text : {"http://u@h/", "http://h:80/", "http://[::1]/", "http://h", "http://h?q"})
+        EXPECT_TRUE(URLParts::parse(text)) << text;
+    EXPECT_EQ(URLParts::resolve("http://h/a", "//other/x"), "http://other/x");
+}
+
 // A user or password that cannot be decoded must not read as no credential at all:
 // the load would then send the URL with its credential still inside.
 TEST(URLParts, RefusesCredentialsHoldingEscapedControlCharacters) {

@@ -9,11 +9,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using base::Value;
@@ -307,6 +313,154 @@ TEST(UserDefaults, SetsAsideAnUnreadableFileAndStartsEmpty) {
     defaults.setInteger(1, "fresh");
     ASSERT_TRUE(defaults.synchronize());
     EXPECT_EQ(UserDefaults(path).integerForKey("fresh"), 1);
+}
+
+namespace {
+
+// Runs body in a forked child and answers its exit status (-1 when it did not
+// exit by itself). A body that hangs is killed by the alarm.
+int inChild(std::function<int()> const& body) {
+    pid_t child = fork();
+    if (child == 0) {
+        alarm(30);
+        _exit(body());
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+// What lies at a save path that the store cannot read, and how to look at it again.
+struct Obstacle {
+    char const* name;
+    std::function<void(std::string const& path)> make;
+    // True while the thing at the path is as it was made.
+    std::function<bool(std::string const& path)> unchanged;
+};
+
+}
+
+TEST(UserDefaults, NeverWritesOverAFileThatIsThereButCannotBeRead) {
+    auto const saved = std::string("bplist00 the player's whole save");
+    auto fileKept = [saved](std::string const& path) {
+        auto bytes = foundation::AtomicFile::read(path);
+        return bytes && std::string(bytes->begin(), bytes->end()) == saved;
+    };
+    std::vector<Obstacle> const cases = {
+        {"a folder",
+            [](std::string const& path) { std::filesystem::create_directories(path + "/inside"); },
+            [](std::string const& path) {
+                return std::filesystem::is_directory(path + "/inside");
+            }},
+        {"a FIFO", [](std::string const& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); },
+            [](std::string const& path) {
+                return std::filesystem::is_fifo(std::filesystem::symlink_status(path));
+            }},
+        {"a file the process may not read",
+            [saved](std::string const& path) {
+                ASSERT_TRUE(foundation::AtomicFile::write(path, saved));
+                std::filesystem::permissions(path, std::filesystem::perms::none);
+            },
+            fileKept},
+        {"a file while every descriptor is taken",
+            [saved](std::string const& path) {
+                ASSERT_TRUE(foundation::AtomicFile::write(path, saved));
+            },
+            fileKept},
+    };
+    for (auto const& c : cases) {
+        test::TempDir dir;
+        // Anyone may write in the folder: only the store's refusal keeps the file.
+        std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+        auto path = (dir / "prefs.plist").string();
+        c.make(path);
+        bool noDescriptors = std::string(c.name).find("descriptor") != std::string::npos;
+        bool noPermission = std::string(c.name).find("may not") != std::string::npos;
+        // Each store lives in a child: a hang is killed there, and the child can
+        // give up root, which may read anything, or run out of descriptors.
+        int status = inChild([&] {
+            if (noPermission && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                return 10;
+            test::LogCapture log;
+            UserDefaults defaults(path);
+            defaults.setAutosaveDelay(0);
+            std::vector<int> taken;
+            if (noDescriptors) {
+                rlimit limit {64, 64};
+                setrlimit(RLIMIT_NOFILE, &limit);
+                for (int fd = ::open("/dev/null", O_RDONLY); fd >= 0; fd = dup(fd))
+                    taken.push_back(fd);
+            }
+            bool empty = defaults.objectForKey("DATA_DAY").isNull();
+            for (int fd : taken)
+                close(fd);
+            if (!empty)
+                return 11;
+            if (!log.contains("cannot be read; nothing will be saved over it"))
+                return 12;
+            defaults.setInteger(1, "DATA_DAY");
+            if (defaults.synchronize())
+                return 13;
+            if (!log.contains("not saved, so as not to replace the unreadable"))
+                return 14;
+            // The autosave and the store's end leave it alone too.
+            defaults.waitUntilSaved(0.2);
+            return 0;
+        });
+        EXPECT_EQ(status, 0) << c.name;
+        EXPECT_TRUE(c.unchanged(path)) << c.name;
+        EXPECT_FALSE(std::filesystem::exists(path + ".corrupt")) << c.name;
+        std::size_t entries = 0;
+        for ([[maybe_unused]] auto const& entry : std::filesystem::directory_iterator(dir.path()))
+            ++entries;
+        EXPECT_EQ(entries, 1u) << c.name;
+    }
+}
+
+TEST(UserDefaults, ABatchReachesTheFileWhole) {
+    test::TempDir dir;
+    auto path = (dir / "prefs.plist").string();
+    UserDefaults defaults(path);
+    defaults.setAutosaveDelay(3600);
+    auto saved = [&](char const* key) {
+        return PropertyList::dictionaryWithContentsOfFile(path)->objectForKey(key);
+    };
+    defaults.setInteger(1, "day");
+    defaults.setInteger(10, "money");
+    ASSERT_TRUE(defaults.synchronize());
+    defaults.beginBatch();
+    defaults.setInteger(2, "day");
+    defaults.beginBatch();
+    defaults.setInteger(20, "money");
+    defaults.removeObjectForKey("gone");
+    defaults.endBatch();
+    // Still inside the outer batch: the file holds the values from before it.
+    ASSERT_TRUE(defaults.synchronize());
+    EXPECT_EQ(saved("day"), Value(1));
+    EXPECT_EQ(saved("money"), Value(10));
+    EXPECT_EQ(defaults.integerForKey("money"), 20);
+    defaults.endBatch();
+    ASSERT_TRUE(defaults.synchronize());
+    EXPECT_EQ(saved("day"), Value(2));
+    EXPECT_EQ(saved("money"), Value(20));
+}
+
+TEST(UserDefaults, ChangesOfABatchAreAutosavedAfterItCloses) {
+    test::TempDir dir;
+    auto path = (dir / "prefs.plist").string();
+    UserDefaults defaults(path);
+    defaults.setAutosaveDelay(0);
+    {
+        UserDefaults::Batch batch(defaults);
+        defaults.setInteger(7, "day");
+        // The autosave may run meanwhile; it writes nothing of the batch.
+        defaults.synchronize();
+        auto before = PropertyList::dictionaryWithContentsOfFile(path);
+        EXPECT_TRUE(!before || !before->contains("day"));
+    }
+    ASSERT_TRUE(defaults.waitUntilSaved(30));
+    EXPECT_EQ(UserDefaults(path).integerForKey("day"), 7);
 }
 
 TEST(UserDefaults, ReportsAFailedSaveAndKeepsTheChanges) {

@@ -1,6 +1,7 @@
 #include "ShellFixture.hpp"
 
 #include <foundation/Bundle.hpp>
+#include <foundation/PropertyList.hpp>
 #include <foundation/UserDefaults.hpp>
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/DataManager.hpp>
@@ -661,6 +662,46 @@ TEST_F(DataConrtollerTest, ImportTakesEveryKindTheGameReads) {
     EXPECT_EQ(DataManager::getIntForKey("DATA_MAX_MONEY"), 80);
 }
 
+TEST_F(DataConrtollerTest, ImportedNumbersBeyondAnIntSaturateAsTheirTextDoes) {
+    constexpr int highest = std::numeric_limits<int>::max();
+    constexpr int lowest = std::numeric_limits<int>::min();
+    struct Case {
+        char const* name;
+        base::Value number;
+        std::string text;
+        int money;
+    };
+    std::vector<Case> const cases = {
+        {"largest int", base::Value(2147483647), "2147483647", highest},
+        {"2^31", base::Value(std::int64_t(1) << 31), "2147483648", highest},
+        {"2^32 + 5", base::Value((std::int64_t(1) << 32) + 5), "4294967301", highest},
+        {"largest 64-bit", base::Value(std::numeric_limits<std::int64_t>::max()),
+            "9223372036854775807", highest},
+        {"largest unsigned", base::Value(std::numeric_limits<std::uint64_t>::max()),
+            "18446744073709551615", highest},
+        {"1e300", base::Value(1e300), "1" + std::string(300, '0'), highest},
+        {"2^31 as a real", base::Value(2147483648.0), "2147483648", highest},
+        {"smallest int", base::Value(lowest), "-2147483648", lowest},
+        {"-2^31 - 1", base::Value(-(std::int64_t(1) << 31) - 1), "-2147483649", lowest},
+        {"-2^32 - 5", base::Value(-(std::int64_t(1) << 32) - 5), "-4294967301", lowest},
+        {"-1e300", base::Value(-1e300), "-1" + std::string(300, '0'), lowest},
+        {"a real inside the range", base::Value(-12.75), "-12", -12},
+    };
+    for (auto const& c : cases) {
+        for (auto const& [form, value] :
+            {std::pair {"number", c.number}, std::pair {"text", base::Value(c.text)}}) {
+            GameGlobals::reset();
+            auto save = base::Dictionary::create(
+                {{"DATA_MONEY", value}, {"DATA_DAY", value}, {"DATA_DECLINEDVIPDAY", value}});
+            ASSERT_TRUE(DataConrtoller::importSaveData(save.get())) << c.name << " as " << form;
+            EXPECT_EQ(globals().money, c.money) << c.name << " as " << form;
+            EXPECT_EQ(globals().day, c.money) << c.name << " as " << form;
+            // A flag is set by any number but 0: a large one never wraps to 0.
+            EXPECT_TRUE(DataConrtoller::loadDeclinedVIPDay()) << c.name << " as " << form;
+        }
+    }
+}
+
 TEST_F(DataConrtollerTest, ImportWithAnUnreadableValueIsRefusedWithoutTouchingTheSave) {
     struct Case {
         char const* name;
@@ -715,6 +756,60 @@ TEST_F(DataConrtollerTest, ImportedListsAreNotSharedWithTheSender) {
     DataConrtoller::importSaveData(save.get());
     quests->add("q2");
     EXPECT_EQ(DataManager::objectForKey("DATA_ACTIVE_QUESTS").array()->size(), 1u);
+}
+
+// --- saves of many keys ---
+
+TEST_F(DataConrtollerTest, ASaveOfManyKeysReachesTheFileOnlyWhenItsBatchCloses) {
+    auto path = foundation::UserDefaults::standardUserDefaults().path();
+    foundation::UserDefaults::standardUserDefaults().setAutosaveDelay(3600);
+    auto savedText = [&](char const* key) {
+        auto saved = foundation::PropertyList::dictionaryWithContentsOfFile(path);
+        return saved ? saved->objectForKey(key).stringValue() : std::string();
+    };
+    globals().day = 3;
+    globals().money = 30;
+    DataConrtoller::saveDay();
+    DataConrtoller::saveMoney();
+    ASSERT_TRUE(DataManager::synchronize());
+    {
+        DataManager::Batch save;
+        globals().day = 4;
+        globals().money = 40;
+        DataConrtoller::saveDay();
+        // A write in the middle of the save holds the save before it, whole.
+        ASSERT_TRUE(DataManager::synchronize());
+        EXPECT_EQ(savedText("DATA_DAY"), "3");
+        EXPECT_EQ(savedText("DATA_MAX_DAY"), "3");
+        {
+            DataManager::Batch nested;
+            DataConrtoller::saveMoney();
+        }
+        ASSERT_TRUE(DataManager::synchronize());
+        EXPECT_EQ(savedText("DATA_MONEY"), "30");
+        // The running game reads its own changes meanwhile.
+        EXPECT_EQ(DataManager::getIntForKey("DATA_MONEY"), 40);
+    }
+    ASSERT_TRUE(DataManager::synchronize());
+    EXPECT_EQ(savedText("DATA_DAY"), "4");
+    EXPECT_EQ(savedText("DATA_MAX_DAY"), "4");
+    EXPECT_EQ(savedText("DATA_MONEY"), "40");
+    EXPECT_EQ(savedText("DATA_MAX_MONEY"), "40");
+}
+
+TEST_F(DataConrtollerTest, TheAutosaveWritesABatchOnceItCloses) {
+    auto& defaults = foundation::UserDefaults::standardUserDefaults();
+    defaults.setAutosaveDelay(0);
+    {
+        DataManager::Batch save;
+        globals().day = 8;
+        DataConrtoller::saveDay();
+    }
+    ASSERT_TRUE(defaults.waitUntilSaved(30));
+    auto saved = foundation::PropertyList::dictionaryWithContentsOfFile(defaults.path());
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->objectForKey("DATA_DAY").stringValue(), "8");
+    EXPECT_EQ(saved->objectForKey("DATA_MAX_DAY").stringValue(), "8");
 }
 
 // --- statistics ---

@@ -17,10 +17,16 @@
 #include <ui/View.hpp>
 #include <ui/Window.hpp>
 
+#include <chrono>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 using game::Utilities;
 namespace Flags = foundation::ReachabilityFlags;
@@ -270,6 +276,34 @@ TEST_F(UtilitiesTest, IdentifiersDifferBetweenInstallationsEvenWithTheSharedGene
     auto const second = Utilities::getUDID();
     foundation::Sandbox::setRoot(sandbox.path().string());
     EXPECT_NE(first, second);
+}
+
+TEST_F(UtilitiesTest, AnIdentifierWriteKilledMidwayLeavesNothingBehind) {
+    auto folder = sandboxPath("Library");
+    auto file = sandboxPath("Library/DeviceIdentifier");
+    std::mt19937 random(1210);
+    std::uniform_int_distribution<int> delay(0, 20);
+    for (int round = 0; round < 10; ++round) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            alarm(60);
+            // Makes the identifier again and again, as a first launch does once.
+            for (;;) {
+                std::filesystem::remove(file);
+                Utilities::getUDID();
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay(random)));
+        ::kill(child, SIGKILL);
+        ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+        auto identifier = Utilities::getUDID();
+        EXPECT_EQ(identifier.size(), 40u) << "round " << round;
+        std::vector<std::string> names;
+        for (auto const& entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string> {"DeviceIdentifier"}) << "round " << round;
+    }
 }
 
 TEST_F(UtilitiesTest, DamagedIdentifierFileIsReplaced) {

@@ -1,5 +1,6 @@
 #include <graphics/Image.hpp>
 #include <support/LogCapture.hpp>
+#include <support/PeakMemory.hpp>
 #include <support/TempDir.hpp>
 
 #include <gtest/gtest.h>
@@ -340,6 +341,23 @@ Bytes jpegOfSize(std::uint16_t width, std::uint16_t height) {
     return bytes;
 }
 
+// The progressive JPEG fixture with its frame header claiming another size; the scans
+// that follow hold the data of 16 x 16.
+Bytes progressiveJpegOfSize(std::uint16_t width, std::uint16_t height) {
+    auto bytes = readData("quadrants-progressive.jpg");
+    for (std::size_t i = 0; i + 8 < bytes.size(); ++i) {
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC2) {
+            bytes[i + 5] = std::uint8_t(height >> 8);
+            bytes[i + 6] = std::uint8_t(height);
+            bytes[i + 7] = std::uint8_t(width >> 8);
+            bytes[i + 8] = std::uint8_t(width);
+            return bytes;
+        }
+    }
+    ADD_FAILURE() << "no progressive frame header";
+    return bytes;
+}
+
 // The header of a valid PNG followed by a chunk whose length claims more than the file holds.
 Bytes pngWithChunkClaiming(char const* type, std::uint32_t length) {
     Bytes bytes = truncated(smallPNG(), 33);
@@ -529,4 +547,69 @@ TEST(Image, WritingIntoAMissingFolderFailsCleanly) {
     EXPECT_FALSE(Image(1, 1).writePNG(folder / "no" / "such" / "out.png"));
     EXPECT_TRUE(log.contains("out.png"));
     EXPECT_FALSE(std::filesystem::exists(folder / "no"));
+}
+
+TEST(Image, DecodesUpToThePixelBudgetAndRefusesMore) {
+    struct Case {
+        std::uint32_t width, height;
+        bool decodes;
+    } const cases[] = {
+        {2048, 2048, true},
+        {4096, 1024, true},
+        {1, 4096, true},
+        {2049, 2048, false},
+        {2048, 2049, false},
+        {4096, 4096, false},
+        {8192, 8192, false},
+    };
+    for (auto const& c : cases) {
+        auto what = std::to_string(c.width) + " x " + std::to_string(c.height);
+        // Grey rows of zeros: a PNG of that size whose data is all there.
+        auto png = makePNG(c.width, c.height, 0, 8,
+            c.decodes ? std::vector<Bytes>(c.height, Bytes(c.width)) : std::vector<Bytes> {});
+        test::LogCapture log;
+        auto image = Image::decode(png);
+        EXPECT_EQ(image.has_value(), c.decodes) << what;
+        if (image) {
+            EXPECT_EQ(image->width(), int(c.width)) << what;
+            EXPECT_EQ(image->height(), int(c.height)) << what;
+        } else {
+            EXPECT_TRUE(log.contains(what + " pixels, more than the 4194304")) << what;
+        }
+        if (!c.decodes) {
+            EXPECT_FALSE(Image::decode(jpegOfSize(std::uint16_t(c.width), std::uint16_t(c.height))))
+                << what;
+            EXPECT_TRUE(log.contains(what + " pixels, more than the 4194304")) << what;
+        }
+    }
+}
+
+// Small files whose headers ask for huge images. Before the budget an 8192 x 8192
+// progressive JPEG took half a gigabyte to refuse; now a header beyond the budget is
+// refused before anything is allocated for it, and the largest image within it takes
+// what its pixels and the decoder's coefficients need, no more.
+TEST(Image, HostileHeadersCostLittleMemory) {
+    constexpr std::size_t megabyte = std::size_t(1) << 20;
+    struct Case {
+        char const* name;
+        Bytes bytes;
+        std::size_t bound;
+    };
+    std::vector<Case> const cases = {
+        {"PNG of 8192 x 8192", makePNG(8192, 8192, 6, 8, {Bytes(16)}), 4 * megabyte},
+        {"interlaced PNG of 8192 x 8192", makePNG(8192, 8192, 6, 8, {Bytes(16)}, {}, true),
+            4 * megabyte},
+        {"progressive JPEG of 8192 x 8192", progressiveJpegOfSize(8192, 8192), 4 * megabyte},
+        {"baseline JPEG of 8192 x 8192", jpegOfSize(8192, 8192), 4 * megabyte},
+        // 16 MB of pixels and 24 MB of coefficients, then refused as truncated.
+        {"progressive JPEG of 2048 x 2048", progressiveJpegOfSize(2048, 2048), 64 * megabyte},
+        {"PNG of 2048 x 2048 with one row", makePNG(2048, 2048, 6, 8, {Bytes(8192)}),
+            24 * megabyte},
+    };
+    test::LogCapture log;
+    for (auto const& c : cases) {
+        auto growth = test::peakMemoryGrowth([&] { return !Image::decode(c.bytes); });
+        ASSERT_TRUE(growth) << c.name << " was decoded, or its decoding crashed";
+        EXPECT_LT(*growth, c.bound) << c.name << ": " << *growth / 1024 << " KB";
+    }
 }

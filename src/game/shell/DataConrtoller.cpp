@@ -151,6 +151,7 @@ void DataConrtoller::loadDay() {
 }
 
 void DataConrtoller::saveDay() {
+    DataManager::Batch batch;
     int day = globals().day;
     DataManager::setInt(day, keyDay);
     if (DataManager::getIntForKey(keyMaxDay, 0) < day)
@@ -162,6 +163,7 @@ void DataConrtoller::loadShopLevel() {
 }
 
 void DataConrtoller::saveShopLevel() {
+    DataManager::Batch batch;
     int level = globals().shopLevel;
     DataManager::setInt(level, keyShopLevel);
     if (DataManager::getIntForKey(keyMaxShopLevel, 1) < level)
@@ -177,6 +179,7 @@ void DataConrtoller::loadMoney() {
 }
 
 void DataConrtoller::saveMoney() {
+    DataManager::Batch batch;
     int money = globals().money;
     DataManager::setInt(money, keyMoney);
     if (DataManager::getIntForKey(keyMaxMoney, 0) < money)
@@ -188,6 +191,7 @@ void DataConrtoller::loadSatisfaction() {
 }
 
 void DataConrtoller::saveSatisfaction() {
+    DataManager::Batch batch;
     float satisfaction = globals().satisfaction;
     DataManager::setFloat(satisfaction, keySatisfaction);
     if (DataManager::getFloatForKey(keyMaxSatisfaction, 0) < satisfaction)
@@ -207,6 +211,7 @@ void DataConrtoller::loadLastDayMoney() {
 }
 
 void DataConrtoller::saveLastDayMoney() {
+    DataManager::Batch batch;
     int money = globals().lastDayMoney;
     DataManager::setInt(money, keyLastDayMoney);
     foldIntoAverage(keyAverageCashflow, money);
@@ -217,6 +222,7 @@ void DataConrtoller::loadLastDaySatisfaction() {
 }
 
 void DataConrtoller::saveLastDaySatisfaction() {
+    DataManager::Batch batch;
     float satisfaction = globals().lastDaySatisfaction;
     DataManager::setFloat(satisfaction, keyLastDaySatisfaction);
     foldIntoAverage(keyAverageSatisfactionChange, satisfaction);
@@ -271,11 +277,13 @@ void DataConrtoller::saveStaffLevel(int index, int level) {
 }
 
 void DataConrtoller::logChallengeComplete() {
+    DataManager::Batch batch;
     addToTotal(keyChallengeCompleted, 1);
     addToTotal(keyChallengeConsecutive, 1);
 }
 
 void DataConrtoller::logChallengeFailed() {
+    DataManager::Batch batch;
     addToTotal(keyChallengeFailed, 1);
     DataManager::setInt(0, keyChallengeConsecutive);
 }
@@ -307,6 +315,7 @@ void DataConrtoller::loadCountingRecord() {
 }
 
 void DataConrtoller::saveCountingRecord() {
+    DataManager::Batch batch;
     auto const& g = globals();
     for (auto const& counter : countingRecord)
         DataManager::setInt(g.*counter.field, counter.key);
@@ -383,6 +392,7 @@ void DataConrtoller::loadPetPoints() {
 }
 
 void DataConrtoller::savePetPoints() {
+    DataManager::Batch batch;
     auto& g = globals();
     DataManager::setInt(g.petPoints, keyPetPoints);
     DataManager::setInt(g.overallPetPoints, keyOverallPetPoints);
@@ -404,6 +414,7 @@ void DataConrtoller::logPetPointsEarned(int amount) {
 // --- the whole save ---
 
 void DataConrtoller::resetData() {
+    DataManager::Batch batch;
     DataManager::removeAllKey(saveDataMark);
 
     // Owned themes survive a new game; only the mark of the one in use goes back
@@ -463,9 +474,13 @@ bool DataConrtoller::importSaveData(base::Dictionary const* data) {
         base::logLine("Save import refused: the save data was left as it was");
     } else {
         // Every value was checked above, so the store takes each of them; the
-        // store keeps copies, so the sender's lists stay the sender's.
-        for (auto const& [key, value] : accepted)
-            DataManager::setObject(value, key);
+        // store keeps copies, so the sender's lists stay the sender's. One batch,
+        // so the file holds the imported save whole or not at all.
+        {
+            DataManager::Batch batch;
+            for (auto const& [key, value] : accepted)
+                DataManager::setObject(value, key);
+        }
         DataManager::synchronize();
     }
     reloadCoreValues();

@@ -14,7 +14,11 @@ namespace game {
 // that contain "DATA_": a new game removes them all and the server backup is
 // exactly them, whoever wrote them. Settings, Vov Azavuz and the e-mail live under
 // "SYS_" keys and survive both. Load operations set the fields of GameGlobals,
-// save operations read them. Never instantiated; main thread only.
+// save operations read them. Every operation that writes several keys writes
+// them as one batch of the store; a caller that saves the game through several
+// operations opens a DataManager::Batch around them, so the saved file never
+// mixes two saves (the day of one with the money of another).
+// Never instantiated; main thread only.
 class DataConrtoller {
 public:
     DataConrtoller() = delete;

@@ -4,6 +4,11 @@
 #include <foundation/Strings.hpp>
 #include <foundation/UserDefaults.hpp>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
 namespace game {
 
 namespace {
@@ -12,6 +17,37 @@ foundation::UserDefaults& store() {
     return foundation::UserDefaults::standardUserDefaults();
 }
 
+// The integer value of a stored value, saturating at the limits of int whatever
+// its kind: text does so by itself, numbers are clamped here rather than cut to
+// their low 32 bits (2^32 + 5 would read as 5, 1e300 as -1).
+int saturatedInt(base::Value const& value) {
+    constexpr auto lowest = std::numeric_limits<int>::min();
+    constexpr auto highest = std::numeric_limits<int>::max();
+    switch (value.kind()) {
+    case base::Value::Kind::Integer:
+        return int(std::clamp<std::int64_t>(value.longLongValue(), lowest, highest));
+    case base::Value::Kind::Unsigned:
+        return int(std::min<std::uint64_t>(value.unsignedLongLongValue(), highest));
+    case base::Value::Kind::Real: {
+        double real = value.doubleValue();
+        if (std::isnan(real))
+            return 0;
+        return int(std::clamp<double>(std::trunc(real), lowest, highest));
+    }
+    default:
+        return value.intValue();
+    }
+}
+
+}
+
+DataManager::Batch::Batch()
+    : store_(store()) {
+    store_.beginBatch();
+}
+
+DataManager::Batch::~Batch() {
+    store_.endBatch();
 }
 
 std::optional<std::string> DataManager::getStringForKey(std::string_view key) {
@@ -27,7 +63,7 @@ std::string DataManager::getStringForKey(std::string_view key, std::string_view 
 // int), not the store's own coercion: "YES" is not a number here.
 int DataManager::getIntForKey(std::string_view key, int defaultValue) {
     auto value = objectForKey(key);
-    return value.isNull() ? defaultValue : value.intValue();
+    return value.isNull() ? defaultValue : saturatedInt(value);
 }
 
 float DataManager::getFloatForKey(std::string_view key, float defaultValue) {
@@ -37,7 +73,7 @@ float DataManager::getFloatForKey(std::string_view key, float defaultValue) {
 
 bool DataManager::getBoolForKey(std::string_view key, bool defaultValue) {
     auto value = objectForKey(key);
-    return value.isNull() ? defaultValue : value.intValue() != 0;
+    return value.isNull() ? defaultValue : saturatedInt(value) != 0;
 }
 
 void DataManager::setString(std::string_view value, std::string_view key) {
@@ -66,6 +102,7 @@ bool DataManager::checkHaveKey(std::string_view text) {
 }
 
 void DataManager::removeAllKey(std::string_view text) {
+    Batch batch;
     auto entries = dictionaryRepresentation();
     for (auto const& [key, value] : *entries) {
         if (foundation::containsString(key, text))

@@ -7,6 +7,10 @@
 #include <string>
 #include <string_view>
 
+namespace foundation {
+class UserDefaults;
+}
+
 namespace game {
 
 // Typed access to the user-defaults store (the platform's standard one) for the
@@ -15,10 +19,26 @@ namespace game {
 // "%f" text (six decimals), booleans as "1" and "0". Reading converts back and
 // gives the default only when the key is absent; a present key whose text is not
 // a number reads as 0. Values written by others in the platform's own kinds
-// (numbers, booleans) read the same way. Never instantiated; main thread only.
+// (numbers, booleans, as an imported save may hold) read the same way; integers
+// beyond the range of int saturate at its limits, as the text forms do.
+// Never instantiated; main thread only.
 class DataManager {
 public:
     DataManager() = delete;
+
+    // Keeps the changes made while it lives out of the saved file until it goes
+    // (the store's batch), so that a save of many keys reaches the disk whole or
+    // not at all. Open one around every save of the game; they nest.
+    class Batch {
+    public:
+        Batch();
+        ~Batch();
+        Batch(Batch const&) = delete;
+        Batch& operator=(Batch const&) = delete;
+
+    private:
+        foundation::UserDefaults& store_;
+    };
 
     // The stored text: a string as it is, a number or boolean as its text; none
     // when the key is absent or holds a list, data or a date.

@@ -96,6 +96,9 @@ std::string Utilities::getDeviceName() {
 
 std::string Utilities::getUDID() {
     auto path = foundation::Sandbox::libraryPath() + "/" + identifierFile;
+    // Written once per installation, so no later write would clear what a write
+    // killed midway left beside it.
+    foundation::AtomicFile::removeStaleTemporaries(path);
     if (auto stored = foundation::AtomicFile::read(path, 1024)) {
         std::string text(stored->begin(), stored->end());
         if (isIdentifier(text))

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <base/Object.hpp>
+#include <base/Ref.hpp>
+#include <ui/TextField.hpp>
+#include <ui/Touch.hpp>
+
+#include <string>
+
+namespace game {
+
+class MainLayer;
+
+// The game interface: the title screen, the main menu's screens, the salon's HUD
+// and popups. MainLayer makes it once and keeps it for the process; it builds
+// the screens of a program state when the state starts (initInterface), tears
+// them down when it ends (removeInterface), does its per-frame work before the
+// state's own object and is offered every touch first. Main thread only.
+//
+// Until its screens exist it shows nothing and takes no touches.
+class Interface : public base::Object {
+public:
+    // The interface on the root game layer (not retained: the layer owns it).
+    static base::Ref<Interface> initWithLayer(MainLayer* layer);
+
+    // Builds the screens and HUD of the program state (2 or 3); sent before the
+    // state's main object exists.
+    virtual void initInterface(int state);
+    // Tears down what initInterface built for the state.
+    virtual void removeInterface(int state);
+    // Per-frame work, every frame of states 2 and 3.
+    virtual void update();
+
+    // Each answers true when the interface used the touches; nobody else gets them then.
+    virtual bool handleTouchesBegan(ui::TouchSet& touches, ui::Event* event);
+    virtual bool handleTouchesMoved(ui::TouchSet& touches, ui::Event* event);
+    virtual bool handleTouchesEnded(ui::TouchSet& touches, ui::Event* event);
+    virtual bool handleTouchesCancelled(ui::TouchSet& touches, ui::Event* event);
+    virtual bool handleDoubleTap(ui::TouchSet& touches, ui::Event* event);
+
+    // Whether the hidden text field may make the change.
+    virtual bool handleChangeTextField(
+        ui::TextField& field, ui::TextRange range, std::string const& replacement);
+    // True when the entry is complete and the keyboard may close.
+    virtual bool handleEndTextField(ui::TextField& field);
+
+    MainLayer* layer() const { return pLayer; }
+
+protected:
+    friend base::Factory;
+    explicit Interface(MainLayer* layer);
+
+private:
+    MainLayer* pLayer;
+};
+
+}
