@@ -38,7 +38,7 @@ enum class KeyboardType {
 enum class ReturnKeyType {
     Default = 0,
     Go = 1,
-    Google = 2,
+    WebSearch = 2,
     Join = 3,
     Next = 4,
     Route = 5,
