@@ -10,7 +10,7 @@
 namespace base {
 
 // A strong, nullable reference to an Object: retains on copy, releases on
-// destruction. Stands for the original's retained fields and autoreleased results.
+// destruction. What holds retained fields and returned objects that the receiver keeps.
 template<typename T> class Ref {
 public:
     Ref() = default;
@@ -83,7 +83,7 @@ template<typename T, typename... Args> Ref<T> make(Args&&... args) {
     return Factory::make<T>(std::forward<Args>(args)...);
 }
 
-// The checked downcast of the original's isKindOfClass: tests: null when the
+// A checked downcast, for asking whether an object is of a kind: null when the
 // object is not a U.
 template<typename U, typename T> Ref<U> ref_cast(Ref<T> const& ref) {
     return Ref<U>(dynamic_cast<U*>(ref.get()));

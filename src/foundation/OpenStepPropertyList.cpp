@@ -1,5 +1,6 @@
 #include <foundation/OpenStepPropertyList.hpp>
 
+#include <foundation/Hex.hpp>
 #include <foundation/PropertyList.hpp>
 #include <foundation/Strings.hpp>
 
@@ -12,16 +13,6 @@ namespace {
 bool isBareCharacter(char32_t c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'
         || c == '$' || c == '+' || c == '/' || c == ':' || c == '.' || c == '-';
-}
-
-int hexDigit(char32_t c) {
-    if (c >= '0' && c <= '9')
-        return int(c - '0');
-    if (c >= 'a' && c <= 'f')
-        return int(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F')
-        return int(c - 'A' + 10);
-    return -1;
 }
 
 // The text as UTF-8, which the parser walks byte by byte: every character with a
@@ -263,7 +254,7 @@ private:
             advance();
             if (c == '>')
                 break;
-            int digit = hexDigit(c);
+            int digit = Hex::digitValue(c);
             if (digit < 0)
                 return fail("bad character in data");
             if (high < 0) {
@@ -315,12 +306,11 @@ private:
                 appendUtf8(out, code);
         };
         auto appendUnit = [&](char16_t unit) {
-            if (unit >= 0xDC00 && unit <= 0xDFFF && pendingHigh) {
-                char32_t code
-                    = 0x10000 + ((char32_t(pendingHigh) - 0xD800) << 10) + (unit - 0xDC00);
+            if (isLowSurrogate(unit) && pendingHigh) {
+                char32_t code = combineSurrogates(pendingHigh, unit);
                 pendingHigh = 0;
                 appendUtf8(out, code);
-            } else if (unit >= 0xD800 && unit <= 0xDBFF) {
+            } else if (isHighSurrogate(unit)) {
                 flushPending();
                 pendingHigh = unit;
             } else {
@@ -383,8 +373,8 @@ private:
                 // Up to four hexadecimal digits: one UTF-16 unit.
                 char16_t unit = 0;
                 int digits = 0;
-                while (digits < 4 && !atEnd() && hexDigit(peek()) >= 0) {
-                    unit = char16_t(unit << 4 | hexDigit(peek()));
+                while (digits < 4 && !atEnd() && Hex::digitValue(peek()) >= 0) {
+                    unit = char16_t(unit << 4 | Hex::digitValue(peek()));
                     advance();
                     ++digits;
                 }

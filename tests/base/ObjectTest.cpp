@@ -6,8 +6,8 @@
 namespace {
 
 struct Tracked : base::Object {
-    explicit Tracked(int& alive)
-        : alive(alive) {
+    explicit Tracked(int& counter)
+        : alive(counter) {
         ++alive;
     }
     ~Tracked() override { --alive; }

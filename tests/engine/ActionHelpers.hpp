@@ -40,9 +40,9 @@ public:
         events.push_back("update " + std::to_string(t));
     }
     base::Ref<engine::FiniteTimeAction> reverse() override {
-        auto reversed = make(duration());
-        reversed->reversed = true;
-        return reversed;
+        auto backwards = make(duration());
+        backwards->reversed = true;
+        return backwards;
     }
 
     std::vector<float> updates;
@@ -80,8 +80,8 @@ private:
 // A frame of a test animation.
 class Frame : public base::Object {
 public:
-    explicit Frame(std::string name)
-        : name(std::move(name)) { }
+    explicit Frame(std::string frameName)
+        : name(std::move(frameName)) { }
     std::string name;
 };
 

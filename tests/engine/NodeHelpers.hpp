@@ -12,9 +12,9 @@ namespace test {
 // journal as "name:event", and counts live instances.
 class JournalNode : public engine::SceneNode {
 public:
-    JournalNode(std::string name, std::vector<std::string>* journal)
-        : name(std::move(name))
-        , journal(journal) {
+    JournalNode(std::string label, std::vector<std::string>* log)
+        : name(std::move(label))
+        , journal(log) {
         ++alive;
     }
 
@@ -77,8 +77,8 @@ inline base::Ref<engine::SceneNode> placedNode(Placement const& p) {
 // An action that lasts `duration` seconds of steps and counts what it is sent.
 class CountingAction : public engine::Action {
 public:
-    explicit CountingAction(float duration)
-        : duration(duration) { }
+    explicit CountingAction(float seconds)
+        : duration(seconds) { }
 
     void start() override {
         ++starts;

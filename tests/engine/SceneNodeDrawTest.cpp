@@ -52,8 +52,8 @@ public:
 
 class JournalGrid : public engine::GridBase {
 public:
-    explicit JournalGrid(std::vector<std::string>* journal)
-        : journal(journal) { }
+    explicit JournalGrid(std::vector<std::string>* log)
+        : journal(log) { }
     void beforeDraw() override { journal->push_back("grid:beforeDraw"); }
     void afterDraw(engine::Camera* camera) override {
         journal->push_back("grid:afterDraw");

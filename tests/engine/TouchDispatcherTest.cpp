@@ -16,9 +16,9 @@ std::vector<std::string> asked;
 
 class Standard : public base::Object, public engine::StandardTouchDelegate {
 public:
-    Standard(std::string name, bool handles = false)
-        : name(std::move(name))
-        , handles(handles) { }
+    Standard(std::string label, bool handlesTouches = false)
+        : name(std::move(label))
+        , handles(handlesTouches) { }
     bool ccTouchesBegan(ui::TouchSet&, ui::Event*) override {
         asked.push_back(name + ".began");
         return handles;
@@ -30,9 +30,9 @@ public:
 // Implements only the began phase, as a delegate may.
 class Targeted : public base::Object, public engine::TargetedTouchDelegate {
 public:
-    Targeted(std::string name, bool claims)
-        : name(std::move(name))
-        , claims(claims) { }
+    Targeted(std::string label, bool claimsTouch)
+        : name(std::move(label))
+        , claims(claimsTouch) { }
     bool ccTouchBegan(ui::Touch*, ui::Event*) override {
         asked.push_back(name + ".began");
         return claims;

@@ -11,8 +11,8 @@ namespace test {
 
 // Counts its live instances, to see what timers and delayed calls keep alive.
 struct Tracked : base::Object {
-    explicit Tracked(int& alive)
-        : alive(alive) {
+    explicit Tracked(int& counter)
+        : alive(counter) {
         ++alive;
     }
     ~Tracked() override { --alive; }
