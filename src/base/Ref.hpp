@@ -12,9 +12,10 @@ namespace base {
 class Factory;
 
 // A strong, nullable reference to an Object: retains on copy, releases on
-// destruction. A raw pointer becomes an owner only by the explicit constructor,
-// which takes a count of its own; the count a new object starts with is taken
-// over by the Factory alone.
+// destruction. What holds retained fields and returned objects that the receiver
+// keeps. A raw pointer becomes an owner only by the explicit constructor, which
+// takes a count of its own; the count a new object starts with is taken over by
+// the Factory alone.
 template<typename T> class Ref {
 public:
     Ref() = default;
@@ -109,7 +110,8 @@ template<typename T, typename... Args> Ref<T> make(Args&&... args) {
     return Factory::make<T>(std::forward<Args>(args)...);
 }
 
-// The checked downcast: null when the object is not a U.
+// A checked downcast, for asking whether an object is of a kind: null when the
+// object is not a U.
 template<typename U, typename T> Ref<U> ref_cast(Ref<T> const& ref) {
     return Ref<U>(dynamic_cast<U*>(ref.get()));
 }

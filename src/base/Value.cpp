@@ -486,7 +486,7 @@ Value const& Dictionary::objectForKey(std::string_view key) const {
 
 Value const* Dictionary::find(std::string_view key) const {
     auto it = index_.find(key);
-    return it == index_.end() ? nullptr : &entries_[it->second].second;
+    return it == index_.end() ? nullptr : &slots_[it->second].second;
 }
 
 void Dictionary::setObject(std::string_view key, Value value) {
@@ -496,51 +496,79 @@ void Dictionary::setObject(std::string_view key, Value value) {
     }
     auto it = index_.find(key);
     if (it != index_.end()) {
-        entries_[it->second].second = std::move(value);
+        slots_[it->second].second = std::move(value);
         return;
     }
-    index_.emplace(std::string(key), entries_.size());
-    entries_.emplace_back(std::string(key), std::move(value));
+    index_.emplace(std::string(key), slots_.size());
+    slots_.emplace_back(std::string(key), std::move(value));
 }
 
 void Dictionary::removeObjectForKey(std::string_view key) {
     auto it = index_.find(key);
     if (it == index_.end())
         return;
-    std::size_t position = it->second;
+    auto& slot = slots_[it->second];
     index_.erase(it);
-    entries_.erase(entries_.begin() + std::ptrdiff_t(position));
-    reindexFrom(position);
+    // The slot stays, emptied: a null value marks it, and its key and value are
+    // released now rather than at the next compaction.
+    slot.first = std::string();
+    slot.second = Value();
+    ++emptySlots_;
+    if (emptySlots_ == slots_.size())
+        removeAll();
+    else if (emptySlots_ * 2 > slots_.size())
+        compact();
 }
 
-void Dictionary::reindexFrom(std::size_t position) {
-    for (std::size_t i = position; i < entries_.size(); ++i)
-        index_.find(entries_[i].first)->second = i;
+// Moves the live entries down over the empty slots, keeping their order, and points
+// the index at their new places.
+void Dictionary::compact() {
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < slots_.size(); ++i) {
+        if (slots_[i].second.isNull())
+            continue;
+        if (i != next) {
+            slots_[next] = std::move(slots_[i]);
+            index_.find(slots_[next].first)->second = next;
+        }
+        ++next;
+    }
+    slots_.resize(next);
+    emptySlots_ = 0;
 }
 
 void Dictionary::removeAll() {
-    entries_.clear();
+    slots_.clear();
     index_.clear();
+    emptySlots_ = 0;
 }
 
 void Dictionary::addEntriesFrom(Dictionary const& other) {
     if (&other == this)
         return;
-    for (auto const& [key, value] : other.entries_)
+    for (auto const& [key, value] : other)
         setObject(key, value);
 }
 
 std::vector<std::string> Dictionary::keys() const {
     std::vector<std::string> keys;
-    keys.reserve(entries_.size());
-    for (auto const& entry : entries_)
+    keys.reserve(size());
+    for (auto const& entry : *this)
         keys.push_back(entry.first);
     return keys;
 }
 
+std::vector<Dictionary::Entry> const& Dictionary::entries() const {
+    if (emptySlots_ > 0)
+        const_cast<Dictionary*>(this)->compact();
+    return slots_;
+}
+
 Ref<Dictionary> Dictionary::deepCopy() const {
     auto copy = make<Dictionary>();
-    for (auto const& [key, value] : entries_)
+    copy->slots_.reserve(size());
+    copy->index_.reserve(size());
+    for (auto const& [key, value] : *this)
         copy->setObject(key, deepCopyValue(value));
     return copy;
 }

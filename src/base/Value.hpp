@@ -3,7 +3,9 @@
 #include <base/Object.hpp>
 #include <base/Ref.hpp>
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -182,15 +184,61 @@ private:
 // A mutable dictionary from string keys to values, shared by reference. Keeps
 // insertion order, so enumeration, descriptions and files written from it are
 // deterministic. Setting an existing key keeps its place.
+//
+// Entries sit in a vector in insertion order, and a hash index maps each key to its
+// slot. Removing a key leaves an empty slot behind (its value null, which no live
+// entry holds) instead of shifting every later entry, and the slots are compacted
+// once they outnumber the live entries, so removal costs amortised constant time in
+// any order. Enumeration skips the empty slots.
 class Dictionary final : public Object {
 public:
     using Entry = std::pair<std::string, Value>;
 
+    // Walks the live entries in insertion order.
+    class Iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Entry;
+        using difference_type = std::ptrdiff_t;
+        using pointer = Entry const*;
+        using reference = Entry const&;
+
+        Iterator() = default;
+        reference operator*() const { return *at_; }
+        pointer operator->() const { return at_; }
+        Iterator& operator++() {
+            ++at_;
+            skipEmpty();
+            return *this;
+        }
+        Iterator operator++(int) {
+            auto before = *this;
+            ++*this;
+            return before;
+        }
+        bool operator==(Iterator const& other) const { return at_ == other.at_; }
+
+    private:
+        friend class Dictionary;
+        Iterator(Entry const* at, Entry const* end)
+            : at_(at)
+            , end_(end) {
+            skipEmpty();
+        }
+        void skipEmpty() {
+            while (at_ != end_ && at_->second.isNull())
+                ++at_;
+        }
+
+        Entry const* at_ {nullptr};
+        Entry const* end_ {nullptr};
+    };
+
     static Ref<Dictionary> create() { return make<Dictionary>(); }
     static Ref<Dictionary> create(std::vector<Entry> entries);
 
-    std::size_t size() const { return entries_.size(); }
-    bool empty() const { return entries_.empty(); }
+    std::size_t size() const { return slots_.size() - emptySlots_; }
+    bool empty() const { return size() == 0; }
 
     // The value for key, or a null value when the key is absent.
     Value const& objectForKey(std::string_view key) const;
@@ -206,11 +254,16 @@ public:
     void addEntriesFrom(Dictionary const& other);
 
     std::vector<std::string> keys() const;
-    std::vector<Entry> const& entries() const { return entries_; }
-    auto begin() const { return entries_.begin(); }
-    auto end() const { return entries_.end(); }
+    // The live entries in insertion order, by position. Squeezes the empty places out
+    // first, so it is not for a dictionary read by several threads at once.
+    std::vector<Entry> const& entries() const;
+    Iterator begin() const { return Iterator(slots_.data(), slots_.data() + slots_.size()); }
+    Iterator end() const {
+        auto last = slots_.data() + slots_.size();
+        return Iterator(last, last);
+    }
 
-    Ref<Dictionary> copy() const { return create(entries_); }
+    Ref<Dictionary> copy() const { return create(entries()); }
     Ref<Dictionary> deepCopy() const;
 
 private:
@@ -221,9 +274,10 @@ private:
         }
     };
 
-    void reindexFrom(std::size_t position);
+    void compact();
 
-    std::vector<Entry> entries_;
+    std::vector<Entry> slots_;
+    std::size_t emptySlots_ {0};
     std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> index_;
 
     friend base::Factory;

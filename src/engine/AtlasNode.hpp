@@ -29,6 +29,7 @@ public:
     virtual void updateAtlasValues();
 
     void draw() override;
+    bool drawsThroughDrawState() const override { return true; }
 
     Color3B color() const override { return color_; }
     void setColor(Color3B color) override { color_ = color; }

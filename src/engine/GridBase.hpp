@@ -16,7 +16,7 @@ public:
     virtual void setActive(bool active) { active_ = active; }
 
     virtual void beforeDraw() { }
-    virtual void afterDraw(Camera* camera) { }
+    virtual void afterDraw(Camera*) { }
 
 protected:
     ~GridBase() override = default;

@@ -5,6 +5,7 @@
 #include <engine/Quad.hpp>
 #include <engine/Texture2D.hpp>
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -46,6 +47,8 @@ public:
     void removeQuadAtIndex(std::size_t index);
     // Keeps the buffers.
     void removeAllQuads() { totalQuads_ = 0; }
+    // Drops the quads from index on; keeps the buffers.
+    void removeQuadsFromIndex(std::size_t index) { totalQuads_ = std::min(totalQuads_, index); }
     // Changes the capacity, keeping the first min(totalQuads, capacity) quads.
     // False, with "TextureAtlas: not enough memory" logged, when the buffers cannot
     // be had: the atlas is then empty with capacity 0. A capacity above

@@ -44,6 +44,7 @@ public:
 
     // Draws nothing without a texture.
     void draw() override;
+    bool drawsThroughDrawState() const override { return true; }
 
 protected:
     ~TextureNode() override;

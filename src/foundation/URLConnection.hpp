@@ -48,12 +48,11 @@ public:
     // on the first challenge and continues without one after a refusal.
     virtual URLAuthenticationAnswer didReceiveAuthenticationChallenge(
         URLConnection& connection, URLAuthenticationChallenge const& challenge);
-    virtual void didReceiveResponse(URLConnection& connection, URLResponse const& response) { }
-    virtual void didReceiveData(URLConnection& connection, base::Bytes const& data) { }
-    virtual void didSendBodyData(URLConnection& connection, std::int64_t bytesWritten,
-        std::int64_t totalBytesWritten, std::int64_t totalBytesExpectedToWrite) { }
-    virtual void connectionDidFinishLoading(URLConnection& connection) { }
-    virtual void didFailWithError(URLConnection& connection, URLError const& error) { }
+    virtual void didReceiveResponse(URLConnection&, URLResponse const&) { }
+    virtual void didReceiveData(URLConnection&, base::Bytes const&) { }
+    virtual void didSendBodyData(URLConnection&, std::int64_t, std::int64_t, std::int64_t) { }
+    virtual void connectionDidFinishLoading(URLConnection&) { }
+    virtual void didFailWithError(URLConnection&, URLError const&) { }
 
     static URLAuthenticationAnswer defaultAnswer(URLAuthenticationChallenge const& challenge);
 

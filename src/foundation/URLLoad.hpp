@@ -36,8 +36,7 @@ public:
         = 0;
     virtual void loadDidReceiveResponse(URLResponse const& response) = 0;
     virtual void loadDidReceiveData(base::Bytes data) = 0;
-    virtual void loadDidSendBodyData(
-        std::int64_t written, std::int64_t totalWritten, std::int64_t totalExpected) { }
+    virtual void loadDidSendBodyData(std::int64_t, std::int64_t, std::int64_t) { }
     virtual void loadDidFinish() = 0;
     virtual void loadDidFail(URLError const& error) = 0;
 };

@@ -26,7 +26,7 @@ class ExtAudioFile;
 class AudioPlayerDelegate {
 public:
     virtual ~AudioPlayerDelegate() = default;
-    virtual void audioPlayerDidFinishPlaying(AudioPlayer& player, bool successfully) { }
+    virtual void audioPlayerDidFinishPlaying(AudioPlayer&, bool) { }
 };
 
 // Plays one sound, decoded whole when the player is made (the platform's audio

@@ -43,7 +43,7 @@ struct RecorderError {
 class AudioRecorderDelegate {
 public:
     virtual ~AudioRecorderDelegate() = default;
-    virtual void audioRecorderDidFinishRecording(AudioRecorder& recorder, bool successfully) { }
+    virtual void audioRecorderDidFinishRecording(AudioRecorder&, bool) { }
 };
 
 // Records the microphone into a sound file (the platform's audio recorder): WAV,

@@ -8,7 +8,7 @@ namespace services {
 class AccelerometerDelegate {
 public:
     virtual ~AccelerometerDelegate() = default;
-    virtual void accelerometerDidAccelerate(double x, double y, double z, double timestamp) { }
+    virtual void accelerometerDidAccelerate(double, double, double, double) { }
 };
 
 // The device's shared accelerometer. This machine has none: nothing arrives unless

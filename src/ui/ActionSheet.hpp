@@ -20,13 +20,13 @@ class ActionSheetDelegate {
 public:
     virtual ~ActionSheetDelegate() = default;
 
-    virtual void clickedButtonAtIndex(ActionSheet& actionSheet, int buttonIndex) { }
+    virtual void clickedButtonAtIndex(ActionSheet&, int) { }
     // The system cancelled the sheet. By default a click on the cancel button.
     virtual void actionSheetCancel(ActionSheet& actionSheet);
-    virtual void willPresentActionSheet(ActionSheet& actionSheet) { }
-    virtual void didPresentActionSheet(ActionSheet& actionSheet) { }
-    virtual void willDismissWithButtonIndex(ActionSheet& actionSheet, int buttonIndex) { }
-    virtual void didDismissWithButtonIndex(ActionSheet& actionSheet, int buttonIndex) { }
+    virtual void willPresentActionSheet(ActionSheet&) { }
+    virtual void didPresentActionSheet(ActionSheet&) { }
+    virtual void willDismissWithButtonIndex(ActionSheet&, int) { }
+    virtual void didDismissWithButtonIndex(ActionSheet&, int) { }
 };
 
 // A column of choices that rises from the bottom of the window over everything.

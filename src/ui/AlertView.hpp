@@ -16,13 +16,13 @@ class AlertViewDelegate {
 public:
     virtual ~AlertViewDelegate() = default;
 
-    virtual void clickedButtonAtIndex(AlertView& alertView, int buttonIndex) { }
+    virtual void clickedButtonAtIndex(AlertView&, int) { }
     // The system cancelled the alert. By default a click on the cancel button.
     virtual void alertViewCancel(AlertView& alertView);
-    virtual void willPresentAlertView(AlertView& alertView) { }
-    virtual void didPresentAlertView(AlertView& alertView) { }
-    virtual void willDismissWithButtonIndex(AlertView& alertView, int buttonIndex) { }
-    virtual void didDismissWithButtonIndex(AlertView& alertView, int buttonIndex) { }
+    virtual void willPresentAlertView(AlertView&) { }
+    virtual void didPresentAlertView(AlertView&) { }
+    virtual void willDismissWithButtonIndex(AlertView&, int) { }
+    virtual void didDismissWithButtonIndex(AlertView&, int) { }
 };
 
 // A titled message with buttons over everything in the key window, waiting for a

@@ -84,10 +84,10 @@ public:
     void setContentVerticalAlignment(ControlContentVerticalAlignment alignment);
 
     // Tracking steps: begin answers whether to track the touch; continue whether to go on.
-    virtual bool beginTrackingWithTouch(Touch& touch, Event* event) { return true; }
-    virtual bool continueTrackingWithTouch(Touch& touch, Event* event) { return true; }
-    virtual void endTrackingWithTouch(Touch& touch, Event* event) { }
-    virtual void cancelTrackingWithEvent(Event* event) { }
+    virtual bool beginTrackingWithTouch(Touch&, Event*) { return true; }
+    virtual bool continueTrackingWithTouch(Touch&, Event*) { return true; }
+    virtual void endTrackingWithTouch(Touch&, Event*) { }
+    virtual void cancelTrackingWithEvent(Event*) { }
 
     void touchesBegan(TouchSet const& touches, Event* event) override;
     void touchesMoved(TouchSet const& touches, Event* event) override;

@@ -16,9 +16,7 @@ public:
     MoviePlayerController* moviePlayer() const { return player_.get(); }
 
     void loadView() override;
-    bool shouldAutorotateToInterfaceOrientation(InterfaceOrientation orientation) override {
-        return true;
-    }
+    bool shouldAutorotateToInterfaceOrientation(InterfaceOrientation) override { return true; }
 
 private:
     base::Ref<MoviePlayerController> player_;

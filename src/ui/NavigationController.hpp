@@ -13,8 +13,8 @@ class NavigationControllerDelegate {
 public:
     virtual ~NavigationControllerDelegate() = default;
 
-    virtual void willShowViewController(NavigationController&, ViewController&, bool animated) { }
-    virtual void didShowViewController(NavigationController&, ViewController&, bool animated) { }
+    virtual void willShowViewController(NavigationController&, ViewController&, bool) { }
+    virtual void didShowViewController(NavigationController&, ViewController&, bool) { }
 };
 
 // A stack of view controllers under a navigation bar: it shows the top one's view

@@ -20,7 +20,7 @@ public:
 
     virtual void scrollViewDidScroll(ScrollView&) { }
     virtual void scrollViewWillBeginDragging(ScrollView&) { }
-    virtual void scrollViewDidEndDragging(ScrollView&, bool willDecelerate) { }
+    virtual void scrollViewDidEndDragging(ScrollView&, bool) { }
     virtual void scrollViewWillBeginDecelerating(ScrollView&) { }
     virtual void scrollViewDidEndDecelerating(ScrollView&) { }
     virtual void scrollViewDidEndScrollingAnimation(ScrollView&) { }

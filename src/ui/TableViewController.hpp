@@ -26,7 +26,7 @@ public:
     void viewWillAppear(bool animated) override;
 
     // No rows until a subclass answers.
-    int numberOfRowsInSection(TableView& tableView, int section) override { return 0; }
+    int numberOfRowsInSection(TableView&, int) override { return 0; }
     base::Ref<TableViewCell> cellForRowAtIndexPath(
         TableView& tableView, IndexPath indexPath) override;
 

@@ -45,12 +45,12 @@ public:
     virtual ~WebViewDelegate() = default;
 
     virtual bool shouldStartLoadWithRequest(
-        WebView& webView, foundation::URLRequest const& request, WebViewNavigationType type) {
+        WebView&, foundation::URLRequest const&, WebViewNavigationType) {
         return true;
     }
-    virtual void webViewDidStartLoad(WebView& webView) { }
-    virtual void webViewDidFinishLoad(WebView& webView) { }
-    virtual void didFailLoadWithError(WebView& webView, foundation::URLError const& error) { }
+    virtual void webViewDidStartLoad(WebView&) { }
+    virtual void webViewDidFinishLoad(WebView&) { }
+    virtual void didFailLoadWithError(WebView&, foundation::URLError const&) { }
 };
 
 // The stand-in for the platform's web view. No browser engine runs here: the view

@@ -15,8 +15,8 @@ struct Tracked : base::Object {
 protected:
     friend base::Factory;
 
-    explicit Tracked(int& alive)
-        : alive(alive) {
+    explicit Tracked(int& counter)
+        : alive(counter) {
         ++alive;
     }
 };
@@ -106,8 +106,8 @@ public:
 private:
     friend base::Factory;
 
-    explicit SelfKeeping(int& alive)
-        : alive(alive) {
+    explicit SelfKeeping(int& counter)
+        : alive(counter) {
         ++alive;
         base::Ref<SelfKeeping> keep(this);
         countInConstructor = retainCount();

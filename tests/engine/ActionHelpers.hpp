@@ -35,9 +35,9 @@ public:
         events.push_back("update " + std::to_string(t));
     }
     base::Ref<engine::FiniteTimeAction> reverse() override {
-        auto reversed = make(duration());
-        reversed->reversed = true;
-        return reversed;
+        auto backwards = make(duration());
+        backwards->reversed = true;
+        return backwards;
     }
 
     std::vector<float> updates;
@@ -92,8 +92,8 @@ public:
 private:
     friend base::Factory;
 
-    explicit Frame(std::string name)
-        : name(std::move(name)) { }
+    explicit Frame(std::string frameName)
+        : name(std::move(frameName)) { }
 };
 
 class FrameAnimation : public engine::AnimationProtocol {

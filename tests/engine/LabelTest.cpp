@@ -134,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(Table, LabelShrink,
         Shrink {"ShrinkingStopsAtFivePoints", threeLines, {10, 1}, 20, 5},
         Shrink {"ASizeAtTheFloorIsKept", threeLines, {10, 1}, 4, 4},
         Shrink {"NoBoxNoShrinking", threeLines, {0, 0}, 20, 20}),
-    [](auto const& info) { return std::string(info.param.name); });
+    [](auto const& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(LabelTest, ALoweredSizeStaysForLaterTexts) {
     auto label = Label::labelWithString(threeLines, {100, 40}, TextAlignment::Left, "Box", 20);

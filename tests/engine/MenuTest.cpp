@@ -59,11 +59,11 @@ public:
 private:
     friend base::Factory;
 
-    RecordingItem(Journal& journal, int tag, Size size)
-        : MenuItem([&journal](MenuItem* item) {
-            journal.entries.push_back("activate " + std::to_string(item->tag()));
+    RecordingItem(Journal& log, int tag, Size size)
+        : MenuItem([&log](MenuItem* item) {
+            log.entries.push_back("activate " + std::to_string(item->tag()));
         })
-        , journal(journal) {
+        , journal(log) {
         setTag(tag);
         setContentSize(size);
     }

@@ -50,9 +50,9 @@ protected:
 private:
     friend base::Factory;
 
-    JournalNode(std::string name, std::vector<std::string>* journal)
-        : name(std::move(name))
-        , journal(journal) {
+    JournalNode(std::string label, std::vector<std::string>* log)
+        : name(std::move(label))
+        , journal(log) {
         ++alive;
     }
 };
@@ -100,8 +100,8 @@ public:
 private:
     friend base::Factory;
 
-    explicit CountingAction(float duration)
-        : duration(duration) { }
+    explicit CountingAction(float seconds)
+        : duration(seconds) { }
 };
 
 }

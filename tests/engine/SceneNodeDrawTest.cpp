@@ -68,8 +68,8 @@ public:
 private:
     friend base::Factory;
 
-    explicit JournalGrid(std::vector<std::string>* journal)
-        : journal(journal) { }
+    explicit JournalGrid(std::vector<std::string>* log)
+        : journal(log) { }
 };
 
 }

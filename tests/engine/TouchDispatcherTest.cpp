@@ -26,9 +26,9 @@ public:
 protected:
     friend base::Factory;
 
-    Standard(std::string name, bool handles = false)
-        : name(std::move(name))
-        , handles(handles) { }
+    Standard(std::string label, bool handlesTouches = false)
+        : name(std::move(label))
+        , handles(handlesTouches) { }
 };
 
 // Implements only the began phase, as a delegate may.
@@ -46,9 +46,9 @@ public:
 private:
     friend base::Factory;
 
-    Targeted(std::string name, bool claims)
-        : name(std::move(name))
-        , claims(claims) { }
+    Targeted(std::string label, bool claimsTouch)
+        : name(std::move(label))
+        , claims(claimsTouch) { }
 };
 
 class TouchDispatcherTest : public test::EngineTest {

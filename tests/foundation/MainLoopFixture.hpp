@@ -17,8 +17,8 @@ struct Tracked : base::Object {
 protected:
     friend base::Factory;
 
-    explicit Tracked(int& alive)
-        : alive(alive) {
+    explicit Tracked(int& counter)
+        : alive(counter) {
         ++alive;
     }
 };

@@ -17,9 +17,7 @@ std::vector<std::string> journal;
 
 class Recording : public View {
 protected:
-    void willMoveToSuperview(View* view) override {
-        journal.push_back(name_ + ".willMoveToSuperview");
-    }
+    void willMoveToSuperview(View*) override { journal.push_back(name_ + ".willMoveToSuperview"); }
     void didMoveToSuperview() override { journal.push_back(name_ + ".didMoveToSuperview"); }
     void willMoveToWindow(ui::Window* window) override {
         journal.push_back(name_ + ".willMoveToWindow:" + (window ? "window" : "nil"));
