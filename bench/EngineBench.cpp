@@ -41,6 +41,11 @@ public:
     }
     double total {0};
     long calls {0};
+
+private:
+    friend base::Factory;
+
+    Counter() = default;
 };
 
 constexpr int TimerCount = 1000;

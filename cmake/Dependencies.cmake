@@ -24,5 +24,4 @@ find_package(EXPAT REQUIRED)
 
 if(QUILLABY_TESTS)
     find_package(GTest REQUIRED)
-    pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 endif()

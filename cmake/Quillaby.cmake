@@ -1,7 +1,12 @@
 # Build helpers shared by every library and test program.
 
+# The warnings every target of the project compiles with (errors under QUILLABY_WERROR).
+# An unused parameter is left unnamed rather than silenced.
+set(QUILLABY_WARNINGS -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual
+    -Wimplicit-fallthrough)
+
 add_library(quillaby_options INTERFACE)
-target_compile_options(quillaby_options INTERFACE -Wall -Wextra -Wno-unused-parameter)
+target_compile_options(quillaby_options INTERFACE ${QUILLABY_WARNINGS})
 if(QUILLABY_WERROR)
     target_compile_options(quillaby_options INTERFACE -Werror)
 endif()

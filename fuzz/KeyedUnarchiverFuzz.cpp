@@ -65,6 +65,11 @@ public:
     Ref<Node> child;
     std::vector<Ref<Node>> children;
     std::vector<std::pair<std::string, Ref<Node>>> places;
+
+private:
+    friend base::Factory;
+
+    Node() = default;
 };
 
 // A class that refuses what it reads, as a class checking its archive does.
@@ -76,6 +81,11 @@ public:
         return base::make<Strict>();
     }
     void encodeWithCoder(KeyedArchiver& coder) override { coder.encodeBool(true, "flag"); }
+
+private:
+    friend base::Factory;
+
+    Strict() = default;
 };
 
 bool registerClasses() {

@@ -52,8 +52,8 @@ bool same(base::Value const& a, base::Value const& b, bool wholeSeconds) {
         return true;
     }
     case Kind::Dictionary: {
-        auto const& x = a.dictionary()->entries();
-        auto const& y = b.dictionary()->entries();
+        auto const x = a.dictionary()->entries();
+        auto const y = b.dictionary()->entries();
         if (x.size() != y.size())
             return false;
         for (std::size_t i = 0; i < x.size(); ++i) {

@@ -21,10 +21,6 @@ namespace {
 
 class Recorder final : public XMLParserDelegate {
 public:
-    // Stops the parse at this event (counted from 1); 0 never stops.
-    explicit Recorder(std::size_t abortAt)
-        : abortAt_(abortAt) { }
-
     void parserDidStartDocument(XMLParser& parser) override {
         FUZZ_CHECK(!started_);
         started_ = true;
@@ -113,6 +109,13 @@ private:
     bool aborted_ {false};
     bool textMayContinue_ {false};
     std::vector<std::string> open_;
+
+protected:
+    friend base::Factory;
+
+    // Stops the parse at this event (counted from 1); 0 never stops.
+    explicit Recorder(std::size_t abortAt)
+        : abortAt_(abortAt) { }
 };
 
 void parseOnce(XMLParser& parser, std::size_t abortAt) {

@@ -4,10 +4,10 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config git python3 openssl
-  clang-14 libclang-rt-14-dev llvm-14
+  clang-14 clang-format-14 libclang-rt-14-dev llvm-14
   libegl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri libsdl2-dev libopenal-dev
   libsndfile1-dev libvorbis-dev libogg-dev libmpg123-dev libstb-dev
-  libminizip-dev zlib1g-dev libsqlite3-dev libssl-dev libcurl4-openssl-dev libcpp-httplib-dev
+  libminizip-dev zlib1g-dev libsqlite3-dev libssl-dev libcurl4-openssl-dev
   libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core fonts-liberation2 fonts-comic-neue libcairo2-dev
   libpng-dev libjpeg-dev libplist-dev libplist++-dev libexpat1-dev
   libpugixml-dev libtinyxml2-dev nlohmann-json3-dev libsimdjson-dev rapidjson-dev

@@ -6,7 +6,8 @@
 namespace base {
 
 // A named platform exception (for example "NSInternalInconsistencyException")
-// with its reason, thrown where the original raises one.
+// with its reason, thrown where the platform's contract raises one, so callers that
+// catch it by name keep working.
 class Exception : public std::runtime_error {
 public:
     Exception(std::string name, std::string reason)

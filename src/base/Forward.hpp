@@ -3,6 +3,7 @@
 namespace base {
 
 class Object;
+class Factory;
 class WeakLink;
 template<typename T> class Ref;
 template<typename T> class WeakRef;

@@ -5,11 +5,18 @@
 
 namespace base {
 
+class Factory;
 class WeakLink;
 
 // The root of every reference-counted class. The count is intrusive and atomic, so
 // a Ref may be taken on any thread; weak references are for the main thread.
-// An object starts with a count of zero: the first Ref that holds it owns it.
+//
+// Objects are made only by base::make<T>(...) or a class's own static factory,
+// both of which go through base::Factory (Ref.hpp): constructors are private, or
+// protected where the class is subclassed, and the class names
+// `friend base::Factory;`. So an Object is never on the stack, a by-value member
+// or a bare new. An object starts with a count of 1, which the Factory's Ref takes
+// over; any other Ref is made from a raw pointer only explicitly, and retains.
 class Object {
 public:
     Object(Object const&) = delete;
@@ -27,7 +34,7 @@ protected:
     virtual ~Object();
 
 private:
-    mutable std::atomic<int> refCount_ {0};
+    mutable std::atomic<int> refCount_ {1};
     mutable WeakLink* weakLink_ {nullptr};
 };
 

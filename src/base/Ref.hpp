@@ -9,13 +9,18 @@
 
 namespace base {
 
+class Factory;
+
 // A strong, nullable reference to an Object: retains on copy, releases on
-// destruction. Stands for the original's retained fields and autoreleased results.
+// destruction. What holds retained fields and returned objects that the receiver
+// keeps. A raw pointer becomes an owner only by the explicit constructor, which
+// takes a count of its own; the count a new object starts with is taken over by
+// the Factory alone.
 template<typename T> class Ref {
 public:
     Ref() = default;
     Ref(std::nullptr_t) { }
-    Ref(T* object)
+    explicit Ref(T* object)
         : ptr_(object) {
         if (ptr_)
             ptr_->retain();
@@ -64,16 +69,38 @@ public:
     bool operator==(std::nullptr_t) const { return ptr_ == nullptr; }
 
 private:
+    friend Factory;
+
+    struct Adopt { };
+    // Takes over the count the object already has, without retaining.
+    Ref(T* object, Adopt)
+        : ptr_(object) { }
+
     T* ptr_ {nullptr};
 };
 
+// Whether the Factory may make a T from these arguments: T is an Object and
+// nobody outside its friends can construct it so.
+template<typename T, typename... Args>
+concept FactoryMade = std::is_base_of_v<Object, T> && !std::is_constructible_v<T, Args&&...>;
+
 // The one door through which objects are made. A class keeps its constructors
 // private (or protected, for its subclasses) and names `friend base::Factory;`, so
-// that only make() and the class's own static factories can create it.
+// that only make() and the class's own static factories can create it. A new
+// object's count is 1 from its constructor on and make() adopts that count, so a
+// constructor that takes and drops a Ref to itself cannot free the object.
+//
+// make() refuses, at compile time, a class that anyone could construct with the
+// same arguments: a constructor left public would let objects be made on the
+// stack, as members or with a bare new, outside reference counting.
 class Factory {
 public:
     template<typename T, typename... Args> static Ref<T> make(Args&&... args) {
-        return Ref<T>(new T(std::forward<Args>(args)...));
+        static_assert(std::is_base_of_v<Object, T>, "only Objects are made by the Factory");
+        static_assert(FactoryMade<T, Args...>,
+            "an Object's constructors must not be public: make them private (protected "
+            "when subclassed) and name `friend base::Factory;`");
+        return Ref<T>(new T(std::forward<Args>(args)...), typename Ref<T>::Adopt {});
     }
 };
 
@@ -83,7 +110,7 @@ template<typename T, typename... Args> Ref<T> make(Args&&... args) {
     return Factory::make<T>(std::forward<Args>(args)...);
 }
 
-// The checked downcast of the original's isKindOfClass: tests: null when the
+// A checked downcast, for asking whether an object is of a kind: null when the
 // object is not a U.
 template<typename U, typename T> Ref<U> ref_cast(Ref<T> const& ref) {
     return Ref<U>(dynamic_cast<U*>(ref.get()));

@@ -560,8 +560,10 @@ std::vector<std::string> Dictionary::keys() const {
     return keys;
 }
 
-std::vector<Dictionary::Entry> Dictionary::entries() const {
-    return std::vector<Entry>(begin(), end());
+std::vector<Dictionary::Entry> const& Dictionary::entries() const {
+    if (emptySlots_ > 0)
+        const_cast<Dictionary*>(this)->compact();
+    return slots_;
 }
 
 Ref<Dictionary> Dictionary::deepCopy() const {

@@ -228,15 +228,15 @@ protected:
 // deterministic. Setting an existing key keeps its place.
 //
 // Entries sit in a vector in insertion order, and a hash index maps each key to its
-// slot. Removing a key leaves an empty slot behind (its value null, which no live
-// entry holds) instead of shifting every later entry, and the slots are compacted
+// slot. Removing a key leaves an empty slot behind (its value the plain null, which
+// no live entry holds) instead of shifting every later entry, and the slots are compacted
 // once they outnumber the live entries, so removal costs amortised constant time in
 // any order. Enumeration skips the empty slots.
 //
 // Other libraries may derive dictionaries of their own (the JSON decoder's hash
 // table) that keep their entries in the same slots, empty ones marked the same way,
-// and answer the four virtual operations below from their own index; everything
-// else, walking included, works on the slots alone.
+// and answer the virtual operations below from their own index; everything else,
+// walking included, works on the slots alone.
 class Dictionary : public Object {
 public:
     using Entry = std::pair<std::string, Value>;
@@ -302,8 +302,10 @@ public:
     void addEntriesFrom(Dictionary const& other);
 
     std::vector<std::string> keys() const;
-    // The live entries in insertion order, copied.
-    std::vector<Entry> entries() const;
+    // The live entries in insertion order, by position. Squeezes the empty places out
+    // first, so it is not for a dictionary read by several threads at once. A derived
+    // dictionary whose slots are its own table lists its entries instead.
+    virtual std::vector<Entry> const& entries() const;
     Iterator begin() const { return Iterator(slots_.data(), slots_.data() + slots_.size()); }
     Iterator end() const {
         auto last = slots_.data() + slots_.size();

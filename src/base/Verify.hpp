@@ -8,7 +8,7 @@
             ::base::verificationFailed(#condition, __FILE__, __LINE__, nullptr);                   \
     } while (0)
 
-// As VERIFY, with a message in the original's wording.
+// As VERIFY, with a message that the failure report carries.
 #define VERIFY_MSG(condition, message)                                                             \
     do {                                                                                           \
         if (!(condition)) [[unlikely]]                                                             \

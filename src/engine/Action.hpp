@@ -25,8 +25,6 @@ class Action : public base::Object {
 public:
     static base::Ref<Action> action();
 
-    Action() = default;
-
     // "<ClassName = 0804A1B0 | Tag = -1>".
     virtual std::string description() const;
     // A fresh action of the same class; see copyOf for a typed copy.
@@ -51,6 +49,11 @@ protected:
 private:
     SceneNode* target_ {nullptr};
     int tag_ {-1};
+
+protected:
+    friend base::Factory;
+
+    Action() = default;
 };
 
 // An action with a duration in seconds. Main thread only.
@@ -70,6 +73,11 @@ protected:
 
 private:
     float duration_ {0};
+
+protected:
+    friend base::Factory;
+
+    FiniteTimeAction() = default;
 };
 
 // A copy typed as the class of the original (or of one of its bases).

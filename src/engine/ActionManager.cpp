@@ -1,3 +1,4 @@
+#include <base/SharedInstance.hpp>
 #include <base/Verify.hpp>
 #include <engine/Action.hpp>
 #include <engine/ActionManager.hpp>
@@ -6,14 +7,14 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <mutex>
 
 namespace engine {
 
 namespace {
 
-std::mutex instanceMutex;
-base::Ref<ActionManager> instance;
+// The instance sharedManager() hands out, for the constructor's check; set and
+// cleared with the shared slot's lock held or on the main thread.
+ActionManager const* installed = nullptr;
 
 constexpr int initialTargetCapacity = 131;
 constexpr std::size_t initialActionCapacity = 4;
@@ -21,28 +22,18 @@ constexpr std::size_t initialActionCapacity = 4;
 }
 
 ActionManager& ActionManager::sharedManager() {
-    std::lock_guard lock(instanceMutex);
-    if (!instance)
-        instance = base::make<ActionManager>();
-    return *instance;
+    return base::SharedInstance<ActionManager>::get([](ActionManager& made) { installed = &made; });
 }
 
 void ActionManager::purgeSharedManager() {
-    base::Ref<ActionManager> old;
-    {
-        std::lock_guard lock(instanceMutex);
-        old = instance;
-    }
+    auto old = base::SharedInstance<ActionManager>::current();
     if (!old)
         return;
     // Releasing actions and targets may run teardown code that asks for the
     // manager again: it still finds this one, and nothing is left for it.
     old->removeAllActions();
-    {
-        std::lock_guard lock(instanceMutex);
-        if (instance == old)
-            instance = nullptr;
-    }
+    if (base::SharedInstance<ActionManager>::resetIfCurrent(old.get()))
+        installed = nullptr;
     auto& scheduler = Scheduler::sharedScheduler();
     if (scheduler.isScheduled(old->timer_.get()))
         scheduler.unscheduleTimer(old->timer_.get());
@@ -50,7 +41,7 @@ void ActionManager::purgeSharedManager() {
 
 ActionManager::ActionManager()
     : targets(initialTargetCapacity, &ActionManager::ActionTargetsEqual) {
-    VERIFY_MSG(!instance, "Attempted to allocate a second instance of a singleton.");
+    VERIFY_MSG(!installed, "Attempted to allocate a second instance of a singleton.");
     timer_ = Timer::timerWithTarget(this, Selector::make(&ActionManager::tick, this, "tick:"));
     Scheduler::sharedScheduler().scheduleTimer(timer_);
 }
@@ -132,7 +123,7 @@ void ActionManager::addAction(base::Ref<Action> action, SceneNode* target, bool 
     if (!element) {
         auto made = std::make_unique<HashElement>();
         made->target = target;
-        made->retainedTarget = target;
+        made->retainedTarget = base::Ref<SceneNode>(target);
         made->paused = paused;
         made->serial = nextSerial_++;
         element = made.get();

@@ -45,9 +45,6 @@ public:
     // the instance; the next sharedManager() makes a new one. Safe during a tick.
     static void purgeSharedManager();
 
-    // Use sharedManager; public only so that base::make can reach it. A second
-    // instance while one is installed is a broken invariant.
-    ActionManager();
     ~ActionManager() override;
 
     // Keeps the action, gives it the target and starts it (at once, even for a
@@ -114,6 +111,12 @@ private:
     std::map<std::uint64_t, std::unique_ptr<HashElement>> elements_;
     std::uint64_t nextSerial_ {1};
     base::Ref<Timer> timer_;
+
+    friend base::Factory;
+
+    // Use sharedManager. A second
+    // instance while one is installed is a broken invariant.
+    ActionManager();
 };
 
 }

@@ -37,13 +37,15 @@ public:
     // The frame at index as a texture, or null.
     Texture2D* textureAt(std::size_t index) const;
 
-    // Use the factories; public only so that base::make can reach it.
-    Animation(std::string name, float delay);
-
 private:
     std::string name_;
     float delay_;
     std::vector<base::Ref<base::Object>> frames_;
+
+    friend base::Factory;
+
+    // Use the factories.
+    Animation(std::string name, float delay);
 };
 
 }

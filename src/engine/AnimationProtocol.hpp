@@ -21,6 +21,10 @@ public:
 
 protected:
     ~AnimationProtocol() override = default;
+
+    friend base::Factory;
+
+    AnimationProtocol() = default;
 };
 
 }

@@ -30,13 +30,15 @@ public:
     // The frame at index, or null.
     AtlasSpriteFrame* frameAt(std::size_t index) const;
 
-    // Use the factories; public only so that base::make can reach it.
-    AtlasAnimation(std::string name, float delay);
-
 private:
     std::string name_;
     float delay_;
     std::vector<base::Ref<base::Object>> frames_;
+
+    friend base::Factory;
+
+    // Use the factories.
+    AtlasAnimation(std::string name, float delay);
 };
 
 }

@@ -21,10 +21,6 @@ public:
     static base::Ref<AtlasNode> atlasWithTileFile(
         std::string const& tile, int tileWidth, int tileHeight, int itemsToRender);
 
-    // The tiles' image through the texture cache; an image that does not load
-    // leaves a node with no texture, no items, that draws nothing.
-    AtlasNode(std::string const& tile, int tileWidth, int tileHeight, int itemsToRender);
-
     // Items per row and column from the texture's content size and the item size.
     void calculateMaxItems();
     // The texture-coordinate size of one item.
@@ -33,6 +29,7 @@ public:
     virtual void updateAtlasValues();
 
     void draw() override;
+    bool drawsThroughDrawState() const override { return true; }
 
     Color3B color() const override { return color_; }
     void setColor(Color3B color) override { color_ = color; }
@@ -75,6 +72,13 @@ private:
     std::uint8_t opacity_ {255};
     Color3B color_ {255, 255, 255};
     bool opacityModifyRGB_ {false};
+
+protected:
+    friend base::Factory;
+
+    // The tiles' image through the texture cache; an image that does not load
+    // leaves a node with no texture, no items, that draws nothing.
+    AtlasNode(std::string const& tile, int tileWidth, int tileHeight, int itemsToRender);
 };
 
 }

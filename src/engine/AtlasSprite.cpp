@@ -16,7 +16,7 @@ base::Ref<AtlasSprite> AtlasSprite::spriteWithRect(Rect rect, AtlasSpriteManager
 
 AtlasSprite::AtlasSprite(Rect rect, AtlasSpriteManager* manager) {
     VERIFY_MSG(manager, "Argument must be non-nil");
-    textureAtlas_ = manager->textureAtlas();
+    textureAtlas_ = manager->textureAtlas_.get();
     SceneNode::setAnchorPoint({0.5f, 0.5f});
     for (auto* corner : {&quad_.tl, &quad_.bl, &quad_.tr, &quad_.br})
         corner->colors = {255, 255, 255, 255};

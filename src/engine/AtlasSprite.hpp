@@ -102,9 +102,6 @@ public:
     SceneNode& addChild(base::Ref<SceneNode> child, int z, int tag) override;
     using SceneNode::addChild;
 
-    // Use spriteWithRect; public only so that base::make can reach it.
-    AtlasSprite(Rect rect, AtlasSpriteManager* manager);
-
 private:
     bool isInAtlas() const;
     void writeQuad();
@@ -123,6 +120,12 @@ private:
     bool flipX_ {false};
     bool flipY_ {false};
     mutable base::Ref<AtlasSpriteFrame> shownFrame_;
+
+protected:
+    friend base::Factory;
+
+    // Use spriteWithRect.
+    AtlasSprite(Rect rect, AtlasSpriteManager* manager);
 };
 
 }

@@ -19,12 +19,14 @@ public:
 
     std::string description() const;
 
-    // Use frameWithRect; public only so that base::make can reach it.
-    explicit AtlasSpriteFrame(Rect rect)
-        : rect_(rect) { }
-
 private:
     Rect rect_;
+
+    friend base::Factory;
+
+    // Use frameWithRect.
+    explicit AtlasSpriteFrame(Rect rect)
+        : rect_(rect) { }
 };
 
 }

@@ -4,10 +4,12 @@
 #include <engine/GridBase.hpp>
 #include <engine/TextureMgr.hpp>
 
+#include <base/Log.hpp>
 #include <base/Verify.hpp>
 #include <graphics/GLES.hpp>
 
 #include <algorithm>
+#include <string>
 
 namespace engine {
 
@@ -37,11 +39,17 @@ AtlasSprite* AtlasSpriteManager::spriteAt(std::size_t position) const {
     return static_cast<AtlasSprite*>(children()[position].get());
 }
 
-std::size_t AtlasSpriteManager::positionOf(SceneNode const* child) const {
-    auto const& list = children();
-    auto found = std::find_if(
-        list.begin(), list.end(), [child](auto const& c) { return c.get() == child; });
-    return found == list.end() ? list.size() : static_cast<std::size_t>(found - list.begin());
+TextureAtlas* AtlasSpriteManager::textureAtlas() const {
+    // Main thread only: squeezing the empty places out changes nothing a caller sees.
+    if (emptyChildSlots() > 0)
+        const_cast<AtlasSpriteManager*>(this)->compactChildren();
+    return textureAtlas_.get();
+}
+
+bool AtlasSpriteManager::holds(SceneNode const* child) const {
+    auto const& slots = childSlots();
+    std::size_t slot = child->slotInParent();
+    return child->parent() == this && slot < slots.size() && slots[slot].get() == child;
 }
 
 void AtlasSpriteManager::renumber(
@@ -64,32 +72,54 @@ SceneNode& AtlasSpriteManager::addChild(base::Ref<SceneNode> child, int z, int t
     VERIFY_MSG(!child->parent(), "child already added. It can't be added again");
     if (sprite->textureAtlas() != textureAtlas_.get())
         sprite->setTextureAtlas(textureAtlas_.get());
-    if (totalSprites_ == textureAtlas_->capacity())
-        resizeAtlas();
-    std::size_t index = indexForNewChildAtZ(z);
+    if (textureAtlas_->totalQuads() >= textureAtlas_->capacity()) {
+        compactChildren();
+        if (textureAtlas_->totalQuads() >= textureAtlas_->capacity() && !resizeAtlas()) {
+            base::logLine("AtlasSpriteManager: the batch holds " + std::to_string(totalSprites_)
+                + " sprites, as many as 16-bit indices reach; sprite not added");
+            return *this;
+        }
+    }
+    SceneNode::addChild(std::move(child), z, tag);
+    std::size_t index = sprite->slotInParent();
     sprite->insertInAtlasAtIndex(index);
     ++totalSprites_;
-    SceneNode::addChild(std::move(child), z, tag);
-    if (children().size() > index + 1)
-        renumber(index + 1, children().size() - 1, -1);
+    auto const& slots = childSlots();
+    for (std::size_t slot = index + 1; slot < slots.size(); ++slot) {
+        if (auto* later = static_cast<AtlasSprite*>(slots[slot].get())) {
+            VERIFY_MSG(later->atlasIndex() + 1 == slot, "AtlasSpriteManager: index failed");
+            later->setIndex(slot);
+        }
+    }
     return *this;
 }
 
 void AtlasSpriteManager::removeChild(SceneNode* child, Cleanup cleanup) {
-    if (!child)
-        return;
-    std::size_t position = positionOf(child);
-    if (position == children().size())
+    if (!child || !holds(child))
         return;
     auto* sprite = static_cast<AtlasSprite*>(child);
     base::Ref<SceneNode> keep(child);
-    std::size_t index = sprite->atlasIndex();
     SceneNode::removeChild(child, cleanup);
-    textureAtlas_->removeQuadAtIndex(index);
     sprite->setIndex(AtlasSprite::notInAtlas);
-    if (index < children().size())
-        renumber(index, children().size() - 1, 1);
+    // The quad stays as the empty place's, unless the place was dropped from the end.
+    textureAtlas_->removeQuadsFromIndex(childSlots().size());
     --totalSprites_;
+}
+
+void AtlasSpriteManager::willCompactChildren() {
+    auto const& slots = childSlots();
+    auto quads = textureAtlas_->quads();
+    std::size_t next = 0;
+    for (std::size_t slot = 0; slot < slots.size(); ++slot) {
+        auto* sprite = static_cast<AtlasSprite*>(slots[slot].get());
+        if (!sprite)
+            continue;
+        if (slot != next && slot < quads.size())
+            quads[next] = quads[slot];
+        sprite->setIndex(next);
+        ++next;
+    }
+    textureAtlas_->removeQuadsFromIndex(next);
 }
 
 void AtlasSpriteManager::removeChildAtIndex(std::size_t index, Cleanup cleanup) {
@@ -108,11 +138,13 @@ void AtlasSpriteManager::removeAllChildrenWithCleanup(Cleanup cleanup) {
 
 void AtlasSpriteManager::reorderChild(SceneNode* child, int z) {
     VERIFY_MSG(child, "Child must be non-nil");
-    if (positionOf(child) == children().size())
+    if (!holds(child))
         return;
+    // Without empty places the quads move exactly as the children do.
+    compactChildren();
     SceneNode::reorderChild(child, z);
     auto* sprite = static_cast<AtlasSprite*>(child);
-    std::size_t now = positionOf(child);
+    std::size_t now = child->slotInParent();
     std::size_t before = sprite->atlasIndex();
     if (now == before)
         return;
@@ -127,10 +159,12 @@ std::size_t AtlasSpriteManager::indexForNewChildAtZ(int z) const {
     return static_cast<std::size_t>(found - list.begin());
 }
 
-void AtlasSpriteManager::resizeAtlas() {
-    std::size_t quantity = (textureAtlas_->totalQuads() * 4 + 4) / 3;
-    bool resized = textureAtlas_->resizeCapacity(quantity);
-    VERIFY_MSG(resized, "XXX: AltasSpriteManager#resizeAtlas SHALL handle this assert");
+bool AtlasSpriteManager::resizeAtlas() {
+    std::size_t quantity = std::min(
+        (textureAtlas_->totalQuads() * 4 + 4) / 3, std::size_t(TextureAtlas::maxCapacity));
+    if (quantity <= textureAtlas_->capacity())
+        return false;
+    return textureAtlas_->resizeCapacity(quantity);
 }
 
 void AtlasSpriteManager::updateBlendFunc() {
@@ -155,16 +189,20 @@ void AtlasSpriteManager::visit() {
     if (!visible())
         return;
     base::Ref<SceneNode> self(this);
+    graphics::DrawState::Run run;
     glPushMatrix();
     bool gridActive = grid() && grid()->active();
     if (gridActive) {
+        graphics::DrawState::restoreDefaults();
         grid()->beforeDraw();
         transformAncestors();
     }
     transform();
     draw();
-    if (gridActive && grid())
+    if (gridActive && grid()) {
+        graphics::DrawState::restoreDefaults();
         grid()->afterDraw(camera());
+    }
     glPopMatrix();
 }
 

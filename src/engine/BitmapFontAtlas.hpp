@@ -27,10 +27,6 @@ public:
     // file cannot be read or names no acceptable sheet (logged).
     static std::optional<std::string> atlasNameFromFntFile(std::string const& fntFile);
 
-    // Use bitmapFontAtlasWithString.
-    BitmapFontAtlas(std::string const& string, base::Ref<BitmapFontConfiguration> configuration,
-        base::Ref<Texture2D> sheet);
-
     void setString(std::string const& string) override;
     std::string const& string() const { return string_; }
     BitmapFontConfiguration const& configuration() const { return *configuration_; }
@@ -58,6 +54,12 @@ private:
     std::uint8_t opacity_ {255};
     Color3B color_ {255, 255, 255};
     bool opacityModifyRGB_ {false};
+
+    friend base::Factory;
+
+    // Use bitmapFontAtlasWithString.
+    BitmapFontAtlas(std::string const& string, base::Ref<BitmapFontConfiguration> configuration,
+        base::Ref<Texture2D> sheet);
 };
 
 }

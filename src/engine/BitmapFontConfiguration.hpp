@@ -63,8 +63,6 @@ public:
     static std::optional<std::string> sheetNameFromText(
         std::string_view text, std::string const& origin);
 
-    explicit BitmapFontConfiguration(Private) { }
-
 private:
     bool parse(std::string_view text, std::string const& origin);
 
@@ -72,6 +70,10 @@ private:
     unsigned commonHeight_ {0};
     bool hasKerning_ {false};
     std::map<std::pair<unsigned, unsigned>, int> kerningDictionary_;
+
+    friend base::Factory;
+
+    explicit BitmapFontConfiguration(Private) { }
 };
 
 // The process-wide table of parsed configurations by ".fnt" file name: each file is parsed

@@ -14,9 +14,6 @@ namespace engine {
 // current GL ES 1.1 context.
 class Camera final : public base::Object {
 public:
-    // Starts restored.
-    Camera();
-
     // Eye at the centre of the display at getZEye(), looking at the display's
     // centre with y up; not dirty.
     void restore();
@@ -44,6 +41,11 @@ private:
     float centerX_, centerY_, centerZ_;
     float upX_, upY_, upZ_;
     bool dirty_ {false};
+
+    friend base::Factory;
+
+    // Starts restored.
+    Camera();
 };
 
 }

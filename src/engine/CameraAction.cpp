@@ -39,7 +39,7 @@ void CameraAction::start() {
 }
 
 base::Ref<FiniteTimeAction> CameraAction::reverse() {
-    return ReverseTime::actionWithAction(this);
+    return ReverseTime::actionWithAction(base::Ref<FiniteTimeAction>(this));
 }
 
 // OrbitCamera
@@ -50,17 +50,17 @@ base::Ref<OrbitCamera> OrbitCamera::actionWithDuration(float duration, float rad
         duration, radius, deltaRadius, angleZ, deltaAngleZ, angleX, deltaAngleX);
 }
 
-OrbitCamera::OrbitCamera(float duration, float radius, float deltaRadius, float angleZ,
-    float deltaAngleZ, float angleX, float deltaAngleX)
+OrbitCamera::OrbitCamera(float duration, float startRadius, float radiusChange, float startAngleZ,
+    float angleZChange, float startAngleX, float angleXChange)
     : CameraAction(duration)
-    , radius(radius)
-    , deltaRadius(deltaRadius)
-    , angleZ(angleZ)
-    , deltaAngleZ(deltaAngleZ)
-    , angleX(angleX)
-    , deltaAngleX(deltaAngleX)
-    , radDeltaZ(radians(deltaAngleZ))
-    , radDeltaX(radians(deltaAngleX)) {
+    , radius(startRadius)
+    , deltaRadius(radiusChange)
+    , angleZ(startAngleZ)
+    , deltaAngleZ(angleZChange)
+    , angleX(startAngleX)
+    , deltaAngleX(angleXChange)
+    , radDeltaZ(radians(angleZChange))
+    , radDeltaX(radians(angleXChange)) {
 }
 
 base::Ref<Action> OrbitCamera::copy() const {

@@ -9,8 +9,6 @@ namespace engine {
 // Its reverse plays this very action backwards in time. Main thread only.
 class CameraAction : public IntervalAction {
 public:
-    explicit CameraAction(float duration);
-
     void start() override;
     // A ReverseTime of this action.
     base::Ref<FiniteTimeAction> reverse() override;
@@ -21,6 +19,10 @@ protected:
     float centerXOrig {0}, centerYOrig {0}, centerZOrig {0};
     float eyeXOrig {0}, eyeYOrig {0}, eyeZOrig {0};
     float upXOrig {0}, upYOrig {0}, upZOrig {0};
+
+    friend base::Factory;
+
+    explicit CameraAction(float duration);
 };
 
 // Swings the camera's eye around the centre on a sphere, changing the radius
@@ -32,8 +34,6 @@ class OrbitCamera final : public CameraAction {
 public:
     static base::Ref<OrbitCamera> actionWithDuration(float duration, float radius,
         float deltaRadius, float angleZ, float deltaAngleZ, float angleX, float deltaAngleX);
-    OrbitCamera(float duration, float radius, float deltaRadius, float angleZ, float deltaAngleZ,
-        float angleX, float deltaAngleX);
 
     // After a start, NaN start values hold what the start resolved.
     base::Ref<Action> copy() const override;
@@ -50,6 +50,11 @@ private:
     float angleX, deltaAngleX;
     float radZ {0}, radDeltaZ;
     float radX {0}, radDeltaX;
+
+    friend base::Factory;
+
+    OrbitCamera(float duration, float radius, float deltaRadius, float angleZ, float deltaAngleZ,
+        float angleX, float deltaAngleX);
 };
 
 }

@@ -99,10 +99,10 @@ base::Ref<Repeat> Repeat::actionWithAction(base::Ref<FiniteTimeAction> action, u
     return base::make<Repeat>(std::move(action), times);
 }
 
-Repeat::Repeat(base::Ref<FiniteTimeAction> action, unsigned times)
+Repeat::Repeat(base::Ref<FiniteTimeAction> action, unsigned count)
     : IntervalAction(
-        durationOf(action.get(), "Argument must be non-nil") * static_cast<float>(times))
-    , times(times)
+        durationOf(action.get(), "Argument must be non-nil") * static_cast<float>(count))
+    , times(count)
     , other(std::move(action)) {
 }
 
@@ -156,11 +156,11 @@ base::Ref<FiniteTimeAction> Spawn::actionsFromList(
     return foldLeft(actions, [](auto const& a, auto const& b) { return actionOne(a, b); });
 }
 
-Spawn::Spawn(base::Ref<FiniteTimeAction> one, base::Ref<FiniteTimeAction> two)
-    : IntervalAction(std::max(durationOf(one.get(), "Spawn: argument one must be non-nil"),
-        durationOf(two.get(), "Spawn: argument two must be non-nil")))
-    , one(std::move(one))
-    , two(std::move(two)) {
+Spawn::Spawn(base::Ref<FiniteTimeAction> first, base::Ref<FiniteTimeAction> second)
+    : IntervalAction(std::max(durationOf(first.get(), "Spawn: argument one must be non-nil"),
+        durationOf(second.get(), "Spawn: argument two must be non-nil")))
+    , one(std::move(first))
+    , two(std::move(second)) {
     float d1 = this->one->duration();
     float d2 = this->two->duration();
     if (d1 > d2)
@@ -171,10 +171,11 @@ Spawn::Spawn(base::Ref<FiniteTimeAction> one, base::Ref<FiniteTimeAction> two)
 
 struct Spawn::Lengthened { };
 
-Spawn::Spawn(base::Ref<FiniteTimeAction> one, base::Ref<FiniteTimeAction> two, Lengthened const&)
-    : IntervalAction(std::max(one->duration(), two->duration()))
-    , one(std::move(one))
-    , two(std::move(two)) {
+Spawn::Spawn(
+    base::Ref<FiniteTimeAction> first, base::Ref<FiniteTimeAction> second, Lengthened const&)
+    : IntervalAction(std::max(first->duration(), second->duration()))
+    , one(std::move(first))
+    , two(std::move(second)) {
 }
 
 base::Ref<Action> Spawn::copy() const {

@@ -33,8 +33,6 @@ public:
     static base::Ref<FiniteTimeAction> actionsFromList(
         std::initializer_list<base::Ref<FiniteTimeAction>> actions);
 
-    Sequence(base::Ref<FiniteTimeAction> one, base::Ref<FiniteTimeAction> two);
-
     base::Ref<Action> copy() const override;
     void start() override;
     void update(float t) override;
@@ -49,6 +47,10 @@ private:
     float split {0};
     // The inner action that received the latest update; -1 before the first.
     int last {-1};
+
+    friend base::Factory;
+
+    Sequence(base::Ref<FiniteTimeAction> one, base::Ref<FiniteTimeAction> two);
 };
 
 // Runs an action a number of times; done once every repetition has completed.
@@ -58,7 +60,6 @@ private:
 class Repeat final : public IntervalAction {
 public:
     static base::Ref<Repeat> actionWithAction(base::Ref<FiniteTimeAction> action, unsigned times);
-    Repeat(base::Ref<FiniteTimeAction> action, unsigned times);
 
     base::Ref<Action> copy() const override;
     void start() override;
@@ -72,6 +73,10 @@ private:
     unsigned times;
     unsigned total_ {0};
     base::Ref<FiniteTimeAction> other;
+
+    friend base::Factory;
+
+    Repeat(base::Ref<FiniteTimeAction> action, unsigned times);
 };
 
 // Runs two actions at once. The shorter one is lengthened with a DelayTime at
@@ -89,11 +94,9 @@ public:
     static base::Ref<FiniteTimeAction> actionsFromList(
         std::initializer_list<base::Ref<FiniteTimeAction>> actions);
 
-    Spawn(base::Ref<FiniteTimeAction> one, base::Ref<FiniteTimeAction> two);
     // For copies: the pair is already of equal length. The tag is complete only
     // inside Spawn's source.
     struct Lengthened;
-    Spawn(base::Ref<FiniteTimeAction> one, base::Ref<FiniteTimeAction> two, Lengthened const&);
 
     base::Ref<Action> copy() const override;
     void start() override;
@@ -107,13 +110,17 @@ public:
 private:
     base::Ref<FiniteTimeAction> one;
     base::Ref<FiniteTimeAction> two;
+
+    friend base::Factory;
+
+    Spawn(base::Ref<FiniteTimeAction> one, base::Ref<FiniteTimeAction> two);
+    Spawn(base::Ref<FiniteTimeAction> one, base::Ref<FiniteTimeAction> two, Lengthened const&);
 };
 
 // Plays an action backwards in time: progress t becomes 1 - t.
 class ReverseTime final : public IntervalAction {
 public:
     static base::Ref<ReverseTime> actionWithAction(base::Ref<FiniteTimeAction> action);
-    explicit ReverseTime(base::Ref<FiniteTimeAction> action);
 
     base::Ref<Action> copy() const override;
     void start() override;
@@ -124,6 +131,10 @@ public:
 
 private:
     base::Ref<FiniteTimeAction> other;
+
+    friend base::Factory;
+
+    explicit ReverseTime(base::Ref<FiniteTimeAction> action);
 };
 
 }

@@ -439,7 +439,7 @@ void Director::setNextScene() {
     bool newIsTransition = dynamic_cast<TransitionScene*>(nextScene_) != nullptr;
     if (!newIsTransition && runningScene_)
         runningScene_->onExit();
-    runningScene_ = nextScene_;
+    runningScene_ = base::Ref<Scene>(nextScene_);
     nextScene_ = nullptr;
     if (!runningIsTransition && runningScene_) {
         runningScene_->onEnter();

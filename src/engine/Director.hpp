@@ -67,10 +67,6 @@ public:
     using SharedCachePurger = void (*)();
     static void setTextureCachePurger(SharedCachePurger purger);
 
-    // Use sharedDirector(); public only so that base::make can reach it. A second instance
-    // is a broken invariant.
-    Director();
-
     ~Director() override;
 
     // The GL state of a new surface: premultiplied blending, depth test, the default
@@ -193,6 +189,13 @@ private:
     TimeValue lastUpdate_;
     float dt_ {0};
     bool nextDeltaTimeZero_ {false};
+
+protected:
+    friend base::Factory;
+
+    // Use sharedDirector(). A second instance
+    // is a broken invariant.
+    Director();
 };
 
 }

@@ -2,39 +2,33 @@
 
 #include <engine/BlendFunc.hpp>
 
+#include <graphics/DrawState.hpp>
 #include <graphics/GLES.hpp>
 
 namespace engine {
 
-// The GL state of one textured draw, undone when the scope ends, so that a node
-// leaves the state as the next one expects it: texturing and the vertex and
-// texture-coordinate arrays (and the colour array when asked) on for the draw,
-// then off again with an opaque white colour. Main thread, GL context current.
+// The GL state of one textured draw: texturing and the vertex and texture-coordinate
+// arrays (and the colour array when asked) on for the draw, and the colour back to
+// opaque white after it. Outside a run of draws (graphics::DrawState::Run, which every
+// visit of the tree opens) the state is turned off again when the scope ends; inside
+// one it is left for the next draw, which sets only what it needs differently.
+// Main thread, GL context current.
 class TexturedDrawScope {
 public:
     enum class Colours { Constant, PerVertex };
 
-    explicit TexturedDrawScope(Colours colours)
-        : perVertex_(colours == Colours::PerVertex) {
-        glEnableClientState(GL_VERTEX_ARRAY);
-        if (perVertex_)
-            glEnableClientState(GL_COLOR_ARRAY);
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glEnable(GL_TEXTURE_2D);
+    explicit TexturedDrawScope(Colours colours) {
+        using graphics::DrawState;
+        DrawState::set(DrawState::Texture2D | DrawState::VertexArray | DrawState::TexCoordArray
+            | (colours == Colours::PerVertex ? DrawState::ColorArray : 0u));
     }
     ~TexturedDrawScope() {
         glColor4ub(255, 255, 255, 255);
-        glDisable(GL_TEXTURE_2D);
-        glDisableClientState(GL_VERTEX_ARRAY);
-        if (perVertex_)
-            glDisableClientState(GL_COLOR_ARRAY);
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        if (!graphics::DrawState::inRun())
+            graphics::DrawState::restoreDefaults();
     }
     TexturedDrawScope(TexturedDrawScope const&) = delete;
     TexturedDrawScope& operator=(TexturedDrawScope const&) = delete;
-
-private:
-    bool perVertex_;
 };
 
 // A node's blend function for the length of the scope; the default one is put

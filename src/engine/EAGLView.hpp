@@ -47,8 +47,6 @@ public:
     static base::Ref<EAGLView> initWithFrame(
         Rect frame, graphics::ColorFormat format, GLenum depthFormat, bool preserveBackbuffer);
 
-    EAGLView(Passkey, Rect frame, graphics::ColorFormat format, GLenum depthFormat,
-        bool preserveBackbuffer);
     ~EAGLView() override;
 
     // Makes the framebuffer and its renderbuffers in the view's context (made current) and
@@ -135,6 +133,11 @@ private:
     std::unique_ptr<ViewRenderer> viewRenderer_;
     bool drawableFromScreen_ {false};
     bool retainedBacking_ {false};
+
+    friend base::Factory;
+
+    EAGLView(Passkey, Rect frame, graphics::ColorFormat format, GLenum depthFormat,
+        bool preserveBackbuffer);
 };
 
 }

@@ -14,7 +14,6 @@ namespace engine {
 class EaseAction : public IntervalAction {
 public:
     static base::Ref<EaseAction> actionWithAction(base::Ref<IntervalAction> action);
-    explicit EaseAction(base::Ref<IntervalAction> action);
 
     base::Ref<Action> copy() const override;
     void start() override;
@@ -32,6 +31,10 @@ protected:
     void updateInner(float eased);
 
     base::Ref<IntervalAction> other;
+
+    friend base::Factory;
+
+    explicit EaseAction(base::Ref<IntervalAction> action);
 };
 
 // An ease with a rate: the exponent of the power curves. Its reverse has the
@@ -39,7 +42,6 @@ protected:
 class EaseRateAction : public EaseAction {
 public:
     static base::Ref<EaseRateAction> actionWithAction(base::Ref<IntervalAction> action, float rate);
-    EaseRateAction(base::Ref<IntervalAction> action, float rate);
 
     base::Ref<FiniteTimeAction> reverse() override;
 
@@ -50,30 +52,42 @@ protected:
     base::Ref<EaseAction> wrap(base::Ref<IntervalAction> action) const override;
 
     float rate_;
+
+    friend base::Factory;
+
+    EaseRateAction(base::Ref<IntervalAction> action, float rate);
 };
 
 // t^rate.
 class EaseIn final : public EaseRateAction {
 public:
     static base::Ref<EaseIn> actionWithAction(base::Ref<IntervalAction> action, float rate);
-    EaseIn(base::Ref<IntervalAction> action, float rate);
 
     void update(float t) override;
 
 protected:
     base::Ref<EaseAction> wrap(base::Ref<IntervalAction> action) const override;
+
+private:
+    friend base::Factory;
+
+    EaseIn(base::Ref<IntervalAction> action, float rate);
 };
 
 // t^(1/rate).
 class EaseOut final : public EaseRateAction {
 public:
     static base::Ref<EaseOut> actionWithAction(base::Ref<IntervalAction> action, float rate);
-    EaseOut(base::Ref<IntervalAction> action, float rate);
 
     void update(float t) override;
 
 protected:
     base::Ref<EaseAction> wrap(base::Ref<IntervalAction> action) const override;
+
+private:
+    friend base::Factory;
+
+    EaseOut(base::Ref<IntervalAction> action, float rate);
 };
 
 // The power curve in, then out. The second half raises a negative base to the
@@ -81,89 +95,117 @@ protected:
 class EaseInOut final : public EaseRateAction {
 public:
     static base::Ref<EaseInOut> actionWithAction(base::Ref<IntervalAction> action, float rate);
-    EaseInOut(base::Ref<IntervalAction> action, float rate);
 
     void update(float t) override;
     base::Ref<FiniteTimeAction> reverse() override;
 
 protected:
     base::Ref<EaseAction> wrap(base::Ref<IntervalAction> action) const override;
+
+private:
+    friend base::Factory;
+
+    EaseInOut(base::Ref<IntervalAction> action, float rate);
 };
 
 // 2^(10 (t - 1)) - 0.001, and 0 at t = 0. Reverses to EaseExponentialOut.
 class EaseExponentialIn final : public EaseAction {
 public:
     static base::Ref<EaseExponentialIn> actionWithAction(base::Ref<IntervalAction> action);
-    explicit EaseExponentialIn(base::Ref<IntervalAction> action);
 
     void update(float t) override;
     base::Ref<FiniteTimeAction> reverse() override;
 
 protected:
     base::Ref<EaseAction> wrap(base::Ref<IntervalAction> action) const override;
+
+private:
+    friend base::Factory;
+
+    explicit EaseExponentialIn(base::Ref<IntervalAction> action);
 };
 
 // 1 - 2^(-10 t), and exactly 1 at t = 1. Reverses to EaseExponentialIn.
 class EaseExponentialOut final : public EaseAction {
 public:
     static base::Ref<EaseExponentialOut> actionWithAction(base::Ref<IntervalAction> action);
-    explicit EaseExponentialOut(base::Ref<IntervalAction> action);
 
     void update(float t) override;
     base::Ref<FiniteTimeAction> reverse() override;
 
 protected:
     base::Ref<EaseAction> wrap(base::Ref<IntervalAction> action) const override;
+
+private:
+    friend base::Factory;
+
+    explicit EaseExponentialOut(base::Ref<IntervalAction> action);
 };
 
 // The exponential curve in, then out.
 class EaseExponentialInOut final : public EaseAction {
 public:
     static base::Ref<EaseExponentialInOut> actionWithAction(base::Ref<IntervalAction> action);
-    explicit EaseExponentialInOut(base::Ref<IntervalAction> action);
 
     void update(float t) override;
 
 protected:
     base::Ref<EaseAction> wrap(base::Ref<IntervalAction> action) const override;
+
+private:
+    friend base::Factory;
+
+    explicit EaseExponentialInOut(base::Ref<IntervalAction> action);
 };
 
 // 1 - cos(t pi/2). Reverses to EaseSineOut.
 class EaseSineIn final : public EaseAction {
 public:
     static base::Ref<EaseSineIn> actionWithAction(base::Ref<IntervalAction> action);
-    explicit EaseSineIn(base::Ref<IntervalAction> action);
 
     void update(float t) override;
     base::Ref<FiniteTimeAction> reverse() override;
 
 protected:
     base::Ref<EaseAction> wrap(base::Ref<IntervalAction> action) const override;
+
+private:
+    friend base::Factory;
+
+    explicit EaseSineIn(base::Ref<IntervalAction> action);
 };
 
 // sin(t pi/2). Reverses to EaseSineIn.
 class EaseSineOut final : public EaseAction {
 public:
     static base::Ref<EaseSineOut> actionWithAction(base::Ref<IntervalAction> action);
-    explicit EaseSineOut(base::Ref<IntervalAction> action);
 
     void update(float t) override;
     base::Ref<FiniteTimeAction> reverse() override;
 
 protected:
     base::Ref<EaseAction> wrap(base::Ref<IntervalAction> action) const override;
+
+private:
+    friend base::Factory;
+
+    explicit EaseSineOut(base::Ref<IntervalAction> action);
 };
 
 // -0.5 (cos(pi t) - 1).
 class EaseSineInOut final : public EaseAction {
 public:
     static base::Ref<EaseSineInOut> actionWithAction(base::Ref<IntervalAction> action);
-    explicit EaseSineInOut(base::Ref<IntervalAction> action);
 
     void update(float t) override;
 
 protected:
     base::Ref<EaseAction> wrap(base::Ref<IntervalAction> action) const override;
+
+private:
+    friend base::Factory;
+
+    explicit EaseSineInOut(base::Ref<IntervalAction> action);
 };
 
 }

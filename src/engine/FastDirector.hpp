@@ -17,9 +17,6 @@ public:
     // The instance, made as a FastDirector when there is none yet.
     static Director& sharedDirector();
 
-    // Use Director::useFastDirector(); public only so that base::make can reach it.
-    FastDirector() = default;
-
     // Starts the spin on the main run loop (without waiting for it).
     void startAnimation() override;
     // Ends the spin after the frame under way.
@@ -36,6 +33,11 @@ public:
 private:
     bool isRunning_ {false};
     bool spinning_ {false};
+
+    friend base::Factory;
+
+    // Use Director::useFastDirector().
+    FastDirector() = default;
 };
 
 }

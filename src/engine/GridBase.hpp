@@ -12,19 +12,22 @@ namespace engine {
 // Main thread only.
 class GridBase : public base::Object {
 public:
-    GridBase() = default;
-
     virtual bool active() const { return active_; }
     virtual void setActive(bool active) { active_ = active; }
 
     virtual void beforeDraw() { }
-    virtual void afterDraw(Camera* camera) { }
+    virtual void afterDraw(Camera*) { }
 
 protected:
     ~GridBase() override = default;
 
 private:
     bool active_ {false};
+
+protected:
+    friend base::Factory;
+
+    GridBase() = default;
 };
 
 }

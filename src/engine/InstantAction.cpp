@@ -75,8 +75,8 @@ base::Ref<Place> Place::actionWithPosition(Point position) {
     return base::make<Place>(position);
 }
 
-Place::Place(Point position)
-    : position(position) {
+Place::Place(Point point)
+    : position(point) {
 }
 
 base::Ref<Action> Place::copy() const {
@@ -95,9 +95,9 @@ base::Ref<CallFunc> CallFunc::actionWithTarget(base::Object* target, Function se
     return base::make<CallFunc>(target, std::move(selector));
 }
 
-CallFunc::CallFunc(base::Object* target, Function selector)
+CallFunc::CallFunc(base::Object* target, Function function)
     : targetCallback_(target)
-    , selector(std::move(selector)) {
+    , selector(std::move(function)) {
 }
 
 CallFunc::CallFunc(base::Object* target)
@@ -128,9 +128,9 @@ base::Ref<CallFuncN> CallFuncN::actionWithTarget(base::Object* target, Function 
     return base::make<CallFuncN>(target, std::move(selector));
 }
 
-CallFuncN::CallFuncN(base::Object* target, Function selector)
+CallFuncN::CallFuncN(base::Object* target, Function function)
     : CallFunc(target)
-    , selector(std::move(selector)) {
+    , selector(std::move(function)) {
 }
 
 CallFuncN::CallFuncN(base::Object* target)
@@ -153,9 +153,9 @@ base::Ref<CallFuncND> CallFuncND::actionWithTarget(
     return base::make<CallFuncND>(target, std::move(selector), data);
 }
 
-CallFuncND::CallFuncND(base::Object* target, Function selector, void* data)
+CallFuncND::CallFuncND(base::Object* target, Function function, void* data)
     : CallFuncN(target)
-    , selector(std::move(selector))
+    , selector(std::move(function))
     , data_(data) {
 }
 

@@ -14,8 +14,6 @@ namespace engine {
 // Main thread only.
 class InstantAction : public FiniteTimeAction {
 public:
-    InstantAction() = default;
-
     base::Ref<Action> copy() const override;
     bool isDone() const override { return true; }
     void step(float dt) override;
@@ -24,6 +22,10 @@ public:
 
 protected:
     ~InstantAction() override = default;
+
+    friend base::Factory;
+
+    InstantAction() = default;
 };
 
 // Makes the target visible.
@@ -35,6 +37,11 @@ public:
     void start() override;
     // A Hide.
     base::Ref<FiniteTimeAction> reverse() override;
+
+private:
+    friend base::Factory;
+
+    Show() = default;
 };
 
 // Makes the target invisible.
@@ -46,6 +53,11 @@ public:
     void start() override;
     // A Show.
     base::Ref<FiniteTimeAction> reverse() override;
+
+private:
+    friend base::Factory;
+
+    Hide() = default;
 };
 
 // Flips the target's visibility.
@@ -55,19 +67,27 @@ public:
 
     base::Ref<Action> copy() const override;
     void start() override;
+
+private:
+    friend base::Factory;
+
+    ToggleVisibility() = default;
 };
 
 // Puts the target at a point.
 class Place final : public InstantAction {
 public:
     static base::Ref<Place> actionWithPosition(Point position);
-    explicit Place(Point position);
 
     base::Ref<Action> copy() const override;
     void start() override;
 
 private:
     Point position;
+
+    friend base::Factory;
+
+    explicit Place(Point position);
 };
 
 // Calls back into game code when it starts. The callback is a function bound
@@ -87,7 +107,6 @@ public:
     static base::Ref<CallFunc> actionWithTarget(U* target, void (T::*method)()) {
         return actionWithTarget(target, bind<T>(target, method));
     }
-    CallFunc(base::Object* target, Function selector);
 
     base::Ref<Action> copy() const override;
     void start() override;
@@ -109,6 +128,11 @@ protected:
 
 private:
     Function selector;
+
+protected:
+    friend base::Factory;
+
+    CallFunc(base::Object* target, Function selector);
 };
 
 // Calls back with the node that ran the action (null when there is none).
@@ -121,7 +145,6 @@ public:
     static base::Ref<CallFuncN> actionWithTarget(U* target, void (T::*method)(SceneNode*)) {
         return actionWithTarget(target, bind<T>(target, method));
     }
-    CallFuncN(base::Object* target, Function selector);
 
     base::Ref<Action> copy() const override;
     void execute() override;
@@ -131,6 +154,11 @@ protected:
 
 private:
     Function selector;
+
+protected:
+    friend base::Factory;
+
+    CallFuncN(base::Object* target, Function selector);
 };
 
 // Calls back with the node that ran the action and a pointer that the action
@@ -146,7 +174,6 @@ public:
         U* target, void (T::*method)(SceneNode*, void*), void* data) {
         return actionWithTarget(target, bind<T>(target, method), data);
     }
-    CallFuncND(base::Object* target, Function selector, void* data);
 
     base::Ref<Action> copy() const override;
     void execute() override;
@@ -156,6 +183,10 @@ public:
 private:
     Function selector;
     void* data_;
+
+    friend base::Factory;
+
+    CallFuncND(base::Object* target, Function selector, void* data);
 };
 
 }

@@ -93,9 +93,9 @@ base::Ref<RotateTo> RotateTo::actionWithDuration(float duration, float angle) {
     return base::make<RotateTo>(duration, angle);
 }
 
-RotateTo::RotateTo(float duration, float angle)
+RotateTo::RotateTo(float duration, float degrees)
     : IntervalAction(duration)
-    , angle(angle) {
+    , angle(degrees) {
 }
 
 base::Ref<Action> RotateTo::copy() const {
@@ -127,9 +127,9 @@ base::Ref<RotateBy> RotateBy::actionWithDuration(float duration, float angle) {
     return base::make<RotateBy>(duration, angle);
 }
 
-RotateBy::RotateBy(float duration, float angle)
+RotateBy::RotateBy(float duration, float degrees)
     : IntervalAction(duration)
-    , angle(angle) {
+    , angle(degrees) {
 }
 
 base::Ref<Action> RotateBy::copy() const {
@@ -214,11 +214,11 @@ base::Ref<JumpBy> JumpBy::actionWithDuration(
     return base::make<JumpBy>(duration, position, height, jumps);
 }
 
-JumpBy::JumpBy(float duration, Point position, float height, int jumps)
+JumpBy::JumpBy(float duration, Point position, float jumpHeight, int jumpCount)
     : IntervalAction(duration)
     , delta(position)
-    , height(height)
-    , jumps(jumps) {
+    , height(jumpHeight)
+    , jumps(jumpCount) {
 }
 
 base::Ref<Action> JumpBy::copy() const {
@@ -250,8 +250,8 @@ base::Ref<JumpTo> JumpTo::actionWithDuration(
     return base::make<JumpTo>(duration, position, height, jumps);
 }
 
-JumpTo::JumpTo(float duration, Point position, float height, int jumps)
-    : JumpBy(duration, position, height, jumps) {
+JumpTo::JumpTo(float duration, Point position, float jumpHeight, int jumpCount)
+    : JumpBy(duration, position, jumpHeight, jumpCount) {
 }
 
 base::Ref<Action> JumpTo::copy() const {
@@ -577,10 +577,10 @@ base::Ref<Animate> Animate::actionWithAnimation(
     return base::make<Animate>(std::move(animation), restoreOriginalFrame);
 }
 
-Animate::Animate(base::Ref<AnimationProtocol> animation, bool restoreOriginalFrame)
+Animate::Animate(base::Ref<AnimationProtocol> animation, bool restore)
     : IntervalAction(animationDuration(animation.get()))
     , animation_(std::move(animation))
-    , restoreOriginalFrame(restoreOriginalFrame) {
+    , restoreOriginalFrame(restore) {
 }
 
 base::Ref<Action> Animate::copy() const {
@@ -590,7 +590,7 @@ base::Ref<Action> Animate::copy() const {
 void Animate::start() {
     IntervalAction::start();
     auto* node = dynamic_cast<FrameSettable*>(target());
-    origFrame = node ? node->displayFrame() : nullptr;
+    origFrame = base::Ref<base::Object>(node ? node->displayFrame() : nullptr);
 }
 
 void Animate::stop() {

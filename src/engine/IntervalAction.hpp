@@ -26,8 +26,6 @@ public:
     static base::Ref<IntervalAction> action();
     static base::Ref<IntervalAction> actionWithDuration(float duration);
 
-    explicit IntervalAction(float duration);
-
     base::Ref<Action> copy() const override;
     void start() override;
     void step(float dt) override;
@@ -42,6 +40,10 @@ protected:
 
     float elapsed_ {0};
     bool firstTick_ {true};
+
+    friend base::Factory;
+
+    explicit IntervalAction(float duration);
 };
 
 // Turns the target to an absolute rotation in degrees by the shorter way: the
@@ -51,7 +53,6 @@ protected:
 class RotateTo final : public IntervalAction {
 public:
     static base::Ref<RotateTo> actionWithDuration(float duration, float angle);
-    RotateTo(float duration, float angle);
 
     base::Ref<Action> copy() const override;
     void start() override;
@@ -60,13 +61,16 @@ public:
 private:
     float angle;
     float startAngle {0};
+
+    friend base::Factory;
+
+    RotateTo(float duration, float angle);
 };
 
 // Turns the target by a number of degrees.
 class RotateBy final : public IntervalAction {
 public:
     static base::Ref<RotateBy> actionWithDuration(float duration, float angle);
-    RotateBy(float duration, float angle);
 
     base::Ref<Action> copy() const override;
     void start() override;
@@ -76,6 +80,10 @@ public:
 private:
     float angle;
     float startAngle {0};
+
+    friend base::Factory;
+
+    RotateBy(float duration, float angle);
 };
 
 // Moves the target in a straight line to a point. Repeated, it moves once and
@@ -83,7 +91,6 @@ private:
 class MoveTo : public IntervalAction {
 public:
     static base::Ref<MoveTo> actionWithDuration(float duration, Point position);
-    MoveTo(float duration, Point position);
 
     base::Ref<Action> copy() const override;
     void start() override;
@@ -97,17 +104,25 @@ protected:
     Point endPosition;
     Point startPosition;
     Point delta;
+
+    friend base::Factory;
+
+    MoveTo(float duration, Point position);
 };
 
 // Moves the target by an offset. Repeated, it moves one offset per repetition.
 class MoveBy final : public MoveTo {
 public:
     static base::Ref<MoveBy> actionWithDuration(float duration, Point offset);
-    MoveBy(float duration, Point offset);
 
     base::Ref<Action> copy() const override;
     void start() override;
     base::Ref<FiniteTimeAction> reverse() override;
+
+private:
+    friend base::Factory;
+
+    MoveBy(float duration, Point offset);
 };
 
 // Moves the target by an offset in a number of hops of a height, each the
@@ -116,7 +131,6 @@ class JumpBy : public IntervalAction {
 public:
     static base::Ref<JumpBy> actionWithDuration(
         float duration, Point position, float height, int jumps);
-    JumpBy(float duration, Point position, float height, int jumps);
 
     base::Ref<Action> copy() const override;
     void start() override;
@@ -128,6 +142,10 @@ protected:
     Point delta;
     float height;
     int jumps;
+
+    friend base::Factory;
+
+    JumpBy(float duration, Point position, float height, int jumps);
 };
 
 // Jumps to an absolute point. The end point waits in delta until start turns it
@@ -137,10 +155,14 @@ class JumpTo final : public JumpBy {
 public:
     static base::Ref<JumpTo> actionWithDuration(
         float duration, Point position, float height, int jumps);
-    JumpTo(float duration, Point position, float height, int jumps);
 
     base::Ref<Action> copy() const override;
     void start() override;
+
+private:
+    friend base::Factory;
+
+    JumpTo(float duration, Point position, float height, int jumps);
 };
 
 // A cubic Bezier curve; every point is relative to the target's position at
@@ -156,7 +178,6 @@ struct BezierConfig {
 class BezierBy final : public IntervalAction {
 public:
     static base::Ref<BezierBy> actionWithDuration(float duration, BezierConfig bezier);
-    BezierBy(float duration, BezierConfig bezier);
 
     base::Ref<Action> copy() const override;
     void start() override;
@@ -166,6 +187,10 @@ public:
 private:
     BezierConfig config;
     Point startPosition;
+
+    friend base::Factory;
+
+    BezierBy(float duration, BezierConfig bezier);
 };
 
 // Scales the target to absolute factors, x first, then y.
@@ -173,7 +198,6 @@ class ScaleTo : public IntervalAction {
 public:
     static base::Ref<ScaleTo> actionWithDuration(float duration, float scale);
     static base::Ref<ScaleTo> actionWithDuration(float duration, float scaleX, float scaleY);
-    ScaleTo(float duration, float scaleX, float scaleY);
 
     base::Ref<Action> copy() const override;
     void start() override;
@@ -183,6 +207,10 @@ protected:
     float startScaleX {0}, startScaleY {0};
     float endScaleX, endScaleY;
     float deltaX {0}, deltaY {0};
+
+    friend base::Factory;
+
+    ScaleTo(float duration, float scaleX, float scaleY);
 };
 
 // Multiplies the target's scale by factors.
@@ -190,11 +218,15 @@ class ScaleBy final : public ScaleTo {
 public:
     static base::Ref<ScaleBy> actionWithDuration(float duration, float scale);
     static base::Ref<ScaleBy> actionWithDuration(float duration, float scaleX, float scaleY);
-    ScaleBy(float duration, float scaleX, float scaleY);
 
     base::Ref<Action> copy() const override;
     void start() override;
     base::Ref<FiniteTimeAction> reverse() override;
+
+private:
+    friend base::Factory;
+
+    ScaleBy(float duration, float scaleX, float scaleY);
 };
 
 // Hides and shows the target a number of times, hidden in the first half of
@@ -202,7 +234,6 @@ public:
 class Blink final : public IntervalAction {
 public:
     static base::Ref<Blink> actionWithDuration(float duration, int blinks);
-    Blink(float duration, int blinks);
 
     base::Ref<Action> copy() const override;
     void update(float t) override;
@@ -210,35 +241,46 @@ public:
 
 private:
     int times;
+
+    friend base::Factory;
+
+    Blink(float duration, int blinks);
 };
 
 // Fades an RGBAProtocol target from transparent to opaque.
 class FadeIn final : public IntervalAction {
 public:
     static base::Ref<FadeIn> actionWithDuration(float duration);
-    explicit FadeIn(float duration);
 
     base::Ref<Action> copy() const override;
     void update(float t) override;
     base::Ref<FiniteTimeAction> reverse() override;
+
+private:
+    friend base::Factory;
+
+    explicit FadeIn(float duration);
 };
 
 // Fades an RGBAProtocol target from opaque to transparent.
 class FadeOut final : public IntervalAction {
 public:
     static base::Ref<FadeOut> actionWithDuration(float duration);
-    explicit FadeOut(float duration);
 
     base::Ref<Action> copy() const override;
     void update(float t) override;
     base::Ref<FiniteTimeAction> reverse() override;
+
+private:
+    friend base::Factory;
+
+    explicit FadeOut(float duration);
 };
 
 // Fades an RGBAProtocol target from its opacity to another.
 class FadeTo final : public IntervalAction {
 public:
     static base::Ref<FadeTo> actionWithDuration(float duration, std::uint8_t opacity);
-    FadeTo(float duration, std::uint8_t opacity);
 
     base::Ref<Action> copy() const override;
     void start() override;
@@ -247,6 +289,10 @@ public:
 private:
     std::uint8_t toOpacity;
     std::uint8_t fromOpacity {0};
+
+    friend base::Factory;
+
+    FadeTo(float duration, std::uint8_t opacity);
 };
 
 // Tints an RGBAProtocol target from its colour to another.
@@ -254,7 +300,6 @@ class TintTo final : public IntervalAction {
 public:
     static base::Ref<TintTo> actionWithDuration(
         float duration, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
-    TintTo(float duration, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 
     base::Ref<Action> copy() const override;
     void start() override;
@@ -263,6 +308,10 @@ public:
 private:
     Color3B to;
     Color3B from;
+
+    friend base::Factory;
+
+    TintTo(float duration, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 };
 
 // Shifts the colour of an RGBAProtocol target by signed amounts. A channel
@@ -272,7 +321,6 @@ class TintBy final : public IntervalAction {
 public:
     static base::Ref<TintBy> actionWithDuration(
         float duration, std::int16_t deltaRed, std::int16_t deltaGreen, std::int16_t deltaBlue);
-    TintBy(float duration, std::int16_t deltaRed, std::int16_t deltaGreen, std::int16_t deltaBlue);
 
     base::Ref<Action> copy() const override;
     void start() override;
@@ -282,17 +330,25 @@ public:
 private:
     std::int16_t deltaR, deltaG, deltaB;
     std::int16_t fromR {0}, fromG {0}, fromB {0};
+
+    friend base::Factory;
+
+    TintBy(float duration, std::int16_t deltaRed, std::int16_t deltaGreen, std::int16_t deltaBlue);
 };
 
 // Only takes time.
 class DelayTime final : public IntervalAction {
 public:
     static base::Ref<DelayTime> actionWithDuration(float duration);
-    explicit DelayTime(float duration);
 
     base::Ref<Action> copy() const override;
     void update(float) override { }
     base::Ref<FiniteTimeAction> reverse() override;
+
+private:
+    friend base::Factory;
+
+    explicit DelayTime(float duration);
 };
 
 // Shows the frames of an animation one after another on a FrameSettable
@@ -304,7 +360,6 @@ public:
     static base::Ref<Animate> actionWithAnimation(base::Ref<AnimationProtocol> animation);
     static base::Ref<Animate> actionWithAnimation(
         base::Ref<AnimationProtocol> animation, bool restoreOriginalFrame);
-    Animate(base::Ref<AnimationProtocol> animation, bool restoreOriginalFrame);
 
     // The copy always restores the frame, whatever this one does.
     base::Ref<Action> copy() const override;
@@ -318,6 +373,10 @@ private:
     base::Ref<AnimationProtocol> animation_;
     base::Ref<base::Object> origFrame;
     bool restoreOriginalFrame;
+
+    friend base::Factory;
+
+    Animate(base::Ref<AnimationProtocol> animation, bool restoreOriginalFrame);
 };
 
 }

@@ -29,11 +29,6 @@ public:
     // Lets the director's frame-rate counter draw its text; labels do it on first use.
     static void installFPSTextDrawer();
 
-    // Raises "LabelInit": a label is made with its string and font.
-    Label();
-    Label(std::string const& string, Size dimensions, TextAlignment alignment,
-        std::string const& fontName, float fontSize);
-
     void setString(std::string const& string) override;
     void fastSetString(std::string const& string);
     // Renders the outline texture of the current text at the current stroke size.
@@ -68,6 +63,13 @@ private:
     std::string fontName_;
     float fontSize_ {0};
     std::string str_;
+
+    friend base::Factory;
+
+    // Raises "LabelInit": a label is made with its string and font.
+    Label();
+    Label(std::string const& string, Size dimensions, TextAlignment alignment,
+        std::string const& fontName, float fontSize);
 };
 
 }

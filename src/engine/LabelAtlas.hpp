@@ -17,9 +17,6 @@ public:
     static base::Ref<LabelAtlas> labelAtlasWithString(std::string const& string,
         std::string const& charMapFile, int itemWidth, int itemHeight, char startCharMap);
 
-    LabelAtlas(std::string const& string, std::string const& charMapFile, int itemWidth,
-        int itemHeight, char startCharMap);
-
     // The content size becomes (length x item width, item height).
     void setString(std::string const& string) override;
     std::string const& string() const { return string_; }
@@ -32,6 +29,11 @@ public:
 private:
     std::string string_;
     unsigned char mapStartChar_;
+
+    friend base::Factory;
+
+    LabelAtlas(std::string const& string, std::string const& charMapFile, int itemWidth,
+        int itemHeight, char startCharMap);
 };
 
 }

@@ -21,8 +21,6 @@ class Layer : public SceneNode,
 public:
     static base::Ref<Layer> node();
 
-    Layer();
-
     virtual void registerWithTouchDispatcher();
 
     bool isTouchEnabled() const { return isTouchEnabled_; }
@@ -39,6 +37,11 @@ public:
 private:
     bool isTouchEnabled_ {false};
     bool isAccelerometerEnabled_ {false};
+
+protected:
+    friend base::Factory;
+
+    Layer();
 };
 
 // A layer filled with one colour and opacity.
@@ -47,10 +50,6 @@ public:
     static base::Ref<ColorLayer> layerWithColor(Color4B color, float width, float height);
     // Fills the director's window size.
     static base::Ref<ColorLayer> layerWithColor(Color4B color);
-
-    // Raises "ColorLayerInit": a colour layer needs its colour.
-    ColorLayer();
-    ColorLayer(Color4B color, float width, float height);
 
     void setContentSize(Size size) override;
     void changeWidth(float width, float height);
@@ -75,6 +74,12 @@ private:
     Color3B color_;
     float squareVertices_[8] {};
     std::uint8_t squareColors_[16] {};
+
+    friend base::Factory;
+
+    // Raises "ColorLayerInit": a colour layer needs its colour.
+    ColorLayer();
+    ColorLayer(Color4B color, float width, float height);
 };
 
 // Shows one of several layers at a time.
@@ -97,6 +102,10 @@ private:
 
     unsigned enabledLayer_ {0};
     std::vector<base::Ref<Layer>> layers_;
+
+    friend base::Factory;
+
+    MultiplexLayer() = default;
 };
 
 }

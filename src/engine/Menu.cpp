@@ -54,7 +54,7 @@ void Menu::registerWithTouchDispatcher() {
 bool Menu::ccTouchBegan(ui::Touch* touch, ui::Event*) {
     if (state_ != State::Waiting)
         return false;
-    base::Ref<MenuItem> item = itemForTouch(touch);
+    base::Ref<MenuItem> item(itemForTouch(touch));
     selectedItem_ = item.get();
     if (!item)
         return false;
@@ -65,8 +65,8 @@ bool Menu::ccTouchBegan(ui::Touch* touch, ui::Event*) {
 
 void Menu::ccTouchMoved(ui::Touch* touch, ui::Event*) {
     VERIFY_MSG(state_ == State::TrackingTouch, "[Menu ccTouchMoved] -- invalid state");
-    base::Ref<MenuItem> current = itemForTouch(touch);
-    base::Ref<MenuItem> previous = selectedItem_.get();
+    base::Ref<MenuItem> current(itemForTouch(touch));
+    auto previous = selectedItem_.strong();
     if (current == previous)
         return;
     if (previous)
@@ -80,7 +80,7 @@ void Menu::ccTouchEnded(ui::Touch*, ui::Event*) {
     VERIFY_MSG(state_ == State::TrackingTouch, "[Menu ccTouchEnded] -- invalid state");
     state_ = State::Waiting;
     base::Ref<Menu> keepAlive(this);
-    if (base::Ref<MenuItem> item = selectedItem_.get()) {
+    if (auto item = selectedItem_.strong()) {
         item->unselected();
         item->activate();
     }
@@ -89,7 +89,7 @@ void Menu::ccTouchEnded(ui::Touch*, ui::Event*) {
 void Menu::ccTouchCancelled(ui::Touch*, ui::Event*) {
     VERIFY_MSG(state_ == State::TrackingTouch, "[Menu ccTouchCancelled] -- invalid state");
     state_ = State::Waiting;
-    if (base::Ref<MenuItem> item = selectedItem_.get())
+    if (auto item = selectedItem_.strong())
         item->unselected();
 }
 

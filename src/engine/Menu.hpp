@@ -24,10 +24,6 @@ public:
     // The items become children at z 0, 1, 2 ... in their order.
     static base::Ref<Menu> menuWithItems(std::vector<base::Ref<MenuItem>> items);
 
-    // Raises "MenuInit": a menu is made with its items.
-    Menu();
-    explicit Menu(std::vector<base::Ref<MenuItem>> items);
-
     // Children must be menu items ("Menu only supports MenuItem objects as children").
     using SceneNode::addChild;
     SceneNode& addChild(base::Ref<SceneNode> child, int z, int tag) override;
@@ -68,6 +64,12 @@ private:
     base::WeakRef<MenuItem> selectedItem_;
     std::uint8_t opacity_ {0};
     Color3B color_;
+
+    friend base::Factory;
+
+    // Raises "MenuInit": a menu is made with its items.
+    Menu();
+    explicit Menu(std::vector<base::Ref<MenuItem>> items);
 };
 
 }

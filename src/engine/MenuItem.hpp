@@ -35,10 +35,6 @@ public:
 
     static base::Ref<MenuItem> itemWithTarget(Invocation invocation);
 
-    // Raises "MenuItemInit": an item is made with its target.
-    MenuItem();
-    explicit MenuItem(Invocation invocation);
-
     // Nothing here; items show their state their own way.
     virtual void selected() { }
     virtual void unselected() { }
@@ -54,6 +50,13 @@ public:
 private:
     Invocation invocation_;
     bool isEnabled_ {true};
+
+protected:
+    friend base::Factory;
+
+    // Raises "MenuItemInit": an item is made with its target.
+    MenuItem();
+    explicit MenuItem(Invocation invocation);
 };
 
 }

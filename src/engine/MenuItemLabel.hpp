@@ -20,8 +20,6 @@ public:
     static base::Ref<MenuItemLabel> itemWithLabel(
         base::Ref<SceneNode> label, Invocation invocation);
 
-    MenuItemLabel(base::Ref<SceneNode> label, Invocation invocation);
-
     SceneNode* label() const { return label_.get(); }
     // The content size follows the label's.
     void setLabel(base::Ref<SceneNode> label);
@@ -51,6 +49,11 @@ private:
     base::Ref<SceneNode> label_;
     Color3B colorBackup_ {255, 255, 255};
     Color3B disabledColor_ {126, 126, 126};
+
+protected:
+    friend base::Factory;
+
+    MenuItemLabel(base::Ref<SceneNode> label, Invocation invocation);
 };
 
 // A text item drawn from a character-grid image (a LabelAtlas).
@@ -60,6 +63,9 @@ public:
     static base::Ref<MenuItemAtlasFont> itemFromString(std::string const& value,
         std::string const& charMapFile, int itemWidth, int itemHeight, char startCharMap,
         Invocation invocation = {});
+
+private:
+    friend base::Factory;
 
     MenuItemAtlasFont(std::string const& value, std::string const& charMapFile, int itemWidth,
         int itemHeight, char startCharMap, Invocation invocation);
@@ -77,6 +83,9 @@ public:
     // The string must not be empty ("Value lenght must be greater than 0").
     static base::Ref<MenuItemFont> itemFromString(
         std::string const& value, Invocation invocation = {});
+
+private:
+    friend base::Factory;
 
     MenuItemFont(std::string const& value, Invocation invocation);
 };

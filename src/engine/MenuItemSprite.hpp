@@ -17,9 +17,6 @@ public:
         base::Ref<SceneNode> selected, base::Ref<SceneNode> disabled = nullptr,
         Invocation invocation = {});
 
-    MenuItemSprite(base::Ref<SceneNode> normal, base::Ref<SceneNode> selected,
-        base::Ref<SceneNode> disabled, Invocation invocation);
-
     SceneNode* normalImage() const { return normalImage_.get(); }
     void setNormalImage(base::Ref<SceneNode> image) { normalImage_ = std::move(image); }
     SceneNode* selectedImage() const { return selectedImage_.get(); }
@@ -48,6 +45,11 @@ protected:
     base::Ref<SceneNode> normalImage_;
     base::Ref<SceneNode> selectedImage_;
     base::Ref<SceneNode> disabledImage_;
+
+    friend base::Factory;
+
+    MenuItemSprite(base::Ref<SceneNode> normal, base::Ref<SceneNode> selected,
+        base::Ref<SceneNode> disabled, Invocation invocation);
 };
 
 // A menu item whose images are sprites of a sprite sheet, drawn by their own batch node: the
@@ -57,9 +59,6 @@ public:
     static base::Ref<MenuItemAtlasSprite> itemFromNormalSprite(base::Ref<SceneNode> normal,
         base::Ref<SceneNode> selected, base::Ref<SceneNode> disabled = nullptr,
         Invocation invocation = {});
-
-    MenuItemAtlasSprite(base::Ref<SceneNode> normal, base::Ref<SceneNode> selected,
-        base::Ref<SceneNode> disabled, Invocation invocation);
 
     void setPosition(Point position) override;
     void setRotation(float degrees) override;
@@ -73,6 +72,11 @@ public:
 
 private:
     void show(SceneNode* image);
+
+    friend base::Factory;
+
+    MenuItemAtlasSprite(base::Ref<SceneNode> normal, base::Ref<SceneNode> selected,
+        base::Ref<SceneNode> disabled, Invocation invocation);
 };
 
 // A menu item of three pictures loaded from image files (no disabled picture without a
@@ -81,6 +85,9 @@ class MenuItemImage final : public MenuItemSprite {
 public:
     static base::Ref<MenuItemImage> itemFromNormalImage(std::string const& normal,
         std::string const& selected, std::string const& disabled = {}, Invocation invocation = {});
+
+private:
+    friend base::Factory;
 
     MenuItemImage(std::string const& normal, std::string const& selected,
         std::string const& disabled, Invocation invocation);

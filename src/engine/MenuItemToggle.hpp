@@ -19,8 +19,6 @@ public:
     static base::Ref<MenuItemToggle> itemWithTarget(
         Invocation invocation, std::vector<base::Ref<MenuItem>> items);
 
-    MenuItemToggle(Invocation invocation, std::vector<base::Ref<MenuItem>> items);
-
     unsigned selectedIndex() const { return selectedIndex_; }
     // Shows sub-item index (below the number of sub-items); nothing when it shows already.
     void setSelectedIndex(unsigned index);
@@ -49,6 +47,10 @@ private:
     std::vector<base::Ref<MenuItem>> subItems_;
     std::uint8_t opacity_ {0};
     Color3B color_;
+
+    friend base::Factory;
+
+    MenuItemToggle(Invocation invocation, std::vector<base::Ref<MenuItem>> items);
 };
 
 }

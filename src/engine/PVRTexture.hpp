@@ -54,8 +54,6 @@ public:
     std::vector<std::vector<std::uint8_t>> const& imageData() const { return imageData_; }
     int bitsPerPixel() const { return internalFormat_ == formatRGBA2bpp ? 2 : 4; }
 
-    // Use the factories; public only so that base::make can reach it.
-    PVRTexture() = default;
     ~PVRTexture() override;
 
 private:
@@ -66,6 +64,11 @@ private:
     GLenum internalFormat_ {formatRGBA4bpp};
     bool hasAlpha_ {false};
     bool retainName_ {false};
+
+    friend base::Factory;
+
+    // Use the factories.
+    PVRTexture() = default;
 };
 
 }

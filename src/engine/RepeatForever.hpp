@@ -12,7 +12,6 @@ namespace engine {
 class RepeatForever final : public Action {
 public:
     static base::Ref<RepeatForever> actionWithAction(base::Ref<IntervalAction> action);
-    explicit RepeatForever(base::Ref<IntervalAction> action);
 
     base::Ref<Action> copy() const override;
     void start() override;
@@ -28,6 +27,10 @@ protected:
 
 private:
     base::Ref<IntervalAction> other;
+
+    friend base::Factory;
+
+    explicit RepeatForever(base::Ref<IntervalAction> action);
 };
 
 }

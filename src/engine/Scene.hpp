@@ -10,13 +10,18 @@ class Scene : public SceneNode {
 public:
     static base::Ref<Scene> node();
 
+protected:
+    friend base::Factory;
+
     Scene();
 };
 
 // The base of the scene transitions. The director only asks whether a scene is
 // one, when it swaps scenes; the transitions themselves are effects.
 class TransitionScene : public Scene {
-public:
+protected:
+    friend base::Factory;
+
     TransitionScene() = default;
 };
 

@@ -10,6 +10,7 @@
 #include <engine/Scheduler.hpp>
 #include <engine/Timer.hpp>
 
+#include <graphics/DrawState.hpp>
 #include <ui/Touch.hpp>
 #include <ui/View.hpp>
 #include <ui/Window.hpp>
@@ -46,6 +47,8 @@ SceneNode::~SceneNode() {
     // taken from here on.
     auto children = std::move(children_);
     for (auto& child : children) {
+        if (!child)
+            continue;
         child->setParent(nullptr);
         child->cleanup();
     }
@@ -69,7 +72,7 @@ void SceneNode::cleanup() {
                 scheduler.unscheduleTimer(entry.second.get());
         }
     }
-    auto children = children_;
+    auto children = this->children();
     for (auto& child : children)
         child->cleanup();
 }
@@ -186,29 +189,66 @@ SceneNode& SceneNode::addChild(base::Ref<SceneNode> child) {
     return addChild(std::move(child), z, tag);
 }
 
+std::vector<base::Ref<SceneNode>> const& SceneNode::children() const {
+    // Main thread only, like the whole tree: squeezing out the empty places of
+    // removed children on a read changes nothing a caller can see.
+    if (emptyChildSlots_ > 0)
+        const_cast<SceneNode*>(this)->compactChildren();
+    return children_;
+}
+
+void SceneNode::compactChildren() {
+    if (emptyChildSlots_ == 0)
+        return;
+    willCompactChildren();
+    std::erase_if(children_, [](auto const& c) { return !c; });
+    for (std::size_t i = 0; i < children_.size(); ++i)
+        children_[i]->slotInParent_ = i;
+    emptyChildSlots_ = 0;
+}
+
 void SceneNode::insertChild(base::Ref<SceneNode> child, int z) {
-    auto place = std::find_if(children_.begin(), children_.end(),
-        [z](auto const& sibling) { return sibling->zOrder_ > z; });
     SceneNode* inserted = child.get();
-    children_.insert(place, std::move(child));
     inserted->setZOrderOnly(z);
+    // The last place is never empty (see detachChild), so a child whose z is not
+    // below the last one's goes at the end, where equal z keeps arrival order.
+    if (children_.empty() || children_.back()->zOrder_ <= z) {
+        inserted->slotInParent_ = children_.size();
+        children_.push_back(std::move(child));
+        return;
+    }
+    compactChildren();
+    auto place = std::upper_bound(children_.begin(), children_.end(), z,
+        [](int key, auto const& sibling) { return key < sibling->zOrder_; });
+    auto at = children_.insert(place, std::move(child));
+    for (auto i = static_cast<std::size_t>(at - children_.begin()); i < children_.size(); ++i)
+        children_[i]->slotInParent_ = i;
 }
 
 void SceneNode::reorderChild(SceneNode* child, int z) {
     VERIFY_MSG(child, "Child must be non-nil");
-    auto found = std::find_if(
-        children_.begin(), children_.end(), [child](auto const& c) { return c.get() == child; });
-    if (found == children_.end() || child->zOrder_ == z)
+    if (child->parent_ != this || child->zOrder_ == z)
         return;
-    base::Ref<SceneNode> keep = std::move(*found);
-    children_.erase(found);
+    std::size_t slot = child->slotInParent_;
+    if (slot >= children_.size() || children_[slot].get() != child)
+        return;
+    base::Ref<SceneNode> keep = std::move(children_[slot]);
+    children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(slot));
+    for (std::size_t i = slot; i < children_.size(); ++i) {
+        if (children_[i])
+            children_[i]->slotInParent_ = i;
+    }
+    while (!children_.empty() && !children_.back()) {
+        children_.pop_back();
+        --emptyChildSlots_;
+    }
     insertChild(std::move(keep), z);
 }
 
 SceneNode* SceneNode::getChildByTag(int tag) const {
     VERIFY_MSG(tag != -1, "Invalid tag");
     for (auto const& child : children_) {
-        if (child->tag_ == tag)
+        if (child && child->tag_ == tag)
             return child.get();
     }
     return nullptr;
@@ -217,8 +257,9 @@ SceneNode* SceneNode::getChildByTag(int tag) const {
 void SceneNode::removeChild(SceneNode* child, Cleanup cleanup) {
     if (!child)
         return;
-    bool isChild = std::any_of(
-        children_.begin(), children_.end(), [child](auto const& c) { return c.get() == child; });
+    std::size_t slot = child->slotInParent_;
+    bool isChild
+        = child->parent_ == this && slot < children_.size() && children_[slot].get() == child;
     if (isChild)
         detachChild(child, cleanup);
 }
@@ -230,7 +271,7 @@ void SceneNode::removeChildByTag(int tag, Cleanup cleanup) {
 }
 
 void SceneNode::removeAllChildrenWithCleanup(Cleanup cleanup) {
-    auto removed = children_;
+    auto removed = children();
     for (auto& child : removed) {
         if (isRunning_)
             child->onExit();
@@ -239,9 +280,10 @@ void SceneNode::removeAllChildrenWithCleanup(Cleanup cleanup) {
         child->setParent(nullptr);
     }
     // Children added by the callbacks above stay.
-    std::erase_if(children_, [&removed](auto const& c) {
-        return std::find(removed.begin(), removed.end(), c) != removed.end();
-    });
+    compactChildren();
+    std::erase_if(children_, [this](auto const& c) { return c->parent_ != this; });
+    for (std::size_t i = 0; i < children_.size(); ++i)
+        children_[i]->slotInParent_ = i;
 }
 
 void SceneNode::detachChild(SceneNode* child, Cleanup cleanup) {
@@ -251,7 +293,18 @@ void SceneNode::detachChild(SceneNode* child, Cleanup cleanup) {
     if (cleanup == Cleanup::Yes)
         child->cleanup();
     child->setParent(nullptr);
-    std::erase_if(children_, [child](auto const& c) { return c.get() == child; });
+    // The callbacks above may have moved the child's place.
+    std::size_t slot = child->slotInParent_;
+    if (slot >= children_.size() || children_[slot].get() != child)
+        return;
+    children_[slot] = nullptr;
+    ++emptyChildSlots_;
+    while (!children_.empty() && !children_.back()) {
+        children_.pop_back();
+        --emptyChildSlots_;
+    }
+    if (emptyChildSlots_ * 2 > children_.size())
+        compactChildren();
 }
 
 // Drawing
@@ -261,25 +314,35 @@ void SceneNode::visit() {
         return;
     // Kept alive while drawing, in case a draw changes the tree.
     base::Ref<SceneNode> self(this);
+    graphics::DrawState::Run run;
     glPushMatrix();
     bool gridActive = grid_ && grid_->active();
     if (gridActive) {
+        graphics::DrawState::restoreDefaults();
         grid_->beforeDraw();
         transformAncestors();
     }
     transform();
+    compactChildren();
+    // A child's visit may remove children: their places stay empty until the
+    // next read, so the loops skip them.
     std::size_t i = 0;
-    for (; i < children_.size() && children_[i]->zOrder_ < 0; ++i) {
-        base::Ref<SceneNode> child = children_[i];
-        child->visit();
+    for (; i < children_.size() && (!children_[i] || children_[i]->zOrder_ < 0); ++i) {
+        if (base::Ref<SceneNode> child = children_[i])
+            child->visit();
     }
+    // Draw code of its own expects texturing and the arrays off.
+    if (!drawsThroughDrawState())
+        graphics::DrawState::restoreDefaults();
     draw();
     for (; i < children_.size(); ++i) {
-        base::Ref<SceneNode> child = children_[i];
-        child->visit();
+        if (base::Ref<SceneNode> child = children_[i])
+            child->visit();
     }
-    if (gridActive && grid_)
+    if (gridActive && grid_) {
+        graphics::DrawState::restoreDefaults();
         grid_->afterDraw(camera());
+    }
     glPopMatrix();
 }
 
@@ -312,7 +375,7 @@ void SceneNode::transform() {
 // Life cycle
 
 void SceneNode::onEnter() {
-    auto children = children_;
+    auto children = this->children();
     for (auto& child : children)
         child->onEnter();
     activateTimers();
@@ -320,7 +383,7 @@ void SceneNode::onEnter() {
 }
 
 void SceneNode::onEnterTransitionDidFinish() {
-    auto children = children_;
+    auto children = this->children();
     for (auto& child : children)
         child->onEnterTransitionDidFinish();
 }
@@ -328,7 +391,7 @@ void SceneNode::onEnterTransitionDidFinish() {
 void SceneNode::onExit() {
     deactivateTimers();
     isRunning_ = false;
-    auto children = children_;
+    auto children = this->children();
     for (auto& child : children)
         child->onExit();
 }

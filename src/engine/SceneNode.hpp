@@ -38,8 +38,6 @@ class SceneNode : public base::Object {
 public:
     static base::Ref<SceneNode> node();
 
-    SceneNode();
-
     virtual std::string description() const;
 
     // Stops every action, unschedules and forgets every selector, and cleans up
@@ -78,10 +76,12 @@ public:
 
     int zOrder() const { return zOrder_; }
     // Sorted by ascending z, equal z in insertion order.
-    std::vector<base::Ref<SceneNode>> const& children() const { return children_; }
+    std::vector<base::Ref<SceneNode>> const& children() const;
     bool isRunning() const { return isRunning_; }
     SceneNode* parent() const { return parent_; }
     void setParent(SceneNode* parent) { parent_ = parent; }
+    // The place of this node in its parent's list of children, for the parent.
+    std::size_t slotInParent() const { return slotInParent_; }
     // -1 means no tag.
     int tag() const { return tag_; }
     void setTag(int tag) { tag_ = tag; }
@@ -106,6 +106,11 @@ public:
     // children with negative z, then draw, then the others.
     virtual void draw() { }
     virtual void visit();
+    // Whether draw sets its GL state only through graphics::DrawState (as the
+    // textured nodes do), so that a visit may leave texturing and the arrays as the
+    // previous draw left them. A subclass that adds GL calls of its own to such a
+    // draw answers false.
+    virtual bool drawsThroughDrawState() const { return false; }
     // Applies every ancestor's transform, root first.
     void transformAncestors();
     // Applies this node's camera and transform to the model-view matrix.
@@ -163,6 +168,17 @@ protected:
     void activateTimers();
     void deactivateTimers();
 
+    // The children with the places of removed ones still empty (null): a removal
+    // empties its place instead of moving every later child, and the places are
+    // squeezed out on the next read of children(), before an insertion in the
+    // middle, or once they outnumber the children. A child's place is its slot
+    // below. Subclasses that keep a list parallel to the children (a sprite
+    // batch's quads) follow the places and are told before each squeeze.
+    std::vector<base::Ref<SceneNode>> const& childSlots() const { return children_; }
+    std::size_t emptyChildSlots() const { return emptyChildSlots_; }
+    virtual void willCompactChildren() { }
+    void compactChildren();
+
 private:
     void insertChild(base::Ref<SceneNode> child, int z);
     void setZOrderOnly(int z) { zOrder_ = z; }
@@ -186,6 +202,8 @@ private:
     base::Ref<GridBase> grid_;
     int zOrder_ {0};
     std::vector<base::Ref<SceneNode>> children_;
+    std::size_t emptyChildSlots_ {0};
+    std::size_t slotInParent_ {0};
     bool isRunning_ {false};
     SceneNode* parent_ {nullptr};
     int tag_ {-1};
@@ -193,6 +211,11 @@ private:
     // repeatable order.
     std::vector<std::pair<Selector, base::Ref<Timer>>> scheduledSelectors_;
     void* userData_ {nullptr};
+
+protected:
+    friend base::Factory;
+
+    SceneNode();
 };
 
 }

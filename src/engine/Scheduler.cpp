@@ -1,45 +1,21 @@
 #include <base/Exception.hpp>
 #include <base/Log.hpp>
+#include <base/SharedInstance.hpp>
 #include <base/Verify.hpp>
 #include <engine/Scheduler.hpp>
 
 #include <algorithm>
-#include <mutex>
 
 namespace engine {
 
-namespace {
-
-std::mutex instanceMutex;
-base::Ref<Scheduler> instance;
-
-bool holds(std::vector<base::Ref<Timer>> const& list, Timer const* timer) {
-    return std::any_of(
-        list.begin(), list.end(), [timer](auto const& t) { return t.get() == timer; });
-}
-
-void eraseAll(std::vector<base::Ref<Timer>>& list, Timer const* timer) {
-    std::erase_if(list, [timer](auto const& t) { return t.get() == timer; });
-}
-
-}
-
 Scheduler& Scheduler::sharedScheduler() {
-    std::lock_guard lock(instanceMutex);
-    if (!instance)
-        instance = base::make<Scheduler>();
-    return *instance;
+    return base::SharedInstance<Scheduler>::get();
 }
 
 void Scheduler::purgeSharedScheduler() {
-    base::Ref<Scheduler> old;
-    {
-        std::lock_guard lock(instanceMutex);
-        old = std::move(instance);
-    }
     // Releasing the timers may destroy their targets, whose teardown may ask for
-    // the scheduler again: let go of everything outside the lock.
-    if (old)
+    // the scheduler again: reset() lets go of the instance before that.
+    if (auto old = base::SharedInstance<Scheduler>::reset())
         old->unscheduleAllTimers();
 }
 
@@ -55,33 +31,49 @@ Scheduler::~Scheduler() {
 
 void Scheduler::scheduleTimer(base::Ref<Timer> timer) {
     VERIFY_MSG(timer, "Argument must be non-nil");
-    if (holds(methodsToRemove, timer.get())) {
-        eraseAll(methodsToRemove, timer.get());
+    auto found = slots_.find(timer.get());
+    if (found != slots_.end() && found->second.place == Place::PendingRemoval) {
+        found->second.place = Place::Active;
         return;
     }
-    if (holds(scheduledMethods, timer.get()) || holds(methodsToAdd, timer.get())) {
+    if (found != slots_.end()) {
         base::logLine(
             "Scheduler.schedulerTimer: timer " + timer->description() + " already scheduled");
         throw base::Exception(
             "SchedulerTimerAlreadyScheduled", "Scheduler.scheduleTimer already scheduled");
     }
     timer->holdTarget();
+    slots_.emplace(timer.get(), Slot {Place::PendingAdd, methodsToAdd.size()});
     methodsToAdd.push_back(std::move(timer));
 }
 
 void Scheduler::unscheduleTimer(Timer* timer) {
     VERIFY_MSG(timer, "Argument must be non-nil");
-    if (holds(methodsToAdd, timer)) {
+    auto found = slots_.find(timer);
+    if (found != slots_.end() && found->second.place == Place::PendingAdd) {
         base::Ref<Timer> keep(timer);
-        eraseAll(methodsToAdd, timer);
+        methodsToAdd[found->second.addIndex] = nullptr;
+        slots_.erase(found);
+        ++emptyAdds_;
+        // A scheduler that is not ticked (a paused game) must not collect empty places.
+        if (emptyAdds_ * 2 > methodsToAdd.size())
+            compactPendingAdds();
         timer->releaseTarget();
         return;
     }
-    if (!holds(scheduledMethods, timer)) {
+    if (found == slots_.end()) {
         base::logLine("Scheduler.unscheduleTimer: timer not scheduled");
         throw base::Exception("SchedulerTimerNotFound", "Scheduler.unscheduleTimer not found");
     }
+    found->second.place = Place::PendingRemoval;
     methodsToRemove.emplace_back(timer);
+}
+
+void Scheduler::compactPendingAdds() {
+    std::erase_if(methodsToAdd, [](auto const& t) { return !t; });
+    for (std::size_t i = 0; i < methodsToAdd.size(); ++i)
+        slots_.find(methodsToAdd[i].get())->second.addIndex = i;
+    emptyAdds_ = 0;
 }
 
 void Scheduler::unscheduleAllTimers() {
@@ -92,10 +84,14 @@ void Scheduler::unscheduleAllTimers() {
     scheduledMethods.clear();
     methodsToAdd.clear();
     methodsToRemove.clear();
+    slots_.clear();
+    emptyAdds_ = 0;
     for (auto& timer : active)
         timer->releaseTarget();
-    for (auto& timer : adding)
-        timer->releaseTarget();
+    for (auto& timer : adding) {
+        if (timer)
+            timer->releaseTarget();
+    }
 }
 
 void Scheduler::tick(float dt) {
@@ -105,18 +101,34 @@ void Scheduler::tick(float dt) {
     if (!methodsToRemove.empty()) {
         auto removing = std::move(methodsToRemove);
         methodsToRemove.clear();
+        // Forget the timers still waiting for removal (a timer named twice, or
+        // scheduled again since, is not), drop them from the active list in one
+        // pass, and only then release their targets, whose teardown may call back.
+        std::vector<Timer*> removed;
         for (auto& timer : removing) {
-            if (holds(scheduledMethods, timer.get())) {
-                eraseAll(scheduledMethods, timer.get());
-                timer->releaseTarget();
+            auto found = slots_.find(timer.get());
+            if (found != slots_.end() && found->second.place == Place::PendingRemoval) {
+                slots_.erase(found);
+                removed.push_back(timer.get());
             }
+        }
+        if (!removed.empty()) {
+            std::erase_if(
+                scheduledMethods, [this](auto const& t) { return !slots_.contains(t.get()); });
+            for (auto* timer : removed)
+                timer->releaseTarget();
         }
     }
     if (!methodsToAdd.empty()) {
         auto adding = std::move(methodsToAdd);
         methodsToAdd.clear();
-        for (auto& timer : adding)
+        emptyAdds_ = 0;
+        for (auto& timer : adding) {
+            if (!timer)
+                continue;
+            slots_.find(timer.get())->second.place = Place::Active;
             scheduledMethods.push_back(std::move(timer));
+        }
     }
 
     float scaled = timeScale_ == 1.0f ? dt : timeScale_ * dt;
@@ -129,19 +141,23 @@ void Scheduler::tick(float dt) {
 }
 
 bool Scheduler::isActive(Timer const* timer) const {
-    return holds(scheduledMethods, timer);
+    auto found = slots_.find(timer);
+    return found != slots_.end() && found->second.place != Place::PendingAdd;
 }
 
 bool Scheduler::isPendingAdd(Timer const* timer) const {
-    return holds(methodsToAdd, timer);
+    auto found = slots_.find(timer);
+    return found != slots_.end() && found->second.place == Place::PendingAdd;
 }
 
 bool Scheduler::isPendingRemoval(Timer const* timer) const {
-    return holds(methodsToRemove, timer);
+    auto found = slots_.find(timer);
+    return found != slots_.end() && found->second.place == Place::PendingRemoval;
 }
 
 bool Scheduler::isScheduled(Timer const* timer) const {
-    return isPendingAdd(timer) || (isActive(timer) && !isPendingRemoval(timer));
+    auto found = slots_.find(timer);
+    return found != slots_.end() && found->second.place != Place::PendingRemoval;
 }
 
 }

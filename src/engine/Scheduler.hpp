@@ -4,6 +4,9 @@
 #include <base/Ref.hpp>
 #include <engine/Timer.hpp>
 
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace engine {
@@ -24,8 +27,6 @@ public:
     // sharedScheduler() makes a new one. Safe to call during a tick.
     static void purgeSharedScheduler();
 
-    // Use sharedScheduler; public only so that base::make can reach it.
-    Scheduler();
     ~Scheduler() override;
 
     // Takes a timer waiting for removal back, or queues it for the next tick.
@@ -52,10 +53,32 @@ public:
     bool isScheduled(Timer const* timer) const;
 
 private:
+    // Where each held timer is, so that scheduling and unscheduling find it in
+    // constant time instead of searching the lists.
+    enum class Place : std::uint8_t { PendingAdd, Active, PendingRemoval };
+    struct Slot {
+        Place place;
+        // The timer's position in methodsToAdd while it waits there.
+        std::size_t addIndex;
+    };
+
+    void compactPendingAdds();
+
+    // Active timers in the order they became active. Timers unscheduled while
+    // waiting to be added leave an empty place in methodsToAdd, skipped by the
+    // next tick; methodsToRemove keeps each removed timer alive until then and
+    // may name one twice (the place in slots_ decides).
     std::vector<base::Ref<Timer>> scheduledMethods;
     std::vector<base::Ref<Timer>> methodsToRemove;
     std::vector<base::Ref<Timer>> methodsToAdd;
+    std::size_t emptyAdds_ {0};
+    std::unordered_map<Timer const*, Slot> slots_;
     float timeScale_ {1.0f};
+
+    friend base::Factory;
+
+    // Use sharedScheduler.
+    Scheduler();
 };
 
 }

@@ -53,9 +53,9 @@ private:
     };
 
     template<typename T> struct MemberIdentity final : Identity {
-        MemberIdentity(void (T::*method)(float), T* target)
-            : method(method)
-            , target(target) { }
+        MemberIdentity(void (T::*member)(float), T* object)
+            : method(member)
+            , target(object) { }
         bool equals(Identity const& other) const override {
             auto const* same = dynamic_cast<MemberIdentity const*>(&other);
             return same && same->method == method && same->target == target;

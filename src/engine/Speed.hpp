@@ -10,7 +10,6 @@ namespace engine {
 class Speed final : public Action {
 public:
     static base::Ref<Speed> actionWithAction(base::Ref<IntervalAction> action, float speed);
-    Speed(base::Ref<IntervalAction> action, float speed);
 
     base::Ref<Action> copy() const override;
     void start() override;
@@ -31,6 +30,10 @@ protected:
 private:
     base::Ref<IntervalAction> other;
     float speed_;
+
+    friend base::Factory;
+
+    Speed(base::Ref<IntervalAction> action, float speed);
 };
 
 }

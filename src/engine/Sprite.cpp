@@ -28,7 +28,7 @@ void Sprite::setDisplayFrame(base::Object* frame) {
         return;
     }
     if (auto* texture = dynamic_cast<Texture2D*>(frame))
-        setTexture(texture);
+        setTexture(base::Ref<Texture2D>(texture));
 }
 
 void Sprite::setDisplayFrame(std::string const& animationName, std::size_t index) {
@@ -40,7 +40,7 @@ void Sprite::setDisplayFrame(std::string const& animationName, std::size_t index
             + animationName + "\"");
         return;
     }
-    setTexture(frame);
+    setTexture(base::Ref<Texture2D>(frame));
 }
 
 bool Sprite::isFrameDisplayed(base::Object* frame) const {

@@ -27,8 +27,6 @@ public:
     static base::Ref<Sprite> spriteWithCGImage(graphics::Image const& image);
     static base::Ref<Sprite> spriteWithTexture(base::Ref<Texture2D> texture);
 
-    Sprite() = default;
-
     // A texture becomes the sprite's texture; null clears it; frames of other
     // kinds are ignored.
     void setDisplayFrame(base::Object* frame) override;
@@ -51,6 +49,10 @@ private:
     std::map<std::string, base::Ref<Animation>>& ensureAnimations();
 
     std::unique_ptr<std::map<std::string, base::Ref<Animation>>> animations_;
+
+    friend base::Factory;
+
+    Sprite() = default;
 };
 
 }

@@ -45,12 +45,14 @@ public:
     // A sprite batch over the sheet's image.
     base::Ref<AtlasSpriteManager> spriteManager(std::size_t capacity) const;
 
-    // Use the factories; public only so that base::make can reach it.
-    SpriteSheet(base::Ref<base::Dictionary> frames, std::string imagePath);
-
 private:
     base::Ref<base::Dictionary> frames_;
     std::string imagePath_;
+
+    friend base::Factory;
+
+    // Use the factories.
+    SpriteSheet(base::Ref<base::Dictionary> frames, std::string imagePath);
 };
 
 }

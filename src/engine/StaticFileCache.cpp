@@ -2,20 +2,14 @@
 #include <engine/StaticFileCache.hpp>
 #include <ui/Device.hpp>
 
+#include <base/SharedInstance.hpp>
 #include <foundation/Bundle.hpp>
 #include <foundation/Paths.hpp>
 #include <foundation/PropertyList.hpp>
 
-#include <mutex>
-
 namespace engine {
 
 namespace {
-
-// Only sharedCache and clearCache take it: the tables themselves are main-thread
-// only.
-std::mutex instanceMutex;
-base::Ref<StaticFileCache> instance;
 
 std::string lookupKey(std::string const& name, std::string const& type) {
     return name + "." + type;
@@ -38,19 +32,11 @@ base::Value readList(std::string const& path) {
 }
 
 StaticFileCache& StaticFileCache::sharedCache() {
-    std::lock_guard lock(instanceMutex);
-    if (!instance)
-        instance = base::make<StaticFileCache>();
-    return *instance;
+    return base::SharedInstance<StaticFileCache>::get();
 }
 
 void StaticFileCache::clearCache() {
-    base::Ref<StaticFileCache> old;
-    {
-        std::lock_guard lock(instanceMutex);
-        old = std::move(instance);
-        instance = nullptr;
-    }
+    base::SharedInstance<StaticFileCache>::reset();
 }
 
 StaticFileCache::StaticFileCache() = default;

@@ -63,8 +63,6 @@ public:
     // The path remembered under a lookup key ("bg01.png", "fontsarial.fnt").
     std::optional<std::string> cachedPath(std::string const& key) const;
 
-    // Use sharedCache; public only so that base::make can reach it.
-    StaticFileCache();
     ~StaticFileCache() override;
 
 private:
@@ -75,6 +73,11 @@ private:
     std::map<std::string, base::Value> cache;
     std::map<std::string, std::string> pathCache;
     base::Ref<foundation::Bundle> tabletBundle_;
+
+    friend base::Factory;
+
+    // Use sharedCache.
+    StaticFileCache();
 };
 
 }

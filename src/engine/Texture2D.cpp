@@ -263,7 +263,7 @@ base::Ref<Texture2D> Texture2D::initWithPVRTCFile(std::string const& path) {
 }
 
 base::Ref<Texture2D> Texture2D::initWithPVRTCData(
-    std::span<std::uint8_t const> data, int level, int bpp, bool hasAlpha, unsigned length) {
+    std::span<std::uint8_t const> data, int level, int bpp, bool, unsigned length) {
     if (bpp != 2 && bpp != 4) {
         base::logLine("Texture2D: PVRTC data of " + std::to_string(bpp) + " bits per pixel");
         return nullptr;

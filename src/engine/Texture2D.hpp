@@ -140,9 +140,6 @@ public:
 
     std::string description() const;
 
-    // Use the factories; public only so that base::make can reach it.
-    Texture2D() = default;
-
 private:
     GLuint name_ {0};
     Size size_;
@@ -152,6 +149,11 @@ private:
     float maxS_ {0};
     float maxT_ {0};
     bool hasPremultipliedAlpha_ {false};
+
+    friend base::Factory;
+
+    // Use the factories.
+    Texture2D() = default;
 };
 
 }

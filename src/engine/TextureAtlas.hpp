@@ -5,6 +5,7 @@
 #include <engine/Quad.hpp>
 #include <engine/Texture2D.hpp>
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -46,6 +47,8 @@ public:
     void removeQuadAtIndex(std::size_t index);
     // Keeps the buffers.
     void removeAllQuads() { totalQuads_ = 0; }
+    // Drops the quads from index on; keeps the buffers.
+    void removeQuadsFromIndex(std::size_t index) { totalQuads_ = std::min(totalQuads_, index); }
     // Changes the capacity, keeping the first min(totalQuads, capacity) quads.
     // False, with "TextureAtlas: not enough memory" logged, when the buffers cannot
     // be had: the atlas is then empty with capacity 0. A capacity above
@@ -75,9 +78,6 @@ public:
     // Draw calls issued by all atlases so far, for tests and diagnostics.
     static std::uint64_t drawCallCount();
 
-    // Use the factories; public only so that base::make can reach it.
-    TextureAtlas(base::Ref<Texture2D> texture, std::size_t capacity);
-
 private:
     void fillIndices();
 
@@ -86,6 +86,11 @@ private:
     std::vector<V3F_C4B_T2F_Quad> quads_;
     std::vector<GLushort> indices_;
     base::Ref<Texture2D> texture_;
+
+    friend base::Factory;
+
+    // Use the factories.
+    TextureAtlas(base::Ref<Texture2D> texture, std::size_t capacity);
 };
 
 }

@@ -4,6 +4,7 @@
 #include <engine/TextureMgr.hpp>
 
 #include <base/Log.hpp>
+#include <base/SharedInstance.hpp>
 #include <base/Verify.hpp>
 #include <foundation/Paths.hpp>
 #include <foundation/RunLoop.hpp>
@@ -21,8 +22,6 @@ namespace engine {
 
 namespace {
 
-std::mutex instanceMutex;
-base::Ref<TextureMgr> instance;
 TextureMgr* constructed = nullptr;
 
 bool endsWith(std::string const& text, std::string_view suffix) {
@@ -59,22 +58,14 @@ std::optional<std::string> dataFolderCandidate(std::string const& path) {
 }
 
 TextureMgr& TextureMgr::sharedTextureMgr() {
-    std::lock_guard lock(instanceMutex);
-    if (!instance) {
-        instance = base::make<TextureMgr>();
+    return base::SharedInstance<TextureMgr>::get([](TextureMgr&) {
         // The director's end releases the cache, as it does the scheduler.
         Director::setTextureCachePurger(&TextureMgr::purgeSharedTextureMgr);
-    }
-    return *instance;
+    });
 }
 
 void TextureMgr::purgeSharedTextureMgr() {
-    base::Ref<TextureMgr> old;
-    {
-        std::lock_guard lock(instanceMutex);
-        old = std::move(instance);
-        instance = nullptr;
-    }
+    base::SharedInstance<TextureMgr>::reset();
 }
 
 TextureMgr::TextureMgr() {

@@ -32,6 +32,10 @@ private:
     Selector selector_;
     base::Ref<base::Object> target_;
     std::string data_;
+
+    friend base::Factory;
+
+    AsyncObject() = default;
 };
 
 // The process-wide texture cache: every image the program draws is loaded once
@@ -100,8 +104,6 @@ public:
     // The format images of that name are stored in.
     static Texture2DPixelFormat pixelFormatForName(std::string const& name);
 
-    // Use sharedTextureMgr; public only so that base::make can reach it.
-    TextureMgr();
     ~TextureMgr() override;
 
 private:
@@ -115,6 +117,11 @@ private:
     // Guards textures between the main thread and the cache's own completion
     // of background loads; recursive because addImage reaches addPVRTCImage.
     mutable std::recursive_mutex dictLock;
+
+    friend base::Factory;
+
+    // Use sharedTextureMgr.
+    TextureMgr();
 };
 
 }

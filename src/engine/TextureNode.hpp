@@ -26,8 +26,6 @@ class TextureNode : public SceneNode, public RGBAProtocol, public TextureProtoco
 public:
     static base::Ref<TextureNode> node();
 
-    TextureNode();
-
     Texture2D* texture() const override { return texture_.get(); }
     void setTexture(base::Ref<Texture2D> texture) override;
     Texture2D* outlineTexture() const { return outlineTexture_.get(); }
@@ -46,6 +44,7 @@ public:
 
     // Draws nothing without a texture.
     void draw() override;
+    bool drawsThroughDrawState() const override { return true; }
 
 protected:
     ~TextureNode() override;
@@ -57,6 +56,11 @@ private:
     std::uint8_t opacity_ {255};
     Color3B color_ {255, 255, 255};
     bool opacityModifyRGB_ {false};
+
+protected:
+    friend base::Factory;
+
+    TextureNode();
 };
 
 }

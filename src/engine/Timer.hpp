@@ -26,9 +26,6 @@ public:
     static base::Ref<Timer> timerWithTarget(
         base::Object* target, Selector selector, float interval = 0);
 
-    // Use timerWithTarget; public only so that base::make can reach it.
-    Timer(base::Object* target, Selector selector, float interval);
-
     // Adds the frame time (none on the first call) and calls the selector with the
     // accumulated time once it reaches the interval.
     void fire(float dt);
@@ -46,7 +43,7 @@ public:
 
 private:
     friend class Scheduler;
-    void holdTarget() { heldTarget_ = target_.get(); }
+    void holdTarget() { heldTarget_ = target_.strong(); }
     void releaseTarget() { heldTarget_ = nullptr; }
 
     base::WeakRef<base::Object> target_;
@@ -54,6 +51,11 @@ private:
     Selector selector_;
     float interval_;
     float elapsed_ {-1};
+
+    friend base::Factory;
+
+    // Use timerWithTarget.
+    Timer(base::Object* target, Selector selector, float interval);
 };
 
 }

@@ -11,10 +11,10 @@ class StandardTouchDelegate {
 public:
     virtual ~StandardTouchDelegate() = default;
 
-    virtual bool ccTouchesBegan(ui::TouchSet& touches, ui::Event* event) { return false; }
-    virtual bool ccTouchesMoved(ui::TouchSet& touches, ui::Event* event) { return false; }
-    virtual bool ccTouchesEnded(ui::TouchSet& touches, ui::Event* event) { return false; }
-    virtual bool ccTouchesCancelled(ui::TouchSet& touches, ui::Event* event) { return false; }
+    virtual bool ccTouchesBegan(ui::TouchSet&, ui::Event*) { return false; }
+    virtual bool ccTouchesMoved(ui::TouchSet&, ui::Event*) { return false; }
+    virtual bool ccTouchesEnded(ui::TouchSet&, ui::Event*) { return false; }
+    virtual bool ccTouchesCancelled(ui::TouchSet&, ui::Event*) { return false; }
 };
 
 // A handler that takes one touch at a time: it claims a touch when it begins and
@@ -25,9 +25,9 @@ public:
 
     // Answers true to claim the touch.
     virtual bool ccTouchBegan(ui::Touch* touch, ui::Event* event) = 0;
-    virtual void ccTouchMoved(ui::Touch* touch, ui::Event* event) { }
-    virtual void ccTouchEnded(ui::Touch* touch, ui::Event* event) { }
-    virtual void ccTouchCancelled(ui::Touch* touch, ui::Event* event) { }
+    virtual void ccTouchMoved(ui::Touch*, ui::Event*) { }
+    virtual void ccTouchEnded(ui::Touch*, ui::Event*) { }
+    virtual void ccTouchCancelled(ui::Touch*, ui::Event*) { }
 };
 
 // What the drawing surface hands its touches to.

@@ -1,4 +1,5 @@
 #include <base/Exception.hpp>
+#include <base/SharedInstance.hpp>
 #include <engine/TouchDispatcher.hpp>
 
 #include <algorithm>
@@ -6,11 +7,11 @@
 namespace engine {
 
 TouchDispatcher& TouchDispatcher::sharedDispatcher() {
-    static TouchDispatcher* dispatcher = [] {
-        auto instance = base::make<TouchDispatcher>();
-        return instance.leak();
-    }();
-    return *dispatcher;
+    return base::SharedInstance<TouchDispatcher>::get();
+}
+
+void TouchDispatcher::purgeSharedDispatcher() {
+    base::SharedInstance<TouchDispatcher>::reset();
 }
 
 void TouchDispatcher::addHandler(base::Ref<TouchHandler> handler) {

@@ -11,11 +11,14 @@ namespace engine {
 // handlers in priority order; among equal priorities the most recently registered
 // is asked first. A standard handler that answers true ends the dispatch; so does
 // an emptied set (every touch swallowed by targeted handlers). Handlers added or
-// removed during a dispatch take effect from the next one. One per process, never
-// freed; main thread only.
+// removed during a dispatch take effect from the next one. One per process, made
+// on first use; main thread only.
 class TouchDispatcher final : public base::Object, public EAGLTouchDelegate {
 public:
     static TouchDispatcher& sharedDispatcher();
+    // Drops the instance with every handler; the next sharedDispatcher() makes a
+    // new one that dispatches.
+    static void purgeSharedDispatcher();
 
     bool dispatchEvents() const { return dispatchEvents_; }
     void setDispatchEvents(bool dispatch) { dispatchEvents_ = dispatch; }
@@ -45,6 +48,10 @@ private:
 
     std::vector<base::Ref<TouchHandler>> touchHandlers_;
     bool dispatchEvents_ {true};
+
+    friend base::Factory;
+
+    TouchDispatcher() = default;
 };
 
 }

@@ -27,6 +27,8 @@ protected:
 private:
     base::Ref<base::Object> delegate_;
     int priority_;
+
+    friend base::Factory;
 };
 
 class StandardTouchHandler final : public TouchHandler {
@@ -38,10 +40,12 @@ public:
 
     bool handle(TouchPhaseKind phase, ui::TouchSet& touches, ui::Event* event) override;
 
-    StandardTouchHandler(base::Object* owner, StandardTouchDelegate* delegate, int priority);
-
 private:
     StandardTouchDelegate* standard_;
+
+    friend base::Factory;
+
+    StandardTouchHandler(base::Object* owner, StandardTouchDelegate* delegate, int priority);
 };
 
 class TargetedTouchHandler final : public TouchHandler {
@@ -59,9 +63,6 @@ public:
     void setSwallowsTouches(bool swallows) { swallowsTouches_ = swallows; }
     ui::TouchSet const& claimedTouches() const { return claimedTouches_; }
 
-    TargetedTouchHandler(
-        base::Object* owner, TargetedTouchDelegate* delegate, int priority, bool swallowsTouches);
-
 private:
     void updateKnownTouches(
         TouchPhaseKind phase, ui::TouchSet& touches, ui::Event* event, bool unclaim);
@@ -69,6 +70,11 @@ private:
     TargetedTouchDelegate* targeted_;
     bool swallowsTouches_;
     ui::TouchSet claimedTouches_;
+
+    friend base::Factory;
+
+    TargetedTouchHandler(
+        base::Object* owner, TargetedTouchDelegate* delegate, int priority, bool swallowsTouches);
 };
 
 }

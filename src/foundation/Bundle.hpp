@@ -66,8 +66,6 @@ public:
     // Forgets the cached tables and language choice.
     void reloadLocalizations();
 
-    explicit Bundle(std::string path);
-
 private:
     struct Languages {
         std::optional<std::string> preferred;
@@ -88,6 +86,10 @@ private:
     mutable Languages languages_;
     // Keyed by folder ("" for the top) and table name.
     mutable std::map<std::pair<std::string, std::string>, base::Ref<base::Dictionary>> tables_;
+
+    friend base::Factory;
+
+    explicit Bundle(std::string path);
 };
 
 }

@@ -29,7 +29,6 @@ public:
     // The same from a file; null when it cannot be read or is not a certificate.
     static base::Ref<Certificate> createWithContentsOfFile(std::string const& path);
 
-    Certificate(Private, x509_st* certificate);
     ~Certificate() override;
 
     // The subject's public key; null when the certificate's key cannot be read.
@@ -45,6 +44,10 @@ private:
     };
 
     std::unique_ptr<x509_st, CertificateDeleter> certificate_;
+
+    friend base::Factory;
+
+    Certificate(Private, x509_st* certificate);
 };
 
 }

@@ -2,18 +2,14 @@
 
 namespace foundation {
 
-namespace {
-
-int digitValue(char c) {
+int Hex::digitValue(char32_t c) {
     if (c >= '0' && c <= '9')
-        return c - '0';
+        return int(c - '0');
     if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
+        return int(c - 'a' + 10);
     if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
+        return int(c - 'A' + 10);
     return -1;
-}
-
 }
 
 std::string Hex::encode(ByteView bytes, HexCase letters) {

@@ -19,6 +19,8 @@ public:
     // Takes digits of either case; an odd count or any other character (spaces
     // included) gives nullopt.
     static std::optional<base::Bytes> decode(std::string_view text);
+    // The value of one hexadecimal digit of either case, or -1 for any other character.
+    static int digitValue(char32_t character);
 };
 
 }

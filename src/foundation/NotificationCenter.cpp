@@ -1,7 +1,10 @@
 #include <base/Log.hpp>
+#include <base/SharedInstance.hpp>
 #include <foundation/NotificationCenter.hpp>
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <utility>
 
 namespace foundation {
@@ -53,9 +56,12 @@ void ObservationToken::cancel() {
 }
 
 NotificationCenter& NotificationCenter::defaultCenter() {
-    // Never destroyed: observers may still be removed while the program exits.
-    static NotificationCenter* center = create().leak();
-    return *center;
+    // Not destroyed at exit: observers may still be removed while the program exits.
+    return base::SharedInstance<NotificationCenter>::get();
+}
+
+void NotificationCenter::resetDefaultCenter() {
+    base::SharedInstance<NotificationCenter>::reset();
 }
 
 base::Ref<NotificationCenter> NotificationCenter::create() {
@@ -85,49 +91,91 @@ std::uint64_t NotificationCenter::add(
     registration->sender = sender;
     registration->callback = std::move(callback);
     std::lock_guard lock(mutex_);
-    registration->id = nextId_++;
+    auto id = nextId_++;
+    registration->id = id;
     registrations_.push_back(std::move(registration));
-    return registrations_.back()->id;
+    byId_.emplace(id, std::prev(registrations_.end()));
+    if (observer)
+        byObserver_[observer].push_back(id);
+    return id;
+}
+
+void NotificationCenter::unlink(
+    Registrations::iterator at, std::vector<std::shared_ptr<Registration>>& removed) {
+    auto& registration = *at;
+    registration->removed.store(true);
+    byId_.erase(registration->id);
+    removed.push_back(std::move(registration));
+    registrations_.erase(at);
 }
 
 void NotificationCenter::removeObserver(void const* observer) {
     if (!observer)
         return;
-    removeIf(
-        [observer](Registration const& registration) { return registration.observer == observer; });
+    std::vector<std::shared_ptr<Registration>> removed;
+    {
+        std::lock_guard lock(mutex_);
+        auto found = byObserver_.find(observer);
+        if (found == byObserver_.end())
+            return;
+        for (auto id : found->second)
+            unlink(byId_.at(id), removed);
+        byObserver_.erase(found);
+    }
+    // removed goes here, outside the lock: a callback's captures may post or remove.
 }
 
 void NotificationCenter::removeObserver(
     void const* observer, std::string_view name, void const* sender) {
     if (!observer)
         return;
-    removeIf([&](Registration const& registration) {
-        return registration.observer == observer && (name.empty() || registration.name == name)
-            && (!sender || registration.sender == sender);
-    });
-}
-
-void NotificationCenter::removeRegistration(std::uint64_t id) {
-    removeIf([id](Registration const& registration) { return registration.id == id; });
-}
-
-void NotificationCenter::removeAllObservers() {
-    removeIf([](Registration const&) { return true; });
-}
-
-void NotificationCenter::removeIf(std::function<bool(Registration const&)> matches) {
     std::vector<std::shared_ptr<Registration>> removed;
     {
         std::lock_guard lock(mutex_);
-        std::erase_if(registrations_, [&](auto const& registration) {
-            if (!matches(*registration))
+        auto found = byObserver_.find(observer);
+        if (found == byObserver_.end())
+            return;
+        std::erase_if(found->second, [&](std::uint64_t id) {
+            auto at = byId_.at(id);
+            auto const& registration = **at;
+            if ((!name.empty() && registration.name != name)
+                || (sender && registration.sender != sender))
                 return false;
-            registration->removed.store(true);
-            removed.push_back(registration);
+            unlink(at, removed);
             return true;
         });
+        if (found->second.empty())
+            byObserver_.erase(found);
     }
-    // removed goes here, outside the lock: a callback's captures may post or remove.
+}
+
+void NotificationCenter::removeRegistration(std::uint64_t id) {
+    std::vector<std::shared_ptr<Registration>> removed;
+    {
+        std::lock_guard lock(mutex_);
+        auto found = byId_.find(id);
+        if (found == byId_.end())
+            return;
+        if (auto observer = (*found->second)->observer) {
+            auto ids = byObserver_.find(observer);
+            std::erase(ids->second, id);
+            if (ids->second.empty())
+                byObserver_.erase(ids);
+        }
+        unlink(found->second, removed);
+    }
+}
+
+void NotificationCenter::removeAllObservers() {
+    Registrations removed;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto& registration : registrations_)
+            registration->removed.store(true);
+        removed.swap(registrations_);
+        byId_.clear();
+        byObserver_.clear();
+    }
 }
 
 void NotificationCenter::postNotification(

@@ -6,10 +6,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace foundation {
@@ -75,9 +77,10 @@ public:
     using Callback = std::function<void(Notification const&)>;
 
     static NotificationCenter& defaultCenter();
+    // Drops the default centre with its observers; the next defaultCenter() makes
+    // a new, empty one. Tokens of the old one still cancel against it.
+    static void resetDefaultCenter();
     static base::Ref<NotificationCenter> create();
-
-    NotificationCenter();
 
     // Calls callback for notifications named name (every name when empty) posted
     // by sender (by anyone when null).
@@ -111,12 +114,26 @@ private:
 
     std::uint64_t add(
         void const* observer, std::string name, Callback callback, void const* sender);
+    using Registrations = std::list<std::shared_ptr<Registration>>;
+
     void removeRegistration(std::uint64_t id);
-    void removeIf(std::function<bool(Registration const&)> matches);
+    // Unlinks one registration (under the lock), keeping it in removed so that it
+    // is destroyed outside the lock. Leaves the observer's index to the caller.
+    void unlink(Registrations::iterator at, std::vector<std::shared_ptr<Registration>>& removed);
 
     std::mutex mutex_;
-    std::vector<std::shared_ptr<Registration>> registrations_;
+    // In registration order, the order of delivery. The two indexes find a
+    // registration by id and an observer's registrations (ids in registration
+    // order) without walking the list, so removal costs the same however many
+    // observers are registered.
+    Registrations registrations_;
+    std::unordered_map<std::uint64_t, Registrations::iterator> byId_;
+    std::unordered_map<void const*, std::vector<std::uint64_t>> byObserver_;
     std::uint64_t nextId_ {1};
+
+    friend base::Factory;
+
+    NotificationCenter();
 };
 
 }

@@ -1,7 +1,10 @@
 #include <foundation/OpenStepPropertyList.hpp>
 
+#include <foundation/Hex.hpp>
 #include <foundation/PropertyList.hpp>
 #include <foundation/Strings.hpp>
+
+#include <algorithm>
 
 namespace foundation {
 
@@ -12,20 +15,11 @@ bool isBareCharacter(char32_t c) {
         || c == '$' || c == '+' || c == '/' || c == ':' || c == '.' || c == '-';
 }
 
-int hexDigit(char32_t c) {
-    if (c >= '0' && c <= '9')
-        return int(c - '0');
-    if (c >= 'a' && c <= 'f')
-        return int(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F')
-        return int(c - 'A' + 10);
-    return -1;
-}
-
-// Decodes the input to code points once; the parser then walks them.
-std::optional<std::u32string> decode(ByteView bytes, std::string& error) {
+// The text as UTF-8, which the parser walks byte by byte: every character with a
+// meaning in the syntax is ASCII, and the bytes of other characters are copied as
+// they are. UTF-16 (with its byte-order mark) is converted first.
+std::optional<std::string> decode(ByteView bytes, std::string& error) {
     std::string_view text = bytes.text();
-    std::u32string out;
     bool bigEndian = text.starts_with("\xFE\xFF");
     if (bigEndian || text.starts_with("\xFF\xFE")) {
         text.remove_prefix(2);
@@ -39,12 +33,7 @@ std::optional<std::u32string> decode(ByteView bytes, std::string& error) {
             auto b = static_cast<unsigned char>(text[2 * i + 1]);
             units[i] = char16_t(bigEndian ? (a << 8 | b) : (b << 8 | a));
         }
-        text = {};
-        std::string utf8 = utf16ToUtf8(units);
-        out.reserve(utf8.size());
-        for (std::size_t i = 0; i < utf8.size();)
-            out += decodeUtf8(utf8, i);
-        return out;
+        return utf16ToUtf8(units);
     }
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
@@ -52,15 +41,17 @@ std::optional<std::u32string> decode(ByteView bytes, std::string& error) {
         error = "text is neither UTF-8 nor UTF-16 with a byte-order mark";
         return std::nullopt;
     }
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();)
-        out += decodeUtf8(text, i);
-    return out;
+    return std::string(text);
+}
+
+// The length of the UTF-8 sequence a lead byte starts (1 for ASCII).
+std::size_t sequenceLength(unsigned char lead) {
+    return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
 class Parser {
 public:
-    Parser(std::u32string text, std::string& error)
+    Parser(std::string text, std::string& error)
         : text_(std::move(text))
         , error_(error) { }
 
@@ -100,7 +91,18 @@ public:
 
 private:
     bool atEnd() const { return position_ >= text_.size(); }
-    char32_t peek() const { return text_[position_]; }
+    // The byte at the position; bytes of non-ASCII characters are 0x80 and above.
+    char32_t peek() const { return static_cast<unsigned char>(text_[position_]); }
+
+    // The length of a blank that is not ASCII at the position (U+FEFF, U+2028 or
+    // U+2029), or 0.
+    std::size_t wideBlank() const {
+        std::string_view rest = std::string_view(text_).substr(position_);
+        if (rest.starts_with("\xEF\xBB\xBF") || rest.starts_with("\xE2\x80\xA8")
+            || rest.starts_with("\xE2\x80\xA9"))
+            return 3;
+        return 0;
+    }
 
     base::Value fail(std::string message) {
         if (!failed_)
@@ -118,27 +120,23 @@ private:
     void skipBlanksAndComments() {
         while (!atEnd()) {
             char32_t c = peek();
-            if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'
-                || c == 0xFEFF || c == 0x2028 || c == 0x2029) {
+            if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v') {
                 advance();
+            } else if (c >= 0x80 && wideBlank()) {
+                position_ += wideBlank();
             } else if (c == '/' && position_ + 1 < text_.size() && text_[position_ + 1] == '/') {
-                while (!atEnd() && peek() != '\n')
-                    advance();
+                auto end = text_.find('\n', position_);
+                position_ = end == std::string::npos ? text_.size() : end;
             } else if (c == '/' && position_ + 1 < text_.size() && text_[position_ + 1] == '*') {
-                int startLine = line_;
-                advance();
-                advance();
-                while (!atEnd()
-                    && !(peek() == '*' && position_ + 1 < text_.size()
-                        && text_[position_ + 1] == '/'))
-                    advance();
-                if (atEnd()) {
-                    line_ = startLine;
+                auto end = text_.find("*/", position_ + 2);
+                if (end == std::string::npos) {
                     fail("comment not closed");
+                    position_ = text_.size();
                     return;
                 }
-                advance();
-                advance();
+                line_ += int(std::count(text_.begin() + std::ptrdiff_t(position_),
+                    text_.begin() + std::ptrdiff_t(end), '\n'));
+                position_ = end + 2;
             } else {
                 return;
             }
@@ -256,7 +254,7 @@ private:
             advance();
             if (c == '>')
                 break;
-            int digit = hexDigit(c);
+            int digit = Hex::digitValue(c);
             if (digit < 0)
                 return fail("bad character in data");
             if (high < 0) {
@@ -308,12 +306,11 @@ private:
                 appendUtf8(out, code);
         };
         auto appendUnit = [&](char16_t unit) {
-            if (unit >= 0xDC00 && unit <= 0xDFFF && pendingHigh) {
-                char32_t code
-                    = 0x10000 + ((char32_t(pendingHigh) - 0xD800) << 10) + (unit - 0xDC00);
+            if (isLowSurrogate(unit) && pendingHigh) {
+                char32_t code = combineSurrogates(pendingHigh, unit);
                 pendingHigh = 0;
                 appendUtf8(out, code);
-            } else if (unit >= 0xD800 && unit <= 0xDBFF) {
+            } else if (isHighSurrogate(unit)) {
                 flushPending();
                 pendingHigh = unit;
             } else {
@@ -321,6 +318,16 @@ private:
             }
         };
         for (;;) {
+            // A run of plain bytes (other characters' UTF-8 included) is copied whole.
+            std::size_t run = position_;
+            while (run < text_.size() && text_[run] != char(quote) && text_[run] != '\\'
+                && text_[run] != '\n')
+                ++run;
+            if (run > position_) {
+                flushPending();
+                out.append(text_, position_, run - position_);
+                position_ = run;
+            }
             if (atEnd()) {
                 line_ = startLine;
                 return fail("string not closed");
@@ -366,8 +373,8 @@ private:
                 // Up to four hexadecimal digits: one UTF-16 unit.
                 char16_t unit = 0;
                 int digits = 0;
-                while (digits < 4 && !atEnd() && hexDigit(peek()) >= 0) {
-                    unit = char16_t(unit << 4 | hexDigit(peek()));
+                while (digits < 4 && !atEnd() && Hex::digitValue(peek()) >= 0) {
+                    unit = char16_t(unit << 4 | Hex::digitValue(peek()));
                     advance();
                     ++digits;
                 }
@@ -384,6 +391,14 @@ private:
                         advance();
                     }
                     appendCodePoint(char32_t(code & 0xFF));
+                } else if (e >= 0x80) {
+                    // A character that is not ASCII stands for itself, all its bytes.
+                    flushPending();
+                    out.push_back(char(e));
+                    for (std::size_t i = 1; i < sequenceLength((unsigned char)e) && !atEnd(); ++i) {
+                        out.push_back(text_[position_]);
+                        advance();
+                    }
                 } else {
                     // Any other character stands for itself (\" \' \\ among them).
                     appendCodePoint(e);
@@ -394,7 +409,7 @@ private:
         return out;
     }
 
-    std::u32string text_;
+    std::string text_;
     std::string& error_;
     std::size_t position_ {0};
     int line_ {1};

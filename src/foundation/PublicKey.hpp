@@ -39,7 +39,6 @@ public:
     // 00 02 <non-zero random bytes> 00 message, made with a public key.
     enum class PKCS1BlockType : std::uint8_t { PrivateKey = 1, PublicKey = 2 };
 
-    PublicKey(Private, evp_pkey_st* key);
     ~PublicKey() override;
 
     bool isRSA() const;
@@ -71,6 +70,10 @@ private:
     static base::Ref<PublicKey> adopt(evp_pkey_st* key);
 
     std::unique_ptr<evp_pkey_st, KeyDeleter> key_;
+
+    friend base::Factory;
+
+    PublicKey(Private, evp_pkey_st* key);
 };
 
 }

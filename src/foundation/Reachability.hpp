@@ -52,8 +52,6 @@ public:
     // sits on it.
     static base::Ref<Reachability> reachabilityForLocalWiFi();
 
-    // Public for base::make; use the factories.
-    Reachability(std::string target, bool isHostName, bool localWiFi);
     ~Reachability() override;
 
     std::string const& target() const { return target_; }
@@ -92,6 +90,11 @@ private:
     bool isHostName_;
     bool localWiFi_;
     std::shared_ptr<Watch> watch_;
+
+    friend base::Factory;
+
+    // Use the factories.
+    Reachability(std::string target, bool isHostName, bool localWiFi);
 };
 
 }

@@ -46,8 +46,6 @@ public:
     // The calling thread's loop, made on first use; main() on the main thread.
     static RunLoop& current();
 
-    RunLoop();
-
     // Queues work to run on this loop's thread and wakes the loop. Any thread.
     void perform(Work work);
     std::size_t pendingWorkCount() const;
@@ -122,6 +120,10 @@ private:
     // Bumped by everything that may give a sleeping loop something to do.
     std::uint64_t wakeCount_ {0};
     bool stopRequested_ {false};
+
+    friend base::Factory;
+
+    RunLoop();
 };
 
 }

@@ -1,4 +1,5 @@
 #include <foundation/CharacterSet.hpp>
+#include <foundation/Hex.hpp>
 #include <foundation/Strings.hpp>
 
 #include <cstdint>
@@ -92,34 +93,38 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
+char32_t decodeUtf16(std::u16string_view text, std::size_t& position) {
+    char32_t unit = text[position++];
+    if (isHighSurrogate(unit) && position < text.size() && isLowSurrogate(text[position]))
+        return combineSurrogates(unit, text[position++]);
+    return unit;
+}
+
+void appendUtf16(std::u16string& out, char32_t c) {
+    if (c > 0x10FFFF)
+        c = replacementCharacter;
+    if (c >= 0x10000) {
+        c -= 0x10000;
+        out += char16_t(0xD800 + (c >> 10));
+        out += char16_t(0xDC00 + (c & 0x3FF));
+    } else {
+        out += char16_t(c);
+    }
+}
+
 std::u16string utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        char32_t c = decodeUtf8(text, i);
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += char16_t(0xD800 + (c >> 10));
-            out += char16_t(0xDC00 + (c & 0x3FF));
-        } else {
-            out += char16_t(c);
-        }
-    }
+    for (std::size_t i = 0; i < text.size();)
+        appendUtf16(out, decodeUtf8(text, i));
     return out;
 }
 
 std::string utf16ToUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00
-            && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        appendUtf8(out, c);
-    }
+    for (std::size_t i = 0; i < text.size();)
+        appendUtf8(out, decodeUtf16(text, i));
     return out;
 }
 
@@ -378,16 +383,6 @@ template<typename Keep> std::string escapeBytes(std::string_view text, Keep keep
     return out;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 }
 
 std::string addingPercentEscapes(std::string_view text) {
@@ -418,8 +413,8 @@ std::optional<std::string> replacingPercentEscapes(std::string_view text, String
         }
         if (text.size() - i < 3)
             return std::nullopt;
-        int high = hexValue(text[i + 1]);
-        int low = hexValue(text[i + 2]);
+        int high = Hex::digitValue(text[i + 1]);
+        int low = Hex::digitValue(text[i + 2]);
         if (high < 0 || low < 0)
             return std::nullopt;
         auto byte = static_cast<unsigned char>(high * 16 + low);

@@ -25,6 +25,27 @@ char32_t decodeUtf8(std::string_view text, std::size_t& position);
 void appendUtf8(std::string& out, char32_t codePoint);
 bool isValidUtf8(std::string_view text);
 
+// UTF-16 surrogates: a high one (U+D800 to U+DBFF) followed by a low one (U+DC00 to
+// U+DFFF) encode one code point past U+FFFF.
+constexpr bool isHighSurrogate(char32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+constexpr bool isLowSurrogate(char32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+// The code point of a high and a low surrogate (which the caller has checked).
+constexpr char32_t combineSurrogates(char32_t high, char32_t low) {
+    return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
+// The code point at position (advanced past it): a high surrogate followed by a low one
+// reads as one code point and advances by two; any other unit, a lone or reversed
+// surrogate included, reads as itself and advances by one, so callers decide what an
+// unpaired surrogate becomes. position must be below text.size().
+char32_t decodeUtf16(std::u16string_view text, std::size_t& position);
+// Appends a code point as UTF-16: one unit, or a surrogate pair past U+FFFF; values past
+// U+10FFFF become U+FFFD.
+void appendUtf16(std::u16string& out, char32_t codePoint);
+
 std::u16string utf8ToUtf16(std::string_view text);
 // Lone surrogates become U+FFFD.
 std::string utf16ToUtf8(std::u16string_view text);

@@ -46,8 +46,6 @@ public:
     static base::Ref<Timer> timer(
         double interval, Callback callback, bool repeats, base::Value userInfo = {});
 
-    Timer(double interval, Callback callback, bool repeats, base::Value userInfo);
-
     // Removes the timer from its loop and releases the callback. Safe from the
     // timer's own callback, which then finishes normally; nothing fires afterwards.
     void invalidate();
@@ -102,6 +100,10 @@ private:
     // Calls of the callback under way; a timer never fires again inside its own call.
     std::atomic<int> firing_ {0};
     std::optional<PerformRequest> request_;
+
+    friend base::Factory;
+
+    Timer(double interval, Callback callback, bool repeats, base::Value userInfo);
 };
 
 }

@@ -196,7 +196,7 @@ void URLConnection::start() {
     bridge_ = std::make_shared<Bridge>(this, std::move(post));
     if (delegate_)
         delegate_->connections_.push_back(this);
-    keepAlive_ = this;
+    keepAlive_ = base::Ref<URLConnection>(this);
     load_ = URLLoad::create(currentRequest_, bridge_);
     load_->start();
 }

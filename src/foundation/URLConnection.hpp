@@ -48,12 +48,11 @@ public:
     // on the first challenge and continues without one after a refusal.
     virtual URLAuthenticationAnswer didReceiveAuthenticationChallenge(
         URLConnection& connection, URLAuthenticationChallenge const& challenge);
-    virtual void didReceiveResponse(URLConnection& connection, URLResponse const& response) { }
-    virtual void didReceiveData(URLConnection& connection, base::Bytes const& data) { }
-    virtual void didSendBodyData(URLConnection& connection, std::int64_t bytesWritten,
-        std::int64_t totalBytesWritten, std::int64_t totalBytesExpectedToWrite) { }
-    virtual void connectionDidFinishLoading(URLConnection& connection) { }
-    virtual void didFailWithError(URLConnection& connection, URLError const& error) { }
+    virtual void didReceiveResponse(URLConnection&, URLResponse const&) { }
+    virtual void didReceiveData(URLConnection&, base::Bytes const&) { }
+    virtual void didSendBodyData(URLConnection&, std::int64_t, std::int64_t, std::int64_t) { }
+    virtual void connectionDidFinishLoading(URLConnection&) { }
+    virtual void didFailWithError(URLConnection&, URLError const&) { }
 
     static URLAuthenticationAnswer defaultAnswer(URLAuthenticationChallenge const& challenge);
 
@@ -80,8 +79,6 @@ public:
         URLRequest request, URLConnectionDelegate* delegate) {
         return create(std::move(request), delegate, true);
     }
-    // Use create(); public for base::make.
-    URLConnection(URLRequest request, URLConnectionDelegate* delegate);
     ~URLConnection() override;
 
     // Starts the load; the callbacks come to the calling thread's run loop. Once.
@@ -130,9 +127,15 @@ private:
     URLRequest currentRequest_;
     URLConnectionDelegate* delegate_;
     State state_ {State::Ready};
+    // Shared with the worker thread, which may hold them past this object's end.
     std::shared_ptr<URLLoad> load_;
     std::shared_ptr<Bridge> bridge_;
     base::Ref<URLConnection> keepAlive_;
+
+    friend base::Factory;
+
+    // Use create().
+    URLConnection(URLRequest request, URLConnectionDelegate* delegate);
 };
 
 }

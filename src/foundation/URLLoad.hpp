@@ -36,8 +36,7 @@ public:
         = 0;
     virtual void loadDidReceiveResponse(URLResponse const& response) = 0;
     virtual void loadDidReceiveData(base::Bytes data) = 0;
-    virtual void loadDidSendBodyData(
-        std::int64_t written, std::int64_t totalWritten, std::int64_t totalExpected) { }
+    virtual void loadDidSendBodyData(std::int64_t, std::int64_t, std::int64_t) { }
     virtual void loadDidFinish() = 0;
     virtual void loadDidFail(URLError const& error) = 0;
 };
@@ -47,6 +46,8 @@ public:
 // thread; between them the client decides where to go next. Shared by the
 // asynchronous connection and the synchronous request. Its state belongs to the
 // worker thread; the public operations post to it and may be called anywhere.
+// A shared_ptr, not an Object: the worker thread and libcurl's callbacks hold it
+// alongside its owner, and the last of them to let go, on either thread, frees it.
 class URLLoad : public std::enable_shared_from_this<URLLoad> {
 public:
     static constexpr int MaximumRedirects = 16;

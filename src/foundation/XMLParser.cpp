@@ -21,8 +21,11 @@ namespace {
 // character cannot occur in an XML 1.0 document, not even as a reference.
 constexpr char NamespaceSeparator = '\x01';
 
-// Input goes to expat in pieces of this size (its length argument is an int).
+// A file goes to expat in pieces of this size. A document in memory goes whole, up
+// to the largest piece expat's int length takes: expat copies every piece after the
+// first into a buffer of its own, which costs more than the parse of a small feed.
 constexpr std::size_t FeedSize = 64 * 1024;
+constexpr std::size_t MemoryFeedSize = 1 << 30;
 
 // Text is handed over once this much has gathered, so a huge run of text (or of
 // expanded entities) is not held whole.
@@ -55,6 +58,11 @@ Name splitName(XML_Char const* raw) {
     std::string_view local = rest.substr(0, second);
     std::string_view prefix = rest.substr(second + 1);
     return {std::string(local), std::string(uri), std::string(prefix) + ":" + std::string(local)};
+}
+
+std::string const& emptyString() {
+    static std::string const empty;
+    return empty;
 }
 
 int errorCode(XML_Error error, bool sawElement) {
@@ -126,12 +134,22 @@ struct XMLParser::Callbacks {
         if (parser.stopped())
             return;
         parser.sawElement_ = true;
-        Name name = splitName(rawName);
         auto attributes = base::Dictionary::create();
+        if (!parser.shouldProcessNamespaces_) {
+            // Names come as written: no splitting, and the element's name goes in a
+            // buffer that keeps its capacity from element to element.
+            for (auto attribute = rawAttributes; attribute[0]; attribute += 2)
+                attributes->setObject(attribute[0], std::string(attribute[1]));
+            parser.name_.assign(rawName);
+            parser.deliver([&](XMLParserDelegate& delegate) {
+                delegate.parserDidStartElement(
+                    parser, parser.name_, emptyString(), emptyString(), attributes);
+            });
+            return;
+        }
+        Name name = splitName(rawName);
         for (auto attribute = rawAttributes; attribute[0]; attribute += 2)
             attributes->setObject(splitName(attribute[0]).qualified, std::string(attribute[1]));
-        if (!parser.shouldProcessNamespaces_)
-            name = {std::move(name.local), {}, {}};
         parser.deliver([&](XMLParserDelegate& delegate) {
             delegate.parserDidStartElement(
                 parser, name.local, name.namespaceURI, name.qualified, attributes);
@@ -143,9 +161,14 @@ struct XMLParser::Callbacks {
         parser.flushCharacters();
         if (parser.stopped())
             return;
+        if (!parser.shouldProcessNamespaces_) {
+            parser.name_.assign(rawName);
+            parser.deliver([&](XMLParserDelegate& delegate) {
+                delegate.parserDidEndElement(parser, parser.name_, emptyString(), emptyString());
+            });
+            return;
+        }
         Name name = splitName(rawName);
-        if (!parser.shouldProcessNamespaces_)
-            name = {std::move(name.local), {}, {}};
         parser.deliver([&](XMLParserDelegate& delegate) {
             delegate.parserDidEndElement(parser, name.local, name.namespaceURI, name.qualified);
         });
@@ -159,9 +182,17 @@ struct XMLParser::Callbacks {
             parser.cdata_.append(text, std::size_t(length));
             return;
         }
-        parser.characters_.append(text, std::size_t(length));
-        if (parser.characters_.size() >= CharactersFlushSize)
-            parser.flushCharacters();
+        // expat may report a long run in one call: it is handed over a megabyte at a time.
+        std::string_view rest(text, std::size_t(length));
+        while (!rest.empty() && !parser.stopped()) {
+            std::size_t room
+                = CharactersFlushSize - std::min(parser.characters_.size(), CharactersFlushSize);
+            std::size_t take = std::min(rest.size(), std::max<std::size_t>(room, 1));
+            parser.characters_.append(rest.substr(0, take));
+            rest.remove_prefix(take);
+            if (parser.characters_.size() >= CharactersFlushSize)
+                parser.flushCharacters();
+        }
     }
 
     static void startCDATA(void* userData) {
@@ -297,6 +328,8 @@ bool XMLParser::parse() {
     expat_.reset();
     characters_.clear();
     characters_.shrink_to_fit();
+    name_.clear();
+    name_.shrink_to_fit();
     cdata_.clear();
     cdata_.shrink_to_fit();
 
@@ -309,7 +342,7 @@ bool XMLParser::feed() {
     if (!path_) {
         std::size_t offset = 0;
         do {
-            std::size_t size = std::min(FeedSize, data_.size() - offset);
+            std::size_t size = std::min(MemoryFeedSize, data_.size() - offset);
             bool isFinal = offset + size == data_.size();
             if (!feedBytes(reinterpret_cast<char const*>(data_.data()) + offset, size, isFinal))
                 return false;
@@ -382,8 +415,12 @@ void XMLParser::startDocumentIfNeeded() {
 void XMLParser::flushCharacters() {
     if (characters_.empty() || stopped())
         return;
-    std::string text = std::exchange(characters_, std::string());
-    deliver([&](XMLParserDelegate& delegate) { delegate.parserFoundCharacters(*this, text); });
+    // The text is handed over in place and the buffer kept for the next run; the
+    // delegate's call cannot add to it (expat delivers nothing during a callback).
+    deliver([&](XMLParserDelegate& delegate) {
+        delegate.parserFoundCharacters(*this, std::string_view(characters_));
+    });
+    characters_.clear();
 }
 
 void XMLParser::fail(int code, std::string message, int line, int column) {

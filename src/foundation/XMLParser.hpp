@@ -73,31 +73,29 @@ public:
     // character references are resolved. Namespace declarations are attributes
     // only when namespaces are not processed. The dictionary is new for each
     // element; the delegate may keep it.
-    virtual void parserDidStartElement(XMLParser&, std::string const& elementName,
-        std::string const& namespaceURI, std::string const& qualifiedName,
-        base::Ref<base::Dictionary> const& attributes) { }
-    virtual void parserDidEndElement(XMLParser&, std::string const& elementName,
-        std::string const& namespaceURI, std::string const& qualifiedName) { }
+    virtual void parserDidStartElement(XMLParser&, std::string const&, std::string const&,
+        std::string const&, base::Ref<base::Dictionary> const&) { }
+    virtual void parserDidEndElement(
+        XMLParser&, std::string const&, std::string const&, std::string const&) { }
 
     // Only when both namespace options are on, before the element that declares
     // the prefix starts and after it ends. The default namespace has the empty prefix.
-    virtual void parserDidStartMappingPrefix(
-        XMLParser&, std::string const& prefix, std::string const& namespaceURI) { }
-    virtual void parserDidEndMappingPrefix(XMLParser&, std::string const& prefix) { }
+    virtual void parserDidStartMappingPrefix(XMLParser&, std::string const&, std::string const&) { }
+    virtual void parserDidEndMappingPrefix(XMLParser&, std::string const&) { }
 
     // Text in UTF-8 with entities and character references resolved, whitespace
     // between elements included. The parser joins what expat reports in pieces, so a
     // run of text between two pieces of markup comes in one call, unless it passes a
     // megabyte: then it comes in several, and a delegate that needs it whole appends.
-    virtual void parserFoundCharacters(XMLParser&, std::string_view characters) { }
+    virtual void parserFoundCharacters(XMLParser&, std::string_view) { }
     // The content of one CDATA section, whole, as bytes. CDATA goes here only,
     // never to parserFoundCharacters.
-    virtual void parserFoundCDATA(XMLParser&, base::Bytes const& block) { }
-    virtual void parserFoundComment(XMLParser&, std::string_view comment) { }
+    virtual void parserFoundCDATA(XMLParser&, base::Bytes const&) { }
+    virtual void parserFoundComment(XMLParser&, std::string_view) { }
     virtual void parserFoundProcessingInstruction(
-        XMLParser&, std::string const& target, std::string const& data) { }
+        XMLParser&, std::string const&, std::string const&) { }
 
-    virtual void parserParseErrorOccurred(XMLParser&, XMLParserError const& error) { }
+    virtual void parserParseErrorOccurred(XMLParser&, XMLParserError const&) { }
 };
 
 // The event-driven XML reader: reads a document from memory or a file and tells its
@@ -121,7 +119,6 @@ public:
     // The file is read while parsing; one that cannot be read fails the parse.
     static base::Ref<XMLParser> createWithContentsOfFile(std::string path);
 
-    XMLParser(Private, base::Bytes data, std::optional<std::string> path);
     ~XMLParser() override;
 
     XMLParserDelegate* delegate() const { return delegate_; }
@@ -185,8 +182,14 @@ private:
     bool sawElement_ {false};
     bool inCDATA_ {false};
     std::string characters_;
+    // The name of the element being reported, reused from element to element.
+    std::string name_;
     std::string cdata_;
     std::exception_ptr exception_;
+
+    friend base::Factory;
+
+    XMLParser(Private, base::Bytes data, std::optional<std::string> path);
 };
 
 }

@@ -262,7 +262,7 @@ private:
         return true;
     }
 
-    void add(XMLParser& parser, base::Value value) {
+    void add(XMLParser&, base::Value value) {
         if (stack_.empty()) {
             top = std::move(value);
             haveTop_ = true;

@@ -156,7 +156,7 @@ void BitmapContext::fillRect(Rect const& rect) {
 }
 
 void BitmapContext::setFont(FontFace* face) {
-    textStates_.back().font = face;
+    textStates_.back().font = base::Ref<FontFace>(face);
 }
 
 FontFace* BitmapContext::font() const {

@@ -31,6 +31,13 @@ namespace graphics {
 //
 // Not thread-safe: one thread draws into a context at a time. The current-context stack is
 // per thread.
+//
+// It stays a class apart from ui::GraphicsContext, though both draw with cairo: this one is
+// the target of text drawing and of the engine's text textures (made current on a stack,
+// y up, pixels, a coverage-only format for masks), while that one is what views draw their
+// content into (y down, points at a scale, paths, images and shadows in the view system's
+// colours). One class would force a single coordinate convention on both, and put the view
+// system's colours and images below the view system.
 class BitmapContext final : public base::Object {
     struct Private { };
 
@@ -80,7 +87,6 @@ public:
     static void popContext();
     static BitmapContext* currentContext();
 
-    BitmapContext(Private, int width, int height, Format format);
     ~BitmapContext() override;
 
 private:
@@ -98,6 +104,10 @@ private:
     cairo_t* cairo_ {nullptr};
     std::vector<TextState> textStates_;
     AffineTransform textMatrix_;
+
+    friend base::Factory;
+
+    BitmapContext(Private, int width, int height, Format format);
 };
 
 }

@@ -56,14 +56,16 @@ public:
 
     FontFace& face() const { return *face_; }
 
-    Font(Private, std::string name, base::Ref<FontFace> face, float pointSize);
-
 private:
     float scaled(int units) const { return float(units) * scale(); }
 
     std::string fontName_;
     base::Ref<FontFace> face_;
     float pointSize_;
+
+    friend base::Factory;
+
+    Font(Private, std::string name, base::Ref<FontFace> face, float pointSize);
 };
 
 }

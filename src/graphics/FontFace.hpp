@@ -74,7 +74,6 @@ public:
             | std::uint32_t(std::uint8_t(c)) << 8 | std::uint32_t(std::uint8_t(d));
     }
 
-    FontFace(Private, std::shared_ptr<std::vector<std::uint8_t> const> bytes, std::string origin);
     ~FontFace() override;
 
 private:
@@ -97,6 +96,10 @@ private:
     int numberOfGlyphs_ {0};
     mutable std::once_flag cairoOnce_;
     mutable cairo_font_face_t* cairoFace_ {nullptr};
+
+    friend base::Factory;
+
+    FontFace(Private, std::shared_ptr<std::vector<std::uint8_t> const> bytes, std::string origin);
 };
 
 }

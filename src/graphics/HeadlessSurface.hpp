@@ -19,9 +19,6 @@ public:
 private:
     struct Passkey { };
 
-public:
-    HeadlessSurface(Passkey, SurfaceOptions const& options);
-
 private:
     bool makeNativeCurrent() override;
     bool clearNativeCurrent() override;
@@ -31,6 +28,10 @@ private:
 
     void* display_ {nullptr};
     void* eglContext_ {nullptr};
+
+    friend base::Factory;
+
+    HeadlessSurface(Passkey, SurfaceOptions const& options);
 };
 
 }

@@ -9,6 +9,27 @@ namespace graphics {
 
 class Font;
 
+// A platform font as the text layout sees it: characters through the font's Unicode map, a
+// surrogate pair as one character, advances scaled to the font's size. It refers to the font,
+// which must outlive it. What the functions below and the view system's text layout measure
+// and draw with.
+class FontGlyphs final : public GlyphSource {
+public:
+    explicit FontGlyphs(Font const& font)
+        : font_(font) { }
+
+    void mapCharacters(std::u16string_view units, std::vector<GlyphId>& glyphs,
+        std::vector<std::uint8_t>& unitCounts) const override;
+    bool glyphAdvances(std::span<GlyphId const> glyphs, std::span<float> advances) const override;
+    float leading() const override;
+    float ascender() const override;
+    FontFace* face() const override;
+    float pointSize() const override;
+
+private:
+    Font const& font_;
+};
+
 // The platform's string measuring and drawing with its own fonts, over TextLayout: what
 // views, labels and the engine's text textures use when a text has no TrueType font of the
 // bundle. Text is UTF-8. Measured sizes are rounded up to whole points; drawing returns the

@@ -111,6 +111,8 @@ private:
     std::unique_ptr<GLContext> context_;
     std::deque<Event> queued_;
     InputTranslator translator_;
+
+    friend base::Factory;
 };
 
 }

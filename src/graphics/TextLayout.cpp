@@ -3,6 +3,7 @@
 #include <graphics/BitmapContext.hpp>
 
 #include <foundation/CharacterSet.hpp>
+#include <foundation/Strings.hpp>
 
 #include <algorithm>
 #include <numeric>
@@ -24,11 +25,7 @@ bool isAlphanumeric(char32_t character) {
 
 // The code point that starts at unit i, a valid surrogate pair read as one.
 char32_t codePointAt(std::u16string_view units, std::size_t i) {
-    char16_t unit = units[i];
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00
-        && units[i + 1] <= 0xDFFF)
-        return char32_t(unit - 0xD800) * 1024 + char32_t(units[i + 1] - 0xDC00) + 0x10000;
-    return unit;
+    return foundation::decodeUtf16(units, i);
 }
 
 // One paragraph mapped to glyphs, with what the line breaking asks of each glyph.

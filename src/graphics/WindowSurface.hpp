@@ -19,7 +19,6 @@ class WindowSurface final : public Surface {
 public:
     // Use Surface::createWindow, which checks the options first.
     static base::Ref<WindowSurface> create(SurfaceOptions const& options);
-    WindowSurface(Passkey, SurfaceOptions const& options);
     ~WindowSurface() override;
 
     SurfaceKind kind() const override { return SurfaceKind::Window; }
@@ -42,6 +41,10 @@ private:
     GLuint copyFramebuffer_ {0};
     int textureWidth_ {0};
     int textureHeight_ {0};
+
+    friend base::Factory;
+
+    WindowSurface(Passkey, SurfaceOptions const& options);
 };
 
 }

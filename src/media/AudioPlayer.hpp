@@ -26,7 +26,7 @@ class ExtAudioFile;
 class AudioPlayerDelegate {
 public:
     virtual ~AudioPlayerDelegate() = default;
-    virtual void audioPlayerDidFinishPlaying(AudioPlayer& player, bool successfully) { }
+    virtual void audioPlayerDidFinishPlaying(AudioPlayer&, bool) { }
 };
 
 // Plays one sound, decoded whole when the player is made (the platform's audio
@@ -63,9 +63,6 @@ public:
     // it when it is a loopback device.
     static ALCdevice* outputDevice();
 
-    // Use the factories.
-    AudioPlayer(ALuint source, ALuint buffer, double duration);
-
 protected:
     ~AudioPlayer() override;
 
@@ -83,6 +80,11 @@ private:
     bool playing_ {false};
     AudioPlayerDelegate* delegate_ {nullptr};
     base::Ref<foundation::Timer> watchTimer_;
+
+    friend base::Factory;
+
+    // Use the factories.
+    AudioPlayer(ALuint source, ALuint buffer, double duration);
 };
 
 }

@@ -43,7 +43,7 @@ struct RecorderError {
 class AudioRecorderDelegate {
 public:
     virtual ~AudioRecorderDelegate() = default;
-    virtual void audioRecorderDidFinishRecording(AudioRecorder& recorder, bool successfully) { }
+    virtual void audioRecorderDidFinishRecording(AudioRecorder&, bool) { }
 };
 
 // Records the microphone into a sound file (the platform's audio recorder): WAV,
@@ -84,9 +84,6 @@ public:
     float averagePowerForChannel(int channel) const;
     float peakPowerForChannel(int channel) const;
 
-    // Use create.
-    AudioRecorder(std::string path, RecordSettings settings);
-
 protected:
     ~AudioRecorder() override;
 
@@ -116,6 +113,11 @@ private:
     std::vector<float> peakPower_;
     AudioRecorderDelegate* delegate_ {nullptr};
     base::Ref<foundation::Timer> drainTimer_;
+
+    friend base::Factory;
+
+    // Use create.
+    AudioRecorder(std::string path, RecordSettings settings);
 };
 
 }

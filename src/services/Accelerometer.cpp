@@ -1,10 +1,15 @@
 #include <services/Accelerometer.hpp>
 
+#include <base/SharedInstance.hpp>
+
 namespace services {
 
 Accelerometer& Accelerometer::sharedAccelerometer() {
-    static Accelerometer accelerometer;
-    return accelerometer;
+    return base::SharedInstance<Accelerometer>::get();
+}
+
+void Accelerometer::purgeSharedAccelerometer() {
+    base::SharedInstance<Accelerometer>::reset();
 }
 
 void Accelerometer::report(double x, double y, double z, double timestamp) {

@@ -1,30 +1,18 @@
 #include <ttf/FontManager.hpp>
 
 #include <base/Log.hpp>
+#include <base/SharedInstance.hpp>
 #include <foundation/Bundle.hpp>
 #include <ttf/FontTable.hpp>
 
-#include <mutex>
-
 namespace ttf {
 
-namespace {
-
-std::mutex sharedMutex;
-base::Ref<FontManager> shared;
-
-}
-
 FontManager& FontManager::sharedManager() {
-    std::lock_guard lock(sharedMutex);
-    if (!shared)
-        shared = base::make<FontManager>();
-    return *shared;
+    return base::SharedInstance<FontManager>::get();
 }
 
 void FontManager::purgeSharedManager() {
-    std::lock_guard lock(sharedMutex);
-    shared = nullptr;
+    base::SharedInstance<FontManager>::reset();
 }
 
 FontManager::FontManager()

@@ -51,14 +51,16 @@ public:
 
     void setResourceLocator(ResourceLocator locator) { locator_ = std::move(locator); }
 
-    FontManager();
-
 private:
     std::map<std::string, base::Ref<graphics::FontFace>> fonts;
     std::optional<std::string> lastFontName_;
     std::optional<std::string> lastFontPath_;
     std::set<std::string> refusedPaths_;
     ResourceLocator locator_;
+
+    friend base::Factory;
+
+    FontManager();
 };
 
 }

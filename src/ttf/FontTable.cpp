@@ -1,6 +1,7 @@
 #include <ttf/FontTable.hpp>
 
 #include <base/Log.hpp>
+#include <foundation/Strings.hpp>
 
 namespace ttf {
 
@@ -155,20 +156,15 @@ void FontTable::mapCharsToGlyphs(std::u16string_view characters,
     std::vector<graphics::GlyphId>& glyphs, std::vector<std::uint8_t>& unitCounts) const {
     if (!hasSubtable())
         return;
-    for (std::size_t i = 0; i < characters.size(); ++i) {
-        char16_t unit = characters[i];
-        if (format_ == Format::Groups12 && unit >= 0xD800 && unit <= 0xDBFF
-            && i + 1 < characters.size() && characters[i + 1] >= 0xDC00
-            && characters[i + 1] <= 0xDFFF) {
-            char32_t code
-                = char32_t(unit - 0xD800) * 1024 + char32_t(characters[i + 1] - 0xDC00) + 0x10000;
-            glyphs.push_back(groupGlyph(code));
-            unitCounts.push_back(2);
-            ++i;
-            continue;
-        }
-        glyphs.push_back(format_ == Format::Groups12 ? groupGlyph(unit) : segmentGlyph(unit));
-        unitCounts.push_back(1);
+    // A segment table maps UTF-16 units one by one; a group table maps code points, so a
+    // surrogate pair is one character there.
+    for (std::size_t i = 0; i < characters.size();) {
+        std::size_t start = i;
+        if (format_ == Format::Groups12)
+            glyphs.push_back(groupGlyph(foundation::decodeUtf16(characters, i)));
+        else
+            glyphs.push_back(segmentGlyph(characters[i++]));
+        unitCounts.push_back(std::uint8_t(i - start));
     }
 }
 

@@ -27,8 +27,6 @@ public:
     static base::Ref<TTFLabel> labelWithFrame(
         graphics::Rect frame, base::Ref<graphics::FontFace> font, float pointSize);
 
-    explicit TTFLabel(graphics::Rect frame);
-
     graphics::Rect frame() const { return frame_; }
     void setFrame(graphics::Rect frame) { frame_ = frame; }
     graphics::Rect bounds() const { return {{0, 0}, frame_.size}; }
@@ -86,6 +84,10 @@ private:
     bool adjustsFontSizeToFitWidth_ {false};
     float minimumFontSize_ {0};
     int baselineAdjustment_ {0};
+
+    friend base::Factory;
+
+    explicit TTFLabel(graphics::Rect frame);
 };
 
 }

@@ -114,36 +114,45 @@ Size drawInRect(std::string_view text, Rect const& rect, TTFont const& font, Lin
 }
 
 Size sizeWithCGFont(std::string_view text, graphics::FontFace& font, float pointSize) {
-    return sizeWithTTFont(text, *TTFont::fontWithCGFont(&font, pointSize));
+    return sizeWithTTFont(
+        text, *TTFont::fontWithCGFont(base::Ref<graphics::FontFace>(&font), pointSize));
 }
 
 Size sizeWithCGFont(
     std::string_view text, graphics::FontFace& font, float pointSize, Size constrainedToSize) {
-    return sizeWithTTFont(text, *TTFont::fontWithCGFont(&font, pointSize), constrainedToSize);
+    return sizeWithTTFont(text,
+        *TTFont::fontWithCGFont(base::Ref<graphics::FontFace>(&font), pointSize),
+        constrainedToSize);
 }
 
 Size sizeWithCGFont(std::string_view text, graphics::FontFace& font, float pointSize,
     Size constrainedToSize, LineBreakMode mode) {
-    return sizeWithTTFont(text, *TTFont::fontWithCGFont(&font, pointSize), constrainedToSize, mode);
+    return sizeWithTTFont(text,
+        *TTFont::fontWithCGFont(base::Ref<graphics::FontFace>(&font), pointSize), constrainedToSize,
+        mode);
 }
 
 Size drawAtPoint(std::string_view text, Point point, graphics::FontFace& font, float pointSize) {
-    return drawAtPoint(text, point, *TTFont::fontWithCGFont(&font, pointSize));
+    return drawAtPoint(
+        text, point, *TTFont::fontWithCGFont(base::Ref<graphics::FontFace>(&font), pointSize));
 }
 
 Size drawInRect(
     std::string_view text, Rect const& rect, graphics::FontFace& font, float pointSize) {
-    return drawInRect(text, rect, *TTFont::fontWithCGFont(&font, pointSize));
+    return drawInRect(
+        text, rect, *TTFont::fontWithCGFont(base::Ref<graphics::FontFace>(&font), pointSize));
 }
 
 Size drawInRect(std::string_view text, Rect const& rect, graphics::FontFace& font, float pointSize,
     LineBreakMode mode) {
-    return drawInRect(text, rect, *TTFont::fontWithCGFont(&font, pointSize), mode);
+    return drawInRect(
+        text, rect, *TTFont::fontWithCGFont(base::Ref<graphics::FontFace>(&font), pointSize), mode);
 }
 
 Size drawInRect(std::string_view text, Rect const& rect, graphics::FontFace& font, float pointSize,
     LineBreakMode mode, TextAlignment alignment) {
-    return drawInRect(text, rect, *TTFont::fontWithCGFont(&font, pointSize), mode, alignment);
+    return drawInRect(text, rect,
+        *TTFont::fontWithCGFont(base::Ref<graphics::FontFace>(&font), pointSize), mode, alignment);
 }
 
 }

@@ -57,7 +57,7 @@ std::optional<std::string> const& TTFont::postScriptName() const {
 
 base::Ref<TTFont> TTFont::fontWithSize(float size) {
     if (size == pointSize_)
-        return this;
+        return base::Ref<TTFont>(this);
     VERIFY_MSG(size > 0.0f, "Invalid parameter not satisfying: fontSize > 0.0");
     return fontWithCGFont(cgFont_, size);
 }

@@ -51,8 +51,6 @@ public:
     // has no 'name' table or when the table is damaged (the last two logged).
     std::optional<std::string> copyNameTableEntryForID(std::uint16_t nameID) const;
 
-    TTFont(Private, base::Ref<graphics::FontFace> font, float size);
-
 private:
     struct CachedName {
         bool read {false};
@@ -66,6 +64,10 @@ private:
     mutable CachedName familyName_;
     mutable CachedName fontName_;
     mutable CachedName postScriptName_;
+
+    friend base::Factory;
+
+    TTFont(Private, base::Ref<graphics::FontFace> font, float size);
 };
 
 }

@@ -20,13 +20,13 @@ class ActionSheetDelegate {
 public:
     virtual ~ActionSheetDelegate() = default;
 
-    virtual void clickedButtonAtIndex(ActionSheet& actionSheet, int buttonIndex) { }
+    virtual void clickedButtonAtIndex(ActionSheet&, int) { }
     // The system cancelled the sheet. By default a click on the cancel button.
     virtual void actionSheetCancel(ActionSheet& actionSheet);
-    virtual void willPresentActionSheet(ActionSheet& actionSheet) { }
-    virtual void didPresentActionSheet(ActionSheet& actionSheet) { }
-    virtual void willDismissWithButtonIndex(ActionSheet& actionSheet, int buttonIndex) { }
-    virtual void didDismissWithButtonIndex(ActionSheet& actionSheet, int buttonIndex) { }
+    virtual void willPresentActionSheet(ActionSheet&) { }
+    virtual void didPresentActionSheet(ActionSheet&) { }
+    virtual void willDismissWithButtonIndex(ActionSheet&, int) { }
+    virtual void didDismissWithButtonIndex(ActionSheet&, int) { }
 };
 
 // A column of choices that rises from the bottom of the window over everything.
@@ -40,8 +40,6 @@ public:
     static base::Ref<ActionSheet> create(std::string title, ActionSheetDelegate* delegate,
         std::string cancelButtonTitle, std::string destructiveButtonTitle,
         std::vector<std::string> otherButtonTitles = {});
-
-    ActionSheet();
 
     std::string const& title() const { return title_; }
     void setTitle(std::string title) { title_ = std::move(title); }
@@ -74,6 +72,10 @@ private:
     ActionSheetDelegate* delegate_ {nullptr};
     int destructiveButtonIndex_ {-1};
     ActionSheetStyle style_ {ActionSheetStyle::Automatic};
+
+    friend base::Factory;
+
+    ActionSheet();
 };
 
 }

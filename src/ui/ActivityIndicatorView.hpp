@@ -18,8 +18,6 @@ public:
         ActivityIndicatorViewStyle style = ActivityIndicatorViewStyle::White);
     static base::Ref<ActivityIndicatorView> create(graphics::Rect frame);
 
-    ActivityIndicatorView(graphics::Rect frame, ActivityIndicatorViewStyle style);
-
     ActivityIndicatorViewStyle activityIndicatorViewStyle() const { return style_; }
     void setActivityIndicatorViewStyle(ActivityIndicatorViewStyle style);
     // The spokes' colour; the style's (white or grey) unless set.
@@ -45,6 +43,10 @@ private:
     double start_ {0};
     bool hidesWhenStopped_ {true};
     bool animating_ {false};
+
+    friend base::Factory;
+
+    ActivityIndicatorView(graphics::Rect frame, ActivityIndicatorViewStyle style);
 };
 
 }

@@ -16,13 +16,13 @@ class AlertViewDelegate {
 public:
     virtual ~AlertViewDelegate() = default;
 
-    virtual void clickedButtonAtIndex(AlertView& alertView, int buttonIndex) { }
+    virtual void clickedButtonAtIndex(AlertView&, int) { }
     // The system cancelled the alert. By default a click on the cancel button.
     virtual void alertViewCancel(AlertView& alertView);
-    virtual void willPresentAlertView(AlertView& alertView) { }
-    virtual void didPresentAlertView(AlertView& alertView) { }
-    virtual void willDismissWithButtonIndex(AlertView& alertView, int buttonIndex) { }
-    virtual void didDismissWithButtonIndex(AlertView& alertView, int buttonIndex) { }
+    virtual void willPresentAlertView(AlertView&) { }
+    virtual void didPresentAlertView(AlertView&) { }
+    virtual void willDismissWithButtonIndex(AlertView&, int) { }
+    virtual void didDismissWithButtonIndex(AlertView&, int) { }
 };
 
 // A titled message with buttons over everything in the key window, waiting for a
@@ -37,8 +37,6 @@ public:
     static base::Ref<AlertView> create(std::string title, std::string message,
         AlertViewDelegate* delegate, std::string cancelButtonTitle,
         std::vector<std::string> otherButtonTitles = {});
-
-    AlertView();
 
     std::string const& title() const { return title_; }
     void setTitle(std::string title) { title_ = std::move(title); }
@@ -73,6 +71,10 @@ private:
     AlertViewDelegate* delegate_ {nullptr};
     base::Ref<Label> titleLabel_;
     base::Ref<Label> messageLabel_;
+
+    friend base::Factory;
+
+    AlertView();
 };
 
 }

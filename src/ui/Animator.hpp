@@ -44,9 +44,6 @@ public:
     // Forgets every open block, animation and pending report, calling nothing (tests).
     static void reset();
 
-    // Use shared(); public for base::make only.
-    Animator() = default;
-
     // The settings and the recorded changes of an open begin/commit block.
     struct Block {
         std::string animationID;
@@ -124,6 +121,11 @@ private:
         int pending {0};
         bool started {false};
         bool finished {true};
+
+    private:
+        friend base::Factory;
+
+        Group() = default;
     };
 
     // One property animation or transition running on one view.
@@ -166,6 +168,11 @@ private:
     double timerDate_ {0};
     std::uint64_t nextOrder_ {0};
     bool enabled_ {true};
+
+    friend base::Factory;
+
+    // Use shared().
+    Animator() = default;
 };
 
 }

@@ -25,10 +25,10 @@ public:
     virtual void applicationWillEnterForeground(Application&) { }
     virtual void applicationWillTerminate(Application&) { }
     virtual void applicationDidReceiveMemoryWarning(Application&) { }
-    virtual bool applicationHandleOpenURL(Application&, std::string const& url) { return false; }
+    virtual bool applicationHandleOpenURL(Application&, std::string const&) { return false; }
     // A key pressed while nothing edits text (no first responder): the program's own
     // shortcuts. Key releases do not come here.
-    virtual void applicationKeyPressed(Application&, graphics::KeyEvent const& event) { }
+    virtual void applicationKeyPressed(Application&, graphics::KeyEvent const&) { }
 };
 
 // The status-bar orientations, numbered as the platform numbers them.
@@ -113,6 +113,10 @@ private:
     bool statusBarHidden_ {false};
     bool idleTimerDisabled_ {false};
     bool networkActivityVisible_ {false};
+
+    friend base::Factory;
+
+    Application() = default;
 };
 
 }

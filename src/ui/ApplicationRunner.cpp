@@ -1,6 +1,7 @@
 #include <ui/ApplicationRunner.hpp>
 #include <ui/Device.hpp>
 
+#include <base/Allocator.hpp>
 #include <base/Exception.hpp>
 #include <foundation/Clock.hpp>
 #include <foundation/RunLoop.hpp>
@@ -250,6 +251,7 @@ std::string ApplicationRunner::usage(std::string_view program) {
 }
 
 int ApplicationRunner::main(int argc, char** argv, ApplicationDelegate& delegate) {
+    base::pinAllocatorThresholds();
     std::string program = argc > 0 && argv[0] ? argv[0] : "quillaby";
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     std::string error;

@@ -63,8 +63,6 @@ public:
         BarButtonSystemItem systemItem, Action action);
     static base::Ref<BarButtonItem> initWithCustomView(base::Ref<View> customView);
 
-    BarButtonItem() = default;
-
     std::string const& title() const { return title_; }
     void setTitle(std::string title);
     BarButtonItemStyle style() const { return style_; }
@@ -110,6 +108,10 @@ private:
     Action action_;
     // The button the bar showing the item took from makeView().
     base::WeakRef<Button> area_;
+
+    friend base::Factory;
+
+    BarButtonItem() = default;
 };
 
 }

@@ -40,8 +40,6 @@ public:
     static base::Ref<Button> create(
         graphics::Rect frame, std::string title, std::function<void()> action);
 
-    explicit Button(graphics::Rect frame = {}, ButtonType type = ButtonType::Custom);
-
     ButtonType buttonType() const { return type_; }
 
     void setTitle(std::string title, unsigned state);
@@ -117,6 +115,10 @@ private:
     bool showsTouch_ {false};
     bool adjustsWhenHighlighted_ {true};
     bool adjustsWhenDisabled_ {true};
+
+    friend base::Factory;
+
+    explicit Button(graphics::Rect frame = {}, ButtonType type = ButtonType::Custom);
 };
 
 }

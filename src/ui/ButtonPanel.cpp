@@ -83,7 +83,7 @@ void ButtonPanel::present(Window* window) {
     layoutIfNeeded();
     // The step lives in the panel's own transition and dies with the panel.
     transition_.start(TransitionTimer::StandardDuration, [this] {
-        base::Ref<ButtonPanel> keep(this);
+        base::Ref<ButtonPanel> self(this);
         panelDidPresent();
     });
 }

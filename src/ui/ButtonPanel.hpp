@@ -46,10 +46,10 @@ public:
     View* box() const { return box_.get(); }
 
     // Touches on the cover stop there.
-    void touchesBegan(TouchSet const& touches, Event* event) override { }
-    void touchesMoved(TouchSet const& touches, Event* event) override { }
-    void touchesEnded(TouchSet const& touches, Event* event) override { }
-    void touchesCancelled(TouchSet const& touches, Event* event) override { }
+    void touchesBegan(TouchSet const&, Event*) override { }
+    void touchesMoved(TouchSet const&, Event*) override { }
+    void touchesEnded(TouchSet const&, Event*) override { }
+    void touchesCancelled(TouchSet const&, Event*) override { }
 
     void layoutSubviews() override;
 
@@ -67,13 +67,13 @@ protected:
         graphics::Size size, View& box, std::vector<base::Ref<View>> const& buttons)
         = 0;
     // Gives button index its look as it is made.
-    virtual void styleButton(Button& button, int index) { }
+    virtual void styleButton(Button&, int) { }
     virtual void panelWillPresent() { }
     virtual void panelDidPresent() { }
-    virtual void panelClickedButton(int index) { }
+    virtual void panelClickedButton(int) { }
     virtual void panelCancel() { }
-    virtual void panelWillDismiss(int index) { }
-    virtual void panelDidDismiss(int index) { }
+    virtual void panelWillDismiss(int) { }
+    virtual void panelDidDismiss(int) { }
 
 private:
     void buttonTapped(int index);
@@ -85,6 +85,8 @@ private:
     TransitionTimer transition_;
     int cancelButtonIndex_ {-1};
     bool visible_ {false};
+
+    friend base::Factory;
 };
 
 }

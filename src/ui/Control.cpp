@@ -165,7 +165,7 @@ void Control::touchesEnded(TouchSet const& touches, Event* event) {
     sendActions(touchInside_ ? ControlEvents::TouchUpInside : ControlEvents::TouchUpOutside, event);
 }
 
-void Control::touchesCancelled(TouchSet const& touches, Event* event) {
+void Control::touchesCancelled(TouchSet const&, Event* event) {
     if (!enabled_)
         return;
     base::Ref<View> keep(this);

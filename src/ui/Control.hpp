@@ -56,8 +56,6 @@ class Control : public View {
 public:
     using Action = std::function<void(Control& sender, Event* event)>;
 
-    explicit Control(graphics::Rect frame = {});
-
     void addTarget(base::Object* target, Action action, unsigned controlEvents);
     // Removes target's actions for those events (an action keeps its other events); a
     // null target means every action.
@@ -86,10 +84,10 @@ public:
     void setContentVerticalAlignment(ControlContentVerticalAlignment alignment);
 
     // Tracking steps: begin answers whether to track the touch; continue whether to go on.
-    virtual bool beginTrackingWithTouch(Touch& touch, Event* event) { return true; }
-    virtual bool continueTrackingWithTouch(Touch& touch, Event* event) { return true; }
-    virtual void endTrackingWithTouch(Touch& touch, Event* event) { }
-    virtual void cancelTrackingWithEvent(Event* event) { }
+    virtual bool beginTrackingWithTouch(Touch&, Event*) { return true; }
+    virtual bool continueTrackingWithTouch(Touch&, Event*) { return true; }
+    virtual void endTrackingWithTouch(Touch&, Event*) { }
+    virtual void cancelTrackingWithEvent(Event*) { }
 
     void touchesBegan(TouchSet const& touches, Event* event) override;
     void touchesMoved(TouchSet const& touches, Event* event) override;
@@ -120,6 +118,11 @@ private:
     bool highlighted_ {false};
     bool tracking_ {false};
     bool touchInside_ {false};
+
+protected:
+    friend base::Factory;
+
+    explicit Control(graphics::Rect frame = {});
 };
 
 }

@@ -23,6 +23,12 @@ class Image;
 // holds scale pixels per point. Colours are set separately for filling and stroking;
 // the path is not part of the saved state and is used up by fill and stroke, as the
 // platform's contexts behave. Drawn on cairo. Used on one thread at a time.
+//
+// It stays apart from graphics::BitmapContext, the platform's bitmap context that text
+// drawing and the engine's text textures target: that one counts pixels with y up and is
+// made current on a per-thread stack, this one counts points with y down at a scale and
+// takes the view system's colours and images. Both sit on cairo; they share the text layout
+// (graphics::TextLayout and FontGlyphs), not a drawing class.
 class GraphicsContext {
 public:
     // The most pixels a side may have: a larger size (a forged or runaway frame) is cut

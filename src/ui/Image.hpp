@@ -48,13 +48,15 @@ public:
     int leftCapWidth() const { return leftCap_; }
     int topCapHeight() const { return topCap_; }
 
-    Image(std::shared_ptr<graphics::Image const> bitmap, float scale);
-
 private:
     std::shared_ptr<graphics::Image const> bitmap_;
     float scale_ {1};
     int leftCap_ {0};
     int topCap_ {0};
+
+    friend base::Factory;
+
+    Image(std::shared_ptr<graphics::Image const> bitmap, float scale);
 };
 
 }

@@ -25,8 +25,6 @@ public:
     static base::Ref<ImageView> imageViewWithImage(
         base::Ref<Image> image, base::Ref<Image> highlightedImage = {});
 
-    explicit ImageView(graphics::Rect frame = {});
-
     Image* image() const { return image_.get(); }
     void setImage(base::Ref<Image> image);
     Image* highlightedImage() const { return highlightedImage_.get(); }
@@ -71,6 +69,10 @@ private:
     bool animating_ {false};
     Color overlay_ {Color::clearColor()};
     bool highlighted_ {false};
+
+    friend base::Factory;
+
+    explicit ImageView(graphics::Rect frame = {});
 };
 
 }

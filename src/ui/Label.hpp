@@ -21,8 +21,6 @@ class Label : public View {
 public:
     static base::Ref<Label> create(graphics::Rect frame = {});
 
-    explicit Label(graphics::Rect frame = {});
-
     std::string const& text() const { return text_; }
     void setText(std::string text);
     // Never null while the system font is installed: setting null gives the system font of
@@ -81,6 +79,10 @@ private:
     bool adjustsFontSizeToFitWidth_ {false};
     bool highlighted_ {false};
     bool enabled_ {true};
+
+    friend base::Factory;
+
+    explicit Label(graphics::Rect frame = {});
 };
 
 }

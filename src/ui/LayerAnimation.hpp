@@ -73,6 +73,8 @@ private:
     base::Ref<base::Object> delegate_;
     DidStart didStart_;
     DidStop didStop_;
+
+    friend base::Factory;
 };
 
 // Moves one key path from a value to another. A missing fromValue starts from the
@@ -92,6 +94,10 @@ private:
     std::string keyPath_;
     std::optional<AnimatedValue> from_;
     std::optional<AnimatedValue> to_;
+
+    friend base::Factory;
+
+    BasicAnimation() = default;
 };
 
 // Moves one key path through a list of values; keyTimes (0 to 1, one per value, rising)
@@ -117,6 +123,10 @@ private:
     std::vector<AnimatedValue> values_;
     std::vector<float> keyTimes_;
     CalculationMode mode_ {CalculationMode::Linear};
+
+    friend base::Factory;
+
+    KeyframeAnimation() = default;
 };
 
 // A transition of the whole layer from its old look to its new one (the changes made
@@ -138,6 +148,10 @@ public:
 private:
     Type type_ {Type::Fade};
     Subtype subtype_ {Subtype::FromLeft};
+
+    friend base::Factory;
+
+    Transition() = default;
 };
 
 }

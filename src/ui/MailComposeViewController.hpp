@@ -45,8 +45,6 @@ public:
     static bool canSendMail() { return false; }
     static base::Ref<MailComposeViewController> create();
 
-    MailComposeViewController();
-
     MailComposeViewControllerDelegate* mailComposeDelegate() const { return mailDelegate_; }
     void setMailComposeDelegate(MailComposeViewControllerDelegate* delegate) {
         mailDelegate_ = delegate;
@@ -85,6 +83,10 @@ private:
     std::vector<Attachment> attachments_;
     base::Ref<BarButtonItem> cancel_;
     base::Ref<BarButtonItem> send_;
+
+    friend base::Factory;
+
+    MailComposeViewController();
 };
 
 }

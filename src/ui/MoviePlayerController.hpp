@@ -108,7 +108,6 @@ public:
     // initWithContentURL: a URL ("file://...", "http://...") or a file path.
     static base::Ref<MoviePlayerController> create(std::string contentURL);
 
-    explicit MoviePlayerController(std::string contentURL);
     ~MoviePlayerController() override;
 
     std::string const& contentURL() const { return contentURL_; }
@@ -187,6 +186,10 @@ private:
     MovieControlMode controlMode_ {MovieControlMode::Default};
     MovieScalingMode scalingMode_ {MovieScalingMode::AspectFit};
     MovieSourceType sourceType_ {MovieSourceType::Unknown};
+
+    friend base::Factory;
+
+    explicit MoviePlayerController(std::string contentURL);
 };
 
 }

@@ -13,17 +13,17 @@ public:
     // initWithContentURL:.
     static base::Ref<MoviePlayerViewController> create(std::string contentURL);
 
-    explicit MoviePlayerViewController(std::string contentURL);
-
     MoviePlayerController* moviePlayer() const { return player_.get(); }
 
     void loadView() override;
-    bool shouldAutorotateToInterfaceOrientation(InterfaceOrientation orientation) override {
-        return true;
-    }
+    bool shouldAutorotateToInterfaceOrientation(InterfaceOrientation) override { return true; }
 
 private:
     base::Ref<MoviePlayerController> player_;
+
+    friend base::Factory;
+
+    explicit MoviePlayerViewController(std::string contentURL);
 };
 
 }

@@ -127,7 +127,7 @@ void NavigationBar::rebuild() {
         addSubview(rightView_);
     }
     if (top->titleView()) {
-        titleView_ = top->titleView();
+        titleView_ = base::Ref<View>(top->titleView());
         addSubview(titleView_);
     } else {
         titleLabel_ = Label::create();

@@ -34,7 +34,6 @@ public:
 
     static base::Ref<NavigationBar> create(graphics::Rect frame);
 
-    explicit NavigationBar(graphics::Rect frame);
     ~NavigationBar() override;
 
     NavigationBarDelegate* delegate() const { return delegate_; }
@@ -80,6 +79,10 @@ private:
     base::Ref<Label> titleLabel_;
     BarStyle barStyle_ {BarStyle::Default};
     bool translucent_ {false};
+
+    friend base::Factory;
+
+    explicit NavigationBar(graphics::Rect frame);
 };
 
 }

@@ -14,10 +14,6 @@ namespace {
 // again whenever its size changes.
 class NavigationView final : public View {
 public:
-    NavigationView(graphics::Rect frame, std::function<void()> layout)
-        : View(frame)
-        , layout_(std::move(layout)) { }
-
     void layoutSubviews() override {
         if (layout_)
             layout_();
@@ -27,6 +23,12 @@ public:
 
 private:
     std::function<void()> layout_;
+
+    friend base::Factory;
+
+    NavigationView(graphics::Rect frame, std::function<void()> layout)
+        : View(frame)
+        , layout_(std::move(layout)) { }
 };
 
 }

@@ -13,8 +13,8 @@ class NavigationControllerDelegate {
 public:
     virtual ~NavigationControllerDelegate() = default;
 
-    virtual void willShowViewController(NavigationController&, ViewController&, bool animated) { }
-    virtual void didShowViewController(NavigationController&, ViewController&, bool animated) { }
+    virtual void willShowViewController(NavigationController&, ViewController&, bool) { }
+    virtual void didShowViewController(NavigationController&, ViewController&, bool) { }
 };
 
 // A stack of view controllers under a navigation bar: it shows the top one's view
@@ -31,7 +31,6 @@ public:
     // initWithRootViewController: root may be null for an empty stack.
     static base::Ref<NavigationController> create(base::Ref<ViewController> root = nullptr);
 
-    NavigationController();
     ~NavigationController() override;
 
     std::vector<base::Ref<ViewController>> const& viewControllers() const { return stack_; }
@@ -80,6 +79,11 @@ private:
     base::Ref<NavigationBar> bar_;
     NavigationControllerDelegate* delegate_ {nullptr};
     bool barHidden_ {false};
+
+protected:
+    friend base::Factory;
+
+    NavigationController();
 };
 
 }

@@ -17,8 +17,6 @@ class NavigationItem : public base::Object {
 public:
     static base::Ref<NavigationItem> create(std::string title = {});
 
-    explicit NavigationItem(std::string title = {});
-
     std::string const& title() const { return title_; }
     void setTitle(std::string title);
     View* titleView() const { return titleView_.get(); }
@@ -50,6 +48,10 @@ private:
     bool hidesBackButton_ {false};
     // The bar showing the item, if any.
     base::WeakRef<NavigationBar> bar_;
+
+    friend base::Factory;
+
+    explicit NavigationItem(std::string title = {});
 };
 
 }

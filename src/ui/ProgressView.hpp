@@ -13,8 +13,6 @@ class ProgressView : public View {
 public:
     static base::Ref<ProgressView> create(ProgressViewStyle style = ProgressViewStyle::Default);
 
-    ProgressView(graphics::Rect frame, ProgressViewStyle style);
-
     ProgressViewStyle progressViewStyle() const { return style_; }
     void setProgressViewStyle(ProgressViewStyle style);
     float progress() const { return progress_; }
@@ -34,6 +32,10 @@ private:
     float progress_ {0};
     Color progressTint_ {Color::colorWithRed(0.16f, 0.45f, 0.88f)};
     Color trackTint_ {Color::colorWithWhite(0.85f)};
+
+    friend base::Factory;
+
+    ProgressView(graphics::Rect frame, ProgressViewStyle style);
 };
 
 }

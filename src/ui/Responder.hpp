@@ -45,6 +45,10 @@ protected:
     // Sets or clears the first responder without asking anybody: for subclasses
     // whose own becomeFirstResponder and resignFirstResponder have done the asking.
     static void setFirstResponder(Responder* responder);
+
+    friend base::Factory;
+
+    Responder() = default;
 };
 
 }

@@ -37,6 +37,10 @@ public:
 private:
     base::Ref<graphics::Surface> surface_;
     bool taken_ {false};
+
+    friend base::Factory;
+
+    Screen() = default;
 };
 
 }

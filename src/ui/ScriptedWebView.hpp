@@ -23,8 +23,6 @@ public:
 
     static base::Ref<ScriptedWebView> create(graphics::Rect frame = {});
 
-    explicit ScriptedWebView(graphics::Rect frame = {});
-
     void answerScript(std::string script, std::string answer);
     void setScriptHandler(ScriptHandler handler) { handler_ = std::move(handler); }
     std::vector<std::string> const& evaluatedScripts() const { return evaluated_; }
@@ -42,6 +40,10 @@ private:
     std::map<std::string, std::string> answers_;
     ScriptHandler handler_;
     std::vector<std::string> evaluated_;
+
+    friend base::Factory;
+
+    explicit ScriptedWebView(graphics::Rect frame = {});
 };
 
 }

@@ -20,7 +20,7 @@ public:
 
     virtual void scrollViewDidScroll(ScrollView&) { }
     virtual void scrollViewWillBeginDragging(ScrollView&) { }
-    virtual void scrollViewDidEndDragging(ScrollView&, bool willDecelerate) { }
+    virtual void scrollViewDidEndDragging(ScrollView&, bool) { }
     virtual void scrollViewWillBeginDecelerating(ScrollView&) { }
     virtual void scrollViewDidEndDecelerating(ScrollView&) { }
     virtual void scrollViewDidEndScrollingAnimation(ScrollView&) { }
@@ -45,7 +45,6 @@ public:
 
     static base::Ref<ScrollView> create(graphics::Rect frame = {});
 
-    explicit ScrollView(graphics::Rect frame = {});
     ~ScrollView() override;
 
     ScrollViewDelegate* delegate() const { return delegate_; }
@@ -158,6 +157,11 @@ private:
     graphics::Point motionTo_;
     double motionStart_ {0};
     double motionDuration_ {0};
+
+protected:
+    friend base::Factory;
+
+    explicit ScrollView(graphics::Rect frame = {});
 };
 
 }

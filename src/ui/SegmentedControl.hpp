@@ -23,8 +23,6 @@ public:
     // One segment per title.
     static base::Ref<SegmentedControl> create(std::vector<std::string> const& titles = {});
 
-    explicit SegmentedControl(graphics::Rect frame = {});
-
     std::size_t numberOfSegments() const { return segments_.size(); }
     // index past the end appends.
     void insertSegmentWithTitle(std::string title, std::size_t index, bool animated = false);
@@ -79,6 +77,10 @@ private:
     int selected_ {noSegment};
     int pressed_ {noSegment};
     bool momentary_ {false};
+
+    friend base::Factory;
+
+    explicit SegmentedControl(graphics::Rect frame = {});
 };
 
 }

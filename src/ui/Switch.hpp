@@ -13,8 +13,6 @@ public:
 
     static base::Ref<Switch> create(graphics::Rect frame = {});
 
-    explicit Switch(graphics::Rect frame = {});
-
     bool isOn() const { return on_; }
     void setOn(bool on, bool animated = false);
     Color onTintColor() const { return onTint_; }
@@ -27,6 +25,10 @@ public:
 private:
     Color onTint_ {Color::colorWithRed(0.0f, 0.5f, 0.92f)};
     bool on_ {false};
+
+    friend base::Factory;
+
+    explicit Switch(graphics::Rect frame = {});
 };
 
 }

@@ -51,9 +51,9 @@ public:
     virtual base::Ref<TableViewCell> cellForRowAtIndexPath(
         TableView& tableView, IndexPath indexPath)
         = 0;
-    virtual int numberOfSectionsInTableView(TableView& tableView) { return 1; }
-    virtual std::string titleForHeaderInSection(TableView& tableView, int section) { return {}; }
-    virtual std::string titleForFooterInSection(TableView& tableView, int section) { return {}; }
+    virtual int numberOfSectionsInTableView(TableView&) { return 1; }
+    virtual std::string titleForHeaderInSection(TableView&, int) { return {}; }
+    virtual std::string titleForFooterInSection(TableView&, int) { return {}; }
 };
 
 // What a table asks and tells its delegate, beyond the scroll view's calls.
@@ -68,21 +68,16 @@ public:
     // The table's standard heights by default.
     virtual float heightForHeaderInSection(TableView& tableView, int section);
     virtual float heightForFooterInSection(TableView& tableView, int section);
-    virtual base::Ref<View> viewForHeaderInSection(TableView& tableView, int section) {
-        return nullptr;
-    }
-    virtual base::Ref<View> viewForFooterInSection(TableView& tableView, int section) {
-        return nullptr;
-    }
+    virtual base::Ref<View> viewForHeaderInSection(TableView&, int) { return nullptr; }
+    virtual base::Ref<View> viewForFooterInSection(TableView&, int) { return nullptr; }
     // Just before a cell appears for a row.
-    virtual void willDisplayCell(TableView& tableView, TableViewCell& cell, IndexPath indexPath) { }
-    virtual std::optional<IndexPath> willSelectRowAtIndexPath(
-        TableView& tableView, IndexPath indexPath) {
+    virtual void willDisplayCell(TableView&, TableViewCell&, IndexPath) { }
+    virtual std::optional<IndexPath> willSelectRowAtIndexPath(TableView&, IndexPath indexPath) {
         return indexPath;
     }
-    virtual void didSelectRowAtIndexPath(TableView& tableView, IndexPath indexPath) { }
-    virtual void willDeselectRowAtIndexPath(TableView& tableView, IndexPath indexPath) { }
-    virtual void didDeselectRowAtIndexPath(TableView& tableView, IndexPath indexPath) { }
+    virtual void didSelectRowAtIndexPath(TableView&, IndexPath) { }
+    virtual void willDeselectRowAtIndexPath(TableView&, IndexPath) { }
+    virtual void didDeselectRowAtIndexPath(TableView&, IndexPath) { }
 };
 
 // A scrolling column of rows in sections, each section with an optional header and
@@ -105,7 +100,6 @@ public:
     static base::Ref<TableView> create(
         graphics::Rect frame, TableViewStyle style = TableViewStyle::Plain);
 
-    TableView(graphics::Rect frame, TableViewStyle style);
     ~TableView() override;
 
     TableViewStyle style() const { return style_; }
@@ -137,7 +131,7 @@ public:
     bool allowsSelection() const { return allowsSelection_; }
     void setAllowsSelection(bool allows) { allowsSelection_ = allows; }
     bool isEditing() const { return editing_; }
-    void setEditing(bool editing, bool animated = false) { editing_ = editing; }
+    void setEditing(bool editing, bool = false) { editing_ = editing; }
 
     void reloadData();
     // Asks the data source again for the cells of these rows, where in sight.
@@ -236,6 +230,10 @@ private:
     std::map<std::string, std::vector<base::Ref<TableViewCell>>> reusable_;
     std::optional<IndexPath> selected_;
     std::optional<IndexPath> pressed_;
+
+    friend base::Factory;
+
+    TableView(graphics::Rect frame, TableViewStyle style);
 };
 
 }

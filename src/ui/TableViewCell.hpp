@@ -45,8 +45,6 @@ public:
     static base::Ref<TableViewCell> create(
         TableViewCellStyle style, std::string reuseIdentifier = {});
 
-    TableViewCell(TableViewCellStyle style, std::string reuseIdentifier);
-
     TableViewCellStyle style() const { return style_; }
     std::string const& reuseIdentifier() const { return reuseIdentifier_; }
 
@@ -99,6 +97,10 @@ private:
     int indentationLevel_ {0};
     bool selected_ {false};
     bool highlighted_ {false};
+
+    friend base::Factory;
+
+    TableViewCell(TableViewCellStyle style, std::string reuseIdentifier);
 };
 
 }

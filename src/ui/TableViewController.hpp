@@ -16,8 +16,6 @@ public:
     // initWithStyle:.
     static base::Ref<TableViewController> create(TableViewStyle style = TableViewStyle::Plain);
 
-    explicit TableViewController(TableViewStyle style = TableViewStyle::Plain);
-
     // The view as a table; null when the view was replaced by one that is not.
     TableView* tableView();
     void setTableView(base::Ref<TableView> tableView);
@@ -28,13 +26,18 @@ public:
     void viewWillAppear(bool animated) override;
 
     // No rows until a subclass answers.
-    int numberOfRowsInSection(TableView& tableView, int section) override { return 0; }
+    int numberOfRowsInSection(TableView&, int) override { return 0; }
     base::Ref<TableViewCell> cellForRowAtIndexPath(
         TableView& tableView, IndexPath indexPath) override;
 
 private:
     TableViewStyle style_;
     bool clearsSelection_ {true};
+
+protected:
+    friend base::Factory;
+
+    explicit TableViewController(TableViewStyle style = TableViewStyle::Plain);
 };
 
 }

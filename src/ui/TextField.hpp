@@ -38,7 +38,7 @@ enum class KeyboardType {
 enum class ReturnKeyType {
     Default = 0,
     Go = 1,
-    Google = 2,
+    WebSearch = 2,
     Join = 3,
     Next = 4,
     Route = 5,
@@ -81,8 +81,7 @@ public:
     virtual bool textFieldShouldEndEditing(TextField&) { return true; }
     virtual void textFieldDidEndEditing(TextField&) { }
     // Before typed text replaces range (a deletion replaces it with nothing).
-    virtual bool shouldChangeCharactersInRange(
-        TextField&, TextRange range, std::string const& replacement) {
+    virtual bool shouldChangeCharactersInRange(TextField&, TextRange, std::string const&) {
         return true;
     }
     virtual bool textFieldShouldClear(TextField&) { return true; }
@@ -109,7 +108,6 @@ public:
 
     static base::Ref<TextField> create(graphics::Rect frame = {});
 
-    explicit TextField(graphics::Rect frame = {});
     ~TextField() override;
 
     std::string const& text() const { return text_; }
@@ -150,10 +148,10 @@ public:
     void insertText(std::string const& text) override;
     void deleteBackward() override;
 
-    void touchesBegan(TouchSet const& touches, Event* event) override { }
-    void touchesMoved(TouchSet const& touches, Event* event) override { }
+    void touchesBegan(TouchSet const&, Event*) override { }
+    void touchesMoved(TouchSet const&, Event*) override { }
     void touchesEnded(TouchSet const& touches, Event* event) override;
-    void touchesCancelled(TouchSet const& touches, Event* event) override { }
+    void touchesCancelled(TouchSet const&, Event*) override { }
 
 protected:
     void didMoveToWindow() override;
@@ -176,6 +174,10 @@ private:
     bool enabled_ {true};
     bool editing_ {false};
     bool clearsOnBeginEditing_ {false};
+
+    friend base::Factory;
+
+    explicit TextField(graphics::Rect frame = {});
 };
 
 }

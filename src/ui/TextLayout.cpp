@@ -8,51 +8,6 @@
 
 namespace ui {
 
-namespace {
-
-// A platform font as the layout sees it: characters through the font's Unicode map, a
-// surrogate pair as one character.
-class Glyphs final : public graphics::GlyphSource {
-public:
-    explicit Glyphs(graphics::Font const& font)
-        : font_(font) { }
-
-    void mapCharacters(std::u16string_view units, std::vector<graphics::GlyphId>& glyphs,
-        std::vector<std::uint8_t>& unitCounts) const override {
-        for (std::size_t i = 0; i < units.size(); ++i) {
-            char32_t character = units[i];
-            std::uint8_t count = 1;
-            if (character >= 0xD800 && character <= 0xDBFF && i + 1 < units.size()
-                && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-                character = (character - 0xD800) * 1024 + (units[i + 1] - 0xDC00) + 0x10000;
-                count = 2;
-                ++i;
-            }
-            glyphs.push_back(font_.face().glyphForCharacter(character));
-            unitCounts.push_back(count);
-        }
-    }
-
-    bool glyphAdvances(
-        std::span<graphics::GlyphId const> glyphs, std::span<float> advances) const override {
-        std::vector<int> units(glyphs.size());
-        font_.face().glyphAdvances(glyphs, units);
-        for (std::size_t i = 0; i < glyphs.size() && i < advances.size(); ++i)
-            advances[i] = float(units[i]) * font_.scale();
-        return true;
-    }
-
-    float leading() const override { return font_.lineHeight(); }
-    float ascender() const override { return font_.ascender(); }
-    graphics::FontFace* face() const override { return &font_.face(); }
-    float pointSize() const override { return font_.pointSize(); }
-
-private:
-    graphics::Font const& font_;
-};
-
-}
-
 TextLayout TextLayout::layout(std::string_view text, graphics::Font const* font, float width,
     LineBreakMode mode, TextAlignment alignment, int maxLines, float maxHeight) {
     TextLayout result;
@@ -64,8 +19,8 @@ TextLayout TextLayout::layout(std::string_view text, graphics::Font const* font,
         box.height = std::fmin(box.height, float(maxLines) * font->lineHeight());
     // Without a width, lines are not aligned against anything.
     auto align = width > 0 ? alignment : TextAlignment::Left;
-    result.size_ = graphics::TextLayout::layout(foundation::utf8ToUtf16(text), Glyphs(*font), box,
-        mode, align, maxLines == 1,
+    result.size_ = graphics::TextLayout::layout(foundation::utf8ToUtf16(text),
+        graphics::FontGlyphs(*font), box, mode, align, maxLines == 1,
         [&](graphics::TextLayout::Line const& line) { result.lines_.push_back(line); });
     return result;
 }

@@ -17,8 +17,6 @@ public:
 
     static base::Ref<Toolbar> create(graphics::Rect frame);
 
-    explicit Toolbar(graphics::Rect frame);
-
     std::vector<base::Ref<BarButtonItem>> const& items() const { return items_; }
     void setItems(std::vector<base::Ref<BarButtonItem>> items, bool animated = false);
     // The view that shows item (null for spaces and for items not on the bar).
@@ -37,6 +35,10 @@ private:
     std::vector<base::Ref<View>> views_;
     BarStyle barStyle_ {BarStyle::Default};
     bool translucent_ {false};
+
+    friend base::Factory;
+
+    explicit Toolbar(graphics::Rect frame);
 };
 
 }

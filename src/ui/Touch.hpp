@@ -44,6 +44,10 @@ private:
     TouchPhase phase_ {TouchPhase::Began};
     int tapCount_ {1};
     double timestamp_ {0};
+
+    friend base::Factory;
+
+    Touch() = default;
 };
 
 // The set of touches handed to a responder. Ordered by the time each touch began,
@@ -82,6 +86,10 @@ public:
 private:
     TouchSet allTouches_;
     double timestamp_ {0};
+
+    friend base::Factory;
+
+    Event() = default;
 };
 
 }

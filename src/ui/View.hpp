@@ -100,7 +100,6 @@ class View : public Responder {
 public:
     static base::Ref<View> create(graphics::Rect frame = {});
 
-    explicit View(graphics::Rect frame = {});
     ~View() override;
 
     // --- geometry ---
@@ -208,7 +207,7 @@ public:
     // Draws the view's content (not its background or border, which the renderer draws)
     // into context, in the view's own coordinates: the context covers the bounds, and rect
     // (the area to draw) is the whole bounds. Nothing by default.
-    virtual void drawRect(GraphicsContext& context, graphics::Rect rect) { }
+    virtual void drawRect(GraphicsContext&, graphics::Rect) { }
     // True for a view that draws itself with OpenGL straight into the framebuffer
     // before the other views are drawn (the engine's drawing surface): the renderer
     // draws none of its own content then, only its subviews over it.
@@ -293,12 +292,12 @@ protected:
     // Notifications of tree changes, in the platform's order: willMoveToSuperview,
     // willMoveToWindow, (the move), didMoveToWindow, didMoveToSuperview; the parent
     // is told didAddSubview after and willRemoveSubview before.
-    virtual void willMoveToSuperview(View* newSuperview) { }
+    virtual void willMoveToSuperview(View*) { }
     virtual void didMoveToSuperview() { }
-    virtual void willMoveToWindow(Window* newWindow) { }
+    virtual void willMoveToWindow(Window*) { }
     virtual void didMoveToWindow() { }
-    virtual void didAddSubview(View* subview) { }
-    virtual void willRemoveSubview(View* subview) { }
+    virtual void didAddSubview(View*) { }
+    virtual void willRemoveSubview(View*) { }
 
     // Moves and sizes the subviews by their autoresizing masks after this view's
     // bounds size changed from oldSize.
@@ -343,6 +342,11 @@ private:
     bool multipleTouchEnabled_ {false};
     bool exclusiveTouch_ {false};
     bool needsLayout_ {false};
+
+protected:
+    friend base::Factory;
+
+    explicit View(graphics::Rect frame = {});
 };
 
 }

@@ -331,7 +331,7 @@ InterfaceOrientation ViewController::interfaceOrientation() const {
 bool ViewController::rotateToInterfaceOrientation(InterfaceOrientation orientation) {
     base::Ref<ViewController> top(this);
     while (auto presented = top->presentedViewController())
-        top = presented;
+        top = base::Ref<ViewController>(presented);
     auto& application = Application::sharedApplication();
     auto from = application.statusBarOrientation();
     if (orientation == from || !top->shouldAutorotateToInterfaceOrientation(orientation))

@@ -68,7 +68,6 @@ public:
 
     static base::Ref<ViewController> create();
 
-    ViewController();
     ~ViewController() override;
 
     // The view, loaded on first access.
@@ -81,10 +80,10 @@ public:
     virtual void viewDidLoad() { }
     virtual void viewDidUnload() { }
 
-    virtual void viewWillAppear(bool animated) { }
-    virtual void viewDidAppear(bool animated) { }
-    virtual void viewWillDisappear(bool animated) { }
-    virtual void viewDidDisappear(bool animated) { }
+    virtual void viewWillAppear(bool) { }
+    virtual void viewDidAppear(bool) { }
+    virtual void viewWillDisappear(bool) { }
+    virtual void viewDidDisappear(bool) { }
     // Whether the view has appeared (viewDidAppear came and viewWillDisappear not yet).
     bool isVisible() const { return appearance_ == Appearance::Appeared; }
     // Starts and ends an appearance by hand, for controllers that show other
@@ -131,11 +130,9 @@ public:
 
     // Portrait only, as the platform's controllers answer by default.
     virtual bool shouldAutorotateToInterfaceOrientation(InterfaceOrientation orientation);
-    virtual void willRotateToInterfaceOrientation(
-        InterfaceOrientation orientation, double duration) { }
-    virtual void willAnimateRotationToInterfaceOrientation(
-        InterfaceOrientation orientation, double duration) { }
-    virtual void didRotateFromInterfaceOrientation(InterfaceOrientation fromOrientation) { }
+    virtual void willRotateToInterfaceOrientation(InterfaceOrientation, double) { }
+    virtual void willAnimateRotationToInterfaceOrientation(InterfaceOrientation, double) { }
+    virtual void didRotateFromInterfaceOrientation(InterfaceOrientation) { }
     // The application's status-bar orientation.
     InterfaceOrientation interfaceOrientation() const;
     // The device turned: when the controller on top (the last one presented over
@@ -193,6 +190,11 @@ private:
     ModalTransitionStyle modalTransitionStyle_ {ModalTransitionStyle::CoverVertical};
     ModalPresentationStyle modalPresentationStyle_ {ModalPresentationStyle::FullScreen};
     bool wantsFullScreenLayout_ {false};
+
+protected:
+    friend base::Factory;
+
+    ViewController();
 };
 
 }

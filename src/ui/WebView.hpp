@@ -45,12 +45,12 @@ public:
     virtual ~WebViewDelegate() = default;
 
     virtual bool shouldStartLoadWithRequest(
-        WebView& webView, foundation::URLRequest const& request, WebViewNavigationType type) {
+        WebView&, foundation::URLRequest const&, WebViewNavigationType) {
         return true;
     }
-    virtual void webViewDidStartLoad(WebView& webView) { }
-    virtual void webViewDidFinishLoad(WebView& webView) { }
-    virtual void didFailLoadWithError(WebView& webView, foundation::URLError const& error) { }
+    virtual void webViewDidStartLoad(WebView&) { }
+    virtual void webViewDidFinishLoad(WebView&) { }
+    virtual void didFailLoadWithError(WebView&, foundation::URLError const&) { }
 };
 
 // The stand-in for the platform's web view. No browser engine runs here: the view
@@ -84,7 +84,6 @@ public:
     // Null restores plain web views.
     static void setFactory(Factory factory);
 
-    explicit WebView(graphics::Rect frame = {});
     ~WebView() override;
 
     WebViewDelegate* delegate() const { return delegate_; }
@@ -178,6 +177,11 @@ private:
     bool allowsInlineMediaPlayback_ {false};
     bool mediaRequiresUserAction_ {true};
     bool allowsAirPlay_ {true};
+
+protected:
+    friend base::Factory;
+
+    explicit WebView(graphics::Rect frame = {});
 };
 
 }

@@ -12,8 +12,6 @@ class Window : public View {
 public:
     static base::Ref<Window> create(graphics::Rect frame);
 
-    explicit Window(graphics::Rect frame = {});
-
     // Shows the window and makes it the application's key window.
     void makeKeyAndVisible();
     bool isKeyWindow() const;
@@ -37,6 +35,10 @@ public:
 private:
     base::Ref<Touch> finger_;
     base::Ref<ViewController> rootViewController_;
+
+    friend base::Factory;
+
+    explicit Window(graphics::Rect frame = {});
 };
 
 }

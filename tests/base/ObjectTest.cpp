@@ -1,21 +1,30 @@
 #include <base/Ref.hpp>
+#include <base/Value.hpp>
 #include <base/WeakRef.hpp>
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 namespace {
 
 struct Tracked : base::Object {
-    explicit Tracked(int& alive)
-        : alive(alive) {
-        ++alive;
-    }
     ~Tracked() override { --alive; }
     int& alive;
+
+protected:
+    friend base::Factory;
+
+    explicit Tracked(int& counter)
+        : alive(counter) {
+        ++alive;
+    }
 };
 
 struct Derived : Tracked {
     using Tracked::Tracked;
+
+    friend base::Factory;
 };
 
 }
@@ -82,4 +91,71 @@ TEST(WeakRef, OutlivingWeakRefsFreeTheirLink) {
     }
     EXPECT_FALSE(weak);
     weak = nullptr;
+}
+
+namespace {
+
+// Takes and drops a reference to itself while it is being made, as a view that
+// keeps itself alive across a callback does.
+class SelfKeeping final : public base::Object {
+public:
+    ~SelfKeeping() override { --alive; }
+    int& alive;
+    int countInConstructor {0};
+
+private:
+    friend base::Factory;
+
+    explicit SelfKeeping(int& counter)
+        : alive(counter) {
+        ++alive;
+        base::Ref<SelfKeeping> keep(this);
+        countInConstructor = retainCount();
+    }
+};
+
+// What a class looks like when its constructor was left public by mistake.
+class LeftPublic final : public base::Object {
+public:
+    LeftPublic() = default;
+};
+
+}
+
+// Only the factory makes objects, and a raw pointer becomes an owner only by
+// the explicit constructor: neither compiles the other way.
+static_assert(!std::is_constructible_v<Tracked, int&>);
+static_assert(!std::is_constructible_v<Derived, int&>);
+static_assert(!std::is_constructible_v<SelfKeeping, int&>);
+static_assert(!std::is_default_constructible_v<base::Array>);
+static_assert(!std::is_default_constructible_v<base::Dictionary>);
+static_assert(base::FactoryMade<Tracked, int&>);
+static_assert(base::FactoryMade<base::Array>);
+static_assert(!base::FactoryMade<LeftPublic>);
+static_assert(!std::is_convertible_v<Tracked*, base::Ref<Tracked>>);
+static_assert(!std::is_convertible_v<Derived*, base::Ref<Tracked>>);
+static_assert(!std::is_assignable_v<base::Ref<Tracked>&, Tracked*>);
+static_assert(std::is_constructible_v<base::Ref<Tracked>, Tracked*>);
+static_assert(std::is_convertible_v<std::nullptr_t, base::Ref<Tracked>>);
+static_assert(std::is_convertible_v<base::Ref<Derived>, base::Ref<Tracked>>);
+
+TEST(Factory, ANewObjectIsCountedFromItsConstructorOn) {
+    int alive = 0;
+    auto object = base::make<SelfKeeping>(alive);
+    EXPECT_EQ(object->countInConstructor, 2);
+    EXPECT_EQ(alive, 1);
+    EXPECT_EQ(object->retainCount(), 1);
+    object = nullptr;
+    EXPECT_EQ(alive, 0);
+}
+
+TEST(Ref, TheExplicitStepFromARawPointerTakesACountOfItsOwn) {
+    int alive = 0;
+    auto owner = base::make<Tracked>(alive);
+    {
+        base::Ref<Tracked> second(owner.get());
+        EXPECT_EQ(owner->retainCount(), 2);
+    }
+    EXPECT_EQ(owner->retainCount(), 1);
+    EXPECT_EQ(alive, 1);
 }

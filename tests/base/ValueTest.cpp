@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 using base::Array;
 using base::Dictionary;
@@ -137,6 +141,80 @@ TEST(Dictionary, KeepsInsertionOrderAndPlaceOnReplace) {
     EXPECT_TRUE(d->objectForKey("a").isNull());
     d->setObject("c", Value());
     EXPECT_FALSE(d->contains("c"));
+}
+
+// Removals leave empty places that are compacted later: against a plain list of pairs,
+// every mix of setting, replacing and removing keeps the same keys in the same order,
+// through the compactions, copies and enumerations.
+TEST(Dictionary, KeepsInsertionOrderThroughAnyMixOfRemovals) {
+    struct Case {
+        char const* name;
+        int keys;
+        int steps;
+        int removePercent;
+    };
+    for (auto const& c : {Case {"mostly adds", 40, 600, 25}, Case {"balanced", 30, 800, 50},
+             Case {"mostly removals", 50, 800, 80}, Case {"one key", 1, 50, 50}}) {
+        SCOPED_TRACE(c.name);
+        auto d = Dictionary::create();
+        std::vector<std::pair<std::string, int>> model;
+        std::uint32_t seed = 12345;
+        auto next = [&seed](int bound) {
+            seed = seed * 1664525u + 1013904223u;
+            return int((seed >> 8) % std::uint32_t(bound));
+        };
+        for (int step = 0; step < c.steps; ++step) {
+            std::string key = "k" + std::to_string(next(c.keys));
+            auto found = std::find_if(
+                model.begin(), model.end(), [&key](auto const& e) { return e.first == key; });
+            if (next(100) < c.removePercent) {
+                d->removeObjectForKey(key);
+                if (found != model.end())
+                    model.erase(found);
+            } else {
+                d->setObject(key, step);
+                if (found != model.end())
+                    found->second = step;
+                else
+                    model.emplace_back(key, step);
+            }
+            ASSERT_EQ(d->size(), model.size());
+            ASSERT_EQ(d->empty(), model.empty());
+            if (step % 7 == 0) {
+                std::vector<std::pair<std::string, int>> walked;
+                for (auto const& [k, v] : *d)
+                    walked.emplace_back(k, v.intValue());
+                ASSERT_EQ(walked, model);
+            }
+        }
+        for (auto const& [key, value] : model)
+            EXPECT_EQ(d->objectForKey(key).intValue(), value);
+        auto copied = d->copy();
+        auto entries = d->entries();
+        ASSERT_EQ(entries.size(), model.size());
+        ASSERT_EQ(copied->keys(), d->keys());
+        for (std::size_t i = 0; i < model.size(); ++i)
+            EXPECT_EQ(entries[i].first, model[i].first);
+        EXPECT_EQ(Value(d->deepCopy()), Value(d));
+    }
+}
+
+TEST(Dictionary, RemovingOldestFirstLeavesTheRestInOrder) {
+    auto d = Dictionary::create();
+    for (int i = 0; i < 1000; ++i)
+        d->setObject("key" + std::to_string(i), i);
+    for (int i = 0; i < 990; ++i) {
+        d->removeObjectForKey("key" + std::to_string(i));
+        ASSERT_EQ(d->begin()->first, "key" + std::to_string(i + 1));
+    }
+    d->setObject("late", 1);
+    EXPECT_EQ(d->keys(),
+        (std::vector<std::string> {"key990", "key991", "key992", "key993", "key994", "key995",
+            "key996", "key997", "key998", "key999", "late"}));
+    for (auto const& key : d->keys())
+        d->removeObjectForKey(key);
+    EXPECT_TRUE(d->empty());
+    EXPECT_EQ(d->begin(), d->end());
 }
 
 TEST(Dictionary, IsSharedByReferenceAndCopiedExplicitly) {

@@ -15,11 +15,6 @@ namespace test {
 // counts starts and stops, and its live instances.
 class ProgressRecorder : public engine::IntervalAction {
 public:
-    explicit ProgressRecorder(float duration)
-        : IntervalAction(duration) {
-        ++alive;
-    }
-
     static base::Ref<ProgressRecorder> make(float duration) {
         return base::make<ProgressRecorder>(duration);
     }
@@ -40,9 +35,9 @@ public:
         events.push_back("update " + std::to_string(t));
     }
     base::Ref<engine::FiniteTimeAction> reverse() override {
-        auto reversed = make(duration());
-        reversed->reversed = true;
-        return reversed;
+        auto backwards = make(duration());
+        backwards->reversed = true;
+        return backwards;
     }
 
     std::vector<float> updates;
@@ -54,6 +49,14 @@ public:
 
 protected:
     ~ProgressRecorder() override { --alive; }
+
+private:
+    friend base::Factory;
+
+    explicit ProgressRecorder(float duration)
+        : IntervalAction(duration) {
+        ++alive;
+    }
 };
 
 // A node with a colour and an opacity.
@@ -75,24 +78,26 @@ public:
 private:
     engine::Color3B color_ {255, 255, 255};
     std::uint8_t opacity_ {255};
+
+    friend base::Factory;
+
+    ColorNode() = default;
 };
 
 // A frame of a test animation.
 class Frame : public base::Object {
 public:
-    explicit Frame(std::string name)
-        : name(std::move(name)) { }
     std::string name;
+
+private:
+    friend base::Factory;
+
+    explicit Frame(std::string frameName)
+        : name(std::move(frameName)) { }
 };
 
 class FrameAnimation : public engine::AnimationProtocol {
 public:
-    FrameAnimation(std::vector<std::string> const& names, float delay)
-        : delay_(delay) {
-        for (auto const& name : names)
-            frames_.push_back(base::make<Frame>(name));
-    }
-
     std::vector<base::Ref<base::Object>> const& frames() const override { return frames_; }
     float delay() const override { return delay_; }
     std::string name() const override { return "test"; }
@@ -100,13 +105,21 @@ public:
 private:
     std::vector<base::Ref<base::Object>> frames_;
     float delay_;
+
+    friend base::Factory;
+
+    FrameAnimation(std::vector<std::string> const& names, float delay)
+        : delay_(delay) {
+        for (auto const& name : names)
+            frames_.push_back(base::make<Frame>(name));
+    }
 };
 
 // A node that shows one frame and counts how often it is given one.
 class FrameNode : public engine::SceneNode, public engine::FrameSettable {
 public:
     void setDisplayFrame(base::Object* frame) override {
-        shown = frame;
+        shown = base::Ref<base::Object>(frame);
         ++frameChanges;
     }
     bool isFrameDisplayed(base::Object* frame) const override { return shown.get() == frame; }
@@ -119,6 +132,11 @@ public:
 
     base::Ref<base::Object> shown;
     int frameChanges {0};
+
+private:
+    friend base::Factory;
+
+    FrameNode() = default;
 };
 
 // Drives an action by hand as the action manager would: target, start, steps.

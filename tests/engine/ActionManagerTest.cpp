@@ -23,23 +23,16 @@ using test::JournalNode;
 namespace {
 
 // An action that writes "name" to a journal on every step and runs a hook in
-// its step; done after `steps` steps (never when 0). Counts live instances, so
+// its step; done after `stepCount` steps (never when 0). Counts live instances, so
 // tests can see what was released.
 class StepAction : public Action {
 public:
-    StepAction(std::string name, std::vector<std::string>* journal, int steps = 0)
-        : name(std::move(name))
-        , journal(journal)
-        , doneAfter(steps) {
-        ++alive;
-    }
-
     void start() override { ++starts; }
     void stop() override {
         ++stops;
         journal->push_back(name + ":stop");
     }
-    void step(float dt) override {
+    void step(float) override {
         ++steps;
         journal->push_back(name);
         if (onStep)
@@ -60,6 +53,16 @@ public:
 
 protected:
     ~StepAction() override { --alive; }
+
+private:
+    friend base::Factory;
+
+    StepAction(std::string label, std::vector<std::string>* log, int stepCount = 0)
+        : name(std::move(label))
+        , journal(log)
+        , doneAfter(stepCount) {
+        ++alive;
+    }
 };
 
 class ActionManagerTest : public test::EngineTest {

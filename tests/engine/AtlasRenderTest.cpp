@@ -148,12 +148,6 @@ TEST_F(AtlasRenderTest, TheOutlineMovesAndRecoloursOnlyTheFirstSprite) {
 // Tiles of the sheet in a row, one per item.
 class TileRow : public AtlasNode {
 public:
-    TileRow(int count)
-        : AtlasNode("tiles.png", 8, 8, count)
-        , count_(count) {
-        updateAtlasValues();
-    }
-
     void updateAtlasValues() override {
         for (int i = 0; i < count_; ++i) {
             float left = texStepX() * float(i % itemsPerRow()), right = left + texStepX();
@@ -168,6 +162,14 @@ public:
 
 private:
     int count_;
+
+    friend base::Factory;
+
+    TileRow(int count)
+        : AtlasNode("tiles.png", 8, 8, count)
+        , count_(count) {
+        updateAtlasValues();
+    }
 };
 
 TEST_F(AtlasRenderTest, AnAtlasNodeDrawsItsTilesInItsColour) {

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 using namespace engine;
@@ -285,6 +287,90 @@ TEST_F(AtlasSpriteManagerTest, TheBlendFollowsTheTexture) {
     EXPECT_FALSE(manager->stroke());
     EXPECT_EQ(manager->strokeColor(), (Color3B {255, 255, 255}));
     EXPECT_EQ(manager->strokeSize(), 0);
+}
+
+// Removed sprites leave their places and quads behind until the next read squeezes
+// them out: against a plain list kept by z then arrival, any mix of adds at any z,
+// removals and reorders keeps children and quads in step, and a removed sprite's
+// later changes reach no quad.
+TEST_F(AtlasSpriteManagerTest, AnyMixOfChangesKeepsChildrenAndQuadsInStep) {
+    std::vector<base::Ref<AtlasSprite>> sprites;
+    for (int i = 0; i < 40; ++i)
+        sprites.push_back(numbered(i));
+    std::vector<AtlasSprite*> model;
+    auto insert = [&model](AtlasSprite* sprite, int z) {
+        auto place = std::find_if(
+            model.begin(), model.end(), [z](AtlasSprite* s) { return s->zOrder() > z; });
+        model.insert(place, sprite);
+    };
+    std::uint32_t seed = 5;
+    auto next = [&seed](int bound) {
+        seed = seed * 1664525u + 1013904223u;
+        return int((seed >> 8) % std::uint32_t(bound));
+    };
+    for (int step = 0; step < 3000; ++step) {
+        auto* sprite = sprites[std::size_t(next(int(sprites.size())))].get();
+        bool isChild = sprite->parent() == manager.get();
+        int what = next(10);
+        int z = next(3);
+        if (what < 5 && !isChild) {
+            manager->addChild(base::Ref<SceneNode>(sprite), z);
+            insert(sprite, z);
+        } else if (what < 8 && isChild) {
+            manager->removeChild(sprite, Cleanup::No);
+            std::erase(model, sprite);
+            // A removed sprite writes nowhere, even before its place is squeezed out.
+            // (Reading the quads squeezes the places out, so only now and then.)
+            if (step % 5 == 0) {
+                auto number = sprite->color().r;
+                sprite->setColor({200, 0, 0});
+                auto quads = atlasNumbers();
+                ASSERT_EQ(std::count(quads.begin(), quads.end(), 200), 0) << "at step " << step;
+                sprite->setColor({number, 0, 0});
+            }
+        } else if (what < 9 && isChild) {
+            bool moves = sprite->zOrder() != z;
+            manager->reorderChild(sprite, z);
+            if (moves) {
+                std::erase(model, sprite);
+                insert(sprite, z);
+            }
+        } else if (step % 13 == 0) {
+            std::vector<int> expected;
+            for (auto* s : model)
+                expected.push_back(s->color().r);
+            ASSERT_EQ(childNumbers(), expected) << "at step " << step;
+            expectInStep();
+            ASSERT_FALSE(HasFailure()) << "at step " << step;
+        }
+    }
+    std::vector<int> expected;
+    for (auto* s : model)
+        expected.push_back(s->color().r);
+    EXPECT_EQ(childNumbers(), expected);
+    expectInStep();
+}
+
+// Sixteen-bit indices reach 65,536 vertices, four a sprite: the batch takes 16,384
+// sprites and refuses the next ones with a logged line, without stopping the program.
+TEST_F(AtlasSpriteManagerTest, ABatchPastSixteenBitIndicesRefusesMoreSpritesAndGoesOn) {
+    test::LogCapture log;
+    std::size_t const limit = 65536 / 4;
+    for (std::size_t i = 0; i < limit + 20; ++i)
+        manager->addChild(manager->createSpriteWithRect(makeRect(0, 0, 4, 4)), 0);
+    EXPECT_EQ(manager->totalSprites(), limit);
+    EXPECT_EQ(manager->children().size(), limit);
+    EXPECT_EQ(manager->textureAtlas()->capacity(), limit);
+    EXPECT_TRUE(log.contains("sprite not added"));
+    // A refused sprite is left without a parent; after a removal there is room again.
+    auto refused = manager->createSpriteWithRect(makeRect(0, 0, 4, 4));
+    manager->addChild(refused, 0);
+    EXPECT_EQ(refused->parent(), nullptr);
+    manager->removeChildAtIndex(0, Cleanup::Yes);
+    manager->addChild(refused, 0);
+    EXPECT_EQ(refused->parent(), manager.get());
+    EXPECT_EQ(manager->totalSprites(), limit);
+    EXPECT_EQ(refused->atlasIndex(), limit - 1);
 }
 
 TEST_F(AtlasSpriteManagerTest, OnlyAtlasSpritesMayBeChildren) {

@@ -33,12 +33,6 @@ struct Journal {
 // selector's calls into a journal.
 template<typename Base> class Logged : public Base {
 public:
-    Logged(std::string name, Journal& journal)
-        : name_(std::move(name))
-        , journal_(journal) {
-        this->schedule(engine::Selector::make(&Logged::tick, this));
-    }
-
     void onEnter() override {
         journal_.add("enter " + name_);
         Base::onEnter();
@@ -64,6 +58,14 @@ public:
     std::function<void(float)> onTick;
 
 private:
+    friend base::Factory;
+
+    Logged(std::string name, Journal& journal)
+        : name_(std::move(name))
+        , journal_(journal) {
+        this->schedule(engine::Selector::make(&Logged::tick, this));
+    }
+
     std::string name_;
     Journal& journal_;
 };

@@ -536,6 +536,11 @@ TEST_F(DirectorTest, ATouchOnTheWindowReachesALayerInTheEnginesSpace) {
             return true;
         }
         std::vector<Point> began;
+
+    private:
+        friend base::Factory;
+
+        TouchLayer() = default;
     };
     auto& director = attached();
     window->makeKeyAndVisible();

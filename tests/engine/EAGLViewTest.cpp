@@ -40,6 +40,8 @@ public:
     void touchesBegan(ui::TouchSet const&, ui::Event*) override { ++heard; }
     void touchesEnded(ui::TouchSet const&, ui::Event*) override { ++heard; }
     int heard {0};
+
+    friend base::Factory;
 };
 
 class ResizeCounter final : public engine::EAGLViewDelegate {

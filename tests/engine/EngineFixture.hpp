@@ -3,6 +3,8 @@
 #include <engine/ActionManager.hpp>
 #include <engine/DirectorServices.hpp>
 #include <engine/Scheduler.hpp>
+#include <engine/TouchDispatcher.hpp>
+#include <services/Accelerometer.hpp>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +19,8 @@ protected:
     static void reset() {
         engine::ActionManager::purgeSharedManager();
         engine::Scheduler::purgeSharedScheduler();
+        engine::TouchDispatcher::purgeSharedDispatcher();
+        services::Accelerometer::purgeSharedAccelerometer();
         engine::DirectorServices::install(nullptr);
     }
 

@@ -28,7 +28,6 @@ protected:
 // A layer-like object whose methods the call-backs call.
 class Listener : public base::Object {
 public:
-    Listener() { ++alive; }
     ~Listener() override { --alive; }
 
     void done() { ++calls; }
@@ -42,9 +41,18 @@ public:
     std::vector<SceneNode*> nodes;
     std::vector<void*> datas;
     static inline int alive = 0;
+
+protected:
+    friend base::Factory;
+
+    Listener() { ++alive; }
 };
 
-class DerivedListener : public Listener { };
+class DerivedListener : public Listener {
+    friend base::Factory;
+
+    DerivedListener() = default;
+};
 
 }
 

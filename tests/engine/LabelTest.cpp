@@ -97,11 +97,11 @@ TEST_F(LabelTest, OutlineSettingsRebuildTheOutlineOnlyWhileItIsOn) {
     label->setStrokeColor({255, 0, 0});
     EXPECT_FALSE(label->outlineTexture());
     label->setStroke(true);
-    base::Ref<engine::Texture2D> first = label->outlineTexture();
+    base::Ref<engine::Texture2D> first(label->outlineTexture());
     ASSERT_TRUE(first);
     label->setStrokeSize(3);
     EXPECT_NE(label->outlineTexture(), first.get());
-    base::Ref<engine::Texture2D> second = label->outlineTexture();
+    base::Ref<engine::Texture2D> second(label->outlineTexture());
     label->setString("abc");
     EXPECT_NE(label->outlineTexture(), second.get());
     EXPECT_EQ(label->outlineTexture()->contentSize(), (Size {30, 20}));
@@ -134,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(Table, LabelShrink,
         Shrink {"ShrinkingStopsAtFivePoints", threeLines, {10, 1}, 20, 5},
         Shrink {"ASizeAtTheFloorIsKept", threeLines, {10, 1}, 4, 4},
         Shrink {"NoBoxNoShrinking", threeLines, {0, 0}, 20, 20}),
-    [](auto const& info) { return std::string(info.param.name); });
+    [](auto const& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(LabelTest, ALoweredSizeStaysForLaterTexts) {
     auto label = Label::labelWithString(threeLines, {100, 40}, TextAlignment::Left, "Box", 20);

@@ -11,15 +11,6 @@ namespace {
 
 class LayerTest : public test::EngineTest {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        TouchDispatcher::sharedDispatcher().removeAllDelegates();
-        services::Accelerometer::sharedAccelerometer().setDelegate(nullptr);
-    }
-    void TearDown() override {
-        TouchDispatcher::sharedDispatcher().removeAllDelegates();
-        EngineTest::TearDown();
-    }
     static std::size_t handlerCount() {
         return TouchDispatcher::sharedDispatcher().touchHandlers().size();
     }

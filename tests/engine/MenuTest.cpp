@@ -26,7 +26,6 @@ class FakeLabel final : public engine::SceneNode,
                         public engine::LabelProtocol,
                         public engine::RGBAProtocol {
 public:
-    explicit FakeLabel(Size size) { setContentSize(size); }
     void setString(std::string const& string) override {
         text = string;
         setContentSize({float(string.size()) * 10, 20});
@@ -39,6 +38,11 @@ public:
     std::string text;
     engine::Color3B color_ {255, 255, 255};
     std::uint8_t opacity_ {255};
+
+private:
+    friend base::Factory;
+
+    explicit FakeLabel(Size size) { setContentSize(size); }
 };
 
 // Records what items tell it, by the item's tag.
@@ -48,17 +52,21 @@ struct Journal {
 
 class RecordingItem final : public MenuItem {
 public:
-    RecordingItem(Journal& journal, int tag, Size size)
-        : MenuItem([&journal](MenuItem* item) {
-            journal.entries.push_back("activate " + std::to_string(item->tag()));
-        })
-        , journal(journal) {
-        setTag(tag);
-        setContentSize(size);
-    }
     void selected() override { journal.entries.push_back("selected " + std::to_string(tag())); }
     void unselected() override { journal.entries.push_back("unselected " + std::to_string(tag())); }
     Journal& journal;
+
+private:
+    friend base::Factory;
+
+    RecordingItem(Journal& log, int tag, Size size)
+        : MenuItem([&log](MenuItem* item) {
+            log.entries.push_back("activate " + std::to_string(item->tag()));
+        })
+        , journal(log) {
+        setTag(tag);
+        setContentSize(size);
+    }
 };
 
 base::Ref<MenuItem> sized(Size size, float scale = 1) {
@@ -217,6 +225,11 @@ TEST_F(MenuTest, ATapOnAnItemCallsItsTarget) {
     struct Target : base::Object {
         void pressed(MenuItem* item) { pressedItems.push_back(item); }
         std::vector<MenuItem*> pressedItems;
+
+    private:
+        friend base::Factory;
+
+        Target() = default;
     };
     auto target = base::make<Target>();
     auto item = MenuItem::itemWithTarget(MenuItem::bind(target.get(), &Target::pressed));
@@ -235,6 +248,11 @@ TEST_F(MenuTest, AGoneTargetIsNotCalled) {
     struct Target : base::Object {
         void pressed(MenuItem*) { ++presses; }
         int presses {0};
+
+    private:
+        friend base::Factory;
+
+        Target() = default;
     };
     auto target = base::make<Target>();
     auto invocation = MenuItem::bind(target.get(), &Target::pressed);
@@ -286,6 +304,11 @@ TEST_F(MenuTest, ATouchOnNoItemIsNotClaimedAndPassesOn) {
             return true;
         }
         int touches {0};
+
+    private:
+        friend base::Factory;
+
+        Behind() = default;
     };
     auto a = base::make<RecordingItem>(journal, 1, Size {100, 40});
     a->setPosition({100, 100});

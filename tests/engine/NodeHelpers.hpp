@@ -12,12 +12,6 @@ namespace test {
 // journal as "name:event", and counts live instances.
 class JournalNode : public engine::SceneNode {
 public:
-    JournalNode(std::string name, std::vector<std::string>* journal)
-        : name(std::move(name))
-        , journal(journal) {
-        ++alive;
-    }
-
     // Written once the node has entered, after its children.
     void onEnter() override {
         SceneNode::onEnter();
@@ -52,6 +46,15 @@ public:
 
 protected:
     ~JournalNode() override { --alive; }
+
+private:
+    friend base::Factory;
+
+    JournalNode(std::string label, std::vector<std::string>* log)
+        : name(std::move(label))
+        , journal(log) {
+        ++alive;
+    }
 };
 
 // The geometry of one node in a table of transform cases.
@@ -77,9 +80,6 @@ inline base::Ref<engine::SceneNode> placedNode(Placement const& p) {
 // An action that lasts `duration` seconds of steps and counts what it is sent.
 class CountingAction : public engine::Action {
 public:
-    explicit CountingAction(float duration)
-        : duration(duration) { }
-
     void start() override {
         ++starts;
         elapsed = 0;
@@ -96,6 +96,12 @@ public:
     int starts {0};
     int steps {0};
     int stops {0};
+
+private:
+    friend base::Factory;
+
+    explicit CountingAction(float seconds)
+        : duration(seconds) { }
 };
 
 }

@@ -11,7 +11,6 @@ namespace test {
 // live instances.
 class Recorder : public base::Object {
 public:
-    Recorder() { ++alive; }
     ~Recorder() override { --alive; }
 
     void call(float dt) {
@@ -26,6 +25,11 @@ public:
     std::function<void(float)> onCall;
 
     static inline int alive = 0;
+
+protected:
+    friend base::Factory;
+
+    Recorder() { ++alive; }
 };
 
 }

@@ -48,12 +48,15 @@ class MatrixNode : public SceneNode {
 public:
     void draw() override { drawn.push_back(test::HeadlessGL::modelView()); }
     std::vector<Matrix> drawn;
+
+private:
+    friend base::Factory;
+
+    MatrixNode() = default;
 };
 
 class JournalGrid : public engine::GridBase {
 public:
-    explicit JournalGrid(std::vector<std::string>* journal)
-        : journal(journal) { }
     void beforeDraw() override { journal->push_back("grid:beforeDraw"); }
     void afterDraw(engine::Camera* camera) override {
         journal->push_back("grid:afterDraw");
@@ -61,6 +64,12 @@ public:
     }
     std::vector<std::string>* journal;
     engine::Camera* cameraSeen {nullptr};
+
+private:
+    friend base::Factory;
+
+    explicit JournalGrid(std::vector<std::string>* log)
+        : journal(log) { }
 };
 
 }

@@ -13,8 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <regex>
+#include <vector>
 
 using engine::AffineTransform;
 using engine::Cleanup;
@@ -142,6 +145,90 @@ TEST_F(SceneNodeTest, ChildrenAreSortedByZWithEqualZInInsertionOrder) {
     EXPECT_EQ(c[3], made[2]);
     for (auto const& child : c)
         EXPECT_EQ(child->parent(), parent.get());
+}
+
+// Removed children leave empty places that are squeezed out later: against a plain
+// list kept by z then arrival, any mix of adds at any z, removals, reorders and reads
+// (drawing included) keeps the same children in the same order.
+TEST_F(SceneNodeTest, AnyMixOfChangesKeepsChildrenByZThenArrival) {
+    auto parent = SceneNode::node();
+    std::vector<base::Ref<SceneNode>> nodes;
+    for (int i = 0; i < 30; ++i)
+        nodes.push_back(SceneNode::node());
+    std::vector<SceneNode*> model;
+    auto insert = [&model](SceneNode* node, int z) {
+        auto place = std::find_if(
+            model.begin(), model.end(), [z](SceneNode* n) { return n->zOrder() > z; });
+        model.insert(place, node);
+    };
+    std::uint32_t seed = 99;
+    auto next = [&seed](int bound) {
+        seed = seed * 1664525u + 1013904223u;
+        return int((seed >> 8) % std::uint32_t(bound));
+    };
+    for (int step = 0; step < 3000; ++step) {
+        auto* node = nodes[std::size_t(next(int(nodes.size())))].get();
+        bool isChild = node->parent() == parent.get();
+        int what = next(10);
+        int z = next(4) - 1;
+        if (what < 5 && !isChild) {
+            parent->addChild(base::Ref<SceneNode>(node), z);
+            insert(node, z);
+        } else if (what < 8 && isChild) {
+            parent->removeChild(node, Cleanup::No);
+            std::erase(model, node);
+            EXPECT_EQ(node->parent(), nullptr);
+        } else if (what < 9 && isChild) {
+            // A child whose z changes goes to the end of its new z.
+            bool moves = node->zOrder() != z;
+            parent->reorderChild(node, z);
+            if (moves) {
+                std::erase(model, node);
+                insert(node, z);
+            }
+        } else if (step % 11 == 0) {
+            std::vector<SceneNode*> read;
+            for (auto const& child : parent->children())
+                read.push_back(child.get());
+            ASSERT_EQ(read, model) << "at step " << step;
+        }
+    }
+    std::vector<SceneNode*> read;
+    for (auto const& child : parent->children())
+        read.push_back(child.get());
+    EXPECT_EQ(read, model);
+    for (auto* node : model)
+        EXPECT_EQ(node->parent(), parent.get());
+}
+
+TEST_F(SceneNodeTest, RemovingChildrenOldestFirstKeepsTheRestInOrder) {
+    auto parent = SceneNode::node();
+    std::vector<base::Ref<SceneNode>> nodes;
+    for (int i = 0; i < 100; ++i) {
+        nodes.push_back(SceneNode::node());
+        nodes.back()->setTag(i);
+        parent->addChild(nodes.back(), 0);
+    }
+    for (int i = 0; i < 90; ++i) {
+        parent->removeChild(nodes[std::size_t(i)].get(), Cleanup::Yes);
+        ASSERT_EQ(parent->getChildByTag(i + 1), nodes[std::size_t(i) + 1].get());
+        ASSERT_EQ(parent->getChildByTag(i), nullptr);
+    }
+    // A child added below the others goes first; one at the same z goes last.
+    auto low = SceneNode::node();
+    auto same = SceneNode::node();
+    parent->addChild(same, 0);
+    parent->addChild(low, -1);
+    ASSERT_EQ(parent->children().size(), 12u);
+    EXPECT_EQ(parent->children().front(), low);
+    EXPECT_EQ(parent->children().back(), same);
+    for (std::size_t i = 0; i < 10; ++i)
+        EXPECT_EQ(parent->children()[i + 1], nodes[90 + i]);
+    // A removed child can be added again, to the end of its z.
+    parent->removeChild(nodes[95].get(), Cleanup::No);
+    parent->addChild(nodes[95], 0);
+    EXPECT_EQ(parent->children().back(), nodes[95]);
+    EXPECT_EQ(parent->children().size(), 12u);
 }
 
 TEST_F(SceneNodeTest, AddChildTakesTheGivenTagOrTheChildsOwnZAndTag) {
@@ -350,6 +437,11 @@ TEST_F(SceneNodeTest, ChildrenAreRunningBeforeTheParentAndStopAfterIt) {
             SceneNode::onExit();
         }
         std::vector<bool> seen;
+
+    private:
+        friend base::Factory;
+
+        Probe() = default;
     };
     auto root = SceneNode::node();
     auto probe = base::make<Probe>();
@@ -366,6 +458,11 @@ TEST_F(SceneNodeTest, TransitionFinishIsForwardedToEveryChild) {
             SceneNode::onEnterTransitionDidFinish();
         }
         int count {0};
+
+    private:
+        friend base::Factory;
+
+        Probe() = default;
     };
     auto root = base::make<Probe>();
     auto child = base::make<Probe>();

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
 using engine::Scheduler;
 using engine::Selector;
 using engine::Timer;
@@ -241,4 +245,65 @@ TEST_F(SchedulerTest, PurgeMakesAFreshInstanceOnNextUse) {
     EXPECT_FLOAT_EQ(scheduler().timeScale(), 1);
     scheduler().tick(1);
     EXPECT_TRUE(target->calls.empty());
+}
+
+// Against a plain list of what should be active: any mix of scheduling, unscheduling
+// (of waiting and of active timers) and ticks fires the active timers in the order
+// they became active, a timer taken back before its removal keeping its place.
+TEST_F(SchedulerTest, AnyMixOfChangesKeepsTheOrderTimersBecameActive) {
+    constexpr int Count = 24;
+    std::vector<int> fired;
+    std::vector<base::Ref<Recorder>> targets;
+    std::vector<base::Ref<Timer>> timers;
+    for (int i = 0; i < Count; ++i) {
+        targets.push_back(base::make<Recorder>());
+        targets.back()->onCall = [&fired, i](float) { fired.push_back(i); };
+        timers.push_back(timerOn(targets.back().get()));
+    }
+    // The model: the active list in order, what waits to be added, what waits to go.
+    std::vector<int> active, adding;
+    std::vector<bool> removing(Count, false);
+    auto contains = [](std::vector<int> const& list, int i) {
+        return std::find(list.begin(), list.end(), i) != list.end();
+    };
+    std::uint32_t seed = 7;
+    auto next = [&seed](int bound) {
+        seed = seed * 1664525u + 1013904223u;
+        return int((seed >> 8) % std::uint32_t(bound));
+    };
+    for (int step = 0; step < 2000; ++step) {
+        int i = next(Count);
+        int what = next(10);
+        if (what < 4) {
+            bool scheduled = contains(adding, i) || (contains(active, i) && !removing[i]);
+            if (scheduled)
+                continue;
+            scheduler().scheduleTimer(timers[i]);
+            if (contains(active, i))
+                removing[i] = false;
+            else
+                adding.push_back(i);
+        } else if (what < 8) {
+            if (contains(adding, i)) {
+                scheduler().unscheduleTimer(timers[i].get());
+                std::erase(adding, i);
+            } else if (contains(active, i)) {
+                scheduler().unscheduleTimer(timers[i].get());
+                removing[i] = true;
+            }
+        } else {
+            fired.clear();
+            tick();
+            std::erase_if(active, [&removing](int t) { return removing[t]; });
+            std::fill(removing.begin(), removing.end(), false);
+            active.insert(active.end(), adding.begin(), adding.end());
+            adding.clear();
+            ASSERT_EQ(fired, active) << "at step " << step;
+        }
+        for (int t = 0; t < Count; ++t) {
+            ASSERT_EQ(scheduler().isPendingAdd(timers[t].get()), contains(adding, t));
+            ASSERT_EQ(scheduler().isActive(timers[t].get()), contains(active, t));
+            ASSERT_EQ(scheduler().isPendingRemoval(timers[t].get()), removing[t]);
+        }
+    }
 }

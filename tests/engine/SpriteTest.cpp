@@ -4,6 +4,7 @@
 #include <engine/IntervalAction.hpp>
 #include <engine/Sprite.hpp>
 #include <engine/TextureNode.hpp>
+#include <graphics/DrawState.hpp>
 
 #include <support/LogCapture.hpp>
 
@@ -81,7 +82,7 @@ TEST_F(SpriteTest, SpritesOfOneFileShareOneTexture) {
     auto first = Sprite::spriteWithFile("card.png");
     auto second = Sprite::spriteWithFile("card.png");
     EXPECT_EQ(first->texture(), second->texture());
-    auto third = Sprite::spriteWithTexture(first->texture());
+    auto third = Sprite::spriteWithTexture(base::Ref<engine::Texture2D>(first->texture()));
     EXPECT_EQ(third->texture(), first->texture());
 }
 
@@ -220,4 +221,85 @@ TEST_F(SpriteTest, AnimationTexturesSurviveACachePurge) {
     EXPECT_EQ(animation->delay(), 0.2f);
 }
 
+}
+
+namespace {
+
+// Draws a plain white square with the vertex array only, as code outside the engine
+// does: it relies on texturing and the other arrays being off.
+void drawPlainSquare(float x, float y, float side) {
+    GLfloat const vertices[] = {x, y, x + side, y, x, y + side, x + side, y + side};
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, vertices);
+    glColor4ub(255, 255, 255, 255);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+class CountingNode final : public SceneNode {
+public:
+    void draw() override {
+        texturing = glIsEnabled(GL_TEXTURE_2D);
+        textureArray = glIsEnabled(GL_TEXTURE_COORD_ARRAY);
+        drawPlainSquare(0, 0, 4);
+    }
+    GLboolean texturing {GL_TRUE};
+    GLboolean textureArray {GL_TRUE};
+
+private:
+    friend base::Factory;
+
+    CountingNode() = default;
+};
+
+}
+
+// A run of sprites sets texturing and the arrays once instead of around every
+// sprite; a node drawing with GL of its own still finds them off, and so does any
+// code after the visit.
+TEST_F(SpriteTest, SpritesInARowShareTheirDrawStateAndLeaveItOffAfterwards) {
+    auto root = SceneNode::node();
+    for (int i = 0; i < 20; ++i) {
+        auto sprite = Sprite::spriteWithFile("white.png");
+        sprite->setPosition({10.0f + float(i) * 4, 10});
+        root->addChild(sprite, 0);
+    }
+    auto own = base::make<CountingNode>();
+    own->setPosition({100, 100});
+    root->addChild(own, 1);
+    auto after = Sprite::spriteWithFile("card.png");
+    after->setPosition({40, 60});
+    root->addChild(after, 2);
+
+    auto changesBefore = graphics::DrawState::changeCount();
+    drawScene(*root);
+    auto changes = graphics::DrawState::changeCount() - changesBefore;
+    // On for the first sprite, off for the node, on for the last sprite, off at the end:
+    // about four changes of three or four pieces, where one by one it would be 8 a sprite.
+    EXPECT_LE(changes, 16u);
+    EXPECT_EQ(own->texturing, GL_FALSE);
+    EXPECT_EQ(own->textureArray, GL_FALSE);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
+    // Every sprite drew, the card after the node included.
+    EXPECT_TRUE(near(rgb(11, 11), white));
+    EXPECT_TRUE(near(rgb(87, 11), white));
+    EXPECT_TRUE(near(rgb(101, 101), white));
+    EXPECT_TRUE(near(rgb(33, 57), red));
+}
+
+// State changed behind the engine's back between two visits is not trusted: the next
+// visit sets everything it needs again.
+TEST_F(SpriteTest, AVisitDoesNotTrustStateChangedBetweenVisits) {
+    auto sprite = Sprite::spriteWithFile("white.png");
+    sprite->setPosition({20, 20});
+    drawScene(*sprite);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glDisable(GL_TEXTURE_2D);
+    sprite->setPosition({60, 20});
+    drawScene(*sprite);
+    EXPECT_TRUE(near(rgb(60, 20), white));
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
 }

@@ -214,8 +214,13 @@ public:
     void textureLoaded(Texture2D* texture) {
         ++calls;
         onMainThread = foundation::Thread::isMainThread();
-        received = texture;
+        received = base::Ref<Texture2D>(texture);
     }
+
+protected:
+    friend base::Factory;
+
+    Receiver() = default;
 };
 
 TEST_F(TextureMgrTest, BackgroundLoadsFinishOnTheMainRunLoop) {

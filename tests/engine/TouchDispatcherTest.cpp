@@ -16,23 +16,24 @@ std::vector<std::string> asked;
 
 class Standard : public base::Object, public engine::StandardTouchDelegate {
 public:
-    Standard(std::string name, bool handles = false)
-        : name(std::move(name))
-        , handles(handles) { }
     bool ccTouchesBegan(ui::TouchSet&, ui::Event*) override {
         asked.push_back(name + ".began");
         return handles;
     }
     std::string name;
     bool handles;
+
+protected:
+    friend base::Factory;
+
+    Standard(std::string label, bool handlesTouches = false)
+        : name(std::move(label))
+        , handles(handlesTouches) { }
 };
 
 // Implements only the began phase, as a delegate may.
 class Targeted : public base::Object, public engine::TargetedTouchDelegate {
 public:
-    Targeted(std::string name, bool claims)
-        : name(std::move(name))
-        , claims(claims) { }
     bool ccTouchBegan(ui::Touch*, ui::Event*) override {
         asked.push_back(name + ".began");
         return claims;
@@ -41,6 +42,13 @@ public:
     void ccTouchEnded(ui::Touch*, ui::Event*) override { asked.push_back(name + ".ended"); }
     std::string name;
     bool claims;
+
+private:
+    friend base::Factory;
+
+    Targeted(std::string label, bool claimsTouch)
+        : name(std::move(label))
+        , claims(claimsTouch) { }
 };
 
 class TouchDispatcherTest : public test::EngineTest {
@@ -48,13 +56,7 @@ protected:
     void SetUp() override {
         EngineTest::SetUp();
         asked.clear();
-        dispatcher().removeAllDelegates();
-        dispatcher().setDispatchEvents(true);
         touches = ui::TouchSet({ui::Touch::create(nullptr, nullptr, {1, 2}, 1, 0)});
-    }
-    void TearDown() override {
-        dispatcher().removeAllDelegates();
-        EngineTest::TearDown();
     }
     static TouchDispatcher& dispatcher() { return TouchDispatcher::sharedDispatcher(); }
 
@@ -172,6 +174,8 @@ TEST_F(TouchDispatcherTest, HandlersAddedOrRemovedDuringADispatchCountFromTheNex
         base::Object* victim = nullptr;
         Standard* newcomer = nullptr;
         bool added = false;
+
+        friend base::Factory;
     };
     auto victim = base::make<Standard>("victim");
     auto changer = base::make<Changer>("changer");
@@ -193,4 +197,16 @@ TEST_F(TouchDispatcherTest, DisabledDispatchDropsEverything) {
     dispatcher().setDispatchEvents(false);
     dispatcher().touchesBegan(touches, nullptr);
     EXPECT_TRUE(asked.empty());
+}
+
+TEST_F(TouchDispatcherTest, PurgingLeavesAFreshDispatcherForTheNextUse) {
+    auto a = base::make<Standard>("A", true);
+    dispatcher().addStandardDelegate(a.get(), 0);
+    dispatcher().setDispatchEvents(false);
+    TouchDispatcher::purgeSharedDispatcher();
+    EXPECT_TRUE(dispatcher().touchHandlers().empty());
+    EXPECT_TRUE(dispatcher().dispatchEvents());
+    dispatcher().addStandardDelegate(a.get(), 0);
+    dispatcher().touchesBegan(touches, nullptr);
+    EXPECT_EQ(asked, (std::vector<std::string> {"A.began"}));
 }

@@ -83,6 +83,8 @@ class GLSurfaceView : public View {
 public:
     using View::View;
     bool drawsWithGL() const override { return true; }
+
+    friend base::Factory;
 };
 
 }

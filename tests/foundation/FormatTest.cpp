@@ -17,9 +17,18 @@ namespace {
 class Described final : public base::Object {
 public:
     std::string description() const { return "<Described 7>"; }
+
+private:
+    friend base::Factory;
+
+    Described() = default;
 };
 
-class Plain final : public base::Object { };
+class Plain final : public base::Object {
+    friend base::Factory;
+
+    Plain() = default;
+};
 
 struct Point {
     int x;

@@ -36,6 +36,21 @@ TEST(Hex, DecodesEitherCaseAndRefusesAnythingElse) {
     }
 }
 
+TEST(Hex, ReadsOneDigitOfEitherCase) {
+    struct Case {
+        char32_t character;
+        int value;
+    };
+    Case const cases[] = {
+        {U'0', 0}, {U'9', 9}, {U'a', 10}, {U'f', 15}, {U'A', 10}, {U'F', 15}, {U'g', -1},
+        {U'G', -1}, {U'/', -1}, {U':', -1}, {U'@', -1}, {U'`', -1}, {U' ', -1},
+        {0xFF10, -1}, // a full-width zero
+        {char32_t(char(0xE9)), -1}, // a byte above 0x7F read from a signed char
+    };
+    for (auto const& c : cases)
+        EXPECT_EQ(Hex::digitValue(c.character), c.value) << std::uint32_t(c.character);
+}
+
 TEST(Hex, EveryByteValueSurvivesARoundTrip) {
     base::Bytes all;
     for (int b = 0; b < 256; ++b)

@@ -46,6 +46,11 @@ public:
 
     double x {0};
     double y {0};
+
+private:
+    friend base::Factory;
+
+    Location() = default;
 };
 
 class TextStyle final : public base::Object, public Coding {
@@ -66,6 +71,11 @@ public:
     Value fontColor;
     Value fontSize;
     Ref<Location> location;
+
+private:
+    friend base::Factory;
+
+    TextStyle() = default;
 };
 
 class Theme final : public base::Object, public Coding {
@@ -104,6 +114,11 @@ public:
     bool crashed {false};
     Value expiry;
     Value extra;
+
+private:
+    friend base::Factory;
+
+    Theme() = default;
 };
 
 // Holds another node: a chain, or a loop when it holds itself.
@@ -117,6 +132,11 @@ public:
     void encodeWithCoder(KeyedArchiver& coder) override { coder.encodeObject(next, "next"); }
 
     Ref<Node> next;
+
+private:
+    friend base::Factory;
+
+    Node() = default;
 };
 
 class Throwing final : public base::Object, public Coding {
@@ -125,11 +145,21 @@ public:
         throw base::Exception(base::InvalidArgumentException, "refuses to be decoded");
     }
     void encodeWithCoder(KeyedArchiver&) override { }
+
+private:
+    friend base::Factory;
+
+    Throwing() = default;
 };
 
 class Unregistered final : public base::Object, public Coding {
 public:
     void encodeWithCoder(KeyedArchiver&) override { }
+
+private:
+    friend base::Factory;
+
+    Unregistered() = default;
 };
 
 class KeyedArchive : public testing::Test {

@@ -11,12 +11,16 @@ namespace test {
 
 // Counts its live instances, to see what timers and delayed calls keep alive.
 struct Tracked : base::Object {
-    explicit Tracked(int& alive)
-        : alive(alive) {
-        ++alive;
-    }
     ~Tracked() override { --alive; }
     int& alive;
+
+protected:
+    friend base::Factory;
+
+    explicit Tracked(int& counter)
+        : alive(counter) {
+        ++alive;
+    }
 };
 
 // A test on the main run loop under a manual clock: the loop and the default
@@ -35,7 +39,7 @@ protected:
 private:
     static void clear() {
         foundation::RunLoop::main().reset();
-        foundation::NotificationCenter::defaultCenter().removeAllObservers();
+        foundation::NotificationCenter::resetDefaultCenter();
     }
 };
 

@@ -57,6 +57,64 @@ TEST(Strings, ConvertsBetweenUtf8AndUtf16) {
     EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));
 }
 
+TEST(Strings, DecodesUtf16SurrogatePairsAndLeavesUnpairedOnesAlone) {
+    // Each case: the units, and the code points read one after another with the units
+    // each took.
+    struct Read {
+        char32_t codePoint;
+        std::size_t units;
+    };
+    struct Case {
+        char const* name;
+        std::u16string text;
+        std::vector<Read> reads;
+    };
+    Case const cases[] = {
+        {"plain", u"ab", {{u'a', 1}, {u'b', 1}}},
+        {"pair", {0xD83D, 0xDE00}, {{0x1F600, 2}}},
+        {"lowest and highest pairs", {0xD800, 0xDC00, 0xDBFF, 0xDFFF},
+            {{0x10000, 2}, {0x10FFFF, 2}}},
+        {"pair between units", {u'a', 0xD83D, 0xDE00, u'b'}, {{u'a', 1}, {0x1F600, 2}, {u'b', 1}}},
+        {"lone high", {0xD83D, u'x'}, {{0xD83D, 1}, {u'x', 1}}},
+        {"two highs then a low", {0xD83D, 0xD83D, 0xDE00}, {{0xD83D, 1}, {0x1F600, 2}}},
+        {"lone low", {u'x', 0xDE00}, {{u'x', 1}, {0xDE00, 1}}},
+        {"reversed", {0xDE00, 0xD83D}, {{0xDE00, 1}, {0xD83D, 1}}},
+        {"high at the end of input", {u'a', 0xD83D}, {{u'a', 1}, {0xD83D, 1}}},
+        {"units next to the surrogates", {0xD7FF, 0xE000}, {{0xD7FF, 1}, {0xE000, 1}}},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::size_t position = 0;
+        for (auto const& read : c.reads) {
+            ASSERT_LT(position, c.text.size());
+            std::size_t start = position;
+            EXPECT_EQ(decodeUtf16(c.text, position), read.codePoint);
+            EXPECT_EQ(position - start, read.units);
+        }
+        EXPECT_EQ(position, c.text.size());
+    }
+}
+
+TEST(Strings, EncodesCodePointsAsUtf16) {
+    struct Case {
+        char32_t codePoint;
+        std::u16string units;
+    };
+    Case const cases[] = {
+        {u'a', u"a"},
+        {0xFFFF, {0xFFFF}},
+        {0x10000, {0xD800, 0xDC00}},
+        {0x1F600, {0xD83D, 0xDE00}},
+        {0x10FFFF, {0xDBFF, 0xDFFF}},
+        {0x110000, {0xFFFD}},
+    };
+    for (auto const& c : cases) {
+        std::u16string out;
+        appendUtf16(out, c.codePoint);
+        EXPECT_EQ(out, c.units) << std::hex << std::uint32_t(c.codePoint);
+    }
+}
+
 TEST(Strings, CutsByUtf16IndexWithoutSplittingCharacters) {
     std::string text = std::string("ab") + grin + "c";
     struct Case {

@@ -176,7 +176,7 @@ TEST(SynchronousRequest, StreamedBodyIsSentChunkedAndAgainAfterA307) {
     URLRequest request(server.url("/upload"));
     request.setHTTPMethod("POST");
     request.setHTTPBodyStream(
-        [pieces, next = std::size_t(0)](std::uint8_t* buffer, std::size_t capacity) mutable {
+        [pieces, next = std::size_t(0)](std::uint8_t* buffer, std::size_t) mutable {
             if (next == pieces->size())
                 return std::ptrdiff_t(0);
             auto const& piece = (*pieces)[next++];

@@ -45,15 +45,15 @@ public:
     std::function<URLAuthenticationAnswer(URLAuthenticationChallenge const&)> onChallenge;
     std::function<void(URLConnection&)> onData;
 
-    std::optional<URLRequest> willSendRequest(URLConnection& connection, URLRequest request,
-        URLResponse const* redirectResponse) override {
+    std::optional<URLRequest> willSendRequest(
+        URLConnection&, URLRequest request, URLResponse const* redirectResponse) override {
         note(redirectResponse ? "redirect " + std::to_string(redirectResponse->statusCode())
                               : "send");
         return onWillSend ? onWillSend(std::move(request), redirectResponse)
                           : std::optional(request);
     }
     URLAuthenticationAnswer didReceiveAuthenticationChallenge(
-        URLConnection& connection, URLAuthenticationChallenge const& challenge) override {
+        URLConnection&, URLAuthenticationChallenge const& challenge) override {
         note("challenge " + std::to_string(challenge.previousFailureCount));
         challenges.push_back(challenge);
         return onChallenge ? onChallenge(challenge)

@@ -75,8 +75,8 @@ TEST_P(DailyBonusTest, IsAskedForOnceAfterAMenuLoadAndOnlyWithMoney) {
 
 INSTANTIATE_TEST_SUITE_P(Money, DailyBonusTest,
     ::testing::Values(BonusCase {0, 0, false}, BonusCase {-5, 0, true}, BonusCase {30, 1, true}),
-    [](auto const& info) {
-        return info.param.money < 0 ? "Negative" : info.param.money == 0 ? "None" : "Some";
+    [](auto const& testCase) {
+        return testCase.param.money < 0 ? "Negative" : testCase.param.money == 0 ? "None" : "Some";
     });
 
 TEST_F(LoadingLayerTest, ThePetListAndItsTexturesFollowPonyMode) {

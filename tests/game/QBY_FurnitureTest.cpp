@@ -2,6 +2,7 @@
 
 #include <engine/TextureMgr.hpp>
 #include <foundation/RunLoop.hpp>
+#include <game/interface/AnimatedSprite.hpp>
 #include <game/salon/QBY_Furniture.hpp>
 #include <game/shell/GameGlobals.hpp>
 #include <support/LogCapture.hpp>
@@ -413,12 +414,83 @@ TEST_F(FurnitureTest, ASecondBoostReplacesTheFirstAndItsTimer) {
     EXPECT_EQ(foundation::RunLoop::main().timerCount(), 0u);
 }
 
+TEST_F(FurnitureTest, ServiceEffectIsTintedByTheService) {
+    struct Case {
+        char const* name;
+        engine::Color3B tint;
+    };
+    Case const cases[] = {
+        {"bath", {255, 192, 192}},
+        {"drying", {200, 255, 145}},
+        {"hair", {150, 200, 255}},
+        {"facial", {255, 200, 228}},
+        {"massage", {255, 180, 100}},
+        {"flea", {255, 180, 100}},
+        {"sofa", {255, 255, 255}},
+    };
+    for (auto const& c : cases) {
+        auto piece = make(c.name, 1, 220, 120);
+        piece->showVFX();
+        ASSERT_NE(piece->pVFX(), nullptr) << c.name;
+        // The sheet's alpha is premultiplied, so every opacity change sets the colour
+        // to the opacity and the fade whitens the tint; a texture drawn as it is keeps
+        // the tint, which shows what was asked for.
+        EXPECT_EQ(piece->pVFX()->color(), (engine::Color3B {0, 0, 0})) << c.name;
+        piece->removeVFX();
+        piece->pVFX()->setOpacityModifyRGB(false);
+        piece->showVFX();
+        EXPECT_EQ(piece->pVFX()->color(), c.tint) << c.name;
+    }
+}
+
+TEST_F(FurnitureTest, ServiceEffectFadesInStepsAndFadesAway) {
+    auto bath = make("bath", 1, 220, 120);
+    bath->showVFX();
+    auto* effect = bath->pVFX();
+    ASSERT_NE(effect, nullptr);
+    EXPECT_TRUE(bath->bShowVFX());
+    // At the pet's spot, drawn at the depth of that spot, twelve frames a second.
+    EXPECT_EQ(effect->position(), bath->getPetPos());
+    EXPECT_EQ(effect->getZPos(), 3200 - 1100);
+    EXPECT_EQ(effect->manager()->parent(), layer.get());
+    EXPECT_EQ(effect->fps(), 12);
+    EXPECT_TRUE(effect->visible());
+    EXPECT_EQ(effect->opacity(), 0);
+    frames(30);
+    EXPECT_EQ(effect->opacity(), 255);
+    bath->showVFX();
+    EXPECT_EQ(bath->pVFX(), effect);
+
+    // Each salon frame steps it by the frame time.
+    ASSERT_GE(effect->frameCount(), 2u);
+    game::GameGlobals::shared().deltaTime = 1.0f / 12;
+    int before = effect->getFrameIndex();
+    bath->updateVFX();
+    EXPECT_EQ(effect->getFrameIndex(), (before + 1) % int(effect->frameCount()));
+
+    bath->removeVFX();
+    EXPECT_FALSE(bath->bShowVFX());
+    bath->updateVFX();
+    EXPECT_TRUE(effect->visible());
+    frames(30);
+    EXPECT_EQ(effect->opacity(), 0);
+    bath->updateVFX();
+    EXPECT_FALSE(effect->visible());
+
+    // Shown again, the same effect comes back.
+    bath->showVFX();
+    EXPECT_EQ(bath->pVFX(), effect);
+    EXPECT_TRUE(effect->visible());
+}
+
 TEST_F(FurnitureTest, ReleasingAPieceTakesItsSpriteAndTimerAway) {
     auto bath = make("bath", 1);
     bath->modServingTimeMult(0.5f, 1, 10);
     bath->showUpgradeIcon(false);
-    EXPECT_EQ(layer->children().size(), 1u);
+    bath->showVFX();
+    EXPECT_EQ(layer->children().size(), 2u);
     bath = nullptr;
+    // The effect goes with the piece instead of staying on the floor.
     EXPECT_EQ(layer->children().size(), 0u);
     EXPECT_EQ(foundation::RunLoop::main().timerCount(), 0u);
     foundation::RunLoop::main().runFor(11);

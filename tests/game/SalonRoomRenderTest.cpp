@@ -6,6 +6,7 @@
 #include <game/salon/PathWalker.hpp>
 #include <game/salon/QBY_Furniture.hpp>
 #include <game/salon/SalonRoadMap.hpp>
+#include <game/shell/GameGlobals.hpp>
 
 #include <gtest/gtest.h>
 
@@ -120,10 +121,16 @@ TEST_F(SalonRoomRenderTest, ACustomerWalksItsPathInTheRoom) {
         engine::Point position;
         int z;
     };
+    // A bath at work beside the walk.
+    auto& bath = *furniture[5];
+    bath.showVFX();
+    game::GameGlobals::shared().deltaTime = 1.0f / 60;
+
     std::vector<Seen> seen;
     bool shot = false;
     for (int frame = 0; frame < 120; ++frame) {
         walker.step(1.0f / 60);
+        bath.updateVFX();
         frames(1);
         body->updateZPos();
         auto position = body->pSprite()->position();

@@ -17,9 +17,9 @@ protected:
 
 }
 
-TEST_F(ServerConfigTest, EnvironmentWinsOverUserDefaultsOverTheDefault) {
+TEST_F(ServerConfigTest, EnvironmentWinsOverUserDefaultsAndNothingIsTheDefault) {
     unsetenv(ServerConfig::appStoreHostVariable);
-    EXPECT_EQ(ServerConfig::appStoreHost(), "itunes.apple.com");
+    EXPECT_EQ(ServerConfig::appStoreHost(), "");
 
     DataManager::setString("defaults.test", ServerConfig::appStoreHostDefault);
     EXPECT_EQ(ServerConfig::appStoreHost(), "defaults.test");
@@ -31,6 +31,6 @@ TEST_F(ServerConfigTest, EnvironmentWinsOverUserDefaultsOverTheDefault) {
 TEST_F(ServerConfigTest, EmptyOverridesAreIgnored) {
     setenv(ServerConfig::appStoreHostVariable, "", 1);
     DataManager::setString("", ServerConfig::appStoreHostDefault);
-    EXPECT_EQ(ServerConfig::appStoreHost(), "itunes.apple.com");
+    EXPECT_EQ(ServerConfig::appStoreHost(), "");
     EXPECT_EQ(ServerConfig::value("QUILLABY_NOT_SET_ANYWHERE", "NotSetAnywhere", ""), "");
 }

@@ -244,6 +244,15 @@ TEST_F(UtilitiesTest, StoreLinksUseTheConfiguredHost) {
         }));
 }
 
+TEST_F(UtilitiesTest, StoreLinksOpenNothingWithoutAConfiguredHost) {
+    unsetenv("QUILLABY_APP_STORE_HOST");
+    test::LogCapture log;
+    Utilities::launchAppStore("728105396");
+    Utilities::launchAppStoreReview("728105396");
+    EXPECT_TRUE(ui::Application::sharedApplication().openedExternalURLs().empty());
+    EXPECT_TRUE(log.contains("No application store host is configured"));
+}
+
 // --- the installation identifier ---
 
 TEST_F(UtilitiesTest, IdentifierIsMadeOnceAndKeptInTheSandbox) {

@@ -163,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(Image, PngForms,
         // Adam7 on a 2 x 1 picture: pass 1 holds pixel 0, pass 6 holds pixel 1.
         PngFormCase {"Interlaced", makePNG(2, 1, 2, 8, {{11, 12, 13}, {21, 22, 23}}, {}, true),
             {11, 12, 13, 255}, {21, 22, 23, 255}, false, 8}),
-    [](auto const& info) { return std::string(info.param.name); });
+    [](auto const& testCase) { return std::string(testCase.param.name); });
 
 TEST(Image, RoundTripsThroughPNGWithStraightAlpha) {
     Image image(3, 2, Image::Format::RGBA8, AlphaInfo::Last,
@@ -433,7 +433,7 @@ INSTANTIATE_TEST_SUITE_P(Image, RefusedImages,
         RefusedCase {"JpegBadScanHeader",
             withByte(readData("quadrants.jpg"), findMarker(readData("quadrants.jpg"), 0xDA) + 4, 9),
             ""}),
-    [](auto const& info) { return std::string(info.param.name); });
+    [](auto const& testCase) { return std::string(testCase.param.name); });
 
 namespace {
 

@@ -77,6 +77,23 @@ TEST_F(StringDrawingTest, WithoutACurrentContextDrawingOnlyMeasures) {
     EXPECT_EQ(graphics::drawInRect("ab", Rect {{0, 0}, {100, 100}}, *box), (Size {20, 20}));
 }
 
+TEST_F(StringDrawingTest, FontGlyphsTakeASurrogatePairAsOneCharacter) {
+    graphics::FontGlyphs glyphs(*box);
+    std::vector<graphics::GlyphId> ids;
+    std::vector<std::uint8_t> counts;
+    glyphs.mapCharacters(std::u16string {u'a', 0xD83D, 0xDE00, u'b', 0xD83D}, ids, counts);
+    EXPECT_EQ(counts, (std::vector<std::uint8_t> {1, 2, 1, 1}));
+    ASSERT_EQ(ids.size(), 4u);
+    EXPECT_EQ(ids[0], box->face().glyphForCharacter(U'a'));
+    EXPECT_EQ(ids[1], box->face().glyphForCharacter(0x1F600));
+    EXPECT_NE(ids[0], 0);
+    std::vector<float> advances(ids.size());
+    ASSERT_TRUE(glyphs.glyphAdvances(ids, advances));
+    EXPECT_FLOAT_EQ(advances[0], 10);
+    EXPECT_FLOAT_EQ(glyphs.leading(), 20);
+    EXPECT_FLOAT_EQ(glyphs.pointSize(), 20);
+}
+
 TEST_F(StringDrawingTest, RealFontInksInsideTheMeasuredBoxOnly) {
     auto font = Font::fontWithName("Helvetica", 24);
     ASSERT_TRUE(font);

@@ -160,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(Table, TextLayoutBreaks,
             LineBreakMode::Clip, {"hello", "world", "again"}, {50, 60}},
         BreakCase {"WordWrapOnTheLastLineBreaksAtAWord", u"hello world", {85, 20},
             LineBreakMode::WordWrap, {"hello"}, {50, 20}}),
-    [](auto const& info) { return std::string(info.param.name); });
+    [](auto const& testCase) { return std::string(testCase.param.name); });
 
 TEST(TextLayout, SingleLineModeTurnsBreaksIntoSpaces) {
     auto laid = lay(u"a\r\nb", unlimited, LineBreakMode::Clip, TextAlignment::Left, true);

@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(Table, FontTableChoice,
         Choice {"UnicodeAfterWindowsWins", {{3, 1, 4}, {0, 3, 12}}, 12},
         Choice {"WindowsFullRepertoireIsIgnored", {{3, 10, 12}}, 0},
         Choice {"MacintoshIsIgnored", {{1, 0, 4}}, 0}, Choice {"NoSubtables", {}, 0}),
-    [](auto const& info) { return std::string(info.param.name); });
+    [](auto const& testCase) { return std::string(testCase.param.name); });
 
 TEST(FontTable, MapsThroughFormatFourDeltasAndRangeOffsets) {
     for (bool rangeOffsets : {false, true}) {

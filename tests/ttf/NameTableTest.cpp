@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Table, NameTableRecords,
             "Mac"},
         Case {"NoMatch", {{3, 1, 0x409, 6, test::utf16BigEndian(u"PS")}}, std::nullopt},
         Case {"OddLengthDropsTheLastByte", {{3, 1, 0x409, 1, {0, 'A', 0}}}, "A"}),
-    [](auto const& info) { return std::string(info.param.name); });
+    [](auto const& testCase) { return std::string(testCase.param.name); });
 
 TEST(NameTable, DecodesMacRoman) {
     std::vector<std::uint8_t> bytes {'a', 0x80, 0xA5, 0xC9, 0xD2, 0xF0, 0xFF};

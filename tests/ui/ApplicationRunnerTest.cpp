@@ -37,6 +37,8 @@ private:
         heard.push_back(std::string(phase) + " " + std::to_string(int(at.x)) + ","
             + std::to_string(int(at.y)) + " after " + std::to_string(frames));
     }
+
+    friend base::Factory;
 };
 
 // An application that fills its screen with one colour and presents it 60 times a second

@@ -35,6 +35,11 @@ struct Editor : ui::View {
     bool canBecomeFirstResponder() const override { return true; }
     void insertText(std::string const& text) override { typed += text; }
     std::string typed;
+
+private:
+    friend base::Factory;
+
+    Editor() = default;
 };
 
 }

@@ -44,6 +44,11 @@ public:
         control.addTarget(this, note("changed"), Events::ValueChanged);
         control.addTarget(this, note("cancel"), Events::TouchCancel);
     }
+
+protected:
+    friend base::Factory;
+
+    Recorder() = default;
 };
 
 // A shown window with one control at (100, 100), 80 x 40, touched through the window.

@@ -65,7 +65,7 @@ protected:
 private:
     static void clear() {
         foundation::RunLoop::main().reset();
-        foundation::NotificationCenter::defaultCenter().removeAllObservers();
+        foundation::NotificationCenter::resetDefaultCenter();
         ui::Application::reset();
     }
 
@@ -85,10 +85,6 @@ struct Journal {
 // appearance calls that are animated).
 class RecordingController : public ui::ViewController {
 public:
-    RecordingController(std::string name, Journal& journal)
-        : name_(std::move(name))
-        , journal_(journal) { }
-
     void viewDidLoad() override { note("viewDidLoad"); }
     void viewDidUnload() override { note("viewDidUnload"); }
     void viewWillAppear(bool animated) override { note("viewWillAppear", animated); }
@@ -106,6 +102,13 @@ protected:
 private:
     std::string name_;
     Journal& journal_;
+
+protected:
+    friend base::Factory;
+
+    RecordingController(std::string name, Journal& journal)
+        : name_(std::move(name))
+        , journal_(journal) { }
 };
 
 }

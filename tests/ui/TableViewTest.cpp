@@ -323,6 +323,11 @@ public:
         return cell;
     }
     float heightForRowAtIndexPath(TableView&, IndexPath) override { return 80; }
+
+private:
+    friend base::Factory;
+
+    ListController() = default;
 };
 
 }

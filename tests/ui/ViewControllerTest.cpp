@@ -32,6 +32,8 @@ public:
     }
 
     int loads {0};
+
+    friend base::Factory;
 };
 
 class LandscapeController : public RecordingController {
@@ -48,6 +50,8 @@ public:
     void didRotateFromInterfaceOrientation(InterfaceOrientation o) override {
         note("didRotateFrom" + std::to_string(int(o)));
     }
+
+    friend base::Factory;
 };
 
 class TouchCounter : public RecordingController {
@@ -55,6 +59,8 @@ public:
     using RecordingController::RecordingController;
 
     void touchesEnded(ui::TouchSet const&, ui::Event*) override { note("touchesEnded"); }
+
+    friend base::Factory;
 };
 
 class ViewControllerTest : public ControllerTest {

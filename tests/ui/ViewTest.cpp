@@ -16,15 +16,8 @@ namespace {
 std::vector<std::string> journal;
 
 class Recording : public View {
-public:
-    explicit Recording(std::string name, graphics::Rect frame = {})
-        : View(frame)
-        , name_(std::move(name)) { }
-
 protected:
-    void willMoveToSuperview(View* view) override {
-        journal.push_back(name_ + ".willMoveToSuperview");
-    }
+    void willMoveToSuperview(View*) override { journal.push_back(name_ + ".willMoveToSuperview"); }
     void didMoveToSuperview() override { journal.push_back(name_ + ".didMoveToSuperview"); }
     void willMoveToWindow(ui::Window* window) override {
         journal.push_back(name_ + ".willMoveToWindow:" + (window ? "window" : "nil"));
@@ -35,6 +28,12 @@ protected:
 
 private:
     std::string name_;
+
+    friend base::Factory;
+
+    explicit Recording(std::string name, graphics::Rect frame = {})
+        : View(frame)
+        , name_(std::move(name)) { }
 };
 
 std::vector<int> tags(View const& view) {

@@ -41,6 +41,8 @@ private:
         entries.push_back({phase, touch->locationInView(this), touch->previousLocationInView(this),
             touch->tapCount()});
     }
+
+    friend base::Factory;
 };
 
 }
@@ -107,6 +109,8 @@ TEST(Window, AViewRemovedDuringItsTouchIsKeptAliveForTheDelivery) {
             removed = true;
         }
         bool removed = false;
+
+        friend base::Factory;
     };
     auto view = base::make<SelfRemoving>(makeRect(0, 0, 10, 10));
     window->addSubview(view);

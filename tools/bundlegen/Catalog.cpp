@@ -14,16 +14,16 @@ void Catalog::sheet(std::string group, std::string name,
 
 Catalog const& fullCatalog() {
     static Catalog const catalog = [] {
-        Catalog catalog;
-        addSalonArt(catalog);
-        addFurnitureArt(catalog);
-        addCharacterArt(catalog);
-        addEffectArt(catalog);
-        addInterfaceArt(catalog);
-        addProgressionArt(catalog);
-        addStoreArt(catalog);
-        addPreviews(catalog);
-        return catalog;
+        Catalog all;
+        addSalonArt(all);
+        addFurnitureArt(all);
+        addCharacterArt(all);
+        addEffectArt(all);
+        addInterfaceArt(all);
+        addProgressionArt(all);
+        addStoreArt(all);
+        addPreviews(all);
+        return all;
     }();
     return catalog;
 }

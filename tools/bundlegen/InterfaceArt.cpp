@@ -207,7 +207,7 @@ void startButton(cairo_t* cr, double w, double h) {
         cr, "Tap to Start", w / 2, h * 0.44, h * 0.45, palette::white, palette::outline, h * 0.045);
 }
 
-void studioLogo(cairo_t* cr, double w, double h) {
+void studioLogo(cairo_t* cr, double, double h) {
     hedgehog(cr, h * 0.55, h * 0.5, h * 0.9);
     text(cr, "Quill Studio", h * 1.05, h * 0.66, h * 0.44, palette::white, palette::outline,
         h * 0.04, Align::Left);

@@ -17,7 +17,7 @@ struct Sprite {
 
 // A picture placed like the engine places it: screen (x, y) with y up from the bottom of
 // a 480 x 320 screen, anchor (ax, ay) as a fraction of the picture.
-void place(cairo_t* cr, Catalog const& catalog, std::string const& name, double x, double y,
+void place(cairo_t* cr, Catalog const&, std::string const& name, double x, double y,
     double ax = 0.5, double ay = 0) {
     ImageEntry const* e = findImage(name);
     if (!e)

@@ -266,7 +266,7 @@ void addStoreArt(Catalog& catalog) {
     };
     catalog.image(ads, "Howdy.bundle/btn-checkin.png", 24, 40, checkinButton(false));
     catalog.image(ads, "Howdy.bundle/btn-checkin-down.png", 24, 40, checkinButton(true));
-    catalog.image(ads, "Howdy.bundle/howdy-logo.png", 120, 26, [](cairo_t* cr, double w, double h) {
+    catalog.image(ads, "Howdy.bundle/howdy-logo.png", 120, 26, [](cairo_t* cr, double, double h) {
         chatBubble(cr, h / 2, h / 2, h - 2, palette::orange);
         text(cr, "Howdy", h + 4, h * 0.78, h * 0.8, palette::white, palette::outline, 1,
             Align::Left);

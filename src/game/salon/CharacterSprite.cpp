@@ -6,6 +6,7 @@
 #include <engine/IntervalAction.hpp>
 #include <engine/StaticFileCache.hpp>
 #include <foundation/PropertyList.hpp>
+#include <game/shell/GraphicEngine.hpp>
 #include <game/shell/Utilities.hpp>
 
 #include <cmath>
@@ -214,8 +215,7 @@ void CharacterSprite::update(float dt) {
 void CharacterSprite::walkTo(engine::Point point) {
     destPoint = point;
     engine::Point position = pSprite_->position();
-    float distance = std::sqrt((point.x - position.x) * (point.x - position.x)
-        + (point.y - position.y) * (point.y - position.y));
+    float distance = GraphicEngine::getDistanceBetweenPoints(point, position);
     pSprite_->stopAllActions();
     // A body that cannot walk arrives at once rather than never.
     float duration = fSpeed > 0 ? distance / float(fSpeed) : 0.0f;

@@ -171,8 +171,9 @@ bool PathFindingSystem::search(int startX, int startY, int goalX, int goalY, int
             if (!inGrid(mx, my) || closed_[std::size_t(mx * mapHeight + my)])
                 continue;
             // The turn costs 1; the run 1 per tile along x and 1.2 per tile along y.
-            // The sum is taken as the original arithmetic takes it: the turn in single
-            // precision, the run in double, the total rounded to single.
+            // The turn is added in single precision and the run in double, the total
+            // rounded to single: the mixed precision decides which of two near-equal
+            // routes wins, so it is kept exactly.
             float withTurn = node.cost + 1.0f;
             double run = std::abs(mx - node.nodeX) + 1.2 * std::abs(my - node.nodeY);
             float cost = float(double(withTurn) + run);

@@ -7,8 +7,10 @@
 #include <engine/StaticFileCache.hpp>
 #include <engine/Texture2D.hpp>
 #include <foundation/Format.hpp>
+#include <game/interface/AnimatedSprite.hpp>
 #include <game/salon/PictureName.hpp>
 #include <game/shell/GameGlobals.hpp>
+#include <game/shell/GraphicEngine.hpp>
 #include <game/shell/Utilities.hpp>
 
 #include <algorithm>
@@ -142,6 +144,10 @@ QBY_Furniture::QBY_Furniture(engine::SceneNode* layer)
 QBY_Furniture::~QBY_Furniture() {
     if (boostTimer_)
         boostTimer_->invalidate();
+    // The effect's batch node sits on the layer and keeps the effect alive: take it
+    // off, or it would stay on the floor after the piece.
+    if (pVFX_)
+        pVFX_->destroy();
     if (pUpgradeIcon_ && pSprite_)
         pSprite_->removeChild(pUpgradeIcon_.get(), engine::Cleanup::Yes);
     if (auto* layer = pLayer.get(); layer && pSprite_)
@@ -180,10 +186,7 @@ void QBY_Furniture::makeSprite(
     base::Dictionary const& levelEntry, float x, float y, int durability) {
     auto const& pic = *levelEntry.objectForKey("pic").string();
     std::string file = nMaxDurablity_ >= 1 ? formatPicName(pic, durability) : pic;
-    pSprite_ = engine::Sprite::spriteWithFile(file);
-    pSprite_->setPosition({x, y});
-    if (auto* layer = pLayer.get())
-        layer->addChild(pSprite_, 0);
+    pSprite_ = GraphicEngine::createSprite(file, x, y, pLayer.get(), 0);
     pSprite_->setVisible(true);
     updateZPos();
     // The anchor puts the piece's reference point on its position; a picture that
@@ -302,6 +305,64 @@ void QBY_Furniture::removeUpgradeIcon() {
     pUpgradeIcon_->stopAllActions();
     pUpgradeIcon_->runAction(engine::ScaleTo::actionWithDuration(0.3f, 0));
     bShowUpgradeIcon_ = false;
+}
+
+void QBY_Furniture::showVFX() {
+    if (bShowVFX_ || !pSprite_)
+        return;
+    if (!pVFX_) {
+        auto position = pSprite_->position();
+        float x = position.x + petPosOffset.x;
+        float y = position.y + petPosOffset.y;
+        pVFX_ = AnimatedSprite::init("vfx006", x, y, pLayer.get(), float(zForHeight(double(y))));
+        if (!pVFX_)
+            return;
+        pVFX_->setFPS(12);
+    }
+    pVFX_->setVisible(true);
+    engine::Color3B tint {255, 255, 255};
+    switch (furnType_) {
+    case 2:
+        tint = {255, 192, 192};
+        break;
+    case 3:
+        tint = {200, 255, 145};
+        break;
+    case 4:
+        tint = {150, 200, 255};
+        break;
+    case 5:
+        tint = {255, 200, 228};
+        break;
+    case 6:
+    case 8:
+        tint = {255, 180, 100};
+        break;
+    default:
+        break;
+    }
+    pVFX_->setColor(tint);
+    pVFX_->stopAllActions();
+    pVFX_->setOpacity(0);
+    GraphicEngine::fadeInAtlasSprite(pVFX_.get(), 0.4f);
+    bShowVFX_ = true;
+}
+
+void QBY_Furniture::removeVFX() {
+    if (!pVFX_ || !bShowVFX_)
+        return;
+    pVFX_->stopAllActions();
+    GraphicEngine::fadeOutAtlasSprite(pVFX_.get(), 0.4f);
+    bShowVFX_ = false;
+}
+
+void QBY_Furniture::updateVFX() {
+    if (!pVFX_ || !pVFX_->visible())
+        return;
+    if (pVFX_->opacity() > 0 || bShowVFX_)
+        pVFX_->update(GameGlobals::shared().deltaTime);
+    else
+        pVFX_->setVisible(false);
 }
 
 void QBY_Furniture::modServingTimeMult(float servingFactor, float timeOutFactor, float duration) {

@@ -15,6 +15,8 @@
 
 namespace game {
 
+class AnimatedSprite;
+
 // One piece of salon furniture: its sprite on the salon layer, the service data of
 // its level (fee, serving time, patience of those waiting, durability), the spots
 // where the owner, the pet and the staff member stand while it is used, its
@@ -81,6 +83,12 @@ public:
     void showUpgradeIcon(bool purchase);
     void removeUpgradeIcon();
 
+    // The service effect at the pet's spot, tinted by the kind of service: faded in,
+    // faded out, and stepped each salon frame by the frame time until it has faded.
+    void showVFX();
+    void removeVFX();
+    void updateVFX();
+
     // Base serving time and patience, times the boost factors.
     void setServingTime(float seconds) { servingTime_ = seconds; }
     float servingTime() const { return servingTime_ * servingTimeMult; }
@@ -106,6 +114,8 @@ public:
     int nNumOfStaff {0};
     engine::Sprite* pUpgradeIcon() const { return pUpgradeIcon_.get(); }
     bool bShowUpgradeIcon() const { return bShowUpgradeIcon_; }
+    bool bShowVFX() const { return bShowVFX_; }
+    AnimatedSprite* pVFX() const { return pVFX_.get(); }
     int upgradeFurnType() const { return upgradeFurnType_; }
     void setUpgradeFurnType(int type) { upgradeFurnType_ = type; }
     int nUpgradeCost() const { return nUpgradeCost_; }
@@ -151,6 +161,8 @@ private:
     int curFurnState_ {stateFree};
     base::Ref<engine::Sprite> pUpgradeIcon_;
     bool bShowUpgradeIcon_ {false};
+    bool bShowVFX_ {false};
+    base::Ref<AnimatedSprite> pVFX_;
     int upgradeFurnType_ {-1};
     int nUpgradeCost_ {-1};
     int nUpgradeCharge_ {0};

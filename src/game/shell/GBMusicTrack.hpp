@@ -71,9 +71,6 @@ public:
     // Buffers filled and enqueued when the track was opened.
     std::size_t primedBufferCount() const { return primedBuffers_; }
 
-    // Use the factories.
-    GBMusicTrack(std::unique_ptr<media::AudioFile> file, media::StreamFormat const& format);
-
 protected:
     ~GBMusicTrack() override;
 
@@ -92,6 +89,11 @@ private:
     std::size_t primedBuffers_ {0};
     // Reaches the track from the queue's thread without keeping it alive.
     base::WeakRef<GBMusicTrack> weakSelf_;
+
+    friend base::Factory;
+
+    // Use the factories.
+    GBMusicTrack(std::unique_ptr<media::AudioFile> file, media::StreamFormat const& format);
 };
 
 }

@@ -29,8 +29,8 @@ inline constexpr int ProgramStateShop = 3;
 // holds outlives the engine at exit); main thread only.
 //
 // Every object reference holds one retained object; the writer that sets it also
-// clears it: MainScene the two layers and the path finder, MainLayer the interface, the main menu, the
-// shop and the hidden text field, LoadingLayer the character lists.
+// clears it: MainScene the two layers and the path finder, MainLayer the interface, the main menu,
+// the shop and the hidden text field, LoadingLayer the character lists.
 struct GameGlobals {
     static GameGlobals& shared();
     // Back to the start values, dropping every reference (tests, end of program).

@@ -32,7 +32,7 @@ MainLayer::MainLayer() {
 
     auto& globals = GameGlobals::shared();
     globals.interface = ShellServices::shared().makeInterface(this);
-    interface_ = globals.interface.get();
+    interface_ = globals.interface;
     globals.shop = nullptr;
     globals.mainMenu = nullptr;
 
@@ -53,7 +53,7 @@ MainLayer::MainLayer() {
 MainLayer::~MainLayer() {
     pRootViewController_ = nullptr;
     auto& globals = GameGlobals::shared();
-    if (globals.interface.get() == interface_)
+    if (globals.interface == interface_)
         globals.interface = nullptr;
     interface_ = nullptr;
     globals.shop = nullptr;
@@ -62,6 +62,10 @@ MainLayer::~MainLayer() {
         field->removeFromSuperview();
         globals.hiddenTextField = nullptr;
     }
+}
+
+void MainLayer::setInterface(Interface* interface) {
+    interface_ = base::Ref<Interface>(interface);
 }
 
 void MainLayer::update() {
@@ -114,7 +118,7 @@ void MainLayer::releaseProgramState(int state) {
 template<typename InterfaceHandler, typename ShopHandler>
 bool MainLayer::route(ui::TouchSet& touches, ui::Event* event, InterfaceHandler interfaceHandler,
     ShopHandler shopHandler) {
-    if (interface_ && (interface_->*interfaceHandler)(touches, event))
+    if (interface_ && (interface_.get()->*interfaceHandler)(touches, event))
         return true;
     auto& globals = GameGlobals::shared();
     if (globals.curProgramState == ProgramStateShop && globals.shop) {

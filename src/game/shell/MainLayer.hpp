@@ -59,8 +59,8 @@ public:
     void setPRootViewController(RootViewController* controller) {
         pRootViewController_ = controller;
     }
-    Interface* interface() const { return interface_; }
-    void setInterface(Interface* interface) { interface_ = interface; }
+    Interface* interface() const { return interface_.get(); }
+    void setInterface(Interface* interface);
 
 protected:
     friend base::Factory;
@@ -74,8 +74,9 @@ private:
         ShopHandler shopHandler);
 
     RootViewController* pRootViewController_ {nullptr};
-    // Held by GameGlobals.
-    Interface* interface_ {nullptr};
+    // Shared with GameGlobals. Held here too, so that a layer outliving a reset of the
+    // globals never keeps the address of a freed interface, which a later one may reuse.
+    base::Ref<Interface> interface_;
 };
 
 }

@@ -50,9 +50,6 @@ public:
     ALCcontext* context() const { return mContext; }
     ALCdevice* device() const { return mDevice; }
 
-    // Use sharedEngine.
-    OpenALEngine();
-
 protected:
     ~OpenALEngine() override;
 
@@ -65,6 +62,11 @@ private:
     bool ready_ {false};
     std::vector<ALuint> bufferStorageArray_;
     std::map<std::string, ALuint> soundDictionary_;
+
+    friend base::Factory;
+
+    // Use sharedEngine.
+    OpenALEngine();
 };
 
 // The audio session's interruption listener: when an interruption begins the

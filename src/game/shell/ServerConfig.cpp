@@ -7,7 +7,7 @@
 namespace game {
 
 std::string ServerConfig::appStoreHost() {
-    return value(appStoreHostVariable, appStoreHostDefault, "itunes.apple.com");
+    return value(appStoreHostVariable, appStoreHostDefault, "");
 }
 
 std::string ServerConfig::value(

@@ -5,15 +5,16 @@
 
 namespace game {
 
-// The hosts and base addresses the game talks to. Each has a default and can be
-// changed without a rebuild: an environment variable wins, then a user default,
-// then the default (tests point them at loopback servers this way). Values are
-// read afresh on every call. Main thread (the user defaults are).
+// The hosts and base addresses the game talks to. None has a default: an environment
+// variable wins, then a user default; with neither the value is empty, and callers
+// send nothing (tests point them at loopback servers this way). Values are read
+// afresh on every call. Main thread (the user defaults are).
 class ServerConfig {
 public:
     ServerConfig() = delete;
 
-    // The host of the application store's web pages, for store links.
+    // The host of the application store's web pages, for store links; empty when not
+    // configured.
     static std::string appStoreHost();
     static constexpr char const* appStoreHostVariable = "QUILLABY_APP_STORE_HOST";
     static constexpr char const* appStoreHostDefault = "AppStoreHost";

@@ -24,11 +24,13 @@ public:
     // The key of the effect's sound in the engine: its path.
     std::string const& key() const { return key_; }
 
-    // Use the factories.
-    explicit SoundEffect(std::string key);
-
 private:
     std::string const key_;
+
+    friend base::Factory;
+
+    // Use the factories.
+    explicit SoundEffect(std::string key);
 };
 
 }

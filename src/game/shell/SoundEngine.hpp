@@ -94,9 +94,6 @@ public:
     SoundEffect* pooledSoundEffect(std::string const& fileName) const;
     std::size_t soundEffectPoolSize() const { return soundEffectPool.size(); }
 
-    // Use sharedManager.
-    SoundEngine();
-
 protected:
     ~SoundEngine() override;
 
@@ -114,6 +111,11 @@ private:
     bool bMusicTrackEnable {true};
     bool bIsPlayingMusicTrack {false};
     base::Ref<foundation::Timer> updateTimer_;
+
+    friend base::Factory;
+
+    // Use sharedManager.
+    SoundEngine();
 };
 
 }

@@ -65,8 +65,6 @@ public:
 
     std::size_t playerCount(std::string const& key) const;
 
-    SoundPlayer() = default;
-
 protected:
     ~SoundPlayer() override;
 
@@ -78,6 +76,10 @@ private:
     std::map<std::string, std::vector<base::Ref<media::AudioPlayer>>> playerPool;
     std::function<void()> callBackSelector;
     media::AudioPlayer* pCallBackPlayer {nullptr};
+
+    friend base::Factory;
+
+    SoundPlayer() = default;
 };
 
 }

@@ -48,8 +48,6 @@ public:
     // default writes the alert to the log.
     static void setAlertPresenter(AlertPresenter presenter);
 
-    SoundRecorder();
-
 protected:
     ~SoundRecorder() override;
 
@@ -57,6 +55,10 @@ private:
     base::Ref<media::AudioRecorder> pRecorder;
     media::RecordSettings recordSetting_;
     std::function<void()> callBackSelector;
+
+    friend base::Factory;
+
+    SoundRecorder();
 };
 
 }

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace game {
@@ -243,9 +244,26 @@ void Utilities::flashUIView(ui::View& view, float speed) {
 
 // --- store links ---
 
+namespace {
+
+// The configured store host, or nothing (with a logged line) when none is set.
+std::optional<std::string> storeHost() {
+    auto host = ServerConfig::appStoreHost();
+    if (host.empty()) {
+        base::logLine("No application store host is configured; the store link is not opened.");
+        return std::nullopt;
+    }
+    return host;
+}
+
+}
+
 void Utilities::launchAppStore(std::string_view applicationID) {
-    auto url = foundation::format("https://%@/WebObjects/MZStore.woa/wa/viewSoftware?id=%@&mt=8",
-        ServerConfig::appStoreHost(), applicationID);
+    auto host = storeHost();
+    if (!host)
+        return;
+    auto url = foundation::format(
+        "https://%@/WebObjects/MZStore.woa/wa/viewSoftware?id=%@&mt=8", *host, applicationID);
     ui::Application::sharedApplication().openExternalURL(url);
 }
 
@@ -254,9 +272,12 @@ void Utilities::launchAppStoreReview(std::string_view applicationID) {
         launchAppStore(applicationID);
         return;
     }
+    auto host = storeHost();
+    if (!host)
+        return;
     auto url = foundation::format("itms-apps://%@/WebObjects/MZStore.woa/wa/"
                                   "viewContentsUserReviews?type=Purple+Software&id=%@",
-        ServerConfig::appStoreHost(), applicationID);
+        *host, applicationID);
     ui::Application::sharedApplication().openExternalURL(url);
 }
 

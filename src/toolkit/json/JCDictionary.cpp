@@ -165,6 +165,11 @@ void JCDictionary::removeAll() {
     mutated();
 }
 
+std::vector<base::Dictionary::Entry> const& JCDictionary::entries() const {
+    listed_.assign(begin(), end());
+    return listed_;
+}
+
 void JCDictionary::getObjectsAndKeys(
     std::vector<base::Value>* objects, std::vector<std::string>* keys) const {
     for (auto const& entry : slots_) {

@@ -38,6 +38,9 @@ public:
     void removeObjectForKey(std::string_view key) override;
     void removeAll() override;
 
+    // The occupied entries in table order. The table keeps empty entries between
+    // them, so the list is made afresh at each call and holds until the next.
+    std::vector<Entry> const& entries() const override;
     // The occupied entries in table order, into either vector (both may be null).
     void getObjectsAndKeys(std::vector<base::Value>* objects, std::vector<std::string>* keys) const;
     base::Ref<JCDictionaryEnumerator> keyEnumerator() const;
@@ -74,6 +77,7 @@ protected:
     void mutated();
 
     std::uint32_t mutations_ {0};
+    mutable std::vector<Entry> listed_;
 };
 
 class JCMutableDictionary final : public JCDictionary {
