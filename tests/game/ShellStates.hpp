@@ -16,6 +16,7 @@
 #include <game/interface/MainMenu.hpp>
 #include <game/salon/Shop.hpp>
 #include <game/shell/GameGlobals.hpp>
+#include <game/shell/MainLayer.hpp>
 #include <game/shell/OpenALEngine.hpp>
 #include <game/shell/RootViewController.hpp>
 #include <game/shell/ShellServices.hpp>
