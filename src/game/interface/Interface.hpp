@@ -44,6 +44,20 @@ public:
     // True when the entry is complete and the keyboard may close.
     virtual bool handleEndTextField(ui::TextField& field);
 
+    // What the application shell asks of it. Pauses the salon as the application
+    // resigns active.
+    virtual void autoPauseGame() { }
+    // Shows or hides the main menu's button for save transfers.
+    virtual void showSeasonsButton(bool) { }
+    // Hides the main menu's buttons while a question about save data is open (-1).
+    virtual void HiddenMainMenu(int) { }
+    // The main menu's buttons back after such a question.
+    virtual void showMainMenu() { }
+    // The screen that turns Vov Azavuz into money.
+    virtual void showTransferPPView() { }
+    // The open popup; 0 when none is open.
+    virtual int curUIState() const { return 0; }
+
     MainLayer* layer() const { return pLayer; }
 
 protected:
