@@ -16,6 +16,7 @@
 #include <game/interface/MainMenu.hpp>
 #include <game/salon/Shop.hpp>
 #include <game/shell/GameGlobals.hpp>
+#include <game/shell/MainLayer.hpp>
 #include <game/shell/OpenALEngine.hpp>
 #include <game/shell/RootViewController.hpp>
 #include <game/shell/ShellServices.hpp>
@@ -71,7 +72,7 @@ public:
     }
     void showMainMenu() override { log().add("interface.showMainMenu"); }
     void showTransferPPView() override { log().add("interface.showTransferPPView"); }
-    int curUIState() const override { return uiState; }
+    int curUIState() override { return uiState; }
 
     void initInterface(int state) override { log().add("interface.init " + std::to_string(state)); }
     void removeInterface(int state) override {

@@ -4,6 +4,7 @@
 #include <game/interface/Interface.hpp>
 #include <game/interface/MainMenu.hpp>
 #include <game/salon/Shop.hpp>
+#include <game/shell/MainLayer.hpp>
 #include <ui/ViewController.hpp>
 
 namespace game {
