@@ -4,6 +4,7 @@
 // entry's language choice.
 
 #include "ShellFakes.hpp"
+#include "ShellFixture.hpp"
 
 #include <engine/Director.hpp>
 #include <foundation/Sandbox.hpp>
@@ -126,6 +127,26 @@ TEST_F(QuillabyAppDelegateTest, BecomingActiveQueuesTheServerCallsInOrderOutside
         EXPECT_FALSE(engine::Director::sharedDirector().isPaused());
         EXPECT_FALSE(delegate.viewController()->isPausingGame());
     }
+}
+
+TEST_F(QuillabyAppDelegateTest, WithoutNetworkTheGameLaunchesPausesAndResumesAndNothingIsSent) {
+    setOnline(false);
+    test::RecordingEventQueue events;
+    game::ServerEventQueue::setShared(&events);
+    launch();
+    application().becomeActive();
+    application().resignActive();
+    EXPECT_TRUE(engine::Director::sharedDirector().isPaused());
+    application().becomeActive();
+    EXPECT_FALSE(engine::Director::sharedDirector().isPaused());
+    ASSERT_TRUE(frameUntil([] { return globals().curProgramState == game::ProgramStateMainMenu; }));
+    game::ServerEventQueue::setShared(nullptr);
+    EXPECT_TRUE(events.events.empty()) << "statistics reported offline";
+    // Only the checks that the view queues as it appears, which the server client
+    // answers with failures offline.
+    EXPECT_TRUE(log.only("server.BTXComponents").empty());
+    EXPECT_TRUE(log.only("server.CheckDirectives").empty());
+    EXPECT_TRUE(log.only("marketing.request").empty());
 }
 
 TEST_F(QuillabyAppDelegateTest, ResigningAndTheBackgroundPauseTheGameAndTheSalon) {
