@@ -4,6 +4,7 @@
 // game's screens take their places here as they come.
 
 #include <engine/Director.hpp>
+#include <game/salon/SalonDayStart.hpp>
 #include <game/shell/GameGlobals.hpp>
 #include <game/shell/MainLayer.hpp>
 #include <game/shell/MainScene.hpp>
@@ -13,10 +14,17 @@
 #include <ui/Screen.hpp>
 #include <ui/Window.hpp>
 
+#include <optional>
+#include <vector>
+
 namespace {
 
 class QuillabyDelegate final : public ui::ApplicationDelegate {
 public:
+    // Scripted runs: "--salon-day[=LEVEL]" starts straight in a salon day.
+    std::optional<int> salonDayLevel;
+    bool salonDay {false};
+
     void applicationDidFinishLaunching(ui::Application& application) override {
         application.setStatusBarOrientation(ui::InterfaceOrientation::LandscapeRight);
         auto bounds = ui::Screen::mainScreen().bounds();
@@ -28,6 +36,8 @@ public:
         director.setAnimationInterval(1.0 / 60);
         director.attachInView(window_.get(), bounds);
         director.runWithScene(game::MainScene::node());
+        if (salonDay)
+            game::SalonDayStart::start(salonDayLevel);
         if (auto& mainLayer = game::GameGlobals::shared().mainLayer)
             mainLayer->setPRootViewController(rootViewController_.get());
     }
@@ -55,5 +65,12 @@ private:
 
 int main(int argc, char** argv) {
     QuillabyDelegate delegate;
-    return ui::ApplicationRunner::main(argc, argv, delegate);
+    std::vector<char*> arguments;
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0 && game::SalonDayStart::parseArgument(argv[i], delegate.salonDayLevel))
+            delegate.salonDay = true;
+        else
+            arguments.push_back(argv[i]);
+    }
+    return ui::ApplicationRunner::main(int(arguments.size()), arguments.data(), delegate);
 }
