@@ -34,8 +34,7 @@ protected:
     Outcome run(std::string const& arguments, std::string const& environment = {}) {
         std::string command = "cd '" + folder.path().string()
             + "' && env -u DISPLAY -u WAYLAND_DISPLAY " + environment + " '" QUILLABY_PROGRAM "' "
-            + arguments
-            + " >out.txt 2>err.txt";
+            + arguments + " >out.txt 2>err.txt";
         int raw = std::system(command.c_str());
         Outcome result;
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -207,8 +206,8 @@ TEST_F(ProgramTest, HelpDescribesTheOptions) {
 
 TEST_F(ProgramTest, TheSalonDayFlagStartsStraightInABusySalon) {
     // A home of its own: the flag saves the day it starts.
-    auto result = run("--headless --salon-day=8 --frames 1500 --screenshot salon.png",
-        "QUILLABY_HOME=home");
+    auto result = run(
+        "--headless --salon-day=8 --frames 1500 --screenshot salon.png", "QUILLABY_HOME=home");
     ASSERT_EQ(result.status, 0) << result.err;
     // The day's music starts when the salon opens.
     EXPECT_NE(result.err.find("Playing BGM:Marrowby_BGM2.mp3"), std::string::npos) << result.err;

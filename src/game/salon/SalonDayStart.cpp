@@ -12,6 +12,32 @@
 
 namespace game {
 
+namespace {
+
+struct Request {
+    bool pending {false};
+    std::optional<int> level;
+};
+
+Request& pendingRequest() {
+    static Request request;
+    return request;
+}
+
+}
+
+void SalonDayStart::request(std::optional<int> level) {
+    pendingRequest() = {true, level};
+}
+
+void SalonDayStart::applyRequest() {
+    auto& request = pendingRequest();
+    if (!request.pending)
+        return;
+    request.pending = false;
+    start(request.level);
+}
+
 bool SalonDayStart::parseArgument(char const* argument, std::optional<int>& level) {
     std::string_view text(argument ? argument : "");
     constexpr std::string_view flag = "--salon-day";
