@@ -4,6 +4,7 @@
 #include <foundation/Sandbox.hpp>
 #include <foundation/UserDefaults.hpp>
 #include <game/salon/PathFindingSystem.hpp>
+#include <game/salon/SalonDayStart.hpp>
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/GameGlobals.hpp>
 
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 namespace {
 
@@ -388,6 +390,49 @@ TEST_F(ShopTest, OfferActionWaitsForTheNetworkAndRetriesAfterAReset) {
     foundation::UserDefaults::standardUserDefaults().setInteger(0, "BTX_DAY2_ACTION");
     Shop::reportPayPerAction(2, "BTX_DAY2_ACTION");
     EXPECT_EQ(services.reported.size(), 2u);
+}
+
+}
+
+namespace {
+
+TEST(SalonDayStart, ReadsTheFlagAndItsLevel) {
+    struct Case {
+        char const* argument;
+        bool taken;
+        std::optional<int> level;
+    };
+    Case const cases[] = {
+        {"--salon-day", true, std::nullopt},
+        {"--salon-day=8", true, 8},
+        {"--salon-day=1", true, 1},
+        {"--salon-day=0", false, std::nullopt},
+        {"--salon-day=100", false, std::nullopt},
+        {"--salon-day=8x", false, std::nullopt},
+        {"--salon-day=", false, std::nullopt},
+        {"--salon-days", false, std::nullopt},
+        {"--headless", false, std::nullopt},
+        {nullptr, false, std::nullopt},
+    };
+    for (auto const& c : cases) {
+        std::optional<int> level;
+        EXPECT_EQ(game::SalonDayStart::parseArgument(c.argument, level), c.taken)
+            << (c.argument ? c.argument : "null");
+        EXPECT_EQ(level, c.level) << (c.argument ? c.argument : "null");
+    }
+}
+
+TEST_F(ShopTest, SalonDayStartAsksForTheSalonWithASavedWorkingDay) {
+    game::SalonDayStart::start(6);
+    auto& globals = GameGlobals::shared();
+    EXPECT_EQ(globals.nextProgramState, game::ProgramStateShop);
+    EXPECT_EQ(game::DataConrtoller::getShopLevel(), 6);
+    EXPECT_EQ(game::DataConrtoller::getShopState(), 2);
+    load();
+    EXPECT_EQ(globals.shopLevel, 6);
+    EXPECT_EQ(globals.day, 2);
+    EXPECT_FALSE(shop->isPaused());
+    EXPECT_EQ(shop->floorImageName(), "qrn_ip_bg06.jpg");
 }
 
 }

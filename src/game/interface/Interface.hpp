@@ -46,6 +46,18 @@ public:
     // True when the entry is complete and the keyboard may close.
     virtual bool handleEndTextField(ui::TextField& field);
 
+    // --- what the application shell asks ---
+    // Pauses the salon as the application resigns active.
+    virtual void autoPauseGame() { }
+    // Shows or hides the main menu's button for save transfers.
+    virtual void showSeasonsButton(bool) { }
+    // Hides the main menu's buttons while a question about save data is open (-1).
+    virtual void HiddenMainMenu(int) { }
+    // The main menu's buttons back after such a question.
+    virtual void showMainMenu() { }
+    // The screen that turns Vov Azavuz into money.
+    virtual void showTransferPPView() { }
+
     // --- what the salon calls ---
     // The popup state; the salon acts on touches only while it is 0.
     virtual int curUIState() { return 0; }
