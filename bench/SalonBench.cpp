@@ -164,8 +164,8 @@ void emptyRoomFrame(benchmark::State& state) {
         node->onEnter();
         for (auto const& child : salon().layer->children()) {
             if (dynamic_cast<engine::Sprite*>(child.get()))
-                node->addChild(engine::Sprite::spriteWithTexture(
-                                   static_cast<engine::Sprite*>(child.get())->texture()),
+                node->addChild(engine::Sprite::spriteWithTexture(base::Ref<engine::Texture2D>(
+                                   static_cast<engine::Sprite*>(child.get())->texture())),
                     child->zOrder());
         }
         return node;

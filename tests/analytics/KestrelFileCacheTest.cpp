@@ -30,6 +30,11 @@ public:
         coder.encodeObject(base::Value(text), "text");
     }
     std::string text;
+
+private:
+    friend base::Factory;
+
+    Note() = default;
 };
 
 Ref<Note> note(std::string text) {

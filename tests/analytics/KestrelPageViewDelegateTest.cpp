@@ -53,6 +53,11 @@ public:
 
     std::vector<std::string> calls;
     std::string refused;
+
+private:
+    friend base::Factory;
+
+    RecordingDelegate() = default;
 };
 
 Ref<ui::ViewController> screen(std::string title) {

@@ -127,7 +127,7 @@ TEST_F(RootViewControllerTest, TheServerChecksAreQueuedHalfASecondAfterTheViewAp
         // Off the window and back: the view appears again.
         root->view()->removeFromSuperview();
         log.take();
-        window->addSubview(root->view());
+        window->addSubview(base::Ref<ui::View>(root->view()));
         frame(20);
         EXPECT_TRUE(log.only("server.").empty()) << "before half a second";
         frame(20);
@@ -141,7 +141,7 @@ TEST_F(RootViewControllerTest, DisappearingStopsAndDetachesTheDirectorAndAppeari
     controller.view()->removeFromSuperview();
     EXPECT_FALSE(director().isAnimating());
     EXPECT_FALSE(director().isOpenGLAttached());
-    window->addSubview(controller.view());
+    window->addSubview(base::Ref<ui::View>(controller.view()));
     EXPECT_TRUE(director().isAnimating());
     EXPECT_TRUE(director().isOpenGLAttached());
 }
