@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <climits>
 #include <filesystem>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 namespace engine {
@@ -59,6 +61,23 @@ std::optional<std::vector<int>> values(std::string_view line, std::size_t count)
     return result;
 }
 
+// The font tools also write the format as XML, JSON and binary files, which the
+// line reader would take for a font without a single line it knows.
+std::optional<std::string_view> otherForm(std::string_view text) {
+    if (text.starts_with("BMF"))
+        return "a binary bitmap font";
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    std::size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return std::nullopt;
+    if (text[first] == '<')
+        return "an XML bitmap font";
+    if (text[first] == '{' || text[first] == '[')
+        return "a JSON bitmap font";
+    return std::nullopt;
+}
+
 std::map<std::string, base::Ref<BitmapFontConfiguration>>& cache() {
     static std::map<std::string, base::Ref<BitmapFontConfiguration>> configurations;
     return configurations;
@@ -89,6 +108,8 @@ bool BitmapFontConfiguration::parse(std::string_view text, std::string const& or
         base::logLine("BitmapFontAtlas: " + origin + " is refused: " + why);
         return false;
     };
+    if (auto form = otherForm(text))
+        return refuse(std::string(*form) + "; only the text form is read");
     for (std::string_view line : lines(text)) {
         if (line.starts_with("common lineHeight")) {
             auto v = values(line, 5);

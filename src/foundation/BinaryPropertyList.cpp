@@ -196,11 +196,17 @@ private:
                 return fail("string beyond the objects");
             if (!spend(0, std::size_t(length)))
                 return {};
+            std::string_view bytes(
+                reinterpret_cast<char const*>(at(position)), std::size_t(length));
+            // Tools other than the platform's mark UTF-8 text ("90’s Music", "© 2007")
+            // as ASCII: text that is valid UTF-8 is taken as it stands. Other bytes past
+            // ASCII are read as Latin-1 rather than refused.
+            if (isValidUtf8(bytes))
+                return std::string(bytes);
             std::string text;
-            text.reserve(std::size_t(length));
-            // Bytes past ASCII are read as Latin-1 rather than refused.
-            for (std::size_t i = 0; i < length; ++i)
-                appendUtf8(text, *at(position + i));
+            text.reserve(std::size_t(length) * 2);
+            for (unsigned char c : bytes)
+                appendUtf8(text, c);
             return text;
         }
         case Utf16StringMarker: {

@@ -1,6 +1,7 @@
 #include <foundation/Dates.hpp>
 #include <foundation/Strings.hpp>
 #include <foundation/TimeZone.hpp>
+#include <foundation/ZoneInfo.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -41,6 +42,24 @@ constexpr Abbreviation abbreviations[] = {
     {"AKDT", -8},
     {"HST", -10},
 };
+
+// Whole seconds of a date, clamped far beyond any calendar a zone has rules for.
+std::int64_t unixSecondsOf(base::Date date) {
+    double seconds = std::floor(date.seconds + unixEpochToReferenceDate);
+    if (std::isnan(seconds))
+        return 0;
+    return std::int64_t(std::clamp(seconds, -1e15, 1e15));
+}
+
+// A zone's abbreviation when it is made of letters (not "UTC"), else its GMT offset.
+std::string abbreviationOrOffset(std::string_view name, int offset) {
+    bool alphabetic = !name.empty();
+    for (char c : name)
+        alphabetic = alphabetic && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
+    if (alphabetic && name != "UTC")
+        return std::string(name);
+    return TimeZone::gmtName(offset, false);
+}
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size()
@@ -86,9 +105,14 @@ TimeZone TimeZone::fixed(int secondsFromGMT) {
 std::optional<TimeZone> TimeZone::named(std::string_view name) {
     std::size_t length = 0;
     auto zone = namedPrefix(name, length);
-    if (!zone || length != name.size())
+    if (zone && length == name.size())
+        return zone;
+    auto rules = ZoneInfo::named(name);
+    if (!rules)
         return std::nullopt;
-    return zone;
+    TimeZone named(Kind::Named, 0);
+    named.rules_ = std::move(rules);
+    return named;
 }
 
 std::optional<TimeZone> TimeZone::namedPrefix(std::string_view text, std::size_t& length) {
@@ -138,6 +162,8 @@ std::string TimeZone::gmtName(int offset, bool padded) {
 int TimeZone::secondsFromGMT(base::Date date) const {
     if (kind_ == Kind::Fixed)
         return offset_;
+    if (kind_ == Kind::Named)
+        return rules_->periodAt(unixSecondsOf(date)).offset;
     std::tm tm {};
     if (!localTime(date.seconds + unixEpochToReferenceDate, tm))
         return 0;
@@ -166,16 +192,15 @@ int TimeZone::secondsFromGMTForWallTime(std::int64_t wallSeconds) const {
 std::string TimeZone::abbreviation(base::Date date) const {
     if (kind_ == Kind::Fixed)
         return gmtName(offset_, false);
+    if (kind_ == Kind::Named) {
+        auto period = rules_->periodAt(unixSecondsOf(date));
+        return abbreviationOrOffset(period.abbreviation, period.offset);
+    }
     std::tm tm {};
     if (!localTime(date.seconds + unixEpochToReferenceDate, tm))
         return "GMT";
-    std::string_view name = tm.tm_zone ? std::string_view(tm.tm_zone) : std::string_view();
-    bool alphabetic = !name.empty();
-    for (char c : name)
-        alphabetic = alphabetic && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
-    if (alphabetic && name != "UTC")
-        return std::string(name);
-    return gmtName(int(tm.tm_gmtoff), false);
+    return abbreviationOrOffset(
+        tm.tm_zone ? std::string_view(tm.tm_zone) : std::string_view(), int(tm.tm_gmtoff));
 }
 
 }

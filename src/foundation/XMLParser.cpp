@@ -219,6 +219,21 @@ struct XMLParser::Callbacks {
             [&](XMLParserDelegate& delegate) { delegate.parserFoundComment(parser, text); });
     }
 
+    static void entityDeclaration(void* userData, XML_Char const* name, int, XML_Char const* value,
+        int valueLength, XML_Char const*, XML_Char const* systemId, XML_Char const* publicId,
+        XML_Char const*) {
+        XMLParser& parser = parserOf(userData);
+        parser.deliver([&](XMLParserDelegate& delegate) {
+            if (value) {
+                delegate.parserFoundInternalEntityDeclaration(
+                    parser, name, std::string_view(value, std::size_t(valueLength)));
+            } else {
+                delegate.parserFoundExternalEntityDeclaration(
+                    parser, name, publicId ? publicId : "", systemId ? systemId : "");
+            }
+        });
+    }
+
     static void processingInstruction(
         void* userData, XML_Char const* target, XML_Char const* data) {
         XMLParser& parser = parserOf(userData);
@@ -300,6 +315,7 @@ bool XMLParser::parse() {
     XML_SetCdataSectionHandler(expat, &Callbacks::startCDATA, &Callbacks::endCDATA);
     XML_SetCommentHandler(expat, &Callbacks::comment);
     XML_SetProcessingInstructionHandler(expat, &Callbacks::processingInstruction);
+    XML_SetEntityDeclHandler(expat, &Callbacks::entityDeclaration);
     if (shouldProcessNamespaces_) {
         XML_SetReturnNSTriplet(expat, XML_TRUE);
         if (shouldReportNamespacePrefixes_)

@@ -95,6 +95,15 @@ public:
     virtual void parserFoundProcessingInstruction(
         XMLParser&, std::string const&, std::string const&) { }
 
+    // Entity declarations of the document type's internal subset, as they are read:
+    // an internal one with its replacement text (name, value), an external one with
+    // its identifiers (name, public id, system id; either may be empty). A delegate
+    // that wants no entities aborts here, before any reference is expanded.
+    virtual void parserFoundInternalEntityDeclaration(
+        XMLParser&, std::string const&, std::string_view) { }
+    virtual void parserFoundExternalEntityDeclaration(
+        XMLParser&, std::string const&, std::string const&, std::string const&) { }
+
     virtual void parserParseErrorOccurred(XMLParser&, XMLParserError const&) { }
 };
 

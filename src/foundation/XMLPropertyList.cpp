@@ -214,6 +214,17 @@ public:
         add(parser, std::move(frame.container));
     }
 
+    // A property list has no use for entities of its own; a document that declares
+    // any is refused before they can be expanded.
+    void parserFoundInternalEntityDeclaration(
+        XMLParser& parser, std::string const& name, std::string_view) override {
+        fail(parser, "entity \"" + name.substr(0, 40) + "\" declared");
+    }
+    void parserFoundExternalEntityDeclaration(XMLParser& parser, std::string const& name,
+        std::string const&, std::string const&) override {
+        fail(parser, "entity \"" + name.substr(0, 40) + "\" declared");
+    }
+
     void parserFoundCharacters(XMLParser& parser, std::string_view characters) override {
         if (capturing_) {
             text_ += characters;

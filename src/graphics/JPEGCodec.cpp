@@ -1,5 +1,7 @@
 #include <graphics/ImageCodec.hpp>
 
+#include <base/Log.hpp>
+
 #include <csetjmp>
 #include <cstdio>
 // jpeglib.h needs size_t and FILE declared first.
@@ -8,7 +10,8 @@
 // libjpeg reports fatal errors through error_exit, which must not return: ours longjmps. As in
 // the PNG reader, each function that sets a jump point holds no object with a destructor.
 // Warnings (premature end of data, corrupt entropy data) let libjpeg carry on with invented
-// pixels; they are counted, and an image that raised any is refused as corrupt or truncated.
+// pixels; they are counted, and an image that raised any is refused as corrupt or truncated,
+// unless all it lacks is its final end-of-image marker.
 
 namespace graphics::codec {
 
@@ -116,11 +119,61 @@ private:
 
 }
 
-std::optional<Image> readJPEG(std::span<std::uint8_t const> bytes, std::string& reason) {
-    if (bytes.size() < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8 || bytes[2] != 0xFF) {
-        reason = "not a JPEG signature";
-        return std::nullopt;
+namespace {
+
+bool isStandaloneMarker(std::uint8_t marker) {
+    return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7);
+}
+
+// Whether the file, read marker by marker, stops in the entropy-coded data of a scan
+// with no end-of-image marker: where a file that lost only that marker stops. A file
+// cut inside a marker segment, or with a dangling 0xFF, does not.
+bool endsInScanData(std::span<std::uint8_t const> bytes) {
+    std::size_t size = bytes.size();
+    std::size_t at = 2;
+    while (at < size) {
+        if (bytes[at] != 0xFF)
+            return false;
+        while (at < size && bytes[at] == 0xFF)
+            ++at;
+        if (at >= size)
+            return false;
+        std::uint8_t marker = bytes[at++];
+        if (marker == 0xD9)
+            return false;
+        if (isStandaloneMarker(marker))
+            continue;
+        if (size - at < 2)
+            return false;
+        std::size_t length = std::size_t(bytes[at]) << 8 | bytes[at + 1];
+        if (length < 2 || length > size - at)
+            return false;
+        at += length;
+        if (marker != 0xDA)
+            continue;
+        // The scan's data runs to the next marker; 0xFF 0x00 is a data byte and the
+        // restart markers sit inside it.
+        while (at < size) {
+            if (bytes[at] != 0xFF) {
+                ++at;
+                continue;
+            }
+            if (at + 1 == size)
+                return false;
+            std::uint8_t next = bytes[at + 1];
+            if (next != 0x00 && !(next >= 0xD0 && next <= 0xD7))
+                break;
+            at += 2;
+        }
+        if (at >= size)
+            return true;
     }
+    return false;
+}
+
+// One decode; warnings is set to how many libjpeg raised (the image is then refused).
+std::optional<Image> decodeJPEG(
+    std::span<std::uint8_t const> bytes, std::string& reason, int& warnings) {
     JpegReadState state;
     state.info.err = jpeg_std_error(&state.errors);
     state.errors.error_exit = onJpegErrorExit;
@@ -152,12 +205,39 @@ std::optional<Image> readJPEG(std::span<std::uint8_t const> bytes, std::string& 
         reason = state.error;
         return std::nullopt;
     }
+    warnings = state.warnings;
     if (state.warnings > 0) {
         reason = std::string("corrupt or truncated data: ") + state.warning;
         return std::nullopt;
     }
     return Image(
         int(width), int(height), Image::Format::RGBA8, AlphaInfo::NoneSkipLast, std::move(pixels));
+}
+
+}
+
+std::optional<Image> readJPEG(std::span<std::uint8_t const> bytes, std::string& reason) {
+    if (bytes.size() < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8 || bytes[2] != 0xFF) {
+        reason = "not a JPEG signature";
+        return std::nullopt;
+    }
+    int warnings = 0;
+    auto image = decodeJPEG(bytes, reason, warnings);
+    if (image || warnings == 0 || !endsInScanData(bytes))
+        return image;
+    // Uploaders often cut the final end-of-image marker and nothing else. With the marker
+    // put back, such a file decodes without a single warning, as image viewers show it; a
+    // file cut inside its image data still warns and stays refused.
+    std::vector<std::uint8_t> mended(bytes.begin(), bytes.end());
+    mended.push_back(0xFF);
+    mended.push_back(0xD9);
+    std::string mendedReason;
+    int mendedWarnings = 0;
+    auto whole = decodeJPEG(mended, mendedReason, mendedWarnings);
+    if (!whole || mendedWarnings > 0)
+        return image;
+    base::logLine("JPEG: the file lacks its end-of-image marker; showing the image it holds");
+    return whole;
 }
 
 }

@@ -27,6 +27,7 @@ class NavigationController;
 class NavigationItem;
 class ScriptedWebView;
 class ScrollView;
+class TabBarController;
 class TableView;
 class TableViewCell;
 class TableViewController;

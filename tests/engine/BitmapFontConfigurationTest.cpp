@@ -53,6 +53,35 @@ TEST(BitmapFontConfiguration, ParsesCharactersLineHeightAndKerning) {
     EXPECT_EQ(font->kerningAmount(65535, 'A'), 0);
 }
 
+TEST(BitmapFontConfiguration, RefusesTheOtherFormsOfTheFormatWithALogLine) {
+    struct Case {
+        char const* what;
+        std::string text;
+        char const* logged;
+    };
+    Case const cases[] = {
+        {"XML",
+            "<?xml version=\"1.0\"?>\n<font>\n  <info face=\"Test\" size=\"32\"/>\n"
+            "  <common lineHeight=\"32\" base=\"26\" pages=\"1\"/>\n</font>\n",
+            "an XML bitmap font"},
+        {"XML after a byte-order mark and blanks", "\xEF\xBB\xBF\n  <font></font>",
+            "an XML bitmap font"},
+        {"JSON", "{\"info\": {\"face\": \"Test\"}, \"common\": {\"lineHeight\": 32}}",
+            "a JSON bitmap font"},
+        {"binary", std::string("BMF\x03\x01\x0e\x00\x00\x00", 9), "a binary bitmap font"},
+    };
+    for (auto const& c : cases) {
+        test::LogCapture log;
+        EXPECT_FALSE(parse(c.text)) << c.what;
+        EXPECT_TRUE(log.contains(
+            std::string("test.fnt is refused: ") + c.logged + "; only the text form is read"))
+            << c.what;
+    }
+    test::LogCapture log;
+    EXPECT_TRUE(parse("\xEF\xBB\xBF" + std::string(sample)))
+        << "a text font after a byte-order mark";
+}
+
 TEST(BitmapFontConfiguration, ReadsFilesWithWindowsLineEnds) {
     std::string text;
     for (char c : std::string(sample)) {

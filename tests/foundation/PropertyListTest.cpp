@@ -433,6 +433,28 @@ TEST(PropertyList, ReadsXMLNumbersDatesAndTextAsOtherWritersWriteThem) {
     EXPECT_EQ(a[9], Value(base::Bytes {1, 2, 3, 4}));
 }
 
+TEST(PropertyList, RefusesXMLListsThatDeclareEntities) {
+    struct Case {
+        char const* what;
+        char const* subset;
+        bool read;
+    };
+    Case const cases[] = {
+        {"an internal entity", "<!ENTITY name \"Quillaby\">", false},
+        {"an external entity", "<!ENTITY name SYSTEM \"file:///etc/passwd\">", false},
+        {"a parameter entity", "<!ENTITY % name \"x\">", false},
+        {"only an element declaration", "<!ELEMENT plist ANY>", true},
+    };
+    for (auto const& c : cases) {
+        std::string list = std::string("<?xml version=\"1.0\"?><!DOCTYPE plist [") + c.subset
+            + "]><plist><string>text</string></plist>";
+        test::LogCapture log;
+        auto value = PropertyList::propertyListWithData(bytesOf(list));
+        EXPECT_EQ(value, c.read ? Value("text") : Value()) << c.what;
+        EXPECT_EQ(log.contains("declared"), !c.read) << c.what;
+    }
+}
+
 TEST(PropertyList, RefusesEntityExpansionInXML) {
     std::string bomb = "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY a "
                        "\"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\">";
@@ -483,6 +505,28 @@ TEST(PropertyList, ReadsAHandBuiltBinaryList) {
     EXPECT_EQ(PropertyList::propertyListWithData(bytes),
         Value(base::Array::create(
             {Value("ab"), Value(5), Value(base::Dictionary::create({{"ab", Value(true)}}))})));
+}
+
+TEST(PropertyList, AsciiMarkedStringsHoldingUtf8ReadAsUtf8AndOtherBytesAsLatin1) {
+    struct Case {
+        char const* what;
+        base::Bytes bytes;
+        char const* expected;
+    };
+    Case const cases[] = {
+        // "90’s Music", written by a tool that marks UTF-8 as ASCII.
+        {"UTF-8 apostrophe", {0x5C, '9', '0', 0xE2, 0x80, 0x99, 's', ' ', 'M', 'u', 's', 'i', 'c'},
+            "90\u2019s Music"},
+        {"UTF-8 copyright", {0x57, 0xC2, 0xA9, ' ', '2', '0', '0', '7'}, "\u00A9 2007"},
+        {"Latin-1 e acute", {0x54, 'c', 'a', 'f', 0xE9}, "caf\u00E9"},
+        {"a lone continuation byte", {0x52, 'a', 0x99}, "a\u0099"},
+        {"a cut sequence", {0x52, 'a', 0xE2}, "a\u00E2"},
+        {"plain ASCII", {0x52, 'o', 'k'}, "ok"},
+    };
+    for (auto const& c : cases) {
+        EXPECT_EQ(PropertyList::propertyListWithData(binaryList({c.bytes})), Value(c.expected))
+            << c.what;
+    }
 }
 
 TEST(PropertyList, RefusesHostileBinaryLists) {

@@ -1,5 +1,7 @@
 #include <foundation/TimeZone.hpp>
 
+#include <support/LogCapture.hpp>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -57,7 +59,10 @@ TEST(TimeZone, ReadsZoneNames) {
         {"-11", -11 * 3600},
         {"GMT+19", std::nullopt},
         {"+08:5", std::nullopt},
+        {"Asia/Tokyo", 9 * 3600},
+        {"America/New_York", -5 * 3600},
         {"Mars/Olympus", std::nullopt},
+        {"../../etc/passwd", std::nullopt},
         {"", std::nullopt},
         {"+", std::nullopt},
     };
@@ -85,4 +90,52 @@ TEST(TimeZone, LocalZoneFollowsTheCLibraryWithDaylightSaving) {
     EXPECT_EQ(TimeZone::local().abbreviation(winter), "GMT+5:30");
     unsetenv("TZ");
     tzset();
+}
+
+TEST(TimeZone, NamedZonesOfTheSystemDatabaseFollowTheirDaylightSaving) {
+    // 2100-07-01, past the last transition the files list: the closing rule decides.
+    constexpr base::Date farSummer {4118083200.0 - 978307200.0};
+    struct Case {
+        char const* name;
+        base::Date date;
+        int offset;
+        char const* abbreviation;
+    };
+    Case const cases[] = {
+        {"Asia/Tokyo", winter, 9 * 3600, "JST"},
+        {"Asia/Tokyo", summer, 9 * 3600, "JST"},
+        {"America/New_York", winter, -5 * 3600, "EST"},
+        {"America/New_York", summer, -4 * 3600, "EDT"},
+        {"America/New_York", farSummer, -4 * 3600, "EDT"},
+        {"Europe/London", summer, 3600, "BST"},
+        {"Australia/Sydney", summer, 10 * 3600, "AEST"},
+        {"Australia/Sydney", winter, 11 * 3600, "AEDT"},
+        {"Asia/Kolkata", winter, 5 * 3600 + 1800, "IST"},
+        {"America/Sao_Paulo", summer, -3 * 3600, "GMT-3"},
+    };
+    for (auto const& c : cases) {
+        auto zone = TimeZone::named(c.name);
+        ASSERT_TRUE(zone) << c.name;
+        EXPECT_FALSE(zone->isLocal());
+        EXPECT_EQ(zone->secondsFromGMT(c.date), c.offset) << c.name;
+        EXPECT_EQ(zone->abbreviation(c.date), c.abbreviation) << c.name;
+    }
+    EXPECT_EQ(TimeZone::named("Asia/Tokyo"), TimeZone::named("Asia/Tokyo"));
+    EXPECT_NE(TimeZone::named("Asia/Tokyo"), TimeZone::fixed(9 * 3600));
+}
+
+TEST(TimeZone, WallTimesOfANamedZoneSkipAndRepeatWithTheClockChanges) {
+    auto newYork = TimeZone::named("America/New_York");
+    ASSERT_TRUE(newYork);
+    // 2012-03-11 02:30 does not exist in New York; 2012-11-04 01:30 happens twice.
+    constexpr std::int64_t skipped = 1331433000 - 978307200;
+    constexpr std::int64_t repeated = 1351992600 - 978307200;
+    EXPECT_EQ(newYork->secondsFromGMTForWallTime(skipped), -5 * 3600);
+    EXPECT_EQ(newYork->secondsFromGMTForWallTime(repeated), -4 * 3600);
+}
+
+TEST(TimeZone, AnUnknownZoneIsReportedNotTakenAsGMT) {
+    test::LogCapture log;
+    EXPECT_FALSE(TimeZone::named("Mars/Olympus"));
+    EXPECT_TRUE(log.contains("No time zone named \"Mars/Olympus\""));
 }

@@ -75,6 +75,14 @@ public:
         XMLParser& parser, std::string const& target, std::string const& data) override {
         record(parser, "pi:" + target + ":" + data);
     }
+    void parserFoundInternalEntityDeclaration(
+        XMLParser& parser, std::string const& name, std::string_view value) override {
+        record(parser, "entity:" + name + "=" + std::string(value));
+    }
+    void parserFoundExternalEntityDeclaration(XMLParser& parser, std::string const& name,
+        std::string const& publicID, std::string const& systemID) override {
+        record(parser, "external-entity:" + name + ":" + publicID + ":" + systemID);
+    }
     void parserParseErrorOccurred(XMLParser& parser, XMLParserError const& error) override {
         errors.push_back(error);
         record(parser, "error:" + std::to_string(error.code));
@@ -144,7 +152,12 @@ TEST(XMLParser, ReportsElementsTextAndAttributesInDocumentOrder) {
             {"start-document", "<r href=a?x=1&y=<2> t=\xe2\x98\xba>", "</r>", "end-document"}},
         {"internal entities declared in the document",
             "<!DOCTYPE r [<!ENTITY who \"world\">]><r>hello &who;!</r>",
-            {"start-document", "<r>", "text:hello world!", "</r>", "end-document"}},
+            {"start-document", "entity:who=world", "<r>", "text:hello world!", "</r>",
+                "end-document"}},
+        {"external entities declared in the document are reported, never read",
+            "<!DOCTYPE r [<!ENTITY a SYSTEM \"a.xml\"><!ENTITY b PUBLIC \"-//B\" \"b.xml\">]><r/>",
+            {"start-document", "external-entity:a::a.xml", "external-entity:b:-//B:b.xml", "<r>",
+                "</r>", "end-document"}},
         {"CDATA goes to its own call, whole, and splits the text around it",
             "<item><description>a<![CDATA[<b>&amp;</b> ]]]]>c</description></item>",
             {"start-document", "<item>", "<description>", "text:a", "cdata:<b>&amp;</b> ]]",

@@ -31,10 +31,10 @@ class ProgramTest : public ::testing::Test {
 protected:
     // Runs the program in the temporary folder with no display, so that nothing depends on
     // the machine the tests run on.
-    Outcome run(std::string const& arguments) {
+    Outcome run(std::string const& arguments, std::string const& environment = {}) {
         std::string command = "cd '" + folder.path().string()
-            + "' && env -u DISPLAY -u WAYLAND_DISPLAY '" QUILLABY_PROGRAM "' " + arguments
-            + " >out.txt 2>err.txt";
+            + "' && env -u DISPLAY -u WAYLAND_DISPLAY " + environment + " '" QUILLABY_PROGRAM "' "
+            + arguments + " >out.txt 2>err.txt";
         int raw = std::system(command.c_str());
         Outcome result;
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -202,4 +202,22 @@ TEST_F(ProgramTest, HelpDescribesTheOptions) {
     for (char const* option :
         {"--headless", "--frames", "--screenshot", "--script", "--ipad", "--scale"})
         EXPECT_NE(result.out.find(option), std::string::npos) << option;
+}
+
+TEST_F(ProgramTest, TheSalonDayFlagStartsStraightInABusySalon) {
+    // A home of its own: the flag saves the day it starts.
+    auto result = run(
+        "--headless --salon-day=8 --frames 1500 --screenshot salon.png", "QUILLABY_HOME=home");
+    ASSERT_EQ(result.status, 0) << result.err;
+    // The day's music starts when the salon opens.
+    EXPECT_NE(result.err.find("Playing BGM:Marrowby_BGM2.mp3"), std::string::npos) << result.err;
+    auto image = picture("salon.png");
+    ASSERT_EQ(image.width(), 480);
+    EXPECT_FALSE(black(image));
+    std::filesystem::create_directories("test-output");
+    std::filesystem::copy_file(folder / "salon.png", "test-output/salon-busy-day.png",
+        std::filesystem::copy_options::overwrite_existing);
+
+    auto bad = run("--headless --salon-day=zero --frames 1", "QUILLABY_HOME=home");
+    EXPECT_EQ(bad.status, 2);
 }

@@ -16,6 +16,7 @@
 #include <game/interface/MainMenu.hpp>
 #include <game/salon/Shop.hpp>
 #include <game/shell/GameGlobals.hpp>
+#include <game/shell/MainLayer.hpp>
 #include <game/shell/OpenALEngine.hpp>
 #include <game/shell/RootViewController.hpp>
 #include <game/shell/ShellServices.hpp>
@@ -24,6 +25,7 @@
 #include <ui/Application.hpp>
 #include <ui/Device.hpp>
 #include <ui/Screen.hpp>
+#include <ui/ViewController.hpp>
 #include <ui/Window.hpp>
 
 #include "media/LoopbackOutput.hpp"
@@ -61,6 +63,17 @@ struct CallLog {
 // The interface, recording every call; answers touches as told.
 class RecordingInterface final : public game::Interface {
 public:
+    void autoPauseGame() override { log().add("interface.autoPauseGame"); }
+    void showSeasonsButton(bool show) override {
+        log().add(std::string("interface.showSeasonsButton ") + (show ? "YES" : "NO"));
+    }
+    void HiddenMainMenu(int value) override {
+        log().add("interface.HiddenMainMenu " + std::to_string(value));
+    }
+    void showMainMenu() override { log().add("interface.showMainMenu"); }
+    void showTransferPPView() override { log().add("interface.showTransferPPView"); }
+    int curUIState() override { return uiState; }
+
     void initInterface(int state) override { log().add("interface.init " + std::to_string(state)); }
     void removeInterface(int state) override {
         log().add("interface.remove " + std::to_string(state));
@@ -83,6 +96,7 @@ public:
         return takesText;
     }
 
+    int uiState {0};
     bool takesTouches {false};
     bool takesDoubleTap {false};
     bool takesText {false};
@@ -208,6 +222,28 @@ public:
         }
         log_.add(text);
     }
+    void startSession(std::string const& key) override { log_.add("analytics.start " + key); }
+    void logError(std::string const& name, std::string const& message) override {
+        log_.add("analytics.error " + name + " " + message);
+    }
+    base::Ref<ui::ViewController> makeLuckyWheelViewController() override {
+        log_.add("make wheel");
+        return ui::ViewController::create();
+    }
+    base::Ref<ui::ViewController> makeAchievementsViewController() override {
+        log_.add("make achievements");
+        return ui::ViewController::create();
+    }
+    base::Ref<ui::ViewController> makeDLCViewController() override {
+        log_.add("make dlc");
+        return ui::ViewController::create();
+    }
+    void setParentViewControllerForAchievementMessage(ui::ViewController* controller) override {
+        log_.add("achievements.parent");
+        achievementParent = controller;
+    }
+
+    ui::ViewController* achievementParent {nullptr};
 
     // Not held here, so that the shell alone decides when they go.
     base::WeakRef<RecordingInterface> interface;

@@ -2,6 +2,8 @@
 
 #include <base/Object.hpp>
 #include <base/Ref.hpp>
+#include <engine/Geometry.hpp>
+#include <engine/SceneNode.hpp>
 #include <ui/TextField.hpp>
 #include <ui/Touch.hpp>
 
@@ -43,6 +45,46 @@ public:
         ui::TextField& field, ui::TextRange range, std::string const& replacement);
     // True when the entry is complete and the keyboard may close.
     virtual bool handleEndTextField(ui::TextField& field);
+
+    // --- what the application shell asks ---
+    // Pauses the salon as the application resigns active.
+    virtual void autoPauseGame() { }
+    // Shows or hides the main menu's button for save transfers.
+    virtual void showSeasonsButton(bool) { }
+    // Hides the main menu's buttons while a question about save data is open (-1).
+    virtual void HiddenMainMenu(int) { }
+    // The main menu's buttons back after such a question.
+    virtual void showMainMenu() { }
+    // The screen that turns Vov Azavuz into money.
+    virtual void showTransferPPView() { }
+
+    // --- what the salon calls ---
+    // The popup state; the salon acts on touches only while it is 0.
+    virtual int curUIState() { return 0; }
+    // Money becomes the larger of 0 and money + n; a gain also counts as today's
+    // income.
+    virtual void updateGameplayMoney(int n);
+    // Satisfaction changes by the amount, kept within 0 ... 999999.9.
+    virtual void updateGameplaySatisfaction(float change);
+    // The HUD clock and the night filter from the shop clock.
+    virtual void updateGameplayTime();
+    // The night filter by the fraction of the day: clear up to 0.75, rising to 192
+    // at 0.8333 and staying there; smooth moves at most 10 a call.
+    virtual void updateGameplayNightFilter(bool smooth);
+    virtual void updateGameplayDay() { }
+    virtual void updateShopLevel() { }
+    virtual void showPauseButton() { }
+    virtual void hiddenPauseButton() { }
+    virtual void showHelpButton() { }
+    virtual void hiddenHelpButton() { }
+    virtual void flashHelpButton() { }
+    virtual void showHelpMenu(bool) { }
+    virtual void createMusicNote() { }
+    virtual void showNewDay() { }
+    virtual void showPonyNewDay() { }
+    virtual void showNextDayButton() { }
+    // A customer's payment rising over the salon at the point where it paid.
+    virtual void showIncomeDisplay(int, float, engine::Point, engine::SceneNode*) { }
 
     MainLayer* layer() const { return pLayer; }
 

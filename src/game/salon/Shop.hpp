@@ -2,24 +2,48 @@
 
 #include <base/Object.hpp>
 #include <base/Ref.hpp>
+#include <base/Value.hpp>
+#include <engine/Geometry.hpp>
+#include <engine/SceneNode.hpp>
+#include <engine/Sprite.hpp>
 #include <ui/Touch.hpp>
+
+#include <array>
+#include <string>
 
 namespace game {
 
-class MainLayer;
+class QBY_Character;
+class QBY_Furniture;
 
-// The salon's working day. MainLayer makes it when the salon state starts and
-// drops it, after cleanup, when the state ends; the loading screen calls loading
-// each frame until the room is ready. It is offered the touches the interface
-// did not take. Main thread only.
+// The salon while the program is in its salon state: every customer, pet, staff
+// member and furniture piece of the room, the counter queue of four, the night
+// filter, the sliding door and the passing cars; and the day as three states
+// (before opening, working hours, after hours) driven by the shop clock, which runs
+// from 0 to a little past 150 per day.
+//
+// MainLayer makes it when the salon state starts and drops it, after cleanup, when
+// the state ends. The loading screen calls loading once a frame until the room is
+// built and the saved day restored; then MainLayer calls update once a frame. The
+// shop owns its characters and furniture; their sprites are children of the layer,
+// which the shop does not keep alive. Main thread only.
 class Shop : public base::Object {
 public:
-    // The salon on the root game layer (not retained).
-    static base::Ref<Shop> initWithLayer(MainLayer* layer);
+    static constexpr int customerSlots = 256;
+    static constexpr int arrivalSlots = 24;
+    static constexpr int staffSlots = 10;
+    static constexpr int counterPlaces = 4;
+    static constexpr int furnitureSlots = 40;
+    static constexpr int furnitureTypes = 12;
+    // The shop clock at which the door closes.
+    static constexpr float closingTime = 150;
 
-    // One step of building the room; true once it is complete.
+    // The salon on the layer (not retained).
+    static base::Ref<Shop> initWithLayer(engine::SceneNode* layer);
+
+    // One phase of building the room; true after the last, which restores the day.
     virtual bool loading();
-    // Per-frame work of the day.
+    // One frame of the day.
     virtual void update();
     // Takes the salon's nodes off the layer before it is released.
     virtual void cleanup();
@@ -31,14 +55,154 @@ public:
     virtual bool handleTouchesCancelled(ui::TouchSet& touches, ui::Event* event);
     virtual bool handleDoubleTap(ui::TouchSet& touches, ui::Event* event);
 
-    MainLayer* layer() const { return pLayer; }
+    engine::SceneNode* layer() const { return pLayer; }
+
+    // --- day cycle ---
+    int getShopState() const;
+    void setNightFilterOpacity(float opacity);
+    float getNightFilterOpacity() const;
+    void startPreWorkingHour();
+    void startWorkingHour();
+    // The door closed and the salon is empty: the after-hours view.
+    void startNonWorkingHour();
+    void updateActiveQuests();
+    bool isShopOpen() const { return bShopOpen; }
+    bool isPaused() const { return bPauseGame; }
+    // Writes the day as it stands: state, clock, day, level, money, satisfaction, the
+    // start-of-day values, the counters, Vov Azavuz and the wear of the furniture. A
+    // salon loaded from it resumes the day at the same clock with the same room
+    // (customers inside are not kept).
+    void saveGame();
+    void pauseGame();
+    void resumeGame();
+    float lastGenCustomerTime() const { return lastGenCustomerTime_; }
+    // The base interval between arrivals at a shop level and satisfaction, before
+    // the floor of 1.5 and the random 0-9.
+    static float arrivalBaseInterval(int level, float satisfaction);
+    int getShopTab() const { return curShopTab; }
+    void setWildcardMode(bool on);
+    bool wildcardMode() const { return bWildcardMode; }
+    // Sets a once-only offer-wall action: reported (and its flag set) only while
+    // its user-defaults flag is not 1 and the network is reachable.
+    static void reportPayPerAction(int slot, std::string const& key);
+
+    // --- arrivals, special visitors, challenges ---
+    void generateCustomer();
+    void generateCar();
+    bool isPrezVisiting() const;
+    bool isChallengeMode() const;
+    void specialCustomerAppearEvent(int kind);
+    void dlcSpecialCustomerAppearEvent(std::string const& id);
+    void dlcSpecialCustomerAngryEvent(std::string const& id);
+
+    // --- room ---
+    void loadFurniture();
+    void loadObstacle();
+    void loadShop(int level);
+    void updateFurniturePosition() { }
+    static engine::Point staffStationPoint(int staffType);
+    // The floor and wall pictures in use (a theme's, or the built-in ones).
+    std::string const& floorImageName() const { return floorImage_; }
+    std::string const& wallImageName() const { return wallImage_; }
+    engine::Sprite* pShopFloor() const { return pShopFloor_.get(); }
+    engine::Sprite* pShopWall() const { return pShopWall_.get(); }
+    engine::Sprite* pShopDoor() const { return pShopDoor_.get(); }
+    engine::Sprite* pShopFilter() const { return pShopFilter_.get(); }
+    engine::Sprite* pCar(int index) const { return pCar_[std::size_t(index)].get(); }
+    int loadingPhase() const { return nCurLoadingPhase; }
+
+    // --- furniture ---
+    QBY_Furniture* addFurniture(std::string const& name, int level, float x, float y, int furnID);
+    QBY_Furniture* addFurniture(std::string const& name, int level, float x, float y, int furnID,
+        int purchaseFurnType, int reqShopLevel);
+    QBY_Furniture* getFurniture(int index) const;
+    bool isFurnTypeAvailable(int type) const;
+    int getFurnCount(int type) const;
+    void updateFurnCount();
+    QBY_Furniture* getCounterFurniture() const { return pCounterFurniture.get(); }
+    QBY_Furniture* upgradeFurniture(QBY_Furniture* piece);
+    // An upgrade preview shown after hours for slot i.
+    void setUpgradePreview(int index, base::Ref<QBY_Furniture> preview);
+    QBY_Furniture* getUpgradePreview(int index) const;
+
+    // --- staff ---
+    QBY_Character* addStaff(int staffType, float x, float y);
+    QBY_Character* getStaff(int index) const;
+    bool staffGoToWork(QBY_Furniture* furniture);
+
+    // --- characters ---
+    QBY_Character* getCustomer(int index) const;
+    QBY_Character* getPet(int index) const;
+    int customerCount() const;
+    QBY_Character* getDragCharacter() const { return nullptr; }
+    void cancelDrag() { }
+    QBY_Furniture* getSnapFurniture() const { return nullptr; }
+    void triggerCombo(std::string const&) { }
+
+    // --- counter ---
+    bool addCustomerToCounter(QBY_Character* customer);
+    bool canAddCustomerToCounter() const;
+    int getCounterCustomerIndex(QBY_Character const* customer) const;
+    QBY_Character* getCounterCustomer(int place) const;
+    bool canServeCounter() const;
+    bool finishCounterService();
+    void removeCustomerFromCounter(QBY_Character* customer);
+    void updateCounterCustomerPosition();
+    void pressCounterCustomerBubble();
+    void checkDestroyCharacter();
 
 protected:
     friend base::Factory;
-    explicit Shop(MainLayer* layer);
+    explicit Shop(engine::SceneNode* layer);
+    ~Shop() override;
 
 private:
-    MainLayer* pLayer;
+    void updateWorkingHours();
+    void beginNextDay();
+    void updateDoor(bool someoneInDoorway);
+    void restoreDay();
+    void startPonyDayIfDue();
+    bool isInDoorway(QBY_Character const* character) const;
+    // The active theme's art: data-folder or bundle names, checked; empty for built-in.
+    void findTheme(bool& showDoor);
+    void releaseCharacters();
+
+    engine::SceneNode* pLayer;
+    std::array<base::Ref<QBY_Character>, customerSlots> pCustomer;
+    std::array<base::Ref<QBY_Character>, customerSlots> pPet;
+    std::array<base::Ref<QBY_Character>, staffSlots> pStaff;
+    std::array<base::Ref<QBY_Character>, counterPlaces> pCounterCustomer;
+    std::array<base::Ref<QBY_Furniture>, furnitureSlots> pFurniture;
+    std::array<int, furnitureTypes> pFurnitureCount {};
+    int pFurnCount {0};
+    int pVIPAppearCount {0};
+    std::array<base::Ref<QBY_Furniture>, furnitureSlots> pUpgradeFurniture;
+    base::Ref<QBY_Furniture> pCounterFurniture;
+    base::Ref<engine::Sprite> pShopFloor_;
+    base::Ref<engine::Sprite> pShopWall_;
+    base::Ref<engine::Sprite> pShopDoor_;
+    base::Ref<engine::Sprite> pShopFilter_;
+    std::array<base::Ref<engine::Sprite>, 2> pCar_;
+    float lastGenCustomerTime_ {0};
+    float lastGenCarTime {0};
+    float fadeInBgmStartTime {0};
+    float happyMusicEndTime {0};
+    float lastCreateMusicNoteTime {0};
+    bool bPauseGame {false};
+    bool bShopOpen {false};
+    std::array<bool, furnitureTypes> bIsFurnTypeAvailable {};
+    bool bWillFadeInBgm {false};
+    bool bIsPlayingHappyMusic {false};
+    bool bDeclinedChallengeMode {false};
+    bool bWildcardMode {false};
+    bool bBlockCustomers {false};
+    int nCurLoadingPhase {0};
+    int nCurLoadingSubPhase {0};
+    std::string mCustomShopFloorName;
+    std::string mCustomShopWallName;
+    std::string floorImage_;
+    std::string wallImage_;
+    int curShopTab {0};
 };
 
 }

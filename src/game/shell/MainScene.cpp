@@ -1,6 +1,7 @@
 #include <game/shell/MainScene.hpp>
 
 #include <game/salon/PathFindingSystem.hpp>
+#include <game/salon/SalonDayStart.hpp>
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/GameGlobals.hpp>
 #include <game/shell/LoadingLayer.hpp>
@@ -33,6 +34,9 @@ MainScene::MainScene() {
     addChild(loadingLayer, 3);
     schedule(&MainScene::update, updateInterval);
     globals.pathFinder = PathFindingSystem::create();
+    // A scripted run may ask for the salon at once (after the layers, which seed the
+    // salon's random numbers from the time).
+    SalonDayStart::applyRequest();
 }
 
 MainScene::~MainScene() {

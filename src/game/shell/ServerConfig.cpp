@@ -10,6 +10,10 @@ std::string ServerConfig::appStoreHost() {
     return value(appStoreHostVariable, appStoreHostDefault, "");
 }
 
+std::string ServerConfig::adnoriaHost() {
+    return value(adnoriaHostVariable, adnoriaHostDefault, "");
+}
+
 std::string ServerConfig::value(
     char const* environmentVariable, std::string_view defaultsKey, std::string_view fallback) {
     if (char const* fromEnvironment = std::getenv(environmentVariable);

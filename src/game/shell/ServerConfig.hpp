@@ -19,6 +19,12 @@ public:
     static constexpr char const* appStoreHostVariable = "QUILLABY_APP_STORE_HOST";
     static constexpr char const* appStoreHostDefault = "AppStoreHost";
 
+    // The base address ("http://host:port") of the Adnoria network's install
+    // endpoint; empty when not configured (no install ping is sent then).
+    static std::string adnoriaHost();
+    static constexpr char const* adnoriaHostVariable = "QUILLABY_ADNORIA_HOST";
+    static constexpr char const* adnoriaHostDefault = "AdnoriaHost";
+
     // The environment variable when set and not empty, else the user default when
     // present and not empty, else fallback.
     static std::string value(

@@ -1,8 +1,11 @@
 #include <game/shell/ShellServices.hpp>
 
+#include <foundation/Format.hpp>
 #include <game/interface/Interface.hpp>
 #include <game/interface/MainMenu.hpp>
 #include <game/salon/Shop.hpp>
+#include <game/shell/MainLayer.hpp>
+#include <ui/ViewController.hpp>
 
 namespace game {
 
@@ -33,8 +36,9 @@ base::Ref<Shop> ShellServices::makeShop(MainLayer* layer) {
     return Shop::initWithLayer(layer);
 }
 
-// The prize wheel, the server's directives and the analytics agent are not part
-// of the game yet: no bonus is checked, no pony day runs and nothing is recorded.
+// The prize wheel, the achievements, the downloadable content, the server's
+// directives and the analytics agent are not part of the game yet: no bonus is
+// checked, no screen is made, no pony day runs, and only errors are logged.
 void ShellServices::checkDailyBonus() {
 }
 
@@ -43,6 +47,28 @@ bool ShellServices::isPonyModeActive() {
 }
 
 void ShellServices::logEvent(std::string const&, base::Ref<base::Dictionary>) {
+}
+
+void ShellServices::startSession(std::string const&) {
+}
+
+void ShellServices::logError(std::string const& name, std::string const& message) {
+    foundation::log("%@: %@", name, message);
+}
+
+base::Ref<ui::ViewController> ShellServices::makeLuckyWheelViewController() {
+    return nullptr;
+}
+
+base::Ref<ui::ViewController> ShellServices::makeAchievementsViewController() {
+    return nullptr;
+}
+
+base::Ref<ui::ViewController> ShellServices::makeDLCViewController() {
+    return nullptr;
+}
+
+void ShellServices::setParentViewControllerForAchievementMessage(ui::ViewController*) {
 }
 
 }

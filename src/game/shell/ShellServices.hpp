@@ -5,6 +5,10 @@
 
 #include <string>
 
+namespace ui {
+class ViewController;
+}
+
 namespace game {
 
 class Interface;
@@ -37,6 +41,18 @@ public:
     virtual bool isPonyModeActive();
     // Records an analytics event with string parameters.
     virtual void logEvent(std::string const& name, base::Ref<base::Dictionary> parameters);
+    // Starts the analytics session at launch.
+    virtual void startSession(std::string const& applicationKey);
+    // Records an error (an uncaught exception's name and call stack, say).
+    virtual void logError(std::string const& name, std::string const& message);
+
+    // The progression screens the root view controller presents; null when the
+    // feature is not there (nothing is presented then).
+    virtual base::Ref<ui::ViewController> makeLuckyWheelViewController();
+    virtual base::Ref<ui::ViewController> makeAchievementsViewController();
+    virtual base::Ref<ui::ViewController> makeDLCViewController();
+    // The controller on whose view achievement banners appear (not retained).
+    virtual void setParentViewControllerForAchievementMessage(ui::ViewController* controller);
 };
 
 }

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <base/Ref.hpp>
+#include <base/Value.hpp>
+
+#include <string>
+
+namespace game {
+
+// What the salon asks of the features around it that are not built into the salon
+// itself: the progression features (quests, power-up timers, achievements,
+// leaderboards), the game server kit (pony days, the banner switches), the offer
+// wall, analytics and the application's banner ad. The salon goes through the
+// installed instance only; the game's own answers below do nothing (no quest, no
+// pony day, no network), so the salon plays on its own, and tests install
+// recording stand-ins. Main thread only.
+class SalonServices {
+public:
+    virtual ~SalonServices() = default;
+
+    // The installed services, or the do-nothing ones.
+    static SalonServices& shared();
+    // Installs services that the caller keeps alive; null goes back to the defaults.
+    static void setShared(SalonServices* services);
+
+    // Quests and power-ups.
+    virtual void loadQuestList(std::string const&) { }
+    virtual void loadActiveQuests() { }
+    virtual void updateActiveQuests() { }
+    virtual void updateItemEffects(float) { }
+    // Achievements by their number, and the leaderboards.
+    virtual void updateAchievement(int, float) { }
+    virtual void checkUpdateAchievementsFromCurrentGame() { }
+    virtual void updateLeaderboard() { }
+
+    // Pony days, as the server's directives set them.
+    virtual bool isPonyModeEnabled() { return false; }
+    virtual bool isPonyModeActive() { return false; }
+    virtual void setPonyModeActive(bool) { }
+    // Reloads the pets' sheets as ponies or back.
+    virtual void reloadPetsWithPonyMode(bool) { }
+    // Whether the server switched a banner network on ("iad", else "adnoria").
+    virtual bool isBannerEnabled() { return false; }
+    virtual void showAdView() { }
+    virtual void hideAdView() { }
+
+    // Whether the offer wall can be reached now.
+    virtual bool isNetworkReachable() { return false; }
+    // Reports a pay-per-action of the offer wall complete and queues its key as
+    // pending. The salon calls it once per action (see Shop::reportPayPerAction).
+    virtual void reportPayPerAction(int, std::string const&) { }
+
+    virtual void logEvent(std::string const&, base::Ref<base::Dictionary>) { }
+};
+
+}

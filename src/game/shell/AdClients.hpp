@@ -1,0 +1,129 @@
+#pragma once
+
+#include <base/Ref.hpp>
+#include <base/Value.hpp>
+#include <graphics/Geometry.hpp>
+#include <ui/View.hpp>
+
+#include <string>
+
+namespace ui {
+class ViewController;
+}
+
+namespace game {
+
+// The offer wall's notifications. A balance travels as the integer under
+// "points" of the notification's user info.
+inline constexpr char const* BTXConnectSuccessNotification = "BTX_Connect_Success";
+inline constexpr char const* BTXConnectFailedNotification = "BTX_Connect_Failed";
+inline constexpr char const* BTXOfferPointsNotification = "BTX_OFFER_POINTS_RESPONSE_NOTIFICATION";
+inline constexpr char const* BTXSpendOfferPointsNotification
+    = "BTX_SPEND_OFFER_POINTS_RESPONSE_NOTIFICATION";
+inline constexpr char const* BTXShowBoxNotification = "BTX_SHOW_BOX_NOTIFICATION";
+inline constexpr char const* BTXFeaturedAppNotification = "BTX_FEATURED_APP_RESPONSE_NOTIFICATION";
+inline constexpr char const* BTXOfferPointsErrorNotification
+    = "BTX_OFFER_POINTS_RESPONSE_NOTIFICATION_ERROR";
+inline constexpr char const* BTXSpendOfferPointsErrorNotification
+    = "BTX_SPEND_OFFER_POINTS_RESPONSE_NOTIFICATION_ERROR";
+inline constexpr char const* BTXAwardOfferPointsErrorNotification
+    = "BTX_AWARD_OFFER_POINTS_RESPONSE_NOTIFICATION_ERROR";
+inline constexpr char const* BTXPointsKey = "points";
+
+// Asked by the interstitial client before it shows one.
+class MarqueeDelegate {
+public:
+    virtual ~MarqueeDelegate() = default;
+    virtual bool shouldDisplayInterstitial(std::string const& location) = 0;
+};
+
+// What a display ad of the offer wall tells its requester.
+class BTXAdDelegate {
+public:
+    virtual ~BTXAdDelegate() = default;
+    virtual void didReceiveAd(base::Ref<ui::View> adView) = 0;
+    virtual void didFailWithMessage(std::string const& message) = 0;
+};
+
+class BannerAdView;
+
+// What the mediation banner tells its owner.
+class BannerAdViewDelegate {
+public:
+    virtual ~BannerAdViewDelegate() = default;
+    virtual void adViewDidLoadAd(BannerAdView& view) = 0;
+    virtual void didDismissModalViewForAd(BannerAdView&) { }
+    virtual ui::ViewController* viewControllerForPresentingModalView() = 0;
+};
+
+// The mediation client's banner: a view that loads ads into itself.
+class BannerAdView : public ui::View {
+public:
+    // The delegate is not retained.
+    void setDelegate(BannerAdViewDelegate* delegate) { delegate_ = delegate; }
+    BannerAdViewDelegate* delegate() const { return delegate_; }
+    virtual void setIgnoresAutorefresh(bool ignores) { ignoresAutorefresh_ = ignores; }
+    bool ignoresAutorefresh() const { return ignoresAutorefresh_; }
+    virtual void loadAd() = 0;
+
+protected:
+    friend base::Factory;
+    BannerAdView() = default;
+
+private:
+    BannerAdViewDelegate* delegate_ {nullptr};
+    bool ignoresAutorefresh_ {false};
+};
+
+// What the shell asks of the ad clients: the offer wall, its featured app and
+// display ads, the interstitial client, the check-in client and the mediation
+// banner. The clients are built elsewhere; until they are installed the standing
+// ones log each request, post nothing and make no screens, so the game runs
+// without ads. Main thread.
+class AdClients {
+public:
+    virtual ~AdClients() = default;
+
+    // The installed clients, or the standing ones.
+    static AdClients& shared();
+    // Installs clients that the caller keeps alive; null goes back to the standing ones.
+    static void setShared(AdClients* clients);
+
+    // --- the offer wall ---
+    // Connects, then asks for the balance; posts BTX_Connect_Success or _Failed.
+    virtual void requestBountixConnect(
+        std::string const& applicationID, std::string const& secretKey);
+    virtual void setFeaturedAppDisplayCount(int) { }
+    virtual void setTransitionEffect(int) { }
+    virtual void setUserDefinedColor(int, int, int) { }
+    // Opens the offer screen; posts BTX_SHOW_BOX_NOTIFICATION when it closes.
+    virtual void showOffersWithViewController(ui::ViewController* controller);
+    // Posts the balance, or the error notification.
+    virtual void getOfferPoints() { }
+    // Posts the spend confirmation with the new balance, or the error notification.
+    virtual void spendOfferPoints(int) { }
+    // Reports a pay-per-action to the offer service.
+    virtual void actionComplete(std::string const&) { }
+    // Posts BTX_FEATURED_APP_RESPONSE_NOTIFICATION with the model as user info.
+    virtual void getFeaturedApp() { }
+    // The featured-app screen for a model; null when there is none to show.
+    virtual base::Ref<ui::ViewController> makeFeaturedAppViewController(base::Value const& model);
+    // Asks for a display ad; the delegate (not retained) hears the answer.
+    virtual void getDisplayAdWithDelegate(BTXAdDelegate*) { }
+
+    // --- the interstitial client ---
+    virtual void setUpMarquee(
+        std::string const& applicationID, std::string const& signature, MarqueeDelegate* delegate);
+    // Shows an interstitial when one is available.
+    virtual void loadInterstitial() { }
+
+    // --- the check-in client ---
+    virtual void startHowdyWithAppId(std::string const&) { }
+
+    // --- the mediation banner ---
+    // A new banner for the ad unit; null when there is no mediation client.
+    virtual base::Ref<BannerAdView> makeBannerView(
+        std::string const& adUnitID, graphics::Size size);
+};
+
+}

@@ -1,0 +1,432 @@
+// The application delegate under the manual clock with recording server, store, ad and
+// alert stand-ins: the launch order, the life cycle, the server's restore and transfer
+// questions, opened URLs, the install ping against a loopback server, and the process
+// entry's language choice.
+
+#include "ShellFakes.hpp"
+#include "ShellFixture.hpp"
+
+#include <engine/Director.hpp>
+#include <foundation/Sandbox.hpp>
+#include <foundation/Thread.hpp>
+#include <game/shell/BountixSetting.hpp>
+#include <game/shell/DataConrtoller.hpp>
+#include <game/shell/DataManager.hpp>
+#include <game/shell/GameSettingManager.hpp>
+#include <game/shell/MainScene.hpp>
+#include <game/shell/ProcessEntry.hpp>
+#include <game/shell/QuillabyAppDelegate.hpp>
+#include <game/shell/ServerConfig.hpp>
+#include <game/shell/Utilities.hpp>
+#include <support/LogCapture.hpp>
+#include <support/LoopbackServer.hpp>
+
+#include <cstdlib>
+#include <regex>
+
+using game::GameGlobals;
+
+namespace {
+
+class QuillabyAppDelegateTest : public test::AppShellTest {
+protected:
+    QuillabyAppDelegateTest() { application().setDelegate(&delegate); }
+    ~QuillabyAppDelegateTest() override {
+        unsetenv(game::ServerConfig::adnoriaHostVariable);
+        foundation::Thread::waitForDetachedThreads(10);
+        if (launched)
+            application().terminate();
+        application().setDelegate(nullptr);
+    }
+
+    static ui::Application& application() { return ui::Application::sharedApplication(); }
+    static GameGlobals& globals() { return GameGlobals::shared(); }
+
+    // Launched and active, the main scene running and its interface made.
+    void launch() {
+        application().finishLaunching();
+        launched = true;
+        frame();
+        ASSERT_TRUE(frameUntil([] { return globals().interface != nullptr; }));
+    }
+
+    static base::Ref<base::Dictionary> store(
+        std::initializer_list<std::pair<char const*, base::Value>> entries) {
+        auto made = base::Dictionary::create();
+        for (auto const& [key, value] : entries)
+            made->setObject(key, value);
+        return made;
+    }
+    static void post(char const* name) {
+        foundation::NotificationCenter::defaultCenter().postNotification(name);
+    }
+
+    game::QuillabyAppDelegate delegate;
+    bool launched {false};
+};
+
+TEST_F(QuillabyAppDelegateTest, TheLaunchBringsTheServicesUpInOrderAndNeverLogsTheSecretKey) {
+    test::LogCapture captured;
+    launch();
+    auto id = game::BountixSetting::getBountixID();
+    auto secret = game::BountixSetting::getBountixSecret();
+    std::vector<std::string> started;
+    for (auto const& call : log.calls) {
+        if (call.starts_with("marketing.") || call.starts_with("store.") || call.starts_with("ads.")
+            || call.starts_with("analytics.") || call.starts_with("achievements."))
+            started.push_back(call);
+    }
+    EXPECT_EQ(started,
+        std::vector<std::string>({"marketing.start", "store.create",
+            "ads.connect " + id + " " + secret, "ads.featuredCount 10",
+            "analytics.start " + game::GameSettingManager::getKestrelID(),
+            "ads.howdy " + game::GameSettingManager::getiTunesID(),
+            "ads.marquee " + game::BountixSetting::getMarqueeID() + " "
+                + game::BountixSetting::getMarqueeSig(),
+            "achievements.parent"}));
+    for (auto const& line : captured.lines())
+        EXPECT_EQ(line.find(secret), std::string::npos) << line;
+    EXPECT_TRUE(captured.contains("Checklist - BTXID:" + id));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "home/Library/Marrowby"));
+    ASSERT_TRUE(delegate.viewController());
+    EXPECT_EQ(application().keyWindow(), delegate.window());
+    EXPECT_EQ(
+        engine::Director::sharedDirector().runningScene(), delegate.viewController()->mainScene());
+    EXPECT_EQ(game::QuillabyAppDelegate::sharedDelegate(), &delegate);
+}
+
+TEST_F(QuillabyAppDelegateTest, BecomingActiveQueuesTheServerCallsInOrderOutsideTheSalonOnly) {
+    launch();
+    struct Case {
+        char const* name;
+        bool online;
+        int state;
+        bool queues;
+    };
+    for (auto const& c : {Case {"main menu", true, game::ProgramStateMainMenu, true},
+             Case {"salon", true, game::ProgramStateShop, false},
+             Case {"offline", false, game::ProgramStateMainMenu, false}}) {
+        SCOPED_TRACE(c.name);
+        setOnline(c.online);
+        globals().curProgramState = c.state;
+        application().resignActive();
+        EXPECT_TRUE(engine::Director::sharedDirector().isPaused());
+        log.take();
+        application().becomeActive();
+        std::vector<std::string> expected;
+        if (c.queues)
+            expected = {"server.BTXComponents",
+                "server.CheckDirectives NotifyDirectiveHandler PonyDayDirectiveHandler "
+                "HowdyDirectiveHandler TransferCoinsDirectiveHandler",
+                "server.AuthToken", "server.CheckRestore"};
+        EXPECT_EQ(log.only("server."), expected);
+        EXPECT_EQ(log.only("marketing.").size(), c.queues ? 1u : 0u);
+        EXPECT_EQ(server.creditsDelegate, c.queues ? delegate.viewController() : nullptr);
+        server.creditsDelegate = nullptr;
+        // Audio and the game resume in every case.
+        EXPECT_FALSE(engine::Director::sharedDirector().isPaused());
+        EXPECT_FALSE(delegate.viewController()->isPausingGame());
+    }
+}
+
+TEST_F(QuillabyAppDelegateTest, WithoutNetworkTheGameLaunchesPausesAndResumesAndNothingIsSent) {
+    setOnline(false);
+    test::RecordingEventQueue events;
+    game::ServerEventQueue::setShared(&events);
+    launch();
+    application().becomeActive();
+    application().resignActive();
+    EXPECT_TRUE(engine::Director::sharedDirector().isPaused());
+    application().becomeActive();
+    EXPECT_FALSE(engine::Director::sharedDirector().isPaused());
+    ASSERT_TRUE(frameUntil([] { return globals().curProgramState == game::ProgramStateMainMenu; }));
+    game::ServerEventQueue::setShared(nullptr);
+    EXPECT_TRUE(events.events.empty()) << "statistics reported offline";
+    // Only the checks that the view queues as it appears, which the server client
+    // answers with failures offline.
+    EXPECT_TRUE(log.only("server.BTXComponents").empty());
+    EXPECT_TRUE(log.only("server.CheckDirectives").empty());
+    EXPECT_TRUE(log.only("marketing.request").empty());
+}
+
+TEST_F(QuillabyAppDelegateTest, ResigningAndTheBackgroundPauseTheGameAndTheSalon) {
+    launch();
+    auto& director = engine::Director::sharedDirector();
+    log.take();
+    application().resignActive();
+    EXPECT_TRUE(director.isPaused());
+    EXPECT_TRUE(director.isAnimating());
+    EXPECT_EQ(log.only("interface.autoPause").size(), 1u);
+    application().enterBackground();
+    EXPECT_FALSE(director.isAnimating());
+    EXPECT_EQ(log.only("interface.autoPause").size(), 2u);
+    application().enterForeground();
+    application().becomeActive();
+    EXPECT_TRUE(director.isAnimating());
+    EXPECT_FALSE(director.isPaused());
+}
+
+TEST_F(QuillabyAppDelegateTest, AMemoryWarningKeepsTexturesWhileTheGameIsPaused) {
+    launch();
+    test::LogCapture captured;
+    application().resignActive();
+    application().receiveMemoryWarning();
+    EXPECT_TRUE(captured.contains("Received memory warning!"));
+    EXPECT_FALSE(captured.contains("Release texture"));
+    application().becomeActive();
+    application().receiveMemoryWarning();
+    EXPECT_TRUE(captured.contains("Release texture"));
+}
+
+TEST_F(QuillabyAppDelegateTest, OnlyURLsEndingInRvcofferOpenTheCrossPromotion) {
+    launch();
+    struct Case {
+        char const* url;
+        bool opens;
+    };
+    for (auto const& c : {Case {"quillaby://rvcoffer", true}, Case {"quillaby://x/rvcoffer", true},
+             Case {"quillaby://rvcoffer/", false}, Case {"quillaby://rvcoffers", false},
+             Case {"quillaby://open", false}}) {
+        log.take();
+        EXPECT_EQ(application().openURL(c.url), c.opens) << c.url;
+        EXPECT_EQ(log.only("crosspromote.present").size(), c.opens ? 1u : 0u) << c.url;
+    }
+}
+
+TEST_F(QuillabyAppDelegateTest, AFailedOfferWallConnectionZeroesThePendingActions) {
+    launch();
+    game::DataManager::setInt(1, "BTX_DAY2_ACTION");
+    game::DataManager::setInt(1, "BTX_5_CUST_ACTION");
+    delegate.pendingActions() = {"BTX_DAY2_ACTION", "BTX_5_CUST_ACTION"};
+    post(game::BTXConnectFailedNotification);
+    EXPECT_TRUE(delegate.pendingActions().empty());
+    EXPECT_EQ(game::DataManager::getIntForKey("BTX_DAY2_ACTION", -1), 0);
+    EXPECT_EQ(game::DataManager::getIntForKey("BTX_5_CUST_ACTION", -1), 0);
+
+    game::DataManager::setInt(1, "BTX_DAY2_ACTION");
+    delegate.pendingActions() = {"BTX_DAY2_ACTION"};
+    post(game::BTXConnectSuccessNotification);
+    EXPECT_TRUE(delegate.pendingActions().empty());
+    EXPECT_EQ(game::DataManager::getIntForKey("BTX_DAY2_ACTION", -1), 1);
+}
+
+TEST_F(
+    QuillabyAppDelegateTest, ATransferStoreWithDataShowsOrHidesTheSeasonsButtonWithoutAQuestion) {
+    launch();
+    globals().curProgramState = game::ProgramStateMainMenu;
+    struct Case {
+        base::Value data;
+        char const* shown;
+    };
+    for (auto const& c :
+        {Case {0, "interface.showSeasonsButton YES"}, Case {3, "interface.showSeasonsButton NO"},
+            Case {-1, "interface.showSeasonsButton NO"}}) {
+        server.stores["qbykit_checkreward_datastore"] = store({{"data", c.data}});
+        log.take();
+        post("qbykit_checkreward_notification");
+        EXPECT_EQ(log.only("interface.showSeasons"), std::vector<std::string>({c.shown}));
+        EXPECT_TRUE(alerts.questions.empty());
+    }
+    // A missing or empty store asks nothing.
+    server.stores.erase("qbykit_checkreward_datastore");
+    post("qbykit_checkreward_notification");
+    server.stores["qbykit_checkrestore_datastore"] = base::Dictionary::create();
+    post("qbykit_checkrestore_notification");
+    EXPECT_TRUE(alerts.questions.empty());
+}
+
+TEST_F(QuillabyAppDelegateTest, TheQuestionsComeOnlyInTheirProgramStates) {
+    launch();
+    struct Case {
+        int state;
+        bool transfer;
+        bool restore;
+    };
+    for (auto const& c :
+        {Case {game::ProgramStateNone, false, true}, Case {game::ProgramStateLoading, false, true},
+            Case {game::ProgramStateMainMenu, true, true},
+            Case {game::ProgramStateShop, false, false}}) {
+        SCOPED_TRACE(c.state);
+        globals().curProgramState = c.state;
+        server.stores["qbykit_checkreward_datastore"] = store({{"DATA_money", "10"}});
+        server.stores["qbykit_checkrestore_datastore"] = store({{"DATA_money", "20"}});
+        log.take();
+        post("qbykit_checkreward_notification");
+        post("qbykit_checkrestore_notification");
+        std::vector<std::string> expected;
+        if (c.transfer)
+            expected.push_back("question Data Transfer [Reject|Accept]");
+        if (c.restore)
+            expected.push_back("question Restore Previous Save [Reject|Accept]");
+        EXPECT_EQ(log.only("question"), expected);
+        alerts.questions.clear();
+    }
+}
+
+TEST_F(QuillabyAppDelegateTest, AcceptImportsTheAnsweredQuestionsDataAndRejectTellsTheServer) {
+    launch();
+    globals().curProgramState = game::ProgramStateMainMenu;
+    server.stores["qbykit_checkreward_datastore"] = store({{"DATA_Transfer", "from transfer"}});
+    server.stores["qbykit_checkrestore_datastore"] = store({{"DATA_Restore", "from restore"}});
+    post("qbykit_checkreward_notification");
+    post("qbykit_checkrestore_notification");
+    ASSERT_EQ(alerts.questions.size(), 2u);
+    EXPECT_EQ(log.only("interface.HiddenMainMenu").size(), 2u);
+
+    // Accepting the restore imports its data only, and the transfer question stays open.
+    log.take();
+    ASSERT_TRUE(alerts.answer("Restore Previous Save", 1));
+    EXPECT_EQ(game::DataManager::getStringForKey("DATA_Restore"), "from restore");
+    EXPECT_FALSE(game::DataManager::getStringForKey("DATA_Transfer"));
+    EXPECT_EQ(log.only("server."), std::vector<std::string>({"server.ConfirmRestore COMPLETE"}));
+    EXPECT_EQ(log.only("interface.showMainMenu").size(), 1u);
+    EXPECT_EQ(log.only("alert"), std::vector<std::string>({"alert Save data import"}));
+    ASSERT_EQ(alerts.questions.size(), 1u);
+
+    log.take();
+    ASSERT_TRUE(alerts.answer("Data Transfer", 0));
+    EXPECT_FALSE(game::DataManager::getStringForKey("DATA_Transfer"));
+    EXPECT_EQ(log.only("server."), std::vector<std::string>({"server.RejectReward"}));
+    EXPECT_FALSE(delegate.pendingRestoreData());
+
+    struct Case {
+        char const* store;
+        char const* notification;
+        char const* title;
+        int index;
+        char const* call;
+    };
+    for (auto const& c : {Case {"qbykit_checkreward_datastore", "qbykit_checkreward_notification",
+                              "Data Transfer", 1, "server.ConfirmReward"},
+             Case {"qbykit_checkrestore_datastore", "qbykit_checkrestore_notification",
+                 "Restore Previous Save", 0, "server.ConfirmRestore USER_CANCELLED"}}) {
+        server.stores.clear();
+        server.stores[c.store] = store({{"DATA_Again", c.title}});
+        post(c.notification);
+        log.take();
+        ASSERT_TRUE(alerts.answer(c.title, c.index));
+        EXPECT_EQ(log.only("server."), std::vector<std::string>({c.call}));
+    }
+}
+
+TEST_F(QuillabyAppDelegateTest, AnImportThatFailsIsNeitherConfirmedNorReportedAsDone) {
+    launch();
+    globals().curProgramState = game::ProgramStateMainMenu;
+    auto bad = store({{"DATA_Money", "12"}});
+    bad->setObject("DATA_Nested", base::Value(base::Dictionary::create()));
+    server.stores["qbykit_checkrestore_datastore"] = bad;
+    post("qbykit_checkrestore_notification");
+    log.take();
+    ASSERT_TRUE(alerts.answer("Restore Previous Save", 1));
+    EXPECT_TRUE(log.only("server.").empty());
+    EXPECT_EQ(alerts.messages.back(), "Save Data could not be imported.");
+    EXPECT_FALSE(game::DataManager::getStringForKey("DATA_Money"));
+}
+
+TEST_F(QuillabyAppDelegateTest, InterstitialsAreAllowedOnlyInTheMainMenu) {
+    launch();
+    ASSERT_EQ(ads.marqueeDelegate, &delegate);
+    for (int state : {0, 1, 2, 3}) {
+        globals().curProgramState = state;
+        EXPECT_EQ(delegate.shouldDisplayInterstitial("menu"), state == game::ProgramStateMainMenu)
+            << state;
+    }
+}
+
+TEST_F(QuillabyAppDelegateTest, AnUncaughtExceptionIsReportedToAnalytics) {
+    game::QuillabyAppDelegate::handleUncaughtException(
+        std::make_exception_ptr(std::runtime_error("broken")));
+    EXPECT_EQ(
+        log.only("analytics.error"), std::vector<std::string>({"analytics.error Uncaught broken"}));
+}
+
+TEST_F(QuillabyAppDelegateTest, TheDeviceHashIsTheUpperCaseMD5OfTheInstallationIdentifier) {
+    auto hash = game::QuillabyAppDelegate::hashedISU();
+    EXPECT_TRUE(std::regex_match(hash, std::regex("[0-9A-F]{32}"))) << hash;
+    EXPECT_EQ(hash, game::Utilities::getMD5(game::Utilities::getUDID()));
+    EXPECT_EQ(hash, game::QuillabyAppDelegate::hashedISU());
+}
+
+class InstallPingTest : public QuillabyAppDelegateTest {
+protected:
+    std::string marker() const { return (dir / "home/Documents/adnoria_app_open").string(); }
+    void ping() {
+        game::QuillabyAppDelegate::reportAppOpenToAdnoria(
+            game::QuillabyAppDelegate::adnoriaAddress(), marker());
+    }
+
+    test::LoopbackServer adnoria;
+};
+
+TEST_F(InstallPingTest, WithoutAHostNothingIsSent) {
+    EXPECT_EQ(game::QuillabyAppDelegate::adnoriaAddress(), "");
+    launch();
+    foundation::Thread::waitForDetachedThreads(10);
+    EXPECT_EQ(adnoria.requestCount(), 0u);
+}
+
+TEST_F(InstallPingTest, OnlyAFullReplyLeavesTheMarkerSoAnyOtherOutcomeIsTriedAgain) {
+    setenv(game::ServerConfig::adnoriaHostVariable, adnoria.baseURL().c_str(), 1);
+    struct Case {
+        char const* name;
+        test::HttpResponse reply;
+        bool marked;
+    };
+    for (auto const& c : {Case {"404", test::HttpResponse::text("gone", 404), false},
+             Case {"500", test::HttpResponse::text("error", 500), false},
+             Case {"empty", test::HttpResponse::text("", 200), false},
+             Case {"dropped", test::HttpResponse::dropped(), false},
+             Case {"ok", test::HttpResponse::text("OK", 200), true}}) {
+        SCOPED_TRACE(c.name);
+        adnoria.route("GET", "/f0", c.reply);
+        adnoria.clearRequests();
+        ping();
+        // A dropped connection may be tried once more by the URL loading.
+        ASSERT_GE(adnoria.requestCount(), 1u);
+        EXPECT_EQ(std::filesystem::exists(marker()), c.marked);
+    }
+    auto request = adnoria.requests().front();
+    EXPECT_EQ(request.query,
+        "isu=" + game::QuillabyAppDelegate::hashedISU()
+            + "&md5=1&app_id=" + game::GameSettingManager::getiTunesID());
+    // Once marked, the ping is never sent again.
+    adnoria.clearRequests();
+    ping();
+    EXPECT_EQ(adnoria.requestCount(), 0u);
+}
+
+TEST_F(InstallPingTest, TheLaunchSendsThePingOnAWorkerThread) {
+    setenv(game::ServerConfig::adnoriaHostVariable, adnoria.baseURL().c_str(), 1);
+    adnoria.route("GET", "/f0", test::HttpResponse::text("OK", 200));
+    launch();
+    ASSERT_TRUE(foundation::Thread::waitForDetachedThreads(10));
+    EXPECT_EQ(adnoria.requestCount(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(marker()));
+}
+
+TEST_F(QuillabyAppDelegateTest, TheLanguagePreferenceSetsOrRemovesAppleLanguages) {
+    auto& defaults = foundation::UserDefaults::standardUserDefaults();
+    // Without a stored list, the defaults answer the system's.
+    defaults.removeObjectForKey("AppleLanguages");
+    auto system = defaults.stringArrayForKey("AppleLanguages");
+    ASSERT_NE(system, std::vector<std::string>({"fr"}));
+    struct Case {
+        std::optional<std::string> preference;
+        std::optional<std::vector<std::string>> languages;
+    };
+    for (auto const& c : {Case {std::nullopt, std::vector<std::string> {"fr"}},
+             Case {"sys_default", system}, Case {"de", std::vector<std::string> {"de"}}}) {
+        auto before = base::Array::create();
+        before->add("fr");
+        defaults.setObject(base::Value(before), "AppleLanguages");
+        if (c.preference)
+            defaults.setObject(*c.preference, "UserLangPreference");
+        else
+            defaults.removeObjectForKey("UserLangPreference");
+        game::ProcessEntry::applyUserPreferences();
+        EXPECT_EQ(defaults.stringArrayForKey("AppleLanguages"), c.languages)
+            << c.preference.value_or("none");
+    }
+}
+
+}

@@ -1,0 +1,576 @@
+// The root view controller in a window under the manual clock: the view's life and the
+// game it starts, pause and resume, every way Vov Azavuz come in, the offer wall, the
+// interstitial or featured-app choice, the banners and the loading overlay.
+
+#include "ShellFakes.hpp"
+
+#include <engine/Director.hpp>
+#include <engine/EAGLView.hpp>
+#include <foundation/NotificationCenter.hpp>
+#include <foundation/Random.hpp>
+#include <game/shell/BountixSetting.hpp>
+#include <game/shell/DataConrtoller.hpp>
+#include <game/shell/DataManager.hpp>
+#include <game/shell/InAppPurchaseSetting.hpp>
+#include <game/shell/LocalizedScreen.hpp>
+#include <game/shell/MainLayer.hpp>
+#include <game/shell/MainScene.hpp>
+#include <support/LogCapture.hpp>
+#include <ui/Button.hpp>
+#include <ui/ImageView.hpp>
+
+using game::GameGlobals;
+
+namespace {
+
+class RootViewControllerTest : public test::AppShellTest {
+protected:
+    ~RootViewControllerTest() override {
+        if (root && root->mainScene() && engine::Director::sharedDirector().runningScene())
+            engine::Director::sharedDirector().end();
+    }
+
+    // The controller shown in a window of the phone's (or the tablet's) screen, its
+    // delayed start run.
+    game::RootViewController& show(bool pad = false) {
+        ui::Device::currentDevice().setUserInterfaceIdiom(
+            pad ? ui::Device::Idiom::Pad : ui::Device::Idiom::Phone);
+        auto size = pad ? graphics::makeSize(1024, 768) : graphics::makeSize(480, 320);
+        ui::Screen::mainScreen();
+        window = ui::Window::create(graphics::makeRect(0, 0, size.width, size.height));
+        root = game::RootViewController::create();
+        window->setRootViewController(root);
+        window->makeKeyAndVisible();
+        frame();
+        return *root;
+    }
+
+    static GameGlobals& globals() { return GameGlobals::shared(); }
+    static engine::Director& director() { return engine::Director::sharedDirector(); }
+
+    static void post(char const* name, int points) {
+        auto info = base::Dictionary::create();
+        info->setObject(game::BTXPointsKey, points);
+        foundation::NotificationCenter::defaultCenter().postNotification(
+            name, nullptr, base::Value(info));
+    }
+    // The offer wall answers a balance, and the controller's conversion runs.
+    void balance(int points) {
+        post(game::BTXOfferPointsNotification, points);
+        frame();
+    }
+
+    void setBtxStore(std::initializer_list<std::pair<char const*, base::Value>> entries) {
+        auto btx = base::Dictionary::create();
+        for (auto const& [key, value] : entries)
+            btx->setObject(key, value);
+        server.stores["btx_datastore"] = btx;
+    }
+
+    base::Ref<game::RootViewController> root;
+};
+
+TEST_F(RootViewControllerTest, ItsViewAttachesTheDirectorAtTheScreenSizeAndRunsTheMainSceneOnce) {
+    for (bool pad : {false, true}) {
+        SCOPED_TRACE(pad ? "tablet" : "phone");
+        if (root) {
+            director().end();
+            root = nullptr;
+            window = nullptr;
+            resetSingletons();
+            log.take();
+        }
+        auto& controller = show(pad);
+        ASSERT_TRUE(director().openGLView());
+        auto frameSize = director().openGLView()->frame().size;
+        EXPECT_EQ(frameSize.width, pad ? 1024 : 480);
+        EXPECT_EQ(frameSize.height, pad ? 768 : 320);
+        EXPECT_TRUE(director().isAnimating());
+        ASSERT_TRUE(controller.mainScene());
+        EXPECT_EQ(director().runningScene(), controller.mainScene());
+        EXPECT_EQ(globals().mainLayer->pRootViewController(), &controller);
+        EXPECT_EQ(game::PurchaseManager::shared().delegate(), &controller);
+        EXPECT_EQ(services.achievementParent, &controller);
+        EXPECT_DOUBLE_EQ(director().animationInterval(), 1.0 / 60);
+        EXPECT_FALSE(director().displayFPS());
+
+        auto* scene = controller.mainScene();
+        controller.playIntroVideoDidFinished();
+        EXPECT_EQ(controller.mainScene(), scene);
+    }
+}
+
+TEST_F(RootViewControllerTest, TheServerChecksAreQueuedHalfASecondAfterTheViewAppears) {
+    struct Case {
+        char const* name;
+        bool session;
+        int state;
+        std::vector<std::string> calls;
+    };
+    for (auto const& c :
+        {Case {"no session", false, game::ProgramStateNone,
+             {"server.AuthToken", "server.CheckRestore", "server.CheckReward zorel"}},
+            Case {"a session", true, game::ProgramStateMainMenu,
+                {"server.CheckRestore", "server.CheckReward zorel"}},
+            Case {"in the salon", false, game::ProgramStateShop, {}}}) {
+        SCOPED_TRACE(c.name);
+        if (!root) {
+            show();
+            frame(40);
+        }
+        if (c.session) {
+            auto auth = base::Dictionary::create();
+            auth->setObject("qbykit_auth_session", "abc");
+            server.stores["qbykit_auth_datastore"] = auth;
+        }
+        globals().curProgramState = c.state;
+        // Off the window and back: the view appears again.
+        root->view()->removeFromSuperview();
+        log.take();
+        window->addSubview(base::Ref<ui::View>(root->view()));
+        frame(20);
+        EXPECT_TRUE(log.only("server.").empty()) << "before half a second";
+        frame(20);
+        EXPECT_EQ(log.only("server."), c.calls);
+        log.take();
+    }
+}
+
+TEST_F(RootViewControllerTest, DisappearingStopsAndDetachesTheDirectorAndAppearingAttachesItAgain) {
+    auto& controller = show();
+    controller.view()->removeFromSuperview();
+    EXPECT_FALSE(director().isAnimating());
+    EXPECT_FALSE(director().isOpenGLAttached());
+    window->addSubview(base::Ref<ui::View>(controller.view()));
+    EXPECT_TRUE(director().isAnimating());
+    EXPECT_TRUE(director().isOpenGLAttached());
+}
+
+TEST_F(RootViewControllerTest, PauseAndResumeReachTheDirectorTheSalonAndTheOfferWall) {
+    auto& controller = show();
+    ASSERT_TRUE(frameUntil([] { return globals().interface != nullptr; }));
+    log.take();
+    controller.pauseGame();
+    EXPECT_TRUE(director().isPaused());
+    EXPECT_TRUE(controller.isPausingGame());
+    EXPECT_EQ(
+        log.only("interface.autoPause"), std::vector<std::string>({"interface.autoPauseGame"}));
+    controller.resumeGame();
+    EXPECT_FALSE(director().isPaused());
+    EXPECT_FALSE(controller.isPausingGame());
+    EXPECT_EQ(log.only("ads."), std::vector<std::string>({"ads.getOfferPoints"}));
+}
+
+TEST_F(RootViewControllerTest, ItTurnsOnlyTheLandscapeOrientations) {
+    auto root_ = game::RootViewController::create();
+    EXPECT_TRUE(
+        root_->shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation::LandscapeLeft));
+    EXPECT_TRUE(
+        root_->shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation::LandscapeRight));
+    EXPECT_FALSE(root_->shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation::Portrait));
+    EXPECT_FALSE(root_->shouldAutorotateToInterfaceOrientation(
+        ui::InterfaceOrientation::PortraitUpsideDown));
+}
+
+TEST_F(RootViewControllerTest, AddedPetPointsAreCountedTwiceAndSaved) {
+    auto& controller = show();
+    globals().petPoints = 5;
+    globals().overallPetPoints = 50;
+    controller.addPetPoints(7);
+    EXPECT_EQ(globals().petPoints, 12);
+    EXPECT_EQ(globals().overallPetPoints, 57);
+    globals().petPoints = 0;
+    globals().overallPetPoints = 0;
+    game::DataConrtoller::loadPetPoints();
+    EXPECT_EQ(globals().petPoints, 12);
+    EXPECT_EQ(globals().overallPetPoints, 57);
+}
+
+TEST_F(RootViewControllerTest, APurchaseBuysOnlyTheProductAskedForOneAtATime) {
+    auto& controller = show();
+    auto wanted = game::InAppPurchaseSetting::getPackage2ProductID();
+    auto other = game::InAppPurchaseSetting::getPackage5ProductID();
+
+    setOnline(false);
+    controller.buyPackage(wanted);
+    EXPECT_EQ(log.only("alert"), std::vector<std::string>({"alert Connection Error"}));
+    EXPECT_TRUE(log.only("store.request").empty());
+
+    setOnline(true);
+    log.take();
+    controller.buyPackage(wanted);
+    EXPECT_TRUE(controller.isBuyingPackage());
+    EXPECT_TRUE(controller.canCancelBuyingPackage());
+    controller.buyPackage(other);
+    EXPECT_EQ(log.only("store."), std::vector<std::string>({"store.request " + wanted}));
+
+    controller.productDataDidReceiveResponse({other, wanted, other});
+    EXPECT_EQ(log.only("store."),
+        std::vector<std::string>({"store.request " + wanted, "store.purchase " + wanted}));
+    EXPECT_FALSE(controller.canCancelBuyingPackage());
+
+    // A reply nobody asked for buys nothing.
+    log.take();
+    store.purchasing = false;
+    controller.productDataDidReceiveResponse({other});
+    EXPECT_TRUE(log.only("store.purchase").empty());
+}
+
+TEST_F(RootViewControllerTest, ACompletedTransactionCreditsQuantityTimesThePackageOnce) {
+    auto& controller = show();
+    globals().petPoints = 0;
+    globals().overallPetPoints = 0;
+    log.take();
+    controller.transactionDidComplete(
+        {game::InAppPurchaseSetting::getPackage2ProductID(), 3, "t-1"});
+    int expected = 3 * game::InAppPurchaseSetting::getPackage2Points();
+    EXPECT_EQ(globals().petPoints, expected);
+    EXPECT_EQ(log.only("alert"), std::vector<std::string>({"alert Purchase Complete!"}));
+    EXPECT_EQ(log.only("event"),
+        std::vector<std::string>({"event Pet Point IAP Package=" + std::to_string(expected)}));
+
+    // The store delivers the same payment again; an unknown product adds nothing.
+    controller.transactionDidComplete(
+        {game::InAppPurchaseSetting::getPackage2ProductID(), 3, "t-1"});
+    controller.transactionDidComplete({"net.elsewhere.coins", 1, "t-2"});
+    EXPECT_EQ(globals().petPoints, expected);
+    EXPECT_EQ(log.only("alert").size(), 1u);
+
+    controller.transactionDidComplete(
+        {game::InAppPurchaseSetting::getPackage1ProductID(), 1, "t-3"});
+    EXPECT_EQ(globals().petPoints, expected + game::InAppPurchaseSetting::getPackage1Points());
+
+    controller.invalidProductDataDidReceiveResponse();
+    EXPECT_EQ(log.only("alert").back(), "alert Product not available!");
+}
+
+TEST_F(RootViewControllerTest, MarketingCreditsAddEachValueWithItsAlertAndAFailureAddsNothing) {
+    auto& controller = show();
+    globals().petPoints = 0;
+    log.take();
+    controller.didLoadObjects({{10, "Welcome"}, {25, "Thanks"}});
+    EXPECT_EQ(globals().petPoints, 35);
+    EXPECT_EQ(log.only("alert"),
+        std::vector<std::string>(
+            {"alert You Received 10 Free Vov Azavuz!", "alert You Received 25 Free Vov Azavuz!"}));
+    EXPECT_EQ(alerts.messages, std::vector<std::string>({"Welcome", "Thanks"}));
+    controller.didFailWithError("offline");
+    EXPECT_EQ(globals().petPoints, 35);
+}
+
+TEST_F(RootViewControllerTest, OfferPointsAreCreditedOnlyWhenTheirSpendIsConfirmedAndOnlyOnce) {
+    show();
+    globals().petPoints = 0;
+    log.take();
+
+    balance(15);
+    EXPECT_EQ(log.only("ads.spend"), std::vector<std::string>({"ads.spend 15"}));
+    EXPECT_EQ(globals().petPoints, 0) << "credited before the spend was confirmed";
+    // The same balance again while the spend waits spends nothing more.
+    balance(15);
+    EXPECT_EQ(log.only("ads.spend").size(), 1u);
+
+    post(game::BTXSpendOfferPointsNotification, 0);
+    EXPECT_EQ(globals().petPoints, 15);
+    EXPECT_EQ(log.only("alert"), std::vector<std::string>({"alert You Earned Free Vov Azavuz!"}));
+    post(game::BTXSpendOfferPointsNotification, 0);
+    EXPECT_EQ(globals().petPoints, 15) << "a repeated confirmation credited again";
+
+    // A failed spend credits nothing; the points are spent again at the next check.
+    balance(8);
+    post(game::BTXSpendOfferPointsErrorNotification, 0);
+    EXPECT_EQ(globals().petPoints, 15);
+    balance(8);
+    post(game::BTXSpendOfferPointsNotification, 0);
+    EXPECT_EQ(globals().petPoints, 23);
+    EXPECT_EQ(game::DataManager::getIntForKey("BTX_FREE_OFFER_POINTS", 0), 23);
+
+    // Nothing for an empty or negative balance.
+    log.take();
+    balance(0);
+    balance(-3);
+    EXPECT_TRUE(log.only("ads.spend").empty());
+}
+
+TEST_F(RootViewControllerTest, ThePayPerActionIsReportedOnceWhenTheLifetimeTotalReachesTwenty) {
+    show();
+    auto action = "ads.action " + game::BountixSetting::getPayPerAction(1);
+    auto convert = [&](int points) {
+        balance(points);
+        post(game::BTXSpendOfferPointsNotification, 0);
+    };
+    convert(15);
+    EXPECT_TRUE(log.only("ads.action").empty());
+    // Without network the report waits for a later conversion.
+    setOnline(false);
+    convert(5);
+    EXPECT_TRUE(log.only("ads.action").empty());
+    setOnline(true);
+    convert(5);
+    EXPECT_EQ(log.only("ads.action"), std::vector<std::string>({action}));
+    convert(30);
+    EXPECT_EQ(log.only("ads.action").size(), 1u);
+    EXPECT_EQ(game::DataManager::getIntForKey("BTX_FREE_OFFER_POINTS_REPORTED", 0), 1);
+}
+
+TEST_F(RootViewControllerTest, TheOfferWallOpensOnceUntilItClosesAndStaysUsableAfterNoNetwork) {
+    auto& controller = show();
+    log.take();
+    setOnline(false);
+    controller.showBountixOffers();
+    EXPECT_EQ(log.only("alert"), std::vector<std::string>({"alert Connection Error"}));
+    EXPECT_FALSE(controller.offersOpen());
+
+    setOnline(true);
+    log.take();
+    controller.showInAppPurchase();
+    controller.showBountixOffers();
+    EXPECT_EQ(log.only("ads."),
+        std::vector<std::string>(
+            {"ads.transition 0", "ads.colour 255 54 90", "ads.showOffers", "ads.getOfferPoints"}));
+    EXPECT_TRUE(controller.offersOpen());
+
+    log.take();
+    foundation::NotificationCenter::defaultCenter().postNotification(game::BTXShowBoxNotification);
+    EXPECT_FALSE(controller.offersOpen());
+    EXPECT_EQ(log.only("ads."), std::vector<std::string>({"ads.getOfferPoints"}));
+    controller.showBountixOffers();
+    EXPECT_EQ(log.only("ads.showOffers").size(), 1u);
+}
+
+TEST_F(RootViewControllerTest, WithoutAnOfferWallTheOffersCloseAtOnce) {
+    auto& controller = show();
+    game::AdClients::setShared(nullptr);
+    controller.showBountixOffers();
+    EXPECT_FALSE(controller.offersOpen());
+}
+
+TEST_F(RootViewControllerTest, TheMqShareChoosesBetweenAnInterstitialAndTheFeaturedApp) {
+    auto& controller = show();
+    struct Case {
+        char const* name;
+        std::optional<int> mq;
+        bool featured;
+        bool online;
+        int interstitials;
+        int featuredRequests;
+    };
+    constexpr int visits = 200;
+    for (auto const& c : {Case {"no mq", std::nullopt, false, true, 0, 0},
+             Case {"mq 0", 0, false, true, 0, 0}, Case {"mq 101", 101, true, true, visits, 0},
+             Case {"mq 0 and featured", 0, true, true, 0, visits},
+             Case {"offline", 101, true, false, 0, 0}}) {
+        SCOPED_TRACE(c.name);
+        auto btx = base::Dictionary::create();
+        if (c.mq)
+            btx->setObject("mq", *c.mq);
+        btx->setObject("featuredapp", c.featured);
+        server.stores["btx_datastore"] = btx;
+        setOnline(c.online);
+        foundation::srand48(7);
+        log.take();
+        for (int i = 0; i < visits; ++i)
+            controller.showBountixFeaturedApp();
+        EXPECT_EQ(int(log.only("ads.interstitial").size()), c.interstitials);
+        EXPECT_EQ(int(log.only("ads.getFeaturedApp").size()), c.featuredRequests);
+    }
+}
+
+TEST_F(RootViewControllerTest, AnMqOfFiftyShowsAnInterstitialOnAboutHalfTheVisitsRepeatably) {
+    auto& controller = show();
+    setBtxStore({{"mq", 50}, {"featuredapp", true}});
+    std::vector<std::size_t> counts;
+    for (int run = 0; run < 2; ++run) {
+        foundation::srand48(1234);
+        log.take();
+        for (int i = 0; i < 400; ++i)
+            controller.showBountixFeaturedApp();
+        counts.push_back(log.only("ads.interstitial").size());
+        EXPECT_EQ(counts.back() + log.only("ads.getFeaturedApp").size(), 400u);
+    }
+    EXPECT_EQ(counts[0], counts[1]);
+    EXPECT_GT(counts[0], 150u);
+    EXPECT_LT(counts[0], 250u);
+}
+
+TEST_F(RootViewControllerTest,
+    TheFeaturedAppIsPresentedHalfASecondLaterUnlessTheCrossPromotionIsOpen) {
+    auto& controller = show();
+    auto model = base::Dictionary::create();
+    model->setObject("name", "Other Game");
+    auto& center = foundation::NotificationCenter::defaultCenter();
+
+    controller.showRVCCrossPromote();
+    EXPECT_TRUE(controller.featuredDisabled());
+    center.postNotification(game::BTXFeaturedAppNotification, nullptr, base::Value(model));
+    center.postNotification(game::BTXFeaturedAppNotification);
+    frame(60);
+    EXPECT_TRUE(log.only("ads.makeFeaturedApp").empty());
+    EXPECT_FALSE(controller.presentedViewController());
+
+    server.crossPromoteDone(true);
+    EXPECT_FALSE(controller.featuredDisabled());
+    EXPECT_EQ(log.only("ads.action"),
+        std::vector<std::string>({"ads.action " + game::BountixSetting::getPayPerAction(7)}));
+    EXPECT_EQ(log.only("crosspromote.dismiss").size(), 1u);
+
+    center.postNotification(game::BTXFeaturedAppNotification, nullptr, base::Value(model));
+    frame(20);
+    EXPECT_FALSE(controller.presentedViewController());
+    frame(60);
+    EXPECT_TRUE(controller.presentedViewController());
+}
+
+TEST_F(RootViewControllerTest, TheDailyBonusWheelNeedsMoneyAndNoOtherScreen) {
+    auto& controller = show();
+    game::DataManager::setInt(0, "money");
+    globals().money = 0;
+    controller.dailyBonusDidReceived();
+    EXPECT_TRUE(log.only("make wheel").empty());
+
+    auto screen = ui::ViewController::create();
+    controller.presentViewController(screen, false);
+    globals().money = 100;
+    game::DataConrtoller::saveMoney();
+    foundation::NotificationCenter::defaultCenter().postNotification(
+        "LuckyWheelDailyBonusDidReceiveNotification");
+    EXPECT_TRUE(log.only("make wheel").empty());
+
+    controller.dismissViewController(false);
+    foundation::NotificationCenter::defaultCenter().postNotification(
+        "LuckyWheelDailyBonusDidReceiveNotification");
+    EXPECT_EQ(log.only("make wheel").size(), 1u);
+    EXPECT_TRUE(controller.presentedViewController());
+}
+
+TEST_F(RootViewControllerTest, ScreensArePresentedAndFilledWithLocalizedTexts) {
+    auto& controller = show();
+    controller.showAchievements();
+    ASSERT_TRUE(controller.presentedViewController());
+    EXPECT_EQ(controller.presentedViewController()->title(), "ACHIEVEMENTS");
+    controller.dismissViewController(false);
+    controller.showDownloadPage();
+    EXPECT_EQ(log.only("make dlc").size(), 1u);
+    controller.dismissViewController(false);
+    controller.showTransferPetPointsToMoney();
+    EXPECT_EQ(log.only("interface.showTransferPPView").size(), 1u);
+
+    struct Screen final : game::LocalizedScreen {
+        void setTitleStr(std::string const& text) override { texts.push_back("title " + text); }
+        void setOkStr(std::string const& text) override { texts.push_back("ok " + text); }
+        void setCancelStr(std::string const& text) override { texts.push_back("cancel " + text); }
+        void setBackStr(std::string const& text) override { texts.push_back("back " + text); }
+        void setEarnStr(std::string const& text) override { texts.push_back("earn " + text); }
+        void setBuyStr(std::string const& text) override { texts.push_back("buy " + text); }
+        std::vector<std::string> texts;
+    };
+    Screen transfer;
+    controller.createLocalizedTransferPPImages(transfer);
+    EXPECT_EQ(transfer.texts,
+        std::vector<std::string>({"title XFRPP", "ok BUTTON_OK", "cancel BUTTON_CANCEL",
+            "back BUTTON_BACK", "earn EARNPP", "buy BUYPP"}));
+    Screen purchase;
+    controller.createLocalizedInAppPurchaseImages(purchase);
+    EXPECT_EQ(purchase.texts,
+        std::vector<std::string>(
+            {"title BUYPP", "back BUTTON_BACK", "cancel BUTTON_CANCEL", "earn EARNPP"}));
+}
+
+TEST_F(RootViewControllerTest, ACrossPromotionSkippedShowsItsAlertAndReportsNothing) {
+    auto& controller = show();
+    controller.showRVCCrossPromote();
+    EXPECT_EQ(
+        log.only("crosspromote.present"), std::vector<std::string>({"crosspromote.present Back"}));
+    server.crossPromoteDone(false);
+    EXPECT_EQ(log.only("alert"), std::vector<std::string>({"alert Offer Not Finished!"}));
+    EXPECT_TRUE(log.only("ads.action").empty());
+    EXPECT_FALSE(controller.featuredDisabled());
+}
+
+TEST_F(RootViewControllerTest, ABannerLoadedInWorkingHoursIsNotShownAndTheNextLoadIsPlaced) {
+    auto& controller = show();
+    controller.showAdView();
+    EXPECT_EQ(log.only("ads.makeBanner").size(), 1u);
+    EXPECT_EQ(log.only("banner.load").size(), 1u);
+    ASSERT_TRUE(ads.banner);
+
+    globals().shopState = 2;
+    ads.banner->arrive();
+    EXPECT_FALSE(controller.isAdViewAvailable());
+    EXPECT_FALSE(ads.banner->superview());
+
+    globals().shopState = 1;
+    ads.banner->arrive();
+    EXPECT_TRUE(controller.isAdViewAvailable());
+    EXPECT_EQ(ads.banner->superview(), controller.view());
+    EXPECT_TRUE(ads.banner->ignoresAutorefresh());
+    // Moved up from just below the screen by its height.
+    EXPECT_EQ(ads.banner->frame().origin.y, 270);
+    ASSERT_TRUE(controller.adBGBtn());
+    EXPECT_EQ(controller.adBGBtn()->frame().origin.y, 320 - 66);
+
+    controller.hideAdView();
+    EXPECT_FALSE(controller.isAdViewAvailable());
+    EXPECT_FALSE(controller.isAdViewVisible());
+    EXPECT_FALSE(ads.banner->superview());
+    EXPECT_FALSE(controller.adBGBtn()->superview());
+    EXPECT_FALSE(ads.banner->delegate());
+
+    // With a popup open the banner stays away.
+    globals().interface.get();
+    services.interface->uiState = 3;
+    controller.showAdView();
+    EXPECT_EQ(log.only("banner.load").size(), 1u);
+}
+
+TEST_F(RootViewControllerTest, TheDisplayAdComesUpOnceAndHidingItEndsDisplayAdsForTheRun) {
+    auto& controller = show();
+    setBtxStore({{"bannerad", true}});
+    controller.showBTXAd();
+    ASSERT_TRUE(ads.displayAdDelegate);
+    auto ad = ui::View::create(graphics::makeRect(0, 0, 320, 50));
+    ads.displayAdDelegate->didReceiveAd(ad);
+    ASSERT_TRUE(controller.btxAdBackground());
+    EXPECT_EQ(ad->superview(), controller.btxAdBackground());
+    EXPECT_EQ(ad->frame().origin.y, 15);
+    EXPECT_EQ(controller.btxAdBackground()->frame().origin.y, 260);
+
+    controller.hideBTXAd();
+    EXPECT_TRUE(controller.displayAdDisabled());
+    EXPECT_EQ(controller.btxAdBackground()->frame().origin.y, 320);
+    auto second = ui::View::create(graphics::makeRect(0, 0, 320, 50));
+    ads.displayAdDelegate->didReceiveAd(second);
+    EXPECT_FALSE(second->superview());
+}
+
+TEST_F(RootViewControllerTest, TheLoadingOverlayCoversTheScreenOnceAndGoes) {
+    for (bool pad : {false, true}) {
+        SCOPED_TRACE(pad ? "tablet" : "phone");
+        if (root) {
+            director().end();
+            root = nullptr;
+            window = nullptr;
+            resetSingletons();
+        }
+        auto& controller = show(pad);
+        controller.showDLCLoading();
+        controller.showDLCLoading();
+        int overlays = 0;
+        for (auto const& child : controller.view()->subviews())
+            overlays += child.get() == controller.dlcLoadingView();
+        EXPECT_EQ(overlays, 1);
+        ASSERT_TRUE(controller.dlcLoadingView());
+        EXPECT_EQ(controller.dlcLoadingView()->frame().size.width, pad ? 1024 : 480);
+        EXPECT_EQ(controller.dlcLoadingView()->subviews().size(), 2u);
+        auto* overlay = controller.dlcLoadingView();
+        controller.hideDLCLoading();
+        EXPECT_FALSE(controller.dlcLoadingView());
+        EXPECT_EQ(std::count_if(controller.view()->subviews().begin(),
+                      controller.view()->subviews().end(),
+                      [overlay](auto const& child) { return child.get() == overlay; }),
+            0);
+        controller.hideDLCLoading();
+    }
+}
+
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "SalonFixture.hpp"
+
+#include <game/interface/Interface.hpp>
+#include <game/salon/QBY_Character.hpp>
+#include <game/salon/QBY_Furniture.hpp>
+#include <game/salon/SalonServices.hpp>
+#include <game/salon/Shop.hpp>
+
+#include <string>
+#include <vector>
+
+namespace test {
+
+// The HUD, recording what the salon shows; money and satisfaction change as the
+// game's interface changes them.
+class RecordingHud final : public game::Interface {
+public:
+    void updateGameplayMoney(int n) override {
+        Interface::updateGameplayMoney(n);
+        if (n != 0)
+            moneyChanges.push_back(n);
+    }
+    void updateGameplaySatisfaction(float change) override {
+        Interface::updateGameplaySatisfaction(change);
+        if (change != 0)
+            satisfactionChanges.push_back(change);
+    }
+    void showNewDay() override { calls.push_back("showNewDay"); }
+    void showPonyNewDay() override { calls.push_back("showPonyNewDay"); }
+    void showNextDayButton() override { calls.push_back("showNextDayButton"); }
+    void showHelpMenu(bool) override { calls.push_back("showHelpMenu"); }
+    void hiddenPauseButton() override { calls.push_back("hiddenPauseButton"); }
+    void showIncomeDisplay(int income, float, engine::Point, engine::SceneNode*) override {
+        incomeShown.push_back(income);
+    }
+
+    std::vector<int> moneyChanges;
+    std::vector<float> satisfactionChanges;
+    std::vector<std::string> calls;
+    std::vector<int> incomeShown;
+
+private:
+    friend base::Factory;
+    RecordingHud()
+        : Interface(nullptr) { }
+};
+
+// The services around the salon, recording what it reports.
+class RecordingSalonServices final : public game::SalonServices {
+public:
+    bool isNetworkReachable() override { return reachable; }
+    void reportPayPerAction(int slot, std::string const& key) override {
+        reported.push_back(std::to_string(slot) + " " + key);
+    }
+    bool isPonyModeEnabled() override { return ponyEnabled; }
+    bool isPonyModeActive() override { return ponyActive; }
+    void setPonyModeActive(bool active) override { ponyActive = active; }
+    void reloadPetsWithPonyMode(bool pony) override { events.push_back(pony ? "ponies" : "pets"); }
+    void logEvent(std::string const& name, base::Ref<base::Dictionary>) override {
+        events.push_back(name);
+    }
+    bool isBannerEnabled() override { return banner; }
+    void showAdView() override { events.push_back("showAdView"); }
+    void updateAchievement(int number, float) override {
+        events.push_back("achievement " + std::to_string(number));
+    }
+
+    bool reachable {true};
+    bool ponyEnabled {false};
+    bool ponyActive {false};
+    bool banner {false};
+    std::vector<std::string> reported;
+    std::vector<std::string> events;
+};
+
+// A salon on the generated bundle with its path finder, a recording HUD and
+// recording services, customers drawn from "CUS001".."CUS003" and pets from
+// "DOG001", "CAT001"; the game starts at day 1, level 1, $200.
+class SalonDayTest : public SalonFixture {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The path finder, the HUD, the character lists and a new shop, as the program
+    // makes them when the salon state starts.
+    void SetUpGlobalsForReload();
+    // The shop built and its day restored.
+    void load();
+    // One salon frame of 1/60 s: the game-wide clocks, the shop, then the run loop
+    // and the actions.
+    void frame();
+    void framesFor(float seconds);
+
+    // A customer and its pet made outside the arrival rules, for the counter.
+    struct Pair {
+        base::Ref<game::QBY_Character> customer;
+        base::Ref<game::QBY_Character> pet;
+    };
+    Pair makePair();
+
+    RecordingSalonServices services;
+    base::Ref<RecordingHud> hud;
+    base::Ref<game::Shop> shop;
+};
+
+}
