@@ -50,24 +50,38 @@ TEST_F(QBY_CharacterTest, FrameNames) {
         EXPECT_EQ(QBY_Character::getPicName("K", c.type, c.action, c.direction, c.frame), c.name);
 }
 
-TEST_F(QBY_CharacterTest, WalkPathKeepsItsHundredSlots) {
+TEST_F(QBY_CharacterTest, LongWalkPathsAreNeverCut) {
     auto character = pet();
-    for (int i = 0; i < QBY_Character::walkPathSize - 1; ++i)
+    // More points than the hundred a fixed path would hold, from both ends.
+    for (int i = 0; i < 120; ++i)
         character->addWalkPath({float(i), 0});
-    EXPECT_EQ(character->walkPathLength(), 99);
-    // The last slot is left free for a point put in front.
-    character->addWalkPath({500, 0});
-    EXPECT_EQ(character->walkPathLength(), 99);
-    character->insertWalkPath({-5, 0});
-    EXPECT_EQ(character->walkPathLength(), 100);
-    EXPECT_EQ(character->walkPathPoint(0), (engine::Point {-5, 0}));
-    EXPECT_EQ(character->walkPathPoint(99), (engine::Point {98, 0}));
-    // Full: the point at the end is lost.
-    character->insertWalkPath({-6, 0});
-    EXPECT_EQ(character->walkPathPoint(0), (engine::Point {-6, 0}));
-    EXPECT_EQ(character->walkPathPoint(99), (engine::Point {97, 0}));
+    for (int i = 1; i <= 30; ++i)
+        character->insertWalkPath({float(-i), 0});
+    ASSERT_EQ(character->walkPathLength(), 150);
+    for (int i = 0; i < 150; ++i)
+        EXPECT_EQ(character->walkPathPoint(i), (engine::Point {float(i - 30), 0})) << i;
     character->cleanWalkPath();
     EXPECT_EQ(character->walkPathLength(), 0);
+}
+
+TEST_F(QBY_CharacterTest, WalksItsPathPointByPointAndStands) {
+    load();
+    auto character = pet();
+    character->setWalkSpeed(600);
+    std::vector<engine::Point> points {{210, 200}, {210, 230}, {250, 230}};
+    for (auto point : points)
+        character->addWalkPath(point);
+    std::vector<engine::Point> reached;
+    for (int i = 0; i < 120 && character->walkPathLength() > 0; ++i) {
+        auto before = character->walkPathLength();
+        character->update();
+        if (character->walkPathLength() < before)
+            reached.push_back(character->pSprite()->position());
+        frames(1);
+    }
+    EXPECT_EQ(reached, points);
+    EXPECT_EQ(character->getAction(), CharacterSprite::STAND);
+    EXPECT_TRUE(character->isReachDest());
 }
 
 TEST_F(QBY_CharacterTest, ReachesItsDestinationOnlyStandingOnIt) {

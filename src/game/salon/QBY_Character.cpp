@@ -30,7 +30,6 @@ namespace game {
 
 namespace {
 
-constexpr engine::Point noPoint {-1, -1};
 constexpr float padX = 2.1333334f;
 constexpr float padY = 2.4f;
 
@@ -254,16 +253,15 @@ void QBY_Character::update() {
             }
         }
     }
-    if (walkPath[0] != noPoint && !bWaitingPathFind) {
-        if (pSprite()->position() == walkPath[0]) {
-            std::move(walkPath.begin() + 1, walkPath.end(), walkPath.begin());
-            walkPath[walkPathSize - 1] = noPoint;
-            if (walkPath[0] != noPoint)
-                walkTo(walkPath[0]);
+    if (!walkPath.empty() && !bWaitingPathFind) {
+        if (pSprite()->position() == walkPath.front()) {
+            walkPath.pop_front();
+            if (!walkPath.empty())
+                walkTo(walkPath.front());
             else
                 changeAction(STAND);
         } else if (getAction() != WALK) {
-            walkTo(walkPath[0]);
+            walkTo(walkPath.front());
         }
     }
     updateAIState();
@@ -442,35 +440,19 @@ void QBY_Character::goToStartPoint() {
 }
 
 void QBY_Character::insertWalkPath(engine::Point point) {
-    if (walkPath[walkPathSize - 1] != noPoint)
-        foundation::log("Walk path full: its last point is dropped");
-    std::move_backward(walkPath.begin(), walkPath.end() - 1, walkPath.end());
-    walkPath[0] = point;
+    walkPath.push_front(point);
 }
 
 void QBY_Character::addWalkPath(engine::Point point) {
-    for (int i = 0; i < walkPathSize - 1; ++i) {
-        if (walkPath[std::size_t(i)] == noPoint) {
-            walkPath[std::size_t(i)] = point;
-            return;
-        }
-    }
-    foundation::log("Walk path full: a point is dropped");
+    walkPath.push_back(point);
 }
 
 void QBY_Character::cleanWalkPath() {
-    walkPath.fill(noPoint);
-}
-
-int QBY_Character::walkPathLength() const {
-    int length = 0;
-    while (length < walkPathSize && walkPath[std::size_t(length)] != noPoint)
-        ++length;
-    return length;
+    walkPath.clear();
 }
 
 bool QBY_Character::isReachDest() const {
-    if (bWaitingPathFind || walkPath[0] != noPoint)
+    if (bWaitingPathFind || !walkPath.empty())
         return false;
     return pSprite()->position() == getDestPoint();
 }

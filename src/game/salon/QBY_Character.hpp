@@ -11,6 +11,7 @@
 #include <game/salon/PathWalker.hpp>
 
 #include <array>
+#include <deque>
 #include <string>
 
 namespace game {
@@ -49,7 +50,6 @@ public:
         stateLeaving = 7,
         stateGone = 8,
     };
-    static constexpr int walkPathSize = 100;
     static constexpr int serviceQuerySize = 10;
 
     // The character of the key ("characterList.plist", else a downloaded entry whose
@@ -72,9 +72,9 @@ public:
     void goToStartPoint();
     void setStartPoint(engine::Point point) { startPoint = point; }
     engine::Point getStartPoint() const { return startPoint; }
-    // At the front; a point in the last slot is lost when the path is full.
+    // At the front.
     void insertWalkPath(engine::Point point) override;
-    // At the end; dropped when the path is full.
+    // At the end. The path grows as needed, so a long path is never cut.
     void addWalkPath(engine::Point point);
     void cleanWalkPath();
     // No request pending, no waypoint left, and standing exactly on the destination.
@@ -84,7 +84,7 @@ public:
     void setBWaitingPathFind(bool waiting) override { bWaitingPathFind = waiting; }
     bool isWaitingPathFind() const { return bWaitingPathFind; }
     // The used slots of the walk path, in order (tests and diagnostics).
-    int walkPathLength() const;
+    int walkPathLength() const { return int(walkPath.size()); }
     engine::Point walkPathPoint(int index) const { return walkPath[std::size_t(index)]; }
 
     // --- bubbles and patience ---
@@ -221,7 +221,8 @@ private:
     int charType_ {0};
     int spCharType_ {-1};
     int staffType_ {-1};
-    std::array<engine::Point, walkPathSize> walkPath {};
+    // The waypoints still to walk, the next first.
+    std::deque<engine::Point> walkPath;
     engine::Point startPoint;
     int curAIState {stateIdle};
     std::array<int, serviceQuerySize> serviceQuery {};
