@@ -182,20 +182,39 @@ TEST_F(MainSceneTest, TheClocksAddUpTheFrameTimes) {
     EXPECT_FLOAT_EQ(globals().totalTime, 0.75f);
 }
 
-TEST_F(MainSceneTest, ANextStateWithoutALoaderLoadsTheMainMenuInstead) {
-    for (int next : {1, 4, -3}) {
-        SCOPED_TRACE(next);
-        test::LogCapture lines;
-        launch();
-        globals().nextProgramState = next;
-        runUntilState(2);
-        EXPECT_EQ(globals().nextProgramState, 2);
-        EXPECT_TRUE(lines.contains("No state " + std::to_string(next) + " to load"));
-        EXPECT_NE(globals().mainMenu, nullptr);
-        engine::Director::sharedDirector().end();
-        resetSingletons();
-        game::ShellServices::setShared(&services);
-    }
+// One launch for each case, so that no scene of an earlier case outlives the engine it ran on.
+class UnloadableStateTest : public MainSceneTest, public ::testing::WithParamInterface<int> { };
+
+TEST_P(UnloadableStateTest, LoadsTheMainMenuInstead) {
+    int next = GetParam();
+    test::LogCapture lines;
+    launch();
+    globals().nextProgramState = next;
+    runUntilState(2);
+    EXPECT_EQ(globals().nextProgramState, 2);
+    EXPECT_TRUE(lines.contains("No state " + std::to_string(next) + " to load"));
+    EXPECT_NE(globals().mainMenu, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(NextState, UnloadableStateTest, ::testing::Values(1, 4, -3),
+    [](::testing::TestParamInfo<int> const& param) {
+        return param.param < 0 ? "Minus" + std::to_string(-param.param)
+                               : std::to_string(param.param);
+    });
+
+TEST_F(MainSceneTest, ASceneThatGoesAfterANewerOneLeavesTheNewerPathFinder) {
+    launch();
+    engine::Director::sharedDirector().end();
+    auto older = scene;
+    scene = nullptr;
+    root = nullptr;
+    resetSingletons();
+    game::ShellServices::setShared(&services);
+    launch();
+    auto* finder = globals().pathFinder.get();
+    ASSERT_NE(finder, nullptr);
+    older = nullptr;
+    EXPECT_EQ(globals().pathFinder.get(), finder);
 }
 
 TEST_F(MainSceneTest, AMemoryWarningAskedForDuringLoadingShowsOnTheFirstFrameOfTheMenu) {

@@ -34,6 +34,7 @@ MainScene::MainScene() {
     addChild(loadingLayer, 3);
     schedule(&MainScene::update, updateInterval);
     globals.pathFinder = PathFindingSystem::create();
+    pathFinder_ = globals.pathFinder.get();
     // A scripted run may ask for the salon at once (after the layers, which seed the
     // salon's random numbers from the time).
     SalonDayStart::applyRequest();
@@ -41,7 +42,8 @@ MainScene::MainScene() {
 
 MainScene::~MainScene() {
     auto& globals = GameGlobals::shared();
-    globals.pathFinder = nullptr;
+    if (globals.pathFinder.get() == pathFinder_)
+        globals.pathFinder = nullptr;
     if (globals.loadingLayer && globals.loadingLayer->parent() == this) {
         removeChild(globals.loadingLayer.get(), engine::Cleanup::Yes);
         globals.loadingLayer = nullptr;

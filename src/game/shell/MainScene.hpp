@@ -5,6 +5,7 @@
 namespace game {
 
 class Interface;
+class PathFindingSystem;
 
 // The one scene the director runs. Made once, it loads the save values the title
 // needs, puts the main layer (z 1) and the loading screen (z 3) on itself and
@@ -39,6 +40,9 @@ protected:
 
 private:
     bool bShowMemoryWarning {false};
+    // The path finder this scene made; a scene that goes after a newer one was made
+    // leaves the newer one's in place.
+    PathFindingSystem* pathFinder_ {nullptr};
 };
 
 }
