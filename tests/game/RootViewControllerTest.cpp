@@ -258,6 +258,21 @@ TEST_F(RootViewControllerTest, MarketingCreditsAddEachValueWithItsAlertAndAFailu
     EXPECT_EQ(globals().petPoints, 35);
 }
 
+TEST_F(RootViewControllerTest, AMarketingCreditDeliveredAgainIsAddedOnce) {
+    auto& controller = show();
+    globals().petPoints = 0;
+    log.take();
+    controller.didLoadObjects({{10, "Welcome", 7}, {25, "Thanks", 8}});
+    // The same reply again, and a later one repeating one id beside a new one.
+    controller.didLoadObjects({{10, "Welcome", 7}, {25, "Thanks", 8}});
+    controller.didLoadObjects({{25, "Thanks", 8}, {5, "Bonus", 9}});
+    EXPECT_EQ(globals().petPoints, 40);
+    EXPECT_EQ(alerts.messages, std::vector<std::string>({"Welcome", "Thanks", "Bonus"}));
+    // Credits without an id cannot be told apart: each one counts.
+    controller.didLoadObjects({{1, "A"}, {1, "A"}});
+    EXPECT_EQ(globals().petPoints, 42);
+}
+
 TEST_F(RootViewControllerTest, OfferPointsAreCreditedOnlyWhenTheirSpendIsConfirmedAndOnlyOnce) {
     show();
     globals().petPoints = 0;

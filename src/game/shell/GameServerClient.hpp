@@ -3,6 +3,7 @@
 #include <base/Ref.hpp>
 #include <base/Value.hpp>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,10 +27,12 @@ struct ServerCall {
     bool operator==(ServerCall const&) const = default;
 };
 
-// One unread credit of the marketing service.
+// One unread credit of the marketing service; identifier is the service's id of the
+// credit, 0 when the reply had none.
 struct MarketingCredit {
     int value {0};
     std::string reason;
+    std::uint64_t identifier {0};
 };
 
 // Hears the answer to requestUnreadCredits, on the main thread.

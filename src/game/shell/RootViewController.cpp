@@ -321,6 +321,10 @@ void RootViewController::petPointsDidBuy(int amount) {
 
 void RootViewController::didLoadObjects(std::vector<MarketingCredit> const& credits) {
     for (auto const& credit : credits) {
+        // A credit the service hands out again (a repeated or retried request) is
+        // added once; a credit without an id cannot be told apart and always counts.
+        if (credit.identifier != 0 && !creditedMarketingCredits_.insert(credit.identifier).second)
+            continue;
         foundation::log("Credits: %@ (%@)", credit.value, credit.reason);
         addPetPoints(credit.value);
         AlertPresenter::shared().showAlert(

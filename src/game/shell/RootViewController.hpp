@@ -7,6 +7,7 @@
 #include <game/shell/PurchaseManager.hpp>
 #include <ui/ViewController.hpp>
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -175,6 +176,8 @@ private:
     std::string requestedProduct_;
     // Transactions already credited in this run.
     std::set<std::string> creditedTransactions_;
+    // The ids of the marketing credits already added.
+    std::set<std::uint64_t> creditedMarketingCredits_;
     std::vector<foundation::ObservationToken> observations_;
 };
 
