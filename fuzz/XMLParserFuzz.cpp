@@ -110,9 +110,7 @@ private:
     bool textMayContinue_ {false};
     std::vector<std::string> open_;
 
-protected:
-    friend base::Factory;
-
+public:
     // Stops the parse at this event (counted from 1); 0 never stops.
     explicit Recorder(std::size_t abortAt)
         : abortAt_(abortAt) { }
