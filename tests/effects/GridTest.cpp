@@ -3,6 +3,8 @@
 #include <base/Exception.hpp>
 #include <effects/Grabber.hpp>
 #include <effects/Grid.hpp>
+#include <effects/GridAction.hpp>
+#include <effects/GridEffects.hpp>
 #include <engine/Camera.hpp>
 #include <engine/Layer.hpp>
 #include <engine/Texture2D.hpp>
@@ -195,4 +197,45 @@ TEST_F(GridTest, AMovedVertexMovesThePicture) {
     drawFrame(*root);
     EXPECT_EQ(pixel(100, 50).r, 0);
     EXPECT_EQ(pixel(100, 150).r, 255);
+}
+
+TEST_F(GridTest, AWavedNodeMatchesTheFlatOneAtTheStartAndBendsItsEdgesLater) {
+    auto root = engine::SceneNode::node();
+    root->onEnter();
+    auto left = ColorLayer::layerWithColor(Color4B {255, 0, 0, 255}, 240, 320);
+    auto right = ColorLayer::layerWithColor(Color4B {0, 0, 255, 255}, 240, 320);
+    right->setPosition({240, 0});
+    root->addChild(left);
+    root->addChild(right);
+    drawFrame(*root);
+    auto flat = image();
+
+    // Rising amplitude: none at the start.
+    root->runAction(AccelAmplitude::actionWithAction(
+        Waves::actionWithWaves(2, 30, false, true, {16, 12}, 1), 1));
+    tick(0.1f);
+    drawFrame(*root);
+    auto start = image();
+    int differing = 0;
+    for (int y = 0; y < height(); y += 5)
+        for (int x = 0; x < width(); x += 5)
+            differing += std::abs(flat.pixel(x, y).r - start.pixel(x, y).r) > 2 ? 1 : 0;
+    EXPECT_EQ(differing, 0);
+
+    // Later the red-blue edge sways sideways along its height, and the left edge uncovers
+    // or overhangs the window; far from the edges the colours stay.
+    tick(0.5f);
+    drawFrame(*root);
+    auto waved = image();
+    int moved = 0;
+    for (int y = 0; y < height(); y += 4) {
+        int edge = 0;
+        while (edge < width() && waved.pixel(edge, y).r > 128)
+            ++edge;
+        if (std::abs(edge - 240) > 3)
+            ++moved;
+    }
+    EXPECT_GT(moved, 20);
+    EXPECT_EQ(waved.pixel(120, 160).r, 255);
+    EXPECT_EQ(waved.pixel(360, 160).b, 255);
 }
