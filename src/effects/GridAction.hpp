@@ -99,6 +99,23 @@ protected:
     ~AmplitudeProtocol() = default;
 };
 
+// The amplitude of an effect and the factor on it (1 after construction).
+class WithAmplitude : public AmplitudeProtocol {
+public:
+    float amplitude() const { return amplitude_; }
+    void setAmplitude(float amplitude) { amplitude_ = amplitude; }
+    float amplitudeRate() const override { return amplitudeRate_; }
+    void setAmplitudeRate(float rate) override { amplitudeRate_ = rate; }
+
+protected:
+    explicit WithAmplitude(float amplitude)
+        : amplitude_(amplitude) { }
+    ~WithAmplitude() = default;
+
+    float amplitude_;
+    float amplitudeRate_ {1};
+};
+
 // The amplitude rate of any interval action: one without an amplitude raises
 // "IntervalAction (Amplitude)" / "Abstract class needs implementation".
 void setAmplitudeRate(engine::IntervalAction& action, float rate);

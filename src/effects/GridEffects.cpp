@@ -34,8 +34,8 @@ base::Ref<Waves3D> Waves3D::actionWithWaves(
 
 Waves3D::Waves3D(int waves, float amplitude, ccGridSize gridSize, float duration)
     : Grid3DAction(gridSize, duration)
-    , waves_(waves)
-    , amplitude_(amplitude) {
+    , WithAmplitude(amplitude)
+    , waves_(waves) {
 }
 
 base::Ref<engine::Action> Waves3D::copy() const {
@@ -212,9 +212,9 @@ base::Ref<Ripple3D> Ripple3D::actionWithPosition(engine::Point position, float r
 Ripple3D::Ripple3D(engine::Point position, float radius, int waves, float amplitude,
     ccGridSize gridSize, float duration)
     : Grid3DAction(gridSize, duration)
+    , WithAmplitude(amplitude)
     , radius_(radius)
-    , waves_(waves)
-    , amplitude_(amplitude) {
+    , waves_(waves) {
     setPosition(position);
 }
 
@@ -284,8 +284,8 @@ base::Ref<Liquid> Liquid::actionWithWaves(
 
 Liquid::Liquid(int waves, float amplitude, ccGridSize gridSize, float duration)
     : Grid3DAction(gridSize, duration)
-    , waves_(waves)
-    , amplitude_(amplitude) {
+    , WithAmplitude(amplitude)
+    , waves_(waves) {
 }
 
 base::Ref<engine::Action> Liquid::copy() const {
@@ -319,8 +319,8 @@ base::Ref<Waves> Waves::actionWithWaves(int waves, float amplitude, bool horizon
 Waves::Waves(
     int waves, float amplitude, bool horizontal, bool vertical, ccGridSize gridSize, float duration)
     : Grid3DAction(gridSize, duration)
+    , WithAmplitude(amplitude)
     , waves_(waves)
-    , amplitude_(amplitude)
     , vertical_(vertical)
     , horizontal_(horizontal) {
 }
@@ -357,8 +357,8 @@ base::Ref<Twirl> Twirl::actionWithPosition(
 Twirl::Twirl(
     engine::Point position, int twirls, float amplitude, ccGridSize gridSize, float duration)
     : Grid3DAction(gridSize, duration)
-    , twirls_(twirls)
-    , amplitude_(amplitude) {
+    , WithAmplitude(amplitude)
+    , twirls_(twirls) {
     setPosition(position);
 }
 

@@ -11,7 +11,7 @@ namespace effects {
 // which the amplitude wrappers drive.
 
 // Waves across the mesh in z.
-class Waves3D final : public Grid3DAction, public AmplitudeProtocol {
+class Waves3D final : public Grid3DAction, public WithAmplitude {
 public:
     static base::Ref<Waves3D> actionWithWaves(
         int waves, float amplitude, ccGridSize gridSize, float duration);
@@ -19,15 +19,8 @@ public:
     base::Ref<engine::Action> copy() const override;
     void update(float t) override;
 
-    float amplitude() const { return amplitude_; }
-    void setAmplitude(float amplitude) { amplitude_ = amplitude; }
-    float amplitudeRate() const override { return amplitudeRate_; }
-    void setAmplitudeRate(float rate) override { amplitudeRate_ = rate; }
-
 private:
     int waves_;
-    float amplitude_;
-    float amplitudeRate_ {1};
 
     friend base::Factory;
 
@@ -95,7 +88,7 @@ private:
 };
 
 // Rings in z spreading from a position, fading towards the radius.
-class Ripple3D final : public Grid3DAction, public AmplitudeProtocol {
+class Ripple3D final : public Grid3DAction, public WithAmplitude {
 public:
     static base::Ref<Ripple3D> actionWithPosition(engine::Point position, float radius, int waves,
         float amplitude, ccGridSize gridSize, float duration);
@@ -105,17 +98,11 @@ public:
 
     engine::Point position() const { return position_; }
     void setPosition(engine::Point position) { position_ = position; }
-    float amplitude() const { return amplitude_; }
-    void setAmplitude(float amplitude) { amplitude_ = amplitude; }
-    float amplitudeRate() const override { return amplitudeRate_; }
-    void setAmplitudeRate(float rate) override { amplitudeRate_ = rate; }
 
 private:
     engine::Point position_;
     float radius_;
     int waves_;
-    float amplitude_;
-    float amplitudeRate_ {1};
 
     friend base::Factory;
 
@@ -143,7 +130,7 @@ private:
 };
 
 // Waves in x and y of the interior points; the border stays.
-class Liquid final : public Grid3DAction, public AmplitudeProtocol {
+class Liquid final : public Grid3DAction, public WithAmplitude {
 public:
     static base::Ref<Liquid> actionWithWaves(
         int waves, float amplitude, ccGridSize gridSize, float duration);
@@ -151,15 +138,8 @@ public:
     base::Ref<engine::Action> copy() const override;
     void update(float t) override;
 
-    float amplitude() const { return amplitude_; }
-    void setAmplitude(float amplitude) { amplitude_ = amplitude; }
-    float amplitudeRate() const override { return amplitudeRate_; }
-    void setAmplitudeRate(float rate) override { amplitudeRate_ = rate; }
-
 private:
     int waves_;
-    float amplitude_;
-    float amplitudeRate_ {1};
 
     friend base::Factory;
 
@@ -167,7 +147,7 @@ private:
 };
 
 // Waves in the plane: vertical ones move x, horizontal ones y.
-class Waves final : public Grid3DAction, public AmplitudeProtocol {
+class Waves final : public Grid3DAction, public WithAmplitude {
 public:
     static base::Ref<Waves> actionWithWaves(int waves, float amplitude, bool horizontal,
         bool vertical, ccGridSize gridSize, float duration);
@@ -175,15 +155,8 @@ public:
     base::Ref<engine::Action> copy() const override;
     void update(float t) override;
 
-    float amplitude() const { return amplitude_; }
-    void setAmplitude(float amplitude) { amplitude_ = amplitude; }
-    float amplitudeRate() const override { return amplitudeRate_; }
-    void setAmplitudeRate(float rate) override { amplitudeRate_ = rate; }
-
 private:
     int waves_;
-    float amplitude_;
-    float amplitudeRate_ {1};
     bool vertical_;
     bool horizontal_;
 
@@ -194,7 +167,7 @@ private:
 };
 
 // Twists the mesh about a position, more the farther a point is from the grid's middle.
-class Twirl final : public Grid3DAction, public AmplitudeProtocol {
+class Twirl final : public Grid3DAction, public WithAmplitude {
 public:
     static base::Ref<Twirl> actionWithPosition(
         engine::Point position, int twirls, float amplitude, ccGridSize gridSize, float duration);
@@ -204,16 +177,10 @@ public:
 
     engine::Point position() const { return position_; }
     void setPosition(engine::Point position) { position_ = position; }
-    float amplitude() const { return amplitude_; }
-    void setAmplitude(float amplitude) { amplitude_ = amplitude; }
-    float amplitudeRate() const override { return amplitudeRate_; }
-    void setAmplitudeRate(float rate) override { amplitudeRate_ = rate; }
 
 private:
     engine::Point position_;
     int twirls_;
-    float amplitude_;
-    float amplitudeRate_ {1};
 
     friend base::Factory;
 

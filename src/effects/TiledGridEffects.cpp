@@ -366,8 +366,8 @@ base::Ref<WavesTiles3D> WavesTiles3D::actionWithWaves(
 
 WavesTiles3D::WavesTiles3D(int waves, float amplitude, ccGridSize gridSize, float duration)
     : TiledGrid3DAction(gridSize, duration)
-    , waves_(waves)
-    , amplitude_(amplitude) {
+    , WithAmplitude(amplitude)
+    , waves_(waves) {
 }
 
 base::Ref<engine::Action> WavesTiles3D::copy() const {
@@ -398,8 +398,8 @@ base::Ref<JumpTiles3D> JumpTiles3D::actionWithJumps(
 
 JumpTiles3D::JumpTiles3D(int jumps, float amplitude, ccGridSize gridSize, float duration)
     : TiledGrid3DAction(gridSize, duration)
-    , jumps_(jumps)
-    , amplitude_(amplitude) {
+    , WithAmplitude(amplitude)
+    , jumps_(jumps) {
 }
 
 base::Ref<engine::Action> JumpTiles3D::copy() const {

@@ -192,7 +192,7 @@ private:
 };
 
 // Raises and lowers whole tiles in z, in waves across the grid.
-class WavesTiles3D final : public TiledGrid3DAction, public AmplitudeProtocol {
+class WavesTiles3D final : public TiledGrid3DAction, public WithAmplitude {
 public:
     static base::Ref<WavesTiles3D> actionWithWaves(
         int waves, float amplitude, ccGridSize gridSize, float duration);
@@ -200,15 +200,8 @@ public:
     base::Ref<engine::Action> copy() const override;
     void update(float t) override;
 
-    float amplitude() const { return amplitude_; }
-    void setAmplitude(float amplitude) { amplitude_ = amplitude; }
-    float amplitudeRate() const override { return amplitudeRate_; }
-    void setAmplitudeRate(float rate) override { amplitudeRate_ = rate; }
-
 private:
     int waves_;
-    float amplitude_;
-    float amplitudeRate_ {1};
 
     friend base::Factory;
 
@@ -216,7 +209,7 @@ private:
 };
 
 // Makes the tiles jump in z, neighbours in opposite phase.
-class JumpTiles3D final : public TiledGrid3DAction, public AmplitudeProtocol {
+class JumpTiles3D final : public TiledGrid3DAction, public WithAmplitude {
 public:
     static base::Ref<JumpTiles3D> actionWithJumps(
         int jumps, float amplitude, ccGridSize gridSize, float duration);
@@ -224,15 +217,8 @@ public:
     base::Ref<engine::Action> copy() const override;
     void update(float t) override;
 
-    float amplitude() const { return amplitude_; }
-    void setAmplitude(float amplitude) { amplitude_ = amplitude; }
-    float amplitudeRate() const override { return amplitudeRate_; }
-    void setAmplitudeRate(float rate) override { amplitudeRate_ = rate; }
-
 private:
     int jumps_;
-    float amplitude_;
-    float amplitudeRate_ {1};
 
     friend base::Factory;
 

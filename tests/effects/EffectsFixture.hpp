@@ -83,4 +83,30 @@ protected:
     std::optional<SurfaceDirector> director_;
 };
 
+// With a node that the actions under test run on.
+class EffectActionTest : public EffectsTest {
+protected:
+    void SetUp() override {
+        EffectsTest::SetUp();
+        node = engine::SceneNode::node();
+    }
+
+    // Starts the action on the node, as the action manager does, and updates it to t.
+    template<typename A> A& startAt(base::Ref<A> const& action, float t) {
+        action->setTarget(node.get());
+        action->start();
+        action->update(t);
+        return *action;
+    }
+
+    // The node's grid as a mesh or tiles.
+    template<typename G> G& gridOf() const {
+        auto* grid = dynamic_cast<G*>(node->grid());
+        EXPECT_TRUE(grid);
+        return *grid;
+    }
+
+    base::Ref<engine::SceneNode> node;
+};
+
 }

@@ -16,28 +16,9 @@ using engine::Point;
 
 namespace {
 
-class GridActionTest : public test::EffectsTest {
+class GridActionTest : public test::EffectActionTest {
 protected:
-    void SetUp() override {
-        EffectsTest::SetUp();
-        node = engine::SceneNode::node();
-    }
-
-    // Starts the action on the node, as the action manager does, and updates it to t.
-    template<typename A> A& startAt(base::Ref<A> const& action, float t) {
-        action->setTarget(node.get());
-        action->start();
-        action->update(t);
-        return *action;
-    }
-
-    Grid3D& mesh() const {
-        auto* grid = dynamic_cast<Grid3D*>(node->grid());
-        EXPECT_TRUE(grid);
-        return *grid;
-    }
-
-    base::Ref<engine::SceneNode> node;
+    Grid3D& mesh() const { return gridOf<Grid3D>(); }
 };
 
 std::string nameOf(base::Exception const& e) {

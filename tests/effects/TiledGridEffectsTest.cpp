@@ -12,25 +12,9 @@ using namespace effects;
 
 namespace {
 
-class TiledGridEffectsTest : public test::EffectsTest {
+class TiledGridEffectsTest : public test::EffectActionTest {
 protected:
-    void SetUp() override {
-        EffectsTest::SetUp();
-        node = engine::SceneNode::node();
-    }
-
-    template<typename A> A& startAt(base::Ref<A> const& action, float t) {
-        action->setTarget(node.get());
-        action->start();
-        action->update(t);
-        return *action;
-    }
-
-    TiledGrid3D& tiles() const {
-        auto* grid = dynamic_cast<TiledGrid3D*>(node->grid());
-        EXPECT_TRUE(grid);
-        return *grid;
-    }
+    TiledGrid3D& tiles() const { return gridOf<TiledGrid3D>(); }
 
     bool isOff(int i, int j) const { return tiles().tile({i, j}) == ccQuad3 {}; }
     bool isWhole(int i, int j) const {
