@@ -332,6 +332,10 @@ Size Director::displaySize() const {
     return openGLView_ ? openGLView_->frame().size : Size {};
 }
 
+float Director::contentScaleFactor() const {
+    return openGLView_ ? openGLView_->contentScaleFactor() : 1;
+}
+
 void Director::setDeviceOrientation(int orientation) {
     if (orientation == deviceOrientation_)
         return;

@@ -84,7 +84,7 @@ public:
     // effect when the surface is made.
     void setPixelFormat(int format);
     void setDepthBufferFormat(int format);
-    int pixelFormat() const { return pixelFormat_; }
+    int pixelFormat() const override { return pixelFormat_; }
     int depthBufferFormat() const { return depthBufferFormat_; }
 
     void setDefaultProjection();
@@ -111,6 +111,8 @@ public:
     // DirectorServices. winSize() is the display size, swapped for orientations 3 and 4.
     Point convertCoordinate(Point locationInView) const override;
     Size displaySize() const override;
+    // 1 without a surface.
+    float contentScaleFactor() const override;
     int deviceOrientation() const override { return deviceOrientation_; }
     void setDeviceOrientation(int orientation);
     bool landscape() const { return deviceOrientation_ == DeviceOrientationLandscapeLeft; }

@@ -19,6 +19,10 @@ public:
     // 1 portrait, 2 upside down, 3 landscape left, 4 landscape right.
     virtual int deviceOrientation() const = 0;
     virtual Point convertCoordinate(Point locationInView) const = 0;
+    // Pixels per point of the surface (a window enlarged by --scale has more than one).
+    virtual float contentScaleFactor() const { return 1; }
+    // The surface's colour format: 0 RGB565, 1 RGBA8888.
+    virtual int pixelFormat() const { return 0; }
 
     // The display size as the scene sees it: width and height swapped for the
     // landscape orientations 3 and 4.

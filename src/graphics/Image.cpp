@@ -214,6 +214,14 @@ std::optional<std::vector<std::uint8_t>> Image::encodePNG() const {
     return bytes;
 }
 
+std::optional<std::vector<std::uint8_t>> Image::encodeJPEG(float quality) const {
+    std::string reason;
+    auto bytes = codec::writeJPEG(*this, quality, reason);
+    if (!bytes)
+        base::logLine("Cannot encode the image as JPEG: " + reason);
+    return bytes;
+}
+
 bool Image::writePNG(std::filesystem::path const& path) const {
     auto bytes = encodePNG();
     if (!bytes)

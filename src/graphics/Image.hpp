@@ -73,6 +73,9 @@ public:
     // Writes through a temporary file in the same folder and renames it, so a failed write
     // leaves no partial file. False and a logged line on failure.
     bool writePNG(std::filesystem::path const& path) const;
+    // A baseline JPEG at a quality from 0 to 1 (1 best); alpha is dropped, the colours taken
+    // as laid over black. std::nullopt and a logged line for an empty image.
+    std::optional<std::vector<std::uint8_t>> encodeJPEG(float quality) const;
 
     int width() const { return width_; }
     int height() const { return height_; }

@@ -4,6 +4,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 // jpeglib.h needs size_t and FILE declared first.
 #include <jpeglib.h>
 
@@ -238,6 +239,89 @@ std::optional<Image> readJPEG(std::span<std::uint8_t const> bytes, std::string& 
         return image;
     base::logLine("JPEG: the file lacks its end-of-image marker; showing the image it holds");
     return whole;
+}
+
+namespace {
+
+struct JpegWriteState {
+    jpeg_compress_struct info {};
+    jpeg_error_mgr errors {};
+    std::jmp_buf jump {};
+    char error[JMSG_LENGTH_MAX] {};
+    unsigned char* buffer {nullptr};
+    unsigned long size {0};
+};
+
+void onJpegWriteErrorExit(j_common_ptr info) {
+    auto* state = static_cast<JpegWriteState*>(info->client_data);
+    (*info->err->format_message)(info, state->error);
+    std::longjmp(state->jump, 1);
+}
+
+// Compresses rows of packed RGB; false with the library's message on failure. Holds no
+// object with a destructor, because errors jump out of it.
+bool compressJPEG(
+    JpegWriteState& state, std::uint8_t const* rgb, int width, int height, int quality) {
+    state.info.err = jpeg_std_error(&state.errors);
+    state.errors.error_exit = onJpegWriteErrorExit;
+    state.info.client_data = &state;
+    if (setjmp(state.jump)) {
+        jpeg_destroy_compress(&state.info);
+        return false;
+    }
+    jpeg_create_compress(&state.info);
+    jpeg_mem_dest(&state.info, &state.buffer, &state.size);
+    state.info.image_width = JDIMENSION(width);
+    state.info.image_height = JDIMENSION(height);
+    state.info.input_components = 3;
+    state.info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&state.info);
+    jpeg_set_quality(&state.info, quality, TRUE);
+    jpeg_start_compress(&state.info, TRUE);
+    while (state.info.next_scanline < state.info.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(
+            rgb + std::size_t(state.info.next_scanline) * std::size_t(width) * 3);
+        jpeg_write_scanlines(&state.info, &row, 1);
+    }
+    jpeg_finish_compress(&state.info);
+    jpeg_destroy_compress(&state.info);
+    return true;
+}
+
+}
+
+std::optional<std::vector<std::uint8_t>> writeJPEG(
+    Image const& source, float quality, std::string& reason) {
+    if (source.isEmpty()) {
+        reason = "the image is empty";
+        return std::nullopt;
+    }
+    // JPEG has no alpha: colours are taken as laid over black, which premultiplied ones are.
+    Image premultiplied = source;
+    premultiplied.premultiplyAlpha();
+    std::vector<std::uint8_t> rgb(std::size_t(source.width()) * std::size_t(source.height()) * 3);
+    for (int y = 0; y < source.height(); ++y) {
+        for (int x = 0; x < source.width(); ++x) {
+            Rgba p = premultiplied.pixel(x, y);
+            std::size_t at = (std::size_t(y) * std::size_t(source.width()) + std::size_t(x)) * 3;
+            rgb[at] = p.r;
+            rgb[at + 1] = p.g;
+            rgb[at + 2] = p.b;
+        }
+    }
+    float clamped = quality < 0 ? 0 : quality > 1 ? 1 : quality;
+    int level = int(clamped * 100 + 0.5f);
+    if (level < 1)
+        level = 1;
+    JpegWriteState state;
+    bool written = compressJPEG(state, rgb.data(), source.width(), source.height(), level);
+    std::optional<std::vector<std::uint8_t>> bytes;
+    if (written && state.buffer)
+        bytes.emplace(state.buffer, state.buffer + state.size);
+    else
+        reason = state.error[0] ? state.error : "the encoder failed";
+    std::free(state.buffer);
+    return bytes;
 }
 
 }

@@ -218,6 +218,34 @@ TEST(Image, EmptyImageIsNotEncoded) {
     test::LogCapture log;
     EXPECT_FALSE(Image().encodePNG());
     EXPECT_TRUE(log.contains("empty"));
+    EXPECT_FALSE(Image().encodeJPEG(1));
+}
+
+TEST(Image, RoundTripsThroughJPEGWithColoursOverBlack) {
+    // Left half opaque orange, right half half-transparent white (grey over black).
+    Image image(
+        16, 16, Image::Format::RGBA8, AlphaInfo::Last, std::vector<std::uint8_t>(16 * 16 * 4, 0));
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x)
+            image.setPixel(x, y, x < 8 ? Rgba {250, 120, 10, 255} : Rgba {255, 255, 255, 128});
+    }
+    auto bytes = image.encodeJPEG(1.0f);
+    ASSERT_TRUE(bytes);
+    ASSERT_GE(bytes->size(), 4u);
+    EXPECT_EQ((*bytes)[0], 0xFF);
+    EXPECT_EQ((*bytes)[1], 0xD8);
+    auto decoded = Image::decodeJPEG(*bytes);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->width(), 16);
+    auto near = [](Rgba a, Rgba b) {
+        return std::abs(a.r - b.r) <= 6 && std::abs(a.g - b.g) <= 6 && std::abs(a.b - b.b) <= 6;
+    };
+    EXPECT_TRUE(near(decoded->pixel(2, 8), {250, 120, 10, 255})) << decoded->pixel(2, 8);
+    EXPECT_TRUE(near(decoded->pixel(13, 8), {128, 128, 128, 255})) << decoded->pixel(13, 8);
+    // A lower quality gives a smaller file.
+    auto small = image.encodeJPEG(0.1f);
+    ASSERT_TRUE(small);
+    EXPECT_LT(small->size(), bytes->size());
 }
 
 TEST(Image, PremultipliesAndUnpremultipliesWithRounding) {
