@@ -1,5 +1,6 @@
 #include <analytics/KestrelAnalytics.hpp>
 
+#include <analytics/KestrelDates.hpp>
 #include <analytics/KestrelFileCache.hpp>
 #include <analytics/KestrelHeartBeater.hpp>
 #include <analytics/KestrelPageViewDelegate.hpp>
@@ -88,10 +89,6 @@ template<typename F> void onCurrentSession(F operation) {
     });
 }
 
-base::Date now() {
-    return base::Date {foundation::Clock::current().wallTime()};
-}
-
 std::string withoutSpaces(std::string const& key) {
     std::string trimmed;
     for (char c : key) {
@@ -159,7 +156,7 @@ void KestrelAnalytics::pauseSession() {
     guarded([&] {
         if (!sendUsageInfo())
             return;
-        writeSetting([](Settings& s) { s.pauseDate = now(); });
+        writeSetting([](Settings& s) { s.pauseDate = KestrelDates::now(); });
         auto session = KestrelSession::currentSession();
         if (!session)
             return;
@@ -198,7 +195,7 @@ void KestrelAnalytics::resumeSession() {
             return;
         auto [pauseDate, continueSeconds] = readSetting(
             [](Settings& s) { return std::pair(s.pauseDate, s.sessionContinueSeconds); });
-        auto elapsed = KestrelProtocolData::timeIntervalFrom(pauseDate, now());
+        auto elapsed = KestrelProtocolData::timeIntervalFrom(pauseDate, KestrelDates::now());
         auto session = KestrelSession::currentSession();
         if (elapsed > std::int64_t(continueSeconds) * 1000) {
             if (session)

@@ -1,5 +1,6 @@
 #include <analytics/KestrelEvent.hpp>
 
+#include <analytics/KestrelDates.hpp>
 #include <analytics/KestrelProtocolData.hpp>
 
 #include <foundation/Clock.hpp>
@@ -11,16 +12,6 @@
 namespace analytics {
 
 namespace {
-
-std::optional<base::Date> dateOf(base::Value const& value) {
-    if (auto const* date = value.date())
-        return *date;
-    return std::nullopt;
-}
-
-base::Value valueOf(std::optional<base::Date> date) {
-    return date ? base::Value(*date) : base::Value();
-}
 
 // The text a parameter's key or value is written as.
 std::string textOf(base::Value const& value) {
@@ -62,8 +53,9 @@ base::Ref<KestrelEvent> KestrelEvent::initWithCoder(foundation::KeyedUnarchiver&
     if (!name.isString())
         return nullptr;
     auto event = base::make<KestrelEvent>(*name.string(), false, nullptr);
-    event->started_ = dateOf(coder.decodeObjectForKey("started")).value_or(base::Date {});
-    event->ended_ = dateOf(coder.decodeObjectForKey("ended"));
+    event->started_
+        = KestrelDates::dateOf(coder.decodeObjectForKey("started")).value_or(base::Date {});
+    event->ended_ = KestrelDates::dateOf(coder.decodeObjectForKey("ended"));
     event->timed_ = coder.decodeBoolForKey("timed");
     event->parameters_ = coder.decodeObjectForKey("parameters").dictionaryRef();
     event->automaticallyEnded_ = coder.decodeBoolForKey("automaticallyEnded");
@@ -73,7 +65,7 @@ base::Ref<KestrelEvent> KestrelEvent::initWithCoder(foundation::KeyedUnarchiver&
 void KestrelEvent::encodeWithCoder(foundation::KeyedArchiver& coder) {
     coder.encodeObject(base::Value(name_), "name");
     coder.encodeObject(base::Value(started_), "started");
-    coder.encodeObject(valueOf(ended_), "ended");
+    coder.encodeObject(KestrelDates::valueOf(ended_), "ended");
     coder.encodeBool(timed_, "timed");
     coder.encodeObject(parameters_ ? base::Value(parameters_) : base::Value(), "parameters");
     coder.encodeBool(automaticallyEnded_, "automaticallyEnded");

@@ -1,6 +1,7 @@
 #include <analytics/KestrelSession.hpp>
 
 #include <analytics/KestrelAnalytics.hpp>
+#include <analytics/KestrelDates.hpp>
 #include <analytics/KestrelProtocolData.hpp>
 #include <analytics/KestrelUtil.hpp>
 
@@ -28,20 +29,6 @@ base::Ref<KestrelSession> currentSessionRef;
 std::mutex pageViewMutex;
 // Monotonic seconds of the last counted page view, for the whole process.
 std::optional<double> lastPageViewTime;
-
-base::Date now() {
-    return base::Date {foundation::Clock::current().wallTime()};
-}
-
-std::optional<base::Date> dateOf(base::Value const& value) {
-    if (auto const* date = value.date())
-        return *date;
-    return std::nullopt;
-}
-
-base::Value valueOf(std::optional<base::Date> date) {
-    return date ? base::Value(*date) : base::Value();
-}
 
 std::string stringOf(base::Value const& value) {
     auto const* text = value.string();
@@ -78,7 +65,7 @@ std::string localTimeZoneName() {
     if (file && std::getline(file, name) && !name.empty())
         return name;
     return foundation::TimeZone::gmtName(
-        foundation::TimeZone::local().secondsFromGMT(now()), false);
+        foundation::TimeZone::local().secondsFromGMT(KestrelDates::now()), false);
 }
 
 std::string describe(std::optional<base::Date> date) {
@@ -95,7 +82,7 @@ std::string describe(base::Ref<base::Dictionary> const& parameters) {
 }
 
 KestrelSession::KestrelSession(std::string apiKey, std::string appVersion)
-    : startTime_(now())
+    : startTime_(KestrelDates::now())
     , apiKey_(std::move(apiKey))
     , appVersion_(std::move(appVersion))
     , locale_(currentLocaleIdentifier())
@@ -144,9 +131,9 @@ void KestrelSession::encodeWithCoder(foundation::KeyedArchiver& coder) {
     std::lock_guard lock(mutex_);
     serializationVersion_ = 1;
     coder.encodeInt(serializationVersion_, "serializationVersion");
-    coder.encodeObject(valueOf(startTime_), "startTime");
-    coder.encodeObject(valueOf(endTime_), "endTime");
-    coder.encodeObject(valueOf(pauseTime_), "pauseTime");
+    coder.encodeObject(KestrelDates::valueOf(startTime_), "startTime");
+    coder.encodeObject(KestrelDates::valueOf(endTime_), "endTime");
+    coder.encodeObject(KestrelDates::valueOf(pauseTime_), "pauseTime");
     coder.encodeInt64(totalPauseIntervalMillis_, "pauseIntervalMillis");
     auto counts = base::Dictionary::create();
     for (auto const& [name, count] : eventCounts_)
@@ -180,7 +167,7 @@ void KestrelSession::encodeWithCoder(foundation::KeyedArchiver& coder) {
     coder.encodeObject(base::Value(locale_), "locale");
     coder.encodeObject(base::Value(timeZone_), "timeZone");
     coder.encodeBool(internetAvailable_, "internetAvailable");
-    coder.encodeObject(valueOf(age_), "age");
+    coder.encodeObject(KestrelDates::valueOf(age_), "age");
     coder.encodeInt(gender_, "gender");
 }
 
@@ -192,9 +179,9 @@ base::Ref<KestrelSession> KestrelSession::initWithCoder(foundation::KeyedUnarchi
         stringOf(coder.decodeObjectForKey("appVersion")));
     auto& s = *session;
     s.serializationVersion_ = version;
-    s.startTime_ = dateOf(coder.decodeObjectForKey("startTime"));
-    s.endTime_ = dateOf(coder.decodeObjectForKey("endTime"));
-    s.pauseTime_ = dateOf(coder.decodeObjectForKey("pauseTime"));
+    s.startTime_ = KestrelDates::dateOf(coder.decodeObjectForKey("startTime"));
+    s.endTime_ = KestrelDates::dateOf(coder.decodeObjectForKey("endTime"));
+    s.pauseTime_ = KestrelDates::dateOf(coder.decodeObjectForKey("pauseTime"));
     s.totalPauseIntervalMillis_ = coder.decodeInt64ForKey("pauseIntervalMillis");
     s.eventLogComplete_ = coder.decodeBoolForKey("eventLogComplete");
     // The archive is outside input: it is held to the limits that recording keeps,
@@ -228,7 +215,7 @@ base::Ref<KestrelSession> KestrelSession::initWithCoder(foundation::KeyedUnarchi
                 continue;
             ErrorEntry error;
             if (fields->size() > 0)
-                error.date = dateOf(fields->at(0)).value_or(base::Date {});
+                error.date = KestrelDates::dateOf(fields->at(0)).value_or(base::Date {});
             if (fields->size() > 1)
                 error.errorId = stringOf(fields->at(1));
             if (fields->size() > 2)
@@ -260,7 +247,7 @@ base::Ref<KestrelSession> KestrelSession::initWithCoder(foundation::KeyedUnarchi
     s.locale_ = stringOf(coder.decodeObjectForKey("locale"));
     s.timeZone_ = stringOf(coder.decodeObjectForKey("timeZone"));
     s.internetAvailable_ = coder.decodeBoolForKey("internetAvailable");
-    s.age_ = dateOf(coder.decodeObjectForKey("age"));
+    s.age_ = KestrelDates::dateOf(coder.decodeObjectForKey("age"));
     s.gender_ = coder.decodeIntForKey("gender");
     return session;
 }
@@ -301,7 +288,7 @@ base::Ref<KestrelSession> KestrelSession::createActiveKestrelSession(std::string
 void KestrelSession::pauseSession() {
     {
         std::lock_guard lock(mutex_);
-        pauseTime_ = now();
+        pauseTime_ = KestrelDates::now();
     }
     saveToDisk();
     KestrelUtil::debugLog(
@@ -314,7 +301,7 @@ void KestrelSession::resumeSession() {
         std::lock_guard lock(mutex_);
         if (!pauseTime_)
             return;
-        resumed = now();
+        resumed = KestrelDates::now();
         totalPauseIntervalMillis_ += KestrelProtocolData::timeIntervalFrom(pauseTime_, resumed);
         pauseTime_.reset();
     }
@@ -346,7 +333,7 @@ void KestrelSession::endSessionAndSend(bool send, bool removeCurrentSession) {
     base::Ref<KestrelSession> keep(this);
     {
         std::lock_guard lock(mutex_);
-        endTime_ = now();
+        endTime_ = KestrelDates::now();
     }
     KestrelUtil::debugLog("KestrelAnalytics: Ending session with endTime[%@]", describe(endTime()));
     endTimedEvents();
@@ -408,7 +395,7 @@ void KestrelSession::recordEvent(
 void KestrelSession::endTimedEvent(
     std::string const& name, base::Ref<base::Dictionary> parameters) {
     std::lock_guard lock(mutex_);
-    auto ended = now();
+    auto ended = KestrelDates::now();
     for (auto const& event : eventLog_) {
         if (!event->isUnterminated() || event->name() != name)
             continue;
@@ -454,8 +441,8 @@ void KestrelSession::recordErrorString(std::optional<std::string> errorId,
         std::lock_guard lock(mutex_);
         totalErrorCount_ += 1;
         if (errors_.size() < maxErrors) {
-            errors_.push_back(
-                {now(), errorId.value_or(""), message.value_or(""), exceptionString.value_or("")});
+            errors_.push_back({KestrelDates::now(), errorId.value_or(""), message.value_or(""),
+                exceptionString.value_or("")});
             KestrelUtil::debugLog("KestrelAnalytics: Error id[%@] updated", errorId.value_or(""));
         } else {
             KestrelUtil::debugLog(
@@ -537,7 +524,7 @@ void KestrelSession::setAge(int age) {
     if (age < 1 || age > 150)
         return;
     foundation::DateFormatter year("yyyy");
-    int current = std::atoi(year.stringFromDate(now()).c_str());
+    int current = std::atoi(year.stringFromDate(KestrelDates::now()).c_str());
     auto born = year.dateFromString(std::to_string(current - age));
     if (!born)
         return;
