@@ -69,11 +69,15 @@ void Application::becomeActive() {
     active_ = true;
     if (delegate_)
         delegate_->applicationDidBecomeActive(*this);
+    foundation::NotificationCenter::defaultCenter().postNotification(
+        DidBecomeActiveNotification, this);
 }
 
 void Application::resignActive() {
     if (delegate_)
         delegate_->applicationWillResignActive(*this);
+    foundation::NotificationCenter::defaultCenter().postNotification(
+        WillResignActiveNotification, this);
     active_ = false;
 }
 
@@ -90,6 +94,27 @@ void Application::enterForeground() {
 void Application::terminate() {
     if (delegate_)
         delegate_->applicationWillTerminate(*this);
+    foundation::NotificationCenter::defaultCenter().postNotification(
+        WillTerminateNotification, this);
+}
+
+Application::BackgroundTaskIdentifier Application::beginBackgroundTask(
+    std::function<void()> expirationHandler) {
+    auto identifier = ++lastBackgroundTask_;
+    backgroundTasks_.emplace(identifier, std::move(expirationHandler));
+    return identifier;
+}
+
+void Application::endBackgroundTask(BackgroundTaskIdentifier identifier) {
+    backgroundTasks_.erase(identifier);
+}
+
+void Application::expireBackgroundTasks() {
+    auto tasks = std::exchange(backgroundTasks_, {});
+    for (auto& [identifier, handler] : tasks) {
+        if (handler)
+            handler();
+    }
 }
 
 void Application::receiveMemoryWarning() {

@@ -6,6 +6,9 @@
 #include <graphics/Forward.hpp>
 #include <ui/Responder.hpp>
 
+#include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -47,6 +50,20 @@ class Application final : public Responder {
 public:
     static constexpr char const* DidReceiveMemoryWarningNotification
         = "UIApplicationDidReceiveMemoryWarningNotification";
+    // Posted by becomeActive, resignActive and terminate after the delegate heard them.
+    static constexpr char const* DidBecomeActiveNotification
+        = "UIApplicationDidBecomeActiveNotification";
+    static constexpr char const* WillResignActiveNotification
+        = "UIApplicationWillResignActiveNotification";
+    static constexpr char const* WillTerminateNotification
+        = "UIApplicationWillTerminateNotification";
+
+    // Background tasks: work the program asks to finish after it left the
+    // foreground. Nothing suspends the program here, so a task only ends when its
+    // owner ends it, or when expireBackgroundTasks (the runner's shutdown, tests)
+    // calls the expiration handlers.
+    using BackgroundTaskIdentifier = std::uint64_t;
+    static constexpr BackgroundTaskIdentifier BackgroundTaskInvalid = 0;
 
     static Application& sharedApplication();
     // Drops windows, delegate and settings (tests).
@@ -99,6 +116,13 @@ public:
     void openExternalURL(std::string const& url) { openedURLs_.push_back(url); }
     std::vector<std::string> const& openedExternalURLs() const { return openedURLs_; }
 
+    BackgroundTaskIdentifier beginBackgroundTask(std::function<void()> expirationHandler);
+    // An unknown or already ended identifier does nothing.
+    void endBackgroundTask(BackgroundTaskIdentifier identifier);
+    std::size_t backgroundTaskCount() const { return backgroundTasks_.size(); }
+    // Calls the expiration handler of every running task (each once).
+    void expireBackgroundTasks();
+
 private:
     friend class Window;
     void registerWindow(Window* window);
@@ -107,6 +131,8 @@ private:
     base::WeakRef<Window> keyWindow_;
     std::vector<base::WeakRef<Window>> windows_;
     std::vector<std::string> openedURLs_;
+    std::map<BackgroundTaskIdentifier, std::function<void()>> backgroundTasks_;
+    BackgroundTaskIdentifier lastBackgroundTask_ {BackgroundTaskInvalid};
     InterfaceOrientation statusBarOrientation_ {InterfaceOrientation::Portrait};
     int badgeNumber_ {0};
     bool active_ {false};

@@ -1,3 +1,4 @@
+#include <foundation/NotificationCenter.hpp>
 #include <graphics/Event.hpp>
 #include <ui/Application.hpp>
 #include <ui/Window.hpp>
@@ -104,4 +105,53 @@ TEST(Application, KeysGoToTheDelegateOnlyWhileNothingEditsText) {
     app.setDelegate(nullptr);
     app.sendKeyEvent({true, 'd', false, 0});
     EXPECT_EQ(delegate.keys.back(), 'c');
+}
+
+namespace {
+
+TEST(Application, PostsItsActivityNotificationsAfterTellingTheDelegate) {
+    ui::Application::reset();
+    auto& app = ui::Application::sharedApplication();
+    Delegate delegate;
+    app.setDelegate(&delegate);
+    std::vector<std::string> heard;
+    auto& center = foundation::NotificationCenter::defaultCenter();
+    std::vector<foundation::ObservationToken> tokens;
+    for (char const* name : {ui::Application::DidBecomeActiveNotification,
+             ui::Application::WillResignActiveNotification,
+             ui::Application::WillTerminateNotification}) {
+        tokens.push_back(center.observe(name, [&, name](foundation::Notification const& posted) {
+            EXPECT_EQ(posted.object(), &app);
+            heard.push_back(name + std::string(" after ") + delegate.calls.back());
+        }));
+    }
+    app.becomeActive();
+    app.resignActive();
+    app.terminate();
+    EXPECT_EQ(heard,
+        std::vector<std::string>({"UIApplicationDidBecomeActiveNotification after active",
+            "UIApplicationWillResignActiveNotification after resign",
+            "UIApplicationWillTerminateNotification after terminate"}));
+    app.setDelegate(nullptr);
+}
+
+TEST(Application, BackgroundTasksEndOnceByTheirOwnerOrByExpiring) {
+    ui::Application::reset();
+    auto& app = ui::Application::sharedApplication();
+    int expired = 0;
+    auto first = app.beginBackgroundTask([&] { ++expired; });
+    auto second = app.beginBackgroundTask([&] { expired += 10; });
+    EXPECT_NE(first, ui::Application::BackgroundTaskInvalid);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(app.backgroundTaskCount(), 2u);
+    app.endBackgroundTask(first);
+    app.endBackgroundTask(first);
+    app.endBackgroundTask(ui::Application::BackgroundTaskInvalid);
+    EXPECT_EQ(app.backgroundTaskCount(), 1u);
+    app.expireBackgroundTasks();
+    app.expireBackgroundTasks();
+    EXPECT_EQ(expired, 10);
+    EXPECT_EQ(app.backgroundTaskCount(), 0u);
+}
+
 }

@@ -1,5 +1,7 @@
 #include <game/salon/SalonServices.hpp>
 
+#include <analytics/KestrelAnalytics.hpp>
+
 namespace game {
 
 namespace {
@@ -15,6 +17,10 @@ SalonServices& SalonServices::shared() {
 
 void SalonServices::setShared(SalonServices* services) {
     installed = services;
+}
+
+void SalonServices::logEvent(std::string const& name, base::Ref<base::Dictionary> parameters) {
+    analytics::KestrelAnalytics::logEvent(name, std::move(parameters));
 }
 
 }

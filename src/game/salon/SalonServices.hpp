@@ -12,8 +12,8 @@ namespace game {
 // leaderboards), the game server kit (pony days, the banner switches), the offer
 // wall, analytics and the application's banner ad. The salon goes through the
 // installed instance only; the game's own answers below do nothing (no quest, no
-// pony day, no network), so the salon plays on its own, and tests install
-// recording stand-ins. Main thread only.
+// pony day, no network) except that events go to the analytics agent, so the
+// salon plays on its own, and tests install recording stand-ins. Main thread only.
 class SalonServices {
 public:
     virtual ~SalonServices() = default;
@@ -50,7 +50,8 @@ public:
     // pending. The salon calls it once per action (see Shop::reportPayPerAction).
     virtual void reportPayPerAction(int, std::string const&) { }
 
-    virtual void logEvent(std::string const&, base::Ref<base::Dictionary>) { }
+    // Records an analytics event with the agent.
+    virtual void logEvent(std::string const& name, base::Ref<base::Dictionary> parameters);
 };
 
 }

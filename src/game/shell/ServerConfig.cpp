@@ -14,6 +14,10 @@ std::string ServerConfig::adnoriaHost() {
     return value(adnoriaHostVariable, adnoriaHostDefault, "");
 }
 
+std::string ServerConfig::analyticsHost() {
+    return value(analyticsHostVariable, analyticsHostDefault, "");
+}
+
 std::string ServerConfig::value(
     char const* environmentVariable, std::string_view defaultsKey, std::string_view fallback) {
     if (char const* fromEnvironment = std::getenv(environmentVariable);

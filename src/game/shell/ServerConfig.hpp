@@ -25,6 +25,12 @@ public:
     static constexpr char const* adnoriaHostVariable = "QUILLABY_ADNORIA_HOST";
     static constexpr char const* adnoriaHostDefault = "AdnoriaHost";
 
+    // The host (and port, "host:port") the analytics reports go to; empty when not
+    // configured (no report is sent then).
+    static std::string analyticsHost();
+    static constexpr char const* analyticsHostVariable = "QUILLABY_ANALYTICS_HOST";
+    static constexpr char const* analyticsHostDefault = "AnalyticsHost";
+
     // The environment variable when set and not empty, else the user default when
     // present and not empty, else fallback.
     static std::string value(

@@ -1,10 +1,13 @@
 #include <game/shell/ShellServices.hpp>
 
+#include <analytics/KestrelAnalytics.hpp>
 #include <foundation/Format.hpp>
 #include <game/interface/Interface.hpp>
 #include <game/interface/MainMenu.hpp>
 #include <game/salon/Shop.hpp>
 #include <game/shell/MainLayer.hpp>
+#include <game/shell/ServerConfig.hpp>
+#include <game/shell/Utilities.hpp>
 #include <ui/ViewController.hpp>
 
 namespace game {
@@ -36,9 +39,9 @@ base::Ref<Shop> ShellServices::makeShop(MainLayer* layer) {
     return Shop::initWithLayer(layer);
 }
 
-// The prize wheel, the achievements, the downloadable content, the server's
-// directives and the analytics agent are not part of the game yet: no bonus is
-// checked, no screen is made, no pony day runs, and only errors are logged.
+// The prize wheel, the achievements, the downloadable content and the server's
+// directives are not part of the game yet: no bonus is checked, no screen is made
+// and no pony day runs.
 void ShellServices::checkDailyBonus() {
 }
 
@@ -46,14 +49,21 @@ bool ShellServices::isPonyModeActive() {
     return false;
 }
 
-void ShellServices::logEvent(std::string const&, base::Ref<base::Dictionary>) {
+void ShellServices::logEvent(std::string const& name, base::Ref<base::Dictionary> parameters) {
+    analytics::KestrelAnalytics::logEvent(name, std::move(parameters));
 }
 
-void ShellServices::startSession(std::string const&) {
+// The agent is given what the shell owns: the report host from the configuration
+// (none by default, and then nothing is sent) and the installation's identifier.
+void ShellServices::startSession(std::string const& applicationKey) {
+    analytics::KestrelAnalytics::setReportHost(ServerConfig::analyticsHost());
+    analytics::KestrelAnalytics::setDeviceIdentifier(Utilities::getUDID());
+    analytics::KestrelAnalytics::startSession(applicationKey);
 }
 
 void ShellServices::logError(std::string const& name, std::string const& message) {
     foundation::log("%@: %@", name, message);
+    analytics::KestrelAnalytics::logError(name, message, std::optional<std::string>());
 }
 
 base::Ref<ui::ViewController> ShellServices::makeLuckyWheelViewController() {
