@@ -82,11 +82,15 @@ char* tagEnd(char* lt, char* end) {
 
 // Removes every CDATA marker from the NUL-terminated value, shifting the rest left.
 void removeCDataMarkers(char* value) {
-    char* out = value;
-    for (char* in = value; *in;) {
-        if (std::strncmp(in, CDataOpen, CDataOpenLength) == 0) {
+    // Most values hold no marker: find the first byte that could start one.
+    char* in = value;
+    while (*in && *in != '<' && *in != ']')
+        ++in;
+    char* out = in;
+    while (*in) {
+        if (*in == '<' && std::strncmp(in, CDataOpen, CDataOpenLength) == 0) {
             in += CDataOpenLength;
-        } else if (std::strncmp(in, CDataClose, CDataCloseLength) == 0) {
+        } else if (*in == ']' && std::strncmp(in, CDataClose, CDataCloseLength) == 0) {
             in += CDataCloseLength;
         } else {
             *out++ = *in++;
@@ -177,7 +181,7 @@ XDocAttribute* XDoc::nextAttribute() {
 
 void XDoc::parse(char const* data, std::size_t length) {
     bytesLength_ = length;
-    bytes = std::make_unique<char[]>(length + 1);
+    bytes = std::make_unique_for_overwrite<char[]>(length + 1);
     if (length)
         std::memcpy(bytes.get(), data, length);
     bytes[length] = '\0';
