@@ -11,6 +11,8 @@
 
 #include <toolkit/json/JSONDecoder.hpp>
 #include <toolkit/json/JSONEncoder.hpp>
+#include <toolkit/json/LJSONDeserializer.hpp>
+#include <toolkit/json/PJsonParser.hpp>
 
 #include <nlohmann/json.hpp>
 #include <rapidjson/document.h>
@@ -241,9 +243,52 @@ void registerEncode(std::size_t index) {
              }}});
 }
 
+rapidjson::Document rapidDom(Document const& document) {
+    rapidjson::Document dom;
+    dom.Parse(document.text.data(), document.text.size());
+    bench::require(
+        !dom.HasParseError() && dom.IsArray() && dom.Size() == document.count, "RapidJSON");
+    return dom;
+}
+
+// The second and third JSON libraries (the mediation client's deserializer, a fresh one
+// each round as the client makes it; the ad clients' PJSON parser) on the same
+// documents, each beside RapidJSON's DOM parse.
+void registerOtherReaders(std::size_t index) {
+    auto const& name = documents()[index].name;
+    auto rapid = [index](benchmark::State& state) {
+        auto const& document = documents()[index];
+        for (auto _ : state)
+            benchmark::DoNotOptimize(rapidDom(document));
+    };
+    bench::compare("JSON/decode-LJSON/" + name,
+        [index](benchmark::State& state) {
+            auto const& document = documents()[index];
+            base::Bytes bytes(document.text.begin(), document.text.end());
+            for (auto _ : state) {
+                auto tree = toolkit::json::LJSONDeserializer::deserializer()->deserialize(bytes);
+                bench::require(tree.isArray() && tree.array()->size() == document.count, "LJSON");
+                benchmark::DoNotOptimize(tree);
+            }
+        },
+        {{"RapidJSON", rapid}});
+    bench::compare("JSON/decode-PJSON/" + name,
+        [index](benchmark::State& state) {
+            auto const& document = documents()[index];
+            for (auto _ : state) {
+                auto tree = toolkit::json::PJsonParser::parser()->objectWithString(document.text);
+                bench::require(tree.isArray() && tree.array()->size() == document.count, "PJSON");
+                benchmark::DoNotOptimize(tree);
+            }
+        },
+        {{"RapidJSON", rapid}});
+}
+
 int const registered = [] {
     for (std::size_t i = 0; i < 5; ++i)
         registerDecode(i);
+    for (std::size_t i = 0; i < 5; ++i)
+        registerOtherReaders(i);
     for (std::size_t i = 0; i < 5; ++i)
         registerEncode(i);
     return 0;

@@ -146,6 +146,8 @@ std::int64_t Value::longLongValue() const {
     }
     case Kind::String:
         return integerFromString(*string());
+    case Kind::Decimal:
+        return decimal()->longLongValue();
     default:
         return 0;
     }
@@ -161,8 +163,8 @@ int Value::intValue() const {
             return std::numeric_limits<int>::min();
         return int(value);
     }
-    if (kind() == Kind::Real) {
-        double d = std::get<double>(storage_);
+    if (kind() == Kind::Real || kind() == Kind::Decimal) {
+        double d = doubleValue();
         if (std::isnan(d) || d >= 2147483648.0 || d <= -2147483649.0)
             return int(std::int64_t(longLongValue()));
         return int(d);
@@ -188,6 +190,8 @@ double Value::doubleValue() const {
         return std::get<double>(storage_);
     case Kind::String:
         return doubleFromString(*string());
+    case Kind::Decimal:
+        return decimal()->doubleValue();
     default:
         return 0;
     }
@@ -205,6 +209,8 @@ bool Value::boolValue() const {
         return std::get<double>(storage_) != 0;
     case Kind::String:
         return boolFromString(*string());
+    case Kind::Decimal:
+        return !decimal()->isZero() && !decimal()->isNaN();
     default:
         return false;
     }
@@ -222,6 +228,8 @@ std::string Value::stringValue() const {
         return formatReal(std::get<double>(storage_));
     case Kind::String:
         return *string();
+    case Kind::Decimal:
+        return decimal()->stringValue();
     default:
         return {};
     }
@@ -362,8 +370,33 @@ std::string Value::description() const {
     return out;
 }
 
+namespace {
+
+// A number as a decimal, for exact comparison with one: integers convert exactly,
+// reals through their shortest text.
+Decimal asDecimal(Value const& value) {
+    switch (value.kind()) {
+    case Value::Kind::Decimal:
+        return *value.decimal();
+    case Value::Kind::Integer:
+        return Decimal::fromInteger(value.longLongValue());
+    case Value::Kind::Unsigned:
+        return Decimal::fromUnsigned(value.unsignedLongLongValue());
+    default: {
+        double d = value.doubleValue();
+        if (std::isnan(d) || std::isinf(d))
+            return Decimal::notANumber();
+        return Decimal::fromString(formatReal(d));
+    }
+    }
+}
+
+}
+
 bool Value::operator==(Value const& other) const {
     if (isNumber() && other.isNumber()) {
+        if (kind() == Kind::Decimal || other.kind() == Kind::Decimal)
+            return asDecimal(*this) == asDecimal(other);
         if (kind() == Kind::Real || other.kind() == Kind::Real)
             return doubleValue() == other.doubleValue();
         if (kind() == Kind::Unsigned || other.kind() == Kind::Unsigned) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <base/Decimal.hpp>
 #include <base/Object.hpp>
 #include <base/Ref.hpp>
 
@@ -36,8 +37,8 @@ struct Date {
 // dictionaries. Scalars, strings, data and dates are values; arrays and
 // dictionaries are shared by reference like the platform's mutable collections,
 // and copying one is explicit (Array::copy, Dictionary::copy).
-// Numbers keep the kind they were made with (signed, unsigned 64-bit, real);
-// booleans are their own kind.
+// Numbers keep the kind they were made with (signed, unsigned 64-bit, real, or the
+// platform's decimal number); booleans are their own kind.
 class Value {
 public:
     enum class Kind {
@@ -50,7 +51,8 @@ public:
         Data,
         Date,
         Array,
-        Dictionary
+        Dictionary,
+        Decimal
     };
 
     // The platform's null object (NSNull): a value that stands for "null" inside
@@ -102,6 +104,8 @@ public:
         : storage_(std::make_shared<Bytes const>(std::move(bytes))) { }
     Value(Date date)
         : storage_(date) { }
+    Value(base::Decimal decimal)
+        : storage_(decimal) { }
     Value(Ref<Array> array);
     Value(Ref<Dictionary> dictionary);
 
@@ -119,8 +123,9 @@ public:
     bool isBoolean() const { return kind() == Kind::Boolean; }
     bool isNumber() const {
         auto k = kind();
-        return k == Kind::Integer || k == Kind::Unsigned || k == Kind::Real;
+        return k == Kind::Integer || k == Kind::Unsigned || k == Kind::Real || k == Kind::Decimal;
     }
+    bool isDecimal() const { return kind() == Kind::Decimal; }
     bool isString() const { return kind() == Kind::String; }
     bool isData() const { return kind() == Kind::Data; }
     bool isDate() const { return kind() == Kind::Date; }
@@ -137,6 +142,7 @@ public:
     SharedString const* sharedString() const { return std::get_if<SharedString>(&storage_); }
     Bytes const* data() const;
     Date const* date() const { return std::get_if<Date>(&storage_); }
+    base::Decimal const* decimal() const { return std::get_if<base::Decimal>(&storage_); }
     Array* array() const;
     Dictionary* dictionary() const;
     Ref<Array> arrayRef() const;
@@ -170,10 +176,10 @@ private:
     // The alternatives follow Kind in order; then come a shared string, which is a
     // String as well, and the null object, a Null.
     using Storage = std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double,
-        std::string, std::shared_ptr<Bytes const>, Date, Ref<Array>, Ref<Dictionary>, SharedString,
-        NullObject>;
-    static constexpr std::size_t SharedStringIndex = 10;
-    static constexpr std::size_t NullObjectIndex = 11;
+        std::string, std::shared_ptr<Bytes const>, Date, Ref<Array>, Ref<Dictionary>, base::Decimal,
+        SharedString, NullObject>;
+    static constexpr std::size_t SharedStringIndex = 11;
+    static constexpr std::size_t NullObjectIndex = 12;
 
     void describe(std::string& out, int indent) const;
 

@@ -463,7 +463,9 @@ private:
             }
             break;
         }
+        // A decimal number is stored as the nearest real, as the form has no decimals.
         case base::Value::Kind::Real:
+        case base::Value::Kind::Decimal:
             out.push_back(RealMarker | 3);
             appendBigEndian(out, std::bit_cast<std::uint64_t>(value.doubleValue()), 8);
             break;

@@ -425,7 +425,9 @@ public:
             appendIndent(out, depth);
             out += "<integer>" + value.stringValue() + "</integer>\n";
             return true;
+        // A decimal number is stored as the nearest real, as the format has no decimals.
         case base::Value::Kind::Real:
+        case base::Value::Kind::Decimal:
             appendIndent(out, depth);
             out += "<real>" + formatReal(value.doubleValue()) + "</real>\n";
             return true;

@@ -228,6 +228,15 @@ bool addValue(JCEncodeState& state, base::Value const& value) {
         out.append(text, std::size_t(result.ptr - text));
         return true;
     }
+    case base::Value::Kind::Decimal: {
+        // Written exactly as the digits it holds.
+        auto const& decimal = *value.decimal();
+        if (decimal.isNaN())
+            return state.fail(
+                "Floating point values must be finite.  JSON does not support NaN or Infinity.");
+        out.append(decimal.stringValue());
+        return true;
+    }
     case base::Value::Kind::Boolean:
         if (value.boolValue())
             out.append("true", 4);

@@ -1,0 +1,71 @@
+#include <base/Decimal.hpp>
+#include <base/Value.hpp>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using base::Decimal;
+using base::Value;
+
+TEST(Decimal, ReadsTheExactTextOfANumber) {
+    struct Case {
+        char const* text;
+        char const* string;
+        int exponent;
+    };
+    Case const cases[] = {
+        {"12.50", "12.5", -1},
+        {"-7", "-7", 0},
+        {"0.001", "0.001", -3},
+        {"1e3", "1000", 3},
+        {"1.5E-2", "0.015", -3},
+        {"-0", "0", 0},
+        {".5", "0.5", -1},
+        {"5.", "5", 0},
+        {"  42abc", "42", 0},
+        {"1.2.3", "1.2", -1},
+        {"12345678901234567890123456789012345678", "12345678901234567890123456789012345678", 0},
+        // Digits past 38 are cut.
+        {"1234567890123456789012345678901234567899", "1234567890123456789012345678901234567800", 2},
+        {"1e127", nullptr, 127},
+        {"", "NaN", 0},
+        {"-.", "NaN", 0},
+        {"1e128000", "NaN", 0},
+        {"1e-200", "0", 0},
+    };
+    for (auto const& c : cases) {
+        auto d = Decimal::fromString(c.text);
+        if (c.string) {
+            EXPECT_EQ(d.stringValue(), c.string) << c.text;
+        }
+        EXPECT_EQ(d.exponent(), c.exponent) << c.text;
+    }
+    EXPECT_TRUE(Decimal::fromString("1e128").isNaN() == false);
+    EXPECT_TRUE(Decimal::fromString("1e200").isNaN());
+}
+
+TEST(Decimal, ConvertsAndComparesAsANumberValue) {
+    Value tenth(Decimal::fromString("0.1"));
+    EXPECT_TRUE(tenth.isNumber());
+    EXPECT_TRUE(tenth.isDecimal());
+    EXPECT_EQ(tenth, Value(0.1));
+    EXPECT_EQ(tenth.doubleValue(), 0.1);
+    EXPECT_EQ(Value(Decimal::fromString("3.9")).intValue(), 3);
+    EXPECT_EQ(Value(Decimal::fromString("-3.9")).longLongValue(), -3);
+    EXPECT_EQ(Value(Decimal::fromString("1e30")).longLongValue(),
+        std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(Value(Decimal::fromString("12.50")).stringValue(), "12.5");
+    EXPECT_EQ(Value(Decimal::fromString("12.50")).description(), "12.5");
+    EXPECT_EQ(Value(Decimal::fromString("5")), Value(5));
+    EXPECT_EQ(Value(Decimal::fromString("18446744073709551615")),
+        Value(std::numeric_limits<std::uint64_t>::max()));
+    EXPECT_FALSE(Value(Decimal::fromString("5.5")) == Value(5));
+    EXPECT_TRUE(Value(Decimal::fromString("2")).boolValue());
+    EXPECT_FALSE(Value(Decimal()).boolValue());
+    EXPECT_TRUE(std::isnan(Decimal::notANumber().doubleValue()));
+    EXPECT_EQ(Decimal::fromInteger(std::numeric_limits<std::int64_t>::min()).longLongValue(),
+        std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(Decimal::fromParts(1500, -2, true).stringValue(), "-15");
+}
