@@ -1,5 +1,10 @@
 #include "SalonDay.hpp"
 
+#include <engine/ActionManager.hpp>
+#include <engine/IntervalAction.hpp>
+#include <engine/Label.hpp>
+#include <game/interface/AnimatedSprite.hpp>
+#include <game/salon/ComboTracker.hpp>
 #include <game/shell/GameGlobals.hpp>
 
 #include <gtest/gtest.h>
@@ -10,7 +15,9 @@
 namespace {
 
 using game::CharacterSprite;
+using game::GameGlobals;
 using game::QBY_Character;
+using game::QBY_Furniture;
 
 class QBY_CharacterTest : public test::SalonDayTest {
 protected:
@@ -28,6 +35,31 @@ protected:
         return QBY_Character::createCharacter(
             "DOG001", 200, 200, layer.get(), QBY_Character::typePet);
     }
+
+    base::Ref<QBY_Character> customer(float x = 200, float y = 200) {
+        return QBY_Character::createCharacter(
+            "CUS001", x, y, layer.get(), QBY_Character::typeCustomer);
+    }
+
+    QBY_Furniture* pieceOfType(int type) const {
+        for (int i = 0; i < game::Shop::furnitureSlots; ++i) {
+            auto* piece = shop->getFurniture(i);
+            if (piece && piece->furnType() == type)
+                return piece;
+        }
+        return nullptr;
+    }
+
+    // Whether the node is still on the salon layer (an effect through its batch node).
+    bool onLayer(engine::SceneNode const* node) const {
+        return node && node->parent() == layer.get();
+    }
+    bool onLayer(game::AnimatedSprite const* effect) const {
+        return effect && effect->manager() && onLayer(effect->manager());
+    }
+
+    // Moves the wall clock (the time of taps, answers and income messages).
+    void wait(double seconds) { clock->advance(seconds); }
 };
 
 TEST_F(QBY_CharacterTest, FrameNames) {
@@ -191,6 +223,294 @@ TEST_F(QBY_CharacterTest, CounterClerkWorksOnlyAtTheCounter) {
     }
     EXPECT_FALSE(groomer->getCanWorkInFurniture(0));
     EXPECT_FALSE(groomer->getCanWorkInFurniture(12));
+}
+
+}
+
+namespace {
+
+// --- patience ---
+
+class PatienceTest : public QBY_CharacterTest { };
+
+TEST_F(PatienceTest, CustomerAtTheDoorHurriesThenLeavesAngryWithoutCountingAsLeft) {
+    load();
+    struct Case {
+        float timeOutSpeed, punishment;
+    };
+    for (auto c : {Case {1, 1}, Case {2, 0.5f}}) {
+        auto& globals = GameGlobals::shared();
+        globals.shopTime = 0;
+        hud->satisfactionChanges.clear();
+        auto guest = customer();
+        guest->setFTimeOutSpeed(c.timeOutSpeed);
+        guest->setFSatisfactionPunishmentRatio(c.punishment);
+        guest->changeAIState(QBY_Character::stateWaitingAtDoor);
+        guest->showBubble();
+        ASSERT_EQ(guest->bubbleName(), "qrn_ip_icon_sofa_normal.png");
+        float limit = 10 * c.timeOutSpeed;
+        float worth = guest->fSatisfaction();
+
+        globals.shopTime = 0.7f * limit - 0.05f;
+        guest->updateBubbleState();
+        EXPECT_EQ(guest->curSatisfactionState(), 0);
+        globals.shopTime = 0.7f * limit;
+        guest->updateBubbleState();
+        EXPECT_EQ(guest->curSatisfactionState(), 1);
+        EXPECT_EQ(guest->bubbleName(), "qrn_ip_icon_sofa_hurry.png");
+        EXPECT_NEAR(guest->fSatisfaction(), worth - 0.1f, 1e-6);
+        // Waiting for a seat is not a hurried service.
+        EXPECT_EQ(globals.customerHurryCount, 0);
+
+        globals.shopTime = limit - 0.05f;
+        guest->updateBubbleState();
+        EXPECT_EQ(guest->getAIState(), QBY_Character::stateWaitingAtDoor);
+        globals.shopTime = limit;
+        guest->updateBubbleState();
+        EXPECT_EQ(guest->getAIState(), QBY_Character::stateLeaving) << c.timeOutSpeed;
+        ASSERT_EQ(hud->satisfactionChanges.size(), 1u);
+        EXPECT_FLOAT_EQ(hud->satisfactionChanges[0], -0.48f * c.punishment);
+        EXPECT_EQ(globals.customerLeaveToday, 0);
+        EXPECT_EQ(globals.customerLeaveOverall, 0);
+        EXPECT_EQ(globals.customerAngryCount, 0);
+        ASSERT_NE(guest->pEmotion(), nullptr);
+        EXPECT_EQ(globals.customerHappyCount, 0);
+    }
+}
+
+TEST_F(PatienceTest, PetWaitingForAServiceCountsTheHurryAndItsOwnerLeavesAngry) {
+    load();
+    auto* hair = pieceOfType(4);
+    ASSERT_NE(hair, nullptr);
+    float limit = hair->timeOutForWaiting();
+    ASSERT_GT(limit, 0);
+    struct Case {
+        int spCharType;
+        std::vector<std::string> events;
+    };
+    Case const cases[] = {
+        {-1, {}},
+        {0, {"achievement 34"}},
+        {1, {"achievement 31"}},
+    };
+    int left = 0;
+    for (auto const& c : cases) {
+        auto& globals = GameGlobals::shared();
+        globals.shopTime = 100;
+        services.events.clear();
+        auto owner = customer(150, 150);
+        owner->setSpCharType(c.spCharType);
+        auto dog = pet();
+        dog->setPMaster(owner.get());
+        owner->setPPet(dog.get());
+        dog->initServiceQuery();
+        dog->nextService();
+        dog->goToFurniture(hair);
+        dog->changeAIState(QBY_Character::stateWaitingForService);
+        dog->showBubble();
+        ASSERT_TRUE(dog->bShowBubble());
+        int hurried = globals.customerHurryCount;
+
+        globals.shopTime = 100 + 0.7f * limit;
+        dog->updateBubbleState();
+        EXPECT_EQ(dog->curSatisfactionState(), 1);
+        EXPECT_EQ(globals.customerHurryCount, hurried + 1);
+        EXPECT_NE(dog->bubbleName().find("_hurry.png"), std::string::npos) << dog->bubbleName();
+
+        globals.shopTime = 100 + limit;
+        dog->updateBubbleState();
+        ++left;
+        EXPECT_EQ(dog->getAIState(), QBY_Character::stateLeaving);
+        EXPECT_EQ(owner->getAIState(), QBY_Character::stateLeaving);
+        EXPECT_EQ(globals.customerLeaveToday, left);
+        EXPECT_EQ(globals.customerLeaveOverall, left);
+        EXPECT_EQ(globals.customerAngryCount, left);
+        // The owner shows the anger.
+        EXPECT_NE(owner->pEmotion(), nullptr);
+        EXPECT_EQ(dog->pEmotion(), nullptr);
+        EXPECT_EQ(services.events, c.events) << c.spCharType;
+        EXPECT_EQ(hair->activePet, nullptr);
+    }
+}
+
+TEST_F(PatienceTest, ResetWaitingTimeCalmsAHurriedCustomer) {
+    load();
+    auto& globals = GameGlobals::shared();
+    globals.shopTime = 0;
+    auto guest = customer();
+    guest->changeAIState(QBY_Character::stateWaitingAtDoor);
+    guest->showBubble();
+    globals.shopTime = 8;
+    guest->updateBubbleState();
+    ASSERT_EQ(guest->curSatisfactionState(), 1);
+    guest->resetWaitingTime();
+    EXPECT_EQ(guest->curSatisfactionState(), 0);
+    EXPECT_EQ(guest->bubbleName(), "qrn_ip_icon_sofa_normal.png");
+    EXPECT_EQ(guest->startWaitingTime(), 8);
+    // The patience counts again from the reset.
+    globals.shopTime = 14.9f;
+    guest->updateBubbleState();
+    EXPECT_EQ(guest->curSatisfactionState(), 0);
+}
+
+TEST_F(PatienceTest, NoBubbleNoImpatience) {
+    load();
+    auto& globals = GameGlobals::shared();
+    auto guest = customer();
+    guest->changeAIState(QBY_Character::stateWaitingAtDoor);
+    globals.shopTime = 1000;
+    guest->updateBubbleState();
+    EXPECT_EQ(guest->curSatisfactionState(), 0);
+    EXPECT_EQ(guest->getAIState(), QBY_Character::stateWaitingAtDoor);
+}
+
+// --- emotions ---
+
+TEST_F(QBY_CharacterTest, EmotionsShowAboveTheCharacterAndHideWhenDone) {
+    load();
+    auto guest = customer(100, 120);
+    auto dog = pet();
+    guest->showEmotion(0);
+    EXPECT_EQ(GameGlobals::shared().customerHappyCount, 1);
+    auto* happy = guest->pEmotion();
+    ASSERT_NE(happy, nullptr);
+    EXPECT_EQ(happy->opacity(), 255);
+    EXPECT_EQ(happy->fps(), 8);
+    EXPECT_EQ(happy->scale(), 0);
+    EXPECT_EQ(happy->position(), (engine::Point {115, 190}));
+    EXPECT_TRUE(onLayer(happy));
+    EXPECT_EQ(happy->getZPos(), guest->getZPos() + 1);
+    dog->showEmotion(1);
+    EXPECT_EQ(GameGlobals::shared().customerHappyCount, 1);
+    ASSERT_NE(dog->pEmotion(), nullptr);
+    EXPECT_EQ(dog->pEmotion()->position(), (engine::Point {215, 240}));
+
+    // It grows, stays and shrinks (1.9 s), following its character, then hides.
+    guest->pSprite()->setPosition({130, 120});
+    for (int i = 0; i < 30; ++i) {
+        frames(1);
+        guest->updateEmotionPosition();
+    }
+    EXPECT_EQ(happy->scale(), 1.0f);
+    EXPECT_EQ(happy->position(), (engine::Point {145, 190}));
+    for (int i = 0; i < 90 && happy->visible(); ++i) {
+        frames(1);
+        guest->updateEmotionPosition();
+    }
+    EXPECT_FALSE(happy->visible());
+
+    // Another value shows nothing and takes the old emotion away.
+    base::Ref<game::AnimatedSprite> old(dog->pEmotion());
+    dog->showEmotion(2);
+    EXPECT_EQ(dog->pEmotion(), nullptr);
+    EXPECT_FALSE(onLayer(old.get()));
+}
+
+// --- income messages ---
+
+TEST_F(QBY_CharacterTest, TwoPaymentsInOneFrameShowOneSecondApartWhereEachPaid) {
+    load();
+    auto first = customer(100, 60);
+    auto second = customer(300, 150);
+    first->showIncome(30, 0.2f);
+    second->showIncome(45, 0.1f);
+    EXPECT_EQ(QBY_Character::pendingIncomeMessages(), 2u);
+    // Where they stood when they paid counts, not where they are now.
+    first->pSprite()->setPosition({10, 10});
+    second->pSprite()->setPosition({20, 20});
+
+    // Whichever character updates first shows the oldest message.
+    second->update();
+    first->update();
+    EXPECT_EQ(hud->incomeShown, (std::vector<int> {30}));
+    wait(1.0);
+    first->update();
+    second->update();
+    EXPECT_EQ(hud->incomeShown.size(), 1u);
+    wait(0.01);
+    first->update();
+    second->update();
+    EXPECT_EQ(hud->incomeShown, (std::vector<int> {30, 45}));
+    EXPECT_EQ(hud->incomeShownAt,
+        (std::vector<engine::Point> {engine::Point {100, 60}, engine::Point {300, 150}}));
+    EXPECT_EQ(QBY_Character::pendingIncomeMessages(), 0u);
+}
+
+// --- star messages ---
+
+TEST_F(QBY_CharacterTest, StarMessageShowsTextAndAStarBesideItThenFades) {
+    load();
+    auto guest = customer(450, 100);
+    guest->showStarMessage("Fast service! +$5");
+    auto* label = guest->speedLabelNode();
+    auto* star = guest->spinningStarNode();
+    ASSERT_NE(label, nullptr);
+    ASSERT_NE(star, nullptr);
+    EXPECT_TRUE(onLayer(label));
+    EXPECT_TRUE(onLayer(star));
+    // Kept on the screen: x at most 400.
+    EXPECT_EQ(label->position(), (engine::Point {400, 170}));
+    EXPECT_EQ(label->zOrder(), guest->getZPos() + 1);
+    EXPECT_EQ(star->zOrder(), guest->getZPos() + 1);
+    EXPECT_EQ(star->position().y, 170);
+    // The star follows the text: a longer text pushes it further right, and it never
+    // lands half a screen away.
+    float shortGap = star->position().x - 410;
+    EXPECT_GT(shortGap, 20);
+    EXPECT_LT(shortGap, 120);
+
+    base::Ref<engine::Label> oldLabel(label);
+    guest->showStarMessage("Fast service! +$5 and a much longer text");
+    EXPECT_FALSE(onLayer(oldLabel.get()));
+    EXPECT_GT(guest->spinningStarNode()->position().x - 410, shortGap + 40);
+
+    // Both fade out and stay until the next message.
+    frames(150);
+    EXPECT_EQ(guest->speedLabelNode()->opacity(), 0);
+    EXPECT_EQ(guest->spinningStarNode()->opacity(), 0);
+    EXPECT_TRUE(onLayer(guest->speedLabelNode()));
+
+    // A staff member not hired shows none.
+    auto* staff = shop->getStaff(1);
+    staff->enableStaff(false);
+    staff->showStarMessage("Speedy work! +$3");
+    EXPECT_EQ(staff->speedLabelNode(), nullptr);
+}
+
+// --- pausing ---
+
+TEST_F(QBY_CharacterTest, PauseHoldsTheBubbleAndTheEmotionUntilResumed) {
+    load();
+    auto guest = customer();
+    guest->changeAIState(QBY_Character::stateWaitingAtDoor);
+    guest->showBubble();
+    guest->showEmotion(0);
+    frames(3);
+    auto* bubble = guest->pBubble();
+    auto* emotion = guest->pEmotion();
+    ASSERT_NE(bubble, nullptr);
+    ASSERT_NE(emotion, nullptr);
+    guest->pause();
+    float bubbleScale = bubble->scale();
+    float emotionScale = emotion->scale();
+    frames(10);
+    EXPECT_EQ(bubble->scale(), bubbleScale);
+    EXPECT_EQ(emotion->scale(), emotionScale);
+    guest->resume();
+    frames(3);
+    EXPECT_NE(bubble->scale(), bubbleScale);
+    EXPECT_NE(emotion->scale(), emotionScale);
+}
+
+TEST_F(QBY_CharacterTest, PauseWithoutBubbleOrEmotionPausesTheBody) {
+    auto guest = customer();
+    guest->pSprite()->runAction(engine::MoveBy::actionWithDuration(1, {60, 0}));
+    guest->pause();
+    frames(10);
+    EXPECT_EQ(guest->pSprite()->position().x, 200);
+    guest->resume();
+    frames(10);
+    EXPECT_GT(guest->pSprite()->position().x, 200);
 }
 
 }

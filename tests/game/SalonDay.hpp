@@ -32,14 +32,16 @@ public:
     void showNextDayButton() override { calls.push_back("showNextDayButton"); }
     void showHelpMenu(bool) override { calls.push_back("showHelpMenu"); }
     void hiddenPauseButton() override { calls.push_back("hiddenPauseButton"); }
-    void showIncomeDisplay(int income, float, engine::Point, engine::SceneNode*) override {
+    void showIncomeDisplay(int income, float, engine::Point at, engine::SceneNode*) override {
         incomeShown.push_back(income);
+        incomeShownAt.push_back(at);
     }
 
     std::vector<int> moneyChanges;
     std::vector<float> satisfactionChanges;
     std::vector<std::string> calls;
     std::vector<int> incomeShown;
+    std::vector<engine::Point> incomeShownAt;
 
 private:
     friend base::Factory;

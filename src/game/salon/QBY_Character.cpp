@@ -268,6 +268,22 @@ void QBY_Character::update() {
     updateEmotionPosition();
 }
 
+void QBY_Character::pause() {
+    CharacterSprite::pause();
+    if (pBubble_)
+        engine::ActionManager::sharedManager().pauseAllActionsForTarget(pBubble_.get());
+    if (pEmotion_)
+        pEmotion_->pause();
+}
+
+void QBY_Character::resume() {
+    CharacterSprite::resume();
+    if (pBubble_)
+        engine::ActionManager::sharedManager().resumeAllActionsForTarget(pBubble_.get());
+    if (pEmotion_)
+        pEmotion_->resume();
+}
+
 void QBY_Character::updateAIState() {
     updateBubbleState();
     auto* shopNow = shop();
@@ -871,7 +887,8 @@ void QBY_Character::showStarMessage(std::string const& text) {
     speedLabel->setVisible(true);
     speedLabel->runAction(engine::Sequence::actions(engine::FadeIn::actionWithDuration(0.1f),
         engine::DelayTime::actionWithDuration(1.4f), engine::FadeOut::actionWithDuration(0.5f)));
-    float halfWidth = speedLabel->contentSize().width / 2;
+    // The star follows the text, not the label's box, which is as wide as the screen.
+    float halfWidth = speedLabel->getTextSize().width / 2;
     spinningStar
         = GraphicEngine::createSprite("Gameplay_Star.png", x + halfWidth + 10, y, layer, float(z));
     spinningStar->setVisible(true);

@@ -63,6 +63,9 @@ public:
 
     // One frame of behaviour.
     void update();
+    // The body's actions, and those of the bubble and the emotion when they exist.
+    void pause() override;
+    void resume() override;
     void updateAIState();
     void changeAIState(int state) { curAIState = state; }
     int getAIState() const { return curAIState; }
@@ -116,6 +119,9 @@ public:
     void hideIncomeBonus() { }
     void showStarMessage(std::string const& text);
     AnimatedSprite* pEmotion() const { return pEmotion_.get(); }
+    // The label and the star of the last star message, left faded out on the layer.
+    engine::Label* speedLabelNode() const { return speedLabel.get(); }
+    engine::Sprite* spinningStarNode() const { return spinningStar.get(); }
     // The pending income messages and the time the last was shown (tests).
     static std::size_t pendingIncomeMessages();
     static void resetIncomeMessages();
