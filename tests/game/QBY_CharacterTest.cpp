@@ -513,4 +513,302 @@ TEST_F(QBY_CharacterTest, PauseWithoutBubbleOrEmotionPausesTheBody) {
     EXPECT_GT(guest->pSprite()->position().x, 200);
 }
 
+// --- services: answers, streaks and bonuses ---
+
+class ServiceBonusTest : public QBY_CharacterTest {
+protected:
+    void SetUp() override {
+        QBY_CharacterTest::SetUp();
+        load();
+        hair = pieceOfType(4);
+        ASSERT_NE(hair, nullptr);
+        ASSERT_GE(hair->getCharge(), 2);
+        dog = pet();
+        dog->goToFurniture(hair);
+    }
+
+    // The pet's next request comes up; after `after` seconds the player answers it.
+    void answerAfter(double after) {
+        dog->nextService();
+        dog->changeAIState(QBY_Character::stateWaitingForService);
+        dog->showBubble();
+        ASSERT_TRUE(dog->bShowBubble());
+        wait(after);
+        dog->pressBubble();
+    }
+
+    QBY_Furniture* hair {nullptr};
+    base::Ref<QBY_Character> dog;
+};
+
+TEST_F(ServiceBonusTest, QuickAnswersBuildAStreakThatASlowAnswerEnds) {
+    auto& globals = GameGlobals::shared();
+    struct Step {
+        double after;
+        int bonus;
+    };
+    // Answered within 1.5 s of the request: 5, 10, 15 ...; at 1.5 s or later, no
+    // bonus, and the streak starts again.
+    Step const steps[] = {{1.0, 5}, {0.2, 10}, {1.49, 15}, {1.5, 0}, {0.1, 5}, {3.0, 0}, {0, 5}};
+    int fee = 0;
+    int fast = 0;
+    int served = 0;
+    for (auto const& step : steps) {
+        answerAfter(step.after);
+        fee += step.bonus;
+        fast += step.bonus > 0;
+        ++served;
+        EXPECT_EQ(dog->nTotalFee(), fee) << step.after;
+        EXPECT_FALSE(dog->bShowBubble());
+        if (step.bonus > 0) {
+            EXPECT_EQ(
+                dog->speedLabelNode()->getText(), "Fast service! +$" + std::to_string(step.bonus));
+        }
+    }
+    EXPECT_EQ(globals.customerFastService, fast);
+    EXPECT_EQ(globals.customerService, served);
+    EXPECT_EQ(game::ComboTracker::sharedTracker().getComboCountForGroup(dog->comboGroup()), 1);
+}
+
+TEST_F(ServiceBonusTest, AnswerWithoutABubbleDoesNothing) {
+    dog->nextService();
+    dog->pressBubble();
+    EXPECT_EQ(dog->nTotalFee(), 0);
+    EXPECT_EQ(GameGlobals::shared().customerService, 0);
+}
+
+TEST_F(ServiceBonusTest, IncomePowerUpGivesTheIncomeBonusInsteadOfTheFastOne) {
+    dog->setFChargeRatio(1.5f);
+    float worth = dog->fSatisfaction();
+    answerAfter(0.2);
+    EXPECT_EQ(dog->nTotalFee(), 0);
+    EXPECT_EQ(GameGlobals::shared().customerFastService, 0);
+    EXPECT_NEAR(dog->fSatisfaction(), worth + 0.1f, 1e-6);
+    ASSERT_EQ(hud->bonusShown.size(), 1u);
+    auto position = dog->pSprite()->position();
+    EXPECT_EQ(hud->bonusShown[0].at, (engine::Point {position.x, position.y + 70}));
+    EXPECT_EQ(hud->bonusShown[0].z, dog->getZPos() + 1);
+    EXPECT_EQ(hud->bonusShown[0].layer, layer.get());
+}
+
+TEST_F(ServiceBonusTest, IncomeBonusNeedsAnExtraOfAtLeastOneAndAnEnabledCharacter) {
+    struct Case {
+        float ratio;
+        bool enabled;
+        float x;
+        bool shown;
+        float shownX;
+    };
+    float small = 1.0f + 0.5f / float(hair->getCharge());
+    Case const cases[] = {
+        {1.0f, true, 200, false, 0},
+        {small, true, 200, false, 0},
+        {2.0f, false, 200, false, 0},
+        {2.0f, true, 200, true, 200},
+        // Kept on the screen: x at most 430.
+        {2.0f, true, 470, true, 430},
+    };
+    for (auto const& c : cases) {
+        hud->bonusShown.clear();
+        auto character = pet();
+        character->goToFurniture(hair);
+        character->pSprite()->setPosition({c.x, 100});
+        character->setFChargeRatio(c.ratio);
+        if (!c.enabled)
+            character->enableStaff(false);
+        character->showIncomeBonus();
+        ASSERT_EQ(hud->bonusShown.size(), c.shown ? 1u : 0u) << c.ratio << " " << c.x;
+        if (c.shown) {
+            EXPECT_EQ(hud->bonusShown[0].at, (engine::Point {c.shownX, 170}));
+        }
+    }
+}
+
+// --- taps ---
+
+class TapTest : public ServiceBonusTest {
+protected:
+    void SetUp() override {
+        ServiceBonusTest::SetUp();
+        staff = shop->getStaff(0);
+        staff->enableStaff(true);
+        staff->setPTargetFurniture(hair);
+        staff->changeAIState(QBY_Character::stateAtFurniture);
+        hair->activePet = dog.get();
+    }
+
+    void tapAfter(double seconds) {
+        wait(seconds);
+        staff->tap();
+    }
+
+    QBY_Character* staff {nullptr};
+};
+
+TEST_F(TapTest, QuickTapsSpeedTheServiceInStepsUpToTheSpeedBonusAndTheFlames) {
+    struct Case {
+        int level;
+        std::vector<float> factors;
+        int lastStep;
+    };
+    // The first tap only starts the count; from level 7 two steps, else four.
+    Case const cases[] = {
+        {3, {1, 1.25f, 1.5f, 1.75f, 2.0f, 2.25f, 2.25f}, 6},
+        {7, {1, 1.5f, 2.0f, 2.5f, 2.5f}, 4},
+    };
+    for (auto const& c : cases) {
+        staff->leaveFurniture();
+        staff->killFireStartVFX();
+        staff->killFireVFX();
+        staff->setPTargetFurniture(hair);
+        staff->changeAIState(QBY_Character::stateAtFurniture);
+        staff->setLevel(c.level);
+        staff->useFurniture(hair);
+        dog->setNTotalFee(0);
+        int bonus = int(float(hair->getCharge()) * 0.5f);
+        tapAfter(5);
+        for (std::size_t tap = 0; tap < c.factors.size(); ++tap) {
+            if (tap > 0)
+                tapAfter(0.3);
+            EXPECT_FLOAT_EQ(staff->tapSpeedBonusMult(), c.factors[tap])
+                << "level " << c.level << " tap " << tap + 1;
+            // The flames start on the third tap.
+            EXPECT_EQ(staff->fireStartVFX() != nullptr, tap >= 2) << tap + 1;
+            bool done = int(tap) + 1 >= c.lastStep;
+            EXPECT_EQ(dog->nTotalFee(), done ? bonus : 0) << tap + 1;
+            EXPECT_EQ(staff->fireVFX() != nullptr, done) << tap + 1;
+        }
+        EXPECT_EQ(staff->speedLabelNode()->getText(), "Speedy work! +$" + std::to_string(bonus));
+        EXPECT_EQ(staff->tapcount(), c.lastStep);
+    }
+}
+
+TEST_F(TapTest, ASlowTapOnlyRestartsTheClock) {
+    staff->setLevel(3);
+    tapAfter(5);
+    tapAfter(0.5);
+    EXPECT_FLOAT_EQ(staff->tapSpeedBonusMult(), 1.25f);
+    tapAfter(1.01);
+    EXPECT_EQ(staff->tapcount(), 1);
+    EXPECT_FLOAT_EQ(staff->tapSpeedBonusMult(), 1.25f);
+    tapAfter(1.0);
+    EXPECT_EQ(staff->tapcount(), 2);
+}
+
+TEST_F(TapTest, TapsCountOnlyAtAPieceWithAPet) {
+    struct Case {
+        int state;
+        bool withPet;
+    };
+    for (auto c : {Case {QBY_Character::stateWalkingToFurniture, true},
+             Case {QBY_Character::stateAtFurniture, false}}) {
+        staff->changeAIState(c.state);
+        hair->activePet = c.withPet ? dog.get() : nullptr;
+        for (int i = 0; i < 4; ++i)
+            tapAfter(0.2);
+        EXPECT_EQ(staff->tapcount(), 0) << c.state;
+        EXPECT_EQ(staff->tapSpeedBonusMult(), 1) << c.state;
+    }
+}
+
+TEST_F(TapTest, ServiceEndsSoonerByTheTapFactorAndTheCountRestartsAfterIt) {
+    auto& globals = GameGlobals::shared();
+    globals.shopTime = 50;
+    staff->setLevel(1);
+    hair->nNumOfPet = 1;
+    hair->setCurFurnState(QBY_Furniture::stateTaken);
+    staff->useFurniture(hair);
+    ASSERT_EQ(hair->curFurnState(), QBY_Furniture::stateInService);
+    for (int i = 0; i < 6; ++i)
+        tapAfter(0.2);
+    ASSERT_FLOAT_EQ(staff->tapSpeedBonusMult(), 2.25f);
+    float shortened = hair->servingTime() / (staff->fServingSpeed() * 2.25f);
+    globals.shopTime = 50 + shortened - 0.01f;
+    staff->updateAIState();
+    EXPECT_EQ(hair->curFurnState(), QBY_Furniture::stateInService);
+    globals.shopTime = 50 + shortened + 0.01f;
+    staff->updateAIState();
+    EXPECT_EQ(hair->curFurnState(), QBY_Furniture::stateServiceFinished);
+    EXPECT_EQ(staff->tapcount(), 0);
+    EXPECT_EQ(staff->pTargetFurniture(), nullptr);
+}
+
+// --- the flames ---
+
+TEST_F(TapTest, FlamesFollowTheStaffMemberAndFadeAwayAfterTheirTime) {
+    staff->pSprite()->setPosition({120, 100});
+    staff->showFireStartVFX();
+    base::Ref<game::AnimatedSprite> start(staff->fireStartVFX());
+    ASSERT_NE(start, nullptr);
+    EXPECT_EQ(start->tag(), 112);
+    EXPECT_EQ(start->fps(), 12);
+    EXPECT_EQ(start->opacity(), 0);
+    EXPECT_EQ(start->position(), (engine::Point {140, 100}));
+    EXPECT_TRUE(onLayer(start.get()));
+    EXPECT_EQ(start->getZPos(), 10 * 320 - 10 * 110);
+    frames(7);
+    EXPECT_EQ(start->opacity(), 255);
+
+    // Each frame they follow the staff member, at its depth.
+    staff->pSprite()->setPosition({150, 80});
+    staff->updateFireStartVFX();
+    EXPECT_EQ(start->position(), (engine::Point {170, 80}));
+    EXPECT_EQ(start->getZPos(), 10 * 320 - 10 * 90);
+
+    // After 1.5 s they fade out over 0.1 s and go.
+    frames(80);
+    EXPECT_EQ(staff->fireStartVFX(), start.get());
+    frames(12);
+    EXPECT_EQ(staff->fireStartVFX(), nullptr);
+    EXPECT_FALSE(onLayer(start.get()));
+
+    // The last step's flames take the first ones' place.
+    staff->showFireStartVFX();
+    base::Ref<game::AnimatedSprite> first(staff->fireStartVFX());
+    staff->showFireVFX();
+    base::Ref<game::AnimatedSprite> fire(staff->fireVFX());
+    ASSERT_NE(fire, nullptr);
+    EXPECT_EQ(fire->tag(), 111);
+    EXPECT_EQ(fire->position(), (engine::Point {150, 80}));
+    frames(12);
+    EXPECT_EQ(staff->fireStartVFX(), nullptr);
+    EXPECT_FALSE(onLayer(first.get()));
+    staff->updateFireVFX();
+    EXPECT_EQ(fire->position(), (engine::Point {157, 80}));
+    frames(90);
+    EXPECT_EQ(staff->fireVFX(), fire.get());
+    frames(20);
+    EXPECT_EQ(staff->fireVFX(), nullptr);
+    EXPECT_FALSE(onLayer(fire.get()));
+}
+
+TEST_F(TapTest, NewFlamesAreNotCutShortByTheTimerOfEarlierOnes) {
+    staff->showFireVFX();
+    frames(60);
+    staff->showFireVFX();
+    base::Ref<game::AnimatedSprite> second(staff->fireVFX());
+    // The first flames' 1.5 s end here; the second ones' half a second later.
+    frames(40);
+    EXPECT_EQ(staff->fireVFX(), second.get());
+    EXPECT_EQ(second->opacity(), 255);
+    frames(70);
+    EXPECT_EQ(staff->fireVFX(), nullptr);
+}
+
+TEST_F(QBY_CharacterTest, FlamesGoWithTheirCharacter) {
+    load();
+    auto worker
+        = QBY_Character::createCharacter("NPC001", 100, 100, layer.get(), QBY_Character::typeStaff);
+    worker->showFireStartVFX();
+    worker->showFireVFX();
+    base::Ref<game::AnimatedSprite> start(worker->fireStartVFX());
+    base::Ref<game::AnimatedSprite> fire(worker->fireVFX());
+    ASSERT_NE(fire, nullptr);
+    worker = nullptr;
+    EXPECT_FALSE(onLayer(fire.get()));
+    EXPECT_FALSE(onLayer(start.get()));
+    // The timers of the gone character do nothing.
+    frames(120);
+}
+
 }
