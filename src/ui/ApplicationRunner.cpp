@@ -235,6 +235,19 @@ std::optional<ApplicationRunner::Options> ApplicationRunner::parseArguments(
     return options;
 }
 
+namespace {
+
+std::string& programOptionsUsage() {
+    static std::string lines;
+    return lines;
+}
+
+}
+
+void ApplicationRunner::setProgramOptionsUsage(std::string lines) {
+    programOptionsUsage() = std::move(lines);
+}
+
 std::string ApplicationRunner::usage(std::string_view program) {
     return "Usage: " + std::string(program)
         + " [options]\n"
@@ -246,7 +259,8 @@ std::string ApplicationRunner::usage(std::string_view program) {
           "                      points from the top-left, after that many frames\n"
           "  --ipad              the 1024 x 768 tablet screen instead of 480 x 320\n"
           "  --scale N           N pixels per point (a larger window)\n"
-          "  --help              this text\n"
+        + programOptionsUsage()
+        + "  --help              this text\n"
           "In a window the mouse is the finger; Escape or closing the window quits.\n";
 }
 

@@ -49,6 +49,9 @@ public:
     static std::optional<Options> parseArguments(
         std::vector<std::string> const& arguments, std::string& error);
     static std::string usage(std::string_view program);
+    // Lines for options that the program reads before the runner sees the command line
+    // (the process entry's own), shown by usage above "--help". Set before main.
+    static void setProgramOptionsUsage(std::string lines);
 
     // Parses the command line, runs, and answers the exit status: 0 done, 1 failed (no
     // drawing surface, the screenshot not written, an exception nothing caught), 2 bad

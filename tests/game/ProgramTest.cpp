@@ -199,8 +199,8 @@ TEST_F(ProgramTest, BadArgumentsAndScriptsStopItWithStatusTwoAndAReason) {
 TEST_F(ProgramTest, HelpDescribesTheOptions) {
     auto result = run("--help");
     EXPECT_EQ(result.status, 0);
-    for (char const* option :
-        {"--headless", "--frames", "--screenshot", "--script", "--ipad", "--scale"})
+    for (char const* option : {"--headless", "--frames", "--screenshot", "--script", "--ipad",
+             "--scale", "--salon-day[=LEVEL]"})
         EXPECT_NE(result.out.find(option), std::string::npos) << option;
 }
 

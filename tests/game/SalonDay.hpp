@@ -32,14 +32,25 @@ public:
     void showNextDayButton() override { calls.push_back("showNextDayButton"); }
     void showHelpMenu(bool) override { calls.push_back("showHelpMenu"); }
     void hiddenPauseButton() override { calls.push_back("hiddenPauseButton"); }
-    void showIncomeDisplay(int income, float, engine::Point, engine::SceneNode*) override {
+    void showIncomeDisplay(int income, float, engine::Point at, engine::SceneNode*) override {
         incomeShown.push_back(income);
+        incomeShownAt.push_back(at);
+    }
+    void showIncomeBonusDisplay(engine::Point at, int z, engine::SceneNode* layer) override {
+        bonusShown.push_back({at, z, layer});
     }
 
     std::vector<int> moneyChanges;
     std::vector<float> satisfactionChanges;
     std::vector<std::string> calls;
     std::vector<int> incomeShown;
+    std::vector<engine::Point> incomeShownAt;
+    struct Bonus {
+        engine::Point at;
+        int z;
+        engine::SceneNode* layer;
+    };
+    std::vector<Bonus> bonusShown;
 
 private:
     friend base::Factory;

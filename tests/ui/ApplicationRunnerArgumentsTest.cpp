@@ -82,3 +82,14 @@ TEST(ApplicationRunnerArguments, UsageNamesEveryOption) {
              "--ipad", "--scale N", "--help"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
+
+TEST(ApplicationRunnerArguments, UsageShowsTheProgramsOwnOptionsBeforeHelp) {
+    ApplicationRunner::setProgramOptionsUsage("  --own               the program's own\n");
+    auto usage = ApplicationRunner::usage("quillaby");
+    ApplicationRunner::setProgramOptionsUsage("");
+    auto own = usage.find("  --own               the program's own\n");
+    ASSERT_NE(own, std::string::npos) << usage;
+    EXPECT_LT(usage.find("--scale N"), own);
+    EXPECT_GT(usage.find("--help"), own);
+    EXPECT_EQ(ApplicationRunner::usage("quillaby").find("--own"), std::string::npos);
+}

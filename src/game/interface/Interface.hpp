@@ -85,6 +85,8 @@ public:
     virtual void showNextDayButton() { }
     // A customer's payment rising over the salon at the point where it paid.
     virtual void showIncomeDisplay(int, float, engine::Point, engine::SceneNode*) { }
+    // The bonus money rising from the point, added to the salon layer at the z-order.
+    virtual void showIncomeBonusDisplay(engine::Point, int, engine::SceneNode*) { }
 
     MainLayer* layer() const { return pLayer; }
 

@@ -92,8 +92,9 @@ public:
     void walkTo(engine::Point point);
     // Stops walking where the body is and stands.
     void stop();
-    void pause();
-    void resume();
+    // The body's actions.
+    virtual void pause();
+    virtual void resume();
 
     engine::AtlasSprite* pSprite() const { return pSprite_.get(); }
     void setPSprite(base::Ref<engine::AtlasSprite> sprite) { pSprite_ = std::move(sprite); }

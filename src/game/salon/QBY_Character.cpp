@@ -2,6 +2,8 @@
 
 #include <engine/ActionManager.hpp>
 #include <engine/CompositeAction.hpp>
+#include <engine/DirectorServices.hpp>
+#include <engine/InstantAction.hpp>
 #include <engine/IntervalAction.hpp>
 #include <engine/StaticFileCache.hpp>
 #include <foundation/Bundle.hpp>
@@ -167,6 +169,14 @@ QBY_Character::~QBY_Character() {
     }
     if (pEmotion_)
         pEmotion_->destroy();
+    // The timers would have faded the flames out; with the character gone nobody
+    // else would.
+    for (auto* timer : {fireTimer.get(), fireStartTimer.get()}) {
+        if (timer)
+            timer->invalidate();
+    }
+    discardFire(fireVFX_.get());
+    discardFire(fireStartVFX_.get());
 }
 
 Shop* QBY_Character::shop() {
@@ -264,8 +274,26 @@ void QBY_Character::update() {
             walkTo(walkPath.front());
         }
     }
+    updateFireVFX();
+    updateFireStartVFX();
     updateAIState();
     updateEmotionPosition();
+}
+
+void QBY_Character::pause() {
+    CharacterSprite::pause();
+    if (pBubble_)
+        engine::ActionManager::sharedManager().pauseAllActionsForTarget(pBubble_.get());
+    if (pEmotion_)
+        pEmotion_->pause();
+}
+
+void QBY_Character::resume() {
+    CharacterSprite::resume();
+    if (pBubble_)
+        engine::ActionManager::sharedManager().resumeAllActionsForTarget(pBubble_.get());
+    if (pEmotion_)
+        pEmotion_->resume();
 }
 
 void QBY_Character::updateAIState() {
@@ -871,7 +899,8 @@ void QBY_Character::showStarMessage(std::string const& text) {
     speedLabel->setVisible(true);
     speedLabel->runAction(engine::Sequence::actions(engine::FadeIn::actionWithDuration(0.1f),
         engine::DelayTime::actionWithDuration(1.4f), engine::FadeOut::actionWithDuration(0.5f)));
-    float halfWidth = speedLabel->contentSize().width / 2;
+    // The star follows the text, not the label's box, which is as wide as the screen.
+    float halfWidth = speedLabel->getTextSize().width / 2;
     spinningStar
         = GraphicEngine::createSprite("Gameplay_Star.png", x + halfWidth + 10, y, layer, float(z));
     spinningStar->setVisible(true);
@@ -1194,6 +1223,10 @@ void QBY_Character::showIncomeBonus() {
     if (extra < 1)
         return;
     fSatisfaction_ += 0.1f;
+    auto position = pSprite()->position();
+    engine::Point at {std::min(position.x, isPad() ? 990.0f : 430.0f), position.y + 70};
+    if (auto* hud = GameGlobals::shared().interface.get())
+        hud->showIncomeBonusDisplay(at, getZPos() + 1, layer_.get());
 }
 
 void QBY_Character::setWildcardMode(bool on) {
@@ -1227,6 +1260,127 @@ void QBY_Character::tap() {
         showFireVFX();
     }
     lastTapTime = time;
+}
+
+// --- the flames ---
+
+int QBY_Character::fireZ(float y) {
+    double height = engine::DirectorServices::current().winSize().height;
+    return int(10.0 * height - 10.0 * (double(y) + 10.0));
+}
+
+void QBY_Character::discardFire(AnimatedSprite* effect) {
+    if (!effect)
+        return;
+    effect->stopAllActions();
+    effect->setOpacity(0);
+    effect->destroy();
+}
+
+base::Ref<AnimatedSprite> QBY_Character::makeFire(
+    std::string const& sheet, float x, float y, int tag) {
+    auto effect = AnimatedSprite::init(sheet, x, y, layer_.get(), float(fireZ(y)));
+    if (!effect)
+        return nullptr;
+    effect->setTag(tag);
+    effect->setVisible(true);
+    effect->setOpacity(0);
+    effect->setFPS(12);
+    GraphicEngine::fadeInAtlasSprite(effect.get(), 0.1f);
+    return effect;
+}
+
+base::Ref<foundation::Timer> QBY_Character::afterDelay(
+    double seconds, void (QBY_Character::*operation)()) {
+    base::WeakRef<QBY_Character> self(this);
+    return foundation::Timer::scheduledTimer(
+        seconds,
+        [self, operation](foundation::Timer&) {
+            if (auto* character = self.get())
+                (character->*operation)();
+        },
+        false);
+}
+
+void QBY_Character::showFireStartVFX() {
+    discardFire(fireStartVFX_.get());
+    auto position = pSprite()->position();
+    fireStartVFX_ = makeFire("fs", position.x + 20, position.y, 112);
+    playSound("fire");
+    if (fireStartTimer)
+        fireStartTimer->invalidate();
+    fireStartTimer = afterDelay(1.5, &QBY_Character::hideFireStartVFX);
+}
+
+void QBY_Character::showFireVFX() {
+    hideFireStartVFX();
+    discardFire(fireVFX_.get());
+    auto position = pSprite()->position();
+    fireVFX_ = makeFire("wh", position.x, position.y, 111);
+    if (fireTimer)
+        fireTimer->invalidate();
+    fireTimer = afterDelay(1.5, &QBY_Character::hideFireVFX);
+}
+
+void QBY_Character::updateFireVFX() {
+    if (!fireVFX_)
+        return;
+    auto position = pSprite()->position();
+    fireVFX_->setPosition({position.x + 7, position.y});
+    fireVFX_->update(GameGlobals::shared().deltaTime);
+    fireVFX_->updateZPos(fireZ(position.y));
+}
+
+void QBY_Character::updateFireStartVFX() {
+    if (!fireStartVFX_)
+        return;
+    auto position = pSprite()->position();
+    fireStartVFX_->setPosition({position.x + 20, position.y});
+    fireStartVFX_->update(GameGlobals::shared().deltaTime);
+    fireStartVFX_->updateZPos(fireZ(position.y));
+}
+
+namespace {
+
+// Fades the effect out and then calls the kill operation. The callback holds the
+// effect, not the character, so a character that goes meanwhile is not kept alive.
+void fadeOutThen(
+    AnimatedSprite* effect, float time, QBY_Character* character, void (QBY_Character::*kill)()) {
+    base::WeakRef<QBY_Character> self(character);
+    effect->stopAllActions();
+    effect->runAction(engine::Sequence::actions(engine::FadeOut::actionWithDuration(time),
+        engine::CallFunc::actionWithTarget(effect, [self, kill] {
+            if (auto* owner = self.get())
+                (owner->*kill)();
+        })));
+}
+
+}
+
+void QBY_Character::hideFireVFX() {
+    if (fireVFX_)
+        fadeOutThen(fireVFX_.get(), 0.25f, this, &QBY_Character::killFireVFX);
+}
+
+void QBY_Character::hideFireStartVFX() {
+    if (fireStartVFX_)
+        fadeOutThen(fireStartVFX_.get(), 0.1f, this, &QBY_Character::killFireStartVFX);
+}
+
+void QBY_Character::killFireVFX() {
+    if (!fireVFX_)
+        return;
+    fireVFX_->setVisible(false);
+    fireVFX_->destroy();
+    fireVFX_ = nullptr;
+}
+
+void QBY_Character::killFireStartVFX() {
+    if (!fireStartVFX_)
+        return;
+    fireStartVFX_->setVisible(false);
+    fireStartVFX_->destroy();
+    fireStartVFX_ = nullptr;
 }
 
 // --- staff ---

@@ -7,6 +7,7 @@
 #include <engine/Label.hpp>
 #include <engine/SceneNode.hpp>
 #include <engine/Sprite.hpp>
+#include <foundation/Timer.hpp>
 #include <game/salon/CharacterSprite.hpp>
 #include <game/salon/PathWalker.hpp>
 
@@ -63,6 +64,9 @@ public:
 
     // One frame of behaviour.
     void update();
+    // The body's actions, and those of the bubble and the emotion when they exist.
+    void pause() override;
+    void resume() override;
     void updateAIState();
     void changeAIState(int state) { curAIState = state; }
     int getAIState() const { return curAIState; }
@@ -116,6 +120,9 @@ public:
     void hideIncomeBonus() { }
     void showStarMessage(std::string const& text);
     AnimatedSprite* pEmotion() const { return pEmotion_.get(); }
+    // The label and the star of the last star message, left faded out on the layer.
+    engine::Label* speedLabelNode() const { return speedLabel.get(); }
+    engine::Sprite* spinningStarNode() const { return spinningStar.get(); }
     // The pending income messages and the time the last was shown (tests).
     static std::size_t pendingIncomeMessages();
     static void resetIncomeMessages();
@@ -139,6 +146,25 @@ public:
     void setWildcardMode(bool on);
     bool wildcardMode() const { return bWildcardMode; }
     void tap();
+
+    // --- the flames of a fully tapped-up service ---
+    // The flames of the second quick tap ("fs", tag 112), beside the staff member;
+    // they fade out after 1.5 s.
+    void showFireStartVFX();
+    // The flames of the last step ("wh", tag 111), in place of the first ones; they
+    // fade out after 1.5 s.
+    void showFireVFX();
+    // Each frame: at the staff member, advanced by the frame time, at its depth.
+    void updateFireStartVFX();
+    void updateFireVFX();
+    // Fade out, then kill.
+    void hideFireStartVFX();
+    void hideFireVFX();
+    // Hidden, off the layer and forgotten.
+    void killFireStartVFX();
+    void killFireVFX();
+    AnimatedSprite* fireStartVFX() const { return fireStartVFX_.get(); }
+    AnimatedSprite* fireVFX() const { return fireVFX_.get(); }
 
     // --- staff ---
     void enableStaff(bool enable);
@@ -210,8 +236,14 @@ private:
     void updateAtFurniture();
     void leaveAngry();
     void walkOut(engine::Point door, engine::Point street);
-    void showFireStartVFX() { }
-    void showFireVFX() { }
+    // A new effect of the sheet at (x, y) with the tag, transparent, fading in, at
+    // the depth of a point 10 below it.
+    base::Ref<AnimatedSprite> makeFire(std::string const& sheet, float x, float y, int tag);
+    // Stops the effect and takes it off the layer.
+    static void discardFire(AnimatedSprite* effect);
+    static int fireZ(float y);
+    // A one-shot timer that calls the operation unless the character has gone.
+    base::Ref<foundation::Timer> afterDelay(double seconds, void (QBY_Character::*operation)());
     static Shop* shop();
     static double now();
     // A bubble picture at the character, pulsing.
@@ -262,6 +294,12 @@ private:
     double lastTapTime {0};
     base::Ref<engine::Label> speedLabel;
     base::Ref<engine::Sprite> spinningStar;
+    base::Ref<AnimatedSprite> fireVFX_;
+    base::Ref<AnimatedSprite> fireStartVFX_;
+    // The timers that fade the flames out; a new effect replaces its timer, so an
+    // earlier timer never cuts the new flames short.
+    base::Ref<foundation::Timer> fireTimer;
+    base::Ref<foundation::Timer> fireStartTimer;
     double waitFurnStartTime_ {0};
     double waitFurnStopTime {0};
     float slowPetMultiplier {1};

@@ -17,6 +17,10 @@ public:
     // "--salon-day" or "--salon-day=LEVEL": true, with the level when one was given.
     // Anything else: false.
     static bool parseArgument(char const* argument, std::optional<int>& level);
+    // The flag's line of the program's usage.
+    static constexpr char const* usage
+        = "  --salon-day[=LEVEL] start straight in a salon day (with LEVEL, a fresh working\n"
+          "                      day at that shop level, 1 to 99)\n";
     // Remembered until the main scene applies it.
     static void request(std::optional<int> level);
     // Starts the requested day, if any, once.
