@@ -86,8 +86,6 @@ bool Shop::isDailyChallenge() const {
 void Shop::generateCustomer() {
     auto& globals = GameGlobals::shared();
     auto& services = SalonServices::shared();
-    auto packs = activePackData("vip");
-    float feeMult = services.isPonyModeActive() ? services.ponyDayFeeMult() : 1.0f;
     int slot = -1;
     for (int i = 0; i < arrivalSlots; ++i) {
         if (!pCustomer[std::size_t(i)]) {
@@ -102,6 +100,8 @@ void Shop::generateCustomer() {
     if (!customers || customers->empty() || !pets || pets->empty())
         return;
 
+    auto packs = activePackData("vip");
+    float feeMult = services.isPonyModeActive() ? services.ponyDayFeeMult() : 1.0f;
     bool challenge = isChallengeMode();
     auto chances = visitorChances(globals.satisfaction, challenge, pVIPAppearCount);
     double d = double(salonRandom() % 1000) * 0.001;
