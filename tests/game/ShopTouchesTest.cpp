@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 using game::GameGlobals;
@@ -104,6 +106,22 @@ protected:
             tap(centre(shop->getCounterFurniture()->pSprite()));
     }
 
+    // The salon as the screen shows it, kept in the test output.
+    void snapshot(std::string const& name) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        layer->visit();
+        glDisable(GL_BLEND);
+        glFinish();
+        auto path = saveImage(name);
+        EXPECT_TRUE(std::filesystem::exists(path)) << path;
+        // The room is drawn: its middle is not black.
+        auto middle = pixel(240, 160);
+        EXPECT_GT(int(middle.r) + int(middle.g) + int(middle.b), 30) << name;
+    }
+
     int drags {0};
 };
 
@@ -113,12 +131,19 @@ TEST_F(ShopTouchesTest, AWholeDayPlayedByTouchesEndsInTheReportAndTheNextDay) {
     game::DataConrtoller::saveMoney();
     openDayTwo();
     int frames = 0;
+    bool busyShown = false;
     while (shop->getShopState() == 2 && frames < 60 * 400) {
         play();
         frame();
         ++frames;
+        if (!busyShown && globals.shopTime >= 75) {
+            snapshot("salon-day-busy");
+            busyShown = true;
+        }
     }
     ASSERT_EQ(shop->getShopState(), 3);
+    framesFor(1);
+    snapshot("salon-day-end");
     EXPECT_GT(drags, 10);
     EXPECT_GT(globals.customerToday, 5);
     EXPECT_EQ(globals.customerLeaveToday, 0);
