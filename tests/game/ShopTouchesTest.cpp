@@ -342,3 +342,46 @@ TEST_F(ShopTouchesTest, ChallengeAchievementsByRunAndTotal) {
 }
 
 }
+
+namespace {
+
+TEST_F(ShopTouchesTest, AutoPlayRunsADayToItsEndAndAForcedCloseEmptiesTheSalon) {
+    openDayTwo();
+    auto& globals = GameGlobals::shared();
+    globals.gameMode = 3;
+    int frames = 0;
+    while (shop->getShopState() == 2 && frames < 60 * 400) {
+        frame();
+        ++frames;
+    }
+    EXPECT_EQ(shop->getShopState(), 3);
+    EXPECT_GT(globals.customerToday, 5);
+
+    shop->startPreWorkingHour();
+    frame();
+    framesFor(20);
+    ASSERT_GT(shop->customerCount(), 0);
+    shop->forceCloseShop();
+    EXPECT_FLOAT_EQ(globals.shopTime, 150);
+    for (int i = 0; i < shop->customerCount(); ++i)
+        EXPECT_GE(shop->getCustomer(i)->getAIState(), QBY_Character::stateLeaving);
+}
+
+TEST_F(ShopTouchesTest, HappyMusicCountsAndEndsWithItsTime) {
+    openDayTwo();
+    auto& globals = GameGlobals::shared();
+    shop->startHappyMusic();
+    EXPECT_TRUE(shop->isPlayingHappyMusic());
+    EXPECT_EQ(globals.musicPlayCountToday, 1);
+    framesFor(15.2f);
+    EXPECT_FALSE(shop->isPlayingHappyMusic());
+    shop->startConsumableMusicNamed("SpeedBonus", 19);
+    EXPECT_EQ(shop->consumableSFX(), "SpeedBonus");
+    shop->forceCloseShop();
+    for (int i = 0; i < 60 * 120 && shop->getShopState() == 2; ++i)
+        frame();
+    ASSERT_EQ(shop->getShopState(), 3);
+    EXPECT_EQ(shop->consumableSFX(), "");
+}
+
+}

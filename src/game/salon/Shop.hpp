@@ -11,6 +11,7 @@
 #include <ui/Touch.hpp>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -250,7 +251,8 @@ private:
     // Arrivals.
     void makeVisitor(int slot, base::Ref<QBY_Character> customer);
     void muteMusicFor(std::optional<float> seconds);
-    void sendEveryoneAway(std::string const* keepName);
+    // Every staff member stops serving; every customer inside that is not kept leaves.
+    void sendEveryoneAway(std::function<bool(QBY_Character const&)> const& kept);
     // Touches.
     bool touchBeganWorking(engine::Point point);
     bool touchBeganAfterHours(engine::Point point);

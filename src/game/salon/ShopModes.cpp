@@ -431,18 +431,7 @@ void Shop::allCharSpeedUp() {
 }
 
 void Shop::forceCloseShop() {
-    for (auto& staff : pStaff) {
-        if (staff)
-            staff->stopService();
-    }
-    for (int i = 0; i < customerSlots; ++i) {
-        base::Ref<QBY_Character> customer = pCustomer[std::size_t(i)];
-        if (!customer)
-            continue;
-        int state = customer->getAIState();
-        if (state != QBY_Character::stateLeaving && state != QBY_Character::stateGone)
-            customer->leaveShop();
-    }
+    sendEveryoneAway([](QBY_Character const&) { return false; });
     GameGlobals::shared().shopTime = closingTime;
 }
 

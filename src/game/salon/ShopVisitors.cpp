@@ -214,7 +214,7 @@ void Shop::muteMusicFor(std::optional<float> seconds) {
         fadeInBgmStartTime = GameGlobals::shared().totalTime + *seconds;
 }
 
-void Shop::sendEveryoneAway(std::string const* keepName) {
+void Shop::sendEveryoneAway(std::function<bool(QBY_Character const&)> const& kept) {
     for (auto& staff : pStaff) {
         if (staff)
             staff->stopService();
@@ -226,8 +226,7 @@ void Shop::sendEveryoneAway(std::string const* keepName) {
         int state = customer->getAIState();
         if (state == QBY_Character::stateLeaving || state == QBY_Character::stateGone)
             continue;
-        bool kept = keepName ? customer->sCharName() == *keepName : customer->spCharType() == 0;
-        if (!kept)
+        if (!kept(*customer))
             customer->leaveShop();
     }
 }
@@ -239,7 +238,7 @@ void Shop::specialCustomerAppearEvent(int kind) {
         hud->showEventCloseUp(kind);
     switch (kind) {
     case 0:
-        sendEveryoneAway(nullptr);
+        sendEveryoneAway([](QBY_Character const& c) { return c.spCharType() == 0; });
         muteMusicFor(4.0f);
         playSound("EventPrez");
         break;
@@ -287,7 +286,7 @@ void Shop::dlcSpecialCustomerAppearEvent(std::string const& id) {
     if (auto* hud = interface())
         hud->showDLCEventCloseUp(data->objectForKey("closeup").stringValue());
     if (data->objectForKey("clearsRoom").boolValue())
-        sendEveryoneAway(&id);
+        sendEveryoneAway([&id](QBY_Character const& c) { return c.sCharName() == id; });
     auto sound = data->objectForKey("enter_sfx").stringValue();
     if (!sound.empty()) {
         muteMusicFor(4.0f);
