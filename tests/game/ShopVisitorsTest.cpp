@@ -195,3 +195,23 @@ TEST_F(ShopVisitorsTest, DailyChallengeMovesTheCountersAndShowsTheQuest) {
 }
 
 }
+
+namespace {
+
+TEST_F(ShopVisitorsTest, EachSpecialVisitorBringsTheMusicBackAfterItsOwnPause) {
+    openDay(2, 0);
+    auto& globals = GameGlobals::shared();
+    struct Case {
+        int kind;
+        float pause;
+    } const cases[] = {{0, 4}, {1, 5}, {2, 5}};
+    for (auto const& c : cases) {
+        globals.totalTime = 100.0f * float(c.kind + 1);
+        shop->specialCustomerAppearEvent(c.kind);
+        ASSERT_TRUE(shop->musicReturnTime()) << c.kind;
+        // The superhero too: never an older time, which would end the pause at once.
+        EXPECT_FLOAT_EQ(*shop->musicReturnTime(), globals.totalTime + c.pause) << c.kind;
+    }
+}
+
+}

@@ -101,6 +101,10 @@ public:
     bool shoppingModeInTransition() const;
     void startHappyMusic();
     bool isPlayingHappyMusic() const { return bIsPlayingHappyMusic; }
+    // The total time at which the music comes back, or nothing when it is not down.
+    std::optional<float> musicReturnTime() const {
+        return bWillFadeInBgm ? std::optional<float>(fadeInBgmStartTime) : std::nullopt;
+    }
     void startConsumableMusicNamed(std::string const& name, float duration);
     std::string const& consumableSFX() const { return mConsumableSFX; }
     void blockCustomers(bool block, QBY_Furniture* doorBlock);
