@@ -26,7 +26,8 @@ constexpr long long unreachableMoney = 2147483647;
 
 // The "moneyReq" of the first level pack, active or not, that opens the level.
 std::optional<long long> packMoneyRequirement(int level) {
-    for (auto const& value : *unpackedEntries()) {
+    auto entries = unpackedEntries();
+    for (auto const& value : *entries) {
         auto* entry = value.dictionary();
         if (!entry || entry->objectForKey("type").stringValue() != "level")
             continue;

@@ -58,7 +58,8 @@ inline bool isActiveEntry(base::Dictionary const& entry) {
 // The data of the active downloaded entries of a type, in list order.
 inline std::vector<base::Ref<base::Dictionary>> activePackData(std::string const& type) {
     std::vector<base::Ref<base::Dictionary>> found;
-    for (auto const& value : *unpackedEntries()) {
+    auto entries = unpackedEntries();
+    for (auto const& value : *entries) {
         auto* entry = value.dictionary();
         if (!entry || entry->objectForKey("type").stringValue() != type || !isActiveEntry(*entry))
             continue;

@@ -259,7 +259,8 @@ void Shop::specialCustomerAppearEvent(int kind) {
 namespace {
 
 base::Ref<base::Dictionary> vipData(std::string const& id, bool activeOnly) {
-    for (auto const& value : *unpackedEntries()) {
+    auto entries = unpackedEntries();
+    for (auto const& value : *entries) {
         auto* entry = value.dictionary();
         if (!entry || entry->objectForKey("type").stringValue() != "vip")
             continue;
