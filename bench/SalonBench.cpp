@@ -9,6 +9,7 @@
 // the same tick and visit, without characters.
 
 #include "Compare.hpp"
+#include "SalonHarness.hpp"
 
 #include <engine/ActionManager.hpp>
 #include <engine/Director.hpp>
@@ -42,23 +43,7 @@ constexpr float frameTime = 1.0f / 60;
 
 struct Salon {
     Salon() {
-        auto home = std::filesystem::temp_directory_path() / "quillaby-bench-salon";
-        std::filesystem::remove_all(home);
-        std::filesystem::create_directories(home);
-        foundation::Sandbox::setRoot(home.string());
-        foundation::Bundle::setMainBundlePath(QUILLABY_BUNDLE);
-        surface = graphics::Surface::createHeadless({});
-        bench::require(bool(surface), "an off-screen surface");
-        ui::Screen::mainScreen().setSurface(surface);
-        foundation::Clock::install(&clock);
-        auto bounds = ui::Screen::mainScreen().bounds();
-        window = ui::Window::create(bounds);
-        window->makeKeyAndVisible();
-        engine::Director::sharedDirector().attachInView(window.get(), bounds);
-        // Sounds are not part of a frame's engine work.
-        if (auto* sound = game::SoundEngine::sharedManager())
-            sound->enableSound(false);
-
+        environment.setUp(clock, surface, window);
         auto& globals = game::GameGlobals::shared();
         globals.day = 3;
         globals.shopLevel = 8;
@@ -66,16 +51,7 @@ struct Salon {
         globals.satisfaction = 300;
         game::DataConrtoller::saveDay();
         game::DataConrtoller::saveShopLevel();
-        globals.pathFinder = game::PathFindingSystem::create();
-        globals.interface = game::Interface::initWithLayer(nullptr);
-        globals.customerPool = base::Dictionary::create();
-        globals.petPool = base::Dictionary::create();
-        int index = 0;
-        for (char const* key : {"CUS001", "CUS002", "CUS003", "CUS004", "CUS005", "CUS006"})
-            globals.customerPool->setObject(std::to_string(index++), key);
-        index = 0;
-        for (char const* key : {"DOG001", "DOG002", "CAT001", "CAT002", "BUN001"})
-            globals.petPool->setObject(std::to_string(index++), key);
+        bench::salonGlobals();
         foundation::AdditiveRandom::shared().seed(1);
         foundation::Rand48::shared().seed(1);
 
@@ -137,6 +113,7 @@ struct Salon {
         return count + game::Shop::staffSlots;
     }
 
+    bench::SalonEnvironment environment;
     foundation::ManualClock clock;
     base::Ref<graphics::Surface> surface;
     base::Ref<ui::Window> window;

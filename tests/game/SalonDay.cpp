@@ -1,14 +1,20 @@
 #include "SalonDay.hpp"
 
 #include <engine/Scheduler.hpp>
+#include <foundation/PropertyList.hpp>
 #include <foundation/Random.hpp>
 #include <foundation/RunLoop.hpp>
+#include <foundation/Sandbox.hpp>
 #include <foundation/UserDefaults.hpp>
 #include <game/salon/ComboTracker.hpp>
 #include <game/salon/PathFindingSystem.hpp>
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/GameGlobals.hpp>
 #include <game/shell/SoundEngine.hpp>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace test {
 
@@ -86,6 +92,13 @@ SalonDayTest::Pair SalonDayTest::makePair() {
     pair.customer->setPPet(pair.pet.get());
     pair.pet->setPMaster(pair.customer.get());
     return pair;
+}
+
+void SalonDayTest::writeUnpacked(base::Ref<base::Array> entries) {
+    auto folder = std::filesystem::path(foundation::Sandbox::root()) / "Library/Marrowby";
+    std::filesystem::create_directories(folder);
+    ASSERT_TRUE(foundation::PropertyList::writeToFile(
+        base::Value(entries), (folder / "unpacked.plist").string()));
 }
 
 }

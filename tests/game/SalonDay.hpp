@@ -8,6 +8,8 @@
 #include <game/salon/SalonServices.hpp>
 #include <game/salon/Shop.hpp>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,31 @@ public:
     void showIncomeBonusDisplay(engine::Point at, int z, engine::SceneNode* layer) override {
         bonusShown.push_back({at, z, layer});
     }
+    void showEventCloseUp(int kind) override { calls.push_back("closeUp " + std::to_string(kind)); }
+    void showDLCEventCloseUp(std::string const& picture) override {
+        calls.push_back("dlcCloseUp " + picture);
+    }
+    void showQuestReport(std::string const& quest) override {
+        calls.push_back("questReport " + quest);
+    }
+    void showReport(bool levelUp) override {
+        calls.push_back(levelUp ? "report levelUp" : "report");
+    }
+    void showEOD1Bonus() override { calls.push_back("showEOD1Bonus"); }
+    void showEOLBonus() override { calls.push_back("showEOLBonus"); }
+    void showPonyDayPopup() override { calls.push_back("showPonyDayPopup"); }
+    void showUpgradeMenu(base::Object* piece, bool purchase) override {
+        calls.push_back(purchase ? "upgradeMenu purchase" : "upgradeMenu");
+        menuTarget = piece;
+    }
+    void showHireMenu(base::Object* staff) override {
+        calls.push_back("hireMenu");
+        menuTarget = staff;
+    }
+    void didPurchaseConsumableNamed(std::string const& name, int count) override {
+        items[name] += count;
+    }
+    int curUIState() override { return uiState; }
 
     std::vector<int> moneyChanges;
     std::vector<float> satisfactionChanges;
@@ -51,6 +78,9 @@ public:
         engine::SceneNode* layer;
     };
     std::vector<Bonus> bonusShown;
+    std::map<std::string, int> items;
+    base::Object* menuTarget {nullptr};
+    int uiState {0};
 
 private:
     friend base::Factory;
@@ -77,6 +107,25 @@ public:
     void updateAchievement(int number, float) override {
         events.push_back("achievement " + std::to_string(number));
     }
+    std::string startRandomEligibleQuest(game::QuestItemProtocol& delegate) override {
+        if (eligibleQuest.empty())
+            return {};
+        questDelegate = &delegate;
+        activeQuest = eligibleQuest;
+        return activeQuest;
+    }
+    void clearCurrentQuests() override { activeQuest.clear(); }
+    std::string firstActiveQuest() override { return activeQuest; }
+    void markCompletedQuests() override { events.push_back("markCompletedQuests"); }
+    void cancelAllEffects() override { events.push_back("cancelAllEffects"); }
+    void pushSaveData(base::Ref<base::Dictionary> save) override { uploads.push_back(save); }
+    bool isGameCenterAvailable() override { return true; }
+    void reportScore(int board, int score) override {
+        events.push_back("score " + std::to_string(board) + " " + std::to_string(score));
+    }
+    bool has(std::string const& event) const {
+        return std::find(events.begin(), events.end(), event) != events.end();
+    }
 
     bool reachable {true};
     bool ponyEnabled {false};
@@ -84,6 +133,10 @@ public:
     bool banner {false};
     std::vector<std::string> reported;
     std::vector<std::string> events;
+    std::string eligibleQuest;
+    std::string activeQuest;
+    game::QuestItemProtocol* questDelegate {nullptr};
+    std::vector<base::Ref<base::Dictionary>> uploads;
 };
 
 // A salon on the generated bundle with its path finder, a recording HUD and
@@ -110,6 +163,8 @@ protected:
         base::Ref<game::QBY_Character> pet;
     };
     Pair makePair();
+    // "unpacked.plist" in the data folder, as downloaded content leaves it.
+    void writeUnpacked(base::Ref<base::Array> entries);
 
     RecordingSalonServices services;
     base::Ref<RecordingHud> hud;

@@ -23,14 +23,6 @@ using game::Shop;
 
 class ShopTest : public test::SalonDayTest {
 protected:
-    // "unpacked.plist" in the data folder, as downloaded content leaves it.
-    void writeUnpacked(base::Ref<base::Array> entries) {
-        auto folder = std::filesystem::path(foundation::Sandbox::root()) / "Library/Marrowby";
-        std::filesystem::create_directories(folder);
-        ASSERT_TRUE(foundation::PropertyList::writeToFile(
-            base::Value(entries), (folder / "unpacked.plist").string()));
-    }
-
     int furnitureCount() const {
         int count = 0;
         for (int i = 0; i < Shop::furnitureSlots; ++i)

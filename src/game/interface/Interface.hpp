@@ -87,6 +87,23 @@ public:
     virtual void showIncomeDisplay(int, float, engine::Point, engine::SceneNode*) { }
     // The bonus money rising from the point, added to the salon layer at the z-order.
     virtual void showIncomeBonusDisplay(engine::Point, int, engine::SceneNode*) { }
+    // A special visitor's close-up: the built-in kind (0-2), or a pack's picture.
+    virtual void showEventCloseUp(int) { }
+    virtual void showDLCEventCloseUp(std::string const&) { }
+    // The report of a daily challenge, by its quest id.
+    virtual void showQuestReport(std::string const&) { }
+    // The day report after hours, with whether the salon rose a level.
+    virtual void showReport(bool) { }
+    virtual void showEOD1Bonus() { }
+    virtual void showEOLBonus() { }
+    virtual void showPonyDayPopup() { }
+    // After hours: the menus for a furniture piece (buy or upgrade) and a staff member.
+    virtual void showUpgradeMenu(base::Object*, bool) { }
+    virtual void showHireMenu(base::Object*) { }
+    virtual void pauseMusicNote() { }
+    virtual void resumeMusicNote() { }
+    // Adds count items to the item bar's button of that name.
+    virtual void didPurchaseConsumableNamed(std::string const&, int) { }
 
     MainLayer* layer() const { return pLayer; }
 

@@ -105,6 +105,14 @@ base::Ref<QBY_Character> QBY_Character::createCharacter(
 
 namespace {
 
+// The sheet a character is drawn from: its entry's "ThemeName", else its key. The
+// entry comes from the engine's file cache, which keeps the parsed list, since a busy
+// day creates a character every few seconds.
+std::string sheetName(base::Dictionary const* entry, std::string const& key) {
+    auto const* name = entry ? entry->objectForKey("ThemeName").string() : nullptr;
+    return name ? *name : key;
+}
+
 engine::Point entryOffset(base::Dictionary const* entry) {
     if (!entry)
         return {0, 0};
@@ -116,7 +124,7 @@ engine::Point entryOffset(base::Dictionary const* entry) {
 
 QBY_Character::QBY_Character(base::Ref<base::Dictionary> entry, std::string const& key, float x,
     float y, engine::SceneNode* layer, int type)
-    : CharacterSprite(Theme::getThemeCharacter(key), x, y, layer, entryOffset(entry.get()))
+    : CharacterSprite(sheetName(entry.get(), key), x, y, layer, entryOffset(entry.get()))
     , layer_(layer)
     , charType_(type)
     , startPoint {x, y}

@@ -5,7 +5,13 @@
 
 #include <string>
 
+namespace engine {
+class SceneNode;
+}
+
 namespace game {
+
+class QuestItemProtocol;
 
 // What the salon asks of the features around it that are not built into the salon
 // itself: the progression features (quests, power-up timers, achievements,
@@ -52,6 +58,25 @@ public:
 
     // Records an analytics event with the agent.
     virtual void logEvent(std::string const& name, base::Ref<base::Dictionary> parameters);
+    // The daily challenges of the quest controller. A started quest has the delegate
+    // (not retained) and its marked and notified flags cleared; answers its id, or ""
+    // when no quest is eligible.
+    virtual std::string startRandomEligibleQuest(QuestItemProtocol&) { return {}; }
+    virtual void clearCurrentQuests() { }
+    // The id of the first active quest, "" when none.
+    virtual std::string firstActiveQuest() { return {}; }
+    virtual void markCompletedQuests() { }
+    // A quest's finish shown over the salon layer.
+    virtual void showQuestNotification(engine::SceneNode*, bool) { }
+    // Power-ups: every running effect ends.
+    virtual void cancelAllEffects() { }
+    // The pony day's fee multiplier while one runs.
+    virtual float ponyDayFeeMult() { return 1; }
+    // Queues the save's upload on the game server kit.
+    virtual void pushSaveData(base::Ref<base::Dictionary>) { }
+    // Whether Game Center answers, and a score for a leaderboard by its number.
+    virtual bool isGameCenterAvailable() { return false; }
+    virtual void reportScore(int, int) { }
 };
 
 }

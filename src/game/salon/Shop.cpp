@@ -14,6 +14,7 @@
 #include <game/salon/QBY_Furniture.hpp>
 #include <game/salon/SalonRoadMap.hpp>
 #include <game/salon/SalonServices.hpp>
+#include <game/salon/ShopSupport.hpp>
 #include <game/shell/BountixSetting.hpp>
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/DataManager.hpp>
@@ -27,45 +28,9 @@
 
 namespace game {
 
+using namespace shop_support;
+
 namespace {
-
-constexpr float padX = 2.1333334f;
-constexpr float padY = 2.4f;
-constexpr char const* unpackedList = "/var/mobile/Library/Marrowby/unpacked.plist";
-
-bool isPad() {
-    return Utilities::isiPad();
-}
-
-// A phone point, stretched on the tablet.
-engine::Point scaled(float x, float y) {
-    return isPad() ? engine::Point {x * padX, y * padY} : engine::Point {x, y};
-}
-
-long salonRandom() {
-    return long(foundation::AdditiveRandom::shared().next());
-}
-
-Interface* interface() {
-    return GameGlobals::shared().interface.get();
-}
-
-void playSound(std::string const& name) {
-    if (auto* engine = SoundEngine::sharedManager())
-        engine->playSoundName(name);
-}
-
-// The entries of the downloaded list, or an empty array.
-base::Ref<base::Array> unpackedEntries() {
-    auto list = engine::StaticFileCache::sharedCache().arrayWithContentsOfFile(unpackedList);
-    return list ? list : base::Array::create();
-}
-
-bool isActiveEntry(base::Dictionary const& entry) {
-    auto key = foundation::format("%@_%@_active", entry.objectForKey("type").stringValue(),
-        entry.objectForKey("uid").stringValue());
-    return foundation::UserDefaults::standardUserDefaults().integerForKey(key) != 0;
-}
 
 // A bundle picture name from a theme entry: a plain file name, never a path.
 std::string checkedBundleName(std::string const& name) {
@@ -159,6 +124,8 @@ Shop::Shop(engine::SceneNode* layer)
 }
 
 Shop::~Shop() {
+    if (staffLogTimer_)
+        staffLogTimer_->invalidate();
     releaseCharacters();
 }
 
@@ -232,14 +199,6 @@ void Shop::saveGame() {
         if (piece && piece->nFurnID() >= 0 && piece->nMaxDurablity() > 0)
             DataConrtoller::saveFurnDurablity(piece->nFurnID(), piece->nDurablity());
     }
-}
-
-void Shop::pauseGame() {
-    bPauseGame = true;
-}
-
-void Shop::resumeGame() {
-    bPauseGame = false;
 }
 
 void Shop::setWildcardMode(bool on) {
@@ -465,6 +424,8 @@ void Shop::updateWorkingHours() {
         if (piece)
             piece->updateVFX();
     }
+    if (globals.gameMode == 3)
+        autoPlay();
 }
 
 bool Shop::isInDoorway(QBY_Character const* character) const {
@@ -545,110 +506,6 @@ void Shop::startWorkingHour() {
         DataConrtoller::saveSatisfaction();
     }
     updateFurnCount();
-}
-
-void Shop::startNonWorkingHour() {
-    auto& globals = GameGlobals::shared();
-    bDeclinedChallengeMode = false;
-    DataConrtoller::saveDeclinedVIPDay(false);
-    globals.shopState = 3;
-    bShopOpen = false;
-    if (auto* hud = interface()) {
-        hud->hiddenPauseButton();
-        hud->hiddenHelpButton();
-    }
-    for (auto& staff : pStaff) {
-        if (!staff)
-            continue;
-        staff->stop();
-        staff->cleanWalkPath();
-    }
-    {
-        DataManager::Batch batch;
-        DataConrtoller::saveShopState(globals.shopState);
-        DataConrtoller::saveMoney();
-        DataConrtoller::saveSatisfaction();
-        DataConrtoller::saveCountingRecord();
-    }
-    if (auto* hud = interface())
-        hud->showNextDayButton();
-}
-
-// --- arrivals ---
-
-bool Shop::isPrezVisiting() const {
-    return std::any_of(pCustomer.begin(), pCustomer.end(),
-        [](auto const& customer) { return customer && customer->spCharType() == 0; });
-}
-
-bool Shop::isChallengeMode() const {
-    int day = GameGlobals::shared().day;
-    return day % 30 == 0 && !bDeclinedChallengeMode;
-}
-
-void Shop::specialCustomerAppearEvent(int) {
-}
-
-void Shop::dlcSpecialCustomerAppearEvent(std::string const&) {
-}
-
-void Shop::dlcSpecialCustomerAngryEvent(std::string const&) {
-}
-
-void Shop::generateCustomer() {
-    auto& globals = GameGlobals::shared();
-    int slot = -1;
-    for (int i = 0; i < arrivalSlots; ++i) {
-        if (!pCustomer[std::size_t(i)]) {
-            slot = i;
-            break;
-        }
-    }
-    if (slot < 0)
-        return;
-    auto* customers = globals.customerPool.get();
-    auto* pets = globals.petPool.get();
-    if (!customers || customers->empty() || !pets || pets->empty())
-        return;
-    // The draw that decides on a special visitor; only ordinary customers come here.
-    (void)salonRandom();
-    auto customerKey
-        = customers->objectForKey(std::to_string(salonRandom() % long(customers->size())))
-              .stringValue();
-    auto spawn = scaled(460, 250);
-    auto customer = QBY_Character::createCharacter(
-        customerKey, spawn.x, spawn.y, pLayer, QBY_Character::typeCustomer);
-    if (globals.shopLevel == 1)
-        customer->setFTimeOutSpeed(3.0f);
-    else if (globals.shopLevel > 10)
-        customer->setFTimeOutSpeed(1.0f - 0.06f * float(globals.shopLevel - 10));
-    customer->setWalkSpeed(isPad() ? 200 : 120);
-    customer->setFPS(isPad() ? 6 : 12);
-    auto petKey
-        = pets->objectForKey(std::to_string(salonRandom() % long(pets->size()))).stringValue();
-    float petX = spawn.x + 10;
-    auto pet
-        = QBY_Character::createCharacter(petKey, petX, spawn.y, pLayer, QBY_Character::typePet);
-    pet->setWalkSpeed(isPad() ? 166.66667f : 100);
-    pet->setFPS(isPad() ? 5 : 10);
-    pCustomer[std::size_t(slot)] = customer;
-    pPet[std::size_t(slot)] = pet;
-    if (customer->getAIState() == QBY_Character::stateIdle) {
-        customer->changeAIState(QBY_Character::stateEntering);
-        customer->setPPet(pet.get());
-        pet->changeAIState(QBY_Character::stateEntering);
-        pet->setPMaster(customer.get());
-        pet->initServiceQuery();
-        pet->setFTimeOutSpeed(customer->fTimeOutSpeed());
-        pet->setFSatisfactionPunishmentRatio(customer->fSatisfactionPunishmentRatio());
-        pet->setWildcardMode(bWildcardMode);
-        lastGenCustomerTime_ = globals.shopTime;
-        if (bBlockCustomers) {
-            customer->cleanWalkPath();
-            customer->leaveShop();
-            customer->updateAIState();
-        }
-    }
 }
 
 // --- loading and room ---
@@ -1092,34 +949,6 @@ QBY_Character* Shop::getStaff(int index) const {
     return pStaff[std::size_t(index)].get();
 }
 
-bool Shop::staffGoToWork(QBY_Furniture* furniture) {
-    if (!furniture || furniture->furnType() == 0 || furniture->furnType() == -1)
-        return false;
-    QBY_Character* chosen = nullptr;
-    float best = 0;
-    for (int i = staffSlots - 1; i >= 0; --i) {
-        auto* staff = pStaff[std::size_t(i)].get();
-        if (!staff || !staff->getCanWorkInFurniture(furniture->furnType()))
-            continue;
-        if (staff->pTargetFurniture() == furniture)
-            return true;
-        if (staff->getAIState() != QBY_Character::stateIdle)
-            continue;
-        float distance = std::abs(staff->pSprite()->position().x - furniture->getStaffPos().x)
-            + std::abs(staff->pSprite()->position().y - furniture->getStaffPos().y);
-        if (!chosen || distance < best) {
-            chosen = staff;
-            best = distance;
-        }
-    }
-    if (!chosen)
-        return false;
-    chosen->stop();
-    chosen->cleanWalkPath();
-    chosen->goToFurniture(furniture);
-    return true;
-}
-
 // --- characters ---
 
 QBY_Character* Shop::getCustomer(int index) const {
@@ -1300,28 +1129,6 @@ void Shop::checkDestroyCharacter() {
         if (!pCustomer[std::size_t(i)] || !pPet[std::size_t(i)])
             break;
     }
-}
-
-// --- touches: taken by the drag and drop of the salon ---
-
-bool Shop::handleTouchesBegan(ui::TouchSet&, ui::Event*) {
-    return false;
-}
-
-bool Shop::handleTouchesMoved(ui::TouchSet&, ui::Event*) {
-    return false;
-}
-
-bool Shop::handleTouchesEnded(ui::TouchSet&, ui::Event*) {
-    return false;
-}
-
-bool Shop::handleTouchesCancelled(ui::TouchSet&, ui::Event*) {
-    return false;
-}
-
-bool Shop::handleDoubleTap(ui::TouchSet&, ui::Event*) {
-    return false;
 }
 
 }

@@ -6,10 +6,15 @@
 #include <engine/Geometry.hpp>
 #include <engine/SceneNode.hpp>
 #include <engine/Sprite.hpp>
+#include <foundation/Timer.hpp>
+#include <game/salon/QuestItemProtocol.hpp>
 #include <ui/Touch.hpp>
 
 #include <array>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace game {
 
@@ -27,7 +32,7 @@ class QBY_Furniture;
 // built and the saved day restored; then MainLayer calls update once a frame. The
 // shop owns its characters and furniture; their sprites are children of the layer,
 // which the shop does not keep alive. Main thread only.
-class Shop : public base::Object {
+class Shop : public base::Object, public QuestItemProtocol {
 public:
     static constexpr int customerSlots = 256;
     static constexpr int arrivalSlots = 24;
@@ -65,6 +70,14 @@ public:
     void startWorkingHour();
     // The door closed and the salon is empty: the after-hours view.
     void startNonWorkingHour();
+    // The money needed to rise from the level, and the satisfaction needed below the
+    // cap (1000000 at or above it). From level 20 on the money comes only from a
+    // level pack's "moneyReq" (none: never), and the satisfaction continues the rule
+    // of levels 12 to 19, so the report and the level-up test agree.
+    static long long moneyRequirement(int level);
+    static float satisfactionRequirement(int level, int cap);
+    // The cap that the active level packs open, chaining 21, 22, ... in list order.
+    static int levelCapFromPacks();
     void updateActiveQuests();
     bool isShopOpen() const { return bShopOpen; }
     bool isPaused() const { return bPauseGame; }
@@ -73,6 +86,7 @@ public:
     // salon loaded from it resumes the day at the same clock with the same room
     // (customers inside are not kept).
     void saveGame();
+    // Pausing twice or resuming twice does nothing more.
     void pauseGame();
     void resumeGame();
     float lastGenCustomerTime() const { return lastGenCustomerTime_; }
@@ -80,6 +94,35 @@ public:
     // the floor of 1.5 and the random 0-9.
     static float arrivalBaseInterval(int level, float satisfaction);
     int getShopTab() const { return curShopTab; }
+    // 0 staff, 1 furniture; other values are ignored.
+    void setShopTab(int tab);
+    void startShoppingMode();
+    void endShoppingMode();
+    bool shoppingModeInTransition() const;
+    void startHappyMusic();
+    bool isPlayingHappyMusic() const { return bIsPlayingHappyMusic; }
+    // The total time at which the music comes back, or nothing when it is not down.
+    std::optional<float> musicReturnTime() const {
+        return bWillFadeInBgm ? std::optional<float>(fadeInBgmStartTime) : std::nullopt;
+    }
+    void startConsumableMusicNamed(std::string const& name, float duration);
+    std::string const& consumableSFX() const { return mConsumableSFX; }
+    void blockCustomers(bool block, QBY_Furniture* doorBlock);
+    bool isBlockingCustomers() const { return bBlockCustomers; }
+    void saveAllData();
+    void quitGame();
+    void checkFurnitureAchievements();
+    void checkStaffAchievements();
+    void checkChallengeAchievements();
+    void setCurrentItem(base::Dictionary const* item);
+    void clearCurrentItem() { mCurrentItemData = nullptr; }
+    bool purchaseCurrentItem();
+    bool useCurrentItem();
+    int getAllFurnCount() const { return pFurnCount; }
+    void changeGameMode();
+    void autoPlay();
+    void allCharSpeedUp();
+    void forceCloseShop();
     void setWildcardMode(bool on);
     bool wildcardMode() const { return bWildcardMode; }
     // Sets a once-only offer-wall action: reported (and its flag set) only while
@@ -91,6 +134,22 @@ public:
     void generateCar();
     bool isPrezVisiting() const;
     bool isChallengeMode() const;
+    bool isEligibleForChallengeMode() const;
+    void declineChallengeMode();
+    bool isEligibleForDailyChallenge() const;
+    bool isDailyChallenge() const;
+    bool prepareDailyChallenge();
+    void clearDailyChallenge();
+    void showQuestProgress();
+    int vipAppearCount() const { return pVIPAppearCount; }
+    // The chances of the three built-in special visitors for one arrival.
+    struct VisitorChances {
+        double president, richLady, superhero;
+    };
+    static VisitorChances visitorChances(float satisfaction, bool challengeDay, int vipsToday);
+    // An ordinary customer's time-out speed at the level; never below a small
+    // positive floor, so patience always runs out.
+    static float ordinaryTimeOutSpeed(int level);
     void specialCustomerAppearEvent(int kind);
     void dlcSpecialCustomerAppearEvent(std::string const& id);
     void dlcSpecialCustomerAngryEvent(std::string const& id);
@@ -129,15 +188,35 @@ public:
     QBY_Character* addStaff(int staffType, float x, float y);
     QBY_Character* getStaff(int index) const;
     bool staffGoToWork(QBY_Furniture* furniture);
+    // Charge and hire or train; null, with nothing charged, for a stranger, a
+    // member already hired, a price the player cannot pay or a level not to be had.
+    QBY_Character* hireStaff(QBY_Character* staff);
+    QBY_Character* upgradeStaff(QBY_Character* staff);
+    // The number of levels a staff type has.
+    static int staffLevelCount(int staffType);
+    // What the next level of a member at the level costs, and whether in money.
+    struct StaffPrice {
+        int cost;
+        bool money;
+    };
+    static StaffPrice staffUpgradePrice(int staffType, int level);
+    static constexpr int impossibleCost = 2147483647;
+    foundation::Timer* staffLogTimer() const { return staffLogTimer_.get(); }
 
     // --- characters ---
     QBY_Character* getCustomer(int index) const;
     QBY_Character* getPet(int index) const;
     int customerCount() const;
-    QBY_Character* getDragCharacter() const { return nullptr; }
-    void cancelDrag() { }
-    QBY_Furniture* getSnapFurniture() const { return nullptr; }
-    void triggerCombo(std::string const&) { }
+    QBY_Character* getDragCharacter() const { return pDragCharacter.get(); }
+    QBY_Furniture* getSnapFurniture() const { return pSnapFurniture.get(); }
+    void startDrag(QBY_Character* pet);
+    void cancelDrag();
+    void handleTouchesEndedHelper();
+    // One touch at a point of the salon (the handlers convert each touch and call
+    // these).
+    bool touchBeganAt(engine::Point point);
+    bool touchMovedTo(engine::Point point);
+    void triggerCombo(std::string const& name);
 
     // --- counter ---
     bool addCustomerToCounter(QBY_Character* customer);
@@ -150,6 +229,13 @@ public:
     void updateCounterCustomerPosition();
     void pressCounterCustomerBubble();
     void checkDestroyCharacter();
+
+    // --- daily challenges ---
+    bool questConditionFinished(std::string const& condition) override;
+    std::vector<QuestConditionState> questConditionState(std::string const& condition) override;
+    void notifyQuestComplete(QuestInfo const& quest) override;
+    void notifyQuestFail(QuestInfo const& quest) override;
+    void markQuestComplete(QuestInfo const& quest) override;
 
 protected:
     friend base::Factory;
@@ -166,6 +252,20 @@ private:
     // The active theme's art: data-folder or bundle names, checked; empty for built-in.
     void findTheme(bool& showDoor);
     void releaseCharacters();
+    // Arrivals.
+    void makeVisitor(int slot, base::Ref<QBY_Character> customer);
+    void muteMusicFor(std::optional<float> seconds);
+    // Every staff member stops serving; every customer inside that is not kept leaves.
+    void sendEveryoneAway(std::function<bool(QBY_Character const&)> const& kept);
+    // Touches.
+    bool touchBeganWorking(engine::Point point);
+    bool touchBeganAfterHours(engine::Point point);
+    bool petFits(QBY_Furniture const& piece) const;
+    void setSnapOutline(QBY_Furniture* piece, bool on);
+    // Staff.
+    void scheduleStaffLog(std::string const& text, bool legacy, double delay);
+    bool payStaff(int cost, bool money);
+    bool pay(int price, bool petPoints);
 
     engine::SceneNode* pLayer;
     std::array<base::Ref<QBY_Character>, customerSlots> pCustomer;
@@ -203,6 +303,13 @@ private:
     std::string floorImage_;
     std::string wallImage_;
     int curShopTab {0};
+    base::Ref<QBY_Character> pDragCharacter;
+    base::Ref<QBY_Furniture> pSnapFurniture;
+    float fDragOffsetX {0};
+    float fDragOffsetY {0};
+    base::Ref<foundation::Timer> staffLogTimer_;
+    std::string mConsumableSFX;
+    base::Ref<base::Dictionary> mCurrentItemData;
 };
 
 }
