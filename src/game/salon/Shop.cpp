@@ -665,15 +665,8 @@ void Shop::findTheme(bool& showDoor) {
     mCustomShopFloorName.clear();
     mCustomShopWallName.clear();
     showDoor = true;
-    auto& cache = engine::StaticFileCache::sharedCache();
     auto& defaults = foundation::UserDefaults::standardUserDefaults();
-    std::vector<base::Value> items;
-    if (auto path = cache.pathForResource("StoreItemList.plist")) {
-        if (auto list = cache.arrayWithContentsOfFile(*path))
-            items.insert(items.end(), list->begin(), list->end());
-    }
-    auto unpacked = unpackedEntries();
-    items.insert(items.end(), unpacked->begin(), unpacked->end());
+    auto items = storeAndUnpackedItems();
     for (auto const& value : items) {
         auto* entry = value.dictionary();
         if (!entry || entry->objectForKey("type").stringValue() != "theme")

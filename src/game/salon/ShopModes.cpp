@@ -349,14 +349,7 @@ bool Shop::useCurrentItem() {
     if (!mCurrentItemData)
         return false;
     auto& defaults = foundation::UserDefaults::standardUserDefaults();
-    auto& cache = engine::StaticFileCache::sharedCache();
-    std::vector<base::Value> items;
-    if (auto path = cache.pathForResource("StoreItemList.plist")) {
-        if (auto list = cache.arrayWithContentsOfFile(*path))
-            items.insert(items.end(), list->begin(), list->end());
-    }
-    auto unpacked = unpackedEntries();
-    items.insert(items.end(), unpacked->begin(), unpacked->end());
+    auto items = storeAndUnpackedItems();
     auto type = mCurrentItemData->objectForKey("type").stringValue();
     for (auto const& value : items) {
         auto* entry = value.dictionary();

@@ -14,6 +14,7 @@
 #include <game/shell/Utilities.hpp>
 
 #include <string>
+#include <vector>
 
 namespace game::shop_support {
 
@@ -47,6 +48,19 @@ inline void playSound(std::string const& name) {
 inline base::Ref<base::Array> unpackedEntries() {
     auto list = engine::StaticFileCache::sharedCache().arrayWithContentsOfFile(unpackedList);
     return list ? list : base::Array::create();
+}
+
+// The bundle's store items followed by the downloaded entries, in list order.
+inline std::vector<base::Value> storeAndUnpackedItems() {
+    auto& cache = engine::StaticFileCache::sharedCache();
+    std::vector<base::Value> items;
+    if (auto path = cache.pathForResource("StoreItemList.plist")) {
+        if (auto list = cache.arrayWithContentsOfFile(*path))
+            items.insert(items.end(), list->begin(), list->end());
+    }
+    auto unpacked = unpackedEntries();
+    items.insert(items.end(), unpacked->begin(), unpacked->end());
+    return items;
 }
 
 inline bool isActiveEntry(base::Dictionary const& entry) {
