@@ -37,10 +37,8 @@ protected:
         return image ? image->pixel(0, 0) : Rgba {};
     }
 
-    static bool near(Rgba actual, Rgba expected, int tolerance = 3) {
-        return std::abs(actual.r - expected.r) <= tolerance
-            && std::abs(actual.g - expected.g) <= tolerance
-            && std::abs(actual.b - expected.b) <= tolerance;
+    static ::testing::AssertionResult near(Rgba actual, Rgba expected, int tolerance = 3) {
+        return test::colorNear(actual, expected, tolerance);
     }
 
     static int darkPixels(Rect rect) {
