@@ -2,6 +2,7 @@
 
 #include <engine/IntervalAction.hpp>
 #include <engine/Layer.hpp>
+#include <support/GLFixture.hpp>
 
 #include <cstdlib>
 

@@ -12,7 +12,7 @@ namespace test {
 
 // Drops the engine's shared objects and the director, so that a test starts and ends with
 // new ones.
-inline void resetEngine() {
+inline void resetEngineSingletons() {
     engine::ActionManager::purgeSharedManager();
     engine::Scheduler::purgeSharedScheduler();
     engine::TouchDispatcher::purgeSharedDispatcher();
@@ -26,7 +26,7 @@ protected:
     void SetUp() override { reset(); }
     void TearDown() override { reset(); }
 
-    static void reset() { resetEngine(); }
+    static void reset() { resetEngineSingletons(); }
 
     static void tick(float dt = 1.0f / 60) { engine::Scheduler::sharedScheduler().tick(dt); }
 };

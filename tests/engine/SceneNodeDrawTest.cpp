@@ -32,10 +32,10 @@ class SceneNodeDrawTest : public test::GLFixture {
 protected:
     void SetUp() override {
         GLFixture::SetUp();
-        test::resetEngine();
+        test::resetEngineSingletons();
     }
     void TearDown() override {
-        test::resetEngine();
+        test::resetEngineSingletons();
         GLFixture::TearDown();
     }
 

@@ -5,6 +5,7 @@
 
 #include <engine/Layer.hpp>
 #include <graphics/Font.hpp>
+#include <support/GLFixture.hpp>
 #include <ui/AlertView.hpp>
 #include <ui/Button.hpp>
 #include <ui/Label.hpp>
