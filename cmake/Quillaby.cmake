@@ -15,6 +15,13 @@ if(QUILLABY_SANITIZE)
         -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(quillaby_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(QUILLABY_TSAN)
+    if(QUILLABY_SANITIZE)
+        message(FATAL_ERROR "ThreadSanitizer cannot be combined with AddressSanitizer")
+    endif()
+    target_compile_options(quillaby_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(quillaby_options INTERFACE -fsanitize=thread)
+endif()
 
 # quillaby_library(NAME SOURCES ... [DEPENDS ...] [PRIVATE_DEPENDS ...])
 # One static library per folder of src/; headers sit beside their sources and are

@@ -2,6 +2,8 @@
 # Builds every library and test program and runs the whole suite.
 #   bash tools/test.sh            the ci preset (optimised, warnings as errors)
 #   bash tools/test.sh dev        debug with AddressSanitizer and UndefinedBehaviorSanitizer
+#   bash tools/test.sh tsan       ThreadSanitizer over the tests of the threaded code only (the
+#                                 preset names the programs it builds and the tests it runs)
 # Further arguments go to ctest (for example -L unit or -R Scheduler).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -25,7 +25,6 @@ class MoviePlayerViewController;
 class NavigationBar;
 class NavigationController;
 class NavigationItem;
-class ScriptedWebView;
 class ScrollView;
 class TabBarController;
 class TableView;

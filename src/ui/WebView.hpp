@@ -68,8 +68,8 @@ public:
 //   WebKitErrorDomain 101;
 // - a load stopped (stopLoading, or a new load) after its start was reported
 //   fails with NSURLErrorDomain -999, cancelled, before the new load starts.
-// Pages that finished make the back and forward list. ScriptedWebView answers
-// scripts and makes the page navigate, for tests. Main thread only.
+// Pages that finished make the back and forward list. Tests put in a subclass that
+// answers scripts and makes the page navigate (tests/support). Main thread only.
 class WebView : public View, private foundation::URLConnectionDelegate {
 public:
     static constexpr char const* WebKitErrorDomain = "WebKitErrorDomain";

@@ -1,6 +1,7 @@
 #include <base/Ref.hpp>
 #include <base/Value.hpp>
 #include <base/WeakRef.hpp>
+#include <support/Tracked.hpp>
 
 #include <gtest/gtest.h>
 
@@ -8,18 +9,7 @@
 
 namespace {
 
-struct Tracked : base::Object {
-    ~Tracked() override { --alive; }
-    int& alive;
-
-protected:
-    friend base::Factory;
-
-    explicit Tracked(int& counter)
-        : alive(counter) {
-        ++alive;
-    }
-};
+using test::Tracked;
 
 struct Derived : Tracked {
     using Tracked::Tracked;

@@ -2,6 +2,7 @@
 
 #include <engine/IntervalAction.hpp>
 #include <engine/Layer.hpp>
+#include <support/GLFixture.hpp>
 
 #include <cstdlib>
 
@@ -28,9 +29,7 @@ protected:
     }
 
     static void expectNear(Rgba actual, Rgba expected, int tolerance = 2) {
-        EXPECT_NEAR(actual.r, expected.r, tolerance) << actual;
-        EXPECT_NEAR(actual.g, expected.g, tolerance) << actual;
-        EXPECT_NEAR(actual.b, expected.b, tolerance) << actual;
+        EXPECT_TRUE(test::colorNear(actual, expected, tolerance));
     }
 };
 

@@ -10,19 +10,23 @@
 
 namespace test {
 
+// Drops the engine's shared objects and the director, so that a test starts and ends with
+// new ones.
+inline void resetEngineSingletons() {
+    engine::ActionManager::purgeSharedManager();
+    engine::Scheduler::purgeSharedScheduler();
+    engine::TouchDispatcher::purgeSharedDispatcher();
+    services::Accelerometer::purgeSharedAccelerometer();
+    engine::DirectorServices::install(nullptr);
+}
+
 // Starts and ends every engine test with fresh singletons and no director.
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override { reset(); }
     void TearDown() override { reset(); }
 
-    static void reset() {
-        engine::ActionManager::purgeSharedManager();
-        engine::Scheduler::purgeSharedScheduler();
-        engine::TouchDispatcher::purgeSharedDispatcher();
-        services::Accelerometer::purgeSharedAccelerometer();
-        engine::DirectorServices::install(nullptr);
-    }
+    static void reset() { resetEngineSingletons(); }
 
     static void tick(float dt = 1.0f / 60) { engine::Scheduler::sharedScheduler().tick(dt); }
 };

@@ -374,27 +374,43 @@ TEST_F(IntervalActionTest, AbsoluteMembersCannotBeReversed) {
 
 TEST_F(IntervalActionTest, MissingTargetsAndTargetsWithoutThePropertyAreLeftAlone) {
     auto animation = base::make<test::FrameAnimation>(std::vector<std::string> {"a"}, 1);
-    std::vector<base::Ref<IntervalAction>> actions = {RotateTo::actionWithDuration(1, 1),
-        RotateBy::actionWithDuration(1, 1), MoveTo::actionWithDuration(1, {1, 1}),
-        MoveBy::actionWithDuration(1, {1, 1}), JumpBy::actionWithDuration(1, {1, 1}, 1, 1),
-        JumpTo::actionWithDuration(1, {1, 1}, 1, 1),
-        BezierBy::actionWithDuration(1, {{0, 0}, {1, 1}, {0, 1}, {1, 0}}),
-        ScaleTo::actionWithDuration(1, 2), ScaleBy::actionWithDuration(1, 2),
-        Blink::actionWithDuration(1, 2), FadeIn::actionWithDuration(1),
-        FadeOut::actionWithDuration(1), FadeTo::actionWithDuration(1, 1),
-        TintTo::actionWithDuration(1, 1, 1, 1), TintBy::actionWithDuration(1, 1, 1, 1),
-        DelayTime::actionWithDuration(1), Animate::actionWithAnimation(animation)};
-    auto plain = SceneNode::node();
-    for (auto const& action : actions) {
+    // What a plain node has: each action either changes it or, when it works on colour,
+    // opacity or frames that a plain node lacks, leaves it as it was.
+    auto geometry = [](SceneNode const& node) {
+        return std::vector<float> {node.position().x, node.position().y, node.rotation(),
+            node.scaleX(), node.scaleY(), node.visible() ? 1.0f : 0.0f};
+    };
+    struct Case {
+        base::Ref<IntervalAction> action;
+        bool changesAPlainNode;
+    };
+    std::vector<Case> const cases = {{RotateTo::actionWithDuration(1, 1), true},
+        {RotateBy::actionWithDuration(1, 1), true}, {MoveTo::actionWithDuration(1, {1, 1}), true},
+        {MoveBy::actionWithDuration(1, {1, 1}), true},
+        {JumpBy::actionWithDuration(1, {1, 1}, 1, 1), true},
+        {JumpTo::actionWithDuration(1, {1, 1}, 1, 1), true},
+        {BezierBy::actionWithDuration(1, {{0, 0}, {1, 1}, {0, 1}, {1, 0}}), true},
+        {ScaleTo::actionWithDuration(1, 2), true}, {ScaleBy::actionWithDuration(1, 2), true},
+        {Blink::actionWithDuration(1, 2), true}, {FadeIn::actionWithDuration(1), false},
+        {FadeOut::actionWithDuration(1), false}, {FadeTo::actionWithDuration(1, 1), false},
+        {TintTo::actionWithDuration(1, 1, 1, 1), false},
+        {TintBy::actionWithDuration(1, 1, 1, 1), false}, {DelayTime::actionWithDuration(1), false},
+        {Animate::actionWithAnimation(animation), false}};
+    for (auto const& [action, changesAPlainNode] : cases) {
         test::startOn(*action, nullptr);
         action->update(0.5f);
         action->stop();
-        // A plain node has no colour, opacity or frames.
+
+        auto plain = SceneNode::node();
+        auto before = geometry(*plain);
         test::startOn(*action, plain.get());
         action->update(0.5f);
         action->stop();
+        if (changesAPlainNode)
+            EXPECT_NE(geometry(*plain), before) << className(*action);
+        else
+            EXPECT_EQ(geometry(*plain), before) << className(*action);
     }
-    SUCCEED();
 }
 
 // Animate

@@ -245,21 +245,26 @@ TEST_F(MenuTest, ATapOnAnItemCallsItsTarget) {
 }
 
 TEST_F(MenuTest, AGoneTargetIsNotCalled) {
+    // The count lives outside the target, so a call on the freed target would still show.
     struct Target : base::Object {
-        void pressed(MenuItem*) { ++presses; }
-        int presses {0};
+        void pressed(MenuItem*) { ++*presses; }
+        int* presses {nullptr};
 
     private:
         friend base::Factory;
 
-        Target() = default;
+        explicit Target(int* count)
+            : presses(count) { }
     };
-    auto target = base::make<Target>();
+    int presses = 0;
+    auto target = base::make<Target>(&presses);
     auto invocation = MenuItem::bind(target.get(), &Target::pressed);
-    target = nullptr;
     auto item = MenuItem::itemWithTarget(invocation);
     item->activate();
-    SUCCEED() << "nothing was called on the freed target";
+    EXPECT_EQ(presses, 1) << "a live target is called";
+    target = nullptr;
+    item->activate();
+    EXPECT_EQ(presses, 1) << "the freed target was called";
 }
 
 TEST_F(MenuTest, FollowsTheTouchFromItemToItemAndActivatesWhereItEnds) {

@@ -1,10 +1,10 @@
 #include "EngineFixture.hpp"
-#include "HeadlessGL.hpp"
 #include "NodeHelpers.hpp"
 
 #include <engine/Camera.hpp>
 #include <engine/GridBase.hpp>
 #include <engine/SceneNode.hpp>
+#include <support/GLFixture.hpp>
 
 #include <GLES/gl.h>
 #include <gtest/gtest.h>
@@ -26,14 +26,17 @@ Vec4 mapped(Matrix const& m, Vec4 v) {
         m[3] * v.x + m[7] * v.y + m[11] * v.z + m[15] * v.w};
 }
 
-class SceneNodeDrawTest : public test::EngineTest {
+// The fixture leaves the model-view matrix current and the identity; the engine's shared
+// objects start and end new.
+class SceneNodeDrawTest : public test::GLFixture {
 protected:
     void SetUp() override {
-        EngineTest::SetUp();
-        if (!test::HeadlessGL::makeCurrent())
-            GTEST_SKIP() << "no GL ES 1.1 context";
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        GLFixture::SetUp();
+        test::resetEngineSingletons();
+    }
+    void TearDown() override {
+        test::resetEngineSingletons();
+        GLFixture::TearDown();
     }
 
     base::Ref<test::JournalNode> journalNode(std::string name) {
@@ -46,7 +49,7 @@ protected:
 // Records the model-view matrix each time it is drawn.
 class MatrixNode : public SceneNode {
 public:
-    void draw() override { drawn.push_back(test::HeadlessGL::modelView()); }
+    void draw() override { drawn.push_back(test::modelViewMatrix()); }
     std::vector<Matrix> drawn;
 
 private:
@@ -94,7 +97,7 @@ TEST_F(SceneNodeDrawTest, TransformDrawsWhereTheNodeToParentTransformMaps) {
         auto node = test::placedNode(c.placement);
         glLoadIdentity();
         node->transform();
-        Matrix m = test::HeadlessGL::modelView();
+        Matrix m = test::modelViewMatrix();
         auto t = node->nodeToParentTransform();
         for (Point p : {Point {0, 0}, Point {1, 0}, Point {0, 1}, Point {13, -7}}) {
             Vec4 drawn = mapped(m, {p.x, p.y, 0, 1});
@@ -129,7 +132,7 @@ TEST_F(SceneNodeDrawTest, VertexZRidesOnEveryTranslation) {
         node->setRelativeAnchorPoint(c.relative);
         glLoadIdentity();
         node->transform();
-        EXPECT_FLOAT_EQ(test::HeadlessGL::modelView()[14], c.z);
+        EXPECT_FLOAT_EQ(test::modelViewMatrix()[14], c.z);
     }
 }
 
@@ -164,9 +167,9 @@ TEST_F(SceneNodeDrawTest, ChildrenDrawWithTheirParentsTransformAndTheMatrixIsRes
     parent->setScale(2);
     child->setPosition({10, 10});
     glTranslatef(1, 2, 0);
-    Matrix before = test::HeadlessGL::modelView();
+    Matrix before = test::modelViewMatrix();
     parent->visit();
-    EXPECT_EQ(test::HeadlessGL::modelView(), before);
+    EXPECT_EQ(test::modelViewMatrix(), before);
     ASSERT_EQ(child->drawn.size(), 1u);
     Vec4 origin = mapped(child->drawn[0], {0, 0, 0, 1});
     EXPECT_FLOAT_EQ(origin.x, 1 + 100 + 20);
@@ -251,10 +254,10 @@ TEST_F(SceneNodeDrawTest, LocateRotatesForTheDeviceOrientation) {
         glLoadIdentity();
         glTranslatef(5, 5, 5);
         camera->locate();
-        EXPECT_FLOAT_EQ(test::HeadlessGL::modelView()[12], 5) << "a clean camera does nothing";
+        EXPECT_FLOAT_EQ(test::modelViewMatrix()[12], 5) << "a clean camera does nothing";
         camera->setDirty(true);
         camera->locate();
-        Vec4 p = mapped(test::HeadlessGL::modelView(), c.in);
+        Vec4 p = mapped(test::modelViewMatrix(), c.in);
         EXPECT_NEAR(p.x, c.out.x, 1e-3f);
         EXPECT_NEAR(p.y, c.out.y, 1e-3f);
         EXPECT_NEAR(p.z, c.out.z, 1e-3f);

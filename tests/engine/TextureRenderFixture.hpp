@@ -70,11 +70,7 @@ protected:
     // Each channel within tolerance.
     static ::testing::AssertionResult near(
         graphics::Rgba actual, graphics::Rgba expected, int tolerance = 1) {
-        auto close = [tolerance](int a, int b) { return std::abs(a - b) <= tolerance; };
-        if (close(actual.r, expected.r) && close(actual.g, expected.g)
-            && close(actual.b, expected.b) && close(actual.a, expected.a))
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << actual << " is not " << expected;
+        return colorNear(actual, expected, tolerance, Alpha::Compared);
     }
 
     // Colour without alpha (the framebuffer's alpha is not what the tests check).

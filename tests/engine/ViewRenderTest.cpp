@@ -24,9 +24,8 @@ namespace {
 
 Rgba const green {0, 128, 0, 255};
 
-bool near(Rgba a, Rgba b, int tolerance = 3) {
-    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance
-        && std::abs(a.b - b.b) <= tolerance;
+::testing::AssertionResult near(Rgba a, Rgba b, int tolerance = 3) {
+    return test::colorNear(a, b, tolerance);
 }
 
 // A window over a green framebuffer, drawn by a renderer; points count from the top-left.

@@ -5,6 +5,7 @@
 
 #include <engine/Layer.hpp>
 #include <graphics/Font.hpp>
+#include <support/GLFixture.hpp>
 #include <ui/AlertView.hpp>
 #include <ui/Button.hpp>
 #include <ui/Label.hpp>
@@ -37,10 +38,8 @@ protected:
         return image ? image->pixel(0, 0) : Rgba {};
     }
 
-    static bool near(Rgba actual, Rgba expected, int tolerance = 3) {
-        return std::abs(actual.r - expected.r) <= tolerance
-            && std::abs(actual.g - expected.g) <= tolerance
-            && std::abs(actual.b - expected.b) <= tolerance;
+    static ::testing::AssertionResult near(Rgba actual, Rgba expected, int tolerance = 3) {
+        return test::colorNear(actual, expected, tolerance);
     }
 
     static int darkPixels(Rect rect) {

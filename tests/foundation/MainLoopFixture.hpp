@@ -1,27 +1,13 @@
 #pragma once
 
-#include <base/Object.hpp>
 #include <foundation/Clock.hpp>
 #include <foundation/NotificationCenter.hpp>
 #include <foundation/RunLoop.hpp>
+#include <support/Tracked.hpp>
 
 #include <gtest/gtest.h>
 
 namespace test {
-
-// Counts its live instances, to see what timers and delayed calls keep alive.
-struct Tracked : base::Object {
-    ~Tracked() override { --alive; }
-    int& alive;
-
-protected:
-    friend base::Factory;
-
-    explicit Tracked(int& counter)
-        : alive(counter) {
-        ++alive;
-    }
-};
 
 // A test on the main run loop under a manual clock: the loop and the default
 // notification centre start and end empty, so no timer or observer of one case

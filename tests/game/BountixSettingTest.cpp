@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -36,4 +37,36 @@ TEST(BountixSetting, PayPerActionIdentifiersByType) {
     };
     for (auto const& c : cases)
         EXPECT_EQ(BountixSetting::getPayPerAction(c.type), c.id) << "type " << c.type;
+}
+
+TEST(BountixSetting, IdentifiersHaveTheShapesTheServicesExpect) {
+    auto isUuid = [](std::string const& text) {
+        if (text.size() != 36)
+            return false;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+            if (dash ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i])))
+                return false;
+        }
+        return true;
+    };
+    auto onlyOf = [](std::string const& text, char const* alphabet) {
+        return text.find_first_not_of(alphabet) == std::string::npos;
+    };
+    char const* const lowerHex = "0123456789abcdef";
+    char const* const lettersAndDigits
+        = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+    EXPECT_TRUE(isUuid(BountixSetting::getBountixID())) << BountixSetting::getBountixID();
+    for (int type : {0, 1, 2, 5, 7})
+        EXPECT_TRUE(isUuid(BountixSetting::getPayPerAction(type))) << "type " << type;
+    auto const secret = BountixSetting::getBountixSecret();
+    EXPECT_EQ(secret.size(), 20u);
+    EXPECT_TRUE(onlyOf(secret, lettersAndDigits)) << secret;
+    auto const marquee = BountixSetting::getMarqueeID();
+    EXPECT_EQ(marquee.size(), 24u);
+    EXPECT_TRUE(onlyOf(marquee, lowerHex)) << marquee;
+    auto const signature = BountixSetting::getMarqueeSig();
+    EXPECT_EQ(signature.size(), 40u);
+    EXPECT_TRUE(onlyOf(signature, lowerHex)) << signature;
 }

@@ -19,5 +19,9 @@ TEST(GameSettingManager, IdentifiersHaveTheShapesTheServicesExpect) {
     EXPECT_EQ(analytics.size(), 20u);
     EXPECT_EQ(
         analytics.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"), std::string::npos);
-    EXPECT_EQ(GameSettingManager::getMosaicID().size(), 35u);
+    auto const adUnit = GameSettingManager::getMosaicID();
+    EXPECT_EQ(adUnit.size(), 35u);
+    EXPECT_EQ(
+        adUnit.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"),
+        std::string::npos);
 }

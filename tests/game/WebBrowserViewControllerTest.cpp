@@ -7,10 +7,10 @@
 #include <foundation/RunLoop.hpp>
 #include <game/shell/WebBrowserViewController.hpp>
 #include <support/LoopbackServer.hpp>
+#include <support/ScriptedWebView.hpp>
 #include <ui/ActivityIndicatorView.hpp>
 #include <ui/BarButtonItem.hpp>
 #include <ui/NavigationItem.hpp>
-#include <ui/ScriptedWebView.hpp>
 
 namespace {
 
@@ -20,7 +20,7 @@ protected:
         foundation::Reachability::setForcedStatus(
             foundation::Reachability::NetworkStatus::ReachableViaWiFi);
         ui::WebView::setFactory([this](graphics::Rect frame) {
-            page = ui::ScriptedWebView::create(frame);
+            page = test::ScriptedWebView::create(frame);
             page->answerScript("document.title", "Loopback Page");
             return base::Ref<ui::WebView>(page);
         });
@@ -43,7 +43,7 @@ protected:
     }
 
     test::LoopbackServer server;
-    base::Ref<ui::ScriptedWebView> page;
+    base::Ref<test::ScriptedWebView> page;
 };
 
 TEST_F(WebBrowserViewControllerTest, WhatComesBeforeTheViewWaitsAndTheLastAddressWins) {

@@ -5,6 +5,22 @@
 
 namespace test {
 
+::testing::AssertionResult colorNear(
+    graphics::Rgba actual, graphics::Rgba expected, int tolerance, Alpha alpha) {
+    auto close = [tolerance](int a, int b) { return std::abs(a - b) <= tolerance; };
+    if (close(actual.r, expected.r) && close(actual.g, expected.g) && close(actual.b, expected.b)
+        && (alpha == Alpha::Ignored || close(actual.a, expected.a)))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+        << actual << " is not " << expected << " within " << tolerance;
+}
+
+std::array<float, 16> modelViewMatrix() {
+    std::array<float, 16> m {};
+    glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
+    return m;
+}
+
 Drawable makeDrawable(graphics::Surface& surface) {
     Drawable drawable;
     glGenRenderbuffersOES(1, &drawable.renderbuffer);

@@ -7,10 +7,22 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <string>
 
 namespace test {
+
+// Whether colorNear compares alpha too.
+enum class Alpha { Ignored, Compared };
+
+// Each colour channel of actual within tolerance of expected (alpha only when compared); the
+// failure names both colours.
+::testing::AssertionResult colorNear(
+    graphics::Rgba actual, graphics::Rgba expected, int tolerance, Alpha alpha = Alpha::Ignored);
+
+// The current context's model-view matrix, column-major.
+std::array<float, 16> modelViewMatrix();
 
 // A framebuffer whose colour renderbuffer takes its storage from a surface, as the engine's
 // drawing surface builds it: made in the surface's context (which must be current) and left

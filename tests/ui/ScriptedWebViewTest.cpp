@@ -1,7 +1,7 @@
 #include "ControllerFixture.hpp"
 #include "WebViewJournal.hpp"
 
-#include <ui/ScriptedWebView.hpp>
+#include <support/ScriptedWebView.hpp>
 #include <ui/WebView.hpp>
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 
 using base::Ref;
 using test::Journal;
-using ui::ScriptedWebView;
+using test::ScriptedWebView;
 using ui::WebView;
 using Entries = std::vector<std::string>;
 

@@ -1,6 +1,6 @@
-#include <ui/ScriptedWebView.hpp>
+#include <support/ScriptedWebView.hpp>
 
-namespace ui {
+namespace test {
 
 base::Ref<ScriptedWebView> ScriptedWebView::create(graphics::Rect frame) {
     return base::make<ScriptedWebView>(frame);
@@ -24,11 +24,12 @@ std::string ScriptedWebView::stringByEvaluatingJavaScriptFromString(std::string 
     return it == answers_.end() ? std::string() : it->second;
 }
 
-bool ScriptedWebView::fireNavigation(std::string const& url, WebViewNavigationType type) {
+bool ScriptedWebView::fireNavigation(std::string const& url, ui::WebViewNavigationType type) {
     return fireNavigation(foundation::URLRequest(url), type);
 }
 
-bool ScriptedWebView::fireNavigation(foundation::URLRequest request, WebViewNavigationType type) {
+bool ScriptedWebView::fireNavigation(
+    foundation::URLRequest request, ui::WebViewNavigationType type) {
     return navigate(std::move(request), type);
 }
 

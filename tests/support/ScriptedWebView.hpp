@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace ui {
+namespace test {
 
 // A web view whose page can be played by a test: it answers chosen scripts (by
 // exact text, or through a handler) and navigates as if its page had followed a
@@ -16,7 +16,7 @@ namespace ui {
 // "btxvideo://..." URLs, say), so the delegate sees what a live page would make
 // it see. It writes down every script it was asked to evaluate. Install it for the
 // web views other code makes with WebView::setFactory. Main thread only.
-class ScriptedWebView : public WebView {
+class ScriptedWebView : public ui::WebView {
 public:
     // Answers a script, or nothing to fall back to the table of answers.
     using ScriptHandler = std::function<std::optional<std::string>(std::string const& script)>;
@@ -32,9 +32,9 @@ public:
 
     // The page navigates to url: the delegate is asked with type, and the page loads
     // when it agrees. Answers the delegate's answer.
-    bool fireNavigation(
-        std::string const& url, WebViewNavigationType type = WebViewNavigationType::LinkClicked);
-    bool fireNavigation(foundation::URLRequest request, WebViewNavigationType type);
+    bool fireNavigation(std::string const& url,
+        ui::WebViewNavigationType type = ui::WebViewNavigationType::LinkClicked);
+    bool fireNavigation(foundation::URLRequest request, ui::WebViewNavigationType type);
 
 private:
     std::map<std::string, std::string> answers_;
