@@ -1,6 +1,8 @@
 #include <base/Exception.hpp>
 #include <base/Value.hpp>
+#include <base/Verify.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -519,9 +521,35 @@ Value const& Dictionary::objectForKey(std::string_view key) const {
     return found ? *found : null;
 }
 
+std::uint32_t Dictionary::hashOf(std::string_view key) {
+    auto hash = std::hash<std::string_view>()(key);
+    return std::uint32_t(hash ^ (hash >> 32));
+}
+
+std::size_t Dictionary::placeOf(std::string_view key, std::uint32_t hash) const {
+    std::size_t mask = index_.size() - 1;
+    for (std::size_t place = hash & mask;; place = (place + 1) & mask) {
+        auto const& entry = index_[place];
+        if (entry.slot == NoSlot || (entry.hash == hash && slots_[entry.slot].first == key))
+            return place;
+    }
+}
+
+std::size_t Dictionary::slotOf(std::string_view key) const {
+    if (index_.empty()) {
+        for (std::size_t i = 0; i < slots_.size(); ++i) {
+            if (slots_[i].first == key && !slots_[i].second.isNil())
+                return i;
+        }
+        return NotFound;
+    }
+    auto const& entry = index_[placeOf(key, hashOf(key))];
+    return entry.slot == NoSlot ? NotFound : entry.slot;
+}
+
 Value const* Dictionary::find(std::string_view key) const {
-    auto it = index_.find(key);
-    return it == index_.end() ? nullptr : &slots_[it->second].second;
+    std::size_t slot = slotOf(key);
+    return slot == NotFound ? nullptr : &slots_[slot].second;
 }
 
 void Dictionary::setObject(std::string_view key, Value value) {
@@ -529,25 +557,92 @@ void Dictionary::setObject(std::string_view key, Value value) {
         removeObjectForKey(key);
         return;
     }
-    auto it = index_.find(key);
-    if (it != index_.end()) {
-        slots_[it->second].second = std::move(value);
+    if (index_.empty()) {
+        std::size_t slot = slotOf(key);
+        if (slot != NotFound) {
+            slots_[slot].second = std::move(value);
+            return;
+        }
+        // Room for a few keys at once: most dictionaries hold a handful.
+        if (slots_.capacity() == 0)
+            slots_.reserve(4);
+        slots_.emplace_back(std::string(key), std::move(value));
+        if (slots_.size() > UnindexedSlots)
+            rebuildIndex();
         return;
     }
-    index_.emplace(std::string(key), slots_.size());
+    std::uint32_t hash = hashOf(key);
+    std::size_t place = placeOf(key, hash);
+    if (index_[place].slot != NoSlot) {
+        slots_[index_[place].slot].second = std::move(value);
+        return;
+    }
+    VERIFY_MSG(slots_.size() < NoSlot, "Dictionary: too many entries");
     slots_.emplace_back(std::string(key), std::move(value));
+    index_[place] = {hash, std::uint32_t(slots_.size() - 1)};
+    if (size() * 2 > index_.size())
+        rebuildIndex();
+}
+
+void Dictionary::rebuildIndex() {
+    std::size_t places = 16;
+    while (places < size() * 4)
+        places *= 2;
+    auto old = std::move(index_);
+    index_.assign(places, {0, NoSlot});
+    std::size_t mask = places - 1;
+    auto put = [&](IndexEntry entry) {
+        std::size_t place = entry.hash & mask;
+        while (index_[place].slot != NoSlot)
+            place = (place + 1) & mask;
+        index_[place] = entry;
+    };
+    if (!old.empty()) {
+        // Growing: every entry keeps its hash.
+        for (auto const& entry : old) {
+            if (entry.slot != NoSlot)
+                put(entry);
+        }
+        return;
+    }
+    for (std::size_t i = 0; i < slots_.size(); ++i) {
+        if (!slots_[i].second.isNil())
+            put({hashOf(slots_[i].first), std::uint32_t(i)});
+    }
+}
+
+void Dictionary::unindexPlace(std::size_t hole) {
+    std::size_t mask = index_.size() - 1;
+    for (std::size_t next = (hole + 1) & mask; index_[next].slot != NoSlot;
+         next = (next + 1) & mask) {
+        // An entry may fill the hole when the hole lies between its home place and
+        // where it sits: a search for it passes the hole on the way.
+        std::size_t home = index_[next].hash & mask;
+        if (((next - home) & mask) >= ((next - hole) & mask)) {
+            index_[hole] = index_[next];
+            hole = next;
+        }
+    }
+    index_[hole].slot = NoSlot;
 }
 
 void Dictionary::removeObjectForKey(std::string_view key) {
-    auto it = index_.find(key);
-    if (it == index_.end())
-        return;
-    auto& slot = slots_[it->second];
-    index_.erase(it);
+    std::size_t slot;
+    if (index_.empty()) {
+        slot = slotOf(key);
+        if (slot == NotFound)
+            return;
+    } else {
+        std::size_t place = placeOf(key, hashOf(key));
+        slot = index_[place].slot;
+        if (slot == NoSlot)
+            return;
+        unindexPlace(place);
+    }
     // The slot stays, emptied: a null value marks it, and its key and value are
     // released now rather than at the next compaction.
-    slot.first = std::string();
-    slot.second = Value();
+    slots_[slot].first = std::string();
+    slots_[slot].second = Value();
     ++emptySlots_;
     if (emptySlots_ == slots_.size())
         removeAll();
@@ -558,24 +653,32 @@ void Dictionary::removeObjectForKey(std::string_view key) {
 // Moves the live entries down over the empty slots, keeping their order, and points
 // the index at their new places.
 void Dictionary::compact() {
+    std::vector<std::uint32_t> moved;
+    if (!index_.empty())
+        moved.resize(slots_.size(), NoSlot);
     std::size_t next = 0;
     for (std::size_t i = 0; i < slots_.size(); ++i) {
         if (slots_[i].second.isNil())
             continue;
-        if (i != next) {
+        if (i != next)
             slots_[next] = std::move(slots_[i]);
-            index_.find(slots_[next].first)->second = next;
-        }
+        if (!moved.empty())
+            moved[i] = std::uint32_t(next);
         ++next;
     }
     slots_.resize(next);
     emptySlots_ = 0;
+    for (auto& entry : index_) {
+        if (entry.slot != NoSlot)
+            entry.slot = moved[entry.slot];
+    }
 }
 
 void Dictionary::removeAll() {
     slots_.clear();
-    index_.clear();
     emptySlots_ = 0;
+    // An indexed dictionary stays indexed, its places kept for the next keys.
+    std::fill(index_.begin(), index_.end(), IndexEntry {0, NoSlot});
 }
 
 void Dictionary::addEntriesFrom(Dictionary const& other) {
@@ -600,11 +703,13 @@ std::vector<Dictionary::Entry> const& Dictionary::entries() const {
 }
 
 Ref<Dictionary> Dictionary::deepCopy() const {
+    // The keys are distinct already: the entries are appended and indexed once.
     auto copy = make<Dictionary>();
     copy->slots_.reserve(size());
-    copy->index_.reserve(size());
     for (auto const& [key, value] : *this)
-        copy->setObject(key, deepCopyValue(value));
+        copy->slots_.emplace_back(key, deepCopyValue(value));
+    if (copy->slots_.size() > UnindexedSlots)
+        copy->rebuildIndex();
     return copy;
 }
 

@@ -330,16 +330,34 @@ protected:
     std::size_t emptySlots_ {0};
 
 private:
-    struct KeyHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view key) const {
-            return std::hash<std::string_view>()(key);
-        }
+    // Up to this many slots a key is found by comparing it with each slot's; past
+    // it, the dictionary builds its index and keeps it from then on.
+    static constexpr std::size_t UnindexedSlots = 8;
+    static constexpr std::uint32_t NoSlot = 0xFFFFFFFF;
+    static constexpr std::size_t NotFound = std::size_t(-1);
+
+    // A place of the index: a key's hash and the slot holding the key, or NoSlot.
+    struct IndexEntry {
+        std::uint32_t hash;
+        std::uint32_t slot;
     };
 
+    static std::uint32_t hashOf(std::string_view key);
+    // The slot of a live key, or NotFound.
+    std::size_t slotOf(std::string_view key) const;
+    // The index place holding the key's slot, or the free place that ends its run.
+    std::size_t placeOf(std::string_view key, std::uint32_t hash) const;
+    // Makes the index anew for the live slots, at most a quarter full.
+    void rebuildIndex();
+    // Frees an index place, moving later entries of its run back so none is lost.
+    void unindexPlace(std::size_t place);
     void compact();
 
-    std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> index_;
+    // Open addressing with linear probing: a power-of-two number of places, at most
+    // half of them used, each entry holding its hash so that growing, compacting and
+    // removing never hash a key again and a probe compares a key only on equal
+    // hashes. The keys stay in the slots alone. Empty while unindexed.
+    std::vector<IndexEntry> index_;
 };
 
 }

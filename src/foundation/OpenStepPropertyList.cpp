@@ -17,8 +17,9 @@ bool isBareCharacter(char32_t c) {
 
 // The text as UTF-8, which the parser walks byte by byte: every character with a
 // meaning in the syntax is ASCII, and the bytes of other characters are copied as
-// they are. UTF-16 (with its byte-order mark) is converted first.
-std::optional<std::string> decode(ByteView bytes, std::string& error) {
+// they are. UTF-8 is read in place; UTF-16 (with its byte-order mark) is converted
+// into converted first.
+std::optional<std::string_view> decode(ByteView bytes, std::string& converted, std::string& error) {
     std::string_view text = bytes.text();
     bool bigEndian = text.starts_with("\xFE\xFF");
     if (bigEndian || text.starts_with("\xFF\xFE")) {
@@ -33,7 +34,8 @@ std::optional<std::string> decode(ByteView bytes, std::string& error) {
             auto b = static_cast<unsigned char>(text[2 * i + 1]);
             units[i] = char16_t(bigEndian ? (a << 8 | b) : (b << 8 | a));
         }
-        return utf16ToUtf8(units);
+        converted = utf16ToUtf8(units);
+        return std::string_view(converted);
     }
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
@@ -41,7 +43,7 @@ std::optional<std::string> decode(ByteView bytes, std::string& error) {
         error = "text is neither UTF-8 nor UTF-16 with a byte-order mark";
         return std::nullopt;
     }
-    return std::string(text);
+    return text;
 }
 
 // The length of the UTF-8 sequence a lead byte starts (1 for ASCII).
@@ -51,8 +53,8 @@ std::size_t sequenceLength(unsigned char lead) {
 
 class Parser {
 public:
-    Parser(std::string text, std::string& error)
-        : text_(std::move(text))
+    Parser(std::string_view text, std::string& error)
+        : text_(text)
         , error_(error) { }
 
     base::Value parseDocument() {
@@ -97,7 +99,7 @@ private:
     // The length of a blank that is not ASCII at the position (U+FEFF, U+2028 or
     // U+2029), or 0.
     std::size_t wideBlank() const {
-        std::string_view rest = std::string_view(text_).substr(position_);
+        std::string_view rest = text_.substr(position_);
         if (rest.starts_with("\xEF\xBB\xBF") || rest.starts_with("\xE2\x80\xA8")
             || rest.starts_with("\xE2\x80\xA9"))
             return 3;
@@ -126,10 +128,10 @@ private:
                 position_ += wideBlank();
             } else if (c == '/' && position_ + 1 < text_.size() && text_[position_ + 1] == '/') {
                 auto end = text_.find('\n', position_);
-                position_ = end == std::string::npos ? text_.size() : end;
+                position_ = end == std::string_view::npos ? text_.size() : end;
             } else if (c == '/' && position_ + 1 < text_.size() && text_[position_ + 1] == '*') {
                 auto end = text_.find("*/", position_ + 2);
-                if (end == std::string::npos) {
+                if (end == std::string_view::npos) {
                     fail("comment not closed");
                     position_ = text_.size();
                     return;
@@ -409,7 +411,7 @@ private:
         return out;
     }
 
-    std::string text_;
+    std::string_view text_;
     std::string& error_;
     std::size_t position_ {0};
     int line_ {1};
@@ -419,10 +421,11 @@ private:
 }
 
 base::Value OpenStepPropertyList::read(ByteView bytes, std::string& error) {
-    auto text = decode(bytes, error);
+    std::string converted;
+    auto text = decode(bytes, converted, error);
     if (!text)
         return {};
-    return Parser(std::move(*text), error).parseDocument();
+    return Parser(*text, error).parseDocument();
 }
 
 }

@@ -10,6 +10,8 @@
 #include <expat.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <utility>
 
@@ -134,13 +136,20 @@ struct XMLParser::Callbacks {
         if (parser.stopped())
             return;
         parser.sawElement_ = true;
-        auto attributes = base::Dictionary::create();
+        // A dictionary the delegate did not keep is nobody else's: it is emptied and
+        // serves the next element, instead of a new one for every element.
+        auto& attributes = parser.attributes_;
+        if (!attributes || attributes->retainCount() > 1)
+            attributes = base::Dictionary::create();
+        else if (!attributes->empty())
+            attributes->removeAll();
         if (!parser.shouldProcessNamespaces_) {
             // Names come as written: no splitting, and the element's name goes in a
             // buffer that keeps its capacity from element to element.
             for (auto attribute = rawAttributes; attribute[0]; attribute += 2)
                 attributes->setObject(attribute[0], std::string(attribute[1]));
             parser.name_.assign(rawName);
+            parser.nameSource_ = rawName;
             parser.deliver([&](XMLParserDelegate& delegate) {
                 delegate.parserDidStartElement(
                     parser, parser.name_, emptyString(), emptyString(), attributes);
@@ -162,7 +171,12 @@ struct XMLParser::Callbacks {
         if (parser.stopped())
             return;
         if (!parser.shouldProcessNamespaces_) {
-            parser.name_.assign(rawName);
+            // expat ends an element with the name it started it with, from the same
+            // storage: right after its start (an element without child elements)
+            // the name is in the buffer already.
+            if (rawName != parser.nameSource_)
+                parser.name_.assign(rawName);
+            parser.nameSource_ = nullptr;
             parser.deliver([&](XMLParserDelegate& delegate) {
                 delegate.parserDidEndElement(parser, parser.name_, emptyString(), emptyString());
             });
@@ -179,20 +193,18 @@ struct XMLParser::Callbacks {
         if (parser.stopped())
             return;
         if (parser.inCDATA_) {
-            parser.cdata_.append(text, std::size_t(length));
+            parser.cdata_.insert(parser.cdata_.end(), text, text + length);
             return;
         }
-        // expat may report a long run in one call: it is handed over a megabyte at a time.
-        std::string_view rest(text, std::size_t(length));
-        while (!rest.empty() && !parser.stopped()) {
-            std::size_t room
-                = CharactersFlushSize - std::min(parser.characters_.size(), CharactersFlushSize);
-            std::size_t take = std::min(rest.size(), std::max<std::size_t>(room, 1));
-            parser.characters_.append(rest.substr(0, take));
-            rest.remove_prefix(take);
-            if (parser.characters_.size() >= CharactersFlushSize)
-                parser.flushCharacters();
+        // The common case first: the next bytes of the buffer, joining a short run.
+        auto& pending = parser.pendingCharacters_;
+        if (!pending.empty() && text == pending.data() + pending.size()
+            && text + length <= parser.bufferEnd_
+            && pending.size() + std::size_t(length) < CharactersFlushSize) {
+            pending = std::string_view(pending.data(), pending.size() + std::size_t(length));
+            return;
         }
+        parser.addCharacters(std::string_view(text, std::size_t(length)));
     }
 
     static void startCDATA(void* userData) {
@@ -205,10 +217,10 @@ struct XMLParser::Callbacks {
     static void endCDATA(void* userData) {
         XMLParser& parser = parserOf(userData);
         parser.inCDATA_ = false;
-        base::Bytes block(parser.cdata_.begin(), parser.cdata_.end());
-        parser.cdata_.clear();
+        // Handed over in place; the buffer keeps its capacity for the next section.
         parser.deliver(
-            [&](XMLParserDelegate& delegate) { delegate.parserFoundCDATA(parser, block); });
+            [&](XMLParserDelegate& delegate) { delegate.parserFoundCDATA(parser, parser.cdata_); });
+        parser.cdata_.clear();
     }
 
     static void comment(void* userData, XML_Char const* text) {
@@ -266,20 +278,35 @@ void XMLParser::ExpatDeleter::operator()(XML_ParserStruct* parser) const {
 }
 
 base::Ref<XMLParser> XMLParser::createWithData(base::Bytes data) {
-    return base::make<XMLParser>(Private {}, std::move(data), std::nullopt);
+    return base::make<XMLParser>(
+        Private {}, std::move(data), std::string(), ByteView(), std::nullopt);
 }
 
 base::Ref<XMLParser> XMLParser::createWithString(std::string text) {
-    return createWithData(base::Bytes(text.begin(), text.end()));
+    return base::make<XMLParser>(
+        Private {}, base::Bytes(), std::move(text), ByteView(), std::nullopt);
+}
+
+base::Ref<XMLParser> XMLParser::createWithBytesNoCopy(ByteView bytes) {
+    return base::make<XMLParser>(Private {}, base::Bytes(), std::string(), bytes, std::nullopt);
 }
 
 base::Ref<XMLParser> XMLParser::createWithContentsOfFile(std::string path) {
-    return base::make<XMLParser>(Private {}, base::Bytes(), std::move(path));
+    return base::make<XMLParser>(
+        Private {}, base::Bytes(), std::string(), ByteView(), std::move(path));
 }
 
-XMLParser::XMLParser(Private, base::Bytes data, std::optional<std::string> path)
+XMLParser::XMLParser(
+    Private, base::Bytes data, std::string text, ByteView borrowed, std::optional<std::string> path)
     : data_(std::move(data))
+    , text_(std::move(text))
+    , document_(borrowed)
     , path_(std::move(path)) {
+    // The buffers moved in keep their places, so the view stays valid.
+    if (!data_.empty())
+        document_ = ByteView(data_);
+    else if (!text_.empty())
+        document_ = ByteView(text_);
 }
 
 XMLParser::~XMLParser() = default;
@@ -295,6 +322,8 @@ bool XMLParser::parse() {
     sawElement_ = false;
     inCDATA_ = false;
     characters_.clear();
+    pendingCharacters_ = {};
+    nameSource_ = nullptr;
     cdata_.clear();
     exception_ = nullptr;
 
@@ -348,6 +377,7 @@ bool XMLParser::parse() {
     name_.shrink_to_fit();
     cdata_.clear();
     cdata_.shrink_to_fit();
+    attributes_ = nullptr;
 
     if (exception_)
         std::rethrow_exception(std::exchange(exception_, nullptr));
@@ -356,14 +386,15 @@ bool XMLParser::parse() {
 
 bool XMLParser::feed() {
     if (!path_) {
+        std::string_view document = document_.text();
         std::size_t offset = 0;
         do {
-            std::size_t size = std::min(MemoryFeedSize, data_.size() - offset);
-            bool isFinal = offset + size == data_.size();
-            if (!feedBytes(reinterpret_cast<char const*>(data_.data()) + offset, size, isFinal))
+            std::size_t size = std::min(MemoryFeedSize, document.size() - offset);
+            bool isFinal = offset + size == document.size();
+            if (!feedBytes(document.data() + offset, size, isFinal))
                 return false;
             offset += size;
-        } while (offset < data_.size());
+        } while (offset < document.size());
         return true;
     }
 
@@ -390,7 +421,21 @@ bool XMLParser::feed() {
 }
 
 bool XMLParser::feedBytes(char const* bytes, std::size_t size, bool isFinal) {
-    XML_Status status = XML_Parse(expat_.get(), bytes, int(size), isFinal ? XML_TRUE : XML_FALSE);
+    // The bytes go into expat's buffer here rather than inside XML_Parse, so that the
+    // text it reports can be told apart as a view of that buffer.
+    XML_Status status = XML_STATUS_ERROR;
+    if (size == 0) {
+        status = XML_Parse(expat_.get(), bytes, 0, isFinal ? XML_TRUE : XML_FALSE);
+    } else if (auto* buffer = static_cast<char*>(XML_GetBuffer(expat_.get(), int(size)))) {
+        std::memcpy(buffer, bytes, size);
+        bufferBegin_ = buffer;
+        bufferEnd_ = buffer + size;
+        status = XML_ParseBuffer(expat_.get(), int(size), isFinal ? XML_TRUE : XML_FALSE);
+    }
+    // The next piece may move expat's buffer: text still gathering is copied out.
+    keepPendingCharacters();
+    bufferBegin_ = nullptr;
+    bufferEnd_ = nullptr;
     if (stopped())
         return false;
     if (status == XML_STATUS_ERROR) {
@@ -428,15 +473,60 @@ void XMLParser::startDocumentIfNeeded() {
     deliver([&](XMLParserDelegate& delegate) { delegate.parserDidStartDocument(*this); });
 }
 
+// expat may report a long run in one call: it is handed over a megabyte at a time.
+void XMLParser::addCharacters(std::string_view text) {
+    while (!text.empty() && !stopped()) {
+        std::size_t gathered = characters_.size() + pendingCharacters_.size();
+        std::size_t room = CharactersFlushSize - std::min(gathered, CharactersFlushSize);
+        std::size_t take = std::min(text.size(), std::max<std::size_t>(room, 1));
+        std::string_view piece = text.substr(0, take);
+        text.remove_prefix(take);
+        if (!extendPendingCharacters(piece)) {
+            keepPendingCharacters();
+            characters_.append(piece);
+        }
+        if (gathered + take >= CharactersFlushSize)
+            flushCharacters();
+    }
+}
+
+// Text that lies in expat's input buffer is not copied: while each piece is the
+// buffer's next bytes, the gathered text stays a view of the buffer. A piece expat
+// reports from storage of its own (a line feed, a predefined entity's character)
+// still extends the view when the buffer's next bytes are the same; anything else
+// starts a copy.
+bool XMLParser::extendPendingCharacters(std::string_view piece) {
+    if (!characters_.empty())
+        return false;
+    auto address = [](char const* p) { return reinterpret_cast<std::uintptr_t>(p); };
+    char const* next = pendingCharacters_.empty()
+        ? piece.data()
+        : pendingCharacters_.data() + pendingCharacters_.size();
+    if (address(next) < address(bufferBegin_) || address(next) > address(bufferEnd_)
+        || piece.size() > std::size_t(bufferEnd_ - next))
+        return false;
+    if (next != piece.data() && std::memcmp(next, piece.data(), piece.size()) != 0)
+        return false;
+    char const* first = pendingCharacters_.empty() ? next : pendingCharacters_.data();
+    pendingCharacters_ = std::string_view(first, pendingCharacters_.size() + piece.size());
+    return true;
+}
+
+void XMLParser::keepPendingCharacters() {
+    characters_.append(pendingCharacters_);
+    pendingCharacters_ = {};
+}
+
 void XMLParser::flushCharacters() {
-    if (characters_.empty() || stopped())
+    if ((characters_.empty() && pendingCharacters_.empty()) || stopped())
         return;
     // The text is handed over in place and the buffer kept for the next run; the
     // delegate's call cannot add to it (expat delivers nothing during a callback).
-    deliver([&](XMLParserDelegate& delegate) {
-        delegate.parserFoundCharacters(*this, std::string_view(characters_));
-    });
+    std::string_view text
+        = pendingCharacters_.empty() ? std::string_view(characters_) : pendingCharacters_;
+    deliver([&](XMLParserDelegate& delegate) { delegate.parserFoundCharacters(*this, text); });
     characters_.clear();
+    pendingCharacters_ = {};
 }
 
 void XMLParser::fail(int code, std::string message, int line, int column) {

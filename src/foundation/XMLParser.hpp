@@ -4,6 +4,8 @@
 #include <base/Ref.hpp>
 #include <base/Value.hpp>
 
+#include <foundation/ByteView.hpp>
+
 #include <exception>
 #include <memory>
 #include <optional>
@@ -125,6 +127,9 @@ class XMLParser final : public base::Object {
 public:
     static base::Ref<XMLParser> createWithData(base::Bytes data);
     static base::Ref<XMLParser> createWithString(std::string text);
+    // Reads the bytes in place, without a copy: they must stay alive and unchanged
+    // for as long as the parser may parse.
+    static base::Ref<XMLParser> createWithBytesNoCopy(ByteView bytes);
     // The file is read while parsing; one that cannot be read fails the parse.
     static base::Ref<XMLParser> createWithContentsOfFile(std::string path);
 
@@ -169,12 +174,18 @@ private:
     bool feed();
     bool feedBytes(char const* bytes, std::size_t size, bool isFinal);
     void startDocumentIfNeeded();
+    void addCharacters(std::string_view text);
+    bool extendPendingCharacters(std::string_view piece);
+    void keepPendingCharacters();
     void flushCharacters();
     void fail(int code, std::string message, int line, int column);
     bool stopped() const { return aborted_ || exception_ != nullptr; }
     template<typename Event> void deliver(Event&& event);
 
     base::Bytes data_;
+    std::string text_;
+    // What parse() reads when no path is given: data_, text_ or the caller's bytes.
+    ByteView document_;
     std::optional<std::string> path_;
     XMLParserDelegate* delegate_ {nullptr};
     bool shouldProcessNamespaces_ {false};
@@ -190,15 +201,29 @@ private:
     bool documentStarted_ {false};
     bool sawElement_ {false};
     bool inCDATA_ {false};
+    // Text gathered for the delegate: a view of expat's input buffer while the
+    // pieces expat reports follow each other there (pending), else a copy.
+    // At most one of the two holds text.
     std::string characters_;
+    std::string_view pendingCharacters_;
+    // The bytes of the piece expat is reading, valid during one call into expat.
+    char const* bufferBegin_ {nullptr};
+    char const* bufferEnd_ {nullptr};
     // The name of the element being reported, reused from element to element.
     std::string name_;
-    std::string cdata_;
+    // Where expat kept the name of the element that started last, until its end or
+    // the next start; null otherwise.
+    char const* nameSource_ {nullptr};
+    base::Bytes cdata_;
+    // The attributes of the last element, reused for the next one when the delegate
+    // did not keep them.
+    base::Ref<base::Dictionary> attributes_;
     std::exception_ptr exception_;
 
     friend base::Factory;
 
-    XMLParser(Private, base::Bytes data, std::optional<std::string> path);
+    XMLParser(Private, base::Bytes data, std::string text, ByteView borrowed,
+        std::optional<std::string> path);
 };
 
 }

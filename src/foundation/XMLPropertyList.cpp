@@ -5,9 +5,11 @@
 #include <foundation/PropertyList.hpp>
 #include <foundation/XMLParser.hpp>
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -159,6 +161,26 @@ std::optional<base::Date> parseDate(std::string_view text) {
     return base::Date {unix - unixEpochToReferenceDate};
 }
 
+// The elements of a property list, told apart once per element (by length, then
+// bytes) rather than by comparing the name with each in turn at every step.
+enum class Tag { Plist, Dict, Array, Key, String, Integer, Real, Date, Data, True, False, Other };
+
+constexpr std::array<std::string_view, 11> tagNames {
+    "plist", "dict", "array", "key", "string", "integer", "real", "date", "data", "true", "false"};
+
+Tag tagOf(std::string_view name) {
+    for (std::size_t i = 0; i < tagNames.size(); ++i) {
+        if (tagNames[i].size() == name.size()
+            && std::memcmp(tagNames[i].data(), name.data(), name.size()) == 0)
+            return Tag(i);
+    }
+    return Tag::Other;
+}
+
+std::string nameOf(Tag tag) {
+    return tag == Tag::Other ? std::string("?") : std::string(tagNames[std::size_t(tag)]);
+}
+
 // Builds the value from the parser's events; the first fault aborts the parse.
 class Builder final : public XMLParserDelegate {
 public:
@@ -168,30 +190,30 @@ public:
     void parserDidStartElement(XMLParser& parser, std::string const& name, std::string const&,
         std::string const&, base::Ref<base::Dictionary> const&) override {
         if (capturing_)
-            return fail(parser, "element <" + name + "> inside <" + textElement_ + ">");
-        if (name == "plist") {
+            return fail(parser, "element <" + name + "> inside <" + nameOf(textTag_) + ">");
+        Tag tag = tagOf(name);
+        if (tag == Tag::Plist) {
             if (sawPlist_ || !stack_.empty() || haveTop_)
                 return fail(parser, "misplaced <plist>");
             sawPlist_ = true;
             return;
         }
-        if (name == "dict" || name == "array") {
+        if (tag == Tag::Dict || tag == Tag::Array) {
             if (!canTakeValue(parser))
                 return;
             if (int(stack_.size()) >= PropertyList::maxDepth)
                 return fail(parser, "nested too deeply");
-            if (name == "dict")
+            if (tag == Tag::Dict)
                 stack_.push_back({base::Dictionary::create(), true, std::nullopt});
             else
                 stack_.push_back({base::Array::create(), false, std::nullopt});
             return;
         }
-        if (name == "key" || name == "string" || name == "integer" || name == "real"
-            || name == "date" || name == "data" || name == "true" || name == "false") {
-            if (name != "key" && !canTakeValue(parser))
+        if (tag != Tag::Other) {
+            if (tag != Tag::Key && !canTakeValue(parser))
                 return;
             capturing_ = true;
-            textElement_ = name;
+            textTag_ = tag;
             text_.clear();
             return;
         }
@@ -200,7 +222,7 @@ public:
 
     void parserDidEndElement(XMLParser& parser, std::string const& name, std::string const&,
         std::string const&) override {
-        if (name == "plist")
+        if (!capturing_ && tagOf(name) == Tag::Plist)
             return;
         if (capturing_) {
             capturing_ = false;
@@ -289,8 +311,8 @@ private:
     }
 
     void finishText(XMLParser& parser) {
-        std::string const& name = textElement_;
-        if (name == "key") {
+        Tag tag = textTag_;
+        if (tag == Tag::Key) {
             if (stack_.empty() || !stack_.back().isDictionary)
                 return fail(parser, "<key> outside a dictionary");
             if (stack_.back().key)
@@ -298,26 +320,26 @@ private:
             stack_.back().key = std::move(text_);
             return;
         }
-        if (name == "string")
+        if (tag == Tag::String)
             return add(parser, std::move(text_));
-        if (name == "true" || name == "false") {
+        if (tag == Tag::True || tag == Tag::False) {
             if (!trimmed(text_).empty())
-                return fail(parser, "text inside <" + name + ">");
-            return add(parser, name == "true");
+                return fail(parser, "text inside <" + nameOf(tag) + ">");
+            return add(parser, tag == Tag::True);
         }
-        if (name == "integer") {
+        if (tag == Tag::Integer) {
             auto number = parseInteger(text_);
             if (!number)
                 return fail(parser, "bad integer \"" + text_.substr(0, 40) + "\"");
             return add(parser, std::move(*number));
         }
-        if (name == "real") {
+        if (tag == Tag::Real) {
             auto number = parseReal(text_);
             if (!number)
                 return fail(parser, "bad real \"" + text_.substr(0, 40) + "\"");
             return add(parser, *number);
         }
-        if (name == "date") {
+        if (tag == Tag::Date) {
             auto date = parseDate(text_);
             if (!date)
                 return fail(parser, "bad date \"" + text_.substr(0, 40) + "\"");
@@ -333,7 +355,7 @@ private:
     bool haveTop_ {false};
     bool sawPlist_ {false};
     bool capturing_ {false};
-    std::string textElement_;
+    Tag textTag_ {Tag::Other};
     std::string text_;
 };
 
@@ -531,7 +553,8 @@ bool XMLPropertyList::looksLikeXML(ByteView bytes) {
 }
 
 base::Value XMLPropertyList::read(ByteView bytes, std::string& error) {
-    auto parser = XMLParser::createWithData(bytes.bytes());
+    // The bytes outlive the parser, which is gone when this returns.
+    auto parser = XMLParser::createWithBytesNoCopy(bytes);
     Builder builder;
     parser->setDelegate(&builder);
     bool parsed = parser->parse();

@@ -154,7 +154,9 @@ TEST(Dictionary, KeepsInsertionOrderThroughAnyMixOfRemovals) {
         int removePercent;
     };
     for (auto const& c : {Case {"mostly adds", 40, 600, 25}, Case {"balanced", 30, 800, 50},
-             Case {"mostly removals", 50, 800, 80}, Case {"one key", 1, 50, 50}}) {
+             Case {"mostly removals", 50, 800, 80}, Case {"one key", 1, 50, 50},
+             Case {"around the size that starts the index", 10, 800, 45},
+             Case {"hundreds of keys", 600, 20000, 40}}) {
         SCOPED_TRACE(c.name);
         auto d = Dictionary::create();
         std::vector<std::pair<std::string, int>> model;
@@ -180,6 +182,9 @@ TEST(Dictionary, KeepsInsertionOrderThroughAnyMixOfRemovals) {
             }
             ASSERT_EQ(d->size(), model.size());
             ASSERT_EQ(d->empty(), model.empty());
+            bool inModel = std::any_of(
+                model.begin(), model.end(), [&key](auto const& e) { return e.first == key; });
+            ASSERT_EQ(d->contains(key), inModel);
             if (step % 7 == 0) {
                 std::vector<std::pair<std::string, int>> walked;
                 for (auto const& [k, v] : *d)
@@ -197,6 +202,45 @@ TEST(Dictionary, KeepsInsertionOrderThroughAnyMixOfRemovals) {
             EXPECT_EQ(entries[i].first, model[i].first);
         EXPECT_EQ(Value(d->deepCopy()), Value(d));
     }
+}
+
+// The empty key is a key like any other, also beside the emptied places of removed
+// keys (which hold an empty key too), in a small dictionary and in an indexed one.
+TEST(Dictionary, TheEmptyKeyIsAKeyBesideEmptiedPlaces) {
+    for (int others : {2, 40}) {
+        SCOPED_TRACE(others);
+        auto d = Dictionary::create();
+        for (int i = 0; i < others; ++i)
+            d->setObject("k" + std::to_string(i), i);
+        d->removeObjectForKey("k0");
+        EXPECT_FALSE(d->contains(""));
+        d->removeObjectForKey("");
+        EXPECT_EQ(d->size(), std::size_t(others - 1));
+        d->setObject("", "empty");
+        EXPECT_EQ(d->objectForKey("").stringValue(), "empty");
+        EXPECT_EQ(d->keys().back(), "");
+        d->removeObjectForKey("");
+        EXPECT_FALSE(d->contains(""));
+        EXPECT_EQ(d->size(), std::size_t(others - 1));
+    }
+}
+
+// Emptied at once, a dictionary that had many keys takes new ones as a fresh one.
+TEST(Dictionary, RemoveAllThenRefillFindsOnlyTheNewKeys) {
+    auto d = Dictionary::create();
+    for (int i = 0; i < 500; ++i)
+        d->setObject("old" + std::to_string(i), i);
+    d->removeAll();
+    EXPECT_TRUE(d->empty());
+    for (int i = 0; i < 30; ++i)
+        d->setObject("new" + std::to_string(i), i);
+    EXPECT_EQ(d->size(), 30u);
+    EXPECT_FALSE(d->contains("old7"));
+    EXPECT_EQ(d->objectForKey("new29").intValue(), 29);
+    EXPECT_EQ(d->keys().front(), "new0");
+    auto copy = d->deepCopy();
+    EXPECT_EQ(copy->keys(), d->keys());
+    EXPECT_EQ(copy->objectForKey("new17").intValue(), 17);
 }
 
 TEST(Dictionary, RemovingOldestFirstLeavesTheRestInOrder) {

@@ -563,3 +563,46 @@ TEST(XMLParser, TheAttributesDictionaryMayBeKept) {
     EXPECT_EQ(keeper.kept[1]->objectForKey("firstgid").intValue(), 1);
     EXPECT_TRUE(keeper.kept[1]->objectForKey("missing").isNull());
 }
+
+// The parser hands the next element the dictionary the delegate let go of: what a
+// delegate keeps is never emptied or refilled, and what it reads in the call is
+// always that element's own attributes.
+TEST(XMLParser, KeptAttributesStayTheirElementsWhileOthersAreReused) {
+    struct Keeper : XMLParserDelegate {
+        std::vector<base::Ref<base::Dictionary>> kept;
+        std::vector<std::vector<std::string>> seen;
+        void parserDidStartElement(XMLParser&, std::string const& name, std::string const&,
+            std::string const&, base::Ref<base::Dictionary> const& attributes) override {
+            seen.push_back(attributes->keys());
+            if (name == "keep")
+                kept.push_back(attributes);
+            else
+                attributes->setObject("added by the delegate", 1);
+        }
+    } keeper;
+    auto parser = XMLParser::createWithString(R"(<r a="1"><x b="2" c="3"/><keep d="4"/><x/>)"
+                                              R"(<x e="5"/><keep/><keep f="6" g="7"/></r>)");
+    parser->setDelegate(&keeper);
+    EXPECT_TRUE(parser->parse());
+    using Keys = std::vector<std::string>;
+    EXPECT_EQ(
+        keeper.seen, (std::vector<Keys> {{"a"}, {"b", "c"}, {"d"}, {}, {"e"}, {}, {"f", "g"}}));
+    ASSERT_EQ(keeper.kept.size(), 3u);
+    EXPECT_EQ(keeper.kept[0]->keys(), Keys {"d"});
+    EXPECT_EQ(keeper.kept[0]->objectForKey("d").stringValue(), "4");
+    EXPECT_TRUE(keeper.kept[1]->empty());
+    EXPECT_EQ(keeper.kept[2]->keys(), (Keys {"f", "g"}));
+}
+
+TEST(XMLParser, ReadsBytesInPlaceAndAgain) {
+    std::string const document = "<r><a k=\"v\">text</a><![CDATA[x]]></r>";
+    auto parser = XMLParser::createWithBytesNoCopy(document);
+    Recorder recorder;
+    parser->setDelegate(&recorder);
+    EXPECT_TRUE(parser->parse());
+    auto first = recorder.events;
+    recorder.events.clear();
+    EXPECT_TRUE(parser->parse());
+    EXPECT_EQ(recorder.events, first);
+    EXPECT_EQ(first.back(), "end-document");
+}
