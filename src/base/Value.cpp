@@ -7,8 +7,13 @@
 #include <cstdlib>
 #include <ctime>
 #include <limits>
+#include <ostream>
 
 namespace base {
+
+std::ostream& operator<<(std::ostream& out, DictionaryKey const& key) {
+    return out << key.str();
+}
 
 Value::Value(Ref<Array> array)
     : storage_(std::move(array)) {
@@ -341,7 +346,7 @@ void Value::describe(std::string& out, int indent) const {
         out += "{\n";
         for (auto const& [key, value] : *dictionary()) {
             appendIndent(out, level + 1);
-            appendQuoted(out, key);
+            appendQuoted(out, key.str());
             out += " = ";
             value.describe(out, level + 1);
             out += ";\n";
@@ -476,7 +481,7 @@ Ref<Array> Array::deepCopy() const {
 Ref<Dictionary> Dictionary::create(std::vector<Entry> entries) {
     auto dictionary = make<Dictionary>();
     for (auto& [key, value] : entries)
-        dictionary->setObject(key, std::move(value));
+        dictionary->setObject(key.str(), std::move(value));
     return dictionary;
 }
 
@@ -513,7 +518,7 @@ void Dictionary::removeObjectForKey(std::string_view key) {
     index_.erase(it);
     // The slot stays, emptied: a null value marks it, and its key and value are
     // released now rather than at the next compaction.
-    slot.first = std::string();
+    slot.first = DictionaryKey();
     slot.second = Value();
     ++emptySlots_;
     if (emptySlots_ == slots_.size())
@@ -531,7 +536,7 @@ void Dictionary::compact() {
             continue;
         if (i != next) {
             slots_[next] = std::move(slots_[i]);
-            index_.find(slots_[next].first)->second = next;
+            index_.find(slots_[next].first.str())->second = next;
         }
         ++next;
     }
@@ -549,14 +554,14 @@ void Dictionary::addEntriesFrom(Dictionary const& other) {
     if (&other == this)
         return;
     for (auto const& [key, value] : other)
-        setObject(key, value);
+        setObject(key.str(), value);
 }
 
 std::vector<std::string> Dictionary::keys() const {
     std::vector<std::string> keys;
     keys.reserve(size());
     for (auto const& entry : *this)
-        keys.push_back(entry.first);
+        keys.push_back(entry.first.str());
     return keys;
 }
 
@@ -571,7 +576,7 @@ Ref<Dictionary> Dictionary::deepCopy() const {
     copy->slots_.reserve(size());
     copy->index_.reserve(size());
     for (auto const& [key, value] : *this)
-        copy->setObject(key, deepCopyValue(value));
+        copy->setObject(key.str(), deepCopyValue(value));
     return copy;
 }
 
