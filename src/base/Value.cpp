@@ -9,8 +9,13 @@
 #include <cstdlib>
 #include <ctime>
 #include <limits>
+#include <ostream>
 
 namespace base {
+
+std::ostream& operator<<(std::ostream& out, DictionaryKey const& key) {
+    return out << key.str();
+}
 
 Value::Value(Ref<Array> array)
     : storage_(std::move(array)) {
@@ -351,7 +356,7 @@ void Value::describe(std::string& out, int indent) const {
         out += "{\n";
         for (auto const& [key, value] : *dictionary()) {
             appendIndent(out, level + 1);
-            appendQuoted(out, key);
+            appendQuoted(out, key.str());
             out += " = ";
             value.describe(out, level + 1);
             out += ";\n";
@@ -511,7 +516,7 @@ Ref<Array> Array::deepCopy() const {
 Ref<Dictionary> Dictionary::create(std::vector<Entry> entries) {
     auto dictionary = make<Dictionary>();
     for (auto& [key, value] : entries)
-        dictionary->setObject(key, std::move(value));
+        dictionary->setObject(key.str(), std::move(value));
     return dictionary;
 }
 
@@ -641,7 +646,7 @@ void Dictionary::removeObjectForKey(std::string_view key) {
     }
     // The slot stays, emptied: a null value marks it, and its key and value are
     // released now rather than at the next compaction.
-    slots_[slot].first = std::string();
+    slots_[slot].first = DictionaryKey();
     slots_[slot].second = Value();
     ++emptySlots_;
     if (emptySlots_ == slots_.size())
@@ -685,14 +690,14 @@ void Dictionary::addEntriesFrom(Dictionary const& other) {
     if (&other == this)
         return;
     for (auto const& [key, value] : other)
-        setObject(key, value);
+        setObject(key.str(), value);
 }
 
 std::vector<std::string> Dictionary::keys() const {
     std::vector<std::string> keys;
     keys.reserve(size());
     for (auto const& entry : *this)
-        keys.push_back(entry.first);
+        keys.push_back(entry.first.str());
     return keys;
 }
 

@@ -4,8 +4,10 @@
 #include <base/Object.hpp>
 #include <base/Ref.hpp>
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -26,6 +28,67 @@ using Bytes = std::vector<std::uint8_t>;
 // objects are shared by reference: the JSON decoder hands the same one to every tree
 // that holds an equal text. Values made from a std::string keep their own copy.
 using SharedString = std::shared_ptr<std::string const>;
+
+// A dictionary's key: a text of its own, or a shared text that other keys and values
+// hold as well (the JSON decoder gives every key the string object of its cache, so
+// equal keys of every tree one decoder returns are one object). Reads as the
+// std::string it holds, and compares by text.
+class DictionaryKey {
+public:
+    DictionaryKey() = default;
+    DictionaryKey(std::string text)
+        : text_(std::move(text)) { }
+    DictionaryKey(std::string_view text)
+        : text_(std::string(text)) { }
+    DictionaryKey(char const* text)
+        : text_(std::string(text ? text : "")) { }
+    // A null pointer gives the empty key.
+    DictionaryKey(SharedString text) {
+        if (text)
+            text_ = std::move(text);
+    }
+
+    std::string const& str() const {
+        if (auto shared = std::get_if<SharedString>(&text_))
+            return **shared;
+        return *std::get_if<std::string>(&text_);
+    }
+    operator std::string const&() const { return str(); }
+    operator std::string_view() const { return str(); }
+    // The shared text the key refers to, or null when it holds its own.
+    SharedString const* shared() const { return std::get_if<SharedString>(&text_); }
+
+    std::size_t size() const { return str().size(); }
+    bool empty() const { return str().empty(); }
+    char const* data() const { return str().data(); }
+    char const* c_str() const { return str().c_str(); }
+
+    bool operator==(DictionaryKey const& other) const { return str() == other.str(); }
+    std::strong_ordering operator<=>(DictionaryKey const& other) const {
+        return str().compare(other.str()) <=> 0;
+    }
+    friend bool operator==(DictionaryKey const& key, std::string_view text) {
+        return std::string_view(key.str()) == text;
+    }
+    friend std::strong_ordering operator<=>(DictionaryKey const& key, std::string_view text) {
+        return std::string_view(key.str()).compare(text) <=> 0;
+    }
+    friend bool operator==(DictionaryKey const& key, char const* text) { return key.str() == text; }
+    friend std::string operator+(DictionaryKey const& key, std::string_view text) {
+        std::string joined(key.str());
+        joined += text;
+        return joined;
+    }
+    friend std::string operator+(std::string_view text, DictionaryKey const& key) {
+        std::string joined(text);
+        joined += key.str();
+        return joined;
+    }
+    friend std::ostream& operator<<(std::ostream& out, DictionaryKey const& key);
+
+private:
+    std::variant<std::string, SharedString> text_;
+};
 
 // A point in time as seconds since 2001-01-01 00:00:00 UTC, the platform's epoch.
 struct Date {
@@ -245,7 +308,7 @@ protected:
 // walking included, works on the slots alone.
 class Dictionary : public Object {
 public:
-    using Entry = std::pair<std::string, Value>;
+    using Entry = std::pair<DictionaryKey, Value>;
 
     // Walks the live entries in insertion order.
     class Iterator {

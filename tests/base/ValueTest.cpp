@@ -13,6 +13,7 @@
 
 using base::Array;
 using base::Dictionary;
+using base::DictionaryKey;
 using base::Value;
 
 TEST(Value, KeepsTheKindItWasMadeWith) {
@@ -199,7 +200,7 @@ TEST(Dictionary, KeepsInsertionOrderThroughAnyMixOfRemovals) {
         ASSERT_EQ(entries.size(), model.size());
         ASSERT_EQ(copied->keys(), d->keys());
         for (std::size_t i = 0; i < model.size(); ++i)
-            EXPECT_EQ(entries[i].first, model[i].first);
+            EXPECT_EQ(entries[i].first.str(), model[i].first);
         EXPECT_EQ(Value(d->deepCopy()), Value(d));
     }
 }
@@ -249,7 +250,7 @@ TEST(Dictionary, RemovingOldestFirstLeavesTheRestInOrder) {
         d->setObject("key" + std::to_string(i), i);
     for (int i = 0; i < 990; ++i) {
         d->removeObjectForKey("key" + std::to_string(i));
-        ASSERT_EQ(d->begin()->first, "key" + std::to_string(i + 1));
+        ASSERT_EQ(d->begin()->first.str(), "key" + std::to_string(i + 1));
     }
     d->setObject("late", 1);
     EXPECT_EQ(d->keys(),
@@ -303,6 +304,40 @@ TEST(Value, SharedStringsAreStringsThatShareTheirText) {
     EXPECT_FALSE(Value("shared").sharedString());
     EXPECT_EQ(a.stringValue(), "shared");
     EXPECT_TRUE(Value(base::SharedString()).isNil());
+}
+
+// A key holds its own text or shares one; either way it reads, compares, orders and
+// joins as the text, and an emptied key is the empty text.
+TEST(DictionaryKey, ReadsAsItsTextWhetherOwnOrShared) {
+    auto text = std::make_shared<std::string const>("uid");
+    struct Case {
+        DictionaryKey key;
+        bool shared;
+    };
+    Case const cases[] = {{DictionaryKey(std::string("uid")), false},
+        {DictionaryKey(std::string_view("uid")), false}, {DictionaryKey("uid"), false},
+        {DictionaryKey(text), true}};
+    for (auto const& [key, shared] : cases) {
+        EXPECT_EQ(key.str(), "uid");
+        EXPECT_EQ(key, "uid");
+        EXPECT_EQ(key, std::string_view("uid"));
+        EXPECT_EQ(key, DictionaryKey("uid"));
+        EXPECT_NE(key, "ui");
+        EXPECT_LT(key, DictionaryKey("vid"));
+        EXPECT_GT(key, std::string_view("aaa"));
+        EXPECT_EQ(key.size(), 3u);
+        EXPECT_EQ(key + "=1", "uid=1");
+        EXPECT_EQ(std::string("the ") + key, "the uid");
+        std::string const& asString = key;
+        EXPECT_EQ(asString, "uid");
+        EXPECT_EQ(key.shared() != nullptr, shared);
+        if (shared) {
+            EXPECT_EQ(key.shared()->get(), text.get());
+        }
+    }
+    EXPECT_TRUE(DictionaryKey(base::SharedString()).empty());
+    EXPECT_FALSE(DictionaryKey(base::SharedString()).shared());
+    EXPECT_TRUE(DictionaryKey(static_cast<char const*>(nullptr)).empty());
 }
 
 TEST(Value, TheNullObjectIsANullThatDictionariesKeep) {

@@ -327,7 +327,7 @@ TEST(CharacterList, HasCustomersPetsPoniesAndTheThreeSpecialVisitors) {
         auto type = integer(*entry, "type");
         EXPECT_TRUE(type >= 0 && type <= 3);
         EXPECT_TRUE(isPlainName(key));
-        EXPECT_NE(key.rfind("MS", 0), 0u) << "keys beginning MS are never preloaded";
+        EXPECT_NE(key.str().rfind("MS", 0), 0u) << "keys beginning MS are never preloaded";
         for (auto const* field : {"offsetX", "offsetY", "walkSpeed", "servingSpeed"})
             if (entry->contains(field)) {
                 EXPECT_TRUE(isNumber(*entry, field)) << field;
@@ -337,7 +337,7 @@ TEST(CharacterList, HasCustomersPetsPoniesAndTheThreeSpecialVisitors) {
         }
         customers += type == 0;
         if (type == 1)
-            ++(key.rfind("pony", 0) == 0 ? ponies : pets);
+            ++(key.str().rfind("pony", 0) == 0 ? ponies : pets);
     }
     EXPECT_GE(customers, 1);
     EXPECT_GE(pets, 1);

@@ -105,7 +105,7 @@ TEST_F(BundleFiles, HoldsEveryCharacterSheetWithTheFramesItsKindNeeds) {
     for (auto const& [key, value] : *list) {
         auto const& entry = *value.dictionary();
         auto type = entry.objectForKey("type").longLongValue();
-        auto sheet = entry.contains("ThemeName") ? text(entry, "ThemeName") : key;
+        auto sheet = entry.contains("ThemeName") ? text(entry, "ThemeName") : key.str();
         auto frameList = frames(sheet);
         if (!frameList)
             continue;
@@ -163,7 +163,7 @@ TEST_F(BundleFiles, HoldsEverySoundTheSoundListNames) {
     auto list = dictionary("sfxList.plist");
     ASSERT_TRUE(list);
     for (auto const& [name, value] : *list)
-        need(value.string() ? *value.string() : name);
+        need(value.string() ? *value.string() : name.str());
     for (auto const* file : {"0015.wav", "EFFA002.wav", "npc_shop_sell_v2.wav",
              "token_jangle03.wav", "Marrowby_BGM1.mp3", "Marrowby_BGM2.mp3",
              "qrn_hellomyfriend_v2.mp3", "Marrowby_Title.mp3"})

@@ -830,7 +830,7 @@ TEST_F(DataConrtollerTest, StatisticsEventCarriesNineValuesAsText) {
 
     ASSERT_EQ(server.events.size(), 1u);
     auto const& event = *server.events[0];
-    std::vector<std::pair<std::string, base::Value>> const expected = {
+    std::vector<base::Dictionary::Entry> const expected = {
         {"DATA_AVG_DAILY_CASHFLOW", "750.000000"},
         {"DATA_AVG_DAILY_SATCHANGE", "12.500000"},
         {"DATA_MAX_DAY", "31"},

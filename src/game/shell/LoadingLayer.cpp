@@ -369,7 +369,7 @@ bool LoadingLayer::loadShopData() {
                 append(*globals.otherCharacterPool, key);
                 break;
             case 3:
-                globals.visitorPool->setObject(key, key);
+                globals.visitorPool->setObject(key, key.str());
                 break;
             default:
                 break;

@@ -17,6 +17,15 @@ constexpr std::size_t Capacities[] = {0, 3, 7, 13, 23, 41, 71, 127, 191, 251, 38
     1468927, 2376191, 3845119, 6221311, 10066421, 16287743, 26354171, 42641881, 68996069, 111638519,
     180634607, 292272623, 472907251};
 
+// Keys that share one text object are equal without reading it.
+bool sameKey(base::DictionaryKey const& a, base::DictionaryKey const& b) {
+    auto sharedA = a.shared();
+    auto sharedB = b.shared();
+    if (sharedA && sharedB && sharedA->get() == sharedB->get())
+        return true;
+    return a.str() == b.str();
+}
+
 }
 
 std::size_t JCDictionary::capacityForCount(std::size_t count) {
@@ -26,8 +35,9 @@ std::size_t JCDictionary::capacityForCount(std::size_t count) {
     return *found;
 }
 
-base::Ref<JCDictionary> JCDictionaryCreate(std::string* keys, std::uint32_t const* keyHashes,
-    base::Value* objects, std::size_t count, bool mutableCollection) {
+base::Ref<JCDictionary> JCDictionaryCreate(base::DictionaryKey* keys,
+    std::uint32_t const* keyHashes, base::Value* objects, std::size_t count,
+    bool mutableCollection) {
     base::Ref<JCDictionary> dictionary = mutableCollection
         ? base::Ref<JCDictionary>(base::make<JCMutableDictionary>())
         : base::make<JCDictionary>();
@@ -67,7 +77,7 @@ base::Value const* JCDictionary::find(std::string_view key) const {
 
 // Stores the pair at the entry of an equal key, else at the first empty entry of the
 // probe run. A table with no empty entry grows first, so nothing is ever dropped.
-void JCDictionary::addObject(std::uint32_t hash, std::string key, base::Value object) {
+void JCDictionary::addObject(std::uint32_t hash, base::DictionaryKey key, base::Value object) {
     std::size_t capacity = slots_.size();
     if (capacity > 0) {
         std::size_t index = hash % capacity;
@@ -79,7 +89,7 @@ void JCDictionary::addObject(std::uint32_t hash, std::string key, base::Value ob
                 --emptySlots_;
                 return;
             }
-            if (entry.first == key) {
+            if (sameKey(entry.first, key)) {
                 entry.second = std::move(object);
                 return;
             }
@@ -144,7 +154,7 @@ void JCDictionary::setObject(std::string_view key, base::Value value) {
                 + " setObject:forKey:]: attempt to insert nil value (key: " + std::string(key)
                 + ")");
     resizeIfNecessary();
-    addObject(JCKeyHash(key), std::string(key), std::move(value));
+    addObject(JCKeyHash(key), base::DictionaryKey(key), std::move(value));
     mutated();
 }
 
@@ -178,7 +188,7 @@ void JCDictionary::getObjectsAndKeys(
         if (objects)
             objects->push_back(entry.second);
         if (keys)
-            keys->push_back(entry.first);
+            keys->push_back(entry.first.str());
     }
 }
 
@@ -199,7 +209,7 @@ base::Ref<JCDictionaryEnumerator> JCDictionaryEnumerator::initWithJKDictionary(
 std::optional<std::string> JCDictionaryEnumerator::nextObject() {
     while (nextObject_ < collection->capacity()) {
         if (auto entry = collection->entryAtIndex(nextObject_++))
-            return entry->first;
+            return entry->first.str();
     }
     return std::nullopt;
 }

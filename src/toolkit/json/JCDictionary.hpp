@@ -62,15 +62,15 @@ public:
 
 protected:
     friend base::Factory;
-    friend base::Ref<JCDictionary> JCDictionaryCreate(
-        std::string* keys, std::uint32_t const* keyHashes, base::Value* objects, std::size_t, bool);
+    friend base::Ref<JCDictionary> JCDictionaryCreate(base::DictionaryKey* keys,
+        std::uint32_t const* keyHashes, base::Value* objects, std::size_t, bool);
     JCDictionary() = default;
 
     static constexpr std::size_t npos = std::size_t(-1);
 
     std::size_t entryForKey(std::string_view key, std::uint32_t hash) const;
     void allocateTable(std::size_t capacity);
-    void addObject(std::uint32_t hash, std::string key, base::Value object);
+    void addObject(std::uint32_t hash, base::DictionaryKey key, base::Value object);
     void reinsert(Entry entry);
     void removeEntry(std::size_t index);
     void resizeIfNecessary();
@@ -112,7 +112,9 @@ private:
 
 // Makes a dictionary of count pairs, moved out of keys and objects, with each key's
 // hash given; a later duplicate key replaces the earlier pair. Mutable when asked.
-base::Ref<JCDictionary> JCDictionaryCreate(std::string* keys, std::uint32_t const* keyHashes,
-    base::Value* objects, std::size_t count, bool mutableCollection);
+// The keys are kept as given, so keys that share a text keep sharing it.
+base::Ref<JCDictionary> JCDictionaryCreate(base::DictionaryKey* keys,
+    std::uint32_t const* keyHashes, base::Value* objects, std::size_t count,
+    bool mutableCollection);
 
 }

@@ -110,7 +110,7 @@ struct ManagedBuffer {
 // same thread so that large documents do not allocate them anew.
 struct SpareSlots {
     base::Value* objects {nullptr};
-    std::string* keys {nullptr};
+    base::DictionaryKey* keys {nullptr};
     std::uint32_t* cfHashes {nullptr};
     std::size_t count {0};
 
@@ -136,7 +136,7 @@ thread_local SpareSlots spareSlots;
 // index, and the first 1024 slots are lent by the parse driver's stack frame.
 struct ObjectStack {
     base::Value* objects {nullptr};
-    std::string* keys {nullptr};
+    base::DictionaryKey* keys {nullptr};
     std::uint32_t* cfHashes {nullptr};
     std::size_t count {0};
     std::size_t index {0};
@@ -145,7 +145,7 @@ struct ObjectStack {
 
     void lend(void* objectMemory, void* keyMemory, std::uint32_t* hashMemory, std::size_t slots) {
         objects = static_cast<base::Value*>(objectMemory);
-        keys = static_cast<std::string*>(keyMemory);
+        keys = static_cast<base::DictionaryKey*>(keyMemory);
         cfHashes = hashMemory;
         count = slots;
         index = 0;
@@ -158,7 +158,7 @@ struct ObjectStack {
         if (count >= size)
             return true;
         base::Value* newObjects;
-        std::string* newKeys;
+        base::DictionaryKey* newKeys;
         std::uint32_t* newHashes;
         if (spareSlots.count >= size) {
             newObjects = spareSlots.objects;
@@ -169,8 +169,8 @@ struct ObjectStack {
         } else {
             newObjects = static_cast<base::Value*>(
                 ::operator new(size * sizeof(base::Value), std::nothrow));
-            newKeys = static_cast<std::string*>(
-                ::operator new(size * sizeof(std::string), std::nothrow));
+            newKeys = static_cast<base::DictionaryKey*>(
+                ::operator new(size * sizeof(base::DictionaryKey), std::nothrow));
             newHashes = static_cast<std::uint32_t*>(std::calloc(size, sizeof(std::uint32_t)));
             if (!newObjects || !newKeys || !newHashes) {
                 ::operator delete(newObjects);
@@ -182,8 +182,8 @@ struct ObjectStack {
         for (std::size_t i = 0; i < index; ++i) {
             new (&newObjects[i]) base::Value(std::move(objects[i]));
             objects[i].~Value();
-            new (&newKeys[i]) std::string(std::move(keys[i]));
-            keys[i].~basic_string();
+            new (&newKeys[i]) base::DictionaryKey(std::move(keys[i]));
+            keys[i].~DictionaryKey();
             newHashes[i] = cfHashes[i];
         }
         freeHeap();
@@ -195,9 +195,16 @@ struct ObjectStack {
         return true;
     }
 
-    void push(base::Value&& object, std::string&& key, std::uint32_t hash) {
+    void push(base::Value&& object, base::DictionaryKey&& key, std::uint32_t hash) {
         new (&objects[index]) base::Value(std::move(object));
-        new (&keys[index]) std::string(std::move(key));
+        new (&keys[index]) base::DictionaryKey(std::move(key));
+        cfHashes[index] = hash;
+        ++index;
+    }
+
+    void pushCopy(base::Value const& object, base::DictionaryKey&& key, std::uint32_t hash) {
+        new (&objects[index]) base::Value(object);
+        new (&keys[index]) base::DictionaryKey(std::move(key));
         cfHashes[index] = hash;
         ++index;
     }
@@ -206,7 +213,7 @@ struct ObjectStack {
     void popTo(std::size_t from) {
         for (std::size_t i = from; i < index; ++i) {
             objects[i].~Value();
-            keys[i].~basic_string();
+            keys[i].~DictionaryKey();
         }
         index = from;
     }
@@ -315,6 +322,10 @@ void skipWhitespace(JCParseState& state) {
     auto b = state.bytes;
     while (state.atIndex < state.length) {
         std::uint8_t c = b[state.atIndex];
+        // The common case first: a token's first byte, which is no space, line break
+        // or comment in any mode.
+        if (c > ' ' && c != '/' && c < 0x80)
+            break;
         if (c == ' ' || c == '\t') {
             ++state.atIndex;
             continue;
@@ -612,6 +623,18 @@ bool parseString(JCParseState& state) {
     return fail(length);
 }
 
+// hash * 33 + byte for each of the number's 8 bytes in memory order, written as one
+// sum of independent products (the same value modulo 2^32) instead of a chain of
+// eight dependent steps.
+std::uint32_t hashNumberBytes(std::uint32_t hash, std::uint64_t number) {
+    constexpr std::uint32_t p1 = 33, p2 = p1 * 33, p3 = p2 * 33, p4 = p3 * 33, p5 = p4 * 33,
+                            p6 = p5 * 33, p7 = p6 * 33, p8 = p7 * 33;
+    std::uint8_t b[8];
+    std::memcpy(b, &number, 8);
+    return hash * p8 + b[0] * p7 + b[1] * p6 + b[2] * p5 + b[3] * p4 + b[4] * p3 + b[5] * p2
+        + b[6] * p1 + b[7];
+}
+
 // Converts the number token [start, end) of the input; tells whether it was a
 // fraction or exponent by isDouble.
 bool convertNumber(
@@ -694,11 +717,7 @@ bool convertNumber(
         jk_error(state, "Invalid number.");
         return false;
     }
-    std::uint8_t bytes[8];
-    std::memcpy(bytes, &value.number, 8);
-    for (auto byte : bytes)
-        hash = hash * 33 + byte;
-    value.hash = hash;
+    value.hash = hashNumberBytes(hash, value.number.unsignedLongLongValue);
     value.ptr = reinterpret_cast<std::uint8_t const*>(&value.number);
     value.length = 8;
     return true;
@@ -899,7 +918,7 @@ void expectationError(JCParseState& state, unsigned allowed, char const* first, 
     }
 }
 
-bool parseValue(JCParseState& state, base::Value& out);
+bool pushValue(JCParseState& state, base::DictionaryKey&& key, std::uint32_t hash);
 
 bool ensureStackRoom(JCParseState& state, char const* kind) {
     auto& stack = state.objectStack;
@@ -929,14 +948,12 @@ bool parseArray(JCParseState& state, base::Value& out) {
                 jk_error(state, "Unexpected value.");
                 break;
             }
-            base::Value object;
-            if (!parseValue(state, object))
+            if (!pushValue(state, base::DictionaryKey(), 0))
                 break;
-            if (object.isNil()) {
+            if (stack.objects[stack.index - 1].isNil()) {
                 jk_error(state, "Internal error: Object == NULL");
                 break;
             }
-            stack.push(std::move(object), std::string(), 0);
             allowed = AllowComma | AllowClose;
         } else if (type == TokenArrayEnd) {
             if (!(allowed & AllowClose)) {
@@ -1001,7 +1018,8 @@ bool parseDictionary(JCParseState& state, base::Value& out) {
                 jk_error(state, "Internal error: Key == NULL.");
                 break;
             }
-            std::string key(reinterpret_cast<char const*>(value.ptr), value.length);
+            // The key shares the cache's string object (or the one made for it).
+            base::DictionaryKey key(*keyObject.sharedString());
             std::uint32_t hash
                 = value.cacheItem ? state.cache.cfHash(*value.cacheItem) : JCKeyHash(key);
             if (!nextToken(state))
@@ -1016,14 +1034,12 @@ bool parseDictionary(JCParseState& state, base::Value& out) {
                 expectationError(state, allowed & (AllowValue | AllowClose), "a value", "a '}'");
                 break;
             }
-            base::Value object;
-            if (!parseValue(state, object))
+            if (!pushValue(state, std::move(key), hash))
                 break;
-            if (object.isNil()) {
+            if (stack.objects[stack.index - 1].isNil()) {
                 jk_error(state, "Internal error: Object == NULL.");
                 break;
             }
-            stack.push(std::move(object), std::move(key), hash);
             allowed = AllowComma | AllowClose;
         } else {
             expectationError(state, allowed, "a \"STRING\"", "a '}'");
@@ -1034,8 +1050,25 @@ bool parseDictionary(JCParseState& state, base::Value& out) {
     return done;
 }
 
-// The value that the current token starts.
-bool parseValue(JCParseState& state, base::Value& out) {
+// The array or object that the current token starts, within the nesting limit.
+bool parseContainer(JCParseState& state, base::Value& out) {
+    if (state.depth >= JCMaximumNestingDepth) {
+        jk_error(
+            state, "Arrays and objects are nested deeper than %zu levels.", JCMaximumNestingDepth);
+        return false;
+    }
+    ++state.depth;
+    bool parsed = state.token.type == TokenArrayBegin ? parseArray(state, out)
+                                                      : parseDictionary(state, out);
+    --state.depth;
+    return parsed;
+}
+
+// The value that the current token starts, pushed onto the working stack with key
+// (the stack has room: its callers made it before reading the token). Values are
+// made in their slot rather than moved there.
+bool pushValue(JCParseState& state, base::DictionaryKey&& key, std::uint32_t hash) {
+    auto& stack = state.objectStack;
     state.token.value.cacheItem = nullptr;
     switch (state.token.type) {
     case TokenNumber:
@@ -1047,30 +1080,28 @@ bool parseValue(JCParseState& state, base::Value& out) {
                 long(__LINE__));
             return false;
         }
-        out = object;
+        if (&object == &scratch)
+            stack.push(std::move(scratch), std::move(key), hash);
+        else
+            stack.pushCopy(object, std::move(key), hash);
         return true;
     }
     case TokenObjectBegin:
     case TokenArrayBegin: {
-        if (state.depth >= JCMaximumNestingDepth) {
-            jk_error(state, "Arrays and objects are nested deeper than %zu levels.",
-                JCMaximumNestingDepth);
+        base::Value out;
+        if (!parseContainer(state, out))
             return false;
-        }
-        ++state.depth;
-        bool parsed = state.token.type == TokenArrayBegin ? parseArray(state, out)
-                                                          : parseDictionary(state, out);
-        --state.depth;
-        return parsed;
+        stack.push(std::move(out), std::move(key), hash);
+        return true;
     }
     case TokenTrue:
-        out = base::Value(true);
+        stack.push(base::Value(true), std::move(key), hash);
         return true;
     case TokenFalse:
-        out = base::Value(false);
+        stack.push(base::Value(false), std::move(key), hash);
         return true;
     case TokenNull:
-        out = base::Value(base::Value::nullObject());
+        stack.push(base::Value(base::Value::nullObject()), std::move(key), hash);
         return true;
     default:
         jk_error(
@@ -1139,7 +1170,7 @@ base::Value JSONDecoder::parse(
     state.tokenBuffer.lend(tokenMemory, sizeof tokenMemory);
     constexpr std::size_t StackSlots = 1024;
     alignas(base::Value) unsigned char objectMemory[StackSlots * sizeof(base::Value)];
-    alignas(std::string) unsigned char keyMemory[StackSlots * sizeof(std::string)];
+    alignas(base::DictionaryKey) unsigned char keyMemory[StackSlots * sizeof(base::DictionaryKey)];
     std::uint32_t hashMemory[StackSlots];
     state.objectStack.release();
     state.objectStack.lend(objectMemory, keyMemory, hashMemory, StackSlots);
@@ -1150,7 +1181,7 @@ base::Value JSONDecoder::parse(
         if (nextToken(state)) {
             auto type = state.token.type;
             if (type == TokenArrayBegin || type == TokenObjectBegin)
-                parsed = parseValue(state, result);
+                parsed = parseContainer(state, result);
             else
                 jk_error(state, "Expected either '[' or '{'.");
         }

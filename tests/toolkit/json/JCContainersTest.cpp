@@ -21,7 +21,7 @@ namespace {
 
 base::Ref<JCDictionary> makeDictionary(
     std::vector<std::pair<std::string, Value>> pairs, bool mutableCollection = false) {
-    std::vector<std::string> keys;
+    std::vector<base::DictionaryKey> keys;
     std::vector<std::uint32_t> hashes;
     std::vector<Value> objects;
     for (auto& [key, value] : pairs) {

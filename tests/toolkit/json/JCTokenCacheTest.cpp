@@ -26,9 +26,39 @@ JCTokenValue stringToken(std::string_view text) {
     return value;
 }
 
+// The shared text that holds key in dictionary, or null.
+base::SharedString const* sharedKey(base::Dictionary const& dictionary, std::string_view key) {
+    for (auto const& entry : dictionary) {
+        if (entry.first == key)
+            return entry.first.shared();
+    }
+    return nullptr;
+}
+
 }
 
 TEST(JCTokenCache, EqualKeysOfTwoTreesAreOneStringObject) {
+    auto decoder = JSONDecoder::decoder();
+    auto first = decoder->objectWithString("[{\"uid\":\"thm_001\",\"ver\":\"1.0\"}]");
+    auto second = decoder->mutableObjectWithString("{\"other\":{\"ver\":2,\"uid\":3}}");
+    auto& a = *(*first.array())[0].dictionary();
+    auto& b = *(*second.dictionary())["other"].dictionary();
+    for (std::string_view key : {"uid", "ver"}) {
+        auto inFirst = sharedKey(a, key);
+        auto inSecond = sharedKey(b, key);
+        ASSERT_TRUE(inFirst && inSecond) << key;
+        EXPECT_EQ(inFirst->get(), inSecond->get()) << key;
+        EXPECT_EQ(**inFirst, key);
+    }
+    // A key and an equal string value are one object as well.
+    auto again = decoder->objectWithString("[\"uid\"]");
+    EXPECT_EQ((*again.array())[0].sharedString()->get(), sharedKey(a, "uid")->get());
+    // Lookups by text still find the shared keys.
+    EXPECT_EQ(*a["uid"].string(), "thm_001");
+    EXPECT_EQ(b["uid"].intValue(), 3);
+}
+
+TEST(JCTokenCache, EqualStringValuesOfTwoTreesAreOneStringObject) {
     auto decoder = JSONDecoder::decoder();
     auto first = decoder->objectWithString("[{\"uid\":\"thm_001\"}]");
     auto second = decoder->objectWithString("{\"other\":[\"thm_001\"]}");
