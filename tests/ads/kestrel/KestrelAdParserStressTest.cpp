@@ -51,7 +51,7 @@ TEST_F(KestrelAdParserStressTest, LookUpsRacingRepliesSeeOneReplyOrTheOther) {
 
     std::atomic<bool> done {false};
     std::thread parsing([&] {
-        for (int i = 0; i < 150; ++i)
+        for (int i = 0; i < 60; ++i)
             parse(i % 2 ? first : second);
         done = true;
     });
