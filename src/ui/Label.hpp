@@ -80,8 +80,10 @@ private:
     bool highlighted_ {false};
     bool enabled_ {true};
 
+protected:
     friend base::Factory;
 
+    // Protected so that labels with their own text placement can derive from it.
     explicit Label(graphics::Rect frame = {});
 };
 
