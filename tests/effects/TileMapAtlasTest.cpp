@@ -69,6 +69,8 @@ TEST(TGALibTest, ImagesLoadWithTheirOwnPixelSizeAndStatus) {
         {"empty file", Bytes {}, TgaReadError, {}},
         {"short pixels", tga(2, 2, 2, 24, repeat(1, 11)), TgaReadError, {}},
         {"short run-length data", tga(10, 4, 1, 24, {0x01, 1, 2, 3}), TgaReadError, {}},
+        {"run-length data far too short for its size", tga(10, 1000, 1000, 24, {0xFF, 1, 2, 3}),
+            TgaReadError, {}},
         {"run-length pixel cut", tga(10, 1, 1, 24, {0x00, 1, 2}), TgaReadError, {}},
         {"colour map past the end", tga(2, 1, 1, 24, {1, 2, 3}, 0, 0, 1, 100, 24), TgaReadError,
             {}},
