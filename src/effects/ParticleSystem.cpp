@@ -185,4 +185,22 @@ bool ParticleSystem::applyBlend() const {
     return false;
 }
 
+void ParticleSystem::restoreBlend(bool changed) {
+    if (changed)
+        glBlendFunc(engine::defaultBlendFunc.src, engine::defaultBlendFunc.dst);
+}
+
+GLuint ParticleSystem::makeArrayBuffer(void const* data, std::size_t bytes) {
+    GLuint buffer = 0;
+    glGenBuffers(1, &buffer);
+    uploadArrayBuffer(buffer, data, bytes);
+    return buffer;
+}
+
+void ParticleSystem::uploadArrayBuffer(GLuint buffer, void const* data, std::size_t bytes) {
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(bytes), data, GL_DYNAMIC_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
 }

@@ -6,6 +6,7 @@
 #include <engine/Forward.hpp>
 #include <engine/Geometry.hpp>
 #include <engine/SceneNode.hpp>
+#include <graphics/GLES.hpp>
 
 #include <vector>
 
@@ -167,6 +168,12 @@ protected:
     // Sets blendFunc for a draw (additive or the system's own) and answers whether the
     // standing function must be restored afterwards.
     bool applyBlend() const;
+    // Puts the standing blend function back when applyBlend changed it.
+    static void restoreBlend(bool changed);
+    // A new GL array buffer holding the bytes, and the rewrite of one; both leave no buffer
+    // bound.
+    static GLuint makeArrayBuffer(void const* data, std::size_t bytes);
+    static void uploadArrayBuffer(GLuint buffer, void const* data, std::size_t bytes);
 
     int particleIdx_ {0};
 

@@ -30,11 +30,7 @@ PointParticleSystem::PointParticleSystem(int totalParticles)
         setAllocationFailed();
         return;
     }
-    glGenBuffers(1, &verticesID_);
-    glBindBuffer(GL_ARRAY_BUFFER, verticesID_);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(sizeof(ccPointSprite) * vertices_.size()),
-        vertices_.data(), GL_DYNAMIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    verticesID_ = makeArrayBuffer(vertices_.data(), sizeof(ccPointSprite) * vertices_.size());
 }
 
 PointParticleSystem::~PointParticleSystem() {
@@ -86,10 +82,8 @@ void PointParticleSystem::updateParticle(sParticle& p, engine::Point drawn, floa
 void PointParticleSystem::postStep() {
     if (!verticesID_)
         return;
-    glBindBuffer(GL_ARRAY_BUFFER, verticesID_);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(sizeof(ccPointSprite) * std::size_t(particleCount())),
-        vertices_.data(), GL_DYNAMIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    uploadArrayBuffer(
+        verticesID_, vertices_.data(), sizeof(ccPointSprite) * std::size_t(particleCount()));
 }
 
 void PointParticleSystem::draw() {
@@ -114,8 +108,7 @@ void PointParticleSystem::draw() {
 
     bool changed = applyBlend();
     glDrawArrays(GL_POINTS, 0, particleIdx_);
-    if (changed)
-        glBlendFunc(engine::defaultBlendFunc.src, engine::defaultBlendFunc.dst);
+    restoreBlend(changed);
 
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glDisableClientState(GL_POINT_SIZE_ARRAY_OES);
@@ -161,8 +154,7 @@ void PointParticleSystem::drawAsQuads() {
 
     bool changed = applyBlend();
     glDrawArrays(GL_TRIANGLES, 0, GLsizei(std::size_t(particleIdx_) * verticesPerParticle));
-    if (changed)
-        glBlendFunc(engine::defaultBlendFunc.src, engine::defaultBlendFunc.dst);
+    restoreBlend(changed);
 
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);

@@ -34,11 +34,7 @@ QuadParticleSystem::QuadParticleSystem(int totalParticles)
     }
     initTexCoords();
     initIndices();
-    glGenBuffers(1, &quadsID_);
-    glBindBuffer(GL_ARRAY_BUFFER, quadsID_);
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(sizeof(ccV2F_C4F_T2F_Quad) * quads_.size()),
-        quads_.data(), GL_DYNAMIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    quadsID_ = makeArrayBuffer(quads_.data(), sizeof(ccV2F_C4F_T2F_Quad) * quads_.size());
 }
 
 QuadParticleSystem::~QuadParticleSystem() {
@@ -101,11 +97,8 @@ void QuadParticleSystem::updateParticle(sParticle& p, engine::Point drawn, float
 void QuadParticleSystem::postStep() {
     if (!quadsID_)
         return;
-    glBindBuffer(GL_ARRAY_BUFFER, quadsID_);
-    glBufferData(GL_ARRAY_BUFFER,
-        GLsizeiptr(sizeof(ccV2F_C4F_T2F_Quad) * std::size_t(particleCount())), quads_.data(),
-        GL_DYNAMIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    uploadArrayBuffer(
+        quadsID_, quads_.data(), sizeof(ccV2F_C4F_T2F_Quad) * std::size_t(particleCount()));
 }
 
 void QuadParticleSystem::draw() {
@@ -124,8 +117,7 @@ void QuadParticleSystem::draw() {
 
     bool changed = applyBlend();
     glDrawElements(GL_TRIANGLES, particleIdx_ * 6, GL_UNSIGNED_SHORT, indices_.data());
-    if (changed)
-        glBlendFunc(engine::defaultBlendFunc.src, engine::defaultBlendFunc.dst);
+    restoreBlend(changed);
 
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
