@@ -174,7 +174,8 @@ base::Ref<base::Dictionary> ADNStatistics::parameters() {
         if (!timing)
             continue;
         result->setObject(name, timing->elapsedMillisecondsString());
-        for (auto const& [key, value] : *timing->keysAndValues())
+        auto values = timing->keysAndValues();
+        for (auto const& [key, value] : *values)
             result->setObject(key, value);
         if (std::string_view(name) != "ptime")
             removeTimingNamed(name);
