@@ -197,6 +197,28 @@ void ADNCachedFile::didReceiveResponse(
     base::Ref<ADNCachedFile> keep(this);
     httpStatusCode_ = response.statusCode();
     httpHeaders_ = response.allHeaderFields();
+    // URL loading follows only http and https redirects; one to another scheme (a
+    // store link) arrives as the reply itself. It is offered to the delegate as the
+    // redirect it is, and ends the fetch either way, since nothing can follow it.
+    if (httpStatusCode_ >= 300 && httpStatusCode_ < 400) {
+        auto location = response.valueForHeaderField("Location");
+        auto target = location.empty()
+            ? std::nullopt
+            : foundation::URLParts::resolve(httpDestinationURL_, location);
+        auto colon = location.find(':');
+        if (!target && colon != std::string::npos && colon > 0 && location.find('/') > colon)
+            target = location;
+        if (target) {
+            httpDestinationURL_ = *target;
+            std::optional<foundation::URLError> error;
+            if (delegate_)
+                error = delegate_->cachedFileShouldRedirectToURL(*this, *target);
+            cleanUp();
+            if (delegate_)
+                delegate_->cachedFileDownloadDidFail(*this, error);
+            return;
+        }
+    }
     if (httpStatusCode_ == 200) {
         auto lastModified = response.valueForHeaderField("Last-Modified");
         if (lastModified.empty()) {
