@@ -104,7 +104,10 @@ std::string ADNStringEncoding::encode(foundation::ByteView data) const {
         return out;
     std::size_t length = (data.size() * 8 + std::size_t(shift_) - 1) / std::size_t(shift_);
     std::size_t padded = length;
-    if (doPad_)
+    // Without a padding character there is nothing to pad with: padding NUL
+    // characters would make text that no decoder reads back.
+    bool pad = doPad_ && paddingChar_ != 0;
+    if (pad)
         padded = (length + std::size_t(padLen_) - 1) / std::size_t(padLen_) * std::size_t(padLen_);
     out.reserve(padded);
     std::uint32_t buffer = 0;
@@ -124,7 +127,7 @@ std::string ADNStringEncoding::encode(foundation::ByteView data) const {
         out.push_back(charMapData[(buffer >> bits) & std::uint32_t(mask_)]);
         buffer &= (std::uint32_t(1) << bits) - 1;
     }
-    if (doPad_)
+    if (pad)
         out.append(padded - length, paddingChar_);
     return out;
 }

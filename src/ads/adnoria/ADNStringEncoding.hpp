@@ -38,6 +38,7 @@ public:
     // The decoded bytes as text; nothing when decoding fails.
     std::optional<std::string> stringByDecoding(std::string_view text) const;
 
+    // Padding needs a padding character: without one, doPad adds nothing.
     bool doPad() const { return doPad_; }
     void setDoPad(bool pad) { doPad_ = pad; }
     void setPaddingChar(char c);

@@ -146,3 +146,15 @@ TEST(ADNStringEncoding, DescriptionNamesTheBase) {
     EXPECT_EQ(ADNStringEncoding::hexStringEncoding()->description(),
         "<Base16 StringEncoder: 0123456789ABCDEF>");
 }
+
+TEST(ADNStringEncoding, PaddingWithoutAPaddingCharacterAddsNothing) {
+    for (auto make : {ADNStringEncoding::crockfordBase32StringEncoding,
+             ADNStringEncoding::hexStringEncoding, ADNStringEncoding::binaryStringEncoding}) {
+        auto encoding = make();
+        encoding->setDoPad(true);
+        base::Bytes bytes {0x8d};
+        auto text = encoding->encode(bytes);
+        EXPECT_EQ(text.find('\0'), std::string::npos);
+        EXPECT_EQ(encoding->decode(text), bytes);
+    }
+}
