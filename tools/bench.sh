@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 programs=(bench_propertylist bench_xml bench_value bench_format bench_engine bench_digest bench_path
   bench_start bench_growth bench_sprites bench_json bench_xdoc bench_salon bench_salon_day
-  bench_kestrel)
+  bench_kestrel bench_adnoria_json)
 # The allocator's thresholds, pinned as the program pins them at start (base/Allocator.hpp):
 # with glibc's moving defaults the heap may trim and regrow every frame, and every
 # program's timings (ours and the peers') would depend on its mood.
