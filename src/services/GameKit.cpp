@@ -83,6 +83,10 @@ GameKit::GameKit()
         kept->setObject("Scores", scores);
         players_->setObject(id, kept);
     }
+    if (!playerID_.empty()) {
+        foundation::log("Game service: player %@ kept with %d achievements and %d scores",
+            playerID_, achievements().size(), this->scores().size());
+    }
 }
 
 void GameKit::answerLater(std::function<void()> work) {
