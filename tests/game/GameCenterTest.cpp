@@ -240,6 +240,15 @@ TEST_F(GameCenterTest, TheServiceScreensShowOnlyWithTheServiceAndCloseThemselves
     run(1);
     EXPECT_EQ(presenter->presentedViewController(), nullptr);
     EXPECT_EQ(keep->achievementDelegate(), nullptr);
+
+    // A screen still up when the manager goes no longer points at it.
+    center.showLeaderboardWithViewController(*presenter);
+    base::Ref<ui::GKLeaderboardViewController> open(
+        dynamic_cast<ui::GKLeaderboardViewController*>(presenter->presentedViewController()));
+    ASSERT_TRUE(open);
+    GameCenter::releaseManager();
+    EXPECT_EQ(open->leaderboardDelegate(), nullptr);
+    open->done();
 }
 
 }

@@ -67,6 +67,10 @@ GameCenter::GameCenter() {
 
 GameCenter::~GameCenter() {
     _delegates.clear();
+    if (auto* screen = leaderboardScreen_.get(); screen && screen->leaderboardDelegate() == this)
+        screen->setLeaderboardDelegate(nullptr);
+    if (auto* screen = achievementScreen_.get(); screen && screen->achievementDelegate() == this)
+        screen->setAchievementDelegate(nullptr);
 }
 
 void GameCenter::addDelegateToSet(GameCenterDelegate* delegate) {
@@ -184,6 +188,7 @@ void GameCenter::showLeaderboardWithViewController(ui::ViewController& presenter
         return;
     auto screen = ui::GKLeaderboardViewController::create();
     screen->setLeaderboardDelegate(this);
+    leaderboardScreen_ = screen.get();
     presenter.presentModalViewController(screen, true);
 }
 
@@ -192,6 +197,7 @@ void GameCenter::showAchievementsWithViewController(ui::ViewController& presente
         return;
     auto screen = ui::GKAchievementViewController::create();
     screen->setAchievementDelegate(this);
+    achievementScreen_ = screen.get();
     presenter.presentModalViewController(screen, true);
 }
 

@@ -2,6 +2,7 @@
 
 #include <base/Object.hpp>
 #include <base/Ref.hpp>
+#include <base/WeakRef.hpp>
 #include <foundation/NotificationCenter.hpp>
 #include <services/GKAchievement.hpp>
 #include <ui/GKAchievementViewController.hpp>
@@ -92,6 +93,9 @@ private:
 
     std::vector<base::Ref<GameCenterDelegate>> _delegates;
     foundation::ObservationToken authenticationObserver_;
+    // The screens shown with this object as their delegate, told to forget it when it goes.
+    base::WeakRef<ui::GKLeaderboardViewController> leaderboardScreen_;
+    base::WeakRef<ui::GKAchievementViewController> achievementScreen_;
 };
 
 }
