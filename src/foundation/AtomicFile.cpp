@@ -111,14 +111,31 @@ bool isRunning(pid_t pid) {
     return ::kill(pid, 0) == 0 || errno != ESRCH;
 }
 
+// The paths cleaned so far. Never destroyed: writers that run while the process
+// exits (the user defaults saving from their own static destructor) still use it.
+struct CleanedPaths {
+    std::mutex mutex;
+    std::set<std::string> paths;
+};
+
+CleanedPaths& cleanedPaths() {
+    union Immortal {
+        CleanedPaths cleaned;
+        Immortal()
+            : cleaned() { }
+        ~Immortal() { }
+    };
+    static Immortal immortal;
+    return immortal.cleaned;
+}
+
 // Each path is cleaned at its first write in this process: later temporaries of
 // killed writers can only come from other processes, which clean at their own start.
 void removeStaleTemporariesOnce(std::string const& path) {
-    static std::mutex mutex;
-    static std::set<std::string> cleaned;
+    auto& cleaned = cleanedPaths();
     {
-        std::lock_guard lock(mutex);
-        if (!cleaned.insert(path).second)
+        std::lock_guard lock(cleaned.mutex);
+        if (!cleaned.paths.insert(path).second)
             return;
     }
     AtomicFile::removeStaleTemporaries(path);

@@ -1,5 +1,6 @@
 // Runs the built program as a user would and looks at what it leaves behind.
 
+#include <foundation/PropertyList.hpp>
 #include <graphics/Image.hpp>
 #include <support/TempDir.hpp>
 
@@ -220,4 +221,104 @@ TEST_F(ProgramTest, TheSalonDayFlagStartsStraightInABusySalon) {
 
     auto bad = run("--headless --salon-day=zero --frames 1", "QUILLABY_HOME=home");
     EXPECT_EQ(bad.status, 2);
+}
+
+namespace {
+
+// The top row of the achievement banner: the first row from y 250 down where shot differs
+// from the same frame without a banner at most columns across the banner; 320 when none.
+int bannerTop(graphics::Image const& shot, graphics::Image const& before) {
+    for (int y = 250; y < 320; ++y) {
+        int differing = 0;
+        for (int x : {60, 160, 320, 420}) {
+            auto p = shot.pixel(x, y);
+            auto q = before.pixel(x, y);
+            differing
+                += std::abs(p.r - q.r) > 24 || std::abs(p.g - q.g) > 24 || std::abs(p.b - q.b) > 24;
+        }
+        if (differing >= 3)
+            return y;
+    }
+    return 320;
+}
+
+TEST_F(ProgramTest, AFirstDayEarnsAchievementsWhoseBannerSlidesUpAndTheGameServiceKeepsThem) {
+    // A fresh day at level 1, saved as if its working hours had just run out, so that
+    // the day's accounting comes within the first frames.
+    ASSERT_EQ(run("--headless --salon-day=1 --frames 2", "QUILLABY_HOME=home").status, 0);
+    auto preferences = folder / "home/Library/Preferences/net.quillaby.salon.plist";
+    auto save = foundation::PropertyList::dictionaryWithContentsOfFile(preferences.string());
+    ASSERT_TRUE(save);
+    save->setObject("DATA_SHOPTIME", "150.500000");
+    ASSERT_TRUE(foundation::PropertyList::writeToFile(base::Value(save), preferences.string()));
+    for (char const* copy : {"plain", "sliding", "plain-sliding"})
+        std::filesystem::copy(
+            folder / "home", folder / copy, std::filesystem::copy_options::recursive);
+    // The same day where every achievement is complete already: no banner.
+    auto list = foundation::PropertyList::arrayWithContentsOfFile(
+        std::string(QUILLABY_BUILD_DIR) + "/bundle/Achievements.plist");
+    ASSERT_TRUE(list);
+    for (auto const* copy : {"plain", "plain-sliding"}) {
+        auto path = (folder / copy / "Library/Preferences/net.quillaby.salon.plist").string();
+        auto complete = foundation::PropertyList::dictionaryWithContentsOfFile(path);
+        ASSERT_TRUE(complete);
+        for (std::size_t i = 0; i < list->size(); ++i)
+            complete->setObject(
+                list->at(i).dictionaryRef()->objectForKey("ID").stringValue(), "100.000000");
+        ASSERT_TRUE(foundation::PropertyList::writeToFile(base::Value(complete), path));
+    }
+    std::string const online = "QUILLABY_NETWORK=online QUILLABY_HOME=";
+    struct Shot {
+        char const* home;
+        int frames;
+    } const shots[] = {{"plain-sliding", 105}, {"sliding", 105}, {"plain", 150}, {"home", 150}};
+    std::string lastErr;
+    for (auto const& shot : shots) {
+        auto result = run("--headless --salon-day --frames " + std::to_string(shot.frames)
+                + " --screenshot " + shot.home + ".png",
+            online + shot.home);
+        ASSERT_EQ(result.status, 0) << shot.home << result.err;
+        lastErr = result.err;
+    }
+    EXPECT_NE(
+        lastErr.find("Report Achievement Success: ach_perfectday, 100.000000"), std::string::npos)
+        << lastErr;
+    // Fully up, the 27-point banner's top edge is at 320 - 27; on its way up, lower.
+    int up = bannerTop(picture("home.png"), picture("plain.png"));
+    int rising = bannerTop(picture("sliding.png"), picture("plain-sliding.png"));
+    EXPECT_GE(up, 291);
+    EXPECT_LE(up, 295);
+    EXPECT_GT(rising, up + 1);
+    EXPECT_LT(rising, 318);
+    std::filesystem::create_directories("test-output");
+    std::filesystem::copy_file(folder / "sliding.png", "test-output/achievement-banner-sliding.png",
+        std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(folder / "home.png", "test-output/achievement-banner-shown.png",
+        std::filesystem::copy_options::overwrite_existing);
+
+    // The game service's file holds the reports, and the next run starts from it.
+    auto service = foundation::PropertyList::dictionaryWithContentsOfFile(
+        (folder / "home/Library/GameKit/GameKit.plist").string());
+    ASSERT_TRUE(service);
+    auto player = service->objectForKey("Player").stringValue();
+    auto record = service->objectForKey("Players").dictionaryRef();
+    ASSERT_TRUE(record);
+    auto kept = record->objectForKey(player).dictionaryRef();
+    ASSERT_TRUE(kept);
+    auto achieved = kept->objectForKey("Achievements").dictionaryRef();
+    auto best = kept->objectForKey("Scores").dictionaryRef();
+    ASSERT_TRUE(achieved && best);
+    EXPECT_EQ(achieved->objectForKey("ach_perfectday").doubleValue(), 100);
+    EXPECT_EQ(best->objectForKey("lb_shopdays").longLongValue(), 2);
+    int achievements = int(achieved->size());
+    int scores = int(best->size());
+    auto next = run("--headless --salon-day --frames 2", online + "home");
+    ASSERT_EQ(next.status, 0) << next.err;
+    EXPECT_NE(next.err.find("Game service: player " + player + " kept with "
+                  + std::to_string(achievements) + " achievements and " + std::to_string(scores)
+                  + " scores"),
+        std::string::npos)
+        << next.err;
+}
+
 }

@@ -9,6 +9,7 @@
 #include <engine/Director.hpp>
 #include <foundation/Sandbox.hpp>
 #include <foundation/Thread.hpp>
+#include <game/progression/AchievementSystem.hpp>
 #include <game/shell/BountixSetting.hpp>
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/DataManager.hpp>
@@ -73,7 +74,7 @@ TEST_F(QuillabyAppDelegateTest, TheLaunchBringsTheServicesUpInOrderAndNeverLogsT
     std::vector<std::string> started;
     for (auto const& call : log.calls) {
         if (call.starts_with("marketing.") || call.starts_with("store.") || call.starts_with("ads.")
-            || call.starts_with("analytics.") || call.starts_with("achievements."))
+            || call.starts_with("analytics."))
             started.push_back(call);
     }
     EXPECT_EQ(started,
@@ -82,8 +83,10 @@ TEST_F(QuillabyAppDelegateTest, TheLaunchBringsTheServicesUpInOrderAndNeverLogsT
             "analytics.start " + game::GameSettingManager::getKestrelID(),
             "ads.howdy " + game::GameSettingManager::getiTunesID(),
             "ads.marquee " + game::BountixSetting::getMarqueeID() + " "
-                + game::BountixSetting::getMarqueeSig(),
-            "achievements.parent"}));
+                + game::BountixSetting::getMarqueeSig()}));
+    // The root view controller carries the achievement banners from now on.
+    EXPECT_EQ(
+        game::AchievementSystem::sharedManager().parentViewController(), delegate.viewController());
     for (auto const& line : captured.lines())
         EXPECT_EQ(line.find(secret), std::string::npos) << line;
     EXPECT_TRUE(captured.contains("Checklist - BTXID:" + id));

@@ -4,6 +4,8 @@
 
 #include "ShellFakes.hpp"
 
+#include <game/progression/AchievementSystem.hpp>
+
 #include <engine/Director.hpp>
 #include <engine/EAGLView.hpp>
 #include <foundation/NotificationCenter.hpp>
@@ -90,7 +92,7 @@ TEST_F(RootViewControllerTest, ItsViewAttachesTheDirectorAtTheScreenSizeAndRunsT
         EXPECT_EQ(director().runningScene(), controller.mainScene());
         EXPECT_EQ(globals().mainLayer->pRootViewController(), &controller);
         EXPECT_EQ(game::PurchaseManager::shared().delegate(), &controller);
-        EXPECT_EQ(services.achievementParent, &controller);
+        EXPECT_EQ(game::AchievementSystem::sharedManager().parentViewController(), &controller);
         EXPECT_DOUBLE_EQ(director().animationInterval(), 1.0 / 60);
         EXPECT_FALSE(director().displayFPS());
 

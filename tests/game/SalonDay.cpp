@@ -6,17 +6,35 @@
 #include <foundation/RunLoop.hpp>
 #include <foundation/Sandbox.hpp>
 #include <foundation/UserDefaults.hpp>
+#include <game/progression/AchievementSystem.hpp>
+#include <game/progression/GameCenter.hpp>
+#include <game/progression/Leaderboard.hpp>
 #include <game/salon/ComboTracker.hpp>
 #include <game/salon/PathFindingSystem.hpp>
 #include <game/shell/DataConrtoller.hpp>
+#include <game/shell/GameCenterIDManager.hpp>
 #include <game/shell/GameGlobals.hpp>
 #include <game/shell/SoundEngine.hpp>
+#include <services/GameKit.hpp>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 namespace test {
+
+namespace {
+
+// The achievement book, the leaderboard reporter and the game service start afresh in
+// each test's sandbox.
+void releaseProgression() {
+    game::AchievementSystem::releaseManager();
+    game::Leaderboard::releaseManager();
+    game::GameCenter::releaseManager();
+    services::GameKit::reset();
+}
+
+}
 
 void SalonDayTest::SetUp() {
     SalonFixture::SetUp();
@@ -26,6 +44,7 @@ void SalonDayTest::SetUp() {
     game::QBY_Character::resetIncomeMessages();
     game::ComboTracker::purgeSharedTracker();
     game::SalonServices::setShared(&services);
+    releaseProgression();
     auto& globals = game::GameGlobals::shared();
     globals.day = 1;
     globals.shopLevel = 1;
@@ -58,10 +77,26 @@ void SalonDayTest::TearDown() {
     shop = nullptr;
     game::GameGlobals::shared().shop = nullptr;
     game::SalonServices::setShared(nullptr);
+    releaseProgression();
     game::SoundEngine::releaseManager();
     // The store writes while the sandbox is still there.
     foundation::UserDefaults::resetStandardUserDefaults();
     SalonFixture::TearDown();
+}
+
+bool SalonDayTest::achieved(int number) {
+    auto* record = game::AchievementSystem::sharedManager().getAchievementWithID(
+        game::GameCenterIDManager::getAchievementID(number));
+    return record && record->percent() >= 100;
+}
+
+std::set<int> SalonDayTest::achievedNumbers() {
+    std::set<int> numbers;
+    for (int number = 0; number < game::GameCenterIDManager::achievementCount; ++number) {
+        if (achieved(number))
+            numbers.insert(number);
+    }
+    return numbers;
 }
 
 void SalonDayTest::load() {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -88,7 +89,9 @@ private:
         : Interface(nullptr) { }
 };
 
-// The services around the salon, recording what it reports.
+// The services around the salon, recording what it reports; achievements and
+// leaderboard scores go to the game's own book and reporter, over the local game
+// service.
 class RecordingSalonServices final : public game::SalonServices {
 public:
     bool isNetworkReachable() override { return reachable; }
@@ -104,9 +107,6 @@ public:
     }
     bool isBannerEnabled() override { return banner; }
     void showAdView() override { events.push_back("showAdView"); }
-    void updateAchievement(int number, float) override {
-        events.push_back("achievement " + std::to_string(number));
-    }
     std::string startRandomEligibleQuest(game::QuestItemProtocol& delegate) override {
         if (eligibleQuest.empty())
             return {};
@@ -119,10 +119,6 @@ public:
     void markCompletedQuests() override { events.push_back("markCompletedQuests"); }
     void cancelAllEffects() override { events.push_back("cancelAllEffects"); }
     void pushSaveData(base::Ref<base::Dictionary> save) override { uploads.push_back(save); }
-    bool isGameCenterAvailable() override { return true; }
-    void reportScore(int board, int score) override {
-        events.push_back("score " + std::to_string(board) + " " + std::to_string(score));
-    }
     bool has(std::string const& event) const {
         return std::find(events.begin(), events.end(), event) != events.end();
     }
@@ -156,6 +152,11 @@ protected:
     // and the actions.
     void frame();
     void framesFor(float seconds);
+
+    // Whether the achievement book holds the achievement of that number complete, and
+    // the numbers of all that it holds complete.
+    static bool achieved(int number);
+    static std::set<int> achievedNumbers();
 
     // A customer and its pet made outside the arrival rules, for the counter.
     struct Pair {

@@ -2,7 +2,11 @@
 
 #include <engine/DirectorServices.hpp>
 #include <foundation/PropertyList.hpp>
+#include <game/progression/AchievementSystem.hpp>
+#include <game/progression/GameCenter.hpp>
+#include <game/progression/Leaderboard.hpp>
 #include <graphics/Geometry.hpp>
+#include <services/GameKit.hpp>
 
 namespace test {
 
@@ -91,6 +95,10 @@ ShellStateTest::~ShellStateTest() {
 }
 
 void ShellStateTest::resetSingletons() {
+    game::AchievementSystem::releaseManager();
+    game::Leaderboard::releaseManager();
+    game::GameCenter::releaseManager();
+    services::GameKit::reset();
     game::GameGlobals::reset();
     engine::Director::purgeSharedDirector();
     engine::ActionManager::purgeSharedManager();

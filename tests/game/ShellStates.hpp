@@ -238,12 +238,6 @@ public:
         log_.add("make dlc");
         return ui::ViewController::create();
     }
-    void setParentViewControllerForAchievementMessage(ui::ViewController* controller) override {
-        log_.add("achievements.parent");
-        achievementParent = controller;
-    }
-
-    ui::ViewController* achievementParent {nullptr};
 
     // Not held here, so that the shell alone decides when they go.
     base::WeakRef<RecordingInterface> interface;

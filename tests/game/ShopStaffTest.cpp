@@ -52,7 +52,7 @@ TEST_F(ShopStaffTest, HireCostsByTypeAndRefusesWhatCannotBePaid) {
         // Hired once only.
         EXPECT_EQ(shop->hireStaff(staff), nullptr);
     }
-    EXPECT_TRUE(services.has("achievement 36"));
+    EXPECT_TRUE(achieved(36));
     // The hire is logged a tenth of a second later.
     ASSERT_NE(shop->staffLogTimer(), nullptr);
     framesFor(0.2f);

@@ -1,6 +1,10 @@
 #include <game/salon/SalonServices.hpp>
 
 #include <analytics/KestrelAnalytics.hpp>
+#include <game/progression/AchievementSystem.hpp>
+#include <game/progression/GameCenter.hpp>
+#include <game/progression/Leaderboard.hpp>
+#include <game/shell/GameCenterIDManager.hpp>
 
 namespace game {
 
@@ -21,6 +25,28 @@ void SalonServices::setShared(SalonServices* services) {
 
 void SalonServices::logEvent(std::string const& name, base::Ref<base::Dictionary> parameters) {
     analytics::KestrelAnalytics::logEvent(name, std::move(parameters));
+}
+
+void SalonServices::updateAchievement(int number, float percent) {
+    AchievementSystem::sharedManager().updateAchievementWithID(
+        GameCenterIDManager::getAchievementID(number), percent);
+}
+
+void SalonServices::checkUpdateAchievementsFromCurrentGame() {
+    AchievementSystem::sharedManager().checkUpdateAchievementsFromCurrentGame();
+}
+
+void SalonServices::updateLeaderboard() {
+    Leaderboard::updateLeaderboard();
+}
+
+bool SalonServices::isGameCenterAvailable() {
+    return GameCenter::isGameCenterAvailable();
+}
+
+void SalonServices::reportScore(int board, int score) {
+    if (auto category = GameCenterIDManager::getLeaderBoardID(board))
+        Leaderboard::sharedManager().tryReportScore(score, *category);
 }
 
 }

@@ -18,8 +18,10 @@ class QuestItemProtocol;
 // leaderboards), the game server kit (pony days, the banner switches), the offer
 // wall, analytics and the application's banner ad. The salon goes through the
 // installed instance only; the game's own answers below do nothing (no quest, no
-// pony day, no network) except that events go to the analytics agent, so the
-// salon plays on its own, and tests install recording stand-ins. Main thread only.
+// pony day, no network) except that events go to the analytics agent and the
+// achievements and leaderboards go to the game's achievement book and leaderboard
+// reporter, so the salon plays on its own, and tests install recording stand-ins.
+// Main thread only.
 class SalonServices {
 public:
     virtual ~SalonServices() = default;
@@ -35,9 +37,9 @@ public:
     virtual void updateActiveQuests() { }
     virtual void updateItemEffects(float) { }
     // Achievements by their number, and the leaderboards.
-    virtual void updateAchievement(int, float) { }
-    virtual void checkUpdateAchievementsFromCurrentGame() { }
-    virtual void updateLeaderboard() { }
+    virtual void updateAchievement(int number, float percent);
+    virtual void checkUpdateAchievementsFromCurrentGame();
+    virtual void updateLeaderboard();
 
     // Pony days, as the server's directives set them.
     virtual bool isPonyModeEnabled() { return false; }
@@ -75,8 +77,8 @@ public:
     // Queues the save's upload on the game server kit.
     virtual void pushSaveData(base::Ref<base::Dictionary>) { }
     // Whether Game Center answers, and a score for a leaderboard by its number.
-    virtual bool isGameCenterAvailable() { return false; }
-    virtual void reportScore(int, int) { }
+    virtual bool isGameCenterAvailable();
+    virtual void reportScore(int board, int score);
 };
 
 }

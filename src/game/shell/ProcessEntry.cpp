@@ -1,10 +1,14 @@
 #include <game/shell/ProcessEntry.hpp>
 
 #include <foundation/Format.hpp>
+#include <foundation/Reachability.hpp>
 #include <foundation/UserDefaults.hpp>
 #include <game/shell/AlertPresenter.hpp>
 #include <game/shell/QuillabyAppDelegate.hpp>
 #include <ui/ApplicationRunner.hpp>
+
+#include <cstdlib>
+#include <string_view>
 
 namespace game {
 
@@ -39,8 +43,23 @@ void ProcessEntry::applyUserPreferences() {
         foundation::log("User Theme Preference:%@", *theme);
 }
 
+// Scripted plays choose the network's state with QUILLABY_NETWORK ("online" or
+// "offline"), so that what the game sends (to the local game service, say) does not
+// depend on the machine's routes; anything else leaves the real state.
+void ProcessEntry::applyNetworkOverride() {
+    char const* value = std::getenv("QUILLABY_NETWORK");
+    std::string_view chosen = value ? value : "";
+    if (chosen == "online")
+        foundation::Reachability::setForcedStatus(
+            foundation::Reachability::NetworkStatus::ReachableViaWiFi);
+    else if (chosen == "offline")
+        foundation::Reachability::setForcedStatus(
+            foundation::Reachability::NetworkStatus::NotReachable);
+}
+
 int ProcessEntry::main(int argc, char** argv) {
     applyUserPreferences();
+    applyNetworkOverride();
     // Alerts appear as alert views in the window from here on.
     AlertPresenter::setShared(&AlertPresenter::viewPresenter());
     QuillabyAppDelegate delegate;

@@ -15,6 +15,8 @@ public:
     // defaults, any other value makes it the only element of "AppleLanguages".
     // "UserThemePreference" is only logged.
     static void applyUserPreferences();
+    // QUILLABY_NETWORK=online or offline forces the network's state for the run.
+    static void applyNetworkOverride();
 };
 
 }

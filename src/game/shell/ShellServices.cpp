@@ -4,6 +4,7 @@
 #include <foundation/Format.hpp>
 #include <game/interface/Interface.hpp>
 #include <game/interface/MainMenu.hpp>
+#include <game/progression/AchievementSystem.hpp>
 #include <game/salon/Shop.hpp>
 #include <game/shell/MainLayer.hpp>
 #include <game/shell/ServerConfig.hpp>
@@ -39,7 +40,7 @@ base::Ref<Shop> ShellServices::makeShop(MainLayer* layer) {
     return Shop::initWithLayer(layer);
 }
 
-// The prize wheel, the achievements, the downloadable content and the server's
+// The prize wheel, the achievements screen, the downloadable content and the server's
 // directives are not part of the game yet: no bonus is checked, no screen is made
 // and no pony day runs.
 void ShellServices::checkDailyBonus() {
@@ -78,7 +79,10 @@ base::Ref<ui::ViewController> ShellServices::makeDLCViewController() {
     return nullptr;
 }
 
-void ShellServices::setParentViewControllerForAchievementMessage(ui::ViewController*) {
+// Makes the achievement book on first use, so that it registers with the game
+// service and shows its banners over controller's view from now on.
+void ShellServices::setParentViewControllerForAchievementMessage(ui::ViewController* controller) {
+    AchievementSystem::sharedManager().setParentViewControllerForAchievementMessage(controller);
 }
 
 }
