@@ -1,0 +1,47 @@
+#include <serverkit/CheckRestore.hpp>
+
+#include <serverkit/QBYConnect.hpp>
+#include <serverkit/SignedReply.hpp>
+
+#include <foundation/Format.hpp>
+#include <foundation/NotificationCenter.hpp>
+
+namespace serverkit {
+
+base::Ref<CheckRestore> CheckRestore::apicall() {
+    return base::make<CheckRestore>();
+}
+
+CheckRestore::CheckRestore() {
+    setApiMethod("checkrestore");
+}
+
+base::Ref<base::Dictionary> CheckRestore::getDataStoreInfo() {
+    auto token = QBYConnect::sharedManager().sessionToken();
+    if (!token)
+        return nullptr;
+    auto const* reply = receivedData();
+    std::string_view text;
+    if (reply)
+        text = std::string_view(reinterpret_cast<char const*>(reply->data()), reply->size());
+    foundation::log("checkrestore response:%@", text);
+    if (text == "-1")
+        return nullptr;
+
+    auto decoder = toolkit::json::JSONDecoder::decoder();
+    auto decoded = SignedReply::decode(*decoder, reply);
+    auto data = SignedReply::dataText(decoded);
+    auto info = base::Dictionary::create();
+    if (data && *data != "none" && SignedReply::isGenuine(decoded, *token))
+        info->setObject(QBYKeys::CheckRestoreDataStore, SignedReply::decodeData(*decoder, *data));
+    else
+        info->setObject(QBYKeys::CheckRestoreDataStore, base::Value::nullObject());
+    return info;
+}
+
+void CheckRestore::postNotification(base::Dictionary const& dataStore) {
+    foundation::NotificationCenter::defaultCenter().postNotification(QBYNotifications::CheckRestore,
+        this, dataStore.objectForKey(QBYKeys::CheckRestoreDataStore));
+}
+
+}
