@@ -33,38 +33,51 @@ std::optional<std::string> AuthToken::tokenFromOpenedBlock(base::Bytes const& op
     return token;
 }
 
+base::Ref<foundation::PublicKey> AuthToken::certificateKey() {
+    auto path = foundation::Bundle::mainBundle().pathForResource("qby.1", "der");
+    auto certificate = path ? foundation::Certificate::createWithContentsOfFile(*path) : nullptr;
+    auto key = certificate ? certificate->publicKey() : nullptr;
+    if (!key)
+        foundation::log("AuthToken: the certificate qby.1.der gives no key");
+    return key;
+}
+
+AuthToken::Result AuthToken::dataStoreInfoForReply(
+    base::Bytes const* reply, foundation::PublicKey const* key, double now) {
+    Result result;
+    if (!reply || reply->empty())
+        return result;
+    std::optional<base::Bytes> opened;
+    if (key)
+        opened = key->decrypt(*reply, foundation::PublicKey::Padding::None);
+    if (opened && std::find(opened->begin(), opened->end(), std::uint8_t(0)) != opened->end()) {
+        result.token = tokenFromOpenedBlock(*opened);
+        if (result.token)
+            foundation::log("session token:%@", *result.token);
+        result.expireTime = now + Lifetime;
+    }
+    result.info = base::Dictionary::create();
+    if (result.token) {
+        auto entry = base::Dictionary::create();
+        entry->setObject(QBYKeys::AuthSession, *result.token);
+        entry->setObject(QBYKeys::AuthExpire, base::Date {*result.expireTime});
+        result.info->setObject(QBYKeys::AuthDataStore, entry);
+    } else {
+        result.info->setObject(QBYKeys::AuthDataStore, base::Value::nullObject());
+    }
+    return result;
+}
+
 base::Ref<base::Dictionary> AuthToken::getDataStoreInfo() {
     auto const* reply = receivedData();
     if (!reply || reply->empty())
         return nullptr;
-
-    std::optional<base::Bytes> opened;
-    auto path = foundation::Bundle::mainBundle().pathForResource("qby.1", "der");
-    auto certificate = path ? foundation::Certificate::createWithContentsOfFile(*path) : nullptr;
-    auto key = certificate ? certificate->publicKey() : nullptr;
-    if (key)
-        opened = key->decrypt(*reply, foundation::PublicKey::Padding::None);
-    else
-        foundation::log("AuthToken: the certificate qby.1.der gives no key");
-
-    mSessionToken.reset();
-    if (opened && std::find(opened->begin(), opened->end(), std::uint8_t(0)) != opened->end()) {
-        mSessionToken = tokenFromOpenedBlock(*opened);
-        if (mSessionToken)
-            foundation::log("session token:%@", *mSessionToken);
-        mSessionExpireTime = foundation::Clock::current().wallTime() + Lifetime;
-    }
-
-    auto info = base::Dictionary::create();
-    if (mSessionToken) {
-        auto entry = base::Dictionary::create();
-        entry->setObject(QBYKeys::AuthSession, *mSessionToken);
-        entry->setObject(QBYKeys::AuthExpire, base::Date {*mSessionExpireTime});
-        info->setObject(QBYKeys::AuthDataStore, entry);
-    } else {
-        info->setObject(QBYKeys::AuthDataStore, base::Value::nullObject());
-    }
-    return info;
+    auto key = certificateKey();
+    auto result = dataStoreInfoForReply(reply, key.get(), foundation::Clock::current().wallTime());
+    mSessionToken = result.token;
+    if (result.expireTime)
+        mSessionExpireTime = result.expireTime;
+    return result.info;
 }
 
 }

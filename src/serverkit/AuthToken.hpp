@@ -2,6 +2,8 @@
 
 #include <serverkit/APICall.hpp>
 
+#include <foundation/PublicKey.hpp>
+
 #include <optional>
 #include <string>
 
@@ -24,6 +26,17 @@ public:
     static std::optional<std::string> tokenFromOpenedBlock(base::Bytes const& opened);
 
     base::Ref<base::Dictionary> getDataStoreInfo() override;
+    // The key of the bundle's certificate "qby.1.der"; null when it cannot be read.
+    static base::Ref<foundation::PublicKey> certificateKey();
+    // The data-store entry a reply gives when opened with key (null: no key), made
+    // at now: null without reply bytes.
+    struct Result {
+        base::Ref<base::Dictionary> info;
+        std::optional<std::string> token;
+        std::optional<double> expireTime;
+    };
+    static Result dataStoreInfoForReply(
+        base::Bytes const* reply, foundation::PublicKey const* key, double now);
 
     std::optional<std::string> const& sessionToken() const { return mSessionToken; }
     std::optional<double> const& sessionExpireTime() const { return mSessionExpireTime; }

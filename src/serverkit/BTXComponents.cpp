@@ -20,7 +20,11 @@ BTXComponents::BTXComponents() {
 }
 
 base::Ref<base::Dictionary> BTXComponents::getDataStoreInfo() {
-    auto decoded = SignedReply::decode(*toolkit::json::JSONDecoder::decoder(), receivedData());
+    return dataStoreInfoForReply(receivedData());
+}
+
+base::Ref<base::Dictionary> BTXComponents::dataStoreInfoForReply(base::Bytes const* reply) {
+    auto decoded = SignedReply::decode(*toolkit::json::JSONDecoder::decoder(), reply);
     if (decoded.isNull())
         return nullptr;
     auto info = base::Dictionary::create();

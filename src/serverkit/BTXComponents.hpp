@@ -13,6 +13,8 @@ public:
     static base::Ref<BTXComponents> apicall();
 
     base::Ref<base::Dictionary> getDataStoreInfo() override;
+    // What a reply (null: none) gives to merge.
+    static base::Ref<base::Dictionary> dataStoreInfoForReply(base::Bytes const* reply);
     void postNotification(base::Dictionary const& dataStore) override;
 
 private:

@@ -17,10 +17,13 @@ CheckRestore::CheckRestore() {
 }
 
 base::Ref<base::Dictionary> CheckRestore::getDataStoreInfo() {
-    auto token = QBYConnect::sharedManager().sessionToken();
+    return dataStoreInfoForReply(receivedData(), QBYConnect::sharedManager().sessionToken());
+}
+
+base::Ref<base::Dictionary> CheckRestore::dataStoreInfoForReply(
+    base::Bytes const* reply, std::optional<std::string> const& token) {
     if (!token)
         return nullptr;
-    auto const* reply = receivedData();
     std::string_view text;
     if (reply)
         text = std::string_view(reinterpret_cast<char const*>(reply->data()), reply->size());

@@ -2,6 +2,9 @@
 
 #include <serverkit/APICall.hpp>
 
+#include <optional>
+#include <string>
+
 namespace serverkit {
 
 // Asks whether another application ("srcappid") sent its save to this device
@@ -19,6 +22,9 @@ public:
     base::Ref<base::Dictionary> buildRequestJSONDict() override;
     base::Bytes buildRequestData() override { return buildSignedRequestData(); }
     base::Ref<base::Dictionary> getDataStoreInfo() override;
+    // What a reply (null: none) gives to merge, with the session token held (or none).
+    static base::Ref<base::Dictionary> dataStoreInfoForReply(
+        base::Bytes const* reply, std::optional<std::string> const& token);
     void postNotification(base::Dictionary const& dataStore) override;
 
 private:

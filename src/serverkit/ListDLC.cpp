@@ -29,10 +29,14 @@ ListDLC::ListDLC() {
 }
 
 base::Ref<base::Dictionary> ListDLC::getDataStoreInfo() {
-    auto decoded = SignedReply::decode(*toolkit::json::JSONDecoder::decoder(), receivedData());
+    return dataStoreInfoForReply(receivedData(), listPath());
+}
+
+base::Ref<base::Dictionary> ListDLC::dataStoreInfoForReply(
+    base::Bytes const* reply, std::string const& path) {
+    auto decoded = SignedReply::decode(*toolkit::json::JSONDecoder::decoder(), reply);
     if (decoded.isNull())
         return nullptr;
-    auto path = listPath();
     bool saved = !path.empty() && foundation::PropertyList::writeToFile(decoded, path);
     foundation::log("DLCList saved:%d", saved ? 1 : 0);
     auto info = base::Dictionary::create();

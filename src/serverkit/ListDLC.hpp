@@ -18,6 +18,9 @@ public:
     static base::Ref<ListDLC> apicall();
 
     base::Ref<base::Dictionary> getDataStoreInfo() override;
+    // What a reply (null: none) gives to merge; writes the list to path unless empty.
+    static base::Ref<base::Dictionary> dataStoreInfoForReply(
+        base::Bytes const* reply, std::string const& path);
     void postNotification(base::Dictionary const& dataStore) override;
     void postFailNotification(foundation::URLError const& error) override;
 
