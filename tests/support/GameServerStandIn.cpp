@@ -157,6 +157,10 @@ std::string GameServerStandIn::plainTokenBlock(std::string const& text, bool wit
     return plain;
 }
 
+std::string GameServerStandIn::certificateFile() {
+    return QUILLABY_GAME_SERVER_CERTIFICATE;
+}
+
 GameServerStandIn::GameServerStandIn()
     : http_(std::make_unique<LoopbackServer>())
     , https_(std::make_unique<LoopbackServer>(LoopbackServer::Tls::Trusted)) {

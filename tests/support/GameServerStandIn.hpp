@@ -99,6 +99,8 @@ public:
         return privateBlock(plainTokenBlock(text));
     }
     static constexpr std::size_t BlockSize = 256;
+    // The certificate of this server's key, as the bundle ships it ("qby.1.der").
+    static std::string certificateFile();
 
 private:
     HttpResponse answer(HttpRequest const& request);

@@ -18,7 +18,8 @@ class QuestItemProtocol;
 // leaderboards), the game server kit (pony days, the banner switches), the offer
 // wall, analytics and the application's banner ad. The salon goes through the
 // installed instance only; the game's own answers below do nothing (no quest, no
-// pony day, no network) except that events go to the analytics agent, so the
+// pony day) except that events go to the analytics agent and the save's upload to
+// the game server kit (which sends nothing while no server is configured), so the
 // salon plays on its own, and tests install recording stand-ins. Main thread only.
 class SalonServices {
 public:
@@ -72,8 +73,8 @@ public:
     virtual void cancelAllEffects() { }
     // The pony day's fee multiplier while one runs.
     virtual float ponyDayFeeMult() { return 1; }
-    // Queues the save's upload on the game server kit.
-    virtual void pushSaveData(base::Ref<base::Dictionary>) { }
+    // Queues the save's upload ("PushSaveData") on the game server kit.
+    virtual void pushSaveData(base::Ref<base::Dictionary> save);
     // Whether Game Center answers, and a score for a leaderboard by its number.
     virtual bool isGameCenterAvailable() { return false; }
     virtual void reportScore(int, int) { }
