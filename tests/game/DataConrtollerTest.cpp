@@ -2,13 +2,20 @@
 
 #include <foundation/Bundle.hpp>
 #include <foundation/PropertyList.hpp>
+#include <foundation/Reachability.hpp>
+#include <foundation/RunLoop.hpp>
 #include <foundation/UserDefaults.hpp>
+#include <game/server/GameServerConnection.hpp>
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/DataManager.hpp>
 #include <game/shell/GameGlobals.hpp>
 #include <game/shell/ResourceLookup.hpp>
+#include <serverkit/QBYConnect.hpp>
+#include <support/GameServerStandIn.hpp>
 #include <support/LogCapture.hpp>
+#include <toolkit/json/JSONDecoder.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -814,7 +821,45 @@ TEST_F(DataConrtollerTest, TheAutosaveWritesABatchOnceItCloses) {
 
 // --- statistics ---
 
-TEST_F(DataConrtollerTest, StatisticsEventCarriesNineValuesAsText) {
+namespace {
+
+// The statistics go through the game's real server connection to the stand-in game
+// server, which the test reads.
+class StatisticsTest : public DataConrtollerTest {
+protected:
+    StatisticsTest() {
+        foundation::Reachability::setForcedStatus(
+            foundation::Reachability::NetworkStatus::ReachableViaWiFi);
+        serverkit::QBYConnect::resetSharedManager();
+        connection.setUp({gameServer.host(), "udid", sandboxPath("data"), "", ""});
+    }
+    ~StatisticsTest() override {
+        serverkit::QBYConnect::resetSharedManager();
+        foundation::Reachability::clearForcedStatus();
+    }
+
+    // The "eventdata" of every "events" call that reached the server.
+    std::vector<base::Ref<base::Dictionary>> events() {
+        foundation::RunLoop::main().runUntil(
+            [] { return !serverkit::QBYConnect::sharedManager().isLoading(); }, 20);
+        std::vector<base::Ref<base::Dictionary>> found;
+        for (auto const& call : gameServer.calls()) {
+            if (call.method != "events")
+                continue;
+            EXPECT_FALSE(call.sig) << "statistics are not signed";
+            auto request = toolkit::json::objectFromJSONString(call.data);
+            found.push_back(request.dictionary()->objectForKey("eventdata").dictionaryRef());
+        }
+        return found;
+    }
+
+    test::GameServerStandIn gameServer;
+    game::GameServerConnection connection;
+};
+
+}
+
+TEST_F(StatisticsTest, StatisticsEventCarriesNineValuesAsText) {
     DataManager::setFloat(750, "DATA_AVG_DAILY_CASHFLOW");
     DataManager::setFloat(12.5f, "DATA_AVG_DAILY_SATCHANGE");
     DataManager::setInt(31, "DATA_MAX_DAY");
@@ -828,9 +873,10 @@ TEST_F(DataConrtollerTest, StatisticsEventCarriesNineValuesAsText) {
 
     DataConrtoller::reportStatistics();
 
-    ASSERT_EQ(server.events.size(), 1u);
-    auto const& event = *server.events[0];
-    std::vector<base::Dictionary::Entry> const expected = {
+    auto sent = events();
+    ASSERT_EQ(sent.size(), 1u);
+    auto const& event = *sent[0];
+    std::vector<std::pair<std::string, base::Value>> const expected = {
         {"DATA_AVG_DAILY_CASHFLOW", "750.000000"},
         {"DATA_AVG_DAILY_SATCHANGE", "12.500000"},
         {"DATA_MAX_DAY", "31"},
@@ -841,24 +887,31 @@ TEST_F(DataConrtollerTest, StatisticsEventCarriesNineValuesAsText) {
         {"SYS_PETPOINTS_EARNED", "15"},
         {"SYS_PETPOINTS_SPENT", "300"},
     };
-    EXPECT_EQ(event.entries(), expected);
+    // The decoded object walks in its own table order; the keys and values count.
+    std::vector<std::pair<std::string, base::Value>> got(event.begin(), event.end());
+    auto byKey = [](auto const& x, auto const& y) { return x.first < y.first; };
+    std::sort(got.begin(), got.end(), byKey);
+    auto sortedExpected = expected;
+    std::sort(sortedExpected.begin(), sortedExpected.end(), byKey);
+    EXPECT_EQ(got, sortedExpected);
 }
 
-TEST_F(DataConrtollerTest, StatisticsOfAFreshGameAreZeros) {
+TEST_F(StatisticsTest, StatisticsOfAFreshGameAreZeros) {
     DataConrtoller::reportStatistics();
-    ASSERT_EQ(server.events.size(), 1u);
-    auto const& event = *server.events[0];
+    auto sent = events();
+    ASSERT_EQ(sent.size(), 1u);
+    auto const& event = *sent[0];
     EXPECT_EQ(event.size(), 9u);
     EXPECT_EQ(event.objectForKey("DATA_AVG_DAILY_CASHFLOW"), base::Value("0.000000"));
     EXPECT_EQ(event.objectForKey("DATA_MAX_SHOPLEVEL"), base::Value("0"));
     EXPECT_EQ(event.objectForKey("SYS_PETPOINTS_SPENT"), base::Value("0"));
 }
 
-TEST_F(DataConrtollerTest, StatisticsWithoutAServerConnectionAreLoggedAndDropped) {
+TEST_F(StatisticsTest, StatisticsWithoutAServerConnectionAreLoggedAndDropped) {
     game::ServerEventQueue::setShared(nullptr);
     test::LogCapture log;
     DataConrtoller::reportStatistics();
-    EXPECT_TRUE(server.events.empty());
+    EXPECT_TRUE(events().empty());
     EXPECT_TRUE(log.contains("Statistics not sent"));
 }
 

@@ -1,7 +1,7 @@
-// The application delegate under the manual clock with recording server, store, ad and
-// alert stand-ins: the launch order, the life cycle, the server's restore and transfer
-// questions, opened URLs, the install ping against a loopback server, and the process
-// entry's language choice.
+// The application delegate under the manual clock with the real server client against
+// the stand-in game server, and recording marketing, store, ad and alert stand-ins: the launch
+// order, the life cycle, the server's restore and transfer questions, opened URLs, the install ping
+// against a loopback server, and the process entry's language choice.
 
 #include "ShellFakes.hpp"
 #include "ShellFixture.hpp"
@@ -49,6 +49,8 @@ protected:
         launched = true;
         frame();
         ASSERT_TRUE(frameUntil([] { return globals().interface != nullptr; }));
+        // What the launch and the view's appearance queued has gone out and ended.
+        server.take();
     }
 
     static base::Ref<base::Dictionary> store(
@@ -115,6 +117,7 @@ TEST_F(QuillabyAppDelegateTest, BecomingActiveQueuesTheServerCallsInOrderOutside
         application().resignActive();
         EXPECT_TRUE(engine::Director::sharedDirector().isPaused());
         log.take();
+        server.take();
         application().becomeActive();
         std::vector<std::string> expected;
         if (c.queues)
@@ -122,7 +125,7 @@ TEST_F(QuillabyAppDelegateTest, BecomingActiveQueuesTheServerCallsInOrderOutside
                 "server.CheckDirectives NotifyDirectiveHandler PonyDayDirectiveHandler "
                 "HowdyDirectiveHandler TransferCoinsDirectiveHandler",
                 "server.AuthToken", "server.CheckRestore"};
-        EXPECT_EQ(log.only("server."), expected);
+        EXPECT_EQ(server.calls(), expected);
         EXPECT_EQ(log.only("marketing.").size(), c.queues ? 1u : 0u);
         EXPECT_EQ(server.creditsDelegate, c.queues ? delegate.viewController() : nullptr);
         server.creditsDelegate = nullptr;
@@ -134,8 +137,6 @@ TEST_F(QuillabyAppDelegateTest, BecomingActiveQueuesTheServerCallsInOrderOutside
 
 TEST_F(QuillabyAppDelegateTest, WithoutNetworkTheGameLaunchesPausesAndResumesAndNothingIsSent) {
     setOnline(false);
-    test::RecordingEventQueue events;
-    game::ServerEventQueue::setShared(&events);
     launch();
     application().becomeActive();
     application().resignActive();
@@ -143,12 +144,10 @@ TEST_F(QuillabyAppDelegateTest, WithoutNetworkTheGameLaunchesPausesAndResumesAnd
     application().becomeActive();
     EXPECT_FALSE(engine::Director::sharedDirector().isPaused());
     ASSERT_TRUE(frameUntil([] { return globals().curProgramState == game::ProgramStateMainMenu; }));
-    game::ServerEventQueue::setShared(nullptr);
-    EXPECT_TRUE(events.events.empty()) << "statistics reported offline";
-    // Only the checks that the view queues as it appears, which the server client
-    // answers with failures offline.
-    EXPECT_TRUE(log.only("server.BTXComponents").empty());
-    EXPECT_TRUE(log.only("server.CheckDirectives").empty());
+    // The checks that the view queues as it appears wait in the queue offline; nothing
+    // reaches the server, the statistics least of all.
+    EXPECT_TRUE(server.calls().empty());
+    EXPECT_GT(serverkit::QBYConnect::sharedManager().queuedCallCount(), 0u);
     EXPECT_TRUE(log.only("marketing.request").empty());
 }
 
@@ -226,6 +225,7 @@ TEST_F(
             Case {-1, "interface.showSeasonsButton NO"}}) {
         server.stores["qbykit_checkreward_datastore"] = store({{"data", c.data}});
         log.take();
+        server.take();
         post("qbykit_checkreward_notification");
         EXPECT_EQ(log.only("interface.showSeasons"), std::vector<std::string>({c.shown}));
         EXPECT_TRUE(alerts.questions.empty());
@@ -278,18 +278,20 @@ TEST_F(QuillabyAppDelegateTest, AcceptImportsTheAnsweredQuestionsDataAndRejectTe
 
     // Accepting the restore imports its data only, and the transfer question stays open.
     log.take();
+    server.take();
     ASSERT_TRUE(alerts.answer("Restore Previous Save", 1));
     EXPECT_EQ(game::DataManager::getStringForKey("DATA_Restore"), "from restore");
     EXPECT_FALSE(game::DataManager::getStringForKey("DATA_Transfer"));
-    EXPECT_EQ(log.only("server."), std::vector<std::string>({"server.ConfirmRestore COMPLETE"}));
+    EXPECT_EQ(server.calls(), std::vector<std::string>({"server.ConfirmRestore COMPLETE"}));
     EXPECT_EQ(log.only("interface.showMainMenu").size(), 1u);
     EXPECT_EQ(log.only("alert"), std::vector<std::string>({"alert Save data import"}));
     ASSERT_EQ(alerts.questions.size(), 1u);
 
     log.take();
+    server.take();
     ASSERT_TRUE(alerts.answer("Data Transfer", 0));
     EXPECT_FALSE(game::DataManager::getStringForKey("DATA_Transfer"));
-    EXPECT_EQ(log.only("server."), std::vector<std::string>({"server.RejectReward"}));
+    EXPECT_EQ(server.calls(), std::vector<std::string>({"server.RejectReward"}));
     EXPECT_FALSE(delegate.pendingRestoreData());
 
     struct Case {
@@ -307,8 +309,9 @@ TEST_F(QuillabyAppDelegateTest, AcceptImportsTheAnsweredQuestionsDataAndRejectTe
         server.stores[c.store] = store({{"DATA_Again", c.title}});
         post(c.notification);
         log.take();
+        server.take();
         ASSERT_TRUE(alerts.answer(c.title, c.index));
-        EXPECT_EQ(log.only("server."), std::vector<std::string>({c.call}));
+        EXPECT_EQ(server.calls(), std::vector<std::string>({c.call}));
     }
 }
 
@@ -320,8 +323,9 @@ TEST_F(QuillabyAppDelegateTest, AnImportThatFailsIsNeitherConfirmedNorReportedAs
     server.stores["qbykit_checkrestore_datastore"] = bad;
     post("qbykit_checkrestore_notification");
     log.take();
+    server.take();
     ASSERT_TRUE(alerts.answer("Restore Previous Save", 1));
-    EXPECT_TRUE(log.only("server.").empty());
+    EXPECT_TRUE(server.calls().empty());
     EXPECT_EQ(alerts.messages.back(), "Save Data could not be imported.");
     EXPECT_FALSE(game::DataManager::getStringForKey("DATA_Money"));
 }
@@ -432,4 +436,23 @@ TEST_F(QuillabyAppDelegateTest, TheLanguagePreferenceSetsOrRemovesAppleLanguages
     }
 }
 
+}
+
+TEST_F(QuillabyAppDelegateTest, ASaveOnTheServerReachesTheRestoreQuestionAndAcceptingConfirmsIt) {
+    launch();
+    globals().curProgramState = game::ProgramStateMainMenu;
+    server.gameServer.offerRestore(R"({"DATA_Restored":"from the server"})");
+    application().resignActive();
+    log.take();
+    application().becomeActive();
+    auto sent = server.calls();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back(), "server.CheckRestore");
+    EXPECT_EQ(log.only("question"),
+        std::vector<std::string>({"question Restore Previous Save [Reject|Accept]"}));
+
+    ASSERT_TRUE(alerts.answer("Restore Previous Save", 1));
+    EXPECT_EQ(game::DataManager::getStringForKey("DATA_Restored"), "from the server");
+    EXPECT_EQ(server.calls(), std::vector<std::string>({"server.ConfirmRestore COMPLETE"}));
+    EXPECT_TRUE(server.gameServer.calls().back().signatureValid);
 }

@@ -118,7 +118,6 @@ public:
     std::string firstActiveQuest() override { return activeQuest; }
     void markCompletedQuests() override { events.push_back("markCompletedQuests"); }
     void cancelAllEffects() override { events.push_back("cancelAllEffects"); }
-    void pushSaveData(base::Ref<base::Dictionary> save) override { uploads.push_back(save); }
     bool has(std::string const& event) const {
         return std::find(events.begin(), events.end(), event) != events.end();
     }
@@ -132,7 +131,6 @@ public:
     std::string eligibleQuest;
     std::string activeQuest;
     game::QuestItemProtocol* questDelegate {nullptr};
-    std::vector<base::Ref<base::Dictionary>> uploads;
 };
 
 // A salon on the generated bundle with its path finder, a recording HUD and

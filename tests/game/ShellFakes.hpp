@@ -1,37 +1,115 @@
 #pragma once
 
-// Recording stand-ins of the server, store and ad clients and of the alerts, for the
-// tests of the application delegate and the root view controller; each call is one
-// line of the shared CallLog ("server.AuthToken", "store.request p1", "ads.spend 15").
+// The real game server client against the stand-in game server, and recording
+// stand-ins of the marketing kit, store and ad clients and of the alerts, for the
+// tests of the application delegate and the root view controller; each recorded call
+// is one line of the shared CallLog ("store.request p1", "ads.spend 15"), and the
+// server calls are read from the stand-in ("server.AuthToken").
 
 #include "ShellStates.hpp"
 
 #include <foundation/Reachability.hpp>
+#include <game/server/GameServerConnection.hpp>
 #include <game/shell/AdClients.hpp>
 #include <game/shell/AlertPresenter.hpp>
 #include <game/shell/GameServerClient.hpp>
 #include <game/shell/PurchaseManager.hpp>
 #include <game/shell/RootViewController.hpp>
 
+#include <foundation/RunLoop.hpp>
+#include <serverkit/APICall.hpp>
+#include <serverkit/QBYConnect.hpp>
+#include <support/GameServerStandIn.hpp>
+#include <toolkit/json/JSONDecoder.hpp>
+
+#include <filesystem>
 #include <map>
 #include <optional>
 
 namespace test {
 
-class RecordingServer final : public game::GameServerClient {
+// A directive check as the shell queues it, until the server kit makes the real one:
+// it goes out on the real queue as "checkdirectives" with the handlers' class names
+// under "handlers", and reports nothing.
+class RecordingCheckDirectives final : public serverkit::APICall {
 public:
-    explicit RecordingServer(CallLog& log)
-        : log_(log) { }
+    base::Ref<base::Dictionary> buildRequestJSONDict() override {
+        auto dictionary = APICall::buildRequestJSONDict();
+        std::string joined;
+        for (auto const& handler : handlers_)
+            joined += (joined.empty() ? "" : " ") + handler;
+        dictionary->setObject("handlers", joined);
+        return dictionary;
+    }
+
+private:
+    friend base::Factory;
+    explicit RecordingCheckDirectives(std::vector<std::string> handlers)
+        : handlers_(std::move(handlers)) {
+        setApiMethod("checkdirectives");
+    }
+
+    std::vector<std::string> handlers_;
+};
+
+// The real game server connection and server kit against the stand-in game server,
+// with the marketing kit and the cross-promotion page (built elsewhere) recorded in
+// the shared CallLog. calls() gives what reached the stand-in as "server.<call>
+// <arguments>" lines ("server.CheckReward zorel"), once each.
+class ServerUnderTest final : public game::GameServerClient {
+public:
+    // Writes straight into the server kit's data store: stores["key"] = dictionary.
+    class Stores {
+    public:
+        class Entry {
+        public:
+            explicit Entry(std::string key)
+                : key_(std::move(key)) { }
+            Entry& operator=(base::Ref<base::Dictionary> value) {
+                serverkit::QBYConnect::sharedManager().setObject(
+                    value ? base::Value(value) : base::Value(), key_);
+                return *this;
+            }
+
+        private:
+            std::string key_;
+        };
+        Entry operator[](std::string key) { return Entry(std::move(key)); }
+        void erase(std::string const& key) {
+            serverkit::QBYConnect::sharedManager().setObject({}, key);
+        }
+        void clear() {
+            for (auto const& key : serverkit::QBYConnect::sharedManager().dataStore()->keys())
+                erase(key);
+        }
+    };
+
+    // The bundle gets the stand-in's certificate, so that its token blocks open.
+    ServerUnderTest(
+        CallLog& log, std::filesystem::path const& bundle, std::filesystem::path const& dataFolder)
+        : log_(log) {
+        std::filesystem::create_directories(bundle);
+        std::filesystem::copy_file(GameServerStandIn::certificateFile(), bundle / "qby.1.der",
+            std::filesystem::copy_options::overwrite_existing);
+        serverkit::QBYConnect::resetSharedManager();
+        std::filesystem::create_directories(dataFolder);
+        connection_.setUp({gameServer.host(), "test-udid", dataFolder.string(),
+            gameServer.marketingHost(), GameServerStandIn::MarketingPassword});
+        connection_.setCallMaker("CheckDirectives", [](std::vector<std::string> const& handlers) {
+            return base::make<RecordingCheckDirectives>(handlers);
+        });
+        game::GameServerClient::setShared(this);
+    }
+    ~ServerUnderTest() override {
+        game::GameServerClient::setShared(nullptr);
+        serverkit::QBYConnect::resetSharedManager();
+    }
 
     void callAPIMethod(game::ServerCall call) override {
-        std::string line = "server." + call.name;
-        for (auto const& argument : call.arguments)
-            line += " " + argument;
-        log_.add(line);
+        connection_.callAPIMethod(std::move(call));
     }
     base::Ref<base::Dictionary> objectForKey(std::string const& key) override {
-        auto found = stores.find(key);
-        return found == stores.end() ? nullptr : found->second;
+        return connection_.objectForKey(key);
     }
     void startMarketingKit() override { log_.add("marketing.start"); }
     void requestUnreadCredits(game::MarketingCreditsDelegate* delegate) override {
@@ -46,13 +124,52 @@ public:
     }
     void dismissCrossPromote() override { log_.add("crosspromote.dismiss"); }
 
-    std::map<std::string, base::Ref<base::Dictionary>> stores;
+    // Lets the queued calls go out and end (the stand-in answers at once).
+    static void drain() {
+        foundation::RunLoop::main().runUntil(
+            [] { return !serverkit::QBYConnect::sharedManager().isLoading(); }, 20);
+    }
+    // The calls that reached the stand-in since the last calls() or take().
+    std::vector<std::string> calls() {
+        drain();
+        auto received = gameServer.calls();
+        std::vector<std::string> lines;
+        for (std::size_t i = taken_; i < received.size(); ++i)
+            lines.push_back(lineOf(received[i]));
+        taken_ = received.size();
+        return lines;
+    }
+    void take() { calls(); }
+
+    GameServerStandIn gameServer;
+    game::GameServerConnection& connection() { return connection_; }
+    Stores stores;
     game::MarketingCreditsDelegate* creditsDelegate {nullptr};
     std::function<void(bool)> crossPromoteDone;
     std::function<void()> crossPromoteClose;
 
 private:
+    static std::string lineOf(GameServerCall const& call) {
+        static std::map<std::string, std::string> const names = {{"btxomponents", "BTXComponents"},
+            {"checkdirectives", "CheckDirectives"}, {"authtoken", "AuthToken"},
+            {"checkrestore", "CheckRestore"}, {"checkreward", "CheckReward"},
+            {"confirmrestore", "ConfirmRestore"}, {"confirmreward", "ConfirmReward"},
+            {"rejectreward", "RejectReward"}, {"events", "Event"}, {"savedata", "PushSaveData"},
+            {"listdlc", "ListDLC"}, {"reportdl", "ReportDL"}};
+        auto found = names.find(call.method);
+        std::string line = "server." + (found == names.end() ? call.method : found->second);
+        auto data = toolkit::json::objectFromJSONString(call.data);
+        auto const* object = data.dictionary();
+        for (char const* key : {"handlers", "srcappid", "status"}) {
+            if (auto const* value = object ? object->objectForKey(key).string() : nullptr)
+                line += " " + *value;
+        }
+        return line;
+    }
+
     CallLog& log_;
+    game::GameServerConnection connection_;
+    std::size_t taken_ {0};
 };
 
 class RecordingStore final : public game::PurchaseManager {
@@ -197,12 +314,12 @@ private:
     CallLog& log_;
 };
 
-// The state tests' bundle and engine, with the recording server, store, ads and alerts
-// installed and the network forced reachable (setOnline changes it).
+// The state tests' bundle and engine, with the real server client (against the
+// stand-in), the recording store, ads and alerts installed and the network forced
+// reachable (setOnline changes it).
 class AppShellTest : public ShellStateTest {
 protected:
     AppShellTest() {
-        game::GameServerClient::setShared(&server);
         game::PurchaseManager::setShared(&store);
         game::AdClients::setShared(&ads);
         game::AlertPresenter::setShared(&alerts);
@@ -213,7 +330,6 @@ protected:
         game::AlertPresenter::setShared(nullptr);
         game::AdClients::setShared(nullptr);
         game::PurchaseManager::setShared(nullptr);
-        game::GameServerClient::setShared(nullptr);
     }
 
     static void setOnline(bool online) {
@@ -222,7 +338,7 @@ protected:
                 : foundation::Reachability::NetworkStatus::NotReachable);
     }
 
-    RecordingServer server {log};
+    ServerUnderTest server {log, bundle, dir / "home/Library/Marrowby"};
     RecordingStore store {log};
     RecordingAds ads {log};
     RecordingAlerts alerts {log};

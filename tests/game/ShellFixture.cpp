@@ -41,13 +41,11 @@ ShellFixture::ShellFixture()
     game::GameGlobals::reset();
     ui::Device::reset();
     game::ResourceLookup::setShared(&bundle);
-    game::ServerEventQueue::setShared(&server);
     game::AlertPresenter::setShared(&alerts);
 }
 
 ShellFixture::~ShellFixture() {
     game::ResourceLookup::setShared(nullptr);
-    game::ServerEventQueue::setShared(nullptr);
     game::AlertPresenter::setShared(nullptr);
     foundation::UserDefaults::resetStandardUserDefaults();
     foundation::Bundle::setMainBundlePath(previousBundle);

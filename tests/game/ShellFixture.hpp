@@ -3,7 +3,6 @@
 #include <base/Value.hpp>
 #include <game/shell/AlertPresenter.hpp>
 #include <game/shell/ResourceLookup.hpp>
-#include <game/shell/ServerEventQueue.hpp>
 #include <support/TempDir.hpp>
 
 #include <gtest/gtest.h>
@@ -27,16 +26,6 @@ public:
 
 private:
     std::map<std::string, base::Value, std::less<>> files_;
-};
-
-// Keeps every event the shell sends to the game server.
-class RecordingEventQueue final : public game::ServerEventQueue {
-public:
-    void queueEvent(base::Ref<base::Dictionary> eventDictionary) override {
-        events.push_back(std::move(eventDictionary));
-    }
-
-    std::vector<base::Ref<base::Dictionary>> events;
 };
 
 // Keeps every alert the shell shows.
@@ -72,7 +61,6 @@ protected:
     std::string previousRoot;
     std::string previousBundle;
     FakeResourceLookup bundle;
-    RecordingEventQueue server;
     RecordingAlertPresenter alerts;
 };
 

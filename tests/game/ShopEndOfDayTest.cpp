@@ -1,8 +1,13 @@
 #include "SalonDay.hpp"
 
+#include <foundation/Reachability.hpp>
+#include <foundation/RunLoop.hpp>
 #include <foundation/UserDefaults.hpp>
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/GameGlobals.hpp>
+#include <serverkit/QBYConnect.hpp>
+#include <support/GameServerStandIn.hpp>
+#include <toolkit/json/JSONDecoder.hpp>
 
 #include <gtest/gtest.h>
 
@@ -117,17 +122,32 @@ TEST_F(ShopEndOfDayTest, LevelPacksChainFromTwentyOne) {
 }
 
 TEST_F(ShopEndOfDayTest, EveryTenthDayUploadsTheSave) {
+    // The game's own upload, through the server kit to the stand-in game server.
+    test::GameServerStandIn server;
+    foundation::Reachability::setForcedStatus(
+        foundation::Reachability::NetworkStatus::ReachableViaWiFi);
     for (int day : {9, 10, 11, 20}) {
         TearDown();
         SetUp();
-        services.uploads.clear();
+        serverkit::QBYConnect::resetSharedManager();
+        serverkit::QBYConnect::sharedManager().setConfiguration(
+            {server.host(), "udid", "", "", ""});
+        auto before = server.uploads().size();
         openDay(day, 1, 0, 0);
         shop->startNonWorkingHour();
-        EXPECT_EQ(services.uploads.size(), day % 10 == 0 ? 1u : 0u) << day;
-        if (!services.uploads.empty()) {
-            EXPECT_TRUE(services.uploads[0]);
+        foundation::RunLoop::main().runUntil(
+            [] { return !serverkit::QBYConnect::sharedManager().isLoading(); }, 20);
+        auto uploads = server.uploads();
+        ASSERT_EQ(uploads.size() - before, day % 10 == 0 ? 1u : 0u) << day;
+        if (day % 10 == 0) {
+            auto request = toolkit::json::objectFromJSONString(uploads.back());
+            auto const* save = request.dictionary()->objectForKey("savedata").dictionary();
+            ASSERT_TRUE(save);
+            EXPECT_TRUE(save->contains("DATA_DAY"));
         }
     }
+    serverkit::QBYConnect::resetSharedManager();
+    foundation::Reachability::clearForcedStatus();
 }
 
 TEST_F(ShopEndOfDayTest, PetPointBonuses) {

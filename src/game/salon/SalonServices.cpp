@@ -5,6 +5,8 @@
 #include <game/progression/GameCenter.hpp>
 #include <game/progression/Leaderboard.hpp>
 #include <game/shell/GameCenterIDManager.hpp>
+#include <serverkit/PushSaveData.hpp>
+#include <serverkit/QBYConnect.hpp>
 
 namespace game {
 
@@ -21,6 +23,11 @@ SalonServices& SalonServices::shared() {
 
 void SalonServices::setShared(SalonServices* services) {
     installed = services;
+}
+
+void SalonServices::pushSaveData(base::Ref<base::Dictionary> save) {
+    serverkit::QBYConnect::sharedManager().callAPIMethod(
+        serverkit::PushSaveData::apicallWithSaveDataObject(base::Value(std::move(save))));
 }
 
 void SalonServices::logEvent(std::string const& name, base::Ref<base::Dictionary> parameters) {

@@ -18,10 +18,10 @@ class QuestItemProtocol;
 // leaderboards), the game server kit (pony days, the banner switches), the offer
 // wall, analytics and the application's banner ad. The salon goes through the
 // installed instance only; the game's own answers below do nothing (no quest, no
-// pony day, no network) except that events go to the analytics agent and the
-// achievements and leaderboards go to the game's achievement book and leaderboard
-// reporter, so the salon plays on its own, and tests install recording stand-ins.
-// Main thread only.
+// pony day) except that events go to the analytics agent, the achievements and
+// leaderboards to the game's achievement book and leaderboard reporter, and the save's
+// upload to the game server kit (which sends nothing while no server is configured), so
+// the salon plays on its own, and tests install recording stand-ins. Main thread only.
 class SalonServices {
 public:
     virtual ~SalonServices() = default;
@@ -74,8 +74,8 @@ public:
     virtual void cancelAllEffects() { }
     // The pony day's fee multiplier while one runs.
     virtual float ponyDayFeeMult() { return 1; }
-    // Queues the save's upload on the game server kit.
-    virtual void pushSaveData(base::Ref<base::Dictionary>) { }
+    // Queues the save's upload ("PushSaveData") on the game server kit.
+    virtual void pushSaveData(base::Ref<base::Dictionary> save);
     // Whether Game Center answers, and a score for a leaderboard by its number.
     virtual bool isGameCenterAvailable();
     virtual void reportScore(int board, int score);

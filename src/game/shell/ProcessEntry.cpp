@@ -3,6 +3,7 @@
 #include <foundation/Format.hpp>
 #include <foundation/Reachability.hpp>
 #include <foundation/UserDefaults.hpp>
+#include <game/server/GameServerConnection.hpp>
 #include <game/shell/AlertPresenter.hpp>
 #include <game/shell/QuillabyAppDelegate.hpp>
 #include <ui/ApplicationRunner.hpp>
@@ -62,6 +63,10 @@ int ProcessEntry::main(int argc, char** argv) {
     applyNetworkOverride();
     // Alerts appear as alert views in the window from here on.
     AlertPresenter::setShared(&AlertPresenter::viewPresenter());
+    // The game server client gets the hosts, the installation and the data folder
+    // before the application starts.
+    GameServerConnection server;
+    server.setUp(GameServerConnection::configurationForInstallation());
     QuillabyAppDelegate delegate;
     int status = ui::ApplicationRunner::main(argc, argv, delegate);
     AlertPresenter::setShared(nullptr);

@@ -18,6 +18,18 @@ std::string ServerConfig::analyticsHost() {
     return value(analyticsHostVariable, analyticsHostDefault, "");
 }
 
+std::string ServerConfig::gameServerHost() {
+    return value(gameServerHostVariable, gameServerHostDefault, "");
+}
+
+std::string ServerConfig::marketingHost() {
+    return value(marketingHostVariable, marketingHostDefault, "");
+}
+
+std::string ServerConfig::marketingPassword() {
+    return value(marketingPasswordVariable, marketingPasswordDefault, "");
+}
+
 std::string ServerConfig::value(
     char const* environmentVariable, std::string_view defaultsKey, std::string_view fallback) {
     if (char const* fromEnvironment = std::getenv(environmentVariable);

@@ -31,6 +31,21 @@ public:
     static constexpr char const* analyticsHostVariable = "QUILLABY_ANALYTICS_HOST";
     static constexpr char const* analyticsHostDefault = "AnalyticsHost";
 
+    // The game server ("host" or "host:port"); empty when not configured (server
+    // calls then fail without being sent).
+    static std::string gameServerHost();
+    static constexpr char const* gameServerHostVariable = "QUILLABY_GAME_SERVER_HOST";
+    static constexpr char const* gameServerHostDefault = "GameServerHost";
+
+    // The marketing service ("host" or "host:port", reached over HTTPS) and its
+    // password; empty when not configured.
+    static std::string marketingHost();
+    static constexpr char const* marketingHostVariable = "QUILLABY_MARKETING_HOST";
+    static constexpr char const* marketingHostDefault = "MarketingHost";
+    static std::string marketingPassword();
+    static constexpr char const* marketingPasswordVariable = "QUILLABY_MARKETING_PASSWORD";
+    static constexpr char const* marketingPasswordDefault = "MarketingPassword";
+
     // The environment variable when set and not empty, else the user default when
     // present and not empty, else fallback.
     static std::string value(
