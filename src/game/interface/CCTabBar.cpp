@@ -99,6 +99,10 @@ void CCTabBar::retractTabs() {
 
 void CCTabBar::transitionEnd() {
     _inTransition = false;
+    // The other tabs' moves end on the same frame and may come after this call in
+    // it; stopped here, they cannot move a tab off the resting place set below.
+    for (auto& tab : tab_list)
+        tab->stopAllActions();
     layout();
     if (!_isRetracted)
         checkStartTutorial();
