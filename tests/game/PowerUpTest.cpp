@@ -1,5 +1,6 @@
 #include "SalonDay.hpp"
 
+#include <game/interface/CCIncomeDisplay.hpp>
 #include <game/progression/CCItemBar.hpp>
 #include <game/progression/IncomeBonusEffect.hpp>
 #include <game/progression/ItemEffectAnim.hpp>
@@ -149,6 +150,36 @@ TEST_F(PowerUpTest, IncomeBonusFreezesTheSalonForItsAnnouncementThenChargesDoubl
     EXPECT_EQ(used->remainingTime(), 0);
     EXPECT_FALSE(bar->isButtonLocked("IncomeBonus"));
     EXPECT_FALSE(bar->timerSprite("IncomeBonus")->itemEffect());
+}
+
+TEST_F(PowerUpTest, PaymentsFloatOverTheCustomersWhoMadeThem) {
+    framesFor(20);
+    std::vector<game::QBY_Character*> payers;
+    for (int i = 0; i < Shop::customerSlots && payers.size() < 2; ++i) {
+        if (auto* customer = shop->getCustomer(i))
+            payers.push_back(customer);
+    }
+    ASSERT_EQ(payers.size(), 2u);
+    payers[0]->showIncome(40, 0.5f);
+    payers[1]->showIncome(-5, -0.25f);
+    for (int i = 0; i < 90; ++i) {
+        frame();
+        for (auto* payer : payers)
+            payer->update();
+    }
+    ASSERT_EQ(hud->incomeShown.size(), 2u);
+    int markers = 0;
+    for (auto const& child : layer->children())
+        markers += dynamic_cast<game::CCIncomeDisplay*>(child.get()) != nullptr;
+    EXPECT_EQ(markers, 2) << "one second apart, both still rising";
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    layer->visit();
+    glDisable(GL_BLEND);
+    glFinish();
+    saveImage("salon-income-markers");
 }
 
 TEST_F(PowerUpTest, SpeedBonusSpeedsUpTheStaffOfItsStartAndGivesBackTheirSpeeds) {
