@@ -112,11 +112,14 @@ TEST_P(HudRenderTest, TheCooldownBandFollowsTheRatio) {
         float remaining;
         float band;
     };
-    for (auto const& c : {Case {10, h - 16}, Case {5, (h - 16) / 2}, Case {0.0001f, 0}}) {
+    // Just below 0 on the update on which the effect ends: no band, and a valid clip.
+    for (auto const& c :
+        {Case {10, h - 16}, Case {5, (h - 16) / 2}, Case {0.0001f, 0}, Case {-0.01f, 0}}) {
         SCOPED_TRACE(c.remaining);
         effect->cooldown(c.remaining);
         frames(1);
         draw(*layer);
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
         int row = 0;
         for (float y = bottom; y < bottom + h; y += 1, ++row) {
             bool inBand = y >= bottom + 6 && y + 1 <= bottom + 6 + c.band;

@@ -216,6 +216,17 @@ TEST_F(PowerUpTest, WildcardRunsUntilTheWorkingHoursEnd) {
     EXPECT_EQ(used->remainingTime(), 0);
 }
 
+TEST_F(PowerUpTest, ClosingDuringTheAnnouncementTakesItAwayAndLeavesTheSalonUnpaused) {
+    ASSERT_TRUE(press("IncomeBonus"));
+    frame();
+    ASSERT_TRUE(announcement());
+    shop->startNonWorkingHour();
+    EXPECT_FALSE(announcement());
+    EXPECT_FALSE(shop->isPausedFor(Shop::PauseReason::ItemEffectAnim));
+    for (auto* character : customersAndPets())
+        EXPECT_EQ(character->fChargeRatio(), 1.0f);
+}
+
 TEST_F(PowerUpTest, APauseHeldForAnotherReasonOutlivesTheAnnouncement) {
     ASSERT_TRUE(press("WildcardBonus"));
     frame();
