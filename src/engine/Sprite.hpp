@@ -50,8 +50,10 @@ private:
 
     std::unique_ptr<std::map<std::string, base::Ref<Animation>>> animations_;
 
+protected:
     friend base::Factory;
 
+    // For sprites of the game's own kinds, which set their texture after.
     Sprite() = default;
 };
 

@@ -1,5 +1,7 @@
 #include "SalonDay.hpp"
 
+#include <game/interface/CCIncomeDisplay.hpp>
+
 #include <engine/ActionManager.hpp>
 #include <engine/IntervalAction.hpp>
 #include <engine/Label.hpp>
@@ -436,6 +438,18 @@ TEST_F(QBY_CharacterTest, TwoPaymentsInOneFrameShowOneSecondApartWhereEachPaid) 
     EXPECT_EQ(hud->incomeShownAt,
         (std::vector<engine::Point> {engine::Point {100, 60}, engine::Point {300, 150}}));
     EXPECT_EQ(QBY_Character::pendingIncomeMessages(), 0u);
+    // The markers float on the salon layer, 70 points above where each paid.
+    std::vector<game::CCIncomeDisplay*> markers;
+    for (auto const& child : layer->children()) {
+        if (auto* marker = dynamic_cast<game::CCIncomeDisplay*>(child.get()))
+            markers.push_back(marker);
+    }
+    ASSERT_EQ(markers.size(), 2u);
+    EXPECT_EQ(markers[0]->zOrder(), 30000);
+    EXPECT_EQ(markers[0]->position(), (engine::Point {100, 130}));
+    EXPECT_EQ(markers[1]->position(), (engine::Point {300, 220}));
+    EXPECT_EQ(markers[1]->incomeMsgLabel()->getText(), "45");
+    EXPECT_EQ(markers[1]->satMsgLabel()->getText(), "0.10");
 }
 
 // --- star messages ---
@@ -591,6 +605,14 @@ TEST_F(ServiceBonusTest, IncomePowerUpGivesTheIncomeBonusInsteadOfTheFastOne) {
     EXPECT_EQ(hud->bonusShown[0].at, (engine::Point {position.x, position.y + 70}));
     EXPECT_EQ(hud->bonusShown[0].z, dog->getZPos() + 1);
     EXPECT_EQ(hud->bonusShown[0].layer, layer.get());
+    int markers = 0;
+    for (auto const& child : layer->children()) {
+        if (dynamic_cast<game::CCIncomeBonusDisplay*>(child.get())) {
+            ++markers;
+            EXPECT_EQ(child->zOrder(), dog->getZPos() + 1);
+        }
+    }
+    EXPECT_EQ(markers, 1);
 }
 
 TEST_F(ServiceBonusTest, IncomeBonusNeedsAnExtraOfAtLeastOneAndAnEnabledCharacter) {

@@ -16,8 +16,8 @@
 
 namespace test {
 
-// The HUD, recording what the salon shows; money and satisfaction change as the
-// game's interface changes them.
+// The HUD, recording what the salon shows (the income markers are also shown); money and
+// satisfaction change as the game's interface changes them.
 class RecordingHud final : public game::Interface {
 public:
     void updateGameplayMoney(int n) override {
@@ -35,11 +35,14 @@ public:
     void showNextDayButton() override { calls.push_back("showNextDayButton"); }
     void showHelpMenu(bool) override { calls.push_back("showHelpMenu"); }
     void hiddenPauseButton() override { calls.push_back("hiddenPauseButton"); }
-    void showIncomeDisplay(int income, float, engine::Point at, engine::SceneNode*) override {
+    void showIncomeDisplay(
+        int income, float satisfaction, engine::Point at, engine::SceneNode* layer) override {
+        Interface::showIncomeDisplay(income, satisfaction, at, layer);
         incomeShown.push_back(income);
         incomeShownAt.push_back(at);
     }
     void showIncomeBonusDisplay(engine::Point at, int z, engine::SceneNode* layer) override {
+        Interface::showIncomeBonusDisplay(at, z, layer);
         bonusShown.push_back({at, z, layer});
     }
     void showEventCloseUp(int kind) override { calls.push_back("closeUp " + std::to_string(kind)); }
@@ -117,7 +120,6 @@ public:
     void clearCurrentQuests() override { activeQuest.clear(); }
     std::string firstActiveQuest() override { return activeQuest; }
     void markCompletedQuests() override { events.push_back("markCompletedQuests"); }
-    void cancelAllEffects() override { events.push_back("cancelAllEffects"); }
     bool has(std::string const& event) const {
         return std::find(events.begin(), events.end(), event) != events.end();
     }

@@ -26,8 +26,9 @@ void resetEngine() {
 
 }
 
-SalonFixture::SalonFixture()
-    : previousRoot(foundation::Sandbox::root())
+SalonFixture::SalonFixture(int width, int height)
+    : GLFixture(width, height)
+    , previousRoot(foundation::Sandbox::root())
     , previousBundle(foundation::Bundle::mainBundle().bundlePath()) {
     foundation::Sandbox::setRoot(sandbox.path().string());
     foundation::Bundle::setMainBundlePath(std::string(QUILLABY_BUILD_DIR) + "/bundle");

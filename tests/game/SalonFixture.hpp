@@ -16,7 +16,8 @@ namespace test {
 // landscape screen, the manual clock, and a layer to put sprites on.
 class SalonFixture : public GLFixture {
 protected:
-    SalonFixture();
+    // The framebuffer's size in pixels.
+    explicit SalonFixture(int width = 480, int height = 320);
     ~SalonFixture() override;
 
     void SetUp() override;

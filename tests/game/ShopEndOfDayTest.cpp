@@ -1,3 +1,4 @@
+#include "RecordingEffect.hpp"
 #include "SalonDay.hpp"
 
 #include <foundation/Reachability.hpp>
@@ -188,12 +189,20 @@ TEST_F(ShopEndOfDayTest, AchievementsOfTheDay) {
     globals.customerToday = 45;
     globals.customerLeaveToday = 0;
     globals.musicPlayCountToday = 0;
+    // One power-up running and one still to come when the day ends.
+    std::vector<std::string> calls;
+    auto* timeline = shop->itemEffectCtrl();
+    timeline->scheduleEffect(test::RecordingEffect::create("running", calls, 100), 0);
+    timeline->scheduleEffect(test::RecordingEffect::create("later", calls, 100), 200);
+    timeline->update(3);
+    calls.clear();
     shop->startNonWorkingHour();
     for (int n : {27, 33, 16, 17, 18, 20, 21, 24, 28})
         EXPECT_TRUE(achieved(n)) << n;
     for (int n : {30, 35, 32, 19, 22, 23, 25, 26})
         EXPECT_FALSE(achieved(n)) << n;
-    EXPECT_TRUE(services.has("cancelAllEffects"));
+    EXPECT_TRUE(timeline->timeline().empty());
+    EXPECT_EQ(calls, (std::vector<std::string> {"running end 3", "running endCooldown"}));
     EXPECT_TRUE(services.has("markCompletedQuests"));
 }
 

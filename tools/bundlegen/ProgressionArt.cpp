@@ -313,8 +313,15 @@ void addProgressionArt(Catalog& catalog) {
         cairo_close_path(cr);
         fillGradientOutline(
             cr, 0, h, palette::woodLight.shade(0.2), palette::wood, palette::outline, 1.3);
-        circle(cr, w / 2, h / 2 + 7, 21);
-        fillOutline(cr, Color::hex(0x6b4a3a, 0.6), palette::outline, 0.9);
+        // The button hangs 15 points below the tag's centre, under the tag: a window
+        // lets it show through.
+        circle(cr, w / 2, h / 2 + 15, 21);
+        setColor(cr, palette::outline);
+        cairo_set_line_width(cr, 1.6);
+        cairo_stroke_preserve(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+        cairo_fill(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
     });
     catalog.image(power, "sp_buy.png", 40, 24, [](cairo_t* cr, double w, double h) {
         cairo_move_to(cr, w / 2 - 5, 5);

@@ -1,17 +1,26 @@
 #include <game/interface/DynamicBG.hpp>
 
 #include <engine/CompositeAction.hpp>
+#include <engine/InstantAction.hpp>
 #include <engine/IntervalAction.hpp>
 #include <engine/StaticFileCache.hpp>
 #include <foundation/Format.hpp>
+#include <foundation/Random.hpp>
 #include <foundation/UserDefaults.hpp>
 #include <game/shell/Utilities.hpp>
+
+#include <cmath>
 
 namespace game {
 
 namespace {
 
 constexpr float fadeDuration = 0.25f;
+
+// A uniform draw in [0, 1) from the seedable generator behind random().
+double uniform() {
+    return double(foundation::random()) / 2147483648.0;
+}
 
 // The title picture in the user's first preferred language when the bundle has
 // one, else the default picture.
@@ -36,6 +45,87 @@ base::Ref<DynamicBG> DynamicBG::node() {
 DynamicBG::DynamicBG() {
     initSprites();
     startBubbles();
+    schedule(&DynamicBG::update, 1);
+}
+
+void DynamicBG::showTitle() {
+    _titleButton->setVisible(true);
+    auto bob = engine::Sequence::actions(engine::MoveBy::actionWithDuration(0.3f, {0, -5}),
+        engine::MoveBy::actionWithDuration(0.3f, {0, 5}));
+    _titleButton->runAction(engine::Repeat::actionWithAction(bob, 99999));
+    _isDimmed = false;
+}
+
+void DynamicBG::hideTitle() {
+    _titleButton->runAction(engine::ScaleTo::actionWithDuration(0.5f, 1.5f));
+    _titleButton->runAction(engine::FadeTo::actionWithDuration(0.5f, 0));
+    _staticBG->runAction(engine::FadeTo::actionWithDuration(0.5f, 128));
+    _staticFG->runAction(engine::TintTo::actionWithDuration(0.5f, 128, 128, 128));
+    _staticTitle->runAction(engine::TintTo::actionWithDuration(0.5f, 128, 128, 128));
+    _isDimmed = true;
+}
+
+void DynamicBG::update(float) {
+    if (!_generateBubbles)
+        return;
+    addBubble(64);
+    addBubble(425);
+}
+
+void DynamicBG::addBubble(float x) {
+    auto image = foundation::format("qby2_title_bubble%d.png", int(foundation::random() % 4 + 1));
+    auto bubble = DynamicBubble::initWithImageNamed(image, _isDimmed);
+    bubble->setPosition({x, 50});
+    addChild(bubble, 1);
+}
+
+base::Ref<DynamicBubble> DynamicBubble::initWithImageNamed(std::string const& image, bool dim) {
+    auto bubble = base::make<DynamicBubble>();
+    bubble->_bubbleSprite = engine::Sprite::spriteWithFile(image);
+    bubble->addChild(bubble->_bubbleSprite);
+    bubble->_verticalSpeed = 1;
+    bubble->_horizontalSpeed = 0;
+    bubble->_updateVector = {0, 1};
+    bubble->_clock = 0;
+    bubble->_phase = float(1024 * uniform());
+    bubble->_spin = float((1 - 2 * uniform()) * 0.5);
+    bubble->schedule(&DynamicBubble::update);
+    if (dim) {
+        bubble->_bubbleSprite->setOpacity(128);
+        bubble->_bubbleSprite->runAction(engine::TintTo::actionWithDuration(0.2f, 128, 128, 128));
+    }
+    bubble->_bubbleSprite->runAction(
+        engine::Sequence::actions(engine::FadeOut::actionWithDuration(5),
+            engine::CallFunc::actionWithTarget(bubble.get(), &DynamicBubble::destroy)));
+    return bubble;
+}
+
+float DynamicBubble::sineFunc(float t) const {
+    return std::sin(_phase + t) * 0.5f;
+}
+
+void DynamicBubble::update(float dt) {
+    if (!_bubbleSprite)
+        return;
+    _clock += dt;
+    _horizontalSpeed = sineFunc(_clock);
+    _updateVector = {_horizontalSpeed, _verticalSpeed};
+    setPosition({position().x + _updateVector.x, position().y + _updateVector.y});
+    setRotation(rotation() + _spin);
+}
+
+void DynamicBubble::destroy() {
+    if (auto* owner = parent())
+        owner->removeChild(this, engine::Cleanup::Yes);
+}
+
+void DynamicBubble::cleanup() {
+    unschedule(&DynamicBubble::update);
+    if (_bubbleSprite) {
+        removeChild(_bubbleSprite.get(), engine::Cleanup::Yes);
+        _bubbleSprite = nullptr;
+    }
+    SceneNode::cleanup();
 }
 
 void DynamicBG::initSprites() {

@@ -3,18 +3,62 @@
 #include <engine/SceneNode.hpp>
 #include <engine/Sprite.hpp>
 
+#include <string>
+
 namespace game {
 
+// One bubble of the title backdrop: it rises a point a frame, sways on a sine
+// path, spins slowly, fades out over 5 s and removes itself. Its motion is per
+// frame, not per second. Its phase and spin come from the seedable generator of
+// random(). Main thread only.
+class DynamicBubble : public engine::SceneNode {
+public:
+    static base::Ref<DynamicBubble> initWithImageNamed(std::string const& image, bool dim);
+
+    void update(float dt);
+    // sin(phase + t) x 0.5: the sway of a frame at the bubble's age t.
+    float sineFunc(float t) const;
+    // Off its parent with cleanup; nothing without a parent.
+    void destroy();
+    void cleanup() override;
+
+    engine::Sprite* bubbleSprite() const { return _bubbleSprite.get(); }
+    float phase() const { return _phase; }
+    float spin() const { return _spin; }
+    engine::Point updateVector() const { return _updateVector; }
+
+protected:
+    friend base::Factory;
+    DynamicBubble() = default;
+
+private:
+    base::Ref<engine::Sprite> _bubbleSprite;
+    engine::Point _updateVector {0, 1};
+    float _verticalSpeed {1};
+    float _horizontalSpeed {0};
+    float _clock {0};
+    float _phase {0};
+    float _spin {0};
+};
+
 // The animated backdrop of the title and loading screens: a still background, a
-// foreground, the game's title picture, the developer logo and the title button.
-// The loading screen makes its own, hides it and fades it in dimmed and out
-// around each load. Main thread only.
-//
-// The rising bubbles and the title screen's show and hide come with the title
-// screen; this backdrop draws the still pictures and their fades.
+// foreground, the game's title picture and a bobbing title button, with bubbles
+// rising between the background and the foreground, two a second while bubbles
+// are on. The title screen shows the title and dims it when the main menu opens;
+// the loading screen makes its own, stops its bubbles, hides it and fades it in
+// dimmed and out around each load. The developer logo is made and kept but not
+// drawn. Main thread only.
 class DynamicBG : public engine::SceneNode {
 public:
     static base::Ref<DynamicBG> node();
+
+    // The button shown and bobbing; bubbles bright again.
+    void showTitle();
+    // 0.5 s: the button grows and fades away, the background to half opacity, the
+    // foreground and title tinted grey; later bubbles are dim.
+    void hideTitle();
+    // Once a second: two new bubbles while bubbles are on.
+    void update(float dt);
 
     void startBubbles() { _generateBubbles = true; }
     void stopBubbles() { _generateBubbles = false; }
@@ -36,6 +80,8 @@ public:
     engine::Sprite* foreground() const { return _staticFG.get(); }
     engine::Sprite* title() const { return _staticTitle.get(); }
     engine::Sprite* titleButton() const { return _titleButton.get(); }
+    engine::Sprite* logo() const { return _bfLogo.get(); }
+    bool isDimmed() const { return _isDimmed; }
 
 protected:
     friend base::Factory;
@@ -50,6 +96,8 @@ private:
     // Made and kept, but not drawn.
     base::Ref<engine::Sprite> _bfLogo;
     base::Ref<engine::Sprite> _titleButton;
+    void addBubble(float x);
+
     bool _isDimmed {false};
     bool _generateBubbles {false};
 };

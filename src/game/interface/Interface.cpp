@@ -1,7 +1,18 @@
 #include <game/interface/Interface.hpp>
 
+#include <foundation/Bundle.hpp>
+#include <foundation/Format.hpp>
+#include <game/interface/CCIncomeDisplay.hpp>
+#include <game/interface/CCStatusBar.hpp>
+#include <game/interface/CCTabBar.hpp>
+#include <game/progression/CCItemBar.hpp>
+#include <game/progression/IncomeBonusEffect.hpp>
+#include <game/progression/StaffSpeedEffect.hpp>
+#include <game/progression/WildcardServiceEffect.hpp>
 #include <game/salon/Shop.hpp>
 #include <game/shell/GameGlobals.hpp>
+#include <game/shell/MainLayer.hpp>
+#include <game/shell/Utilities.hpp>
 
 #include <algorithm>
 #include <cstdlib>
@@ -16,10 +27,76 @@ Interface::Interface(MainLayer* layer)
     : pLayer(layer) {
 }
 
-void Interface::initInterface(int) {
+Interface::~Interface() = default;
+
+void Interface::initInterface(int state) {
+    if (state == ProgramStateShop)
+        buildSalonHud();
 }
 
-void Interface::removeInterface(int) {
+void Interface::removeInterface(int state) {
+    if (state == ProgramStateShop)
+        removeSalonHud();
+}
+
+void Interface::buildSalonHud() {
+    removeSalonHud();
+    if (!pLayer)
+        return;
+    bool pad = Utilities::isiPad();
+    auto& globals = GameGlobals::shared();
+
+    pStatusBar = CCStatusBar::init();
+    pLayer->addChild(pStatusBar, 10002);
+    auto levelFormat = foundation::Bundle::mainBundle().localizedString("TOPBAR_LEVEL_FMT");
+    pStatusBar->setLevelText(foundation::format(levelFormat, globals.shopLevel));
+    pStatusBar->setScoreText(foundation::format(
+        globals.satisfaction >= 100 ? "%.0f%%" : "%.1f%%", double(globals.satisfaction)));
+    pStatusBar->setMoneyText(foundation::format("%d", globals.money));
+    pStatusBar->setDayText(foundation::format("%d", globals.day));
+
+    pTabBar = CCTabBar::init();
+    pTabBar->setBarPosition(pad ? engine::Point {10, 706} : engine::Point {2, 290});
+    for (char const* icon : {"tab_staffs.png", "tab_device.png", "tab_wall.png", "tab_pet_pt.png"})
+        pTabBar->addTab(icon);
+    pLayer->addChild(pTabBar, 10002);
+
+    pItemBar = CCItemBar::init();
+    pLayer->addChild(pItemBar, 10002);
+    pItemBar->setBarPosition(pad ? engine::Point {750, 768} : engine::Point {330, 320});
+    // Each button starts with the count and level of a fresh effect of its kind.
+    auto add = [this](char const* name, char const* picture, ItemEffectProtocol& effect) {
+        pItemBar->addButton(name, picture, effect.defaultCount(), effect.defaultLevel());
+    };
+    add("IncomeBonus", "sp_instant2.png", *IncomeBonusEffect::init());
+    add("WildcardBonus", "sp_wildcard.png", *WildcardServiceEffect::init());
+    add("SpeedBonus", "sp_power_up.png", *StaffSpeedEffect::init());
+}
+
+void Interface::removeSalonHud() {
+    for (engine::SceneNode* widget : std::initializer_list<engine::SceneNode*> {
+             pStatusBar.get(), pTabBar.get(), pItemBar.get()}) {
+        if (widget && widget->parent())
+            widget->parent()->removeChild(widget, engine::Cleanup::Yes);
+    }
+    pStatusBar = nullptr;
+    pTabBar = nullptr;
+    pItemBar = nullptr;
+}
+
+void Interface::showIncomeDisplay(
+    int income, float satisfaction, engine::Point position, engine::SceneNode* layer) {
+    if (!layer)
+        return;
+    if (auto marker = CCIncomeDisplay::initWithIncome(income, satisfaction, position))
+        layer->addChild(marker, 30000);
+}
+
+void Interface::showIncomeBonusDisplay(engine::Point position, int z, engine::SceneNode* layer) {
+    if (!layer)
+        return;
+    if (auto marker = CCIncomeBonusDisplay::initWithPosition(position))
+        layer->addChild(marker, z);
 }
 
 void Interface::update() {

@@ -11,6 +11,9 @@
 
 namespace game {
 
+class CCItemBar;
+class CCStatusBar;
+class CCTabBar;
 class MainLayer;
 
 // The game interface: the title screen, the main menu's screens, the salon's HUD
@@ -19,7 +22,8 @@ class MainLayer;
 // them down when it ends (removeInterface), does its per-frame work before the
 // state's own object and is offered every touch first. Main thread only.
 //
-// Until its screens exist it shows nothing and takes no touches.
+// Until its screens exist it takes no touches; of the salon HUD it builds the
+// status bar, the tab bar and the power-up bar, with their first texts and counts.
 class Interface : public base::Object {
 public:
     // The interface on the root game layer (not retained: the layer owns it).
@@ -83,10 +87,11 @@ public:
     virtual void showNewDay() { }
     virtual void showPonyNewDay() { }
     virtual void showNextDayButton() { }
-    // A customer's payment rising over the salon at the point where it paid.
-    virtual void showIncomeDisplay(int, float, engine::Point, engine::SceneNode*) { }
+    // A customer's payment rising over the salon at the point where it paid (z 30000).
+    virtual void showIncomeDisplay(
+        int income, float satisfaction, engine::Point position, engine::SceneNode* layer);
     // The bonus money rising from the point, added to the salon layer at the z-order.
-    virtual void showIncomeBonusDisplay(engine::Point, int, engine::SceneNode*) { }
+    virtual void showIncomeBonusDisplay(engine::Point position, int z, engine::SceneNode* layer);
     // A special visitor's close-up: the built-in kind (0-2), or a pack's picture.
     virtual void showEventCloseUp(int) { }
     virtual void showDLCEventCloseUp(std::string const&) { }
@@ -106,13 +111,24 @@ public:
     virtual void didPurchaseConsumableNamed(std::string const&, int) { }
 
     MainLayer* layer() const { return pLayer; }
+    // The salon HUD's widgets while the salon state runs, else null.
+    CCStatusBar* statusBar() const { return pStatusBar.get(); }
+    CCTabBar* tabBar() const { return pTabBar.get(); }
+    CCItemBar* itemBar() const { return pItemBar.get(); }
 
 protected:
     friend base::Factory;
     explicit Interface(MainLayer* layer);
+    ~Interface() override;
 
 private:
+    void buildSalonHud();
+    void removeSalonHud();
+
     MainLayer* pLayer;
+    base::Ref<CCStatusBar> pStatusBar;
+    base::Ref<CCTabBar> pTabBar;
+    base::Ref<CCItemBar> pItemBar;
 };
 
 }

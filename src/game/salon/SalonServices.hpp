@@ -14,7 +14,7 @@ namespace game {
 class QuestItemProtocol;
 
 // What the salon asks of the features around it that are not built into the salon
-// itself: the progression features (quests, power-up timers, achievements,
+// itself: the progression features (quests, achievements,
 // leaderboards), the game server kit (pony days, the banner switches), the offer
 // wall, analytics and the application's banner ad. The salon goes through the
 // installed instance only; the game's own answers below do nothing (no quest, no
@@ -35,7 +35,6 @@ public:
     virtual void loadQuestList(std::string const&) { }
     virtual void loadActiveQuests() { }
     virtual void updateActiveQuests() { }
-    virtual void updateItemEffects(float) { }
     // Achievements by their number, and the leaderboards.
     virtual void updateAchievement(int number, float percent);
     virtual void checkUpdateAchievementsFromCurrentGame();
@@ -70,8 +69,6 @@ public:
     virtual void markCompletedQuests() { }
     // A quest's finish shown over the salon layer.
     virtual void showQuestNotification(engine::SceneNode*, bool) { }
-    // Power-ups: every running effect ends.
-    virtual void cancelAllEffects() { }
     // The pony day's fee multiplier while one runs.
     virtual float ponyDayFeeMult() { return 1; }
     // Queues the save's upload ("PushSaveData") on the game server kit.

@@ -118,7 +118,8 @@ base::Ref<Shop> Shop::initWithLayer(engine::SceneNode* layer) {
 }
 
 Shop::Shop(engine::SceneNode* layer)
-    : pLayer(layer) {
+    : pLayer(layer)
+    , itemEffectCtrl_(ItemEffectController::create()) {
     SalonServices::shared().loadQuestList("questList.plist");
     GameGlobals::shared().shopState = 0;
 }
@@ -341,14 +342,13 @@ void Shop::startPonyDayIfDue() {
 
 void Shop::updateWorkingHours() {
     auto& globals = GameGlobals::shared();
-    auto& services = SalonServices::shared();
-    if (bPauseGame) {
-        services.updateItemEffects(globals.itemEffectTime);
+    if (isPaused()) {
+        itemEffectCtrl_->update(globals.itemEffectTime);
         return;
     }
     globals.shopTime += globals.deltaTime;
     globals.itemEffectTime = globals.shopTime;
-    services.updateItemEffects(globals.itemEffectTime);
+    itemEffectCtrl_->update(globals.itemEffectTime);
 
     if (bIsPlayingHappyMusic) {
         if (globals.shopTime >= happyMusicEndTime) {
@@ -611,7 +611,7 @@ void Shop::restoreDay() {
         hud->updateGameplayMoney(0);
         hud->updateGameplaySatisfaction(0);
     }
-    bPauseGame = false;
+    pauseReasons_ = 0;
     if (globals.shopTime == 0 && globals.day == 1) {
         if (hud) {
             hud->showHelpMenu(true);

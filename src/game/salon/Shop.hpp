@@ -7,6 +7,7 @@
 #include <engine/SceneNode.hpp>
 #include <engine/Sprite.hpp>
 #include <foundation/Timer.hpp>
+#include <game/progression/ItemEffectController.hpp>
 #include <game/salon/QuestItemProtocol.hpp>
 #include <ui/Touch.hpp>
 
@@ -80,15 +81,28 @@ public:
     static int levelCapFromPacks();
     void updateActiveQuests();
     bool isShopOpen() const { return bShopOpen; }
-    bool isPaused() const { return bPauseGame; }
+    bool isPaused() const { return pauseReasons_ != 0; }
     // Writes the day as it stands: state, clock, day, level, money, satisfaction, the
     // start-of-day values, the counters, Vov Azavuz and the wear of the furniture. A
     // salon loaded from it resumes the day at the same clock with the same room
     // (customers inside are not kept).
     void saveGame();
-    // Pausing twice or resuming twice does nothing more.
-    void pauseGame();
-    void resumeGame();
+    // Why the salon stands still. It is paused while any reason is held and runs
+    // again only when the last one is let go, so a power-up's announcement ending
+    // under the pause menu leaves the salon paused.
+    enum class PauseReason : unsigned {
+        // The pause menu, the help book, a challenge report, a special visitor.
+        Game = 1,
+        // A power-up's announcement.
+        ItemEffectAnim = 2,
+    };
+    // Holding a reason twice or letting it go twice does nothing more.
+    void pauseGame(PauseReason reason = PauseReason::Game);
+    void resumeGame(PauseReason reason = PauseReason::Game);
+    bool isPausedFor(PauseReason reason) const { return (pauseReasons_ & unsigned(reason)) != 0; }
+    // The power-up timeline, which the salon runs on the item-effect clock during the
+    // working hours and empties when they end.
+    ItemEffectController* itemEffectCtrl() const { return itemEffectCtrl_.get(); }
     float lastGenCustomerTime() const { return lastGenCustomerTime_; }
     // The base interval between arrivals at a shop level and satisfaction, before
     // the floor of 1.5 and the random 0-9.
@@ -288,7 +302,9 @@ private:
     float fadeInBgmStartTime {0};
     float happyMusicEndTime {0};
     float lastCreateMusicNoteTime {0};
-    bool bPauseGame {false};
+    // The held pause reasons, a set of PauseReason bits.
+    unsigned pauseReasons_ {0};
+    base::Ref<ItemEffectController> itemEffectCtrl_;
     bool bShopOpen {false};
     std::array<bool, furnitureTypes> bIsFurnTypeAvailable {};
     bool bWillFadeInBgm {false};

@@ -171,7 +171,7 @@ void Shop::startNonWorkingHour() {
         services.pushSaveData(DataConrtoller::exportSaveData());
     }
     // 10. Power-ups and consumable sounds end with the day.
-    services.cancelAllEffects();
+    itemEffectCtrl_->cancelAllEffects();
     if (!mConsumableSFX.empty()) {
         if (auto* engine = SoundEngine::sharedManager())
             engine->stopSoundName(mConsumableSFX);

@@ -17,10 +17,11 @@ namespace game {
 
 using namespace shop_support;
 
-void Shop::pauseGame() {
-    if (bPauseGame)
+void Shop::pauseGame(PauseReason reason) {
+    bool wasPaused = isPaused();
+    pauseReasons_ |= unsigned(reason);
+    if (wasPaused)
         return;
-    bPauseGame = true;
     auto& actions = engine::ActionManager::sharedManager();
     for (auto* sprite : {pShopDoor_.get(), pCar_[0].get(), pCar_[1].get()}) {
         if (sprite)
@@ -42,10 +43,12 @@ void Shop::pauseGame() {
     }
 }
 
-void Shop::resumeGame() {
-    if (!bPauseGame)
+void Shop::resumeGame(PauseReason reason) {
+    if (!isPausedFor(reason))
         return;
-    bPauseGame = false;
+    pauseReasons_ &= ~unsigned(reason);
+    if (isPaused())
+        return;
     auto& actions = engine::ActionManager::sharedManager();
     for (auto* sprite : {pShopDoor_.get(), pCar_[0].get(), pCar_[1].get()}) {
         if (sprite)

@@ -86,7 +86,7 @@ bool Shop::handleDoubleTap(ui::TouchSet&, ui::Event*) {
 
 bool Shop::touchBeganAt(engine::Point point) {
     auto& globals = GameGlobals::shared();
-    if (globals.shopState == 2 && globals.gameMode == 1 && !bPauseGame && interfaceIdle())
+    if (globals.shopState == 2 && globals.gameMode == 1 && !isPaused() && interfaceIdle())
         return touchBeganWorking(point);
     if (globals.shopState == 3 && interfaceIdle())
         return touchBeganAfterHours(point);
@@ -252,7 +252,7 @@ void Shop::setSnapOutline(QBY_Furniture* piece, bool on) {
 }
 
 bool Shop::touchMovedTo(engine::Point point) {
-    if (GameGlobals::shared().gameMode != 1 || bPauseGame || !pDragCharacter)
+    if (GameGlobals::shared().gameMode != 1 || isPaused() || !pDragCharacter)
         return false;
     base::Ref<QBY_Character> pet = pDragCharacter;
     engine::Point target {point.x + fDragOffsetX, point.y + fDragOffsetY};
@@ -300,7 +300,7 @@ bool Shop::touchMovedTo(engine::Point point) {
 }
 
 void Shop::handleTouchesEndedHelper() {
-    if (GameGlobals::shared().gameMode != 1 || bPauseGame || !pDragCharacter)
+    if (GameGlobals::shared().gameMode != 1 || isPaused() || !pDragCharacter)
         return;
     base::Ref<QBY_Character> pet = pDragCharacter;
     QBY_Furniture* taker = nullptr;
