@@ -3,15 +3,30 @@
 // Recording stand-ins of the server, store and ad clients and of the alerts, for the
 // tests of the application delegate and the root view controller; each call is one
 // line of the shared CallLog ("server.AuthToken", "store.request p1", "ads.spend 15").
+// The marketing kit is the real one, pointed at a stand-in marketing service; each
+// request it sends is a line too ("marketing.start", "marketing.requestUnreadCredits").
 
 #include "ShellStates.hpp"
 
+#include <foundation/NotificationCenter.hpp>
 #include <foundation/Reachability.hpp>
+#include <foundation/URLConnection.hpp>
 #include <game/shell/AdClients.hpp>
 #include <game/shell/AlertPresenter.hpp>
+#include <game/shell/DataManager.hpp>
 #include <game/shell/GameServerClient.hpp>
+#include <game/shell/MarketingKit.hpp>
 #include <game/shell/PurchaseManager.hpp>
 #include <game/shell/RootViewController.hpp>
+#include <game/shell/ServerConfig.hpp>
+#include <game/shell/Utilities.hpp>
+#include <serverkit/marketing/CHKManager.hpp>
+#include <serverkit/marketing/CHKQueuedCreditsManager.hpp>
+#include <support/LoopbackServer.hpp>
+#include <toolkit/rest/RLApplication.hpp>
+#include <toolkit/rest/RLClient.hpp>
+#include <toolkit/rest/RLRequest.hpp>
+#include <toolkit/rest/RLRequestQueue.hpp>
 
 #include <map>
 #include <optional>
@@ -33,11 +48,6 @@ public:
         auto found = stores.find(key);
         return found == stores.end() ? nullptr : found->second;
     }
-    void startMarketingKit() override { log_.add("marketing.start"); }
-    void requestUnreadCredits(game::MarketingCreditsDelegate* delegate) override {
-        log_.add("marketing.requestUnreadCredits");
-        creditsDelegate = delegate;
-    }
     void presentCrossPromote(std::function<void(bool)> done, std::function<void()> close,
         std::string const& buttonLabel, ui::View*) override {
         log_.add("crosspromote.present " + buttonLabel);
@@ -47,7 +57,6 @@ public:
     void dismissCrossPromote() override { log_.add("crosspromote.dismiss"); }
 
     std::map<std::string, base::Ref<base::Dictionary>> stores;
-    game::MarketingCreditsDelegate* creditsDelegate {nullptr};
     std::function<void(bool)> crossPromoteDone;
     std::function<void()> crossPromoteClose;
 
@@ -198,7 +207,9 @@ private:
 };
 
 // The state tests' bundle and engine, with the recording server, store, ads and alerts
-// installed and the network forced reachable (setOnline changes it).
+// installed, the marketing kit pointed at a stand-in service (which registers with 201
+// and has no credits unless a test routes some), and the network forced reachable
+// (setOnline changes it).
 class AppShellTest : public ShellStateTest {
 protected:
     AppShellTest() {
@@ -207,8 +218,27 @@ protected:
         game::AdClients::setShared(&ads);
         game::AlertPresenter::setShared(&alerts);
         setOnline(true);
+        clearMarketing();
+        foundation::URLConnection::setCertificateAuthorityFile(LoopbackServer::caFile());
+        game::DataManager::setString(
+            marketing.baseURL(), game::ServerConfig::marketingBaseURLDefault);
+        marketing.route("POST", "/api/tessaline/newInstallations/", HttpResponse::text("", 201));
+        routeCredits("[]");
+        marketingSent = foundation::NotificationCenter::defaultCenter().observe(
+            toolkit::rest::RLRequestSentNotification, [this](foundation::Notification const& sent) {
+                // Only requests post it.
+                auto const* request = static_cast<toolkit::rest::RLRequest const*>(sent.object());
+                auto path = request->resourcePath().value_or("");
+                if (path.find("/newInstallations/") != std::string::npos)
+                    log.add("marketing.start");
+                else if (path.find("/queuedCredits/unread/") != std::string::npos)
+                    log.add("marketing.requestUnreadCredits");
+            });
     }
     ~AppShellTest() override {
+        marketingSent.cancel();
+        clearMarketing();
+        foundation::URLConnection::setCertificateAuthorityFile({});
         foundation::Reachability::clearForcedStatus();
         game::AlertPresenter::setShared(nullptr);
         game::AdClients::setShared(nullptr);
@@ -221,6 +251,31 @@ protected:
                 ? foundation::Reachability::NetworkStatus::ReachableViaWiFi
                 : foundation::Reachability::NetworkStatus::NotReachable);
     }
+
+    // The stand-in's unread credits: body as JSON, or with another content type.
+    void routeCredits(std::string body, std::string contentType = "application/json") {
+        marketing.route("POST",
+            "/api/tessaline/users/ios:" + game::Utilities::getUDID() + "/apps/ios:bundleId:"
+                + foundation::Bundle::mainBundle().bundleIdentifier() + "/queuedCredits/unread/",
+            HttpResponse::text(std::move(body), 200, std::move(contentType)));
+    }
+    // Runs the main loop until the marketing kit's requests have ended.
+    static bool marketingSettled() {
+        return foundation::RunLoop::main().runUntil(
+            [] { return toolkit::rest::RLRequestQueue::sharedQueue().count() == 0; }, 10);
+    }
+
+    static void clearMarketing() {
+        game::MarketingKit::shared().setDelegate(nullptr);
+        toolkit::rest::RLRequestQueue::setSharedQueue(nullptr);
+        toolkit::rest::RLClient::setSharedClient(nullptr);
+        toolkit::rest::RLApplication::setShared(nullptr);
+        serverkit::CHKManager::resetSharedManager();
+        serverkit::CHKQueuedCreditsManager::resetSharedManager();
+    }
+
+    LoopbackServer marketing {LoopbackServer::Tls::Trusted};
+    foundation::ObservationToken marketingSent;
 
     RecordingServer server {log};
     RecordingStore store {log};

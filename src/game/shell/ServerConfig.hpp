@@ -31,6 +31,12 @@ public:
     static constexpr char const* analyticsHostVariable = "QUILLABY_ANALYTICS_HOST";
     static constexpr char const* analyticsHostDefault = "AnalyticsHost";
 
+    // The marketing service's base address ("https://host:port", no path); empty when
+    // not configured (the install is not registered and no credits are fetched then).
+    static std::string marketingBaseURL();
+    static constexpr char const* marketingBaseURLVariable = "QUILLABY_MARKETING_URL";
+    static constexpr char const* marketingBaseURLDefault = "MarketingBaseURL";
+
     // The environment variable when set and not empty, else the user default when
     // present and not empty, else fallback.
     static std::string value(
