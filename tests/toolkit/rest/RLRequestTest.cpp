@@ -255,9 +255,16 @@ TEST_F(RLRequestTest, ASynchronousRequestReturnsItsResponseWithCredentials) {
         Events({RLRequestSentNotification, "start", "load 200",
             RLRequestDidLoadResponseNotification, RLResponseReceivedNotification}));
 
-    auto empty = client->requestWithResourcePath("/missing", nullptr)->sendSynchronously();
-    EXPECT_EQ(empty->statusCode(), 404) << "a reply is a loaded response whatever its status";
+    // A reply without a body is a loaded response too, whatever its status.
+    server.route("DELETE", "/gone", HttpResponse::text("", 204));
+    RequestLog emptyLog;
+    auto emptyRequest = client->requestWithResourcePath("/gone", &emptyLog);
+    emptyRequest->setMethod(RLRequest::DELETE);
+    auto empty = emptyRequest->sendSynchronously();
+    EXPECT_EQ(empty->statusCode(), 204);
     EXPECT_FALSE(empty->isFailure());
+    EXPECT_EQ(emptyLog.events, Events({"start", "load 204"}));
+    EXPECT_TRUE(emptyRequest->isLoaded());
 }
 
 TEST_F(RLRequestTest, WithoutASharedClientARequestIsSentWithoutAReachabilityTest) {
@@ -332,4 +339,11 @@ TEST_F(RLRequestTest, BackgroundPoliciesCancelRequeueOrRunUnderATask) {
     ASSERT_TRUE(runUntil([&] { return requeued.ended > 0; }));
     EXPECT_EQ(requeued.events, Events({"start", "start", "load 200"}));
     EXPECT_EQ(requeued.lastBody, "late");
+    // The requests that ended themselves left the queue: none starts again, and no
+    // slot stays taken.
+    loop().runFor(1);
+    EXPECT_EQ(cancelled.events, Events({"start", "cancel"}));
+    EXPECT_EQ(tasked.events, Events({"start", "timeout"}));
+    EXPECT_EQ(RLRequestQueue::sharedQueue().count(), 0u);
+    EXPECT_EQ(RLRequestQueue::sharedQueue().loadingCount(), 0u);
 }
