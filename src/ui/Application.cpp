@@ -84,11 +84,15 @@ void Application::resignActive() {
 void Application::enterBackground() {
     if (delegate_)
         delegate_->applicationDidEnterBackground(*this);
+    foundation::NotificationCenter::defaultCenter().postNotification(
+        DidEnterBackgroundNotification, this);
 }
 
 void Application::enterForeground() {
     if (delegate_)
         delegate_->applicationWillEnterForeground(*this);
+    foundation::NotificationCenter::defaultCenter().postNotification(
+        WillEnterForegroundNotification, this);
 }
 
 void Application::terminate() {

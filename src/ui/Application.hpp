@@ -57,6 +57,11 @@ public:
         = "UIApplicationWillResignActiveNotification";
     static constexpr char const* WillTerminateNotification
         = "UIApplicationWillTerminateNotification";
+    // Posted by enterBackground and enterForeground after the delegate heard them.
+    static constexpr char const* DidEnterBackgroundNotification
+        = "UIApplicationDidEnterBackgroundNotification";
+    static constexpr char const* WillEnterForegroundNotification
+        = "UIApplicationWillEnterForegroundNotification";
 
     // Background tasks: work the program asks to finish after it left the
     // foreground. Nothing suspends the program here, so a task only ends when its

@@ -127,12 +127,68 @@ TEST_F(QuillabyAppDelegateTest, BecomingActiveQueuesTheServerCallsInOrderOutside
                 "server.AuthToken", "server.CheckRestore"};
         EXPECT_EQ(server.calls(), expected);
         EXPECT_EQ(log.only("marketing.").size(), c.queues ? 1u : 0u);
-        EXPECT_EQ(server.creditsDelegate, c.queues ? delegate.viewController() : nullptr);
-        server.creditsDelegate = nullptr;
+        EXPECT_EQ(game::MarketingKit::shared().delegate(),
+            c.queues ? delegate.viewController() : nullptr);
+        game::MarketingKit::shared().setDelegate(nullptr);
         // Audio and the game resume in every case.
         EXPECT_FALSE(engine::Director::sharedDirector().isPaused());
         EXPECT_FALSE(delegate.viewController()->isPausingGame());
     }
+}
+
+TEST_F(QuillabyAppDelegateTest, TheFirstLaunchRegistersTheInstallOnceAndTheNextLaunchSendsNothing) {
+    launch();
+    ASSERT_TRUE(marketingSettled());
+    EXPECT_EQ(log.only("marketing.start").size(), 1u);
+    EXPECT_NE(foundation::UserDefaults::standardUserDefaults().integerForKey(
+                  serverkit::CHKManager::installedTimestampKey),
+        0);
+    auto registrations = marketing.requests();
+    ASSERT_EQ(registrations.size(), 1u);
+    EXPECT_NE(registrations[0].body.find("\"ios:deviceId\":\"" + game::Utilities::getUDID() + "\""),
+        std::string::npos)
+        << registrations[0].body;
+
+    // The next launch of the same installation starts the kit the same way.
+    log.take();
+    clearMarketing();
+    game::GameServerClient::shared().startMarketingKit();
+    ASSERT_TRUE(marketingSettled());
+    EXPECT_TRUE(log.only("marketing.start").empty());
+    EXPECT_EQ(marketing.requestCount(), 1u);
+}
+
+TEST_F(QuillabyAppDelegateTest, MarketingCreditsBecomeVovAzavuzWithTheirAlertsOnce) {
+    launch();
+    ASSERT_TRUE(marketingSettled());
+    routeCredits(R"([{"id":7,"credits":10,"reason":"Welcome","timePosted":1},)"
+                 R"({"id":8,"credits":25,"reason":"Thanks","timePosted":2}])");
+    globals().petPoints = 0;
+    log.take();
+    application().resignActive();
+    application().becomeActive();
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([] { return globals().petPoints == 35; }, 10));
+    EXPECT_EQ(log.only("alert"),
+        std::vector<std::string>(
+            {"alert You Received 10 Free Vov Azavuz!", "alert You Received 25 Free Vov Azavuz!"}));
+    EXPECT_EQ(alerts.messages, std::vector<std::string>({"Welcome", "Thanks"}));
+
+    // The service lists the same credits at the next activation: nothing more.
+    application().resignActive();
+    application().becomeActive();
+    EXPECT_EQ(log.only("marketing.requestUnreadCredits").size(), 2u);
+    ASSERT_TRUE(marketingSettled());
+    foundation::RunLoop::main().runPending();
+    EXPECT_EQ(globals().petPoints, 35);
+    EXPECT_EQ(log.only("alert").size(), 2u);
+
+    // A reply that is not JSON is dropped.
+    routeCredits(R"([{"id":9,"credits":5,"reason":"Bonus"}])", "text/html");
+    application().resignActive();
+    application().becomeActive();
+    ASSERT_TRUE(marketingSettled());
+    foundation::RunLoop::main().runPending();
+    EXPECT_EQ(globals().petPoints, 35);
 }
 
 TEST_F(QuillabyAppDelegateTest, WithoutNetworkTheGameLaunchesPausesAndResumesAndNothingIsSent) {

@@ -1,20 +1,35 @@
 #pragma once
 
-// The real game server client against the stand-in game server, and recording
-// stand-ins of the marketing kit, store and ad clients and of the alerts, for the
-// tests of the application delegate and the root view controller; each recorded call
-// is one line of the shared CallLog ("store.request p1", "ads.spend 15"), and the
-// server calls are read from the stand-in ("server.AuthToken").
+// The real game server client against the stand-in game server, the real marketing kit
+// pointed at a stand-in marketing service, and recording stand-ins of the store and ad
+// clients and of the alerts, for the tests of the application delegate and the root view
+// controller; each recorded call is one line of the shared CallLog ("store.request p1",
+// "ads.spend 15"), the server calls are read from the stand-in ("server.AuthToken"), and
+// each request the marketing kit sends is a line too ("marketing.start",
+// "marketing.requestUnreadCredits").
 
 #include "ShellStates.hpp"
 
+#include <foundation/NotificationCenter.hpp>
 #include <foundation/Reachability.hpp>
 #include <game/server/GameServerConnection.hpp>
+#include <foundation/URLConnection.hpp>
 #include <game/shell/AdClients.hpp>
 #include <game/shell/AlertPresenter.hpp>
+#include <game/shell/DataManager.hpp>
 #include <game/shell/GameServerClient.hpp>
+#include <game/shell/MarketingKit.hpp>
 #include <game/shell/PurchaseManager.hpp>
 #include <game/shell/RootViewController.hpp>
+#include <game/shell/ServerConfig.hpp>
+#include <game/shell/Utilities.hpp>
+#include <serverkit/marketing/CHKManager.hpp>
+#include <serverkit/marketing/CHKQueuedCreditsManager.hpp>
+#include <support/LoopbackServer.hpp>
+#include <toolkit/rest/RLApplication.hpp>
+#include <toolkit/rest/RLClient.hpp>
+#include <toolkit/rest/RLRequest.hpp>
+#include <toolkit/rest/RLRequestQueue.hpp>
 
 #include <foundation/RunLoop.hpp>
 #include <serverkit/APICall.hpp>
@@ -53,7 +68,7 @@ private:
 };
 
 // The real game server connection and server kit against the stand-in game server,
-// with the marketing kit and the cross-promotion page (built elsewhere) recorded in
+// with the cross-promotion page (built elsewhere) recorded in
 // the shared CallLog. calls() gives what reached the stand-in as "server.<call>
 // <arguments>" lines ("server.CheckReward zorel"), once each.
 class ServerUnderTest final : public game::GameServerClient {
@@ -111,11 +126,6 @@ public:
     base::Ref<base::Dictionary> objectForKey(std::string const& key) override {
         return connection_.objectForKey(key);
     }
-    void startMarketingKit() override { log_.add("marketing.start"); }
-    void requestUnreadCredits(game::MarketingCreditsDelegate* delegate) override {
-        log_.add("marketing.requestUnreadCredits");
-        creditsDelegate = delegate;
-    }
     void presentCrossPromote(std::function<void(bool)> done, std::function<void()> close,
         std::string const& buttonLabel, ui::View*) override {
         log_.add("crosspromote.present " + buttonLabel);
@@ -144,7 +154,6 @@ public:
     GameServerStandIn gameServer;
     game::GameServerConnection& connection() { return connection_; }
     Stores stores;
-    game::MarketingCreditsDelegate* creditsDelegate {nullptr};
     std::function<void(bool)> crossPromoteDone;
     std::function<void()> crossPromoteClose;
 
@@ -315,8 +324,9 @@ private:
 };
 
 // The state tests' bundle and engine, with the real server client (against the
-// stand-in), the recording store, ads and alerts installed and the network forced
-// reachable (setOnline changes it).
+// stand-in), the recording store, ads and alerts installed, the marketing kit pointed at
+// a stand-in service (which registers with 201 and has no credits unless a test routes
+// some), and the network forced reachable (setOnline changes it).
 class AppShellTest : public ShellStateTest {
 protected:
     AppShellTest() {
@@ -324,8 +334,27 @@ protected:
         game::AdClients::setShared(&ads);
         game::AlertPresenter::setShared(&alerts);
         setOnline(true);
+        clearMarketing();
+        foundation::URLConnection::setCertificateAuthorityFile(LoopbackServer::caFile());
+        game::DataManager::setString(
+            marketing.baseURL(), game::ServerConfig::marketingBaseURLDefault);
+        marketing.route("POST", "/api/tessaline/newInstallations/", HttpResponse::text("", 201));
+        routeCredits("[]");
+        marketingSent = foundation::NotificationCenter::defaultCenter().observe(
+            toolkit::rest::RLRequestSentNotification, [this](foundation::Notification const& sent) {
+                // Only requests post it.
+                auto const* request = static_cast<toolkit::rest::RLRequest const*>(sent.object());
+                auto path = request->resourcePath().value_or("");
+                if (path.find("/newInstallations/") != std::string::npos)
+                    log.add("marketing.start");
+                else if (path.find("/queuedCredits/unread/") != std::string::npos)
+                    log.add("marketing.requestUnreadCredits");
+            });
     }
     ~AppShellTest() override {
+        marketingSent.cancel();
+        clearMarketing();
+        foundation::URLConnection::setCertificateAuthorityFile({});
         foundation::Reachability::clearForcedStatus();
         game::AlertPresenter::setShared(nullptr);
         game::AdClients::setShared(nullptr);
@@ -337,6 +366,31 @@ protected:
                 ? foundation::Reachability::NetworkStatus::ReachableViaWiFi
                 : foundation::Reachability::NetworkStatus::NotReachable);
     }
+
+    // The stand-in's unread credits: body as JSON, or with another content type.
+    void routeCredits(std::string body, std::string contentType = "application/json") {
+        marketing.route("POST",
+            "/api/tessaline/users/ios:" + game::Utilities::getUDID() + "/apps/ios:bundleId:"
+                + foundation::Bundle::mainBundle().bundleIdentifier() + "/queuedCredits/unread/",
+            HttpResponse::text(std::move(body), 200, std::move(contentType)));
+    }
+    // Runs the main loop until the marketing kit's requests have ended.
+    static bool marketingSettled() {
+        return foundation::RunLoop::main().runUntil(
+            [] { return toolkit::rest::RLRequestQueue::sharedQueue().count() == 0; }, 10);
+    }
+
+    static void clearMarketing() {
+        game::MarketingKit::shared().setDelegate(nullptr);
+        toolkit::rest::RLRequestQueue::setSharedQueue(nullptr);
+        toolkit::rest::RLClient::setSharedClient(nullptr);
+        toolkit::rest::RLApplication::setShared(nullptr);
+        serverkit::CHKManager::resetSharedManager();
+        serverkit::CHKQueuedCreditsManager::resetSharedManager();
+    }
+
+    LoopbackServer marketing {LoopbackServer::Tls::Trusted};
+    foundation::ObservationToken marketingSent;
 
     ServerUnderTest server {log, bundle, dir / "home/Library/Marrowby"};
     RecordingStore store {log};

@@ -119,6 +119,8 @@ TEST(Application, PostsItsActivityNotificationsAfterTellingTheDelegate) {
     std::vector<foundation::ObservationToken> tokens;
     for (char const* name : {ui::Application::DidBecomeActiveNotification,
              ui::Application::WillResignActiveNotification,
+             ui::Application::DidEnterBackgroundNotification,
+             ui::Application::WillEnterForegroundNotification,
              ui::Application::WillTerminateNotification}) {
         tokens.push_back(center.observe(name, [&, name](foundation::Notification const& posted) {
             EXPECT_EQ(posted.object(), &app);
@@ -127,10 +129,14 @@ TEST(Application, PostsItsActivityNotificationsAfterTellingTheDelegate) {
     }
     app.becomeActive();
     app.resignActive();
+    app.enterBackground();
+    app.enterForeground();
     app.terminate();
     EXPECT_EQ(heard,
         std::vector<std::string>({"UIApplicationDidBecomeActiveNotification after active",
             "UIApplicationWillResignActiveNotification after resign",
+            "UIApplicationDidEnterBackgroundNotification after background",
+            "UIApplicationWillEnterForegroundNotification after foreground",
             "UIApplicationWillTerminateNotification after terminate"}));
     app.setDelegate(nullptr);
 }

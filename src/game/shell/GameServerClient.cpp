@@ -1,5 +1,7 @@
 #include <game/shell/GameServerClient.hpp>
 
+#include <game/shell/MarketingKit.hpp>
+
 #include <foundation/Format.hpp>
 
 namespace game {
@@ -28,9 +30,11 @@ base::Ref<base::Dictionary> GameServerClient::objectForKey(std::string const&) {
 }
 
 void GameServerClient::startMarketingKit() {
+    MarketingKit::shared().start();
 }
 
-void GameServerClient::requestUnreadCredits(MarketingCreditsDelegate*) {
+void GameServerClient::requestUnreadCredits(MarketingCreditsDelegate* delegate) {
+    MarketingKit::shared().requestUnreadCredits(delegate);
 }
 
 // With nothing to show, the page closes at once, so that its caller's state is put back.

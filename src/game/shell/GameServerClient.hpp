@@ -46,7 +46,8 @@ public:
 // What the shell asks of the game server client: the server connection's queue and
 // data stores, the marketing kit and the cross-promotion page. The client is built
 // elsewhere; until one is installed the standing one logs each request and answers
-// nothing (no store exists, no credit comes), so the game runs offline. Main thread.
+// nothing (no store exists), so the game runs offline. The marketing operations go
+// to the real marketing kit (MarketingKit) unless a client replaces them. Main thread.
 class GameServerClient {
 public:
     virtual ~GameServerClient() = default;

@@ -30,6 +30,10 @@ std::string ServerConfig::marketingPassword() {
     return value(marketingPasswordVariable, marketingPasswordDefault, "");
 }
 
+std::string ServerConfig::marketingBaseURL() {
+    return value(marketingBaseURLVariable, marketingBaseURLDefault, "");
+}
+
 std::string ServerConfig::value(
     char const* environmentVariable, std::string_view defaultsKey, std::string_view fallback) {
     if (char const* fromEnvironment = std::getenv(environmentVariable);

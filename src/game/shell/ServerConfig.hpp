@@ -45,6 +45,11 @@ public:
     static std::string marketingPassword();
     static constexpr char const* marketingPasswordVariable = "QUILLABY_MARKETING_PASSWORD";
     static constexpr char const* marketingPasswordDefault = "MarketingPassword";
+    // The marketing service's base address ("https://host:port", no path); empty when
+    // not configured (the install is not registered and no credits are fetched then).
+    static std::string marketingBaseURL();
+    static constexpr char const* marketingBaseURLVariable = "QUILLABY_MARKETING_URL";
+    static constexpr char const* marketingBaseURLDefault = "MarketingBaseURL";
 
     // The environment variable when set and not empty, else the user default when
     // present and not empty, else fallback.
