@@ -33,12 +33,12 @@ std::string URLEncodedString(base::Dictionary const& dictionary) {
         out += RLPercentEscape(value);
     };
     for (auto const& [key, value] : dictionary.entries()) {
-        auto name = RLPercentEscape(base::Value(key));
+        auto name = RLPercentEscape(base::Value(key.str()));
         if (auto* array = value.array()) {
             for (auto const& element : *array) {
                 if (auto* inner = element.dictionary()) {
                     for (auto const& [innerKey, innerValue] : inner->entries())
-                        pair(name + "[][" + RLPercentEscape(base::Value(innerKey)) + "]",
+                        pair(name + "[][" + RLPercentEscape(base::Value(innerKey.str())) + "]",
                             innerValue);
                 } else {
                     pair(name + "[]", element);
