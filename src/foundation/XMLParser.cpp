@@ -2,12 +2,8 @@
 
 #include <base/Verify.hpp>
 
-// The entity-amplification limits are declared only for builds with DTD support,
-// which Debian's expat has; the declarations need the same switch.
-#ifndef XML_DTD
-#define XML_DTD 1
-#endif
 #include <expat.h>
+#include <foundation/ExpatSupport.hpp>
 
 #include <algorithm>
 #include <cstdint>
@@ -27,17 +23,11 @@ constexpr char NamespaceSeparator = '\x01';
 // to the largest piece expat's int length takes: expat copies every piece after the
 // first into a buffer of its own, which costs more than the parse of a small feed.
 constexpr std::size_t FeedSize = 64 * 1024;
-constexpr std::size_t MemoryFeedSize = 1 << 30;
+using expat::MemoryFeedSize;
 
 // Text is handed over once this much has gathered, so a huge run of text (or of
 // expanded entities) is not held whole.
 constexpr std::size_t CharactersFlushSize = 1024 * 1024;
-
-// Entities may expand to at most this many times the bytes of the document, once
-// the expansion passes the threshold. These are expat's own defaults, set here so
-// that the protection is on whatever the library was built with.
-constexpr float MaximumAmplification = 100.0f;
-constexpr unsigned long long AmplificationThreshold = 8 * 1024 * 1024;
 
 struct Name {
     std::string local;
@@ -65,51 +55,6 @@ Name splitName(XML_Char const* raw) {
 std::string const& emptyString() {
     static std::string const empty;
     return empty;
-}
-
-int errorCode(XML_Error error, bool sawElement) {
-    switch (error) {
-    case XML_ERROR_NO_MEMORY:
-        return XMLParserError::OutOfMemory;
-    case XML_ERROR_NO_ELEMENTS:
-        return sawElement ? XMLParserError::PrematureDocumentEnd : XMLParserError::EmptyDocument;
-    case XML_ERROR_UNCLOSED_TOKEN:
-    case XML_ERROR_PARTIAL_CHAR:
-    case XML_ERROR_UNCLOSED_CDATA_SECTION:
-        return XMLParserError::PrematureDocumentEnd;
-    case XML_ERROR_INVALID_TOKEN:
-        return XMLParserError::InvalidCharacter;
-    case XML_ERROR_TAG_MISMATCH:
-        return XMLParserError::TagNameMismatch;
-    case XML_ERROR_DUPLICATE_ATTRIBUTE:
-        return XMLParserError::AttributeRedefined;
-    case XML_ERROR_JUNK_AFTER_DOC_ELEMENT:
-        return XMLParserError::ExtraContent;
-    case XML_ERROR_UNDEFINED_ENTITY:
-        return XMLParserError::UndeclaredEntity;
-    case XML_ERROR_RECURSIVE_ENTITY_REF:
-    case XML_ERROR_AMPLIFICATION_LIMIT_BREACH:
-        return XMLParserError::EntityLoop;
-    case XML_ERROR_BAD_CHAR_REF:
-        return XMLParserError::InvalidCharacterRef;
-    case XML_ERROR_BINARY_ENTITY_REF:
-        return XMLParserError::UnparsedEntity;
-    case XML_ERROR_ATTRIBUTE_EXTERNAL_ENTITY_REF:
-        return XMLParserError::EntityIsExternal;
-    case XML_ERROR_MISPLACED_XML_PI:
-        return XMLParserError::ReservedXMLName;
-    case XML_ERROR_UNKNOWN_ENCODING:
-    case XML_ERROR_INCORRECT_ENCODING:
-        return XMLParserError::UnknownEncoding;
-    case XML_ERROR_UNBOUND_PREFIX:
-    case XML_ERROR_UNDECLARING_PREFIX:
-    case XML_ERROR_RESERVED_PREFIX_XML:
-    case XML_ERROR_RESERVED_PREFIX_XMLNS:
-    case XML_ERROR_RESERVED_NAMESPACE_URI:
-        return XMLParserError::NamespaceDeclaration;
-    default:
-        return XMLParserError::NotWellBalanced;
-    }
 }
 
 }
@@ -351,14 +296,7 @@ bool XMLParser::parse() {
             XML_SetNamespaceDeclHandler(
                 expat, &Callbacks::startNamespace, &Callbacks::endNamespace);
     }
-    // No external entity handler is set, so expat skips references to external
-    // entities instead of asking for their text; no external DTD subset or
-    // parameter entity is read either.
-    VERIFY(XML_SetParamEntityParsing(expat, XML_PARAM_ENTITY_PARSING_NEVER) == 1);
-    VERIFY(XML_SetBillionLaughsAttackProtectionMaximumAmplification(expat, MaximumAmplification)
-        == XML_TRUE);
-    VERIFY(XML_SetBillionLaughsAttackProtectionActivationThreshold(expat, AmplificationThreshold)
-        == XML_TRUE);
+    expat::protect(expat);
 
     parsing_ = true;
     if (feed() && !stopped()) {
@@ -440,7 +378,8 @@ bool XMLParser::feedBytes(char const* bytes, std::size_t size, bool isFinal) {
         return false;
     if (status == XML_STATUS_ERROR) {
         XML_Error error = XML_GetErrorCode(expat_.get());
-        fail(errorCode(error, sawElement_), XML_ErrorString(error), lineNumber(), columnNumber());
+        fail(expat::errorCode(error, sawElement_), XML_ErrorString(error), lineNumber(),
+            columnNumber());
         return false;
     }
     return true;

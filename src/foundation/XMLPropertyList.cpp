@@ -2,14 +2,18 @@
 
 #include <foundation/Base64.hpp>
 #include <foundation/Dates.hpp>
+#include <foundation/ExpatSupport.hpp>
 #include <foundation/PropertyList.hpp>
-#include <foundation/XMLParser.hpp>
 
+#include <expat.h>
+
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <vector>
 
@@ -168,41 +172,113 @@ enum class Tag { Plist, Dict, Array, Key, String, Integer, Real, Date, Data, Tru
 constexpr std::array<std::string_view, 11> tagNames {
     "plist", "dict", "array", "key", "string", "integer", "real", "date", "data", "true", "false"};
 
-Tag tagOf(std::string_view name) {
-    for (std::size_t i = 0; i < tagNames.size(); ++i) {
-        if (tagNames[i].size() == name.size()
-            && std::memcmp(tagNames[i].data(), name.data(), name.size()) == 0)
-            return Tag(i);
+// Told apart by the first letter, then compared whole, without measuring the name.
+Tag tagOf(char const* name) {
+    auto is = [name](Tag tag) {
+        std::string_view candidate = tagNames[std::size_t(tag)];
+        for (std::size_t i = 0; i < candidate.size(); ++i) {
+            if (name[i] != candidate[i])
+                return Tag::Other;
+        }
+        return name[candidate.size()] == '\0' ? tag : Tag::Other;
+    };
+    switch (name[0]) {
+    case 'a':
+        return is(Tag::Array);
+    case 'd':
+        if (name[1] == 'i')
+            return is(Tag::Dict);
+        return is(Tag::Date) == Tag::Date ? Tag::Date : is(Tag::Data);
+    case 'f':
+        return is(Tag::False);
+    case 'i':
+        return is(Tag::Integer);
+    case 'k':
+        return is(Tag::Key);
+    case 'p':
+        return is(Tag::Plist);
+    case 'r':
+        return is(Tag::Real);
+    case 's':
+        return is(Tag::String);
+    case 't':
+        return is(Tag::True);
+    default:
+        return Tag::Other;
     }
-    return Tag::Other;
 }
 
 std::string nameOf(Tag tag) {
     return tag == Tag::Other ? std::string("?") : std::string(tagNames[std::size_t(tag)]);
 }
 
-// Builds the value from the parser's events; the first fault aborts the parse.
-class Builder final : public XMLParserDelegate {
+// Text outside a value is judged in runs of at most this many bytes, ended by the
+// next markup, as a SAX parser hands text over; a fault in it names the line where
+// the run was handed over.
+constexpr std::size_t TextRunSize = 1024 * 1024;
+
+// Builds the value from expat's events, taken directly: a property list needs none
+// of a general SAX layer's attribute dictionaries, copied names or gathered text.
+// The first fault stops the parse; an exception is held until expat has returned.
+class Builder {
 public:
     base::Value top;
     std::string error;
+    int line {0};
+    bool sawElement {false};
+    std::exception_ptr exception;
 
-    void parserDidStartElement(XMLParser& parser, std::string const& name, std::string const&,
-        std::string const&, base::Ref<base::Dictionary> const&) override {
+    explicit Builder(XML_Parser expat)
+        : expat_(expat) { }
+
+    bool stopped() const { return stopped_; }
+
+    // Ends the parse at once; expat may still report an event or two, which the
+    // callbacks drop.
+    void stop() {
+        stopped_ = true;
+        XML_StopParser(expat_, XML_FALSE);
+    }
+
+    // Every piece of markup other than text ends the run of text before it.
+    void endTextRun() {
+        runLength_ = 0;
+        if (strayText_) {
+            strayText_ = false;
+            fail("text outside a value");
+        }
+    }
+
+    void startCDATA() {
+        endTextRun();
+        inCDATA_ = true;
+    }
+
+    void endCDATA() {
+        inCDATA_ = false;
+        if (!capturing_)
+            fail("CDATA outside a value");
+    }
+
+    void startElement(char const* name) {
+        endTextRun();
+        if (stopped_)
+            return;
+        sawElement = true;
         if (capturing_)
-            return fail(parser, "element <" + name + "> inside <" + nameOf(textTag_) + ">");
+            return fail("element <" + std::string(name) + "> inside <" + nameOf(textTag_) + ">");
         Tag tag = tagOf(name);
         if (tag == Tag::Plist) {
             if (sawPlist_ || !stack_.empty() || haveTop_)
-                return fail(parser, "misplaced <plist>");
+                return fail("misplaced <plist>");
             sawPlist_ = true;
             return;
         }
         if (tag == Tag::Dict || tag == Tag::Array) {
-            if (!canTakeValue(parser))
+            if (!canTakeValue())
                 return;
             if (int(stack_.size()) >= PropertyList::maxDepth)
-                return fail(parser, "nested too deeply");
+                return fail("nested too deeply");
             if (tag == Tag::Dict)
                 stack_.push_back({base::Dictionary::create(), true, std::nullopt});
             else
@@ -210,59 +286,59 @@ public:
             return;
         }
         if (tag != Tag::Other) {
-            if (tag != Tag::Key && !canTakeValue(parser))
+            if (tag != Tag::Key && !canTakeValue())
                 return;
             capturing_ = true;
             textTag_ = tag;
             text_.clear();
             return;
         }
-        fail(parser, "unknown element <" + name + ">");
+        fail("unknown element <" + std::string(name) + ">");
     }
 
-    void parserDidEndElement(XMLParser& parser, std::string const& name, std::string const&,
-        std::string const&) override {
+    void endElement(char const* name) {
+        endTextRun();
+        if (stopped_)
+            return;
         if (!capturing_ && tagOf(name) == Tag::Plist)
             return;
         if (capturing_) {
             capturing_ = false;
-            finishText(parser);
+            finishText();
             return;
         }
         Frame frame = std::move(stack_.back());
         stack_.pop_back();
         if (frame.key)
-            return fail(parser, "key \"" + *frame.key + "\" without a value");
-        add(parser, std::move(frame.container));
+            return fail("key \"" + *frame.key + "\" without a value");
+        add(std::move(frame.container));
     }
 
     // A property list has no use for entities of its own; a document that declares
     // any is refused before they can be expanded.
-    void parserFoundInternalEntityDeclaration(
-        XMLParser& parser, std::string const& name, std::string_view) override {
-        fail(parser, "entity \"" + name.substr(0, 40) + "\" declared");
-    }
-    void parserFoundExternalEntityDeclaration(XMLParser& parser, std::string const& name,
-        std::string const&, std::string const&) override {
-        fail(parser, "entity \"" + name.substr(0, 40) + "\" declared");
+    void entityDeclared(std::string_view name) {
+        fail("entity \"" + std::string(name.substr(0, 40)) + "\" declared");
     }
 
-    void parserFoundCharacters(XMLParser& parser, std::string_view characters) override {
+    void characters(std::string_view text) {
         if (capturing_) {
-            text_ += characters;
+            text_ += text;
             return;
         }
-        if (!trimmed(characters).empty())
-            fail(parser, "text outside a value");
+        if (inCDATA_)
+            return;
+        while (!text.empty() && !stopped_) {
+            std::size_t take
+                = std::min(text.size(), std::max<std::size_t>(TextRunSize - runLength_, 1));
+            if (!strayText_
+                && !std::all_of(text.data(), text.data() + take, [](char c) { return isBlank(c); }))
+                strayText_ = true;
+            text.remove_prefix(take);
+            runLength_ += take;
+            if (runLength_ >= TextRunSize)
+                endTextRun();
+        }
     }
-
-    void parserFoundCDATA(XMLParser& parser, base::Bytes const& block) override {
-        if (!capturing_)
-            return fail(parser, "CDATA outside a value");
-        text_.append(block.begin(), block.end());
-    }
-
-    int line {0};
 
 private:
     struct Frame {
@@ -271,31 +347,31 @@ private:
         std::optional<std::string> key;
     };
 
-    void fail(XMLParser& parser, std::string message) {
+    void fail(std::string message) {
         if (error.empty()) {
             error = std::move(message);
-            line = parser.lineNumber();
+            line = int(XML_GetCurrentLineNumber(expat_));
         }
-        parser.abortParsing();
+        stop();
     }
 
     // Whether a value may start here: in a dictionary only after its key.
-    bool canTakeValue(XMLParser& parser) {
+    bool canTakeValue() {
         if (stack_.empty()) {
             if (haveTop_) {
-                fail(parser, "more than one top value");
+                fail("more than one top value");
                 return false;
             }
             return true;
         }
         if (stack_.back().isDictionary && !stack_.back().key) {
-            fail(parser, "value without a key in a dictionary");
+            fail("value without a key in a dictionary");
             return false;
         }
         return true;
     }
 
-    void add(XMLParser&, base::Value value) {
+    void add(base::Value value) {
         if (stack_.empty()) {
             top = std::move(value);
             haveTop_ = true;
@@ -310,53 +386,108 @@ private:
         }
     }
 
-    void finishText(XMLParser& parser) {
+    void finishText() {
         Tag tag = textTag_;
         if (tag == Tag::Key) {
             if (stack_.empty() || !stack_.back().isDictionary)
-                return fail(parser, "<key> outside a dictionary");
+                return fail("<key> outside a dictionary");
             if (stack_.back().key)
-                return fail(parser, "two keys in a row");
+                return fail("two keys in a row");
             stack_.back().key = std::move(text_);
             return;
         }
         if (tag == Tag::String)
-            return add(parser, std::move(text_));
+            return add(std::move(text_));
         if (tag == Tag::True || tag == Tag::False) {
             if (!trimmed(text_).empty())
-                return fail(parser, "text inside <" + nameOf(tag) + ">");
-            return add(parser, tag == Tag::True);
+                return fail("text inside <" + nameOf(tag) + ">");
+            return add(tag == Tag::True);
         }
         if (tag == Tag::Integer) {
             auto number = parseInteger(text_);
             if (!number)
-                return fail(parser, "bad integer \"" + text_.substr(0, 40) + "\"");
-            return add(parser, std::move(*number));
+                return fail("bad integer \"" + text_.substr(0, 40) + "\"");
+            return add(std::move(*number));
         }
         if (tag == Tag::Real) {
             auto number = parseReal(text_);
             if (!number)
-                return fail(parser, "bad real \"" + text_.substr(0, 40) + "\"");
-            return add(parser, *number);
+                return fail("bad real \"" + text_.substr(0, 40) + "\"");
+            return add(*number);
         }
         if (tag == Tag::Date) {
             auto date = parseDate(text_);
             if (!date)
-                return fail(parser, "bad date \"" + text_.substr(0, 40) + "\"");
-            return add(parser, *date);
+                return fail("bad date \"" + text_.substr(0, 40) + "\"");
+            return add(*date);
         }
         auto bytes = Base64::decode(text_);
         if (!bytes)
-            return fail(parser, "bad Base64 in <data>");
-        add(parser, std::move(*bytes));
+            return fail("bad Base64 in <data>");
+        add(std::move(*bytes));
     }
 
+    XML_Parser expat_;
     std::vector<Frame> stack_;
     bool haveTop_ {false};
     bool sawPlist_ {false};
     bool capturing_ {false};
     Tag textTag_ {Tag::Other};
     std::string text_;
+    bool inCDATA_ {false};
+    bool stopped_ {false};
+    bool strayText_ {false};
+    std::size_t runLength_ {0};
+};
+
+// expat's callbacks, each doing nothing once the parse has stopped.
+template<typename Event> void deliver(void* userData, Event&& event) {
+    auto& builder = *static_cast<Builder*>(userData);
+    if (builder.stopped())
+        return;
+    try {
+        event(builder);
+    } catch (...) {
+        // Unwinding through expat's C frames is not safe.
+        builder.exception = std::current_exception();
+        builder.stop();
+    }
+}
+
+void setCallbacks(XML_Parser expat) {
+    XML_SetElementHandler(
+        expat,
+        [](void* userData, XML_Char const* name, XML_Char const**) {
+            deliver(userData, [name](Builder& builder) { builder.startElement(name); });
+        },
+        [](void* userData, XML_Char const* name) {
+            deliver(userData, [name](Builder& builder) { builder.endElement(name); });
+        });
+    XML_SetCharacterDataHandler(expat, [](void* userData, XML_Char const* text, int length) {
+        deliver(userData, [text, length](Builder& builder) {
+            builder.characters(std::string_view(text, std::size_t(length)));
+        });
+    });
+    XML_SetCdataSectionHandler(
+        expat,
+        [](void* userData) { deliver(userData, [](Builder& builder) { builder.startCDATA(); }); },
+        [](void* userData) { deliver(userData, [](Builder& builder) { builder.endCDATA(); }); });
+    XML_SetCommentHandler(expat, [](void* userData, XML_Char const*) {
+        deliver(userData, [](Builder& builder) { builder.endTextRun(); });
+    });
+    XML_SetProcessingInstructionHandler(
+        expat, [](void* userData, XML_Char const*, XML_Char const*) {
+            deliver(userData, [](Builder& builder) { builder.endTextRun(); });
+        });
+    XML_SetEntityDeclHandler(expat,
+        [](void* userData, XML_Char const* name, int, XML_Char const*, int, XML_Char const*,
+            XML_Char const*, XML_Char const*, XML_Char const*) {
+            deliver(userData, [name](Builder& builder) { builder.entityDeclared(name); });
+        });
+}
+
+struct ExpatDeleter {
+    void operator()(XML_Parser parser) const { XML_ParserFree(parser); }
 };
 
 void appendIndent(std::string& out, int depth) {
@@ -553,27 +684,48 @@ bool XMLPropertyList::looksLikeXML(ByteView bytes) {
 }
 
 base::Value XMLPropertyList::read(ByteView bytes, std::string& error) {
-    // The bytes outlive the parser, which is gone when this returns.
-    auto parser = XMLParser::createWithBytesNoCopy(bytes);
-    Builder builder;
-    parser->setDelegate(&builder);
-    bool parsed = parser->parse();
+    std::unique_ptr<XML_ParserStruct, ExpatDeleter> expat(XML_ParserCreate(nullptr));
+    if (!expat) {
+        error = "XML error " + std::to_string(XMLParserError::OutOfMemory)
+            + " (cannot create an XML parser) at line 0";
+        return {};
+    }
+    Builder builder(expat.get());
+    XML_SetUserData(expat.get(), &builder);
+    setCallbacks(expat.get());
+    expat::protect(expat.get());
+
+    // The document goes whole, in pieces only past the largest length expat takes.
+    std::string_view document = bytes.text();
+    std::size_t offset = 0;
+    XML_Status status = XML_STATUS_OK;
+    do {
+        std::size_t size = std::min(expat::MemoryFeedSize, document.size() - offset);
+        bool isFinal = offset + size == document.size();
+        status = XML_Parse(expat.get(), document.data() + offset, int(size), isFinal);
+        offset += size;
+    } while (status == XML_STATUS_OK && !builder.stopped() && offset < document.size());
+    if (status == XML_STATUS_OK && !builder.stopped())
+        builder.endTextRun();
+
+    if (builder.exception)
+        std::rethrow_exception(builder.exception);
     if (!builder.error.empty()) {
         error = builder.error + " at line " + std::to_string(builder.line);
         return {};
     }
-    if (!parsed) {
-        auto const& parseError = parser->parserError();
-        error = parseError ? "XML error " + std::to_string(parseError->code) + " ("
-                + parseError->message + ") at line " + std::to_string(parseError->line)
-                           : std::string("XML error");
+    if (status != XML_STATUS_OK) {
+        XML_Error code = XML_GetErrorCode(expat.get());
+        error = "XML error " + std::to_string(expat::errorCode(code, builder.sawElement)) + " ("
+            + XML_ErrorString(code) + ") at line "
+            + std::to_string(int(XML_GetCurrentLineNumber(expat.get())));
         return {};
     }
     if (builder.top.isNull()) {
         error = "no value in the document";
         return {};
     }
-    return builder.top;
+    return std::move(builder.top);
 }
 
 std::optional<std::string> XMLPropertyList::write(base::Value const& value, std::string& error) {

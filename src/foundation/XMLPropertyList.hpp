@@ -9,7 +9,8 @@
 namespace foundation {
 
 // The XML property-list form behind PropertyList (Apple's PropertyList-1.0 DTD),
-// read through XMLParser (so entity tricks and external DTDs are refused) and
+// read with expat under XMLParser's protections (so entity tricks and external DTDs
+// are refused), without the SAX layer between, and
 // written in Apple's layout: tab indentation, "<array/>" for an empty array,
 // dates to the whole second in UTC, data as Base64 lines. Stateless and
 // thread-safe; callers go through PropertyList.

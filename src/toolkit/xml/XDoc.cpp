@@ -4,6 +4,8 @@
 #include <foundation/URLRequest.hpp>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace toolkit::xml {
@@ -17,6 +19,31 @@ constexpr std::size_t CDataCloseLength = sizeof(CDataClose) - 1;
 
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The first byte in [from, end) equal to one of Bytes, or end. Reads eight bytes at a
+// time: a byte of word ^ pattern is zero where it matches, and the lowest flagged
+// byte of (x - 0x01..) & ~x & 0x80.. is always a true zero (a borrow only flags bytes
+// above one), so the lowest flag over all patterns is the first match.
+template<char... Bytes> char* findFirstOf(char* from, char const* end) {
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t ones = 0x0101010101010101ull;
+        constexpr std::uint64_t highs = 0x8080808080808080ull;
+        while (end - from >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, from, sizeof word);
+            std::uint64_t flags = 0;
+            ((flags |= ((word ^ (ones * std::uint8_t(Bytes))) - ones)
+                     & ~(word ^ (ones * std::uint8_t(Bytes))) & highs),
+                ...);
+            if (flags)
+                return from + std::countr_zero(flags) / 8;
+            from += 8;
+        }
+    }
+    while (from < end && ((*from != Bytes) && ...))
+        ++from;
+    return from;
 }
 
 bool startsWith(char const* at, char const* end, char const* literal, std::size_t length) {
@@ -66,16 +93,17 @@ char* nextTagStart(char* from, char* end) {
 // section; null when the tag or a section inside it has no end.
 char* tagEnd(char* lt, char* end) {
     for (char* at = lt + 1; at < end; ++at) {
+        at = findFirstOf<'>', '<'>(at, end);
+        if (at == end)
+            return nullptr;
         if (*at == '>')
             return at;
-        if (*at == '<') {
-            if (!beginsCData(at, end))
-                return at;
-            char* close = find(at + CDataOpenLength, end, CDataClose, CDataCloseLength);
-            if (!close)
-                return nullptr;
-            at = close + CDataCloseLength - 1;
-        }
+        if (!beginsCData(at, end))
+            return at;
+        char* close = find(at + CDataOpenLength, end, CDataClose, CDataCloseLength);
+        if (!close)
+            return nullptr;
+        at = close + CDataCloseLength - 1;
     }
     return nullptr;
 }
@@ -99,13 +127,14 @@ void removeCDataMarkers(char* value) {
     *out = '\0';
 }
 
-void trimText(XDocElement* element) {
+// Trims the element's text, which ends at textEnd (a NUL the parse wrote).
+void trimText(XDocElement* element, char* textEnd) {
     char* text = element->text;
     if (!text)
         return;
     while (isSpace(*text))
         ++text;
-    char* last = text + std::strlen(text);
+    char* last = textEnd < text ? text : textEnd;
     while (last > text && isSpace(last[-1]))
         *--last = '\0';
     element->text = text;
@@ -114,7 +143,69 @@ void trimText(XDocElement* element) {
 bool sameName(char const* stored, std::string_view name) {
     if (!stored)
         return false;
-    return std::strlen(stored) == name.size() && std::memcmp(stored, name.data(), name.size()) == 0;
+    // Compared byte by byte up to the stored name's NUL, without measuring it first.
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (stored[i] != name[i] || stored[i] == '\0')
+            return false;
+    }
+    return stored[name.size()] == '\0';
+}
+
+// Where the name of the tag at lt ends: the first blank or "/" in (lt, gt).
+char* nameEndOf(char* lt, char* gt) {
+    char* nameEnd = lt + 1;
+    while (nameEnd < gt && *nameEnd != ' ' && *nameEnd != '/')
+        ++nameEnd;
+    return nameEnd;
+}
+
+// The attributes of a tag, from just after its name up to gt: names run to a blank
+// or "=", values are quoted with " or ' and may hold CDATA sections, inside which
+// the quote does not end the value. An attribute cut off by gt is dropped.
+template<typename Add> void readAttributes(char* at, char* gt, Add&& add) {
+    while (at < gt) {
+        while (at < gt && isSpace(*at))
+            ++at;
+        if (at >= gt)
+            return;
+        char* name = at++;
+        while (at < gt && !isSpace(*at) && *at != '=')
+            ++at;
+        if (at >= gt)
+            return;
+        *at++ = '\0';
+        while (at < gt && *at != '"' && *at != '\'')
+            ++at;
+        if (at >= gt)
+            return;
+        char const quote = *at++;
+        char* value = at;
+        // Whether the value holds a byte that may start a CDATA marker.
+        bool mayHoldMarker = false;
+        for (;;) {
+            at = quote == '"' ? findFirstOf<'"', '<', ']'>(at, gt)
+                              : findFirstOf<'\'', '<', ']'>(at, gt);
+            if (at >= gt)
+                return;
+            if (*at == quote)
+                break;
+            mayHoldMarker = true;
+            if (*at == '<' && beginsCData(at, gt)) {
+                // Inside the section up to its "]]>", whose first byte is read again
+                // as part of the value.
+                ++at;
+                while (at < gt && !(*at == ']' && startsWith(at, gt, CDataClose, CDataCloseLength)))
+                    ++at;
+                if (at >= gt)
+                    return;
+            }
+            ++at;
+        }
+        *at++ = '\0';
+        if (mayHoldMarker)
+            removeCDataMarkers(value);
+        add(name, value);
+    }
 }
 
 }
@@ -191,8 +282,15 @@ void XDoc::parse(char const* data, std::size_t length) {
     char* const end = buffer + std::strlen(buffer);
     char* pos = buffer;
     XDocElement* current = nullptr;
+    XDocElement* textOwner = nullptr;
+    char* textEnd = nullptr;
+    bool textAwaitingEnd = false;
 
-    while (char* lt = findByte(pos, end, '<')) {
+    for (;;) {
+        // Texts between tags are short: a word-wise scan beats a call to memchr.
+        char* lt = findFirstOf<'<'>(pos, end);
+        if (lt >= end)
+            return;
         if (startsWith(lt, end, "<!--", 4)) {
             char* close = find(lt + 4, end, "-->", 3);
             if (!close)
@@ -224,6 +322,11 @@ void XDoc::parse(char const* data, std::size_t length) {
         char* gt = tagEnd(lt, end);
         if (!gt)
             return;
+        // The text of the element opened last ends at the first tag after it.
+        if (textAwaitingEnd) {
+            textEnd = lt;
+            textAwaitingEnd = false;
+        }
         bool selfClosing = gt - 1 > lt && gt[-1] == '/';
         *gt = '\0';
         *lt = '\0';
@@ -236,7 +339,9 @@ void XDoc::parse(char const* data, std::size_t length) {
         if (first == '/') {
             if (!current)
                 continue;
-            trimText(current);
+            if (current->text)
+                trimText(current,
+                    current == textOwner ? textEnd : current->text + std::strlen(current->text));
             current = current->parentElement;
             if (current)
                 current->text = nullptr;
@@ -256,69 +361,29 @@ void XDoc::parse(char const* data, std::size_t length) {
             element->parentElement = current;
         }
 
-        char* nameEnd = lt + 1;
-        while (nameEnd < gt && *nameEnd != ' ' && *nameEnd != '/')
-            ++nameEnd;
+        char* nameEnd = nameEndOf(lt, gt);
         if (nameEnd < gt) {
             *nameEnd = '\0';
-            // The attribute machine: 0 between attributes, 1 in a name, 2 before a
-            // value, 3 in a quoted value, 4 in a CDATA section inside a value.
-            int state = 0;
-            char* attributeName = nullptr;
-            char* value = nullptr;
-            char quote = 0;
             XDocAttribute* lastAttribute = nullptr;
-            for (char* at = nameEnd + 1; at < gt; ++at) {
-                char c = *at;
-                switch (state) {
-                case 0:
-                    if (!isSpace(c)) {
-                        attributeName = at;
-                        state = 1;
-                    }
-                    break;
-                case 1:
-                    if (isSpace(c) || c == '=') {
-                        *at = '\0';
-                        state = 2;
-                    }
-                    break;
-                case 2:
-                    if (c == '"' || c == '\'') {
-                        quote = c;
-                        value = at + 1;
-                        state = 3;
-                    }
-                    break;
-                case 3:
-                    if (c == '<' && beginsCData(at, gt)) {
-                        state = 4;
-                    } else if (c == quote) {
-                        *at = '\0';
-                        removeCDataMarkers(value);
-                        XDocAttribute* attribute = nextAttribute();
-                        attribute->name = attributeName;
-                        attribute->value = value;
-                        if (!element->firstAttribute)
-                            element->firstAttribute = attribute;
-                        else
-                            lastAttribute->next = attribute;
-                        lastAttribute = attribute;
-                        state = 0;
-                    }
-                    break;
-                default:
-                    if (c == ']' && startsWith(at, gt, CDataClose, CDataCloseLength))
-                        state = 3;
-                    break;
-                }
-            }
+            readAttributes(nameEnd + 1, gt, [&](char* attributeName, char* value) {
+                XDocAttribute* attribute = nextAttribute();
+                attribute->name = attributeName;
+                attribute->value = value;
+                if (!element->firstAttribute)
+                    element->firstAttribute = attribute;
+                else
+                    lastAttribute->next = attribute;
+                lastAttribute = attribute;
+            });
         }
 
         if (!selfClosing) {
             current = element;
-            if (*pos != '>')
+            if (*pos != '>') {
                 element->text = pos;
+                textOwner = element;
+                textAwaitingEnd = true;
+            }
         }
     }
 }
