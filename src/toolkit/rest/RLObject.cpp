@@ -19,7 +19,24 @@ std::map<std::string, RLObjectClass, std::less<>>& registry() {
 RLProperty const* RLObjectClass::property(std::string_view propertyName) const {
     auto found = std::find_if(properties.begin(), properties.end(),
         [&](RLProperty const& candidate) { return candidate.name == propertyName; });
-    return found == properties.end() ? nullptr : &*found;
+    if (found != properties.end())
+        return &*found;
+    auto const* parent = superclass();
+    return parent ? parent->property(propertyName) : nullptr;
+}
+
+bool RLObjectClass::isKindOf(std::string_view className) const {
+    for (auto const* candidate = this; candidate; candidate = candidate->superclass()) {
+        if (candidate->name == className)
+            return true;
+    }
+    return className == RLObject::baseClass().name;
+}
+
+RLObjectClass const* RLObjectClass::superclass() const {
+    if (superclassName.empty() || superclassName == name)
+        return nullptr;
+    return classNamed(superclassName);
 }
 
 RLMappings const& RLObjectClass::propertyMappings() const {
@@ -45,7 +62,7 @@ RLObjectClass const* RLObjectClass::classNamed(std::string_view name) {
 
 RLObjectClass const& RLObject::baseClass() {
     static RLObjectClass const base {
-        "RLObject", {}, std::nullopt, {}, {}, [] { return RLObject::object(); }};
+        "RLObject", {}, {}, std::nullopt, {}, {}, [] { return RLObject::object(); }};
     return base;
 }
 

@@ -15,11 +15,39 @@ namespace toolkit::rest {
 
 class RLObject;
 
-// One property of a mappable class, read and written as a dynamic value.
+// The declared type of a property, which decides how a mapped value is converted.
+// Untyped properties (scalars and plain dynamic values) take values as they come.
+// A URL property holds the URL's text; Array and Set properties hold either a
+// dynamic array value or, as relationships, a list of model objects; Object
+// properties are to-one relationships.
+enum class RLPropertyKind {
+    Untyped,
+    String,
+    Number,
+    DecimalNumber,
+    Date,
+    URL,
+    Array,
+    Set,
+    Dictionary,
+    Object
+};
+
+// Related model objects; a to-one relationship holds none or one.
+using RLObjectList = std::vector<base::Ref<RLObject>>;
+
+// One property of a mappable class. Plain values are read and written as dynamic
+// values through get and set; relationships hold model objects and are read and
+// written through getObjects and setObjects, where nothing stands for nil.
 struct RLProperty {
     std::string name;
     std::function<base::Value(RLObject const&)> get;
     std::function<void(RLObject&, base::Value const&)> set;
+    RLPropertyKind kind {RLPropertyKind::Untyped};
+    // The model class of an Object property or of a relationship's members.
+    std::string className {};
+    std::function<std::optional<RLObjectList>(RLObject const&)> getObjects {};
+    std::function<void(RLObject&, std::optional<RLObjectList>)> setObjects {};
 };
 
 // Element key path in a payload -> property name, in the order the class lists them.
@@ -31,13 +59,20 @@ using RLMappings = std::vector<std::pair<std::string, std::string>>;
 // serialized. Classes register once, at start, on the main thread.
 struct RLObjectClass {
     std::string name;
+    // The registered class this one derives from; empty for a direct subclass of
+    // RLObject. Properties are looked up through it too.
+    std::string superclassName;
     std::vector<RLProperty> properties;
     std::optional<RLMappings> elementToPropertyMappings;
     RLMappings elementToRelationshipMappings;
     std::vector<std::string> relationshipsToSerialize;
     std::function<base::Ref<RLObject>()> make;
 
+    // The property of this class or, failing that, of its superclasses.
     RLProperty const* property(std::string_view propertyName) const;
+    // Whether this class is the named class or derives from it.
+    bool isKindOf(std::string_view className) const;
+    RLObjectClass const* superclass() const;
     // The element mappings; throws InvalidArgumentException ("unrecognized selector")
     // when the class does not provide them.
     RLMappings const& propertyMappings() const;
