@@ -114,4 +114,24 @@ base::Ref<base::Dictionary> RLRelationshipsByElementOfObject(RLObject const& obj
     return result->copy();
 }
 
+std::vector<RLRelatedObjects> RLRelatedObjectsByElementOfObject(RLObject const& object) {
+    auto const& objectClass = object.objectClass();
+    auto const& serialized = objectClass.relationshipsToSerialize;
+    std::vector<RLRelatedObjects> related;
+    for (auto const& [element, propertyName] : objectClass.elementToRelationshipMappings) {
+        if (std::find(serialized.begin(), serialized.end(), propertyName) == serialized.end())
+            continue;
+        auto const* property = objectClass.property(propertyName);
+        if (!property || !property->getObjects)
+            continue;
+        auto objects = property->getObjects(object);
+        if (!objects)
+            continue;
+        bool isCollection
+            = property->kind == RLPropertyKind::Array || property->kind == RLPropertyKind::Set;
+        related.push_back({element, std::move(*objects), isCollection});
+    }
+    return related;
+}
+
 }

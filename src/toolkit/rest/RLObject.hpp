@@ -67,6 +67,9 @@ struct RLObjectClass {
     RLMappings elementToRelationshipMappings;
     std::vector<std::string> relationshipsToSerialize;
     std::function<base::Ref<RLObject>()> make;
+    // The property that holds the primary key, for classes that have one (managed
+    // objects); routers leave out the "id" of an object whose key is nil or 0.
+    std::optional<std::string> primaryKeyProperty {};
 
     // The property of this class or, failing that, of its superclasses.
     RLProperty const* property(std::string_view propertyName) const;
@@ -114,5 +117,16 @@ protected:
 base::Ref<base::Dictionary> RLPropertiesByElementOfObject(RLObject const& object);
 // Element -> value of each relationship mapping whose property the class serializes.
 base::Ref<base::Dictionary> RLRelationshipsByElementOfObject(RLObject const& object);
+
+// The objects of one serialized relationship: a collection for an Array or Set
+// property, else a to-one.
+struct RLRelatedObjects {
+    std::string element;
+    RLObjectList objects;
+    bool isCollection {false};
+};
+// The related objects of each relationship mapping whose property the class
+// serializes and holds objects, in mapping order; nil relationships are left out.
+std::vector<RLRelatedObjects> RLRelatedObjectsByElementOfObject(RLObject const& object);
 
 }
