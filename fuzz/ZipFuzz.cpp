@@ -16,14 +16,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// One folder per process, holding the archive and the destination only.
+fs::path folderPath;
+
+void removeFolder() {
+    std::error_code ignored;
+    fs::remove_all(folderPath, ignored);
+}
+
+// One folder per process, holding the archive and the destination only; removed
+// when the process ends.
 fs::path const& workFolder() {
-    static fs::path const folder = [] {
+    if (folderPath.empty()) {
         std::string pattern = (fs::temp_directory_path() / "quillaby-zipfuzz-XXXXXX").string();
         FUZZ_CHECK(mkdtemp(pattern.data()));
-        return fs::path(pattern);
-    }();
-    return folder;
+        folderPath = pattern;
+        std::atexit(removeFolder);
+    }
+    return folderPath;
 }
 
 }
