@@ -12,10 +12,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
+#include <optional>
+#include <random>
 #include <vector>
 
 namespace toolkit::zip {
@@ -103,6 +107,162 @@ std::string withSlashes(std::string name) {
     return name;
 }
 
+// The traditional zip stream cipher. The system's minizip is built without it, so
+// encrypted entries are written and read raw through minizip and enciphered here.
+class TraditionalCipher {
+public:
+    explicit TraditionalCipher(std::string const& password) {
+        for (char c : password)
+            update(static_cast<std::uint8_t>(c));
+    }
+    std::uint8_t encrypt(std::uint8_t plain) {
+        std::uint8_t cipher = plain ^ streamByte();
+        update(plain);
+        return cipher;
+    }
+    std::uint8_t decrypt(std::uint8_t cipher) {
+        std::uint8_t plain = cipher ^ streamByte();
+        update(plain);
+        return plain;
+    }
+    void decrypt(std::uint8_t* bytes, std::size_t size) {
+        for (std::size_t i = 0; i < size; ++i)
+            bytes[i] = decrypt(bytes[i]);
+    }
+
+    static constexpr std::size_t HeaderSize = 12;
+
+private:
+    static std::uint32_t crcByte(std::uint32_t crc, std::uint8_t byte) {
+        return std::uint32_t(get_crc_table()[(crc ^ byte) & 0xFF]) ^ (crc >> 8);
+    }
+    void update(std::uint8_t byte) {
+        keys_[0] = crcByte(keys_[0], byte);
+        keys_[1] = (keys_[1] + (keys_[0] & 0xFF)) * 134775813u + 1;
+        keys_[2] = crcByte(keys_[2], std::uint8_t(keys_[1] >> 24));
+    }
+    std::uint8_t streamByte() const {
+        std::uint32_t t = (keys_[2] | 2) & 0xFFFF;
+        return std::uint8_t((t * (t ^ 1)) >> 8);
+    }
+
+    std::uint32_t keys_[3] {0x12345678u, 0x23456789u, 0x34567890u};
+};
+
+// The whole of contents, raw-deflated and enciphered behind its 12-byte header
+// whose last byte is the check byte (the CRC-32's high byte).
+std::optional<std::vector<std::uint8_t>> encipheredEntry(
+    base::Bytes const& contents, std::uint32_t crc, std::string const& password) {
+    z_stream stream {};
+    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY)
+        != Z_OK)
+        return std::nullopt;
+    std::vector<std::uint8_t> out(
+        TraditionalCipher::HeaderSize + deflateBound(&stream, uLong(contents.size())));
+    std::random_device random;
+    for (std::size_t i = 0; i + 1 < TraditionalCipher::HeaderSize; ++i)
+        out[i] = std::uint8_t(random());
+    out[TraditionalCipher::HeaderSize - 1] = std::uint8_t(crc >> 24);
+    stream.next_in = const_cast<Bytef*>(contents.data());
+    stream.avail_in = uInt(contents.size());
+    stream.next_out = out.data() + TraditionalCipher::HeaderSize;
+    stream.avail_out = uInt(out.size() - TraditionalCipher::HeaderSize);
+    int status = deflate(&stream, Z_FINISH);
+    out.resize(TraditionalCipher::HeaderSize + stream.total_out);
+    deflateEnd(&stream);
+    if (status != Z_STREAM_END)
+        return std::nullopt;
+    TraditionalCipher cipher(password);
+    for (auto& byte : out)
+        byte = cipher.encrypt(byte);
+    return out;
+}
+
+// Reads an encrypted entry opened raw: deciphers, inflates (or copies a stored
+// entry) and checks the CRC-32 and size at the end. read answers as
+// unzReadCurrentFile does: bytes given, 0 at the end, negative on an error.
+class EncryptedEntryReader {
+public:
+    EncryptedEntryReader(
+        unzFile file, unz_file_info const& info, int method, std::string const& password)
+        : file_(file)
+        , info_(info)
+        , method_(method)
+        , cipher_(password) {
+        if (method_ == Z_DEFLATED)
+            inflating_ = inflateInit2(&stream_, -MAX_WBITS) == Z_OK;
+    }
+    ~EncryptedEntryReader() {
+        if (inflating_)
+            inflateEnd(&stream_);
+    }
+    EncryptedEntryReader(EncryptedEntryReader const&) = delete;
+    EncryptedEntryReader& operator=(EncryptedEntryReader const&) = delete;
+
+    // Deciphers the header; false for a wrong password (or a broken entry).
+    bool start() {
+        if (method_ != 0 && !(method_ == Z_DEFLATED && inflating_))
+            return false;
+        std::uint8_t header[TraditionalCipher::HeaderSize];
+        if (unzReadCurrentFile(file_, header, unsigned(sizeof header)) != int(sizeof header))
+            return false;
+        cipher_.decrypt(header, sizeof header);
+        // With a trailing data descriptor the check byte comes from the time instead.
+        auto check
+            = (info_.flag & 8) ? std::uint8_t(info_.dosDate >> 8) : std::uint8_t(info_.crc >> 24);
+        return header[TraditionalCipher::HeaderSize - 1] == check;
+    }
+
+    int read(std::uint8_t* out, unsigned size) {
+        int produced;
+        if (method_ == 0) {
+            produced = unzReadCurrentFile(file_, out, size);
+            if (produced <= 0)
+                return produced;
+            cipher_.decrypt(out, std::size_t(produced));
+        } else {
+            stream_.next_out = out;
+            stream_.avail_out = size;
+            while (stream_.avail_out == size && !ended_) {
+                if (stream_.avail_in == 0) {
+                    int got = unzReadCurrentFile(file_, input_, unsigned(sizeof input_));
+                    if (got <= 0)
+                        return -1;
+                    cipher_.decrypt(input_, std::size_t(got));
+                    stream_.next_in = input_;
+                    stream_.avail_in = uInt(got);
+                }
+                int status = inflate(&stream_, Z_NO_FLUSH);
+                if (status == Z_STREAM_END)
+                    ended_ = true;
+                else if (status != Z_OK)
+                    return -1;
+            }
+            produced = int(size - stream_.avail_out);
+        }
+        crc_ = crc32(crc_, out, uInt(produced));
+        total_ += std::uint64_t(produced);
+        return produced;
+    }
+
+    // Whether everything came and matches the recorded CRC-32 and size.
+    bool complete() const {
+        return (method_ == 0 || ended_) && crc_ == info_.crc && total_ == info_.uncompressed_size;
+    }
+
+private:
+    unzFile file_;
+    unz_file_info info_;
+    int method_;
+    TraditionalCipher cipher_;
+    z_stream stream_ {};
+    bool inflating_ {false};
+    bool ended_ {false};
+    std::uint8_t input_[ZipFile::BufferSize];
+    uLong crc_ {crc32(0L, Z_NULL, 0)};
+    std::uint64_t total_ {0};
+};
+
 }
 
 base::Ref<ZipFile> ZipFile::create() {
@@ -145,11 +305,23 @@ bool ZipFile::addFileToZip(std::string const& path, std::string const& newname) 
     if (!contents)
         return false;
     if (!_password.empty()) {
-        // The system's minizip is built without traditional encryption: given a
-        // password it marks the entry encrypted but stores it in the clear, an entry
-        // no reader can open. Refuse instead of writing that.
-        foundation::log("ZipFile: encrypted entries cannot be written; %@ is not added", newname);
-        return false;
+        uLong crc = crc32(0L, Z_NULL, 0);
+        crc = crc32(crc, contents->data(), uInt(contents->size()));
+        auto enciphered = encipheredEntry(*contents, std::uint32_t(crc), _password);
+        if (!enciphered)
+            return false;
+        // Written raw, marked encrypted (flag bit 0); minizip records the sizes.
+        if (zipOpenNewFileInZip4(writer(_zipFile), newname.c_str(), &info, nullptr, 0, nullptr, 0,
+                nullptr, Z_DEFLATED, Z_DEFAULT_COMPRESSION, 1, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY,
+                nullptr, 0, 0, 1)
+            != ZIP_OK)
+            return false;
+        bool written = zipWriteInFileInZip(
+                           writer(_zipFile), enciphered->data(), unsigned(enciphered->size()))
+            == ZIP_OK;
+        bool closed
+            = zipCloseFileInZipRaw(writer(_zipFile), uLong(contents->size()), crc) == ZIP_OK;
+        return written && closed;
     }
     int opened = zipOpenNewFileInZip(writer(_zipFile), newname.c_str(), &info, nullptr, 0, nullptr,
         0, nullptr, Z_DEFLATED, Z_DEFAULT_COMPRESSION);
@@ -262,13 +434,26 @@ bool ZipFile::unzipCurrentEntry(std::string const& folder, bool overWrite) {
     unzFile file = reader(_unzFile);
     unz_file_info info {};
     auto rawName = currentEntryName(file, info);
-    // The password goes only to encrypted entries: the system's minizip refuses any
-    // password, so plain entries of an archive opened with one still unpack.
-    bool encrypted = (info.flag & 1) != 0;
-    // An encrypted entry without a password could only give its enciphered bytes.
-    int opened = !encrypted ? unzOpenCurrentFile(file)
-        : _password.empty() ? UNZ_PARAMERROR
-                            : unzOpenCurrentFilePassword(file, _password.c_str());
+    // An encrypted entry is read raw and deciphered here; without a password it
+    // could only give its enciphered bytes.
+    bool encrypted = rawName && (info.flag & 1) != 0;
+    std::unique_ptr<EncryptedEntryReader> decipher;
+    int opened;
+    if (!encrypted) {
+        opened = unzOpenCurrentFile(file);
+    } else if (_password.empty()) {
+        opened = UNZ_PARAMERROR;
+    } else {
+        int method = 0;
+        opened = unzOpenCurrentFile2(file, &method, nullptr, 1);
+        if (opened == UNZ_OK) {
+            decipher = std::make_unique<EncryptedEntryReader>(file, info, method, _password);
+            if (!decipher->start()) {
+                unzCloseCurrentFile(file);
+                opened = UNZ_PARAMERROR;
+            }
+        }
+    }
     if (opened != UNZ_OK) {
         OutputErrorMessage("Error occurs");
         return false;
@@ -312,10 +497,11 @@ bool ZipFile::unzipCurrentEntry(std::string const& folder, bool overWrite) {
         unzCloseCurrentFile(file);
         return false;
     }
-    char buffer[BufferSize];
+    std::uint8_t buffer[BufferSize];
     bool good = true;
     for (;;) {
-        int read = unzReadCurrentFile(file, buffer, unsigned(sizeof buffer));
+        int read = decipher ? decipher->read(buffer, unsigned(sizeof buffer))
+                            : unzReadCurrentFile(file, buffer, unsigned(sizeof buffer));
         if (read < 0) {
             good = false;
             break;
@@ -329,8 +515,11 @@ bool ZipFile::unzipCurrentEntry(std::string const& folder, bool overWrite) {
     }
     if (std::fclose(out) != 0)
         good = false;
-    // The close checks the CRC-32 of a wholly read entry: corrupted bytes fail here.
+    // The close checks the CRC-32 of a wholly read entry: corrupted bytes fail here
+    // (an encrypted entry, read raw, is checked by its reader).
     if (unzCloseCurrentFile(file) != UNZ_OK)
+        good = false;
+    if (decipher && !decipher->complete())
         good = false;
     if (!good) {
         OutputErrorMessage("Failed to reading zip file");

@@ -25,7 +25,8 @@ public:
 //
 // Texts reported to the delegate: "Failed" (no first entry), "Error occurs" (an
 // entry cannot be opened), "Error occurs while getting file info", "Failed to
-// reading zip file" (an entry's bytes cannot be read or fail their check),
+// reading zip file" (an entry's bytes cannot be read or fail their check; a wrong
+// password fails the opening: "Error occurs"),
 // "Unsafe entry name" (a name that would leave the destination), "Failed to create
 // file" (a file or folder that cannot be made). Each ends the unpacking with false.
 //
@@ -41,7 +42,8 @@ public:
 
     // Creates a new archive at path (never appends). True when it could be made.
     bool CreateZipFile2(std::string const& path);
-    // As above; entries added later are encrypted with password when it is not empty.
+    // As above; entries added later are encrypted with password when it is not empty
+    // (traditional zip encryption, its check byte from the entry's CRC-32).
     bool CreateZipFile2(std::string const& path, std::string const& password);
     // Adds the whole content of the file at path as one deflated entry named
     // newname, dated with the file's modification time (the current time when it
