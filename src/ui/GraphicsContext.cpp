@@ -306,6 +306,7 @@ void GraphicsContext::drawRadialGradient(
     cairo_paint(cairo_);
     cairo_restore(cairo_);
     cairo_pattern_destroy(pattern);
+    drawn_ = true;
 }
 
 void GraphicsContext::clearRect(graphics::Rect rect) {

@@ -84,8 +84,10 @@ Marquee::Marquee()
 
 Marquee::~Marquee() {
     connection_->setDelegate(nullptr);
-    for (auto& page : pages_)
-        page->setDelegate(nullptr);
+    for (auto& made : madePages_) {
+        if (auto* page = made.get(); page && page->delegate() == this)
+            page->setDelegate(nullptr);
+    }
     for (auto& opener : openers_)
         opener->setDelegate(nullptr);
 }
@@ -170,6 +172,8 @@ void Marquee::loadMarqueeViewForResponse(base::Value const& reply, int type) {
     page->setState(MQView::Loading);
     page->setType(type);
     pages_.push_back(page);
+    std::erase_if(madePages_, [](auto const& made) { return !made.get(); });
+    madePages_.emplace_back(page);
     page->loadHTMLString(*html, PageBaseURL);
 }
 

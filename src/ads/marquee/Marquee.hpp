@@ -7,6 +7,7 @@
 #include <base/Object.hpp>
 #include <base/Ref.hpp>
 #include <base/Value.hpp>
+#include <base/WeakRef.hpp>
 
 #include <functional>
 #include <optional>
@@ -124,6 +125,9 @@ private:
     bool cache_ {false};
     std::function<bool(std::string const&)> canOpenURL_;
     std::vector<base::Ref<MQView>> pages_;
+    // Every page made, held or not: a page let go may still be on screen and routing
+    // its links here, so the client's end clears it as their delegate.
+    std::vector<base::WeakRef<MQView>> madePages_;
     std::vector<base::Ref<MQURLOpener>> openers_;
 
     friend base::Factory;

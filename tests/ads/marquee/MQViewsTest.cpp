@@ -270,6 +270,8 @@ TEST_F(MQViewsTest, TheDimmingGradientRunsFromCentreToRimAlpha) {
         view->setGradientReversed(c.reversed);
         ui::GraphicsContext context({200, 100});
         view->drawRect(context, view->bounds());
+        // Drawn content, which the renderer keeps.
+        EXPECT_TRUE(context.hasDrawn());
         auto image = context.makeImage();
         EXPECT_NEAR(image.pixel(100, 50).a, c.centre * 255, 3) << c.reversed;
         EXPECT_NEAR(image.pixel(0, 0).a, c.rim * 255, 6) << c.reversed;

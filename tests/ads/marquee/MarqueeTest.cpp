@@ -7,6 +7,7 @@
 #include <foundation/RunLoop.hpp>
 #include <foundation/Strings.hpp>
 #include <foundation/URLConnection.hpp>
+#include <support/LogCapture.hpp>
 #include <support/LoopbackServer.hpp>
 #include <support/ScriptedWebView.hpp>
 #include <ui/Animator.hpp>
@@ -410,8 +411,11 @@ TEST_F(MarqueeTest, EveryFailureTakesTheLoadingViewDown) {
 }
 
 TEST_F(MarqueeTest, WithoutAnApiRootNothingIsSentAndTheLoadingViewComesDown) {
+    test::LogCapture logs;
     ads::marquee::MQConfiguration::setUp({{}, test::MarqueeInstallation});
     Marquee::purgeSharedMarquee();
+    marquee().setAppId(test::MarqueeAppId);
+    marquee().setAppSignature(test::MarqueeAppSignature);
     marquee().setDelegate(&recorder);
     marquee().install();
     marquee().loadMoreApps();
@@ -419,6 +423,10 @@ TEST_F(MarqueeTest, WithoutAnApiRootNothingIsSentAndTheLoadingViewComesDown) {
     settle();
     EXPECT_FALSE(presenter().loadingViewIsVisible());
     EXPECT_EQ(server.requestCount(), 0u);
+    // The refusal is logged, without the signatures.
+    EXPECT_TRUE(logs.contains("no API root"));
+    EXPECT_FALSE(logs.contains(test::MarqueeAppSignature));
+    EXPECT_FALSE(logs.contains("signature="));
 }
 
 TEST(MarqueeActionURL, SplitsAtEverySlash) {
@@ -458,4 +466,17 @@ TEST(MarqueeActionURL, LinkJsonGivesOnlyItsTextAndNumberFields) {
         EXPECT_EQ(fields.click.entries(), c.click) << c.part;
         EXPECT_EQ(fields.deepURL, c.deepURL) << c.part;
     }
+}
+
+TEST_F(MarqueeTest, APageLetGoOutlivesTheClientSafely) {
+    auto* page = showPage();
+    ASSERT_NE(page, nullptr);
+    base::Ref<MQView> held(page);
+    scripted(*page).fireNavigation("marquee://close");
+    EXPECT_TRUE(marquee().pages().empty());
+    Marquee::purgeSharedMarquee();
+    EXPECT_EQ(held->delegate(), nullptr);
+    recorder.log.clear();
+    EXPECT_TRUE(scripted(*held).fireNavigation("marquee://close"));
+    EXPECT_TRUE(recorder.log.empty());
 }
