@@ -14,6 +14,7 @@
 namespace toolkit::rest {
 
 class RLObject;
+class RLObjectLoader;
 
 // The declared type of a property, which decides how a mapped value is converted.
 // Untyped properties (scalars and plain dynamic values) take values as they come.
@@ -101,6 +102,10 @@ public:
     // "NSUnknownKeyException".
     base::Value valueForKey(std::string_view key) const;
     void setValueForKey(base::Value const& value, std::string_view key);
+
+    // Called by a loader that is about to send a request for this object (as its
+    // target), before the request is prepared; does nothing unless overridden.
+    virtual void willSendWithObjectLoader(RLObjectLoader&) { }
 
     virtual base::Ref<base::Dictionary> propertiesForSerialization() const;
     virtual base::Ref<base::Dictionary> relationshipsForSerialization() const;

@@ -151,6 +151,10 @@ protected:
     RLRequest(base::Ref<RLURL> URL, RLRequestDelegate* delegate);
 
     void cleanupBackgroundTask();
+    // For subclasses that replace the ends of a load with their own.
+    void setLoading(bool loading) { isLoading_ = loading; }
+    void setLoaded(bool loaded) { isLoaded_ = loaded; }
+    void endConnection() { connection_ = nullptr; }
 
 private:
     void appDidEnterBackgroundNotification();

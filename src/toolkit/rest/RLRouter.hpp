@@ -14,10 +14,10 @@
 namespace toolkit::rest {
 
 // Tells the object manager where an object lives for a request method (0 GET,
-// 1 POST, 2 PUT, 3 DELETE) and which parameters carry it.
-class RLRouter {
+// 1 POST, 2 PUT, 3 DELETE) and which parameters carry it. The manager retains its
+// router.
+class RLRouter : public base::Object {
 public:
-    virtual ~RLRouter() = default;
     virtual std::string resourcePathForObject(RLObject const& object, std::int32_t method) = 0;
     // The request body for the object, or null when none is sent.
     virtual base::Ref<RLRequestSerializable> serializationForObject(
@@ -28,7 +28,7 @@ public:
 // Resource-path patterns per class and HTTP method (or "ANY" for every method),
 // with "(keyPath)" placeholders filled from the object. Routes are set up on the
 // main thread before use. Failures are thrown as base::Exception.
-class RLDynamicRouter : public base::Object, public RLRouter {
+class RLDynamicRouter : public RLRouter {
 public:
     static base::Ref<RLDynamicRouter> create() { return base::make<RLDynamicRouter>(); }
 
