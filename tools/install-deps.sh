@@ -9,7 +9,7 @@ packages=(
   libsndfile1-dev libvorbis-dev libogg-dev libmpg123-dev libstb-dev
   libminizip-dev zlib1g-dev libsqlite3-dev libssl-dev libcurl4-openssl-dev
   libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core fonts-liberation2 fonts-comic-neue libcairo2-dev
-  libpng-dev libjpeg-dev libplist-dev libplist++-dev libexpat1-dev
+  libpng-dev libjpeg-dev libplist-dev libplist++-dev libexpat1-dev libicu-dev
   libpugixml-dev libtinyxml2-dev nlohmann-json3-dev libsimdjson-dev rapidjson-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth mesa-utils tzdata media-types
