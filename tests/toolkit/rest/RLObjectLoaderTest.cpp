@@ -98,6 +98,7 @@ TEST_F(RLObjectLoaderTest, MapsToTheGivenClassAtTheKeyPathWithTheQuery) {
     LoopbackServer server;
     server.route("GET", "/owners", json(restFixture("owners.json")));
     auto manager = ownerManager(server);
+    manager->mapper().setLocalTimeZone(foundation::TimeZone::utc());
     ObjectLog log;
     auto query = base::Dictionary::create();
     query->setObject("town", "Leeds");
@@ -107,6 +108,7 @@ TEST_F(RLObjectLoaderTest, MapsToTheGivenClassAtTheKeyPathWithTheQuery) {
     loader->setKeyPath("data.owners");
     loader->send();
     ASSERT_TRUE(runUntil([&] { return !log.events.empty() && log.events.back() == "objects 2"; }));
+    EXPECT_EQ(owner(log.objects[0]).value("since"), base::Date {March4th2011});
     EXPECT_EQ(owner(log.objects[0]).value("visits"), true);
     EXPECT_EQ(owner(log.objects[1]).value("visits"), false);
     EXPECT_EQ(owner(log.objects[1]).value("name"), "Bea");
@@ -384,4 +386,51 @@ TEST_F(RLObjectLoaderTest, ALoaderOutlivingItsManagerStillMapsItsReply) {
     gate->open();
     ASSERT_TRUE(runUntil([&] { return !log.events.empty() && log.events.back() == "objects 1"; }));
     EXPECT_EQ(static_cast<Booking&>(*log.objects[0]).value("name"), "Late");
+}
+
+TEST_F(RLObjectLoaderTest, AnElementAbsentFromTheReplyIsLeftAloneOrClearedByThePolicy) {
+    using Policy = RLObjectMapper::MissingElementMappingPolicy;
+    struct Case {
+        Policy policy;
+        base::Value name;
+        int nameWrites;
+    };
+    Case const cases[] = {
+        {Policy::IgnoreMissingElement, "Ann", 0},
+        {Policy::SetNilForMissingElement, base::Value(), 1},
+    };
+    LoopbackServer server;
+    server.route("GET", "/owners/7", json(restFixture("owner-without-name.json")));
+    auto manager = ownerManager(server);
+    for (auto const& c : cases) {
+        SCOPED_TRACE(int(c.policy));
+        manager->mapper().setMissingElementMappingPolicy(c.policy);
+        auto ann = Owner::create();
+        ann->values["name"] = "Ann";
+        ObjectLog log;
+        auto loader = manager->objectLoaderWithResourcePath("/owners/7", &log);
+        loader->setTargetObject(ann);
+        loader->send();
+        ASSERT_TRUE(
+            runUntil([&] { return !log.events.empty() && log.events.back() == "objects 1"; }));
+        EXPECT_EQ(log.objects[0].get(), ann.get());
+        EXPECT_EQ(ann->value("name"), c.name);
+        EXPECT_EQ(ann->writes("name"), c.nameWrites);
+        EXPECT_EQ(ann->value("visits"), 3);
+    }
+}
+
+TEST_F(RLObjectLoaderTest, AReplyWithTwoRegisteredElementsMapsTheFirstRegisteredWithAWarning) {
+    LoopbackServer server;
+    server.route("GET", "/both", json(restFixture("owner-and-booking.json")));
+    auto manager = ownerManager(server);
+    ObjectLog log;
+    test::LogCapture lines;
+    manager->loadObjectsAtResourcePath("/both", &log);
+    ASSERT_TRUE(runUntil([&] { return !log.events.empty() && log.events.back() == "objects 1"; }));
+    // "owner" was registered before "booking", though the reply lists it second.
+    EXPECT_EQ(log.objects[0]->objectClass().name, "Owner");
+    EXPECT_EQ(owner(log.objects[0]).value("name"), "Ann");
+    EXPECT_TRUE(lines.contains("WARNING: Multiple mapping targets match in dictionary, using the "
+                               "first match: 'owner' => [Owner class]."));
 }
