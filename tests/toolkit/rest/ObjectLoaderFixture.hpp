@@ -103,6 +103,13 @@ private:
     Booking() = default;
 };
 
+// Stands in for the store of managed objects, which a manager only keeps.
+class FakeObjectStore final : public base::Object {
+private:
+    friend base::Factory;
+    FakeObjectStore() = default;
+};
+
 // A loader test: the REST fixture, with the loader's notifications recorded into a log,
 // the shared manager dropped, and every mapping thread finished before the next test.
 class ObjectLoaderTest : public RestTest {

@@ -5,6 +5,8 @@
 
 #include <toolkit/rest/RLError.hpp>
 
+#include <foundation/Perform.hpp>
+
 #include <support/LogCapture.hpp>
 
 using namespace toolkit::rest;
@@ -22,6 +24,30 @@ namespace {
 class RLObjectLoaderTest : public test::ObjectLoaderTest { };
 
 using Events = std::vector<std::string>;
+
+// A loader that stores what it maps, as the managed-object loader does, in a store
+// that refuses every save.
+class RefusingStoreLoader final : public RLObjectLoader {
+protected:
+    void processLoadModelsInBackground(RLResponse& response) override {
+        mappedOnMainThread = foundation::Thread::isMainThread();
+        mapped = mapObjectsFromResponse(response).size();
+        foundation::performOnMainThread(
+            [this] {
+                informDelegateOfSaveError(foundation::URLError::withDomain(
+                    "NSCocoaErrorDomain", 1570, "The store refused the objects."));
+            },
+            true);
+    }
+
+public:
+    std::atomic<bool> mappedOnMainThread {true};
+    std::atomic<std::size_t> mapped {0};
+
+private:
+    friend base::Factory;
+    using RLObjectLoader::RLObjectLoader;
+};
 
 // 2011-03-04 in seconds since 2001-01-01 00:00:00 GMT.
 constexpr double March4th2011 = 320889600;
@@ -433,4 +459,34 @@ TEST_F(RLObjectLoaderTest, AReplyWithTwoRegisteredElementsMapsTheFirstRegistered
     EXPECT_EQ(owner(log.objects[0]).value("name"), "Ann");
     EXPECT_TRUE(lines.contains("WARNING: Multiple mapping targets match in dictionary, using the "
                                "first match: 'owner' => [Owner class]."));
+}
+
+TEST_F(RLObjectLoaderTest, AStoringLoaderReportsAFailedSaveAsAnErrorOfTheToolkit) {
+    LoopbackServer server;
+    server.route("GET", "/owners/7", json(restFixture("owner.json")));
+    auto manager = ownerManager(server);
+    manager->setObjectStore(base::make<test::FakeObjectStore>());
+    RLObjectLoader::registerLoaderClass("RLManagedObjectLoader",
+        [](std::string const& path, RLObjectManager& objectManager, RLRequestDelegate* delegate) {
+            auto loader = base::make<RefusingStoreLoader>(
+                objectManager.client()->URLForResourcePath(path), objectManager, delegate);
+            objectManager.client()->setupRequest(*loader);
+            return base::Ref<RLObjectLoader>(loader);
+        });
+    ObjectLog log;
+    record(log);
+    test::LogCapture lines;
+    auto loader = manager->loadObjectsAtResourcePath("/owners/7", &log);
+    RLObjectLoader::registerLoaderClass("RLManagedObjectLoader", nullptr);
+    auto* storing = dynamic_cast<RefusingStoreLoader*>(loader.get());
+    ASSERT_TRUE(storing);
+    ASSERT_TRUE(runUntil([&] { return log.ended(); }));
+    EXPECT_EQ(log.events, (Events {"load 200", "error 1", "failed"}));
+    EXPECT_FALSE(storing->mappedOnMainThread);
+    EXPECT_EQ(storing->mapped, 1u);
+    EXPECT_EQ(log.error.domain, RLRestKitErrorDomain);
+    EXPECT_EQ(log.error.localizedDescription, "The store refused the objects.");
+    EXPECT_TRUE(lines.contains("[RestLink] RLObjectLoader: Error saving managed object context: "
+                               "error=The store refused the objects. userInfo="));
+    EXPECT_EQ(RLRequestQueue::sharedQueue().count(), 0u);
 }

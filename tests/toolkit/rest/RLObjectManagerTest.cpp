@@ -21,13 +21,6 @@ private:
     using RLObjectLoader::RLObjectLoader;
 };
 
-// Stands in for the store of managed objects.
-class FakeObjectStore final : public base::Object {
-private:
-    friend base::Factory;
-    FakeObjectStore() = default;
-};
-
 }
 
 TEST_F(RLObjectManagerTest, TheFirstManagerMadeFromABaseURLIsSharedUntilReplaced) {
@@ -130,7 +123,7 @@ TEST_F(RLObjectManagerTest, MakesTheManagedObjectLoaderOnlyWhenItIsRegisteredAnd
         return dynamic_cast<FakeManagedObjectLoader*>(loader.get()) != nullptr;
     };
     EXPECT_FALSE(isManaged());
-    manager->setObjectStore(base::make<FakeObjectStore>());
+    manager->setObjectStore(base::make<test::FakeObjectStore>());
     EXPECT_FALSE(isManaged());
     RLObjectLoader::registerLoaderClass("RLManagedObjectLoader",
         [](std::string const& path, RLObjectManager& objectManager, RLRequestDelegate* delegate) {
