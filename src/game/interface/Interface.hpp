@@ -2,15 +2,26 @@
 
 #include <base/Object.hpp>
 #include <base/Ref.hpp>
+#include <engine/Color.hpp>
 #include <engine/Geometry.hpp>
 #include <engine/SceneNode.hpp>
 #include <ui/TextField.hpp>
 #include <ui/Touch.hpp>
 
+#include <array>
 #include <string>
+#include <utility>
+#include <vector>
+
+namespace engine {
+class Label;
+class Sprite;
+}
 
 namespace game {
 
+class AnimatedSprite;
+class DynamicBG;
 class CCItemBar;
 class CCStatusBar;
 class CCTabBar;
@@ -22,8 +33,14 @@ class MainLayer;
 // them down when it ends (removeInterface), does its per-frame work before the
 // state's own object and is offered every touch first. Main thread only.
 //
-// Until its screens exist it takes no touches; of the salon HUD it builds the
-// status bar, the tab bar and the power-up bar, with their first texts and counts.
+// The UI state (curUIState) names the screen or popup in front, 0 when none is:
+// 10 pause menu, 11 day report, 17 VIP-day warning, 20 and 21 the Pet Point bonus
+// panels, and so on. Every build resets it to 0. Until the touch dispatcher
+// exists it takes no touches.
+//
+// The nodes of a state are owned by the layer's tree; the interface keeps
+// references to them and drops each when it removes the node. The tap effect, the
+// help holder and the news bar are made once and outlive every teardown.
 class Interface : public base::Object {
 public:
     // The interface on the root game layer (not retained: the layer owns it).
@@ -51,8 +68,10 @@ public:
     virtual bool handleEndTextField(ui::TextField& field);
 
     // --- what the application shell asks ---
-    // Pauses the salon as the application resigns active.
-    virtual void autoPauseGame() { }
+    // Opens the pause menu, hides the HUD's buttons, pauses and saves the salon as
+    // the application resigns active; only during the working hours with nothing
+    // modal in front.
+    virtual void autoPauseGame();
     // Shows or hides the main menu's button for save transfers.
     virtual void showSeasonsButton(bool) { }
     // Hides the main menu's buttons while a question about save data is open (-1).
@@ -64,7 +83,9 @@ public:
 
     // --- what the salon calls ---
     // The popup state; the salon acts on touches only while it is 0.
-    virtual int curUIState() { return 0; }
+    virtual int curUIState() { return curUIState_; }
+    // 0 none, 2 main menu, 3 salon: the program state the interface is built for.
+    int curProgramState() const { return curProgramState_; }
     // Money becomes the larger of 0 and money + n; a gain also counts as today's
     // income.
     virtual void updateGameplayMoney(int n);
@@ -75,12 +96,15 @@ public:
     // The night filter by the fraction of the day: clear up to 0.75, rising to 192
     // at 0.8333 and staying there; smooth moves at most 10 a call.
     virtual void updateGameplayNightFilter(bool smooth);
-    virtual void updateGameplayDay() { }
-    virtual void updateShopLevel() { }
-    virtual void showPauseButton() { }
-    virtual void hiddenPauseButton() { }
-    virtual void showHelpButton() { }
-    virtual void hiddenHelpButton() { }
+    // The day and level texts of the status bar.
+    virtual void updateGameplayDay();
+    virtual void updateShopLevel();
+    // The pause button fades in or out over 0.2 s.
+    virtual void showPauseButton();
+    virtual void hiddenPauseButton();
+    // The daily-challenge button fades in or out over 0.2 s.
+    virtual void showHelpButton();
+    virtual void hiddenHelpButton();
     virtual void flashHelpButton() { }
     virtual void showHelpMenu(bool) { }
     virtual void createMusicNote() { }
@@ -110,7 +134,69 @@ public:
     // Adds count items to the item bar's button of that name.
     virtual void didPurchaseConsumableNamed(std::string const&, int) { }
 
+    // --- labelled buttons, by slot ---
+    // A button of the string key's text on the panel, in the slot (released
+    // first), at the panel's centre plus the offset cut toward zero.
+    base::Ref<engine::Sprite> addButtonToSprite(
+        engine::SceneNode* panel, std::string const& key, int slot, float offsetX, float offsetY);
+    // Takes the slot's button off its panel; an empty slot does nothing.
+    void releaseButton(int slot);
+    // A 0.2 s press pulse: 1.0 to 0.9 and back (slot 13: 0.6 to 0.54).
+    void clickButtonEffect(int slot);
+    // Grey with a dark outline, or white with the pink outline.
+    void disableButton(int slot);
+    void enableButton(int slot);
+
+    // The pause menu pops up (UI state 10) with the news bar; hiding it lets the
+    // panel shrink away (UI state 0).
+    virtual void showPauseMenu();
+    virtual void hiddenPauseMenu();
+    virtual void showNews();
+    virtual void hiddenNews();
+
+    // --- tap effect ---
+    // Made once: the "vfx006" effect, hidden, on the layer at z 10002.
+    void initClickEffect();
+    // Restarts the effect at the point (layer space) at full opacity, fading out
+    // over 0.6 s, with its sound.
+    void playClickEffect(engine::Point point);
+    // Advances the effect by the frame time; from frame 8 on it hides.
+    void updateClickEffect();
+
+    // --- Pet Point plates ---
+    // A plate showing the Vov Azavuz balance and its label, made on the parent
+    // at the point; the big one is the tablet's.
+    std::pair<base::Ref<engine::Sprite>, base::Ref<engine::Label>> createPetPointsInterface(
+        float x, float y, engine::SceneNode* parent, float z);
+    std::pair<base::Ref<engine::Sprite>, base::Ref<engine::Label>> createBigPetPointsInterface(
+        float x, float y, engine::SceneNode* parent, float z);
+
     MainLayer* layer() const { return pLayer; }
+    // Nodes of the running state, null outside it.
+    engine::Sprite* pauseButton() const { return pGameplay_PauseButton.get(); }
+    engine::Sprite* helpButton() const { return pGameplay_HelpButton.get(); }
+    engine::Sprite* newDayBanner() const { return pGameplay_NewDay.get(); }
+    engine::Sprite* ponyDayBanner() const { return pGameplay_PonyNewDay.get(); }
+    engine::Sprite* pauseMenu() const { return pGameplay_PauseMenu.get(); }
+    engine::Sprite* reportPanel() const { return pGameplay_Report.get(); }
+    engine::Sprite* vipWarning() const { return pGameplay_VIPWarning.get(); }
+    engine::Sprite* nextDayButton() const { return pGameplay_NextDayButton.get(); }
+    engine::Sprite* dimBackground() const { return pGameplay_dimBG.get(); }
+    engine::Label* petPointsText() const { return pGameplay_PetPointsText.get(); }
+    engine::Sprite* titleBackground() const { return pTitle_Bg.get(); }
+    DynamicBG* animatedTitle() const { return pTitle.get(); }
+    engine::Sprite* menuPetPointsPlate() const { return pMainMenu_PetPointsBg.get(); }
+    engine::Label* menuPetPointsText() const { return pMainMenu_PetPointsText.get(); }
+    engine::Sprite* optionsPanel() const { return pOption_Bgm_Bg.get(); }
+    engine::Sprite* popupBox() const { return pPopupBox_Bg.get(); }
+    engine::Sprite* warningBox() const { return pWarningBox_Bg.get(); }
+    // Made once and kept across states.
+    AnimatedSprite* clickEffect() const { return pClickEffect.get(); }
+    engine::Sprite* helpHolder() const { return pHelpMenu.get(); }
+    engine::SceneNode* newsBar() const { return pNews_Bar.get(); }
+    // The labelled buttons of the dialog in front, by slot (0 to 14).
+    static constexpr int buttonSlots = 15;
+    engine::Sprite* button(int slot) const;
     // The salon HUD's widgets while the salon state runs, else null.
     CCStatusBar* statusBar() const { return pStatusBar.get(); }
     CCTabBar* tabBar() const { return pTabBar.get(); }
@@ -121,14 +207,83 @@ protected:
     explicit Interface(MainLayer* layer);
     ~Interface() override;
 
+    // The news ticker node, made hidden by the first build.
+    virtual base::Ref<engine::SceneNode> makeNewsBar();
+
+    int curUIState_ {0};
+    int lastUIState {0};
+
 private:
-    void buildSalonHud();
-    void removeSalonHud();
+    void buildCommon();
+    void buildMainMenu();
+    void buildSalon();
+    void buildReportChildren(bool pad, engine::Point centre);
+    void buildVIPWarning(bool pad);
+    void removeMainMenu();
+    void removeSalon();
+    void removeFromLayer(engine::SceneNode* node);
+    void colourButton(int slot, engine::Color3B colour, engine::Color3B outline);
 
     MainLayer* pLayer;
+    int curProgramState_ {0};
+    std::array<base::Ref<engine::Sprite>, buttonSlots> pButton;
+
     base::Ref<CCStatusBar> pStatusBar;
     base::Ref<CCTabBar> pTabBar;
     base::Ref<CCItemBar> pItemBar;
+
+    // Kept across states.
+    base::Ref<AnimatedSprite> pClickEffect;
+    base::Ref<engine::Sprite> pHelpMenu;
+    base::Ref<engine::SceneNode> pNews_Bar;
+
+    // Main menu.
+    base::Ref<engine::Sprite> pTitle_Bg;
+    base::Ref<engine::Sprite> pTitle_Button;
+    base::Ref<engine::Sprite> pTitle_BFLogo;
+    base::Ref<DynamicBG> pTitle;
+    base::Ref<engine::Sprite> pMainMenu_PetPointsBg;
+    base::Ref<engine::Label> pMainMenu_PetPointsText;
+    base::Ref<engine::Sprite> pOption_Bgm_Bg;
+    base::Ref<engine::Sprite> pOption_Bgm_On;
+    base::Ref<engine::Sprite> pOption_Bgm_Off;
+    base::Ref<engine::Sprite> pOption_Sfx_On;
+    base::Ref<engine::Sprite> pOption_Sfx_Off;
+    base::Ref<engine::Sprite> pOption_Bgm_Select;
+    base::Ref<engine::Sprite> pOption_Sfx_Select;
+    base::Ref<engine::Sprite> pPopupBox_Bg;
+    base::Ref<engine::Label> pPopupBox_Text;
+    base::Ref<engine::Sprite> pWarningBox_Bg;
+    base::Ref<engine::Label> pWarningBox_Text;
+
+    // Salon.
+    base::Ref<engine::Sprite> pGameplay_PauseButton;
+    base::Ref<engine::Sprite> pGameplay_HelpButton;
+    base::Ref<engine::Sprite> pGameplay_NewDay;
+    base::Ref<engine::Sprite> pGameplay_PonyNewDay;
+    base::Ref<engine::Sprite> pGameplay_NextDayButton;
+    base::Ref<engine::Sprite> pGameplay_PauseMenu;
+    base::Ref<engine::Sprite> pGameplay_Report;
+    base::Ref<engine::Sprite> pGameplay_ReportLevelUp;
+    std::array<base::Ref<engine::Sprite>, 10> pGameplay_LvReqStar;
+    base::Ref<engine::Sprite> pGameplay_ComingSoon;
+    base::Ref<engine::Sprite> pGameplay_EventCloseUp;
+    base::Ref<engine::Sprite> pGameplay_VIPWarning;
+    base::Ref<engine::Sprite> pGameplay_dimBG;
+    base::Ref<engine::Label> pGameplay_LvReqMoneyText;
+    base::Ref<engine::Label> pGameplay_LvReqSatisfactionText;
+    base::Ref<engine::Label> pGameplay_ReportMoneyText;
+    base::Ref<engine::Label> pGameplay_ReportSatisfactionText;
+    base::Ref<engine::Label> pGameplay_ReportLvlText;
+    base::Ref<engine::Label> pGameplay_ReportHappyText;
+    base::Ref<engine::Label> pGameplay_ReportAngryText;
+    base::Ref<engine::Label> pGameplay_ReportRequirementTitle;
+    base::Ref<engine::Label> pGameplay_NextDayText;
+    base::Ref<engine::Sprite> pGameplay_PetPointsBg;
+    base::Ref<engine::Label> pGameplay_PetPointsText;
+    int nLastGameplay_Hour {-1};
+    int nLastGameplay_Minute {-1};
+    std::vector<base::Ref<engine::Sprite>> pGameplay_MusicNote;
 };
 
 }
