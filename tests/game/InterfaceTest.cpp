@@ -282,3 +282,64 @@ TEST_F(InterfaceTest, ATapEffectRestartsAtTheNewPointAndHidesAfterEightFrames) {
 }
 
 }
+
+namespace {
+
+TEST_F(InterfaceTest, BonusPanelsStackOverTheReportAndReturnToIt) {
+    auto& face = make();
+    face.initInterface(game::ProgramStateShop);
+    GameGlobals::shared().shopLevel = 7;
+    // Each close returns to the panel still open, else to the report; in both orders.
+    struct Case {
+        bool levelFirst;
+        int afterFirst;
+    };
+    for (auto c : {Case {true, 20}, Case {false, 21}}) {
+        face.showEOD1Bonus();
+        EXPECT_EQ(face.curUIState(), 20);
+        face.showEOLBonus();
+        EXPECT_EQ(face.curUIState(), 21);
+        ASSERT_NE(face.eod1BonusPanel(), nullptr);
+        ASSERT_NE(face.eolBonusPanel(), nullptr);
+        EXPECT_GT(face.eolBonusPanel()->zOrder(), 10009);
+        EXPECT_NE(face.button(9), nullptr);
+        EXPECT_NE(face.button(10), nullptr);
+        if (c.levelFirst)
+            face.hideEOLBonus();
+        else
+            face.hideEOD1Bonus();
+        EXPECT_EQ(face.curUIState(), c.afterFirst) << c.levelFirst;
+        if (c.levelFirst)
+            face.hideEOD1Bonus();
+        else
+            face.hideEOLBonus();
+        EXPECT_EQ(face.curUIState(), 11) << c.levelFirst;
+        EXPECT_EQ(face.eod1BonusPanel(), nullptr);
+        EXPECT_EQ(face.eolBonusPanel(), nullptr);
+        EXPECT_EQ(face.button(9), nullptr);
+        EXPECT_EQ(face.button(10), nullptr);
+    }
+    // Closing a panel already gone still sets the state.
+    face.hideEOLBonus();
+    EXPECT_EQ(face.curUIState(), 11);
+}
+
+TEST_F(InterfaceTest, TheLevelBonusNamesTheLevelAndSlidesToTheCentre) {
+    auto& face = make();
+    face.initInterface(game::ProgramStateShop);
+    GameGlobals::shared().shopLevel = 7;
+    face.showEOLBonus();
+    auto* panel = face.eolBonusPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->position(), (engine::Point {240, -160}));
+    bool named = false;
+    for (auto const& child : panel->children()) {
+        if (auto* label = dynamic_cast<engine::Label*>(child.get()))
+            named = named || label->getText().find("level 7!") != std::string::npos;
+    }
+    EXPECT_TRUE(named);
+    seconds(0.3f);
+    EXPECT_EQ(panel->position(), (engine::Point {240, 160}));
+}
+
+}

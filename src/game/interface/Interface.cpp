@@ -25,6 +25,8 @@
 #include <game/shell/MainLayer.hpp>
 #include <game/shell/SoundEngine.hpp>
 #include <game/shell/Utilities.hpp>
+#include <graphics/Font.hpp>
+#include <graphics/StringDrawing.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -426,6 +428,8 @@ void Interface::removeSalon() {
     drop(pGameplay_EventCloseUp);
     drop(pGameplay_VIPWarning);
     drop(pGameplay_dimBG);
+    drop(pGameplay_PPBonusBG);
+    drop(pGameplay_PPBonusBG2);
     pGameplay_ComingSoon = nullptr;
     pGameplay_ReportLevelUp = nullptr;
     for (auto& star : pGameplay_LvReqStar)
@@ -776,6 +780,66 @@ void Interface::showNews() {
 void Interface::hiddenNews() {
     if (pNews_Bar)
         pNews_Bar->setVisible(false);
+}
+
+// --- Pet Point bonus panels ---
+
+void Interface::showEOD1Bonus() {
+    curUIState_ = 20;
+    pGameplay_PPBonusBG = showBonusPanel(localized("EOD1BONUS_CONTENT"), 9);
+}
+
+void Interface::showEOLBonus() {
+    curUIState_ = 21;
+    // The table's text is a format for one integer; the checked formatter never
+    // reads more than it is given.
+    pGameplay_PPBonusBG2 = showBonusPanel(
+        foundation::format(localized("EOLBONUS_CONTENT"), GameGlobals::shared().shopLevel), 10);
+}
+
+void Interface::hideEOD1Bonus() {
+    hideBonusPanel(pGameplay_PPBonusBG, 9, bool(pGameplay_PPBonusBG2), 21);
+}
+
+void Interface::hideEOLBonus() {
+    hideBonusPanel(pGameplay_PPBonusBG2, 10, bool(pGameplay_PPBonusBG), 20);
+}
+
+base::Ref<engine::Sprite> Interface::showBonusPanel(std::string const& body, int slot) {
+    if (!pLayer)
+        return nullptr;
+    bool pad = Utilities::isiPad();
+    float x = pad ? 512 : 240;
+    auto panel = shownSprite("Gameplay_BG_Generic.png", x, -160, pLayer, 10010);
+    auto size = sizeOf(panel.get());
+    boxLabel(localized("EOD1BONUS_TITLE"), {300, 30}, 26, white, panel.get(), 0,
+        {size.width / 2, size.height - 25});
+    shownSprite(
+        "PetPoint_IconSmall.png", size.width / 2 - 160, size.height - 25, panel.get(), 10000);
+    // The body's box is just as large as the wrapped text needs.
+    engine::Size box {400, 400};
+    if (auto font = graphics::Font::fontWithName("Helvetica", 16)) {
+        auto needed = graphics::sizeWithFont(body, *font, {400, 400});
+        box = {needed.width, needed.height};
+    }
+    boxLabel(body, box, 16, white, panel.get(), 0, {size.width / 2, size.height - 120},
+        engine::TextAlignment::Left);
+    releaseButton(slot);
+    addButtonToSprite(panel.get(), "BUTTON_OK", slot, 0, -100);
+    panel->runAction(engine::MoveTo::actionWithDuration(
+        0.2f, pad ? engine::Point {512, 384} : engine::Point {240, 160}));
+    return panel;
+}
+
+void Interface::hideBonusPanel(
+    base::Ref<engine::Sprite>& panel, int slot, bool otherOpen, int other) {
+    curUIState_ = otherOpen ? other : 11;
+    if (panel)
+        panel->stopAllActions();
+    playSound("Click");
+    releaseButton(slot);
+    removeFromLayer(panel.get());
+    panel = nullptr;
 }
 
 // --- income markers ---

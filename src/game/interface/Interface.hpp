@@ -123,8 +123,13 @@ public:
     virtual void showQuestReport(std::string const&) { }
     // The day report after hours, with whether the salon rose a level.
     virtual void showReport(bool) { }
-    virtual void showEOD1Bonus() { }
-    virtual void showEOLBonus() { }
+    // The end-of-day-1 (UI state 20) and end-of-level (21) Pet Point bonus panels
+    // slide in over the report; closing one returns to the other while it is
+    // open, else to the report (11).
+    virtual void showEOD1Bonus();
+    virtual void showEOLBonus();
+    void hideEOD1Bonus();
+    void hideEOLBonus();
     virtual void showPonyDayPopup() { }
     // After hours: the menus for a furniture piece (buy or upgrade) and a staff member.
     virtual void showUpgradeMenu(base::Object*, bool) { }
@@ -181,6 +186,8 @@ public:
     engine::Sprite* reportPanel() const { return pGameplay_Report.get(); }
     engine::Sprite* vipWarning() const { return pGameplay_VIPWarning.get(); }
     engine::Sprite* nextDayButton() const { return pGameplay_NextDayButton.get(); }
+    engine::Sprite* eod1BonusPanel() const { return pGameplay_PPBonusBG.get(); }
+    engine::Sprite* eolBonusPanel() const { return pGameplay_PPBonusBG2.get(); }
     engine::Sprite* dimBackground() const { return pGameplay_dimBG.get(); }
     engine::Label* petPointsText() const { return pGameplay_PetPointsText.get(); }
     engine::Sprite* titleBackground() const { return pTitle_Bg.get(); }
@@ -222,6 +229,8 @@ private:
     void removeMainMenu();
     void removeSalon();
     void removeFromLayer(engine::SceneNode* node);
+    base::Ref<engine::Sprite> showBonusPanel(std::string const& body, int slot);
+    void hideBonusPanel(base::Ref<engine::Sprite>& panel, int slot, bool otherOpen, int other);
     void colourButton(int slot, engine::Color3B colour, engine::Color3B outline);
 
     MainLayer* pLayer;
@@ -270,6 +279,8 @@ private:
     base::Ref<engine::Sprite> pGameplay_EventCloseUp;
     base::Ref<engine::Sprite> pGameplay_VIPWarning;
     base::Ref<engine::Sprite> pGameplay_dimBG;
+    base::Ref<engine::Sprite> pGameplay_PPBonusBG;
+    base::Ref<engine::Sprite> pGameplay_PPBonusBG2;
     base::Ref<engine::Label> pGameplay_LvReqMoneyText;
     base::Ref<engine::Label> pGameplay_LvReqSatisfactionText;
     base::Ref<engine::Label> pGameplay_ReportMoneyText;
