@@ -250,6 +250,9 @@ TEST_F(ProgramTest, AFirstDayEarnsAchievementsWhoseBannerSlidesUpAndTheGameServi
     auto save = foundation::PropertyList::dictionaryWithContentsOfFile(preferences.string());
     ASSERT_TRUE(save);
     save->setObject("DATA_SHOPTIME", "150.500000");
+    // The Pet Point bonus panels were shown before, so that nothing covers the banner.
+    save->setObject("PPBONUS_EOD1_BONUS", 1);
+    save->setObject("PPBONUS_EOL_BONUS", 99);
     ASSERT_TRUE(foundation::PropertyList::writeToFile(base::Value(save), preferences.string()));
     for (char const* copy : {"plain", "sliding", "plain-sliding"})
         std::filesystem::copy(
