@@ -1,8 +1,17 @@
 #include "SalonDay.hpp"
 
+#include <game/shell/DataConrtoller.hpp>
+
+#include <engine/Label.hpp>
+#include <engine/Sprite.hpp>
+#include <game/interface/CCTabBar.hpp>
 #include <game/shell/GameGlobals.hpp>
+#include <game/shell/MainLayer.hpp>
 
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -68,6 +77,75 @@ TEST_F(InterfaceSalonTest, TheAutomaticPauseOnlyStopsARunningDayWithNothingInFro
             << c.programState << " " << c.shopState << " " << c.uiState;
         hud->removeInterface(c.programState);
     }
+}
+
+TEST_F(InterfaceSalonTest, TheVIPQuestionClearsTheChallengeAndItsAnswerStartsTheNextDay) {
+    game::DataConrtoller::saveShopState(3);
+    load();
+    ASSERT_EQ(shop->getShopState(), 3);
+    services.activeQuest = "Q1";
+    shop->setShopTab(2);
+    hud->showVIPDayWarning();
+    EXPECT_TRUE(services.activeQuest.empty());
+    EXPECT_EQ(shop->getShopState(), 3);
+    hud->hideVIPDayWarning();
+    EXPECT_EQ(shop->getShopTab(), 0);
+    EXPECT_EQ(shop->getShopState(), 1);
+    frame();
+    EXPECT_EQ(shop->getShopState(), 2);
+    EXPECT_EQ(GameGlobals::shared().day, 2);
+}
+
+// The game's own interface over a seeded first day that runs to its end.
+TEST_F(InterfaceSalonTest, TheFirstDayEndsWithTheReportUnderItsBonusAndTheNextDayButtonRising) {
+    auto mainLayer = game::MainLayer::node();
+    // Making the layer brings up the program's director; the screen is the fixture's.
+    std::optional<test::FakeDirector> screen;
+    screen.emplace(engine::Size {480, 320}, 1);
+    layer->addChild(mainLayer, 0);
+    auto* face = mainLayer->interface();
+    ASSERT_EQ(GameGlobals::shared().interface.get(), face);
+    face->initInterface(game::ProgramStateShop);
+    load();
+    // The first morning waits for the help book, which is not open here.
+    shop->resumeGame();
+    auto& globals = GameGlobals::shared();
+    frame();
+    ASSERT_EQ(shop->getShopState(), 2);
+    globals.shopTime = 151;
+    frame();
+    // Whoever is still inside leaves at once.
+    for (int i = 0; i < 600 && shop->getShopState() != 3; ++i) {
+        for (int c = 0; c < shop->customerCount(); ++c) {
+            shop->getCustomer(c)->changeAIState(game::QBY_Character::stateGone);
+            if (auto* pet = shop->getPet(c))
+                pet->changeAIState(game::QBY_Character::stateGone);
+        }
+        frame();
+    }
+    ASSERT_EQ(shop->getShopState(), 3);
+    // The day-1 bonus panel lies over the report, which waits below it.
+    EXPECT_EQ(face->curUIState(), 20);
+    ASSERT_NE(face->eod1BonusPanel(), nullptr);
+    EXPECT_GT(face->eod1BonusPanel()->zOrder(), face->reportPanel()->zOrder());
+    EXPECT_TRUE(face->reportPanel()->visible());
+    EXPECT_EQ(
+        face->reportMoneyText()->getText(), std::to_string(globals.money - globals.lastDayMoney));
+    EXPECT_EQ(face->reportLevelText()->getText(), "Lv 2");
+    EXPECT_EQ(face->moneyRequirementText()->getText(), "500");
+    // The next-day button comes up from below with the tabs.
+    auto* button = face->nextDayButton();
+    EXPECT_LT(button->position().y, button->contentSize().height / 2);
+    EXPECT_FALSE(face->tabBar()->isRetracted());
+    framesFor(1.1f);
+    EXPECT_NEAR(button->position().y, button->contentSize().height / 2, 0.01f);
+    EXPECT_FLOAT_EQ(face->reportPanel()->scale(), 1);
+    EXPECT_EQ(face->eod1BonusPanel()->position(), (engine::Point {240, 160}));
+    face->hideEOD1Bonus();
+    EXPECT_EQ(face->curUIState(), 11);
+
+    face->removeInterface(game::ProgramStateShop);
+    layer->removeChild(mainLayer.get(), engine::Cleanup::Yes);
 }
 
 }

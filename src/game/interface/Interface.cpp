@@ -1,5 +1,6 @@
 #include <game/interface/Interface.hpp>
 
+#include <engine/ActionManager.hpp>
 #include <engine/CompositeAction.hpp>
 #include <engine/DirectorServices.hpp>
 #include <engine/IntervalAction.hpp>
@@ -14,6 +15,7 @@
 #include <game/interface/CCStatusBar.hpp>
 #include <game/interface/CCTabBar.hpp>
 #include <game/interface/DynamicBG.hpp>
+#include <game/interface/InterfaceSupport.hpp>
 #include <game/progression/CCItemBar.hpp>
 #include <game/progression/IncomeBonusEffect.hpp>
 #include <game/progression/StaffSpeedEffect.hpp>
@@ -33,55 +35,7 @@
 
 namespace game {
 
-namespace {
-
-constexpr engine::Color3B white {255, 255, 255};
-constexpr engine::Color3B pink {230, 50, 118};
-constexpr engine::Color3B levelRed {253, 55, 90};
-
-std::string localized(std::string_view key) {
-    return foundation::Bundle::mainBundle().localizedString(key);
-}
-
-void playSound(std::string const& name) {
-    if (auto* engine = SoundEngine::sharedManager())
-        engine->playSoundName(name);
-}
-
-engine::Size sizeOf(engine::SceneNode const* node) {
-    return node ? node->contentSize() : engine::Size {};
-}
-
-// A Helvetica label with a box, shown, added to the parent.
-base::Ref<engine::Label> boxLabel(std::string const& text, engine::Size box, float fontSize,
-    engine::Color3B color, engine::SceneNode* parent, int z, engine::Point position,
-    engine::TextAlignment alignment = engine::TextAlignment::Center) {
-    auto label = engine::Label::labelWithString(text, box, alignment, "Helvetica", fontSize);
-    label->setColor(color);
-    label->setPosition(position);
-    label->setVisible(true);
-    if (parent)
-        parent->addChild(label, z);
-    return label;
-}
-
-base::Ref<engine::Sprite> shownSprite(
-    std::string const& file, float x, float y, engine::SceneNode* parent, int z) {
-    auto sprite = GraphicEngine::createSprite(file, x, y, parent, float(z));
-    if (sprite)
-        sprite->setVisible(true);
-    return sprite;
-}
-
-// The file name with "_iPad" before the extension on the tablet.
-std::string art(std::string const& file, bool pad) {
-    if (!pad)
-        return file;
-    auto dot = file.rfind('.');
-    return file.substr(0, dot) + "_iPad" + file.substr(dot);
-}
-
-}
+using namespace interface_support;
 
 base::Ref<Interface> Interface::initWithLayer(MainLayer* layer) {
     return base::make<Interface>(layer);
@@ -114,8 +68,7 @@ base::Ref<engine::SceneNode> Interface::makeNewsBar() {
 }
 
 void Interface::removeFromLayer(engine::SceneNode* node) {
-    if (node && node->parent())
-        node->parent()->removeChild(node, engine::Cleanup::Yes);
+    removeFromParent(node);
 }
 
 // --- build and teardown ---
@@ -124,6 +77,7 @@ void Interface::initInterface(int state) {
     curUIState_ = 0;
     curProgramState_ = state;
     pGameplay_ReportLvlText = nullptr;
+    pPonyDayPopup = nullptr;
     for (auto& slot : pButton)
         slot = nullptr;
     buildCommon();
@@ -422,6 +376,7 @@ void Interface::removeSalon() {
     drop(pGameplay_PauseMenu);
     drop(pGameplay_HelpButton);
     drop(pGameplay_Report);
+    drop(pGameplay_Banner);
     drop(pGameplay_NewDay);
     drop(pGameplay_PonyNewDay);
     drop(pGameplay_NextDayButton);
@@ -430,6 +385,15 @@ void Interface::removeSalon() {
     drop(pGameplay_dimBG);
     drop(pGameplay_PPBonusBG);
     drop(pGameplay_PPBonusBG2);
+    // The popups and side panels still open go with the salon.
+    drop(pSeasonsBouns_Bg);
+    drop(pPonyDayPopup);
+    drop(pStore_Display);
+    drop(pTransferCoinsView);
+    drop(pTransferPPView);
+    pSeasonsBouns_Text = nullptr;
+    pGameplay_ReportMoneyArrow = nullptr;
+    pGameplay_ReportSatisfactionArrow = nullptr;
     pGameplay_ComingSoon = nullptr;
     pGameplay_ReportLevelUp = nullptr;
     for (auto& star : pGameplay_LvReqStar)
@@ -475,7 +439,17 @@ void Interface::update() {
     if (pClickEffect && pClickEffect->visible())
         updateClickEffect();
     auto& globals = GameGlobals::shared();
+    // No banner is ever made, so this stays idle.
+    if (auto* banner = pGameplay_Banner.get(); banner && curUIState_ != 16) {
+        bool idle
+            = engine::ActionManager::sharedManager().numberOfRunningActionsInTarget(banner) == 0;
+        if (bShowBanner_ && globals.totalTime - lastShowBannerTime_ >= 5 && idle)
+            updateBanner();
+        else if (!bShowBanner_ && banner->visible() && idle)
+            banner->setVisible(false);
+    }
     if (curProgramState_ == ProgramStateShop) {
+        checkMusicNoteEnd();
         if (globals.petPointsChanged && pGameplay_PetPointsText) {
             auto text = foundation::format("%d", globals.petPoints);
             if (text != pGameplay_PetPointsText->getText())
@@ -770,16 +744,6 @@ void Interface::hiddenPauseMenu() {
             engine::ScaleTo::actionWithDuration(0.2f, 0.0f)));
     }
     hiddenNews();
-}
-
-void Interface::showNews() {
-    if (pNews_Bar)
-        pNews_Bar->setVisible(true);
-}
-
-void Interface::hiddenNews() {
-    if (pNews_Bar)
-        pNews_Bar->setVisible(false);
 }
 
 // --- Pet Point bonus panels ---

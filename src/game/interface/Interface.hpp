@@ -9,6 +9,7 @@
 #include <ui/Touch.hpp>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,7 +26,9 @@ class DynamicBG;
 class CCItemBar;
 class CCStatusBar;
 class CCTabBar;
+class CCPurchaseDialog;
 class MainLayer;
+class QuestReport;
 
 // The game interface: the title screen, the main menu's screens, the salon's HUD
 // and popups. MainLayer makes it once and keeps it for the process; it builds
@@ -78,8 +81,6 @@ public:
     virtual void HiddenMainMenu(int) { }
     // The main menu's buttons back after such a question.
     virtual void showMainMenu() { }
-    // The screen that turns Vov Azavuz into money.
-    virtual void showTransferPPView() { }
 
     // --- what the salon calls ---
     // The popup state; the salon acts on touches only while it is 0.
@@ -107,10 +108,16 @@ public:
     virtual void hiddenHelpButton();
     virtual void flashHelpButton() { }
     virtual void showHelpMenu(bool) { }
-    virtual void createMusicNote() { }
-    virtual void showNewDay() { }
-    virtual void showPonyNewDay() { }
-    virtual void showNextDayButton() { }
+    // A music note of the happy music floats across the salon for 4 s.
+    virtual void createMusicNote();
+    // The day banner (or the pony day's) fades in, stays a second and fades out.
+    virtual void showNewDay();
+    virtual void showPonyNewDay();
+    // After the report: the next-day button rises from below the bottom-right
+    // corner in 1 s, with the tabs extended (the salon's current tab selected
+    // silently) and the power-up bubbles shown; hiding sinks it and undoes both.
+    virtual void showNextDayButton();
+    virtual void hiddenNextDayButton();
     // A customer's payment rising over the salon at the point where it paid (z 30000).
     virtual void showIncomeDisplay(
         int income, float satisfaction, engine::Point position, engine::SceneNode* layer);
@@ -119,10 +126,16 @@ public:
     // A special visitor's close-up: the built-in kind (0-2), or a pack's picture.
     virtual void showEventCloseUp(int) { }
     virtual void showDLCEventCloseUp(std::string const&) { }
-    // The report of a daily challenge, by its quest id.
+    // The report of a daily challenge, by its quest id; the report tells its end
+    // through didDismissQuestReport.
     virtual void showQuestReport(std::string const&) { }
-    // The day report after hours, with whether the salon rose a level.
-    virtual void showReport(bool) { }
+    virtual void didDismissQuestReport(QuestReport*) { }
+    // The day report (UI state 11): the day's money and satisfaction changes with
+    // their arrows, the customers served and lost, and what the next level needs
+    // (the level cap worked out afresh from the active level packs each time), or
+    // the top-level notice. It pops in from scale 0; hiding shrinks it back to 0.
+    virtual void showReport(bool levelUp);
+    virtual void hiddenReport();
     // The end-of-day-1 (UI state 20) and end-of-level (21) Pet Point bonus panels
     // slide in over the report; closing one returns to the other while it is
     // open, else to the report (11).
@@ -130,12 +143,24 @@ public:
     virtual void showEOLBonus();
     void hideEOD1Bonus();
     void hideEOLBonus();
-    virtual void showPonyDayPopup() { }
+    // The server's pony-day message in its popup (z 10011), when there is one.
+    virtual void showPonyDayPopup();
+    // The VIP-day question (UI state 17) rises to the centre with its YES and NO
+    // buttons; hiding sends it down and starts the next day.
+    virtual void showVIPDayWarning();
+    virtual void hideVIPDayWarning();
+    // The seasons bonus (UI state 19) for type 1 to 3 (another type shows no
+    // description), with its YES button; hiding removes it (UI state 0).
+    virtual void showSeasonsBonus(int type);
+    virtual void hideSeasonsBonus();
     // After hours: the menus for a furniture piece (buy or upgrade) and a staff member.
     virtual void showUpgradeMenu(base::Object*, bool) { }
     virtual void showHireMenu(base::Object*) { }
-    virtual void pauseMusicNote() { }
-    virtual void resumeMusicNote() { }
+    // Freezes or restarts every flying note's actions.
+    virtual void pauseMusicNote();
+    virtual void resumeMusicNote();
+    // Drops the notes whose actions have all ended (every salon frame).
+    void checkMusicNoteEnd();
     // Adds count items to the item bar's button of that name.
     virtual void didPurchaseConsumableNamed(std::string const&, int) { }
 
@@ -156,8 +181,34 @@ public:
     // panel shrink away (UI state 0).
     virtual void showPauseMenu();
     virtual void hiddenPauseMenu();
+    // The news bar slides up from below the screen in 0.2 s, and back down, after
+    // which it hides.
     virtual void showNews();
     virtual void hiddenNews();
+    void hiddenNewsHelper();
+
+    // --- side panels ---
+    // The theme store slides down to the centre (z 9996) with the ads hidden; at
+    // most one is open, and a show during its closing slide is ignored.
+    virtual void showInAppShop();
+    virtual void hideInAppShop();
+    void hideInAppShopDone();
+    // The transfer panels rise from below (z 20000); at most one of each kind.
+    // Hiding one (open or not) selects the tab prevActiveTabIndex again.
+    virtual void showTransferCoinsView();
+    virtual void hideTransferCoinsView();
+    void releaseTransferCoinsView();
+    virtual void showTransferPPView();
+    virtual void hideTransferPPView();
+    void releaseTransferPPView();
+    int prevActiveTabIndex() const { return prevActiveTabIndex_; }
+    void setPrevActiveTabIndex(int tab) { prevActiveTabIndex_ = tab; }
+    // Banner hooks: the time of the last banner change is kept; no banner is shown.
+    void showBanner();
+    void updateBanner();
+    void hiddenBanner();
+    float lastShowBannerTime() const { return lastShowBannerTime_; }
+    bool bShowBanner() const { return bShowBanner_; }
 
     // --- tap effect ---
     // Made once: the "vfx006" effect, hidden, on the layer at z 10002.
@@ -167,6 +218,22 @@ public:
     void playClickEffect(engine::Point point);
     // Advances the effect by the frame time; from frame 8 on it hides.
     void updateClickEffect();
+
+    // --- money and Pet Point buttons ---
+    // Each makes its button on the parent at the point (hidden, as sprites are
+    // made) with its label and icon inside and returns it.
+    base::Ref<engine::Sprite> createBuyPetPointsButton(
+        float x, float y, engine::SceneNode* parent, float z, bool shortFormat);
+    base::Ref<engine::Sprite> createEarnFreePetPointsButton(
+        float x, float y, engine::SceneNode* parent, float z, bool shortFormat);
+    base::Ref<engine::Sprite> createGetMoreMoneyButton(
+        float x, float y, engine::SceneNode* parent, float z);
+    // On the phone the icon alone is the button: the achievements icon shown, the
+    // more-apps icon hidden.
+    base::Ref<engine::Sprite> createAchievementsButton(
+        float x, float y, engine::SceneNode* parent, float z);
+    base::Ref<engine::Sprite> createMoreAppsButton(
+        float x, float y, engine::SceneNode* parent, float z);
 
     // --- Pet Point plates ---
     // A plate showing the Vov Azavuz balance and its label, made on the parent
@@ -189,6 +256,33 @@ public:
     engine::Sprite* eod1BonusPanel() const { return pGameplay_PPBonusBG.get(); }
     engine::Sprite* eolBonusPanel() const { return pGameplay_PPBonusBG2.get(); }
     engine::Sprite* dimBackground() const { return pGameplay_dimBG.get(); }
+    engine::Sprite* seasonsBonusPanel() const { return pSeasonsBouns_Bg.get(); }
+    engine::SceneNode* ponyDayPopup() const { return pPonyDayPopup.get(); }
+    // The report's texts and the arrows of its last show (null when the change was 0).
+    engine::Label* reportMoneyText() const { return pGameplay_ReportMoneyText.get(); }
+    engine::Label* reportSatisfactionText() const { return pGameplay_ReportSatisfactionText.get(); }
+    engine::Label* reportHappyText() const { return pGameplay_ReportHappyText.get(); }
+    engine::Label* reportAngryText() const { return pGameplay_ReportAngryText.get(); }
+    engine::Label* reportLevelText() const { return pGameplay_ReportLvlText.get(); }
+    engine::Label* reportRequirementTitle() const { return pGameplay_ReportRequirementTitle.get(); }
+    engine::Label* moneyRequirementText() const { return pGameplay_LvReqMoneyText.get(); }
+    engine::Label* satisfactionRequirementText() const {
+        return pGameplay_LvReqSatisfactionText.get();
+    }
+    engine::Sprite* reportMoneyArrow() const { return pGameplay_ReportMoneyArrow.get(); }
+    engine::Sprite* reportSatisfactionArrow() const {
+        return pGameplay_ReportSatisfactionArrow.get();
+    }
+    engine::Sprite* reportLevelUp() const { return pGameplay_ReportLevelUp.get(); }
+    engine::Sprite* comingSoon() const { return pGameplay_ComingSoon.get(); }
+    engine::Sprite* requirementStar(int index) const;
+    // The flying music notes and the open side panels (null when closed).
+    std::vector<base::Ref<engine::Sprite>> const& musicNotes() const { return pGameplay_MusicNote; }
+    engine::SceneNode* storeDisplay() const { return pStore_Display.get(); }
+    engine::SceneNode* transferCoinsView() const { return pTransferCoinsView.get(); }
+    engine::SceneNode* transferPPView() const { return pTransferPPView.get(); }
+    // The open purchase dialog, owned by the layer; null when none is open.
+    CCPurchaseDialog* purchaseDialog() const { return pPurchaseDialog; }
     engine::Label* petPointsText() const { return pGameplay_PetPointsText.get(); }
     engine::Sprite* titleBackground() const { return pTitle_Bg.get(); }
     DynamicBG* animatedTitle() const { return pTitle.get(); }
@@ -216,6 +310,18 @@ protected:
 
     // The news ticker node, made hidden by the first build.
     virtual base::Ref<engine::SceneNode> makeNewsBar();
+    // The theme store and the two transfer panels, made on each show.
+    virtual base::Ref<engine::SceneNode> makeStoreDisplay();
+    virtual base::Ref<engine::SceneNode> makeTransferCoinsView();
+    virtual base::Ref<engine::SceneNode> makeTransferPPView();
+    // The server's pony-day message, none when it sent none; and its popup, made
+    // on the parent at the z-order and popped in (null when it cannot be made).
+    virtual std::optional<std::string> ponyDayMessage();
+    virtual base::Ref<engine::SceneNode> showPonyDayPopupWithText(
+        std::string const& text, engine::SceneNode* parent, int z);
+
+    // The purchase dialog in front, which the layer owns.
+    CCPurchaseDialog* pPurchaseDialog {nullptr};
 
     int curUIState_ {0};
     int lastUIState {0};
@@ -232,6 +338,12 @@ private:
     base::Ref<engine::Sprite> showBonusPanel(std::string const& body, int slot);
     void hideBonusPanel(base::Ref<engine::Sprite>& panel, int slot, bool otherOpen, int other);
     void colourButton(int slot, engine::Color3B colour, engine::Color3B outline);
+    void fillReportChange();
+    void fillReportRequirements();
+    void slideInPanel(engine::SceneNode* panel, engine::Point from, engine::Point to);
+    // A white bold label of the key's text in the button at the point.
+    static void labelButton(engine::Sprite* button, std::string const& key, int fontSize,
+        float width, engine::Point at, int z);
 
     MainLayer* pLayer;
     int curProgramState_ {0};
@@ -292,9 +404,23 @@ private:
     base::Ref<engine::Label> pGameplay_NextDayText;
     base::Ref<engine::Sprite> pGameplay_PetPointsBg;
     base::Ref<engine::Label> pGameplay_PetPointsText;
+    base::Ref<engine::Sprite> pGameplay_ReportMoneyArrow;
+    base::Ref<engine::Sprite> pGameplay_ReportSatisfactionArrow;
+    base::Ref<engine::Sprite> pGameplay_Banner;
+    base::Ref<engine::Sprite> pSeasonsBouns_Bg;
+    base::Ref<engine::Label> pSeasonsBouns_Text;
+    base::Ref<engine::SceneNode> pPonyDayPopup;
     int nLastGameplay_Hour {-1};
     int nLastGameplay_Minute {-1};
     std::vector<base::Ref<engine::Sprite>> pGameplay_MusicNote;
+
+    // Side panels while open.
+    base::Ref<engine::SceneNode> pStore_Display;
+    base::Ref<engine::SceneNode> pTransferCoinsView;
+    base::Ref<engine::SceneNode> pTransferPPView;
+    int prevActiveTabIndex_ {0};
+    float lastShowBannerTime_ {0};
+    bool bShowBanner_ {false};
 };
 
 }
