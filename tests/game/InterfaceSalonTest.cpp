@@ -102,7 +102,8 @@ TEST_F(InterfaceSalonTest, TheFirstDayEndsWithTheReportUnderItsBonusAndTheNextDa
     // Making the layer brings up the program's director; the screen is the fixture's.
     std::optional<test::FakeDirector> screen;
     screen.emplace(engine::Size {480, 320}, 1);
-    layer->addChild(mainLayer, 0);
+    // Over the salon, as the program stacks its layers.
+    layer->addChild(mainLayer, 1000000);
     auto* face = mainLayer->interface();
     ASSERT_EQ(GameGlobals::shared().interface.get(), face);
     face->initInterface(game::ProgramStateShop);
@@ -141,6 +142,19 @@ TEST_F(InterfaceSalonTest, TheFirstDayEndsWithTheReportUnderItsBonusAndTheNextDa
     EXPECT_NEAR(button->position().y, button->contentSize().height / 2, 0.01f);
     EXPECT_FLOAT_EQ(face->reportPanel()->scale(), 1);
     EXPECT_EQ(face->eod1BonusPanel()->position(), (engine::Point {240, 160}));
+    // Drawn, the day-1 panel's OK button stands at the foot of the panel, over the report.
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    layer->visit();
+    glDisable(GL_BLEND);
+    glFinish();
+    saveImage("first-day-end-report-and-bonus");
+    auto ok = pixel(180, 60);
+    EXPECT_NEAR(ok.r, 255, 12);
+    EXPECT_NEAR(ok.g, 154, 12);
+    EXPECT_NEAR(ok.b, 115, 12);
     face->hideEOD1Bonus();
     EXPECT_EQ(face->curUIState(), 11);
 
