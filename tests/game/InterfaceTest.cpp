@@ -451,6 +451,35 @@ TEST_F(InterfaceTest, TheReportShowsTheDaysChangesWithTheirArrows) {
     }
 }
 
+TEST_F(InterfaceTest, OnTheTabletTheReportUsesItsOwnArrowsAndPlaces) {
+    tablet();
+    auto& face = make();
+    face.initInterface(game::ProgramStateShop);
+    auto& globals = GameGlobals::shared();
+    globals.shopLevel = 5;
+    globals.lastDayMoney = 900;
+    globals.money = 800;
+    globals.lastDaySatisfaction = 1;
+    globals.satisfaction = 3;
+    face.showReport(true);
+    auto size = face.reportPanel()->contentSize();
+    engine::Point centre {size.width / 2, size.height / 2};
+    ASSERT_NE(face.reportMoneyArrow(), nullptr);
+    ASSERT_NE(face.reportSatisfactionArrow(), nullptr);
+    EXPECT_EQ(face.reportMoneyArrow()->texture(), texture("Gameplay_ArrowDown_iPad.png"));
+    EXPECT_EQ(face.reportSatisfactionArrow()->texture(), texture("Gameplay_ArrowUp_iPad.png"));
+    EXPECT_EQ(face.reportMoneyArrow()->position(), (engine::Point {centre.x - 40, centre.y + 63}));
+    EXPECT_EQ(
+        face.reportSatisfactionArrow()->position(), (engine::Point {centre.x - 40, centre.y - 17}));
+    EXPECT_EQ(face.reportMoneyText()->getText(), "-100");
+    EXPECT_EQ(face.reportPanel()->position(), (engine::Point {512, 367.3f}));
+    EXPECT_EQ(face.reportLevelText()->position(), (engine::Point {centre.x - 163, centre.y - 163}));
+    EXPECT_EQ(
+        face.requirementStar(0)->position(), (engine::Point {centre.x - 163 - 56, centre.y - 160}));
+    EXPECT_EQ(face.moneyRequirementText()->getText(), "30000");
+    EXPECT_EQ(face.satisfactionRequirementText()->getText(), "150.0%");
+}
+
 TEST_F(InterfaceTest, TheReportPopsInAndShrinksAway) {
     auto& face = make();
     face.initInterface(game::ProgramStateShop);
