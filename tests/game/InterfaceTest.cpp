@@ -5,6 +5,7 @@
 #include <engine/Label.hpp>
 #include <engine/Sprite.hpp>
 #include <engine/StaticFileCache.hpp>
+#include <foundation/Bundle.hpp>
 #include <foundation/PropertyList.hpp>
 #include <foundation/Random.hpp>
 #include <foundation/Sandbox.hpp>
@@ -20,6 +21,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
@@ -959,6 +961,40 @@ TEST_F(InterfaceTest, TheBannerHooksKeepTheTimeAndNeverShowABanner) {
     EXPECT_EQ(face.lastShowBannerTime(), 50);
     face.hiddenReport();
     EXPECT_FALSE(face.bShowBanner());
+}
+
+}
+
+namespace {
+
+// The interface over a string table whose formats ask for other or more arguments
+// than the game gives: each text shows what it was given where it was asked first
+// and leaves the rest as written.
+TEST_F(InterfaceTest, TextsWithWrongOrExtraSpecifiersShowOnlyWhatTheyAreGiven) {
+    // The generated bundle, seen through links, with a language of its own.
+    auto bundle = sandbox.path() / "hostile.bundle";
+    std::filesystem::create_directories(bundle / "fr.lproj");
+    for (auto const& entry :
+        std::filesystem::directory_iterator(std::string(QUILLABY_BUILD_DIR) + "/bundle"))
+        std::filesystem::create_symlink(entry.path(), bundle / entry.path().filename());
+    std::ofstream(bundle / "fr.lproj/Localizable.strings")
+        << "\"VIP_DAY_DESC\" = \"Every %s days %d %n %@ done\";\n"
+           "\"EOLBONUS_CONTENT\" = \"%@ level %d%% and %s%s\";\n"
+           "\"TOPBAR_LEVEL_FMT\" = \"Lv %s %x %*d\";\n";
+    auto languages = base::Array::create({base::Value("fr")});
+    foundation::UserDefaults::standardUserDefaults().setObject(
+        base::Value(languages), "AppleLanguages");
+    foundation::Bundle::setMainBundlePath(bundle.string());
+
+    auto& face = make();
+    GameGlobals::shared().shopLevel = 7;
+    face.initInterface(game::ProgramStateShop);
+    EXPECT_TRUE(anyLabelReads(face.vipWarning(), "Every 30 days %d %n %@ done"));
+    EXPECT_EQ(face.statusBar()->levelText()->getText(), "Lv 7 %x %*d");
+    face.showReport(false);
+    EXPECT_EQ(face.reportLevelText()->getText(), "Lv 8 %x %*d");
+    face.showEOLBonus();
+    EXPECT_TRUE(anyLabelReads(face.eolBonusPanel(), "7 level %d% and %s%s"));
 }
 
 }
