@@ -12,6 +12,8 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -122,10 +124,10 @@ TEST_F(ProgramTest, TheLoadingBarGrowsUntilTheMainMenuStateTakesOver) {
         EXPECT_GT(bar, previous) << frames;
         previous = bar;
     }
-    // The main menu's screens come later: once loaded, the screen is left empty.
+    // Once loaded, the main menu's interface draws the animated title in place of the bar.
     auto result = run("--headless --frames 200 --screenshot menu.png");
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_TRUE(black(picture("menu.png")));
+    EXPECT_FALSE(black(picture("menu.png")));
 }
 
 TEST_F(ProgramTest, WithoutADisplayItDrawsOffScreenAndWritesQuillabyPng) {
@@ -250,6 +252,9 @@ TEST_F(ProgramTest, AFirstDayEarnsAchievementsWhoseBannerSlidesUpAndTheGameServi
     auto save = foundation::PropertyList::dictionaryWithContentsOfFile(preferences.string());
     ASSERT_TRUE(save);
     save->setObject("DATA_SHOPTIME", "150.500000");
+    // The Pet Point bonus panels were shown before, so that nothing covers the banner.
+    save->setObject("PPBONUS_EOD1_BONUS", 1);
+    save->setObject("PPBONUS_EOL_BONUS", 99);
     ASSERT_TRUE(foundation::PropertyList::writeToFile(base::Value(save), preferences.string()));
     for (char const* copy : {"plain", "sliding", "plain-sliding"})
         std::filesystem::copy(
@@ -319,6 +324,69 @@ TEST_F(ProgramTest, AFirstDayEarnsAchievementsWhoseBannerSlidesUpAndTheGameServi
                   + " scores"),
         std::string::npos)
         << next.err;
+}
+
+}
+
+namespace {
+
+// Sets string values in a saved game's preferences.
+void editSave(
+    std::filesystem::path const& home, std::vector<std::pair<char const*, char const*>> values) {
+    auto preferences = home / "Library/Preferences/net.quillaby.salon.plist";
+    auto save = foundation::PropertyList::dictionaryWithContentsOfFile(preferences.string());
+    ASSERT_TRUE(save);
+    for (auto const& [key, value] : values)
+        save->setObject(key, value);
+    ASSERT_TRUE(foundation::PropertyList::writeToFile(base::Value(save), preferences.string()));
+}
+
+TEST_F(ProgramTest, TheSalonHudAtMiddayAndTheDayReportUnderItsBonusOnPhoneAndTablet) {
+    write("tap.txt", "30 down 240 160\n31 up 240 160\n");
+    struct Device {
+        char const* name;
+        char const* flag;
+        int width;
+        int okX, okY; // inside the bonus panel's OK button, left of its text
+    };
+    for (auto device :
+        {Device {"phone", "", 480, 180, 260}, Device {"tablet", "--ipad ", 1024, 400, 484}}) {
+        std::string home = std::string("home-") + device.name;
+        ASSERT_EQ(run("--headless --salon-day=1 --frames 2", "QUILLABY_HOME=" + home).status, 0);
+        std::string midday = home + "-midday";
+        std::string evening = home + "-evening";
+        for (auto const& copy : {midday, evening})
+            std::filesystem::copy(
+                folder / home, folder / copy, std::filesystem::copy_options::recursive);
+        // Halfway through the day, and just after closing time, with a few Vov Azavuz.
+        editSave(folder / midday, {{"DATA_SHOPTIME", "75.000000"}, {"SYS_PETPOINTS", "25"}});
+        editSave(folder / evening, {{"DATA_SHOPTIME", "150.500000"}, {"SYS_PETPOINTS", "25"}});
+        auto day = run(std::string("--headless ") + device.flag
+                + "--salon-day --frames 300 --script tap.txt --screenshot midday.png",
+            "QUILLABY_HOME=" + midday);
+        ASSERT_EQ(day.status, 0) << day.err;
+        auto end = run(std::string("--headless ") + device.flag
+                + "--salon-day --frames 200 --script tap.txt --screenshot evening.png",
+            "QUILLABY_HOME=" + evening);
+        ASSERT_EQ(end.status, 0) << end.err;
+        auto noon = picture("midday.png");
+        auto night = picture("evening.png");
+        ASSERT_EQ(noon.width(), device.width);
+        ASSERT_EQ(night.width(), device.width);
+        EXPECT_FALSE(black(noon));
+        // The salon levelled up, so the level bonus lies over the report with its OK button;
+        // no panel covers the salon at midday.
+        graphics::Rgba button {255, 154, 115, 255};
+        EXPECT_TRUE(near(night, device.okX, device.okY, button)) << device.name;
+        EXPECT_FALSE(near(noon, device.okX, device.okY, button)) << device.name;
+        std::filesystem::create_directories("test-output");
+        std::filesystem::copy_file(folder / "midday.png",
+            std::string("test-output/salon-hud-midday-") + device.name + ".png",
+            std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(folder / "evening.png",
+            std::string("test-output/day-report-bonus-") + device.name + ".png",
+            std::filesystem::copy_options::overwrite_existing);
+    }
 }
 
 }
