@@ -322,6 +322,15 @@ TEST_F(CCPurchaseDialogTest, ADownloadablePictureNameThatIsAPathIsRefused) {
         EXPECT_EQ(d.nameLabel()->position().x, d.bg()->contentSize().width / 2 - 120);
         layer->removeChild(dialog.get(), engine::Cleanup::Yes);
     }
+    // A bundle picture is looked for in the bundle only: an absolute name is refused too.
+    {
+        test::LogCapture log;
+        auto absolute = item("consumable", "pp", 15, "itm_000", "/etc/hosts");
+        EXPECT_EQ(CCPurchaseDialog::thumbnailPath(*absolute), std::nullopt);
+        EXPECT_TRUE(log.contains("Refused the picture \"/etc/hosts\""));
+        EXPECT_EQ(open(*absolute).thumbnail(), nullptr);
+        layer->removeChild(dialog.get(), engine::Cleanup::Yes);
+    }
     // A "thumb" of another kind is no picture either.
     auto info = item("theme", "pp", 5, "dlc_pack");
     info->objectForKey("data").dictionary()->setObject("thumb", 12);

@@ -93,8 +93,16 @@ std::string CCPurchaseDialog::titleFor(base::Dictionary const& item) {
 std::optional<std::string> CCPurchaseDialog::thumbnailPath(base::Dictionary const& item) {
     auto const* data = dataOf(item);
     auto thumb = data ? text(*data, keyThumb) : std::string();
-    if (text(item, keyUid).find("dlc") == std::string::npos)
+    if (text(item, keyUid).find("dlc") == std::string::npos) {
+        // The resource lookup would take an absolute name as it stands, outside the bundle;
+        // relative names that climb out of it it refuses itself.
+        if (thumb.starts_with('/')) {
+            foundation::log("Refused the picture \"%@\" of the item \"%@\": not a bundle name",
+                thumb, text(item, keyUid));
+            return std::nullopt;
+        }
         return thumb.empty() ? std::nullopt : std::optional(thumb);
+    }
     if (!isPlainFileName(thumb)) {
         foundation::log("Refused the picture \"%@\" of the downloadable item \"%@\": not a file "
                         "name of the data folder",

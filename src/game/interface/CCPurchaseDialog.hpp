@@ -39,8 +39,8 @@ public:
 // is grey and ignores taps while the balance of the item's currency is below the price
 // ("cost"; absent counts as 0, and an equal balance is enough). The picture of an item
 // whose "uid" contains "dlc" is a file of the data folder; any other item's is a bundle
-// picture. A data-folder name that is empty or holds "/", "\" or ".." is refused with a
-// log line, and the dialog shows no picture.
+// picture. A data-folder name that is empty or holds "/", "\" or "..", or an absolute
+// bundle name, is refused with a log line, and the dialog shows no picture.
 //
 // Its owner adds it to a layer, calls showDialogFromPosition, and removes it (with
 // cleanup) after the delegate has heard of the dismissal; the dialog never removes
@@ -95,7 +95,7 @@ public:
     static std::string titleFor(base::Dictionary const& item);
     // The path of the item's picture: a data-folder path when the uid names
     // downloadable content, else the bundle name as it stands; none without a
-    // picture or when the data-folder name is refused.
+    // picture or when its name is refused.
     static std::optional<std::string> thumbnailPath(base::Dictionary const& item);
 
     int response() const { return resp; }
