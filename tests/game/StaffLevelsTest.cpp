@@ -284,4 +284,61 @@ TEST_F(MenuItemTest, UpgradeItemsNameDescriptionAndPrice) {
         << musicDesc;
 }
 
+TEST_F(MenuItemTest, UpgradeItemsOfPiecesWithoutCharge) {
+    // The bundle's furniture list, changed through an active level pack.
+    auto& cache = engine::StaticFileCache::sharedCache();
+    auto path = cache.pathForResource("furnitureList.plist");
+    ASSERT_TRUE(path);
+    auto bundled = cache.dictionaryWithContentsOfFile(*path);
+    ASSERT_TRUE(bundled);
+    auto list = bundled->deepCopy();
+    auto levelOf = [&](char const* kind, char const* lv) {
+        return list->objectForKey(kind)
+            .dictionary()
+            ->objectForKey("level")
+            .dictionary()
+            ->objectForKey(lv)
+            .dictionary();
+    };
+    levelOf("bath", "1")->setObject("charge", 0);
+    levelOf("bath", "2")->setObject("cost", 30);
+    levelOf("bath", "2")->setObject("cost_type", "pp");
+    levelOf("musicplayer", "2")->setObject("durability", 1);
+    auto deco = list->objectForKey("sofa").dictionary()->copy();
+    deco->setObject("type", 11);
+    list->setObject("deco", deco);
+    auto pack = base::Dictionary::create();
+    pack->setObject("furnitureList", list);
+    GameGlobals::shared().levelCapData = pack;
+
+    struct UpgradeCase {
+        char const* kind;
+        char const* name;
+        char const* desc;
+        int cost;
+        char const* costType;
+    };
+    UpgradeCase const cases[] = {
+        {"bath", "Bathtub Lv 2", "", 30, "pp"},
+        {"musicplayer", "Music Player Lv 2",
+            "Tap it for happy music: nobody loses patience while it plays. Works 1 time a day.",
+            4000, "gc"},
+        {"doorblock", "Door Block Lv 2",
+            "Tap it to close the door when the salon is packed. Tap again to open.", -1, "gc"},
+        {"deco", "  Lv 2", "", -1, "gc"}, // one space for the name
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.kind);
+        auto piece = game::QBY_Furniture::createFurniture(c.kind, 1, 200, 100, layer.get());
+        ASSERT_TRUE(piece);
+        auto upgrade = game::upgradeMenuItem(*piece, false);
+        EXPECT_EQ(upgrade->objectForKey("name"), base::Value(c.name));
+        EXPECT_EQ(upgrade->objectForKey("desc"), base::Value(c.desc));
+        if (c.cost >= 0) {
+            EXPECT_EQ(upgrade->objectForKey("cost"), base::Value(c.cost));
+        }
+        EXPECT_EQ(upgrade->objectForKey("cost_type"), base::Value(c.costType));
+    }
+}
+
 }
