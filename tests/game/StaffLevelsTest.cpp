@@ -135,6 +135,9 @@ TEST_F(StaffLevelsTest, ThePacksLevelsWithValuesOfTheWrongKindCountingAsMissing)
     auto withoutFlag = base::Dictionary::create();
     withoutFlag->setObject("cost", 40);
     packLevels->setObject("5", withoutFlag);
+    packLevels->setObject("6", level(-500, false)); // would pay the player
+    packLevels->setObject("7", level(4294967301LL, false)); // past the integers
+    packLevels->setObject("8", level(12.75, false));
     auto staffList = base::Array::create();
     for (int type = 0; type < 8; ++type)
         staffList->add(base::Dictionary::create());
@@ -144,14 +147,17 @@ TEST_F(StaffLevelsTest, ThePacksLevelsWithValuesOfTheWrongKindCountingAsMissing)
     pack->setObject("staffList", staffList);
     GameGlobals::shared().levelCapData = pack;
 
-    EXPECT_EQ(staffLevelCount(8), 5);
+    EXPECT_EQ(staffLevelCount(8), 8);
     EXPECT_EQ(staffLevelCount(9), 3);
     expectCases({
         {8, 2, 300, false},
         {8, 3, noStaffLevelCost, false}, // a text is no price, nor a flag
         {8, 4, 10, true},
         {8, 5, 40, false},
-        {8, 6, noStaffLevelCost, true},
+        {8, 6, noStaffLevelCost, false},
+        {8, 7, noStaffLevelCost, false},
+        {8, 8, 12, false},
+        {8, 9, noStaffLevelCost, true},
         {9, 2, noStaffLevelCost, true},
         {6, 2, 100, true}, // an entry without levels: fixed price
         {6, 4, noStaffLevelCost, true},
@@ -161,7 +167,7 @@ TEST_F(StaffLevelsTest, ThePacksLevelsWithValuesOfTheWrongKindCountingAsMissing)
     auto shortList = base::Array::create();
     shortList->add(staff(packLevels));
     pack->setObject("staffList", shortList);
-    EXPECT_EQ(staffLevelCount(0), 5);
+    EXPECT_EQ(staffLevelCount(0), 8);
     EXPECT_EQ(staffLevelCost(0, 5), 40);
     EXPECT_EQ(staffLevelCount(8), 3);
     EXPECT_EQ(staffLevelCost(8, 2), noStaffLevelCost);

@@ -49,6 +49,19 @@ base::Dictionary const* levelEntry(base::Dictionary const* levels, int level) {
     return levels ? levels->objectForKey(std::to_string(level)).dictionary() : nullptr;
 }
 
+// A pack's price: a number from 0 up; anything else, a negative or a not-a-number
+// price included, cannot be paid, and a price past the integers is out of reach.
+int packCost(base::Value const& cost) {
+    if (!cost.isNumber())
+        return noStaffLevelCost;
+    double price = cost.doubleValue();
+    if (!(price >= 0))
+        return noStaffLevelCost;
+    if (price >= double(noStaffLevelCost))
+        return noStaffLevelCost;
+    return int(price);
+}
+
 // A flag that is a boolean or a number; anything else reads as not set.
 bool flag(base::Dictionary const& entry, std::string_view key) {
     auto const& value = entry.objectForKey(key);
@@ -135,9 +148,7 @@ int staffLevelCost(int staffType, int level) {
         return entry ? entry->objectForKey("cost").intValue() : 0;
     }
     auto const* entry = levelEntry(packLevels(staffType).get(), level);
-    if (!entry || !entry->objectForKey("cost").isNumber())
-        return noStaffLevelCost;
-    return entry->objectForKey("cost").intValue();
+    return entry ? packCost(entry->objectForKey("cost")) : noStaffLevelCost;
 }
 
 base::Ref<base::Dictionary> hireMenuItem(QBY_Character const& staff) {

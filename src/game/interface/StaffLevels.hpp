@@ -17,8 +17,8 @@ class QBY_Furniture;
 // each level a dictionary with "premium" (boolean) and "cost" (integer). Without that
 // entry or its "levels", from the active level pack's "staffList", indexed by type.
 // The pack comes from outside the game: a type past the end of its list, or any value
-// there of the wrong kind, counts as missing, and a pack level without a numeric
-// "cost" cannot be bought. Main thread (the lists are read through the shared cache).
+// there of the wrong kind, counts as missing, and a pack level without a "cost" of 0 or
+// more cannot be bought. Main thread (the lists are read through the shared cache).
 
 // The price of a level that does not exist: no balance reaches it.
 inline constexpr int noStaffLevelCost = 2147483647;
