@@ -347,4 +347,63 @@ TEST_F(MenuItemTest, UpgradeItemsOfPiecesWithoutCharge) {
     }
 }
 
+TEST_F(MenuItemTest, APurchaseNeedsTheBalanceOfItsCurrencyAndTheShopLevel) {
+    auto& globals = GameGlobals::shared();
+    struct StaffCase {
+        int type;
+        bool hired;
+        int level;
+        int petPoints;
+        int money;
+        int shopLevel;
+        bool can;
+    };
+    // Hire price 120; type 0's level 2 costs 5000 in money, type 3's level 3 100 in
+    // Vov Azavuz, type 7 has no level 5.
+    StaffCase const cases[] = {
+        {1, false, 1, 0, 120, 2, true},
+        {1, false, 1, 500, 119, 2, false},
+        {2, false, 1, 120, 0, 2, true},
+        {2, false, 1, 119, 500, 2, false},
+        {2, false, 1, 120, 0, 1, false}, // below the required shop level 2
+        {0, true, 1, 0, 5000, 2, true},
+        {0, true, 1, 9999, 4999, 2, false},
+        {3, true, 2, 100, 0, 2, true},
+        {3, true, 2, 99, 9999, 2, false},
+        {7, true, 4, 2147483646, 2147483646, 30, false},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE("type " + std::to_string(c.type) + " hired " + std::to_string(c.hired) + " pp "
+            + std::to_string(c.petPoints) + " money " + std::to_string(c.money));
+        auto character = member(c.type);
+        character->enableStaff(c.hired);
+        character->setLevel(c.level);
+        character->setNReqShopLevel(2);
+        globals.petPoints = c.petPoints;
+        globals.money = c.money;
+        globals.shopLevel = c.shopLevel;
+        EXPECT_EQ(game::canPurchaseStaff(*character), c.can);
+    }
+
+    // The bath's next level, priced in money by the bundle's list.
+    auto bath = game::QBY_Furniture::createFurniture("bath", 1, 200, 100, layer.get());
+    ASSERT_TRUE(bath);
+    globals.petPoints = 100000;
+    globals.shopLevel = bath->nReqShopLevel();
+    globals.money = bath->nUpgradeCost();
+    EXPECT_TRUE(game::canPurchaseFurniture(*bath));
+    globals.money = bath->nUpgradeCost() - 1;
+    EXPECT_FALSE(game::canPurchaseFurniture(*bath));
+    globals.money = bath->nUpgradeCost();
+    globals.shopLevel = bath->nReqShopLevel() - 1;
+    EXPECT_FALSE(game::canPurchaseFurniture(*bath));
+    // The last level has no upgrade price: never bought, however rich.
+    auto top = game::QBY_Furniture::createFurniture("bath", 3, 200, 100, layer.get());
+    ASSERT_TRUE(top);
+    EXPECT_EQ(top->nUpgradeCost(), -1);
+    globals.money = 100000;
+    globals.shopLevel = 30;
+    EXPECT_FALSE(game::canPurchaseFurniture(*top));
+}
+
 }

@@ -151,27 +151,43 @@ int staffLevelCost(int staffType, int level) {
     return entry ? packCost(entry->objectForKey("cost")) : noStaffLevelCost;
 }
 
+StaffPrice staffPurchasePrice(QBY_Character const& staff) {
+    int type = staff.staffType();
+    if (!staff.bEnable())
+        return {staff.nHireCost(), type > 1};
+    int next = staff.getLevel() + 1;
+    return {staffLevelCost(type, next), isStaffLevelPremium(type, next)};
+}
+
+bool canPurchaseStaff(QBY_Character const& staff) {
+    auto const& globals = GameGlobals::shared();
+    auto price = staffPurchasePrice(staff);
+    int balance = price.premium ? globals.petPoints : globals.money;
+    return price.cost >= 0 && balance >= price.cost && globals.shopLevel >= staff.nReqShopLevel();
+}
+
+bool canPurchaseFurniture(QBY_Furniture const& furniture) {
+    auto const& globals = GameGlobals::shared();
+    int cost = furniture.nUpgradeCost();
+    int balance = furniture.nUpgradeCostType() == "pp" ? globals.petPoints : globals.money;
+    return cost >= 0 && balance >= cost && globals.shopLevel >= furniture.nReqShopLevel();
+}
+
 base::Ref<base::Dictionary> hireMenuItem(QBY_Character const& staff) {
     int type = staff.staffType();
-    int cost;
-    bool petPoints;
+    auto price = staffPurchasePrice(staff);
     std::string desc;
     if (staff.bEnable()) {
-        int next = staff.getLevel() + 1;
-        cost = staffLevelCost(type, next);
-        petPoints = isStaffLevelPremium(type, next);
-        desc = foundation::format(localized("STAFF_UPGRADE_FMT"), staff.sCharName(), next,
-            localized(type == 5 ? "STAFF_UPGRADE1" : "STAFF_UPGRADE2"));
+        desc = foundation::format(localized("STAFF_UPGRADE_FMT"), staff.sCharName(),
+            staff.getLevel() + 1, localized(type == 5 ? "STAFF_UPGRADE1" : "STAFF_UPGRADE2"));
     } else {
-        cost = staff.nHireCost();
-        petPoints = type > 1;
         char const* key = type == 5 ? "STAFF_ROBOT" : type == 6 ? "HIRE_STAFF1" : "HIRE_STAFF2";
         desc = foundation::format(localized(key), staff.sCharName());
     }
     auto data = base::Dictionary::create();
     auto character = Theme::getThemeCharacter(foundation::format("NPC%03d", type + 1));
     data->setObject("thumb", foundation::format("%@_HireIcon.png", character));
-    return shopItem("HIRE_", "", desc, "staff", cost, petPoints, data);
+    return shopItem("HIRE_", "", desc, "staff", price.cost, price.premium, data);
 }
 
 base::Ref<base::Dictionary> upgradeMenuItem(QBY_Furniture const& furniture, bool purchase) {

@@ -34,6 +34,19 @@ int staffLevelCost(int staffType, int level);
 // How many levels the type has: the size of its "levels", 3 when none is found.
 int staffLevelCount(int staffType);
 
+// What the hire menu asks for a staff member: its hire price (Vov Azavuz for types above
+// 1) until it is hired, then the price of its next level under the rules above.
+struct StaffPrice {
+    int cost;
+    bool premium;
+};
+StaffPrice staffPurchasePrice(QBY_Character const& staff);
+// Whether the player may buy what the menus offer now: the balance of the price's
+// currency covers it and the shop level reaches the one required. A piece with no
+// next level (no upgrade price) cannot be bought.
+bool canPurchaseStaff(QBY_Character const& staff);
+bool canPurchaseFurniture(QBY_Furniture const& furniture);
+
 // The item that the hire menu offers for a staff member: hiring it at its hire price
 // (Vov Azavuz for types above 1) or, once hired, raising it one level at the level
 // rules' price.
