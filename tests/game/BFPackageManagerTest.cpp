@@ -243,9 +243,12 @@ TEST_F(BFPackageManagerTest, StagingIsEmptiedBeforeEachInstall) {
 TEST_F(BFPackageManagerTest, TheLastActiveInstalledPackageWinsAKey) {
     // Installed b, then a: insertion order, not the ids, decides.
     ASSERT_TRUE(manager->loadUPKFromPath(makeUPK(overriding("b"))));
-    ASSERT_TRUE(manager->loadUPKFromPath(makeUPK(overriding("a"))));
     auto fromA = (caches() / "a/a.png").string();
     auto fromB = (caches() / "b/a.png").string();
+    EXPECT_EQ(manager->pathForResource("a.png"), fromB);
+    EXPECT_EQ(manager->nameForResource("a.png"), "b/a.png");
+    // Installing forgets what both caches held for the keys it brings.
+    ASSERT_TRUE(manager->loadUPKFromPath(makeUPK(overriding("a"))));
     EXPECT_EQ(manager->pathForResource("a.png"), fromA);
     EXPECT_EQ(manager->nameForResource("a.png"), "a/a.png");
 
@@ -356,6 +359,15 @@ TEST_F(BFPackageManagerTest, ADatabaseThatCannotBeOpenedAnswersNo) {
     manager->setPackage("p", true);
     EXPECT_EQ(manager->pathForResource("a.png"), (bundlePath() / "a.png").string());
     EXPECT_EQ(read(caches() / "PackageManager.sqlite"), std::string(4096, 'x'));
+}
+
+TEST_F(BFPackageManagerTest, OneSharedManagerUntilReleased) {
+    auto& shared = BFPackageManager::sharedManager();
+    EXPECT_EQ(&shared, &BFPackageManager::sharedManager());
+    EXPECT_TRUE(shared.isOpen());
+    ASSERT_TRUE(shared.loadUPKFromPath(makeUPK(overriding("p"))));
+    BFPackageManager::releaseManager();
+    EXPECT_TRUE(BFPackageManager::sharedManager().isPackageEnabled("p"));
 }
 
 TEST_F(BFPackageManagerTest, HexIsLowerCase) {
