@@ -112,6 +112,19 @@ protected:
 
 using Ids = std::vector<std::string>;
 
+// An extension that notes in the test's list when it is configured and started.
+class NotingExtension final : public game::BFExtension {
+public:
+    void addConfiguration(base::Ref<base::Dictionary>) override { seen_->push_back("configured"); }
+    void start() override { seen_->push_back("started"); }
+
+private:
+    friend base::Factory;
+    explicit NotingExtension(std::vector<std::string>* seen)
+        : seen_(seen) { }
+    std::vector<std::string>* seen_;
+};
+
 }
 
 TEST_F(BFDLCSystemTest, TheServerListSortsIntoAvailableUpdateAndInstalled) {
@@ -328,4 +341,28 @@ TEST_F(BFDLCSystemTest, ANewDownloadCancelsTheRunningOneAndCancellingPostsNothin
     gate->open();
     foundation::RunLoop::main().runUntil(nullptr, 0.3);
     EXPECT_EQ(seen, Ids({"DLCSYS_DL_START_NOTIFICATION"}));
+}
+
+TEST_F(BFDLCSystemTest, ExtensionsStartAfterTheReadyNotification) {
+    game::BFExtensionSystem::registerClass(
+        "Noting", [this] { return base::make<NotingExtension>(&seen); });
+    auto extension = base::Dictionary::create({{"extension_header",
+        base::Dictionary::create({{"active", true}, {"class_name", "Noting"}})}});
+    auto source = work / "extension.plist";
+    ASSERT_TRUE(foundation::PropertyList::writeToFile(extension, source.string()));
+    UPKSpec spec;
+    spec.id = "ext";
+    spec.files = {{"extension.plist", "ext/extension.plist", read(source)},
+        {"dlc.plist", "ext/dlc.plist", statusFile(true)}};
+    ASSERT_TRUE(manager->loadUPKFromPath(makeUPK(spec)));
+
+    refresh();
+    EXPECT_EQ(seen,
+        Ids({"qbykit_listdlc_notification", "DLCSYS_LIST_READY_NOTIFICATION", "configured",
+            "started"}));
+    seen.clear();
+    system->setDLCPackageWithID("ext", false);
+    EXPECT_FALSE(system->isDLCPackageActive("ext"));
+    EXPECT_EQ(seen, Ids({"configured", "started"})) << "a change of the flag scans again";
+    game::BFExtensionSystem::unregisterClass("Noting");
 }
