@@ -4,6 +4,8 @@
 
 #include <game/store/UPKManifest.hpp>
 
+#include <sqlite3.h>
+
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -211,6 +213,34 @@ TEST_F(BFPackageManagerTest, ARefusedPackageChangesNothing) {
         EXPECT_EQ(manager->pathForResource("a.png"), path);
         EXPECT_EQ(read(path), "v1 a");
     }
+}
+
+// The new records are written in one transaction after the files moved: when the
+// database refuses them, the new files go and the old ones come back.
+TEST_F(BFPackageManagerTest, AnUpgradeTheDatabaseRefusesRestoresTheOldVersion) {
+    UPKSpec old;
+    old.files = {{"a.png", "a.png", "v1 a"}, {"b.png", "old/b.png", "v1 b"}};
+    ASSERT_TRUE(manager->loadUPKFromPath(makeUPK(old)));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((caches() / "PackageManager.sqlite").c_str(), &db), SQLITE_OK);
+    // Only the second record of the new version is refused, after the first went in.
+    auto trigger = "CREATE TRIGGER refuse BEFORE INSERT ON UPKFileRecord WHEN NEW.fileHash = '"
+        + md5("v2 c") + "' BEGIN SELECT RAISE(ABORT, 'no'); END;";
+    ASSERT_EQ(sqlite3_exec(db, trigger.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
+    auto database = databaseSnapshot(*manager);
+    auto files = cachesSnapshot();
+    UPKSpec next;
+    next.version = 2;
+    next.files = {{"a.png", "a.png", "v2 a"}, {"c.png", "new/deep/c.png", "v2 c"}};
+    test::LogCapture log;
+    EXPECT_FALSE(manager->loadUPKFromPath(makeUPK(next)));
+    EXPECT_TRUE(log.contains("cannot be recorded"));
+    EXPECT_EQ(databaseSnapshot(*manager), database);
+    EXPECT_EQ(cachesSnapshot(), files);
+    EXPECT_EQ(manager->pathForResource("b.png"), (caches() / "old/b.png").string());
+    EXPECT_EQ(read(manager->pathForResource("a.png")), "v1 a");
 }
 
 TEST_F(BFPackageManagerTest, ArchivesThatCannotBeReadAreRefused) {
