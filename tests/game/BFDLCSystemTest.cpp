@@ -47,7 +47,7 @@ protected:
                 if (name.starts_with("DLCSYS_")) {
                     EXPECT_EQ(notification.object(), system.get());
                 }
-                if (name == "qbykit_listdlc_notification")
+                if (name.starts_with("qbykit_listdlc"))
                     listInfo.push_back(notification.userInfo());
             });
     }
@@ -271,6 +271,9 @@ TEST_F(BFDLCSystemTest, AFailedListCallLeavesTheListsAndPostsNoReady) {
     system->checkForDLC();
     ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return !seen.empty(); }, 20));
     EXPECT_EQ(seen, Ids({"qbykit_listdlc_fail_notification"}));
+    auto const* info = listInfo.back().dictionary();
+    ASSERT_TRUE(info);
+    EXPECT_TRUE(info->objectForKey("listdlc_error").dictionary());
     EXPECT_EQ(availableIds(), Ids({"p9"}));
     EXPECT_EQ(ids(system->installedList()), Ids({"p2"}));
 }
