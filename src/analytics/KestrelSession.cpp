@@ -10,6 +10,7 @@
 #include <foundation/DateFormatter.hpp>
 #include <foundation/KeyedArchiver.hpp>
 #include <foundation/KeyedUnarchiver.hpp>
+#include <foundation/Locale.hpp>
 #include <foundation/Thread.hpp>
 
 #include <algorithm>
@@ -33,22 +34,6 @@ std::optional<double> lastPageViewTime;
 std::string stringOf(base::Value const& value) {
     auto const* text = value.string();
     return text ? *text : std::string();
-}
-
-// The identifier of the user's locale, as the environment gives it ("fr_FR" from
-// "fr_FR.UTF-8"); the C locale reads as "en_US".
-std::string currentLocaleIdentifier() {
-    for (char const* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        char const* value = std::getenv(name);
-        if (!value || !*value)
-            continue;
-        std::string text(value);
-        text = text.substr(0, text.find_first_of(".@"));
-        if (text == "C" || text == "POSIX" || text.empty())
-            break;
-        return text;
-    }
-    return "en_US";
 }
 
 // The name of the local time zone: the TZ variable, else the zone the system's
@@ -85,7 +70,7 @@ KestrelSession::KestrelSession(std::string apiKey, std::string appVersion)
     : startTime_(KestrelDates::now())
     , apiKey_(std::move(apiKey))
     , appVersion_(std::move(appVersion))
-    , locale_(currentLocaleIdentifier())
+    , locale_(foundation::currentLocaleIdentifier())
     , timeZone_(localTimeZoneName()) {
 }
 

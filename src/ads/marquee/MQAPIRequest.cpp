@@ -4,6 +4,7 @@
 
 #include <foundation/Bundle.hpp>
 #include <foundation/Digest.hpp>
+#include <foundation/Locale.hpp>
 #include <foundation/Strings.hpp>
 #include <ui/Device.hpp>
 
@@ -17,27 +18,6 @@ namespace {
 std::optional<MQDeviceInfo>& installedInfo() {
     static std::optional<MQDeviceInfo> info;
     return info;
-}
-
-// The user's locale as the environment names it ("fr_CA" from "fr_CA.UTF-8"); the C
-// locale reads as English in the United States.
-std::pair<std::optional<std::string>, std::optional<std::string>> localeCodes() {
-    for (char const* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        char const* value = std::getenv(name);
-        if (!value || !*value)
-            continue;
-        std::string text(value);
-        text = text.substr(0, text.find_first_of(".@"));
-        if (text == "C" || text == "POSIX" || text.empty())
-            break;
-        auto separator = text.find_first_of("_-");
-        std::optional<std::string> language = text.substr(0, separator);
-        std::optional<std::string> country;
-        if (separator != std::string::npos && separator + 1 < text.size())
-            country = text.substr(separator + 1);
-        return {country, language};
-    }
-    return {std::string("US"), std::string("en")};
 }
 
 }
@@ -68,9 +48,9 @@ MQDeviceInfo MQDeviceInfo::current() {
     info.model = device.isPad() ? "iPad" : "iPhone";
     info.os = device.systemVersion();
     info.ui = int(device.userInterfaceIdiom());
-    auto [country, language] = localeCodes();
-    info.country = std::move(country);
-    info.language = std::move(language);
+    auto locale = foundation::currentLocaleCodes();
+    info.country = std::move(locale.country);
+    info.language = std::move(locale.language);
     auto version = foundation::Bundle::mainBundle().objectForInfoDictionaryKey("CFBundleVersion");
     if (auto const* text = version.string())
         info.bundle = *text;
