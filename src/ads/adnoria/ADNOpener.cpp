@@ -1,9 +1,11 @@
 #include <ads/adnoria/ADNOpener.hpp>
 
+#include <ads/adnoria/ADNBrowserController.hpp>
 #include <ads/adnoria/ADNClickTracker.hpp>
 #include <ads/adnoria/ADNNetworkUtilities.hpp>
 #include <ads/adnoria/ADNNotification.hpp>
 #include <ads/adnoria/ADNStatistics.hpp>
+#include <ads/adnoria/ADNWebAppViewController.hpp>
 
 #include <foundation/Perform.hpp>
 #include <foundation/Strings.hpp>
@@ -44,11 +46,50 @@ void ADNOpener::openNotification(ADNNotification const& notification) {
         return;
     if (!url.empty())
         url = ADNStatistics::sharedStatistics().urlForClick(url);
-    if (kind == "browser" || kind == "video" || kind == "webapp") {
-        // The in-app browser and the web app are not built yet: nothing opens.
-        return;
+    auto const& orientation = parameters->objectForKey("o").stringValue();
+    int orientations = orientation == "p" ? ADNViewController::Portrait
+        : orientation == "l"              ? ADNViewController::Landscape
+                                          : ADNViewController::Any;
+    if (kind == "browser" || kind == "video") {
+        openBrowserToURL(url, orientations);
+    } else if (kind == "webapp") {
+        if (!url.empty())
+            openWebApp(url, orientations);
+        else
+            openWebAppWithHTML(html, orientations);
+    } else {
+        openApp(url);
     }
-    openApp(url);
+}
+
+void ADNOpener::openBrowserToURL(std::string const& url, int supportedOrientations) {
+    auto browser = ADNBrowserController::create();
+    browser->setSupportedOrientations(supportedOrientations);
+    browser->setOpeningWebView(openingWebView());
+    browser->load(url, referringURL_);
+    if (delegateManager_)
+        browser->setDelegateManager(delegateManager_);
+    browser->presentFromViewController(viewController());
+}
+
+void ADNOpener::openWebApp(std::string const& url, int supportedOrientations) {
+    auto webApp = ADNWebAppViewController::create();
+    webApp->setSupportedOrientations(supportedOrientations);
+    webApp->setOpeningWebView(openingWebView());
+    if (delegateManager_)
+        webApp->setDelegateManager(delegateManager_);
+    webApp->load(url);
+    webApp->presentFromViewController(viewController());
+}
+
+void ADNOpener::openWebAppWithHTML(std::string const& html, int supportedOrientations) {
+    auto webApp = ADNWebAppViewController::create();
+    webApp->setSupportedOrientations(supportedOrientations);
+    webApp->setOpeningWebView(openingWebView());
+    if (delegateManager_)
+        webApp->setDelegateManager(delegateManager_);
+    webApp->loadHTML(html);
+    webApp->presentFromViewController(viewController());
 }
 
 void ADNOpener::openApp(std::string const& url) {

@@ -20,10 +20,10 @@ namespace ads::adnoria {
 class ADNNotification;
 
 // Carries out the ad actions that open something outside the ad's own web view:
-// the mail composer for "mailto" links and another application (through the
-// application's URL opening) for the rest. Leaving the application waits, up to
-// three times 0.3 s on the run loop, for click pings still running. The view
-// controller and the opening web view are not retained. Main thread.
+// the in-app browser, a full-screen web app, the mail composer for "mailto" links,
+// and another application (through the application's URL opening) for the rest. Leaving the
+// application waits, up to three times 0.3 s on the run loop, for click pings still running. The
+// view controller and the opening web view are not retained. Main thread.
 class ADNOpener final : public base::Object, private ui::MailComposeViewControllerDelegate {
 public:
     static constexpr int MaximumWaits = 3;
@@ -43,6 +43,9 @@ public:
     void setOpeningWebView(ui::WebView* view) { openingWebView_ = view; }
 
     void openNotification(ADNNotification const& notification);
+    void openBrowserToURL(std::string const& url, int supportedOrientations);
+    void openWebApp(std::string const& url, int supportedOrientations);
+    void openWebAppWithHTML(std::string const& html, int supportedOrientations);
     // Nothing for an empty URL.
     void openApp(std::string const& url);
     void openEmailComposer(std::string const& url);

@@ -1,5 +1,6 @@
 #include <ads/adnoria/ADNWebViewDelegate.hpp>
 
+#include <ads/adnoria/ADNBrowserController.hpp>
 #include <ads/adnoria/ADNIdentifierUtilities.hpp>
 #include <ads/adnoria/ADNNetworkUtilities.hpp>
 #include <ads/adnoria/ADNNotification.hpp>
@@ -8,6 +9,7 @@
 #include <ads/adnoria/ADNSignals.hpp>
 #include <ads/adnoria/ADNStatistics.hpp>
 #include <ads/adnoria/ADNViewController.hpp>
+#include <ads/adnoria/ADNWebAppViewController.hpp>
 
 #include <base/Log.hpp>
 #include <foundation/Format.hpp>
@@ -234,15 +236,126 @@ bool ADNBannerWebViewDelegate::shouldStartLoadWithRequest(
     if (private_->state() != ADNObjectPrivate::AdReady)
         return ADNWebViewDelegate::shouldStartLoadWithRequest(webView, request, type);
     auto url = ADNStatistics::sharedStatistics().urlForClick(request.URL());
+    bool hadClickURLs = !private_->pendingClickURLs().empty();
     private_->trackURLs(private_->pendingClickURLs());
     if (!ADNWebViewDelegate::shouldStartLoadWithRequest(webView, request, type))
         return false;
     opener().setReferringURL(webView.request().URL());
     if (!foundation::lowercase(ADNURLComponents::split(url).scheme).starts_with("http"))
         return false;
-    // The click URL opens in the in-app browser or a web app, which are not built
-    // yet; the ad itself never navigates away.
+    // Ads that track their clicks open as web apps; the others in the browser. The
+    // ad itself never navigates away.
+    if (hadClickURLs)
+        opener().openWebApp(url, private_->supportedOrientations());
+    else
+        opener().openBrowserToURL(url, private_->supportedOrientations());
     return false;
+}
+
+// The browser's delegate
+
+namespace {
+
+void startPageTiming() {
+    auto& statistics = ADNStatistics::sharedStatistics();
+    if (!statistics.timingNamed("plpl"))
+        statistics.startTimingNamed("plpl");
+}
+
+void endPageTiming() {
+    auto& statistics = ADNStatistics::sharedStatistics();
+    if (!statistics.timingNamed("plpd")) {
+        statistics.endTimingNamed("plpl");
+        statistics.startTimingNamed("plpd");
+    }
+}
+
+}
+
+base::Ref<ADNBrowserWebViewDelegate> ADNBrowserWebViewDelegate::initWithBrowserController(
+    ADNBrowserController& controller) {
+    auto delegate = base::make<ADNBrowserWebViewDelegate>();
+    delegate->browserController_ = &controller;
+    return delegate;
+}
+
+bool ADNBrowserWebViewDelegate::shouldStartLoadWithRequest(
+    ui::WebView& webView, foundation::URLRequest const& request, ui::WebViewNavigationType type) {
+    if (type == ui::WebViewNavigationType::LinkClicked
+        || type == ui::WebViewNavigationType::FormSubmitted) {
+        auto scheme = foundation::lowercase(ADNURLComponents::split(request.URL()).scheme);
+        if (scheme == "http")
+            ADNStatistics::sharedStatistics().incrementPageNavigationCount();
+        else if (scheme == "https")
+            ADNStatistics::sharedStatistics().incrementSSLPageNavigationCount();
+    }
+    return ADNWebViewDelegate::shouldStartLoadWithRequest(webView, request, type);
+}
+
+void ADNBrowserWebViewDelegate::webViewDidStartLoad(ui::WebView& webView) {
+    startPageTiming();
+    ADNWebViewDelegate::webViewDidStartLoad(webView);
+    if (auto controller = browserController_.strong())
+        controller->refreshToolbar();
+}
+
+void ADNBrowserWebViewDelegate::webViewDidFinishLoad(ui::WebView& webView) {
+    endPageTiming();
+    ADNWebViewDelegate::webViewDidFinishLoad(webView);
+    if (auto controller = browserController_.strong())
+        controller->refreshToolbar();
+}
+
+void ADNBrowserWebViewDelegate::didFailLoadWithError(
+    ui::WebView& webView, foundation::URLError const& error) {
+    ADNWebViewDelegate::didFailLoadWithError(webView, error);
+    if (auto controller = browserController_.strong())
+        controller->refreshToolbar();
+}
+
+// The web app's delegate
+
+base::Ref<ADNWebAppWebViewDelegate> ADNWebAppWebViewDelegate::initWithWebApp(
+    ADNWebAppViewController& controller) {
+    auto delegate = base::make<ADNWebAppWebViewDelegate>();
+    delegate->webApp_ = &controller;
+    return delegate;
+}
+
+void ADNWebAppWebViewDelegate::setPendingOnShow(bool pending) {
+    pendingOnShow_ = pending;
+    auto controller = webApp_.strong();
+    if (controller && controller->webView() && !controller->webView()->isLoading())
+        postOnShowEvent();
+}
+
+void ADNWebAppWebViewDelegate::postOnShowEvent() {
+    if (!pendingOnShow_ || calledOnShow_)
+        return;
+    auto controller = webApp_.strong();
+    if (!controller || !controller->webView())
+        return;
+    auto info = base::Dictionary::create();
+    info->setObject("version", ADNRequest::sdkVersion());
+    if (auto const& submodel = ADNIdentifierUtilities::sharedInstance().deviceSubmodel())
+        info->setObject("device", *submodel);
+    ADNNotificationCenter::postJSNotification("onshow", info, *controller->webView());
+    pendingOnShow_ = false;
+    calledOnShow_ = true;
+}
+
+void ADNWebAppWebViewDelegate::webViewDidStartLoad(ui::WebView& webView) {
+    startPageTiming();
+    ADNWebViewDelegate::webViewDidStartLoad(webView);
+}
+
+void ADNWebAppWebViewDelegate::webViewDidFinishLoad(ui::WebView& webView) {
+    endPageTiming();
+    ADNWebViewDelegate::webViewDidFinishLoad(webView);
+    auto controller = webApp_.strong();
+    if (controller && !controller->loaded())
+        controller->markLoaded();
+    postOnShowEvent();
 }
 
 }

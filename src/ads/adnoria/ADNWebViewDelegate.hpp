@@ -16,7 +16,9 @@
 
 namespace ads::adnoria {
 
+class ADNBrowserController;
 class ADNObjectPrivate;
+class ADNWebAppViewController;
 
 // Watches every navigation of an ad web view and turns the page's bridge URLs
 // ("anmsg" and "adnoria") into actions: clicks and tracking pings, closing,
@@ -96,6 +98,51 @@ private:
     ADNBannerWebViewDelegate() = default;
 
     ADNObjectPrivate* private_ {nullptr};
+};
+
+// The in-app browser's delegate: times the page loads, counts the pages the user
+// follows (plain and secure) and keeps the toolbar in step. The browser is not
+// retained.
+class ADNBrowserWebViewDelegate final : public ADNWebViewDelegate {
+public:
+    static base::Ref<ADNBrowserWebViewDelegate> initWithBrowserController(
+        ADNBrowserController& controller);
+
+    bool shouldStartLoadWithRequest(ui::WebView& webView, foundation::URLRequest const& request,
+        ui::WebViewNavigationType type) override;
+    void webViewDidStartLoad(ui::WebView& webView) override;
+    void webViewDidFinishLoad(ui::WebView& webView) override;
+    void didFailLoadWithError(ui::WebView& webView, foundation::URLError const& error) override;
+
+private:
+    friend base::Factory;
+    ADNBrowserWebViewDelegate() = default;
+
+    base::WeakRef<ADNBrowserController> browserController_;
+};
+
+// The web app's delegate: times the page loads, removes the spinner when the first
+// page has loaded, and sends "onshow" once, when the page has loaded and the
+// controller has appeared, whichever comes last. The web app is not retained.
+class ADNWebAppWebViewDelegate final : public ADNWebViewDelegate {
+public:
+    static base::Ref<ADNWebAppWebViewDelegate> initWithWebApp(ADNWebAppViewController& controller);
+
+    bool pendingOnShow() const { return pendingOnShow_; }
+    void setPendingOnShow(bool pending);
+    bool calledOnShow() const { return calledOnShow_; }
+    void postOnShowEvent();
+
+    void webViewDidStartLoad(ui::WebView& webView) override;
+    void webViewDidFinishLoad(ui::WebView& webView) override;
+
+private:
+    friend base::Factory;
+    ADNWebAppWebViewDelegate() = default;
+
+    base::WeakRef<ADNWebAppViewController> webApp_;
+    bool pendingOnShow_ {false};
+    bool calledOnShow_ {false};
 };
 
 }

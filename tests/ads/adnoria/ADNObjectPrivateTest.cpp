@@ -1,10 +1,12 @@
 #include "AdnoriaTestSupport.hpp"
 
 #include <ads/adnoria/ADNBannerView.hpp>
+#include <ads/adnoria/ADNBrowserController.hpp>
 #include <ads/adnoria/ADNConfiguration.hpp>
 #include <ads/adnoria/ADNNetworkUtilities.hpp>
 #include <ads/adnoria/ADNObjectPrivate.hpp>
 #include <ads/adnoria/ADNStatisticsCore.hpp>
+#include <ads/adnoria/ADNWebAppViewController.hpp>
 #include <ads/adnoria/ADN_PJSON.hpp>
 
 #include <foundation/Clock.hpp>
@@ -14,6 +16,7 @@
 #include <support/LoopbackServer.hpp>
 #include <support/ScriptedWebView.hpp>
 #include <ui/Application.hpp>
+#include <ui/Window.hpp>
 
 #include <gtest/gtest.h>
 
@@ -408,4 +411,41 @@ TEST_F(ADNObjectPrivateTest, HeaderURLListsAndTimeOutHeader) {
     EXPECT_EQ(controller().supportedOrientations(), 0);
     EXPECT_FLOAT_EQ(
         foundation::UserDefaults::standardUserDefaults().floatForKey("applicationTimeout"), 2.5f);
+}
+
+TEST_F(ADNObjectPrivateTest, ClicksOnAReadyAdPingAndOpenFullScreen) {
+    auto window = ui::Window::create({{0, 0}, {320, 480}});
+    window->setRootViewController(root);
+    window->makeKeyAndVisible();
+    struct Case {
+        bool clickURLs;
+        bool webApp;
+    } const cases[] = {{true, true}, {false, false}};
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.clickURLs);
+        ads.clearRequests();
+        auto reply = HttpResponse::text("<p>ad</p>", 200, "text/html");
+        if (c.clickURLs)
+            reply.header("X-Anma-Click-Tracking-Urls", ads.url("/clk"));
+        ads.route("GET", "/ad", reply);
+        ads.route("GET", "/clk", HttpResponse::text("ok"));
+        banner->loadRequest(nullptr);
+        answerAdURL("/ad");
+        ASSERT_TRUE(waitForState(ADNObjectPrivate::AdReady));
+        auto* page = static_cast<test::ScriptedWebView*>(banner->webView());
+        // The ad never navigates away: the landing page opens over the application.
+        EXPECT_FALSE(page->fireNavigation("http://127.0.0.1:1/landing"));
+        auto* shown = root->presentedViewController();
+        ASSERT_TRUE(shown);
+        EXPECT_EQ(dynamic_cast<ads::adnoria::ADNWebAppViewController*>(shown) != nullptr, c.webApp);
+        EXPECT_EQ(dynamic_cast<ads::adnoria::ADNBrowserController*>(shown) != nullptr, !c.webApp);
+        if (c.clickURLs) {
+            ASSERT_TRUE(foundation::RunLoop::main().runUntil(
+                [&] { return requestsTo(ads, "/clk") == 1; }, 10));
+        }
+        // A full-screen ad pauses the refresh; giving the screen back restarts it.
+        dynamic_cast<ads::adnoria::ADNViewController*>(shown)->relinquishScreen();
+        foundation::RunLoop::main().runFor(1);
+        EXPECT_EQ(root->presentedViewController(), nullptr);
+    }
 }
