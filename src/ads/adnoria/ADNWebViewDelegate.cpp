@@ -208,7 +208,12 @@ void ADNBannerWebViewDelegate::webViewDidFinishLoad(ui::WebView& webView) {
     private_->changeState(ADNObjectPrivate::AdReady);
     webView.setHidden(false);
     private_->delegateManager().didReceiveAd();
-    private_->trackURLs(private_->pendingTrackingURLs());
+    // An interstitial's impression is counted when it is shown (its presentation pings
+    // the same URLs); pinging on load too would count every shown interstitial twice
+    // and count the ones never shown.
+    bool interstitial = private_->request() && private_->request()->isInterstitialAd();
+    if (!interstitial)
+        private_->trackURLs(private_->pendingTrackingURLs());
     auto& statistics = ADNStatistics::sharedStatistics();
     statistics.endTimingNamed("prl");
     statistics.startTimingNamed("ppcl");

@@ -77,10 +77,10 @@ private:
 };
 
 // The delegate of a banner's or interstitial's ad web view: on top of the bridge,
-// it moves the loading controller to "ad ready" (and reports the ad) when the page
-// has loaded, or to "failed" when it fails, and treats every navigation of a ready
-// ad as a click: click pings go out and the navigation itself is refused (the ad
-// never navigates away). Keeps a plain pointer to the controller, which owns it.
+// it moves the loading controller to "ad ready" (and reports the ad, and pings a
+// banner's impressions) when the page has loaded, or to "failed" when it fails, and treats every
+// navigation of a ready ad as a click: click pings go out and the navigation itself is refused (the
+// ad never navigates away). Keeps a plain pointer to the controller, which owns it.
 class ADNBannerWebViewDelegate final : public ADNWebViewDelegate {
 public:
     static base::Ref<ADNBannerWebViewDelegate> initWithObjectPrivate(ADNObjectPrivate& controller);

@@ -1,4 +1,4 @@
-#include "AdnoriaTestSupport.hpp"
+#include "AdnoriaServerTest.hpp"
 
 #include <ads/adnoria/ADNBannerView.hpp>
 #include <ads/adnoria/ADNBrowserController.hpp>
@@ -27,7 +27,8 @@ using test::HttpResponse;
 
 namespace {
 
-constexpr char const* Script = "function ANMA_buildAdURL(p){location='anmsg:///loadAdURL';}";
+using test::AdnoriaServerTest;
+constexpr char const* Script = AdnoriaServerTest::Script;
 
 class Recorder final : public ads::adnoria::ADNBannerViewDelegate {
 public:
@@ -40,66 +41,24 @@ public:
     std::vector<std::string> events;
 };
 
-// A banner against loopback script and ad servers, its pages played by scripted web
-// views, under the manual clock.
-class ADNObjectPrivateTest : public test::AdnoriaTest {
+class ADNObjectPrivateTest : public test::AdnoriaServerTest {
 protected:
     ADNObjectPrivateTest() {
-        auto configuration = ads::adnoria::ADNConfiguration::current();
-        configuration.scriptHost = "127.0.0.1:" + std::to_string(scripts.port());
-        configuration.adHost = "127.0.0.1:" + std::to_string(ads.port());
-        ads::adnoria::ADNConfiguration::setUp(configuration);
-        ui::WebView::setFactory([](graphics::Rect frame) -> base::Ref<ui::WebView> {
-            return test::ScriptedWebView::create(frame);
-        });
-        ui::Application::sharedApplication().becomeActive();
-        scripts.route("GET", "/anma/sdk-core-v40.js",
-            HttpResponse::text(Script).header("Last-Modified", "Sat, 12 Mar 2011 10:00:00 GMT"));
         banner->setAdUnitID("unit-7");
         banner->setRootViewController(root.get());
         banner->setDelegate(&recorder);
     }
-
     ~ADNObjectPrivateTest() override { banner->setDelegate(nullptr); }
 
     ADNObjectPrivate& controller() { return banner->objectPrivate(); }
-
-    // Waits until the URL-building page has loaded in the hidden web view.
     test::ScriptedWebView* waitForBuildPage() {
-        bool ready = foundation::RunLoop::main().runUntil(
-            [&] {
-                auto* page = controller().buildAdWebView();
-                return page && !page->isLoading() && !page->pageContent().empty();
-            },
-            20);
-        EXPECT_TRUE(ready);
-        return ready ? static_cast<test::ScriptedWebView*>(controller().buildAdWebView()) : nullptr;
+        return AdnoriaServerTest::waitForBuildPage(controller());
     }
-
-    // Plays the script: the page answers with the ad URL.
     void answerAdURL(std::string const& path, char const* type = "banner") {
-        auto* page = waitForBuildPage();
-        ASSERT_TRUE(page);
-        page->fireNavigation("anmsg:///loadAdURL?url="
-                + ads::adnoria::ADNNetworkUtilities::encodeURL(ads.url(path)) + "&type=" + type,
-            ui::WebViewNavigationType::Other);
+        AdnoriaServerTest::answerAdURL(controller(), path, type);
     }
+    bool waitForState(int state) { return AdnoriaServerTest::waitForState(controller(), state); }
 
-    bool waitForState(int state) {
-        return foundation::RunLoop::main().runUntil(
-            [&] { return controller().state() == state; }, 20);
-    }
-
-    std::size_t requestsTo(test::LoopbackServer const& server, std::string const& path) {
-        std::size_t count = 0;
-        for (auto const& request : server.requests())
-            count += request.path == path;
-        return count;
-    }
-
-    test::LoopbackServer scripts;
-    test::LoopbackServer ads;
-    base::Ref<ui::ViewController> root = ui::ViewController::create();
     base::Ref<ADNBannerView> banner = ADNBannerView::initWithFrame({{10, 20}, {320, 50}});
     Recorder recorder;
 };
