@@ -3,6 +3,7 @@
 // button and the spinner that turns until the page has loaded.
 #include <ads/adnoria/ADNBrowserController.hpp>
 #include <ads/adnoria/ADNOpener.hpp>
+#include <ads/adnoria/ADNViewController.hpp>
 #include <ads/adnoria/ADNWebAppViewController.hpp>
 #include <engine/ViewRenderer.hpp>
 #include <foundation/Clock.hpp>
@@ -39,8 +40,10 @@ protected:
         opener->setViewController(root.get());
     }
     void TearDown() override {
-        if (root->presentedViewController())
-            root->dismissViewController(false);
+        // A full-screen ad controller keeps itself until it gives the screen up.
+        if (auto* shown
+            = dynamic_cast<ads::adnoria::ADNViewController*>(root->presentedViewController()))
+            shown->relinquishScreen();
         renderer.releaseTextures();
         opener = nullptr;
         window = nullptr;

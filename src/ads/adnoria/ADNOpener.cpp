@@ -127,13 +127,17 @@ void ADNOpener::openEmailComposer(std::string const& url) {
     composer->setSubject(query->objectForKey("subject").stringValue());
     composer->setMessageBody(query->objectForKey("body").stringValue(), false);
     composer->setModalTransitionStyle(ui::ModalTransitionStyle::CoverVertical);
-    if (auto* controller = viewController_.get())
+    if (auto* controller = viewController_.get()) {
+        composing_ = base::Ref<ADNOpener>(this);
         controller->presentModalViewController(composer, true);
+    }
 }
 
 void ADNOpener::didFinishWithResult(ui::MailComposeViewController& controller,
     ui::MailComposeResult, std::optional<foundation::URLError> const&) {
+    controller.setMailComposeDelegate(nullptr);
     controller.dismissModalViewController(true);
+    composing_ = nullptr;
 }
 
 }

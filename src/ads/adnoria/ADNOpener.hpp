@@ -65,6 +65,8 @@ private:
     base::WeakRef<ui::ViewController> viewController_;
     std::string referringURL_;
     base::WeakRef<ui::WebView> openingWebView_;
+    // The composer's delegate is this opener: it stays until the composer has ended.
+    base::Ref<ADNOpener> composing_;
 };
 
 }

@@ -5,6 +5,7 @@
 #include <ads/adnoria/ADNInterstitialAppController.hpp>
 #include <ads/adnoria/ADNNotificationCenter.hpp>
 #include <ads/adnoria/ADNStatistics.hpp>
+#include <ads/adnoria/ADNViewController.hpp>
 #include <ads/adnoria/ADNWebAppViewController.hpp>
 #include <ads/adnoria/ADN_PJSON.hpp>
 
@@ -71,8 +72,10 @@ protected:
     }
     ~ADNInterstitialTest() override {
         interstitial->setDelegate(nullptr);
-        if (root->presentedViewController())
-            root->dismissViewController(false);
+        // A full-screen ad controller keeps itself until it gives the screen up.
+        if (auto* shown
+            = dynamic_cast<ads::adnoria::ADNViewController*>(root->presentedViewController()))
+            shown->relinquishScreen();
         foundation::RunLoop::main().runFor(1);
     }
 

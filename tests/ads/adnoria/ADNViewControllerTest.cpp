@@ -6,6 +6,7 @@
 #include <ads/adnoria/ADNNotification.hpp>
 #include <ads/adnoria/ADNNotificationCenter.hpp>
 #include <ads/adnoria/ADNOpener.hpp>
+#include <ads/adnoria/ADNViewController.hpp>
 #include <ads/adnoria/ADNWebAppViewController.hpp>
 #include <ads/adnoria/ADNWebViewDelegate.hpp>
 
@@ -62,8 +63,10 @@ protected:
         opener->setViewController(root.get());
     }
     ~ADNViewControllerTest() override {
-        if (root->presentedViewController())
-            root->dismissViewController(false);
+        // A full-screen ad controller keeps itself until it gives the screen up.
+        if (auto* shown
+            = dynamic_cast<ads::adnoria::ADNViewController*>(root->presentedViewController()))
+            shown->relinquishScreen();
         foundation::RunLoop::main().runFor(1);
         manager->setBannerDelegate(nullptr);
     }
