@@ -6,6 +6,7 @@
 #include <ads/adnoria/ADNNetworkUtilities.hpp>
 #include <ads/adnoria/ADNObjectPrivate.hpp>
 #include <ads/adnoria/ADNStatisticsCore.hpp>
+#include <ads/adnoria/ADNViewController.hpp>
 #include <ads/adnoria/ADNWebAppViewController.hpp>
 #include <ads/adnoria/ADN_PJSON.hpp>
 
@@ -19,6 +20,8 @@
 #include <ui/Window.hpp>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using ads::adnoria::ADNBannerView;
 using ads::adnoria::ADNObjectPrivate;
@@ -407,4 +410,65 @@ TEST_F(ADNObjectPrivateTest, ClicksOnAReadyAdPingAndOpenFullScreen) {
         foundation::RunLoop::main().runFor(1);
         EXPECT_EQ(root->presentedViewController(), nullptr);
     }
+}
+
+TEST_F(ADNObjectPrivateTest, BackgroundAndFullScreenPauseTheRefresh) {
+    ads.route("GET", "/ad",
+        HttpResponse::text("<p>ad</p>", 200, "text/html").header("X-Anma-Refresh-Rate", "30"));
+    banner->loadRequest(nullptr);
+    answerAdURL("/ad");
+    ASSERT_TRUE(waitForState(ADNObjectPrivate::AdReady));
+    auto& application = ui::Application::sharedApplication();
+    struct Case {
+        char const* name;
+        std::function<void()> pause;
+        std::function<void()> resume;
+    } const cases[] = {
+        {"background", [&] { application.enterBackground(); },
+            [&] { application.enterForeground(); }},
+        {"full screen",
+            [] {
+                foundation::NotificationCenter::defaultCenter().postNotification(
+                    ads::adnoria::ADNViewController::WillPresentFullScreenNotification);
+            },
+            [] {
+                foundation::NotificationCenter::defaultCenter().postNotification(
+                    ads::adnoria::ADNViewController::DidRelinquishFullScreenNotification);
+            }},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.name);
+        foundation::RunLoop::main().runFor(20);
+        c.pause();
+        EXPECT_EQ(controller().reloadTimer(), nullptr);
+        foundation::RunLoop::main().runFor(60);
+        EXPECT_EQ(controller().state(), ADNObjectPrivate::AdReady);
+        // Back: the whole interval starts again.
+        c.resume();
+        ASSERT_TRUE(controller().reloadTimer());
+        foundation::RunLoop::main().runFor(29);
+        EXPECT_EQ(controller().state(), ADNObjectPrivate::AdReady);
+        foundation::RunLoop::main().runFor(2);
+        EXPECT_EQ(controller().state(), ADNObjectPrivate::BuildingURL);
+        answerAdURL("/ad");
+        ASSERT_TRUE(waitForState(ADNObjectPrivate::AdReady));
+    }
+}
+
+TEST_F(ADNObjectPrivateTest, ClearedDelegateHearsNothingAndAReadyAdIgnoresPageFailures) {
+    ads.route("GET", "/ad", HttpResponse::text("<p>ad</p>", 200, "text/html"));
+    banner->loadRequest(nullptr);
+    answerAdURL("/ad");
+    ASSERT_TRUE(waitForState(ADNObjectPrivate::AdReady));
+    banner->setDelegate(nullptr);
+    EXPECT_EQ(banner->delegate(), nullptr);
+    // A failure of the shown ad's page after it is ready changes nothing.
+    auto* view = banner->webView();
+    view->delegate()->didFailLoadWithError(
+        *view, foundation::URLError::withDomain("NSURLErrorDomain", -1, "x"));
+    EXPECT_EQ(controller().state(), ADNObjectPrivate::AdReady);
+    banner->loadRequest(nullptr);
+    waitForBuildPage()->fireNavigation("anmsg:///unableToServe", ui::WebViewNavigationType::Other);
+    ASSERT_TRUE(waitForState(ADNObjectPrivate::Failed));
+    EXPECT_EQ(recorder.events, std::vector<std::string> {"receive"});
 }

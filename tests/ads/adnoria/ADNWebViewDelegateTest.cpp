@@ -4,6 +4,7 @@
 #include <ads/adnoria/ADNNetworkUtilities.hpp>
 #include <ads/adnoria/ADNNotificationCenter.hpp>
 #include <ads/adnoria/ADNOpener.hpp>
+#include <ads/adnoria/ADNSignals.hpp>
 #include <ads/adnoria/ADNViewController.hpp>
 #include <ads/adnoria/ADNWebViewDelegate.hpp>
 
@@ -258,4 +259,21 @@ TEST_F(ADNWebViewDelegateTest, LeavingIsAtOnceWhilePingsHaveBackgroundTasks) {
     delegate->opener().openApp("");
     EXPECT_EQ(leaving.left, 1);
     tracker->reset();
+}
+
+TEST_F(ADNWebViewDelegateTest, TouchSignalsNeedAllThreeValues) {
+    EXPECT_FALSE(fire("anmsg:///touch?tx=10&ty=20&td=300"));
+    auto first = ads::adnoria::ADNSignals::snapshot();
+    EXPECT_EQ(first.touchX, 10);
+    EXPECT_EQ(first.touchY, 20);
+    EXPECT_EQ(first.touchDuration, 300);
+    // A missing value reads as -1 and the touch is not kept.
+    EXPECT_FALSE(fire("anmsg:///touch?tx=1&ty=2"));
+    auto second = ads::adnoria::ADNSignals::snapshot();
+    EXPECT_EQ(second.touchX, 10);
+    EXPECT_EQ(posted.back(), "didReceiveWebAction touch");
+    auto parameters = base::Dictionary::create();
+    parameters->setObject("n", "12");
+    EXPECT_EQ(ADNWebViewDelegate::intForKey("n", *parameters), 12);
+    EXPECT_EQ(ADNWebViewDelegate::intForKey("m", *parameters), -1);
 }
