@@ -96,6 +96,9 @@ void ADNWebViewDelegate::processTouchSignals(base::Dictionary const& parameters)
 }
 
 void ADNWebViewDelegate::trackURLString(std::string const& url, bool appendSpamSignals) {
+    // An empty text makes no URL: nothing to ping.
+    if (url.empty())
+        return;
     if (!tracker_)
         tracker_ = ADNClickTracker::create();
     auto target = url;

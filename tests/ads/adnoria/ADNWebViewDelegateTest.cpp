@@ -95,6 +95,12 @@ TEST_F(ADNWebViewDelegateTest, BridgeActionsTable) {
     EXPECT_EQ(server.requests()[1].path, "/trk");
     EXPECT_EQ(server.requests()[1].query, "ai=k2");
 
+    // Without "u" nothing is pinged.
+    EXPECT_FALSE(fire("anmsg:///click"));
+    EXPECT_FALSE(delegate->tracker()->tracker() == nullptr);
+    EXPECT_EQ(delegate->tracker()->trackingURL().substr(0, server.url("/trk").size()),
+        server.url("/trk"));
+
     EXPECT_FALSE(fire("anmsg:///log?string=hello%20page"));
     EXPECT_TRUE(log.contains("hello page"));
     EXPECT_FALSE(fire("anmsg:///vibrate"));
@@ -124,9 +130,9 @@ TEST_F(ADNWebViewDelegateTest, BridgeActionsTable) {
     EXPECT_EQ(posted.back(), "settings applicationtimeout=3");
 
     std::vector<std::string> expected {"didReceiveWebAction click", "didReceiveWebAction httpTrack",
-        "didReceiveWebAction log", "didReceiveWebAction vibrate", "didReceiveWebAction canOpenURLs",
-        "didReceiveWebAction evalInOpener", "didReceiveWebAction settings",
-        "settings applicationtimeout=3"};
+        "didReceiveWebAction click", "didReceiveWebAction log", "didReceiveWebAction vibrate",
+        "didReceiveWebAction canOpenURLs", "didReceiveWebAction evalInOpener",
+        "didReceiveWebAction settings", "settings applicationtimeout=3"};
     EXPECT_EQ(posted, expected);
 }
 
