@@ -7,7 +7,6 @@
 
 #include <ads/adnoria/ADNNotification.hpp>
 #include <ads/adnoria/ADNNotificationCenter.hpp>
-#include <ads/adnoria/ADNStatistics.hpp>
 #include <ads/adnoria/ADNWebViewDelegate.hpp>
 
 #include <foundation/RunLoop.hpp>
@@ -33,11 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         char folder[] = "/tmp/adnoria-bridge-fuzz-XXXXXX";
         FUZZ_CHECK(mkdtemp(folder) != nullptr);
         foundation::Sandbox::setRoot(folder);
-        // The shared statistics save themselves when they go; they must go before the
-        // user defaults and the bundle they save through do, at exit.
-        foundation::UserDefaults::standardUserDefaults();
-        ads::adnoria::ADNStatistics::sharedStatistics();
-        std::atexit([] { ads::adnoria::ADNStatistics::releaseSharedStatistics(); });
         return true;
     }();
     (void)sandboxed;
