@@ -63,6 +63,8 @@ void Application::sendEvent(Event* event) {
 void Application::finishLaunching() {
     if (delegate_)
         delegate_->applicationDidFinishLaunching(*this);
+    foundation::NotificationCenter::defaultCenter().postNotification(
+        DidFinishLaunchingNotification, this);
 }
 
 void Application::becomeActive() {

@@ -50,7 +50,10 @@ class Application final : public Responder {
 public:
     static constexpr char const* DidReceiveMemoryWarningNotification
         = "UIApplicationDidReceiveMemoryWarningNotification";
-    // Posted by becomeActive, resignActive and terminate after the delegate heard them.
+    // Posted by finishLaunching, becomeActive, resignActive and terminate after the
+    // delegate heard them.
+    static constexpr char const* DidFinishLaunchingNotification
+        = "UIApplicationDidFinishLaunchingNotification";
     static constexpr char const* DidBecomeActiveNotification
         = "UIApplicationDidBecomeActiveNotification";
     static constexpr char const* WillResignActiveNotification

@@ -117,7 +117,8 @@ TEST(Application, PostsItsActivityNotificationsAfterTellingTheDelegate) {
     std::vector<std::string> heard;
     auto& center = foundation::NotificationCenter::defaultCenter();
     std::vector<foundation::ObservationToken> tokens;
-    for (char const* name : {ui::Application::DidBecomeActiveNotification,
+    for (char const* name : {ui::Application::DidFinishLaunchingNotification,
+             ui::Application::DidBecomeActiveNotification,
              ui::Application::WillResignActiveNotification,
              ui::Application::DidEnterBackgroundNotification,
              ui::Application::WillEnterForegroundNotification,
@@ -127,13 +128,15 @@ TEST(Application, PostsItsActivityNotificationsAfterTellingTheDelegate) {
             heard.push_back(name + std::string(" after ") + delegate.calls.back());
         }));
     }
+    app.finishLaunching();
     app.becomeActive();
     app.resignActive();
     app.enterBackground();
     app.enterForeground();
     app.terminate();
     EXPECT_EQ(heard,
-        std::vector<std::string>({"UIApplicationDidBecomeActiveNotification after active",
+        std::vector<std::string>({"UIApplicationDidFinishLaunchingNotification after launch",
+            "UIApplicationDidBecomeActiveNotification after active",
             "UIApplicationWillResignActiveNotification after resign",
             "UIApplicationDidEnterBackgroundNotification after background",
             "UIApplicationWillEnterForegroundNotification after foreground",

@@ -1,6 +1,7 @@
 #include <ads/adnoria/ADNIdentifierUtilities.hpp>
 
 #include <ads/adnoria/ADNConfiguration.hpp>
+#include <ads/adnoria/ADNNumberUtilities.hpp>
 #include <ads/adnoria/ADNStringEncoding.hpp>
 
 #include <foundation/Bundle.hpp>
@@ -210,16 +211,7 @@ base::Ref<base::Dictionary> ADNIdentifierUtilities::canOpenURLs(
 }
 
 std::string ADNIdentifierUtilities::stringWithFloat(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%f", value);
-    std::string result = text;
-    if (result.find('.') != std::string::npos) {
-        while (!result.empty() && result.back() == '0')
-            result.pop_back();
-        if (!result.empty() && result.back() == '.')
-            result.pop_back();
-    }
-    return result;
+    return ADNNumberUtilities::stringWithFloat(value);
 }
 
 base::Ref<base::Dictionary> ADNIdentifierUtilities::parameters() {

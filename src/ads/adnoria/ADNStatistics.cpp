@@ -7,6 +7,7 @@
 #include <foundation/Clock.hpp>
 #include <foundation/Strings.hpp>
 #include <foundation/URLParts.hpp>
+#include <foundation/UserDefaults.hpp>
 
 #include <cmath>
 
@@ -14,9 +15,17 @@ namespace ads::adnoria {
 
 namespace {
 
+// The shared instance saves itself when it goes, through the standard user defaults
+// (which name their file by the main bundle). The slot is made after those, so that at
+// exit it is destroyed before them and its last save still finds them.
+struct SharedSlot {
+    SharedSlot() { foundation::UserDefaults::standardUserDefaults(); }
+    base::Ref<ADNStatistics> statistics;
+};
+
 base::Ref<ADNStatistics>& sharedStorage() {
-    static base::Ref<ADNStatistics> statistics;
-    return statistics;
+    static SharedSlot slot;
+    return slot.statistics;
 }
 
 // The host name of the configured ad host, which may be given with or without a

@@ -3,22 +3,34 @@
 #include <ads/adnoria/ADNConfiguration.hpp>
 #include <ads/adnoria/ADNNetworkChecker.hpp>
 #include <ads/adnoria/ADNNetworkUtilities.hpp>
+#include <ads/adnoria/ADNNotificationCenter.hpp>
+#include <ads/adnoria/ADNObjectPrivate.hpp>
+#include <ads/adnoria/ADNOpener.hpp>
 #include <ads/adnoria/ADNPrivateUtilities.hpp>
 #include <ads/adnoria/ADNSignals.hpp>
 #include <ads/adnoria/ADNStatistics.hpp>
+#include <ads/adnoria/ADNWebViewDelegate.hpp>
 
 #include <foundation/NotificationCenter.hpp>
 #include <foundation/Reachability.hpp>
+#include <foundation/RunLoop.hpp>
 #include <foundation/Sandbox.hpp>
 #include <foundation/UserDefaults.hpp>
 #include <services/Accelerometer.hpp>
 #include <ui/Application.hpp>
+#include <ui/WebView.hpp>
 
 namespace test {
 
 namespace {
 
 void resetClient() {
+    foundation::RunLoop::main().reset();
+    ui::WebView::setFactory(nullptr);
+    ads::adnoria::ADNNotificationCenter::resetDefaultCenter();
+    ads::adnoria::ADNObjectPrivate::setLaunchFinished(false);
+    ads::adnoria::ADNOpener::resetWaitCount();
+    ads::adnoria::ADNWebViewDelegate::setVibrateHandler(nullptr);
     ads::adnoria::ADNStatistics::releaseSharedStatistics();
     ads::adnoria::ADNNetworkChecker::releaseSharedChecker();
     ads::adnoria::ADNIdentifierUtilities::reset();
