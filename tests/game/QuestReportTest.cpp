@@ -243,7 +243,7 @@ TEST_F(QuestReportTest, AThreeClauseChallengeIsReportedAsItsRewardSays) {
 
 TEST_F(QuestReportTest, OpensTakesEveryTouchAndClosesOnOK) {
     evaluator.records["goal"] = {record(false, false, "x")};
-    auto report = open(quest("goal", "coin:5").get());
+    auto report = open(quest("goal", "coin:5,tok:2").get());
     ASSERT_TRUE(report->dialogBG());
     EXPECT_EQ(report->dialogBG()->position(), (engine::Point {240, 160}));
     EXPECT_EQ(report->dialogBG()->scale(), 0);
@@ -258,6 +258,11 @@ TEST_F(QuestReportTest, OpensTakesEveryTouchAndClosesOnOK) {
     EXPECT_EQ(report->buttonOK()->position(), (engine::Point {w / 2, 37}));
     EXPECT_EQ(report->buttonOKLabel()->position(), (engine::Point {w / 2, 37}));
     EXPECT_EQ(text(report->buttonOKLabel()), "OK");
+    EXPECT_EQ(report->dimBG()->position(), (engine::Point {240, 160}));
+    EXPECT_EQ(report->questTitleLabel()->position(), (engine::Point {w / 2, 257}));
+    EXPECT_EQ(report->rewardTitleLabel()->position(), (engine::Point {w / 2, 138}));
+    EXPECT_EQ(report->reward2Icon()->position(), (engine::Point {271, 94}));
+    EXPECT_EQ(report->reward2QuantityLabel()->position(), (engine::Point {400, 94}));
 
     // A touch beside the button is taken and does nothing.
     auto ok = report->okButtonRect();
