@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <string>
@@ -352,6 +353,36 @@ TEST_F(QuestReportTest, TheBannerSlidesUpForTwoAndAHalfSecondsAndLeaves) {
         EXPECT_FALSE(banner->parent());
         EXPECT_FALSE(banner->bar());
     }
+}
+
+TEST_F(QuestReportTest, TheCoversAreDrawnOverTheRewardShelf) {
+    auto draw = [this] {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        layer->visit();
+        glDisable(GL_BLEND);
+        glFinish();
+    };
+    // A point of the second reward place between the lock and the number, in the scene.
+    auto secondPlace = [](QuestReport& report) {
+        return report.dialogBG()->convertToWorldSpace({247 + 120, 76 + 20});
+    };
+    auto both = open(quest("goal", "coin:500,pp:5").get());
+    seconds(0.7f);
+    auto at = secondPlace(*both);
+    draw();
+    auto open_ = pixel(int(at.x), int(at.y));
+    layer->removeChild(both.get(), engine::Cleanup::Yes);
+
+    auto one = open(quest("goal", "coin:500").get());
+    seconds(0.7f);
+    draw();
+    auto covered = pixel(int(at.x), int(at.y));
+    // The block is grey: its channels close together, unlike the honey shelf under it.
+    EXPECT_LT(std::abs(int(covered.r) - int(covered.b)), 40);
+    EXPECT_GT(std::abs(int(open_.r) - int(open_.b)), 40);
 }
 
 }
