@@ -110,16 +110,6 @@ public:
     }
     bool isBannerEnabled() override { return banner; }
     void showAdView() override { events.push_back("showAdView"); }
-    std::string startRandomEligibleQuest(game::QuestItemProtocol& delegate) override {
-        if (eligibleQuest.empty())
-            return {};
-        questDelegate = &delegate;
-        activeQuest = eligibleQuest;
-        return activeQuest;
-    }
-    void clearCurrentQuests() override { activeQuest.clear(); }
-    std::string firstActiveQuest() override { return activeQuest; }
-    void markCompletedQuests() override { events.push_back("markCompletedQuests"); }
     bool has(std::string const& event) const {
         return std::find(events.begin(), events.end(), event) != events.end();
     }
@@ -130,9 +120,6 @@ public:
     bool banner {false};
     std::vector<std::string> reported;
     std::vector<std::string> events;
-    std::string eligibleQuest;
-    std::string activeQuest;
-    game::QuestItemProtocol* questDelegate {nullptr};
 };
 
 // A salon on the generated bundle with its path finder, a recording HUD and

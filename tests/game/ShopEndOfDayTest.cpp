@@ -191,6 +191,8 @@ TEST_F(ShopEndOfDayTest, AchievementsOfTheDay) {
     globals.musicPlayCountToday = 0;
     // One power-up running and one still to come when the day ends.
     std::vector<std::string> calls;
+    std::string challenge = "q01_first_steps";
+    shop->questController()->addToCurrentQuestsById(challenge);
     auto* timeline = shop->itemEffectCtrl();
     timeline->scheduleEffect(test::RecordingEffect::create("running", calls, 100), 0);
     timeline->scheduleEffect(test::RecordingEffect::create("later", calls, 100), 200);
@@ -203,7 +205,10 @@ TEST_F(ShopEndOfDayTest, AchievementsOfTheDay) {
         EXPECT_FALSE(achieved(n)) << n;
     EXPECT_TRUE(timeline->timeline().empty());
     EXPECT_EQ(calls, (std::vector<std::string> {"running end 3", "running endCooldown"}));
-    EXPECT_TRUE(services.has("markCompletedQuests"));
+    // The day's challenge is settled and reported.
+    ASSERT_EQ(shop->questController()->getActiveQuests().size(), 1u);
+    EXPECT_TRUE(shop->questController()->getActiveQuests().front()->marked());
+    EXPECT_EQ(hud->calls.end()[-2], "questReport " + challenge);
 }
 
 TEST_F(ShopEndOfDayTest, PonyDayAndOfferActionsEndWithTheDay) {

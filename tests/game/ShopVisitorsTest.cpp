@@ -177,17 +177,34 @@ TEST_F(ShopVisitorsTest, NoArrivalWhenTheTwentyFourPlacesAreTaken) {
 
 TEST_F(ShopVisitorsTest, DailyChallengeMovesTheCountersAndShowsTheQuest) {
     openDay(2, 0);
+    auto challenge = [](char const* prerequisite) {
+        auto entry = base::Dictionary::create();
+        entry->setObject("prerequisite", prerequisite);
+        entry->setObject("condition", "service:3");
+        entry->setObject("rewardcode", "coin:50");
+        auto list = base::Dictionary::create();
+        list->setObject("Q7", base::Value(entry));
+        return list;
+    };
     auto& globals = GameGlobals::shared();
     globals.customerHappyCount = 6;
     globals.customerAngryCount = 4;
     globals.customerIncome = 300;
+    shop->questController()->loadQuestList(*challenge("lvl:99"));
     EXPECT_FALSE(shop->prepareDailyChallenge());
     EXPECT_EQ(globals.customerHappyCountP, 6);
     EXPECT_EQ(globals.customerHappyCount, 0);
     EXPECT_EQ(globals.customerIncomeP, 300);
-    services.eligibleQuest = "Q7";
+    EXPECT_FALSE(shop->isDailyChallenge());
+    shop->questController()->loadQuestList(*challenge(""));
+    auto* quest = shop->questController()->getQuestById("Q7");
+    ASSERT_TRUE(quest);
+    quest->markQuestFail();
+    quest->setNotified(true);
     EXPECT_TRUE(shop->prepareDailyChallenge());
-    EXPECT_EQ(services.questDelegate, shop.get());
+    EXPECT_EQ(quest->questDelegate(), shop.get());
+    EXPECT_FALSE(quest->marked());
+    EXPECT_FALSE(quest->notified());
     EXPECT_TRUE(shop->isDailyChallenge());
     EXPECT_EQ(hud->calls.back(), "questReport Q7");
     shop->clearDailyChallenge();

@@ -5,23 +5,17 @@
 
 #include <string>
 
-namespace engine {
-class SceneNode;
-}
-
 namespace game {
 
-class QuestItemProtocol;
-
 // What the salon asks of the features around it that are not built into the salon
-// itself: the progression features (quests, achievements,
-// leaderboards), the game server kit (pony days, the banner switches), the offer
-// wall, analytics and the application's banner ad. The salon goes through the
-// installed instance only; the game's own answers below do nothing (no quest, no
-// pony day) except that events go to the analytics agent, the achievements and
-// leaderboards to the game's achievement book and leaderboard reporter, and the save's
-// upload to the game server kit (which sends nothing while no server is configured), so
-// the salon plays on its own, and tests install recording stand-ins. Main thread only.
+// itself: the achievements and leaderboards, the game server kit (pony days, the banner
+// switches), the offer wall, analytics and the application's banner ad. (The daily
+// challenges are the salon's own quest controller.) The salon goes through the
+// installed instance only; the game's own answers below do nothing (no pony day)
+// except that events go to the analytics agent, the achievements and leaderboards to
+// the game's achievement book and leaderboard reporter, and the save's upload to the
+// game server kit (which sends nothing while no server is configured), so the salon
+// plays on its own, and tests install recording stand-ins. Main thread only.
 class SalonServices {
 public:
     virtual ~SalonServices() = default;
@@ -31,10 +25,6 @@ public:
     // Installs services that the caller keeps alive; null goes back to the defaults.
     static void setShared(SalonServices* services);
 
-    // Quests and power-ups.
-    virtual void loadQuestList(std::string const&) { }
-    virtual void loadActiveQuests() { }
-    virtual void updateActiveQuests() { }
     // Achievements by their number, and the leaderboards.
     virtual void updateAchievement(int number, float percent);
     virtual void checkUpdateAchievementsFromCurrentGame();
@@ -59,16 +49,6 @@ public:
 
     // Records an analytics event with the agent.
     virtual void logEvent(std::string const& name, base::Ref<base::Dictionary> parameters);
-    // The daily challenges of the quest controller. A started quest has the delegate
-    // (not retained) and its marked and notified flags cleared; answers its id, or ""
-    // when no quest is eligible.
-    virtual std::string startRandomEligibleQuest(QuestItemProtocol&) { return {}; }
-    virtual void clearCurrentQuests() { }
-    // The id of the first active quest, "" when none.
-    virtual std::string firstActiveQuest() { return {}; }
-    virtual void markCompletedQuests() { }
-    // A quest's finish shown over the salon layer.
-    virtual void showQuestNotification(engine::SceneNode*, bool) { }
     // The pony day's fee multiplier while one runs.
     virtual float ponyDayFeeMult() { return 1; }
     // Queues the save's upload ("PushSaveData") on the game server kit.

@@ -119,12 +119,16 @@ base::Ref<Shop> Shop::initWithLayer(engine::SceneNode* layer) {
 
 Shop::Shop(engine::SceneNode* layer)
     : pLayer(layer)
-    , itemEffectCtrl_(ItemEffectController::create()) {
-    SalonServices::shared().loadQuestList("questList.plist");
+    , itemEffectCtrl_(ItemEffectController::create())
+    , questCtrl_(QuestController::init()) {
+    questCtrl_->loadQuestListNamed("questList.plist");
+    questCtrl_->setQuestDelegate(this);
     GameGlobals::shared().shopState = 0;
 }
 
 Shop::~Shop() {
+    // The challenges (and a report holding one) may outlive the salon.
+    questCtrl_->dropDelegate();
     if (staffLogTimer_)
         staffLogTimer_->invalidate();
     releaseCharacters();
@@ -173,7 +177,7 @@ float Shop::getNightFilterOpacity() const {
 }
 
 void Shop::updateActiveQuests() {
-    SalonServices::shared().updateActiveQuests();
+    questCtrl_->updateCurrentQuests();
 }
 
 void Shop::startPreWorkingHour() {
@@ -516,7 +520,7 @@ bool Shop::loading() {
     switch (nCurLoadingPhase) {
     case 0: {
         engine::StaticFileCache::clearCache();
-        SalonServices::shared().loadActiveQuests();
+        questCtrl_->loadActiveQuests();
         globals.levelCapData = nullptr;
         auto entries = unpackedEntries();
         DataConrtoller::loadShopLevel();

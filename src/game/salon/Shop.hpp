@@ -8,7 +8,8 @@
 #include <engine/Sprite.hpp>
 #include <foundation/Timer.hpp>
 #include <game/progression/ItemEffectController.hpp>
-#include <game/salon/QuestItemProtocol.hpp>
+#include <game/progression/QuestController.hpp>
+#include <game/progression/QuestItemProtocol.hpp>
 #include <ui/Touch.hpp>
 
 #include <array>
@@ -247,9 +248,12 @@ public:
     // --- daily challenges ---
     bool questConditionFinished(std::string const& condition) override;
     std::vector<QuestConditionState> questConditionState(std::string const& condition) override;
-    void notifyQuestComplete(QuestInfo const& quest) override;
-    void notifyQuestFail(QuestInfo const& quest) override;
-    void markQuestComplete(QuestInfo const& quest) override;
+    void notifyQuestComplete(QuestItem& quest) override;
+    void notifyQuestFail(QuestItem& quest) override;
+    void markQuestComplete(QuestItem& quest) override;
+    // The salon's daily challenges: loaded from "questList.plist" when the salon is made,
+    // with the salon as their evaluator.
+    QuestController* questController() const { return questCtrl_.get(); }
 
 protected:
     friend base::Factory;
@@ -305,6 +309,7 @@ private:
     // The held pause reasons, a set of PauseReason bits.
     unsigned pauseReasons_ {0};
     base::Ref<ItemEffectController> itemEffectCtrl_;
+    base::Ref<QuestController> questCtrl_;
     bool bShopOpen {false};
     std::array<bool, furnitureTypes> bIsFurnTypeAvailable {};
     bool bWillFadeInBgm {false};

@@ -277,9 +277,9 @@ void Shop::startNonWorkingHour() {
             hud->showPonyDayPopup();
     }
     // 19. The daily challenge's result.
-    services.markCompletedQuests();
-    if (auto quest = services.firstActiveQuest(); !quest.empty() && hud)
-        hud->showQuestReport(quest);
+    questCtrl_->markCompletedQuests();
+    if (auto active = questCtrl_->getActiveQuests(); !active.empty() && hud)
+        hud->showQuestReport(active.front()->quest_id());
     // 20.
     checkChallengeAchievements();
     if (hud)

@@ -2,48 +2,19 @@
 // rewards and notifications.
 
 #include <foundation/UserDefaults.hpp>
-#include <game/salon/SalonServices.hpp>
+#include <game/progression/QuestClause.hpp>
+#include <game/progression/QuestNotification.hpp>
 #include <game/salon/Shop.hpp>
 #include <game/salon/ShopSupport.hpp>
 #include <game/shell/DataConrtoller.hpp>
 
 #include <cmath>
-#include <cstdlib>
 
 namespace game {
 
 using namespace shop_support;
 
 namespace {
-
-struct Term {
-    std::string key;
-    int value {0};
-};
-
-// "key:value" terms separated by ","; a term without ":" has the value 0, and a
-// value that is not a number reads as 0.
-std::vector<Term> splitTerms(std::string const& text) {
-    std::vector<Term> terms;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        auto comma = text.find(',', start);
-        auto part
-            = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        if (!part.empty()) {
-            Term term;
-            auto colon = part.find(':');
-            term.key = part.substr(0, colon);
-            if (colon != std::string::npos)
-                term.value = std::atoi(part.c_str() + colon + 1);
-            terms.push_back(term);
-        }
-        if (comma == std::string::npos)
-            break;
-        start = comma + 1;
-    }
-    return terms;
-}
 
 // The target of a percentage term over the customers of the previous period. The
 // rounded target is used by the test and the progress record alike, so a condition
@@ -52,13 +23,16 @@ double roundedShare(double p, int base) {
     return std::round(p * double(base));
 }
 
+// Above the salon's characters and furniture.
+constexpr int questBannerZ = 10000;
+
 }
 
 bool Shop::questConditionFinished(std::string const& condition) {
     auto const& g = GameGlobals::shared();
     bool met = true;
     int totalP = g.customerHappyCountP + g.customerAngryCountP;
-    for (auto const& term : splitTerms(condition)) {
+    for (auto const& term : QuestClause::parseList(condition)) {
         int n = term.value;
         double p = double(n) / 100;
         bool holds = true;
@@ -99,7 +73,7 @@ std::vector<QuestConditionState> Shop::questConditionState(std::string const& co
     auto const& g = GameGlobals::shared();
     int totalP = g.customerHappyCountP + g.customerAngryCountP;
     std::vector<QuestConditionState> records;
-    for (auto const& term : splitTerms(condition)) {
+    for (auto const& term : QuestClause::parseList(condition)) {
         QuestConditionState state;
         state.condition = term.key;
         int n = term.value;
@@ -173,19 +147,21 @@ std::vector<QuestConditionState> Shop::questConditionState(std::string const& co
     return records;
 }
 
-void Shop::notifyQuestComplete(QuestInfo const& quest) {
-    foundation::log("QUEST ID:%@ Completed", quest.quest_id);
-    SalonServices::shared().showQuestNotification(pLayer, true);
+void Shop::notifyQuestComplete(QuestItem& quest) {
+    foundation::log("QUEST ID:%@ Completed", quest.quest_id());
+    if (pLayer)
+        pLayer->addChild(QuestNotification::initComplete(), questBannerZ);
 }
 
-void Shop::notifyQuestFail(QuestInfo const& quest) {
-    foundation::log("Quest ID:%@ Failed", quest.quest_id);
-    SalonServices::shared().showQuestNotification(pLayer, false);
+void Shop::notifyQuestFail(QuestItem& quest) {
+    foundation::log("Quest ID:%@ Failed", quest.quest_id());
+    if (pLayer)
+        pLayer->addChild(QuestNotification::initFail(), questBannerZ);
 }
 
-void Shop::markQuestComplete(QuestInfo const& quest) {
+void Shop::markQuestComplete(QuestItem& quest) {
     auto& globals = GameGlobals::shared();
-    for (auto const& term : splitTerms(quest.rewardcode)) {
+    for (auto const& term : QuestClause::parseList(quest.rewardcode())) {
         int c = term.value;
         auto* hud = interface();
         if (term.key == "coin") {

@@ -80,7 +80,7 @@ bool Shop::isEligibleForDailyChallenge() const {
 }
 
 bool Shop::isDailyChallenge() const {
-    return !SalonServices::shared().firstActiveQuest().empty();
+    return !questCtrl_->getActiveQuests().empty();
 }
 
 void Shop::generateCustomer() {
@@ -321,28 +321,31 @@ bool Shop::prepareDailyChallenge() {
     globals.customerService = 0;
     globals.customerFastService = 0;
     DataConrtoller::saveCountingRecord();
-    auto& services = SalonServices::shared();
-    services.clearCurrentQuests();
-    auto quest = services.startRandomEligibleQuest(*this);
-    if (quest.empty())
+    questCtrl_->clearCurrentQuests();
+    auto quest = questCtrl_->getRandomEligibleQuest();
+    if (!quest)
         return false;
+    quest->setQuestDelegate(this);
+    quest->setMarked(false);
+    quest->setNotified(false);
+    questCtrl_->addToCurrentQuests(quest.get());
     if (auto* hud = interface())
-        hud->showQuestReport(quest);
+        hud->showQuestReport(quest->quest_id());
     playSound("ChallengeStart");
     return true;
 }
 
 void Shop::clearDailyChallenge() {
-    SalonServices::shared().clearCurrentQuests();
+    questCtrl_->clearCurrentQuests();
 }
 
 void Shop::showQuestProgress() {
-    auto quest = SalonServices::shared().firstActiveQuest();
-    if (quest.empty())
+    auto active = questCtrl_->getActiveQuests();
+    if (active.empty())
         return;
     pauseGame();
     if (auto* hud = interface())
-        hud->showQuestReport(quest);
+        hud->showQuestReport(active.front()->quest_id());
 }
 
 }
