@@ -34,6 +34,13 @@ std::string ServerConfig::marketingBaseURL() {
     return value(marketingBaseURLVariable, marketingBaseURLDefault, "");
 }
 
+std::string ServerConfig::marqueeAPIRoot() {
+    auto root = value(marqueeAPIRootVariable, marqueeAPIRootDefault, "");
+    if (!root.empty() && root.back() != '/')
+        root += '/';
+    return root;
+}
+
 std::string ServerConfig::value(
     char const* environmentVariable, std::string_view defaultsKey, std::string_view fallback) {
     if (char const* fromEnvironment = std::getenv(environmentVariable);

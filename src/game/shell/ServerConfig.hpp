@@ -51,6 +51,12 @@ public:
     static constexpr char const* marketingBaseURLVariable = "QUILLABY_MARKETING_URL";
     static constexpr char const* marketingBaseURLDefault = "MarketingBaseURL";
 
+    // The Marquee ad network's API root ("https://host:port/", the paths follow it); empty
+    // when not configured (its calls then fail without being sent).
+    static std::string marqueeAPIRoot();
+    static constexpr char const* marqueeAPIRootVariable = "QUILLABY_MARQUEE_URL";
+    static constexpr char const* marqueeAPIRootDefault = "MarqueeAPIRoot";
+
     // The environment variable when set and not empty, else the user default when
     // present and not empty, else fallback.
     static std::string value(
