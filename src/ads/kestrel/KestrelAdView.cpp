@@ -1,6 +1,7 @@
 #include <ads/kestrel/KestrelAdView.hpp>
 
 #include <ads/kestrel/KestrelAdAssignment.hpp>
+#include <ads/kestrel/KestrelAdCanvasViewController.hpp>
 #include <ads/kestrel/KestrelAdLoop.hpp>
 #include <ads/kestrel/KestrelAdParser.hpp>
 #include <ads/kestrel/KestrelAdProperties.hpp>
@@ -550,7 +551,16 @@ void KestrelAdView::clickedButtonAtIndex(ui::AlertView&, int buttonIndex) {
     });
 }
 
-void KestrelAdView::openCanvas(std::optional<std::string> const&, int) {
+// The canvas goes on the parent's navigation when the parent is a navigation
+// controller, else it opens in a window of its own; the navigation or the class's open
+// canvas slot keeps it alive.
+void KestrelAdView::openCanvas(std::optional<std::string> const& appStoreUrl, int clickAction) {
+    auto canvas = KestrelAdCanvasViewController::initWithUrl(webUrl_, appStoreUrl, adImpression_,
+        ad_, adDelegate_, canvasOrientation_, canvasAnimated_, clickAction);
+    if (auto* navigation = dynamic_cast<ui::NavigationController*>(parentViewController_.get()))
+        navigation->pushViewController(canvas, true);
+    else
+        canvas->createCanvasWindow();
 }
 
 // ---- URLs

@@ -202,11 +202,12 @@ TEST_F(KestrelAdViewTest, LaterVisibilityChecksNeverLowerATappedImpression) {
     auto view = banner();
     EXPECT_EQ(view->adImpression()->currentState(), 3);
     tap(*view);
-    EXPECT_EQ(view->adImpression()->currentState(), 4);
+    // "banner" asks for the store confirmation (state 7) after the tap.
+    auto afterTap = statesOf(view->adImpression());
+    EXPECT_EQ(afterTap, (std::vector<int> {1, 2, 3, 4, 7}));
     heartBeat();
     view->checkBannerLocation();
-    EXPECT_EQ(view->adImpression()->currentState(), 4);
-    EXPECT_EQ(view->adImpression()->adStates().size(), 4u);
+    EXPECT_EQ(statesOf(view->adImpression()), afterTap);
 }
 
 TEST_F(KestrelAdViewTest, RefreshesOnScheduleAndKeepsOneSetOfSubviews) {
@@ -286,12 +287,15 @@ TEST_F(KestrelAdViewTest, TapRecordsStateFourAndBuildsTheClickThroughUrl) {
         char const* hook;
         std::int64_t canvasId;
         char const* expectedBase;
+        // What the canvas records after the tap: the confirmation (7), nothing until
+        // its page has loaded, or the store hand-off's request (6).
+        std::vector<int> canvasStates;
     };
     // "banner" has click action 2, other hooks fall back to the unnamed hook (no click
     // action, so 1).
-    for (auto const& c : {Case {"banner", 77, "http://ads.test/getIPhoneApp.do?"},
-             Case {"other", 77, "http://ads.test/getCanvas.do?"},
-             Case {"other", 0, "http://ads.test/getIPhoneApp.do?"}}) {
+    for (auto const& c : {Case {"banner", 77, "http://ads.test/getIPhoneApp.do?", {7}},
+             Case {"other", 77, "http://ads.test/getCanvas.do?", {}},
+             Case {"other", 0, "http://ads.test/getIPhoneApp.do?", {6}}}) {
         auto ad = KestrelAdParser::fastAdWithHook(c.hook, std::nullopt);
         ad->setCanvasId(c.canvasId);
         auto view = KestrelAdView::initWithAd(
@@ -299,7 +303,16 @@ TEST_F(KestrelAdViewTest, TapRecordsStateFourAndBuildsTheClickThroughUrl) {
         tap(*view, 0);
         EXPECT_FALSE(view->webUrl()) << "a touch without taps does nothing";
         tap(*view);
-        EXPECT_EQ(view->adImpression()->currentState(), 4);
+        auto expected = std::vector<int> {1, 2, 4};
+        expected.insert(expected.end(), c.canvasStates.begin(), c.canvasStates.end());
+        EXPECT_EQ(statesOf(view->adImpression()), expected) << c.hook << " " << c.canvasId;
+        auto* canvas = ads::kestrel::KestrelAdCanvasViewController::getOpenCanvasController();
+        ASSERT_TRUE(canvas);
+        EXPECT_EQ(canvas->webUrl(), view->webUrl());
+        canvas->cancel();
+        foundation::RunLoop::main().runFor(0.1);
+        EXPECT_FALSE(ads::kestrel::KestrelAdCanvasViewController::getOpenCanvasController());
+        EXPECT_TRUE(window->isKeyWindow()) << "the application's window is key again";
         ASSERT_TRUE(view->webUrl());
         EXPECT_EQ(view->webUrl()->rfind(c.expectedBase, 0), 0u) << *view->webUrl();
         view->removeFromSuperview();

@@ -2,6 +2,7 @@
 
 #include "GoldenReply.hpp"
 
+#include <ads/kestrel/KestrelAdCanvasViewController.hpp>
 #include <ads/kestrel/KestrelAdLoop.hpp>
 #include <ads/kestrel/KestrelAdView.hpp>
 
@@ -9,6 +10,8 @@
 #include <ui/Application.hpp>
 #include <ui/Device.hpp>
 #include <ui/Window.hpp>
+
+#include <vector>
 
 namespace test {
 
@@ -63,6 +66,7 @@ protected:
         window->addSubview(host);
     }
     ~KestrelViewsTest() override {
+        ads::kestrel::KestrelAdCanvasViewController::freeOpenCanvasController();
         foundation::RunLoop::main().reset();
         host = nullptr;
         window = nullptr;
@@ -75,6 +79,16 @@ protected:
     static void heartBeat() {
         foundation::NotificationCenter::defaultCenter().postNotification(
             "KestrelHeartBeatNotification");
+    }
+
+    // The states the impression has recorded, in order.
+    static std::vector<int> statesOf(ads::kestrel::KestrelAdImpression const* impression) {
+        std::vector<int> states;
+        if (impression) {
+            for (auto const& state : impression->adStates())
+                states.push_back(state->state());
+        }
+        return states;
     }
 
     base::Ref<ui::Window> window;
