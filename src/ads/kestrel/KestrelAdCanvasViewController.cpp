@@ -503,9 +503,7 @@ void KestrelAdCanvasViewController::createTabletPage() {
     bannerSellMessage_ = sellMessage;
     backView_->addSubview(sellMessage);
 
-    if (adImpression_)
-        adImpression_->updateWithResult(
-            KestrelAdImpression::stateCanvasShown, nullptr, nullptr, nullptr);
+    recordCanvasShown();
     if (ad_)
         KestrelAdAssignment::createInstance()->assignAd(ad_, parentName_);
 
@@ -555,6 +553,15 @@ void KestrelAdCanvasViewController::createTabletPage() {
     backView_->addSubview(bannersTable_);
     for (auto const& view : placed)
         backView_->addSubview(view);
+}
+
+// The canvas content counts as shown once, however often its page finishes loading.
+void KestrelAdCanvasViewController::recordCanvasShown() {
+    if (canvasShownRecorded_ || !adImpression_)
+        return;
+    canvasShownRecorded_ = true;
+    adImpression_->updateWithResult(
+        KestrelAdImpression::stateCanvasShown, nullptr, nullptr, nullptr);
 }
 
 // ---- after loading
@@ -654,9 +661,7 @@ void KestrelAdCanvasViewController::webViewDidStartLoad(ui::WebView&) {
 
 void KestrelAdCanvasViewController::webViewDidFinishLoad(ui::WebView&) {
     guarded([&] {
-        if (adImpression_)
-            adImpression_->updateWithResult(
-                KestrelAdImpression::stateCanvasShown, nullptr, nullptr, nullptr);
+        recordCanvasShown();
         if (webView_)
             webView_->setAlpha(1);
         if (loadingView_) {

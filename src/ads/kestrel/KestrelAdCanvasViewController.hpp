@@ -186,6 +186,7 @@ private:
     void createTabletPage();
     void addVeilAndSpinner();
     void buildPanel();
+    void recordCanvasShown();
     void removeCanvasWindow();
     void endHandOff();
 
@@ -203,6 +204,7 @@ private:
     base::Ref<ui::NavigationBar> navBar_;
     KestrelAdDelegate* adDelegate_ {nullptr};
     bool _hidden {false};
+    bool canvasShownRecorded_ {false};
     base::Ref<ui::View> backView_;
     bool canvasAnimated_ {false};
     int clickAction_ {0};

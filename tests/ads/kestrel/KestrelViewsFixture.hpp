@@ -17,8 +17,12 @@ namespace test {
 
 // The golden reply with the surfaces' artwork added: images 31, 41 and 51 and the
 // image codes of the banner badges (8 free, 9 paid, 10 and 11 their landscape reward
-// twins) before its end-of-message block.
-inline base::Bytes viewsReply() {
+// twins) before its end-of-message block. With canvasHooks of 0 or more, it also carries
+// the art of the canvas and the takeover (every code they use) and the hooks
+// "Kestrel_Canvas_Hook_1" up to that number, each with an ad block of one ad of its own
+// (ad 200 + i, "Extra i", free when i is odd); the unnamed hook, which answers for every
+// other hook name, then has no ads, so the canvas hooks beyond that number stay empty.
+inline base::Bytes viewsReply(int canvasHooks = -1) {
     auto golden = goldenReply();
     // The golden reply's last block before the end of the message.
     auto endStart = golden.blockStarts.back();
@@ -47,6 +51,37 @@ inline base::Bytes viewsReply() {
              300, 20, 190, 20, 140, 20})
         extension.i32(v);
     reply.block(0x010F, extension);
+    if (canvasHooks >= 0) {
+        std::vector<std::pair<std::int64_t, std::int16_t>> codes;
+        for (std::int16_t code : {1, 12, 14, 15, 17, 20, 22, 5, 24, 30, 31, 42, 44})
+            codes.push_back({51, code});
+        for (std::int16_t code : {13, 16, 18, 19, 6, 25, 33, 43, 48})
+            codes.push_back({41, code});
+        ReplyWriter art;
+        art.u32(std::uint32_t(codes.size()));
+        for (auto [id, code] : codes)
+            art.i64(id).i16(code);
+        reply.block(0x010C, art);
+        ReplyWriter hooks;
+        hooks.u32(std::uint32_t(canvasHooks + 1)).str("").u8(99).u8(3);
+        for (int i = 1; i <= canvasHooks; ++i) {
+            hooks.str("Kestrel_Canvas_Hook_" + std::to_string(i)).u8(std::uint8_t(10 + i)).u8(3);
+            reply.block(0x0103,
+                ReplyWriter()
+                    .u8(std::uint8_t(10 + i))
+                    .u16(1)
+                    .i64(200 + i)
+                    .i64(9100 + i)
+                    .str("Extra " + std::to_string(i))
+                    .str("Maker " + std::to_string(i))
+                    .i64(0)
+                    .i64(31)
+                    .u8(0));
+            reply.block(0x0110,
+                ReplyWriter().i64(200 + i).str("More fun " + std::to_string(i)).i32(i % 2 ? 0 : 2));
+        }
+        reply.block(0x0107, hooks);
+    }
     reply.end();
     return reply.bytes;
 }
@@ -74,7 +109,7 @@ protected:
         ui::Device::reset();
     }
 
-    void parseViewsReply() { ASSERT_TRUE(parse(viewsReply())); }
+    void parseViewsReply(int canvasHooks = -1) { ASSERT_TRUE(parse(viewsReply(canvasHooks))); }
 
     static void heartBeat() {
         foundation::NotificationCenter::defaultCenter().postNotification(
