@@ -105,3 +105,39 @@ TEST_F(KestrelAdHandOffTest, BannerAlertStartsTheHandOffAndClearsTheIndicator) {
 }
 
 }
+
+namespace {
+
+// The canvas's hand-off: a chain that reaches the store records 6 and 8 and opens the
+// last address; a dropped one takes the spinner and the veil away again.
+TEST_F(KestrelAdHandOffTest, CanvasHandOffEndsWithTheSpinnerGone) {
+    parseViewsReply(0);
+    for (auto const* path : {"/ref", "/drop"}) {
+        ui::Application::reset();
+        window->makeKeyAndVisible();
+        auto ad = KestrelAdParser::fastAdWithHook("banner", std::nullopt);
+        impression = KestrelAdImpression::initWithHook("banner", 2, KestrelAdParser::instance());
+        auto canvas = ads::kestrel::KestrelAdCanvasViewController::initWithUrl(
+            std::nullopt, server.url(path), impression, ad, nullptr, "portrait", false, 3);
+        canvas->createCanvasWindow();
+        EXPECT_TRUE(canvas->loadingView()->isAnimating()) << path;
+        EXPECT_FALSE(canvas->transparentView()->isHidden()) << path;
+        foundation::RunLoop::main().runUntil([&] { return !canvas->appStoreConnection(); }, 20);
+        bool reached = std::string(path) == "/ref";
+        EXPECT_EQ(states(), reached ? (std::vector<int> {1, 6, 8}) : (std::vector<int> {1, 6}))
+            << path;
+        EXPECT_EQ(
+            ui::Application::sharedApplication().openedExternalURLs().size(), reached ? 1u : 0u)
+            << path;
+        EXPECT_FALSE(ui::Application::sharedApplication().isNetworkActivityIndicatorVisible());
+        if (!reached) {
+            EXPECT_FALSE(canvas->loadingView()->isAnimating()) << path;
+            EXPECT_TRUE(canvas->transparentView()->isHidden()) << path;
+            EXPECT_TRUE(canvas->backView()->isUserInteractionEnabled()) << path;
+        }
+        canvas->cancel();
+        foundation::RunLoop::main().runFor(0.1);
+    }
+}
+
+}
