@@ -1,7 +1,9 @@
 #include <ads/kestrel/KestrelAdLoop.hpp>
 
 #include <ads/kestrel/KestrelAdAssignment.hpp>
+#include <ads/kestrel/KestrelAdCanvasViewController.hpp>
 #include <ads/kestrel/KestrelAdParser.hpp>
+#include <ads/kestrel/KestrelAdTakeOverViewController.hpp>
 #include <ads/kestrel/KestrelAdView.hpp>
 
 #include <analytics/KestrelAnalytics.hpp>
@@ -12,6 +14,7 @@
 #include <foundation/NotificationCenter.hpp>
 #include <ui/AlertView.hpp>
 #include <ui/Application.hpp>
+#include <ui/Window.hpp>
 
 #include <mutex>
 
@@ -158,6 +161,10 @@ bool KestrelAdLoop::adLoopEnabled() {
 }
 
 void KestrelAdLoop::pauseSession() {
+    if (auto* canvas = KestrelAdCanvasViewController::getOpenCanvasController())
+        canvas->cancel();
+    if (auto* takeover = KestrelAdTakeOverViewController::getOpenTakeOverController())
+        takeover->removeWindow();
     KestrelUtil::debugLog("KestrelAdLoop: session is being paused and placed into background");
 }
 
@@ -262,6 +269,84 @@ void KestrelAdLoop::removeHook(KestrelAdView* banner) {
             if (auto assignment = KestrelAdAssignment::instance())
                 assignment->unassignBanner(banner->hook(), banner->parentName());
         }
+        return 0;
+    });
+}
+
+void KestrelAdLoop::openCatalog(std::optional<std::string> const& hook,
+    std::optional<std::string> canvasOrientation, bool canvasAnimated) {
+    if (!usageAllowed("openCatalog"))
+        return;
+    guarded(0, [&] {
+        if (!passesGuards(hook,
+                "KestrelAdLoop: AdLoop is disabled. Please enable AdLoop from Kestrel SDK before "
+                "using AdLoop openCatalog.",
+                "KestrelAdLoop: Attempting to pass blank hook name to openCatalog. Please use a "
+                "non-blank string for hook name."))
+            return 0;
+        auto ad = KestrelAdParser::fastAdWithHook(hook, std::nullopt);
+        auto impression = KestrelAdImpression::initWithHook(
+            hook, KestrelAdImpression::formatCatalogCanvas, KestrelAdParser::instance());
+        if (!ad)
+            return 0;
+        impression->updateWithAd(*ad);
+        auto webUrl = KestrelAdView::webUrlForCanvas(
+            true, hook, ad.get(), impression.get(), canvasOrientation, nullptr);
+        auto appStoreUrl = KestrelAdView::webUrlForCanvas(
+            false, hook, ad.get(), impression.get(), canvasOrientation, nullptr);
+        KestrelUtil::debugLog("KestrelAdLoop: Click url[%@]", webUrl);
+        auto canvas = KestrelAdCanvasViewController::init();
+        canvas->setWebUrl(std::move(webUrl));
+        canvas->setAppStoreUrl(std::move(appStoreUrl));
+        canvas->setAdImpression(impression);
+        canvas->setAd(ad);
+        canvas->setAdDelegate(KestrelAdParser::instance()->adDelegate());
+        canvas->setCanvasOrientation(std::move(canvasOrientation));
+        canvas->setCanvasAnimated(canvasAnimated);
+        canvas->setClickAction(1);
+        canvas->createCanvasWindow();
+        return 0;
+    });
+}
+
+void KestrelAdLoop::openTakeover(std::optional<std::string> const& hook,
+    std::optional<std::string> orientation, base::Ref<ui::Image> rewardImage,
+    std::optional<std::string> rewardMessage, std::optional<KestrelCookies> userCookies) {
+    if (!usageAllowed("openTakeover"))
+        return;
+    guarded(0, [&] {
+        if (!passesGuards(hook,
+                "KestrelAdLoop: AdLoop is disabled. Please enable AdLoop from Kestrel SDK before "
+                "using AdLoop openTakeover.",
+                "KestrelAdLoop: Attempting to pass blank hook name to openTakeover. Please use a "
+                "non-blank string for hook name."))
+            return 0;
+        auto ad = KestrelAdParser::fastAdWithHook(hook, std::nullopt);
+        base::Ref<KestrelAd> subAds[3];
+        for (int i = 0; i < 3; ++i)
+            subAds[i] = KestrelAdParser::fastAdWithHook(takeoverSubAdHooks[i], std::nullopt);
+        if (!ad)
+            return 0;
+        auto takeover = KestrelAdTakeOverViewController::init();
+        takeover->setAdImpression(KestrelAdImpression::initWithHook(
+            hook, KestrelAdImpression::formatTakeover, KestrelAdParser::instance()));
+        takeover->setRewardMessage(std::move(rewardMessage));
+        takeover->setRewardImage(std::move(rewardImage));
+        takeover->setOrientation(std::move(orientation));
+        takeover->setHook(hook);
+        for (int slot = 1; slot <= 3; ++slot)
+            takeover->setSubAdHook(slot, std::string(takeoverSubAdHooks[slot - 1]));
+        takeover->setAdDelegate(KestrelAdParser::instance()->adDelegate());
+        takeover->setAd(ad);
+        if (KestrelUtil::isIPad()) {
+            for (int slot = 1; slot <= 3; ++slot)
+                takeover->setSubAd(slot, subAds[slot - 1]);
+        }
+        takeover->setUserCookies(std::move(userCookies));
+        takeover->adImpression()->updateWithAd(*ad);
+        takeover->createWindow();
+        if (auto* key = ui::Application::sharedApplication().keyWindow())
+            key->addSubview(base::Ref<ui::View>(takeover->view()));
         return 0;
     });
 }

@@ -15,15 +15,19 @@ namespace ads::kestrel {
 
 class KestrelAdView;
 
+// The hook names of the takeover's three further apps.
+inline constexpr char const* takeoverSubAdHooks[3]
+    = {"Kestrel_Canvas_Hook_1", "Kestrel_Canvas_Hook_2", "Kestrel_Canvas_Hook_3"};
+
 // The application-facing facade of the Kestrel ad client: class operations only.
 // Nothing works until the host application enables the client; then it places banner
 // ad spaces (hooks) in the application's views, answers ad and offer counts and fills
-// offers. Misuse (a disabled client, a blank hook name) is reported with an alert,
-// and every guarded operation hands an exception to the agent's handler and returns
-// its failure value. It holds the three ad-service URLs that the surfaces build their
-// click-through and store hand-off URLs from. The ad service's host is configuration with no
-// default: until the host application sets the URLs, nothing is built and nothing is sent. Main
-// thread only.
+// offers, and opens the full-screen catalog canvas and takeover. Misuse (a disabled client, a blank
+// hook name) is reported with an alert, and every guarded operation hands an exception to the
+// agent's handler and returns its failure value. It holds the three ad-service URLs that the
+// surfaces build their click-through and store hand-off URLs from. The ad service's host is
+// configuration with no default: until the host application sets the URLs, nothing is built and
+// nothing is sent. Main thread only.
 class KestrelAdLoop final {
 public:
     KestrelAdLoop() = delete;
@@ -65,6 +69,16 @@ public:
     static void updateHook(KestrelAdView* banner);
     // Ends the tracking of the banner, so the hook can be placed again in its view.
     static void removeHook(KestrelAdView* banner);
+
+    // Opens the web canvas of the hook's next ad in a window of its own; nothing without
+    // an ad.
+    static void openCatalog(std::optional<std::string> const& hook,
+        std::optional<std::string> canvasOrientation, bool canvasAnimated);
+    // Opens the takeover for the hook's next ad, on a tablet with the next ads of the
+    // three further-app hooks; nothing without an ad.
+    static void openTakeover(std::optional<std::string> const& hook,
+        std::optional<std::string> orientation, base::Ref<ui::Image> rewardImage,
+        std::optional<std::string> rewardMessage, std::optional<KestrelCookies> userCookies);
 
     static void setAdLoopDelegate(KestrelAdDelegate* delegate);
 

@@ -1,6 +1,7 @@
 #include "KestrelViewsFixture.hpp"
 
 #include <ads/kestrel/KestrelAdLoop.hpp>
+#include <ads/kestrel/KestrelAdTakeOverViewController.hpp>
 #include <ads/kestrel/KestrelAdView.hpp>
 
 #include <analytics/KestrelHeartBeater.hpp>
@@ -12,8 +13,10 @@
 #include <functional>
 #include <string>
 
+using ads::kestrel::KestrelAdCanvasViewController;
 using ads::kestrel::KestrelAdLoop;
 using ads::kestrel::KestrelAdParser;
+using ads::kestrel::KestrelAdTakeOverViewController;
 using ads::kestrel::KestrelAdView;
 using ads::kestrel::KestrelOffer;
 
@@ -24,6 +27,20 @@ protected:
     ~KestrelAdLoopTest() override {
         analytics::KestrelHeartBeater::resetInstance();
         foundation::NotificationCenter::defaultCenter().removeAllObservers();
+    }
+
+    // Whether a canvas or a takeover was open; closes them as a resigning application
+    // does and gives the key back to the test's window.
+    bool closeSurfaces() {
+        bool open = KestrelAdCanvasViewController::getOpenCanvasController()
+            || KestrelAdTakeOverViewController::getOpenTakeOverController();
+        ui::Application::sharedApplication().resignActive();
+        foundation::RunLoop::main().runFor(0.1);
+        EXPECT_FALSE(KestrelAdCanvasViewController::getOpenCanvasController());
+        EXPECT_FALSE(KestrelAdTakeOverViewController::getOpenTakeOverController());
+        EXPECT_TRUE(window->isKeyWindow());
+        window->makeKeyAndVisible();
+        return open;
     }
 
     // The message of the alert on screen, taken away; "" when none is shown.
@@ -81,6 +98,18 @@ TEST_F(KestrelAdLoopTest, GuardsShowTheirAlertsAndReturnTheFailureValue) {
             0, enable + "getOffer.", blankText("getOffer")},
         {"peekOffer", [&](auto const& h) { return int(KestrelAdLoop::peekOffer(h, offer.get())); },
             0, 0, enable + "peekOffer.", blankText("peekOffer")},
+        {"openCatalog",
+            [&](auto const& h) {
+                KestrelAdLoop::openCatalog(h, "portrait", false);
+                return int(closeSurfaces());
+            },
+            0, 0, enable + "openCatalog.", blankText("openCatalog")},
+        {"openTakeover",
+            [&](auto const& h) {
+                KestrelAdLoop::openTakeover(h, "portrait", nullptr, std::nullopt, std::nullopt);
+                return int(closeSurfaces());
+            },
+            0, 0, enable + "openTakeover.", blankText("openTakeover")},
     };
     for (auto const& c : cases) {
         KestrelAdLoop::setAdLoopEnabled(false);
@@ -169,6 +198,82 @@ TEST_F(KestrelAdLoopTest, OffersRotateOrPeek) {
     EXPECT_TRUE(KestrelAdLoop::getOffer("banner", offer.get()));
     EXPECT_NE(offer->appName, peeked);
     EXPECT_FALSE(KestrelAdLoop::getOffer("banner", nullptr));
+}
+
+}
+
+namespace {
+
+struct SurfaceDelegate : ads::kestrel::KestrelAdDelegate {
+    std::vector<std::string> calls;
+    void canvasWillDisplay(std::optional<std::string> const& hook) override {
+        calls.push_back("canvas " + hook.value_or("(null)"));
+    }
+    void canvasWillClose() override { calls.push_back("canvas closed"); }
+    void takeoverWillDisplay(std::optional<std::string> const& hook) override {
+        calls.push_back("takeover " + hook.value_or("(null)"));
+    }
+    void takeoverWillClose() override { calls.push_back("takeover closed"); }
+};
+
+TEST_F(KestrelAdLoopTest, ResignActiveClosesCanvasAndTakeover) {
+    parseViewsReply(3);
+    KestrelAdLoop::setAdLoopEnabled(true);
+    SurfaceDelegate delegate;
+    KestrelAdLoop::setAdLoopDelegate(&delegate);
+    KestrelAdLoop::openCatalog("banner", "portrait", false);
+    auto* canvas = KestrelAdCanvasViewController::getOpenCanvasController();
+    ASSERT_TRUE(canvas);
+    EXPECT_EQ(canvas->clickAction(), 1);
+    EXPECT_TRUE(canvas->isCanvasMode() || canvas->ad()->canvasId().value_or(0) == 0);
+    EXPECT_EQ(canvas->adImpression()->adFormat(), 2);
+    EXPECT_EQ(canvas->adImpression()->hook(), "banner");
+    ASSERT_TRUE(canvas->webUrl());
+    EXPECT_EQ(canvas->webUrl()->rfind("http://ads.test/getCanvas.do?", 0), 0u);
+    EXPECT_EQ(canvas->appStoreUrl()->rfind("http://ads.test/getIPhoneApp.do?", 0), 0u);
+    KestrelAdLoop::openTakeover("banner", "portrait", nullptr, "10 coins", std::nullopt);
+    auto* takeover = KestrelAdTakeOverViewController::getOpenTakeOverController();
+    ASSERT_TRUE(takeover);
+    EXPECT_EQ(takeover->adImpression()->adFormat(), 4);
+    EXPECT_EQ(takeover->rewardMessage(), "10 coins");
+    EXPECT_EQ(takeover->subAdHook(3), "Kestrel_Canvas_Hook_3");
+    EXPECT_FALSE(takeover->subAd(1)) << "a phone has no further apps";
+    EXPECT_EQ(takeover->view()->window(), KestrelAdTakeOverViewController::takeOverWindow());
+    ui::Application::sharedApplication().resignActive();
+    foundation::RunLoop::main().runFor(0.1);
+    EXPECT_FALSE(KestrelAdCanvasViewController::getOpenCanvasController());
+    EXPECT_FALSE(KestrelAdTakeOverViewController::getOpenTakeOverController());
+    EXPECT_TRUE(window->isKeyWindow());
+    EXPECT_EQ(delegate.calls,
+        (std::vector<std::string> {
+            "canvas banner", "takeover banner", "takeover closed", "canvas closed"}));
+}
+
+TEST_F(KestrelAdLoopTest, TakeoverOnATabletCarriesTheFurtherApps) {
+    ui::Device::currentDevice().setUserInterfaceIdiom(ui::Device::Idiom::Pad);
+    for (int hooks : {2, 0}) {
+        parseViewsReply(hooks);
+        KestrelAdLoop::setAdLoopEnabled(true);
+        KestrelAdLoop::openTakeover("banner", "portrait", nullptr, std::nullopt, std::nullopt);
+        auto* takeover = KestrelAdTakeOverViewController::getOpenTakeOverController();
+        ASSERT_TRUE(takeover) << hooks;
+        EXPECT_EQ(bool(takeover->subAd(1)), hooks >= 1) << hooks;
+        EXPECT_EQ(bool(takeover->subAd(2)), hooks >= 2) << hooks;
+        EXPECT_FALSE(takeover->subAd(3)) << hooks;
+        EXPECT_EQ(bool(takeover->iconButton(2)), hooks >= 2) << hooks;
+        EXPECT_TRUE(closeSurfaces());
+    }
+}
+
+TEST_F(KestrelAdLoopTest, NoAdOpensNothing) {
+    parseViewsReply(0);
+    KestrelAdLoop::setAdLoopEnabled(true);
+    KestrelAdLoop::openCatalog("Kestrel_Canvas_Hook_1", "portrait", false);
+    KestrelAdLoop::openTakeover(
+        "Kestrel_Canvas_Hook_1", "portrait", nullptr, std::nullopt, std::nullopt);
+    EXPECT_FALSE(KestrelAdCanvasViewController::getOpenCanvasController());
+    EXPECT_FALSE(KestrelAdTakeOverViewController::getOpenTakeOverController());
+    EXPECT_EQ(takeAlert(), "");
 }
 
 }

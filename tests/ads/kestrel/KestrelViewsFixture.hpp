@@ -4,6 +4,7 @@
 
 #include <ads/kestrel/KestrelAdCanvasViewController.hpp>
 #include <ads/kestrel/KestrelAdLoop.hpp>
+#include <ads/kestrel/KestrelAdTakeOverViewController.hpp>
 #include <ads/kestrel/KestrelAdView.hpp>
 
 #include <foundation/NotificationCenter.hpp>
@@ -102,6 +103,7 @@ protected:
     }
     ~KestrelViewsTest() override {
         ads::kestrel::KestrelAdCanvasViewController::freeOpenCanvasController();
+        ads::kestrel::KestrelAdTakeOverViewController::freeOpenTakeOverController();
         foundation::RunLoop::main().reset();
         host = nullptr;
         window = nullptr;
