@@ -65,7 +65,7 @@ protected:
         takeover->setAdImpression(KestrelAdImpression::initWithHook(
             "banner", KestrelAdImpression::formatTakeover, KestrelAdParser::instance()));
         takeover->setRewardMessage(reward);
-        takeover->setRewardImage(KestrelAdParser::fastImageWithCode(17));
+        takeover->setRewardImage(KestrelAdParser::fastImageWithCode(12));
         takeover->setOrientation(orientation);
         takeover->setHook("banner");
         for (int slot = 1; slot <= 3; ++slot) {

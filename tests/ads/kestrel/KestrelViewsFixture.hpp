@@ -23,16 +23,28 @@ namespace test {
 // "Kestrel_Canvas_Hook_1" up to that number, each with an ad block of one ad of its own
 // (ad 200 + i, "Extra i", free when i is odd); the unnamed hook, which answers for every
 // other hook name, then has no ads, so the canvas hooks beyond that number stay empty.
-inline base::Bytes viewsReply(int canvasHooks = -1) {
+// With bright, images 31, 41 and 51 are larger and lighter (64 x 64, 160 x 40 and
+// 320 x 48), for pictures a person looks at.
+inline base::Bytes viewsReply(int canvasHooks = -1, bool bright = false) {
     auto golden = goldenReply();
     // The golden reply's last block before the end of the message.
     auto endStart = golden.blockStarts.back();
     ReplyWriter reply;
     reply.raw(base::Bytes(golden.bytes.begin(), golden.bytes.begin() + long(endStart)));
     auto images = ReplyWriter().u16(3);
-    for (auto [id, red] : {std::pair {31, 31}, std::pair {41, 41}, std::pair {51, 51}}) {
-        auto png = pngOf(6, 3, std::uint8_t(red));
-        images.i64(id).i32(6).i32(3).str("image/png").u32(std::uint32_t(png.size())).raw(png);
+    struct Art {
+        int id, red, width, height;
+    };
+    Art const plain[] = {{31, 31, 6, 3}, {41, 41, 6, 3}, {51, 51, 6, 3}};
+    Art const light[] = {{31, 230, 64, 64}, {41, 120, 160, 40}, {51, 190, 320, 48}};
+    for (auto const& art : bright ? light : plain) {
+        auto png = pngOf(art.width, art.height, std::uint8_t(art.red));
+        images.i64(art.id)
+            .i32(art.width)
+            .i32(art.height)
+            .str("image/png")
+            .u32(std::uint32_t(png.size()))
+            .raw(png);
     }
     reply.block(0x0106, images);
     reply.block(
@@ -54,9 +66,12 @@ inline base::Bytes viewsReply(int canvasHooks = -1) {
     reply.block(0x010F, extension);
     if (canvasHooks >= 0) {
         std::vector<std::pair<std::int64_t, std::int16_t>> codes;
-        for (std::int16_t code : {1, 12, 14, 15, 17, 20, 22, 5, 24, 30, 31, 42, 44})
+        // The masks laid over icons (17, 24, 25) are left out: solid art would hide the
+        // icons.
+        // Free and paid twins (12/13, 15/16, 33/5) are told apart by their images.
+        for (std::int16_t code : {1, 12, 14, 15, 20, 22, 31, 33, 42, 44})
             codes.push_back({51, code});
-        for (std::int16_t code : {13, 16, 18, 19, 6, 25, 33, 43, 48})
+        for (std::int16_t code : {13, 16, 18, 19, 5, 6, 30, 43, 48})
             codes.push_back({41, code});
         ReplyWriter art;
         art.u32(std::uint32_t(codes.size()));
