@@ -744,7 +744,8 @@ void KestrelAdCanvasViewController::didFailLoadWithError(
         KestrelUtil::debugLog(
             "Kestrel: fail to load canvas screen description[%@] code[%d] domain[%@] "
             "userInfo[%@]",
-            error.localizedDescription, int(error.code), error.domain, error.failingURL);
+            error.localizedDescription, int(error.code), error.domain,
+            KestrelAdView::withoutQuery(error.failingURL));
         KestrelUtil::handleException(
             std::make_exception_ptr(base::Exception(error.domain, error.localizedDescription)));
         if (loadingView_) {

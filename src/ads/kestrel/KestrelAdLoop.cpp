@@ -294,7 +294,7 @@ void KestrelAdLoop::openCatalog(std::optional<std::string> const& hook,
             true, hook, ad.get(), impression.get(), canvasOrientation, nullptr);
         auto appStoreUrl = KestrelAdView::webUrlForCanvas(
             false, hook, ad.get(), impression.get(), canvasOrientation, nullptr);
-        KestrelUtil::debugLog("KestrelAdLoop: Click url[%@]", webUrl);
+        KestrelUtil::debugLog("KestrelAdLoop: Click url[%@]", KestrelAdView::withoutQuery(webUrl));
         auto canvas = KestrelAdCanvasViewController::init();
         canvas->setWebUrl(std::move(webUrl));
         canvas->setAppStoreUrl(std::move(appStoreUrl));

@@ -625,4 +625,10 @@ std::string KestrelAdView::appendWebUrl(std::string const& url, KestrelCookies c
     return url + cookies;
 }
 
+std::string KestrelAdView::withoutQuery(std::optional<std::string> const& url) {
+    if (!url)
+        return "(null)";
+    return url->substr(0, url->find('?'));
+}
+
 }

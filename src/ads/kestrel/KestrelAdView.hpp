@@ -96,6 +96,9 @@ public:
         KestrelAd const* ad, KestrelAdImpression const* adImpression,
         KestrelCookies const* userCookies);
     static std::string appendWebUrl(std::string const& url, KestrelCookies const* userCookies);
+    // The URL without its query, for log lines: the query carries the api key and the
+    // cookies.
+    static std::string withoutQuery(std::optional<std::string> const& url);
 
     // The description text that names a parent in the assignment registry.
     static std::string descriptionOf(void const* object, char const* kind);

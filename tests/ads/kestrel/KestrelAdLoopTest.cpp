@@ -5,8 +5,11 @@
 #include <ads/kestrel/KestrelAdView.hpp>
 
 #include <analytics/KestrelHeartBeater.hpp>
+#include <analytics/KestrelUtil.hpp>
 
 #include <ui/AlertView.hpp>
+
+#include <support/LogCapture.hpp>
 
 #include <gtest/gtest.h>
 
@@ -274,6 +277,36 @@ TEST_F(KestrelAdLoopTest, NoAdOpensNothing) {
     EXPECT_FALSE(KestrelAdCanvasViewController::getOpenCanvasController());
     EXPECT_FALSE(KestrelAdTakeOverViewController::getOpenTakeOverController());
     EXPECT_EQ(takeAlert(), "");
+}
+
+}
+
+namespace {
+
+TEST_F(KestrelAdLoopTest, TheCatalogLogsNeitherTheKeyNorTheCookie) {
+    parseViewsReply(0);
+    startSession("SECRETKEY");
+    KestrelAdLoop::setAdLoopEnabled(true);
+    analytics::KestrelUtil::setDebugLogEnabled(true);
+    test::LogCapture log;
+    KestrelAdLoop::openCatalog("banner", "portrait", false);
+    auto* canvas = KestrelAdCanvasViewController::getOpenCanvasController();
+    ASSERT_TRUE(canvas);
+    ASSERT_TRUE(canvas->webUrl());
+    EXPECT_NE(canvas->webUrl()->find("apik=SECRETKEY"), std::string::npos);
+    canvas->didFailLoadWithError(*canvas->webView(),
+        foundation::URLError::make(foundation::URLError::CannotFindHost, *canvas->webUrl()));
+    EXPECT_TRUE(log.contains("KestrelAdLoop: Click url[http://ads.test/getCanvas.do]"));
+    EXPECT_TRUE(log.contains("Kestrel: fail to load canvas screen"));
+    auto cookie = canvas->ad()->adCookieString();
+    for (auto const& line : log.lines()) {
+        EXPECT_EQ(line.find("SECRETKEY"), std::string::npos) << line;
+        if (!cookie.empty()) {
+            EXPECT_EQ(line.find(cookie), std::string::npos) << line;
+        }
+    }
+    analytics::KestrelUtil::setDebugLogEnabled(false);
+    EXPECT_TRUE(closeSurfaces());
 }
 
 }
