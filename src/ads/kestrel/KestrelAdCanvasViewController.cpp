@@ -20,7 +20,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <numbers>
 
 namespace ads::kestrel {
 
@@ -280,16 +279,7 @@ void KestrelAdCanvasViewController::createCanvasWindow() {
         auto* navigationView = navigationController_->view();
         navigationView->setFrame(KestrelUtil::screenBounds(canvasOrientation_));
 
-        float shift = KestrelUtil::isIPad() ? 128 : 80;
-        constexpr float pi = std::numbers::pi_v<float>;
-        if (isLandscapeLeft())
-            navigationView->setTransform(
-                graphics::AffineTransform::makeRotation(3 * pi / 2).translated(-shift, -shift));
-        else if (isLandscape())
-            navigationView->setTransform(
-                graphics::AffineTransform::makeRotation(pi / 2).translated(shift, shift));
-        else if (KestrelUtil::canvasInPortraitUpsideDown(canvasOrientation_))
-            navigationView->setTransform(graphics::AffineTransform::makeRotation(pi));
+        navigationView->setTransform(KestrelAdView::surfaceTransform(canvasOrientation_));
 
         if (theCanvasWindow)
             theCanvasWindow->setHidden(true);

@@ -11,7 +11,6 @@
 #include <ui/Screen.hpp>
 #include <ui/Touch.hpp>
 
-#include <numbers>
 #include <utility>
 
 namespace ads::kestrel {
@@ -281,16 +280,7 @@ void KestrelAdTakeOverViewController::createWindow() {
         theTakeOverWindow->setBackgroundColor(ui::Color::colorWithRed(0, 0, 0, 0));
         theTakeOverWindow->makeKeyAndVisible();
 
-        constexpr float pi = std::numbers::pi_v<float>;
-        float shift = KestrelUtil::isIPad() ? 128 : 80;
-        if (KestrelUtil::canvasInLandscapeLeft(orientation_))
-            view()->setTransform(
-                graphics::AffineTransform::makeRotation(3 * pi / 2).translated(-shift, -shift));
-        else if (isLandscape())
-            view()->setTransform(
-                graphics::AffineTransform::makeRotation(pi / 2).translated(shift, shift));
-        else if (KestrelUtil::canvasInPortraitUpsideDown(orientation_))
-            view()->setTransform(graphics::AffineTransform::makeRotation(pi));
+        view()->setTransform(KestrelAdView::surfaceTransform(orientation_));
         setOpenTakeOverController(base::Ref(this));
     });
 }

@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <numbers>
 
 namespace ads::kestrel {
 
@@ -629,6 +630,19 @@ std::string KestrelAdView::withoutQuery(std::optional<std::string> const& url) {
     if (!url)
         return "(null)";
     return url->substr(0, url->find('?'));
+}
+
+graphics::AffineTransform KestrelAdView::surfaceTransform(
+    std::optional<std::string> const& orientation) {
+    constexpr float pi = std::numbers::pi_v<float>;
+    float shift = KestrelUtil::isIPad() ? 128 : 80;
+    if (KestrelUtil::canvasInLandscapeLeft(orientation))
+        return graphics::AffineTransform::makeRotation(3 * pi / 2).translated(-shift, -shift);
+    if (KestrelUtil::canvasInLandscape(orientation))
+        return graphics::AffineTransform::makeRotation(pi / 2).translated(shift, shift);
+    if (KestrelUtil::canvasInPortraitUpsideDown(orientation))
+        return graphics::AffineTransform::makeRotation(pi);
+    return graphics::AffineTransform::identity();
 }
 
 }

@@ -96,6 +96,11 @@ public:
         KestrelAd const* ad, KestrelAdImpression const* adImpression,
         KestrelCookies const* userCookies);
     static std::string appendWebUrl(std::string const& url, KestrelCookies const* userCookies);
+    // The turn that shows a full-screen surface laid out for the orientation on the
+    // device's portrait screen: a quarter turn (three in landscape left) with a shift of
+    // 80 points (128 on a tablet) in landscape, a half turn upside down, none in portrait.
+    static graphics::AffineTransform surfaceTransform(
+        std::optional<std::string> const& orientation);
     // The URL without its query, for log lines: the query carries the api key and the
     // cookies.
     static std::string withoutQuery(std::optional<std::string> const& url);

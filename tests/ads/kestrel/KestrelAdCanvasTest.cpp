@@ -23,15 +23,9 @@ using ads::kestrel::KestrelAdParser;
 using ads::kestrel::KestrelAdProperties;
 using graphics::makeRect;
 using graphics::Rect;
+using test::expectRect;
 
 namespace {
-
-void expectRect(Rect const& actual, Rect const& expected, std::string const& what) {
-    EXPECT_FLOAT_EQ(actual.origin.x, expected.origin.x) << what;
-    EXPECT_FLOAT_EQ(actual.origin.y, expected.origin.y) << what;
-    EXPECT_FLOAT_EQ(actual.size.width, expected.size.width) << what;
-    EXPECT_FLOAT_EQ(actual.size.height, expected.size.height) << what;
-}
 
 struct RecordingDelegate : KestrelAdDelegate {
     std::vector<std::string> calls;

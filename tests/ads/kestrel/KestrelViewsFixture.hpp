@@ -12,6 +12,7 @@
 #include <ui/Device.hpp>
 #include <ui/Window.hpp>
 
+#include <string>
 #include <vector>
 
 namespace test {
@@ -100,6 +101,14 @@ inline base::Bytes viewsReply(int canvasHooks = -1, bool bright = false) {
     }
     reply.end();
     return reply.bytes;
+}
+
+inline void expectRect(
+    graphics::Rect const& actual, graphics::Rect const& expected, std::string const& what) {
+    EXPECT_FLOAT_EQ(actual.origin.x, expected.origin.x) << what;
+    EXPECT_FLOAT_EQ(actual.origin.y, expected.origin.y) << what;
+    EXPECT_FLOAT_EQ(actual.size.width, expected.size.width) << what;
+    EXPECT_FLOAT_EQ(actual.size.height, expected.size.height) << what;
 }
 
 // The ad client's views over the parsed reply: a current session, the ad service at a
