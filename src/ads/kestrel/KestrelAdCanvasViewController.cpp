@@ -196,6 +196,9 @@ KestrelAdCanvasViewController::~KestrelAdCanvasViewController() {
             appStoreConnection_->cancel();
         if (webView_)
             webView_->setDelegate(nullptr);
+        // The alert may outlive the canvas; it must not call back into it.
+        if (confirmation_)
+            confirmation_->setDelegate(nullptr);
     });
 }
 
@@ -211,9 +214,15 @@ KestrelAdCanvasViewController* KestrelAdCanvasViewController::getOpenCanvasContr
 }
 
 void KestrelAdCanvasViewController::freeOpenCanvasController() {
-    // The slot is cleared before the controller may go.
+    // The slot is cleared before the controller may go; the controller and the
+    // navigation controller of its window hold each other until then.
     auto controller = std::move(openController);
     openController = nullptr;
+    if (controller) {
+        if (auto navigation = std::move(controller->navigationController_))
+            navigation->setDelegate(nullptr);
+        controller->navigationDelegate_ = nullptr;
+    }
 }
 
 ui::Window* KestrelAdCanvasViewController::canvasWindow() {
@@ -565,7 +574,9 @@ void KestrelAdCanvasViewController::viewDidLoad() {
             if (adImpression_)
                 adImpression_->updateWithResult(
                     KestrelAdImpression::stateStoreConfirmation, nullptr, nullptr, nullptr);
-            ui::AlertView::create("", confirmationMessage, this, "Don't Allow", {"OK"})->show();
+            confirmation_
+                = ui::AlertView::create("", confirmationMessage, this, "Don't Allow", {"OK"});
+            confirmation_->show();
         } else {
             showAppStore();
         }

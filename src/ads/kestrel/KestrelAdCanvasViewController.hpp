@@ -210,6 +210,7 @@ private:
     int clickAction_ {0};
     base::Ref<ui::View> transparentView_;
     base::Ref<ui::View> failureView_;
+    base::Ref<ui::AlertView> confirmation_;
     base::Ref<ui::ImageView> bannersTable_;
     base::Ref<ui::View> bannerSellMessage_;
     base::Ref<ui::ImageView> filler_;
