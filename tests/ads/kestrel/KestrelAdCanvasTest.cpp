@@ -7,7 +7,9 @@
 #include <ui/AlertView.hpp>
 #include <ui/Button.hpp>
 #include <ui/Label.hpp>
+#include <ui/NavigationController.hpp>
 #include <ui/Screen.hpp>
+#include <ui/Touch.hpp>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,7 @@ using ads::kestrel::KestrelAdDelegate;
 using ads::kestrel::KestrelAdImpression;
 using ads::kestrel::KestrelAdParser;
 using ads::kestrel::KestrelAdProperties;
+using ads::kestrel::KestrelAdView;
 using graphics::makeRect;
 using graphics::Rect;
 using test::expectRect;
@@ -380,6 +383,45 @@ TEST_F(KestrelAdCanvasTest, CanvasBannerUsesItsOwnArt) {
             EXPECT_EQ(banner->appNameLabel()->text(), "Extra " + std::to_string(i)) << what;
         }
     }
+}
+
+}
+
+namespace {
+
+TEST_F(KestrelAdCanvasTest, BannerInANavigationPushesTheCanvasOnIt) {
+    parseViewsReply(1);
+    auto root = ui::ViewController::create();
+    auto navigation = ui::NavigationController::create(root);
+    window->addSubview(base::Ref<ui::View>(navigation->view()));
+    auto ad = KestrelAdParser::fastAdWithHook("Kestrel_Canvas_Hook_1", std::nullopt);
+    ad->setCanvasId(5);
+    auto banner = KestrelAdView::initWithAd(ad, "Kestrel_Canvas_Hook_1", 0, 100, navigation.get(),
+        true, "portrait", "portrait", false, std::nullopt);
+    auto touch = ui::Touch::create(banner.get(), banner->window(), {10, 110}, 1, 0);
+    banner->touchesEnded(ui::TouchSet({touch}), nullptr);
+    auto* canvas = dynamic_cast<KestrelAdCanvasViewController*>(navigation->topViewController());
+    ASSERT_TRUE(canvas) << "pushed on the banner's navigation";
+    EXPECT_FALSE(KestrelAdCanvasViewController::getOpenCanvasController()) << "no window";
+    EXPECT_TRUE(canvas->isCanvasMode());
+    EXPECT_EQ(canvas->webUrl(), banner->webUrl());
+    EXPECT_EQ(canvas->adImpression(), banner->adImpression());
+}
+
+TEST_F(KestrelAdCanvasTest, MemoryWarningWhileHiddenLetsThePageGo) {
+    parseViewsReply(1);
+    auto canvas = open(5, 1);
+    canvas->didReceiveMemoryWarning();
+    EXPECT_TRUE(canvas->webView()) << "shown: kept";
+    canvas->viewWillDisappear(false);
+    canvas->didReceiveMemoryWarning();
+    EXPECT_FALSE(canvas->webView());
+    EXPECT_FALSE(canvas->backView());
+    EXPECT_FALSE(canvas->navBar());
+    EXPECT_FALSE(canvas->loadingView());
+    canvas->cancel();
+    foundation::RunLoop::main().runFor(0.1);
+    EXPECT_FALSE(KestrelAdCanvasViewController::getOpenCanvasController());
 }
 
 }
