@@ -425,3 +425,33 @@ TEST_F(KestrelAdCanvasTest, MemoryWarningWhileHiddenLetsThePageGo) {
 }
 
 }
+
+namespace {
+
+TEST_F(KestrelAdCanvasTest, WindowTurnsAndSlidesByOrientation) {
+    parseViewsReply(1);
+    auto screen = ui::Screen::mainScreen().bounds();
+    struct Case {
+        char const* orientation;
+        graphics::Point closed;
+    };
+    for (auto const& c : {Case {"portrait", {0, screen.size.height}},
+             Case {"portraitUpsideDown", {0, screen.size.height}},
+             Case {"landscapeRight", {-screen.size.width, 0}},
+             Case {"landscapeLeft", {screen.size.width, 0}}}) {
+        auto canvas = open(5, 1, c.orientation);
+        auto* navigation = canvas->canvasNavigationController();
+        ASSERT_TRUE(navigation) << c.orientation;
+        EXPECT_EQ(navigation->view()->transform(), KestrelAdView::surfaceTransform(c.orientation))
+            << c.orientation;
+        auto* canvasWindow = KestrelAdCanvasViewController::canvasWindow();
+        expectRect(canvasWindow->frame(), screen, std::string(c.orientation) + " open");
+        canvas->cancel();
+        foundation::RunLoop::main().runFor(0.1);
+        EXPECT_EQ(canvasWindow->frame().origin.x, c.closed.x) << c.orientation;
+        EXPECT_EQ(canvasWindow->frame().origin.y, c.closed.y) << c.orientation;
+        EXPECT_FALSE(canvas->canvasNavigationController()) << c.orientation;
+    }
+}
+
+}
