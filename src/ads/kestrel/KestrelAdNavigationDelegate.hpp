@@ -14,8 +14,11 @@ namespace ads::kestrel {
 
 // Keeps the canvas's own navigation bar and its navigation controller (not retained)
 // in step: when the bar's back button pops an item, the controller pops its top view
-// controller too. Main thread only.
-class KestrelAdNavigationDelegate final : public base::Object, public ui::NavigationBarDelegate {
+// controller too. It is also the controller's delegate, so that each canvas pushed on
+// the controller finds the shared list of bar items there. Main thread only.
+class KestrelAdNavigationDelegate final : public base::Object,
+                                          public ui::NavigationBarDelegate,
+                                          public ui::NavigationControllerDelegate {
 public:
     static base::Ref<KestrelAdNavigationDelegate> initWithNavigationController(
         ui::NavigationController* controller);

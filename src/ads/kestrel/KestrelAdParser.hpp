@@ -135,13 +135,6 @@ public:
     base::Ref<KestrelAdStateCallbackSet> adStateCallbacksFor(
         KestrelAdImpression const& impression) const override;
 
-    // Builds an offer's click-through URL for (hook, ad, impression); the banner view
-    // installs it. Without one an offer has no referral URL.
-    using OfferUrlBuilder
-        = std::function<std::optional<std::string>(std::optional<std::string> const& hook,
-            KestrelAd const& ad, KestrelAdImpression& impression)>;
-    static void setOfferUrlBuilder(OfferUrlBuilder builder);
-
     // ---- the maps (read by tests and diagnostics; callers hold the class lock)
 
     std::map<std::uint8_t, base::Ref<KestrelAdBlock>> const& adBlockMap() const {

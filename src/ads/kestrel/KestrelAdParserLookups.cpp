@@ -3,6 +3,7 @@
 #include <ads/kestrel/KestrelAdAssignment.hpp>
 #include <ads/kestrel/KestrelAdCoding.hpp>
 #include <ads/kestrel/KestrelAdImpression.hpp>
+#include <ads/kestrel/KestrelAdView.hpp>
 
 #include <analytics/KestrelImageCache.hpp>
 #include <analytics/KestrelUtil.hpp>
@@ -15,9 +16,6 @@ using analytics::KestrelUtil;
 
 namespace {
 
-std::mutex builderMutex;
-KestrelAdParser::OfferUrlBuilder offerUrlBuilder;
-
 // The parser that answers a look-up: the current one once it has finished a reply,
 // else the old one. The caller holds the class lock.
 base::Ref<KestrelAdParser> finishedOrOld() {
@@ -27,11 +25,6 @@ base::Ref<KestrelAdParser> finishedOrOld() {
     return KestrelAdParser::oldInstance();
 }
 
-}
-
-void KestrelAdParser::setOfferUrlBuilder(OfferUrlBuilder builder) {
-    std::lock_guard lock(builderMutex);
-    offerUrlBuilder = std::move(builder);
 }
 
 // ---- instance look-ups
@@ -133,15 +126,8 @@ bool KestrelAdParser::getOfferFromAdBlock(KestrelAdBlock* ads, KestrelAdImpressi
     offer->appName = ad->adText();
     offer->appIcon = getImage(ad->imageId());
     offer->referralUrl.reset();
-    if (impression) {
-        OfferUrlBuilder builder;
-        {
-            std::lock_guard lock(builderMutex);
-            builder = offerUrlBuilder;
-        }
-        if (builder)
-            offer->referralUrl = builder(hook, *ad, *impression);
-    }
+    if (impression)
+        offer->referralUrl = KestrelAdView::webUrlForOffer(hook, ad.get(), impression, nullptr);
     offer->appPrice = ad->appPrice();
     offer->appDescription = ad->appDescription();
     if (impression)

@@ -7,18 +7,24 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace ads::kestrel {
 
 class KestrelAdImpression;
 
-// What the host application hears after each ad reply. Both operations are optional;
-// they are called on the thread that parsed the reply (the analytics exchange).
+// What the host application hears from the ad client; every operation is optional.
+// The reply operations are called on the thread that parsed the reply (the analytics
+// exchange); the surface operations on the main thread, with the hook name shown.
 class KestrelAdDelegate {
 public:
     virtual ~KestrelAdDelegate() = default;
     virtual void dataAvailable() { }
     virtual void dataUnavailable() { }
+    virtual void canvasWillDisplay(std::optional<std::string> const&) { }
+    virtual void canvasWillClose() { }
+    virtual void takeoverWillDisplay(std::optional<std::string> const&) { }
+    virtual void takeoverWillClose() { }
 };
 
 // The base of the ad parsers: the protocol version and phase of the last reply,

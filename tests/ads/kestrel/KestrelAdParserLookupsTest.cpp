@@ -11,6 +11,7 @@
 
 using ads::kestrel::KestrelAdAssignment;
 using ads::kestrel::KestrelAdImpression;
+using ads::kestrel::KestrelAdLoop;
 using ads::kestrel::KestrelAdParser;
 using ads::kestrel::KestrelAdProperties;
 using ads::kestrel::KestrelAdState;
@@ -126,14 +127,7 @@ TEST_F(KestrelAdLookupsTest, AdsWithoutAnIconAreNotReturned) {
 
 TEST_F(KestrelAdLookupsTest, OffersPeekOrTakeTheHeadOfTheBlock) {
     startSession();
-    std::vector<std::string> built;
-    KestrelAdParser::setOfferUrlBuilder(
-        [&](std::optional<std::string> const& hook, ads::kestrel::KestrelAd const& ad,
-            KestrelAdImpression& impression) -> std::optional<std::string> {
-            built.push_back(hook.value_or("") + "/" + ad.adText().value_or("") + "/"
-                + std::to_string(impression.currentState()));
-            return "http://offer/" + ad.adText().value_or("");
-        });
+    KestrelAdLoop::setAdServiceBaseURL("http://ads.test");
     parse(replyWithAds({"a", "b"}));
 
     auto offer = KestrelOffer::create();
@@ -143,15 +137,19 @@ TEST_F(KestrelAdLookupsTest, OffersPeekOrTakeTheHeadOfTheBlock) {
     EXPECT_FALSE(offer->referralUrl) << "a peek has no click-through URL";
     EXPECT_TRUE(KestrelAdParser::fastOfferWithHook("h", nullptr, offer.get()));
     EXPECT_EQ(offer->appName, "a") << "a peek leaves the order alone";
-    EXPECT_TRUE(built.empty());
 
     auto impression = KestrelAdImpression::initWithHook("h", 3, KestrelAdParser::instance());
     EXPECT_TRUE(KestrelAdParser::fastOfferWithHook("h", impression.get(), offer.get()));
     EXPECT_EQ(offer->appName, "a");
-    EXPECT_EQ(offer->referralUrl, "http://offer/a");
+    ASSERT_TRUE(offer->referralUrl);
+    EXPECT_EQ(offer->referralUrl->rfind(
+                  "http://ads.test/getIPhoneApp.do?apik=APIKEY&cid=0&adid=1&pid=IPHONE", 0),
+        0u)
+        << *offer->referralUrl;
+    EXPECT_NE(offer->referralUrl->find("&hid=h&ac=&ats="), std::string::npos)
+        << *offer->referralUrl;
     EXPECT_EQ(impression->currentState(), 2);
     EXPECT_EQ(impression->adId(), 1);
-    EXPECT_EQ(built, std::vector<std::string> {"h/a/1"});
     EXPECT_TRUE(KestrelAdParser::fastOfferWithHook("h", nullptr, offer.get()));
     EXPECT_EQ(offer->appName, "b") << "a request rotates the block";
 

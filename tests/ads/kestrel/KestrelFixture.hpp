@@ -2,6 +2,7 @@
 
 #include <ads/kestrel/KestrelAdAssignment.hpp>
 #include <ads/kestrel/KestrelAdImpression.hpp>
+#include <ads/kestrel/KestrelAdLoop.hpp>
 #include <ads/kestrel/KestrelAdParser.hpp>
 #include <ads/kestrel/KestrelAdProperties.hpp>
 
@@ -107,7 +108,7 @@ protected:
 
     static void resetAll() {
         ads::kestrel::KestrelAdParser::resetInstances();
-        ads::kestrel::KestrelAdParser::setOfferUrlBuilder({});
+        ads::kestrel::KestrelAdLoop::reset();
         ads::kestrel::KestrelAdAssignment::resetInstance();
         ads::kestrel::KestrelAdProperties::reset();
         ads::kestrel::KestrelAdImpression::setAdNetworkDomain(std::nullopt);
