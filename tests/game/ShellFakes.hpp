@@ -12,8 +12,8 @@
 
 #include <foundation/NotificationCenter.hpp>
 #include <foundation/Reachability.hpp>
-#include <game/server/GameServerConnection.hpp>
 #include <foundation/URLConnection.hpp>
+#include <game/server/GameServerConnection.hpp>
 #include <game/shell/AdClients.hpp>
 #include <game/shell/AlertPresenter.hpp>
 #include <game/shell/DataManager.hpp>
