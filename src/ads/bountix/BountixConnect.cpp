@@ -4,6 +4,7 @@
 #include <ads/bountix/BTXHardware.hpp>
 #include <ads/bountix/BTXLog.hpp>
 #include <ads/bountix/BTXNetReachability.hpp>
+#include <ads/bountix/BTXUserAccountManager.hpp>
 #include <base/Log.hpp>
 #include <foundation/Bundle.hpp>
 #include <foundation/Clock.hpp>
@@ -83,6 +84,13 @@ std::optional<std::string> bundleVersion() {
     if (auto const* text = value.string(); text && !text->empty())
         return *text;
     return std::nullopt;
+}
+
+void requestBalance() {
+    if (auto const& requester = balanceRequester())
+        requester();
+    else
+        BountixConnect::getOfferPoints();
 }
 
 std::string timeStampNow() {
@@ -181,8 +189,7 @@ BountixConnect& BountixConnect::requestBountixConnect(std::string appID, std::st
     connect.userID_ = installationIdentifier();
     connect.isInitialConnect_ = true;
     connect.connectWithParam(connect.genericParameters());
-    if (auto const& requester = balanceRequester())
-        requester();
+    requestBalance();
     return connect;
 }
 
@@ -238,8 +245,19 @@ void BountixConnect::deviceNotificationReceived() {
         connect.isInitialConnect_ = false;
     else
         connect.connectWithParam(connect.genericParameters());
-    if (auto const& requester = balanceRequester())
-        requester();
+    requestBalance();
+}
+
+void BountixConnect::getOfferPoints() {
+    BTXUserAccountManager::sharedBTXUserAccountManager().getOfferPoints();
+}
+
+void BountixConnect::spendOfferPoints(int amount) {
+    BTXUserAccountManager::sharedBTXUserAccountManager().spendOfferPoints(amount);
+}
+
+void BountixConnect::awardOfferPoints(int amount) {
+    BTXUserAccountManager::sharedBTXUserAccountManager().awardOfferPoints(amount);
 }
 
 std::string BountixConnect::BTXSHA256WithString(std::string const& text) {

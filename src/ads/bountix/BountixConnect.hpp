@@ -72,9 +72,15 @@ public:
     // request to it failed, then the fallback host's.
     static std::string currentBaseURL();
 
-    // Who asks for the balance after a connect (the points account installs itself).
+    // What asks for the balance after a connect: the points account's getOfferPoints
+    // unless a test installs something else (null goes back to it).
     using BalanceRequester = std::function<void()>;
     static void setBalanceRequester(BalanceRequester requester);
+
+    // The points account (forwarded to the shared BTXUserAccountManager).
+    static void getOfferPoints();
+    static void spendOfferPoints(int amount);
+    static void awardOfferPoints(int amount);
 
     // The generic parameters, in their fixed order. A value that cannot be had drops
     // only its own key (the verifier goes with a missing id or key); without an

@@ -1,6 +1,7 @@
 #include "BountixTestSupport.hpp"
 
 #include <ads/bountix/BTXConfiguration.hpp>
+#include <ads/bountix/BTXUserAccountManager.hpp>
 #include <ads/bountix/BountixConnect.hpp>
 
 #include <foundation/Reachability.hpp>
@@ -18,6 +19,7 @@ namespace test {
 namespace {
 
 void resetClient() {
+    ads::bountix::BTXUserAccountManager::resetShared();
     ads::bountix::BountixConnect::resetShared();
     ads::bountix::BTXConfiguration::reset();
     foundation::Reachability::clearForcedStatus();
@@ -49,8 +51,12 @@ BountixTest::BountixTest()
     ads::bountix::BTXConfiguration::setUp(configuration);
     observation_ = foundation::NotificationCenter::defaultCenter().observe(
         "", [this](foundation::Notification const& notification) {
-            if (notification.name().rfind("BTX_", 0) == 0)
-                notifications.push_back(notification.name());
+            if (notification.name().rfind("BTX_", 0) != 0)
+                return;
+            auto entry = notification.name();
+            if (auto const* info = notification.userInfo().dictionary())
+                entry += " " + info->objectForKey("points").stringValue();
+            notifications.push_back(entry);
         });
 }
 

@@ -16,7 +16,8 @@ namespace test {
 // A fresh sandbox, a manual clock (2026-01-01, 1767225600 s since 1970), a French
 // locale, the network forced onto Wi-Fi, and the offer-wall client set up with two
 // HTTPS loopback servers as its primary and fallback hosts (the affiliate host is
-// the primary). Every notification whose name begins "BTX_" is recorded in order.
+// the primary). Every notification whose name begins "BTX_" is recorded in order, as
+// its name followed by a space and the points of its user info when it has some.
 // Every shared object of the client is dropped before and after.
 class BountixTest : public ::testing::Test {
 protected:
