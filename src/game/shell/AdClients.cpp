@@ -1,5 +1,10 @@
 #include <game/shell/AdClients.hpp>
 
+#include <ads/bountix/BTXConfiguration.hpp>
+#include <ads/bountix/BountixConnect.hpp>
+#include <game/shell/ServerConfig.hpp>
+#include <game/shell/Utilities.hpp>
+
 #include <foundation/Format.hpp>
 #include <foundation/NotificationCenter.hpp>
 #include <ui/ViewController.hpp>
@@ -21,8 +26,29 @@ void AdClients::setShared(AdClients* clients) {
     installed = clients;
 }
 
-void AdClients::requestBountixConnect(std::string const&, std::string const&) {
-    foundation::log("No offer wall: not connected");
+void AdClients::requestBountixConnect(
+    std::string const& applicationID, std::string const& secretKey) {
+    ads::bountix::BTXConfiguration configuration;
+    configuration.primaryHost = ServerConfig::offerWallBaseURL();
+    configuration.fallbackHost = ServerConfig::offerWallFallbackURL();
+    configuration.affiliateHost = ServerConfig::offerWallAffiliateURL();
+    configuration.installationIdentifier = Utilities::getUDID();
+    if (configuration.primaryHost.empty())
+        foundation::log("No offer service configured: the offer wall's requests will fail");
+    ads::bountix::BTXConfiguration::setUp(configuration);
+    ads::bountix::BountixConnect::requestBountixConnect(applicationID, secretKey);
+}
+
+void AdClients::getOfferPoints() {
+    ads::bountix::BountixConnect::getOfferPoints();
+}
+
+void AdClients::spendOfferPoints(int points) {
+    ads::bountix::BountixConnect::spendOfferPoints(points);
+}
+
+void AdClients::actionComplete(std::string const& actionID) {
+    ads::bountix::BountixConnect::actionComplete(actionID);
 }
 
 // With nothing to show, the offer screen closes at once, so that its opener's state is

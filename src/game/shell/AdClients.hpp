@@ -90,6 +90,8 @@ public:
     static void setShared(AdClients* clients);
 
     // --- the offer wall ---
+    // The standing clients reach the offer service for the connect, the pay-per-actions
+    // and the points; its hosts come from ServerConfig, read at the connect.
     // Connects, then asks for the balance; posts BTX_Connect_Success or _Failed.
     virtual void requestBountixConnect(
         std::string const& applicationID, std::string const& secretKey);
@@ -99,11 +101,11 @@ public:
     // Opens the offer screen; posts BTX_SHOW_BOX_NOTIFICATION when it closes.
     virtual void showOffersWithViewController(ui::ViewController* controller);
     // Posts the balance, or the error notification.
-    virtual void getOfferPoints() { }
+    virtual void getOfferPoints();
     // Posts the spend confirmation with the new balance, or the error notification.
-    virtual void spendOfferPoints(int) { }
-    // Reports a pay-per-action to the offer service.
-    virtual void actionComplete(std::string const&) { }
+    virtual void spendOfferPoints(int points);
+    // Reports a pay-per-action to the offer service; posts BTX_Connect_Success or _Failed.
+    virtual void actionComplete(std::string const& actionID);
     // Posts BTX_FEATURED_APP_RESPONSE_NOTIFICATION with the model as user info.
     virtual void getFeaturedApp() { }
     // The featured-app screen for a model; null when there is none to show.

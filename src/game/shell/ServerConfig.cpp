@@ -34,6 +34,18 @@ std::string ServerConfig::marketingBaseURL() {
     return value(marketingBaseURLVariable, marketingBaseURLDefault, "");
 }
 
+std::string ServerConfig::offerWallBaseURL() {
+    return value(offerWallBaseURLVariable, offerWallBaseURLDefault, "");
+}
+
+std::string ServerConfig::offerWallFallbackURL() {
+    return value(offerWallFallbackURLVariable, offerWallFallbackURLDefault, "");
+}
+
+std::string ServerConfig::offerWallAffiliateURL() {
+    return value(offerWallAffiliateURLVariable, offerWallAffiliateURLDefault, "");
+}
+
 std::string ServerConfig::value(
     char const* environmentVariable, std::string_view defaultsKey, std::string_view fallback) {
     if (char const* fromEnvironment = std::getenv(environmentVariable);

@@ -51,6 +51,18 @@ public:
     static constexpr char const* marketingBaseURLVariable = "QUILLABY_MARKETING_URL";
     static constexpr char const* marketingBaseURLDefault = "MarketingBaseURL";
 
+    // The offer service's primary, fallback and affiliate roots ("https://host:port");
+    // empty when not configured (the offer wall's requests then fail at once).
+    static std::string offerWallBaseURL();
+    static constexpr char const* offerWallBaseURLVariable = "QUILLABY_OFFERWALL_URL";
+    static constexpr char const* offerWallBaseURLDefault = "OfferWallBaseURL";
+    static std::string offerWallFallbackURL();
+    static constexpr char const* offerWallFallbackURLVariable = "QUILLABY_OFFERWALL_FALLBACK_URL";
+    static constexpr char const* offerWallFallbackURLDefault = "OfferWallFallbackURL";
+    static std::string offerWallAffiliateURL();
+    static constexpr char const* offerWallAffiliateURLVariable = "QUILLABY_OFFERWALL_AFFILIATE_URL";
+    static constexpr char const* offerWallAffiliateURLDefault = "OfferWallAffiliateURL";
+
     // The environment variable when set and not empty, else the user default when
     // present and not empty, else fallback.
     static std::string value(
