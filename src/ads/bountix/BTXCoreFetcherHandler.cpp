@@ -113,23 +113,26 @@ BTXReply BTXCoreFetcherHandler::validateResponseReturnedObject(BTXCoreFetcher co
         if (deleg_)
             deleg_->fetchResponseError(kind, std::string(), fetcher.requestTag);
     };
-    if (!reply) {
+    if (auto kind = refusalOfReply(reply.root)) {
         logError(__LINE__, method, refusal);
-        tell(BTXFetchResponseDelegate::NoReply);
-        return {};
-    }
-    static constexpr std::array<char const*, 3> accepted {
-        "BountixConnectReturnObject", "BountixAd", "BountixVideos"};
-    auto name = XDoc::elementName(reply.root);
-    bool known = false;
-    for (auto const* candidate : accepted)
-        known = known || BTXUtil::caseInsenstiveCompare(name, candidate);
-    if (!known || XDoc::childElementNamed("ErrorMessage", reply.root)) {
-        logError(__LINE__, method, refusal);
-        tell(BTXFetchResponseDelegate::Refused);
+        tell(*kind);
         return {};
     }
     return reply;
+}
+
+std::optional<int> BTXCoreFetcherHandler::refusalOfReply(toolkit::xml::XDocElement const* root) {
+    if (!root)
+        return BTXFetchResponseDelegate::NoReply;
+    static constexpr std::array<char const*, 3> accepted {
+        "BountixConnectReturnObject", "BountixAd", "BountixVideos"};
+    auto name = XDoc::elementName(root);
+    bool known = false;
+    for (auto const* candidate : accepted)
+        known = known || BTXUtil::caseInsenstiveCompare(name, candidate);
+    if (!known || XDoc::childElementNamed("ErrorMessage", root))
+        return BTXFetchResponseDelegate::Refused;
+    return std::nullopt;
 }
 
 }

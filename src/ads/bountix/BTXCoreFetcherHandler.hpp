@@ -53,6 +53,9 @@ public:
     static BTXReply parseReturnObjectAsXDocElement(BTXCoreFetcher const& fetcher);
     // The accepted root element, or none after telling the delegate why.
     BTXReply validateResponseReturnedObject(BTXCoreFetcher const& fetcher);
+    // Why a parsed reply is refused (NoReply without a root, Refused for a foreign root
+    // or an "ErrorMessage" child), or nothing when it is accepted.
+    static std::optional<int> refusalOfReply(toolkit::xml::XDocElement const* root);
     // Starts the fetcher again with a 30-second time-out and the given completion.
     void makeRequestWithURL(BTXCoreFetcher& fetcher, Selector invoker);
 

@@ -70,9 +70,7 @@ void BTXUserAccountModel::updateWithXDoc(
     toolkit::xml::XDocElement const* element, bool shouldCheckEarnedPoints) {
     if (!element)
         return;
-    int balance = XDoc::numberForElement(XDoc::childElementNamed("OfferPoints", element));
-    auto currency = XDoc::textForElement(XDoc::childElementNamed("CurrencyName", element));
-    auto pointsID = XDoc::textForElement(XDoc::childElementNamed("PointsID", element));
+    auto [balance, currency, pointsID] = readAccount(element);
     if (shouldCheckEarnedPoints && balance > offerPoints_) {
         int earned = balance - offerPoints_;
         defaults().setInteger(earned, BTXPointsDeltaKeyName);
@@ -85,6 +83,17 @@ void BTXUserAccountModel::updateWithXDoc(
         defaults().setObject(base::Value(pointsID), BTXPointIDKeyName);
     }
     takeCurrencyName(currency);
+}
+
+BTXUserAccountModel::AccountValues BTXUserAccountModel::readAccount(
+    toolkit::xml::XDocElement const* element) {
+    AccountValues values;
+    if (!element)
+        return values;
+    values.offerPoints = XDoc::numberForElement(XDoc::childElementNamed("OfferPoints", element));
+    values.currencyName = XDoc::textForElement(XDoc::childElementNamed("CurrencyName", element));
+    values.pointsID = XDoc::textForElement(XDoc::childElementNamed("PointsID", element));
+    return values;
 }
 
 void BTXUserAccountModel::takeCurrencyName(std::string const& name) {

@@ -46,6 +46,15 @@ public:
     // and announced. Nothing happens for a missing element.
     void updateWithXDoc(toolkit::xml::XDocElement const* element, bool shouldCheckEarnedPoints);
 
+    // What a "UserAccountObject" element says: the balance (0 when missing or no
+    // number) and the texts of the currency name and points id ("" when missing).
+    struct AccountValues {
+        int offerPoints {0};
+        std::string currencyName;
+        std::string pointsID;
+    };
+    static AccountValues readAccount(toolkit::xml::XDocElement const* element);
+
     int offerPoints() const { return offerPoints_; }
     std::string const& pointsID() const { return pointsID_; }
     std::string const& currencyName() const { return currencyName_; }

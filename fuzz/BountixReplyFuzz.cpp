@@ -1,0 +1,41 @@
+// The offer service's XML replies as the offer-wall client reads them: the reply
+// check that accepts or refuses a root element, then the points account's reading of
+// its "UserAccountObject". Any bytes parse without harm; an accepted root is one of
+// the known names without an error message, and what is read comes from the document.
+#include "FuzzSupport.hpp"
+
+#include <ads/bountix/BTXCoreFetcherHandler.hpp>
+#include <ads/bountix/BTXUserAccountManager.hpp>
+#include <ads/bountix/BTXUtil.hpp>
+#include <toolkit/xml/XDoc.hpp>
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+using namespace ads::bountix;
+using toolkit::xml::XDoc;
+
+extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size) {
+    fuzz::silenceLog();
+    std::string_view text(reinterpret_cast<char const*>(data), size);
+    auto document = XDoc::xdocWithXMLData(text);
+    auto const* root = document ? document->rootXMLElement() : nullptr;
+    auto refusal = BTXCoreFetcherHandler::refusalOfReply(root);
+    if (!root) {
+        FUZZ_CHECK(refusal == BTXFetchResponseDelegate::NoReply);
+        return 0;
+    }
+    if (refusal)
+        return 0;
+    auto name = XDoc::elementName(root);
+    FUZZ_CHECK(BTXUtil::caseInsenstiveCompare(name, "BountixAd")
+        || BTXUtil::caseInsenstiveCompare(name, "BountixVideos")
+        || BTXUtil::caseInsenstiveCompare(name, "BountixConnectReturnObject"));
+    FUZZ_CHECK(!XDoc::childElementNamed("ErrorMessage", root));
+    auto values
+        = BTXUserAccountModel::readAccount(XDoc::childElementNamed("UserAccountObject", root));
+    FUZZ_CHECK(values.currencyName.size() <= size);
+    FUZZ_CHECK(values.pointsID.size() <= size);
+    return 0;
+}
