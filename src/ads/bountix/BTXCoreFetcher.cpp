@@ -1,8 +1,8 @@
 #include <ads/bountix/BTXCoreFetcher.hpp>
 
 #include <ads/bountix/BTXLog.hpp>
+#include <ads/bountix/BountixConnect.hpp>
 #include <foundation/Perform.hpp>
-#include <foundation/Strings.hpp>
 
 namespace ads::bountix {
 
@@ -18,13 +18,7 @@ std::optional<std::string> BTXCoreFetcher::createQueryStringFromDict(
     std::optional<BTXParameters> const& parameters) {
     if (!parameters || parameters->empty())
         return std::nullopt;
-    std::string out;
-    for (auto const& [key, value] : parameters->entries()) {
-        if (!out.empty())
-            out += '&';
-        out += key + "=" + foundation::addingStrictPercentEscapes(value);
-    }
-    return out;
+    return BountixConnect::queryString(*parameters);
 }
 
 std::string BTXCoreFetcher::requestURL() const {
