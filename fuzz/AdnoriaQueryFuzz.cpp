@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
 
     auto dictionary = ADNNetworkUtilities::dictionaryFromQueryString(text);
     for (auto const& [key, entry] : *dictionary) {
-        FUZZ_CHECK(foundation::lowercase(key) == key);
+        FUZZ_CHECK(foundation::lowercase(key) == key.str());
         FUZZ_CHECK(entry.isString());
     }
     if (auto found = ADNNetworkUtilities::parameterValueForKey("ai", url))

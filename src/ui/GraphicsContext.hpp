@@ -99,6 +99,11 @@ public:
     // Separate segments between pairs of points.
     void strokeLineSegments(std::vector<graphics::Point> const& points);
     void clipToRect(graphics::Rect rect);
+    // Paints the clip area with a radial gradient about center, from startColor at
+    // startRadius to endColor at endRadius; nothing is painted inside the start circle
+    // or beyond the end circle (no extension past either end).
+    void drawRadialGradient(graphics::Point center, float startRadius, Color startColor,
+        float endRadius, Color endColor);
 
     // --- images ---
     // Fills rect with image, stretched; a stretchable image keeps its caps and stretches

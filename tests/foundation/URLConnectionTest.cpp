@@ -131,7 +131,7 @@ TEST_F(URLConnectionTest, StartingNeverBlocksTheStartingThread) {
     // A start that waited for the reply would take the whole delay; the bound is half of it,
     // so that a slow machine (or ThreadSanitizer starting the worker) still passes.
     HttpResponse slow = HttpResponse::text("late");
-    slow.delay = 1.0;
+    slow.delay = 3.0;
     server.route("GET", "/slow", slow);
     Recorder recorder;
     int otherWork = 0;
@@ -144,7 +144,7 @@ TEST_F(URLConnectionTest, StartingNeverBlocksTheStartingThread) {
 
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return otherWork == 1; }, 5));
     EXPECT_FALSE(recorder.done);
-    ASSERT_TRUE(runUntilDone(recorder));
+    ASSERT_TRUE(runUntilDone(recorder, 10));
     EXPECT_EQ(recorder.body, "late");
 }
 

@@ -3,6 +3,7 @@
 #include <game/shell/ServerConfig.hpp>
 #include <game/shell/Utilities.hpp>
 
+#include <engine/StaticFileCache.hpp>
 #include <foundation/Format.hpp>
 #include <serverkit/AuthToken.hpp>
 #include <serverkit/BTXComponents.hpp>
@@ -11,6 +12,7 @@
 #include <serverkit/ConfirmRestore.hpp>
 #include <serverkit/ConfirmReward.hpp>
 #include <serverkit/Event.hpp>
+#include <serverkit/FetchArchive.hpp>
 #include <serverkit/ListDLC.hpp>
 #include <serverkit/RejectReward.hpp>
 #include <serverkit/ReportDL.hpp>
@@ -30,6 +32,7 @@ std::string argument(std::vector<std::string> const& arguments, std::size_t inde
 GameServerConnection::~GameServerConnection() {
     if (!installed_)
         return;
+    serverkit::FetchArchive::setCacheClearer({});
     if (&GameServerClient::shared() == this)
         GameServerClient::setShared(nullptr);
     if (ServerEventQueue::shared() == this)
@@ -51,6 +54,8 @@ void GameServerConnection::setUp(serverkit::QBYConfiguration configuration) {
     if (configuration.host.empty())
         foundation::log("No game server configured; server calls fail without being sent");
     serverkit::QBYConnect::sharedManager().setConfiguration(std::move(configuration));
+    // Unpacked downloads replace property lists that the engine may hold already.
+    serverkit::FetchArchive::setCacheClearer([] { engine::StaticFileCache::clearCache(); });
     GameServerClient::setShared(this);
     ServerEventQueue::setShared(this);
     installed_ = true;

@@ -17,10 +17,11 @@ namespace game {
 // class name, with their arguments) into the server kit's calls on the one
 // QBYConnect queue, reads its data store, and sends the shell's statistics as
 // "events" calls. setUp hands the server kit what only the game knows (the hosts,
-// the installation identifier and the data folder) and installs the connection for
-// the shell. Calls the server kit does not make are made by registered makers, or
-// logged and dropped. The marketing kit and the cross-promotion page stay those of
-// GameServerClient. Main thread only; the owner keeps it alive while installed.
+// the installation identifier and the data folder), installs the connection for
+// the shell and lets FetchArchive empty the engine's StaticFileCache. Calls the server kit does not
+// make are made by registered makers, or logged and dropped. The marketing kit and the
+// cross-promotion page stay those of GameServerClient. Main thread only; the owner keeps it alive
+// while installed.
 class GameServerConnection final : public GameServerClient, public ServerEventQueue {
 public:
     using CallMaker = std::function<base::Ref<serverkit::APICall>(std::vector<std::string> const&)>;

@@ -2,6 +2,8 @@
 
 #include <ads/bountix/BTXConfiguration.hpp>
 #include <ads/bountix/BountixConnect.hpp>
+#include <ads/marquee/MQConfiguration.hpp>
+#include <ads/marquee/Marquee.hpp>
 #include <game/shell/ServerConfig.hpp>
 #include <game/shell/Utilities.hpp>
 
@@ -15,6 +17,19 @@ namespace {
 
 AdClients standing;
 AdClients* installed = nullptr;
+
+// Hands the interstitial client's one question that the game answers to the shell's
+// delegate; the others keep their agreeing answers.
+class MarqueeBridge final : public ads::marquee::MarqueeDelegate {
+public:
+    bool shouldDisplayInterstitial(ads::marquee::MQView&) override {
+        return !delegate || delegate->shouldDisplayInterstitial("Default");
+    }
+
+    game::MarqueeDelegate* delegate {nullptr};
+};
+
+MarqueeBridge marqueeBridge;
 
 }
 
@@ -62,7 +77,21 @@ base::Ref<ui::ViewController> AdClients::makeFeaturedAppViewController(base::Val
     return nullptr;
 }
 
-void AdClients::setUpMarquee(std::string const&, std::string const&, MarqueeDelegate*) {
+// The API root and the installation identifier are configuration handed down; without
+// a root every call fails quietly and nothing is sent.
+void AdClients::setUpMarquee(
+    std::string const& applicationID, std::string const& signature, MarqueeDelegate* delegate) {
+    ads::marquee::MQConfiguration::setUp({ServerConfig::marqueeAPIRoot(), Utilities::getUDID()});
+    marqueeBridge.delegate = delegate;
+    auto& marquee = ads::marquee::Marquee::sharedMarquee();
+    marquee.setAppId(applicationID);
+    marquee.setAppSignature(signature);
+    marquee.setDelegate(&marqueeBridge);
+    marquee.install();
+}
+
+void AdClients::loadInterstitial() {
+    ads::marquee::Marquee::sharedMarquee().loadInterstitial();
 }
 
 base::Ref<BannerAdView> AdClients::makeBannerView(std::string const&, graphics::Size) {

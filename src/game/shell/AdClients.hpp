@@ -77,9 +77,9 @@ private:
 
 // What the shell asks of the ad clients: the offer wall, its featured app and
 // display ads, the interstitial client, the check-in client and the mediation
-// banner. The clients are built elsewhere; until they are installed the standing
-// ones log each request, post nothing and make no screens, so the game runs
-// without ads. Main thread.
+// banner. The standing clients use the Marquee client for interstitials; for the
+// others, until they are installed, they log each request, post nothing and make no
+// screens, so the game runs without those ads. Main thread.
 class AdClients {
 public:
     virtual ~AdClients() = default;
@@ -114,10 +114,13 @@ public:
     virtual void getDisplayAdWithDelegate(BTXAdDelegate*) { }
 
     // --- the interstitial client ---
+    // Configures the Marquee client (its API root from ServerConfig, the installation
+    // identifier) and reports the installation. The delegate is not retained.
     virtual void setUpMarquee(
         std::string const& applicationID, std::string const& signature, MarqueeDelegate* delegate);
-    // Shows an interstitial when one is available.
-    virtual void loadInterstitial() { }
+    // Asks the Marquee client for an interstitial; it shows itself when it has loaded
+    // and the delegate agrees.
+    virtual void loadInterstitial();
 
     // --- the check-in client ---
     virtual void startHowdyWithAppId(std::string const&) { }

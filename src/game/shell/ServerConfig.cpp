@@ -46,6 +46,13 @@ std::string ServerConfig::offerWallAffiliateURL() {
     return value(offerWallAffiliateURLVariable, offerWallAffiliateURLDefault, "");
 }
 
+std::string ServerConfig::marqueeAPIRoot() {
+    auto root = value(marqueeAPIRootVariable, marqueeAPIRootDefault, "");
+    if (!root.empty() && root.back() != '/')
+        root += '/';
+    return root;
+}
+
 std::string ServerConfig::value(
     char const* environmentVariable, std::string_view defaultsKey, std::string_view fallback) {
     if (char const* fromEnvironment = std::getenv(environmentVariable);

@@ -63,6 +63,12 @@ public:
     static constexpr char const* offerWallAffiliateURLVariable = "QUILLABY_OFFERWALL_AFFILIATE_URL";
     static constexpr char const* offerWallAffiliateURLDefault = "OfferWallAffiliateURL";
 
+    // The Marquee ad network's API root ("https://host:port/", the paths follow it); empty
+    // when not configured (its calls then fail without being sent).
+    static std::string marqueeAPIRoot();
+    static constexpr char const* marqueeAPIRootVariable = "QUILLABY_MARQUEE_URL";
+    static constexpr char const* marqueeAPIRootDefault = "MarqueeAPIRoot";
+
     // The environment variable when set and not empty, else the user default when
     // present and not empty, else fallback.
     static std::string value(
