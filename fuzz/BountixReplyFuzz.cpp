@@ -1,10 +1,12 @@
 // The offer service's XML replies as the offer-wall client reads them: the reply
 // check that accepts or refuses a root element, then the points account's reading of
-// its "UserAccountObject". Any bytes parse without harm; an accepted root is one of
-// the known names without an error message, and what is read comes from the document.
+// its "UserAccountObject" and the featured app's reading of its "BountixApp". Any bytes parse
+// without harm; an accepted root is one of the known names without an error message, and what is
+// read comes from the document.
 #include "FuzzSupport.hpp"
 
 #include <ads/bountix/BTXCoreFetcherHandler.hpp>
+#include <ads/bountix/BTXFeaturedApp.hpp>
 #include <ads/bountix/BTXUserAccountManager.hpp>
 #include <ads/bountix/BTXUtil.hpp>
 #include <toolkit/xml/XDoc.hpp>
@@ -37,5 +39,14 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         = BTXUserAccountModel::readAccount(XDoc::childElementNamed("UserAccountObject", root));
     FUZZ_CHECK(values.currencyName.size() <= size);
     FUZZ_CHECK(values.pointsID.size() <= size);
+    if (auto const* app = BTXFeaturedAppRequestHandler::featuredAppOfReply(root)) {
+        FUZZ_CHECK(XDoc::elementName(app) == "BountixApp");
+        auto model = BTXFeaturedAppModel::initWithXDoc(app);
+        for (auto const* field :
+            {&model->cost, &model->storeID, &model->name, &model->description, &model->iconURL,
+                &model->largeIconURL, &model->redirectURL, &model->fullScreenAdURL})
+            FUZZ_CHECK(field->size() <= size);
+        FUZZ_CHECK(model->dictionary()->objectForKey("storeID").stringValue() == model->storeID);
+    }
     return 0;
 }

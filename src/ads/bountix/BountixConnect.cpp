@@ -1,6 +1,7 @@
 #include <ads/bountix/BountixConnect.hpp>
 
 #include <ads/bountix/BTXConfiguration.hpp>
+#include <ads/bountix/BTXFeaturedApp.hpp>
 #include <ads/bountix/BTXHardware.hpp>
 #include <ads/bountix/BTXLog.hpp>
 #include <ads/bountix/BTXNetReachability.hpp>
@@ -258,6 +259,18 @@ void BountixConnect::spendOfferPoints(int amount) {
 
 void BountixConnect::awardOfferPoints(int amount) {
     BTXUserAccountManager::sharedBTXUserAccountManager().awardOfferPoints(amount);
+}
+
+void BountixConnect::getFeaturedApp() {
+    BTXFeaturedAppManager::sharedBTXFeaturedAppManager().getFeaturedApp();
+}
+
+void BountixConnect::getFeaturedAppWithCurrencyID(std::string const& currencyID) {
+    BTXFeaturedAppManager::sharedBTXFeaturedAppManager().getFeaturedAppWithCurrencyID(currencyID);
+}
+
+void BountixConnect::setFeaturedAppDisplayCount(int count) {
+    BTXFeaturedAppManager::sharedBTXFeaturedAppManager().setFeaturedAppDisplayCount(count);
 }
 
 std::string BountixConnect::BTXSHA256WithString(std::string const& text) {

@@ -82,6 +82,11 @@ public:
     static void spendOfferPoints(int amount);
     static void awardOfferPoints(int amount);
 
+    // The featured application (forwarded to the shared BTXFeaturedAppManager).
+    static void getFeaturedApp();
+    static void getFeaturedAppWithCurrencyID(std::string const& currencyID);
+    static void setFeaturedAppDisplayCount(int count);
+
     // The generic parameters, in their fixed order. A value that cannot be had drops
     // only its own key (the verifier goes with a missing id or key); without an
     // application id a line asks for requestBountixConnect first.

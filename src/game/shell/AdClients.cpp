@@ -66,6 +66,14 @@ void AdClients::actionComplete(std::string const& actionID) {
     ads::bountix::BountixConnect::actionComplete(actionID);
 }
 
+void AdClients::setFeaturedAppDisplayCount(int count) {
+    ads::bountix::BountixConnect::setFeaturedAppDisplayCount(count);
+}
+
+void AdClients::getFeaturedApp() {
+    ads::bountix::BountixConnect::getFeaturedApp();
+}
+
 // With nothing to show, the offer screen closes at once, so that its opener's state is
 // put back.
 void AdClients::showOffersWithViewController(ui::ViewController*) {

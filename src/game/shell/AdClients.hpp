@@ -90,12 +90,14 @@ public:
     static void setShared(AdClients* clients);
 
     // --- the offer wall ---
-    // The standing clients reach the offer service for the connect, the pay-per-actions
-    // and the points; its hosts come from ServerConfig, read at the connect.
+    // The standing clients reach the offer service for the connect, the pay-per-actions,
+    // the points and the featured app; its hosts come from ServerConfig, read at the
+    // connect.
     // Connects, then asks for the balance; posts BTX_Connect_Success or _Failed.
     virtual void requestBountixConnect(
         std::string const& applicationID, std::string const& secretKey);
-    virtual void setFeaturedAppDisplayCount(int) { }
+    // How often one featured app may be handed out (no limit for 0 or -1).
+    virtual void setFeaturedAppDisplayCount(int count);
     virtual void setTransitionEffect(int) { }
     virtual void setUserDefinedColor(int, int, int) { }
     // Opens the offer screen; posts BTX_SHOW_BOX_NOTIFICATION when it closes.
@@ -106,8 +108,9 @@ public:
     virtual void spendOfferPoints(int points);
     // Reports a pay-per-action to the offer service; posts BTX_Connect_Success or _Failed.
     virtual void actionComplete(std::string const& actionID);
-    // Posts BTX_FEATURED_APP_RESPONSE_NOTIFICATION with the model as user info.
-    virtual void getFeaturedApp() { }
+    // Posts BTX_FEATURED_APP_RESPONSE_NOTIFICATION with the model's fields as user info,
+    // or with none when there is nothing to show.
+    virtual void getFeaturedApp();
     // The featured-app screen for a model; null when there is none to show.
     virtual base::Ref<ui::ViewController> makeFeaturedAppViewController(base::Value const& model);
     // Asks for a display ad; the delegate (not retained) hears the answer.
