@@ -1,6 +1,7 @@
 // The offer service's XML replies as the offer-wall client reads them: the reply
 // check that accepts or refuses a root element, then the points account's reading of
-// its "UserAccountObject" and the featured app's reading of its "BountixApp". Any bytes parse
+// its "UserAccountObject", the featured app's reading of its "BountixApp" and the
+// video offers' reading of its "BountixVideo" elements. Any bytes parse
 // without harm; an accepted root is one of the known names without an error message, and what is
 // read comes from the document.
 #include "FuzzSupport.hpp"
@@ -9,6 +10,7 @@
 #include <ads/bountix/BTXFeaturedApp.hpp>
 #include <ads/bountix/BTXUserAccountManager.hpp>
 #include <ads/bountix/BTXUtil.hpp>
+#include <ads/bountix/BTXVideo.hpp>
 #include <toolkit/xml/XDoc.hpp>
 
 #include <cstddef>
@@ -47,6 +49,16 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
                 &model->largeIconURL, &model->redirectURL, &model->fullScreenAdURL})
             FUZZ_CHECK(field->size() <= size);
         FUZZ_CHECK(model->dictionary()->objectForKey("storeID").stringValue() == model->storeID);
+    }
+    for (auto const* video = XDoc::childElementNamed("BountixVideo", root); video;
+         video = XDoc::nextSiblingNamed("BountixVideo", video)) {
+        auto offer = BTXVideoObject::initWithXDoc(video);
+        // The file name is one path component at most.
+        FUZZ_CHECK(offer->videoFilename.find('/') == std::string::npos);
+        FUZZ_CHECK(!offer->iconURL.empty());
+        auto dictionary = offer->getDictionary();
+        FUZZ_CHECK(dictionary->objectForKey(BTXVideoObjOfferID).stringValue() == offer->offerID);
+        FUZZ_CHECK(!dictionary->contains(BTXVideoObjDataLocation));
     }
     return 0;
 }

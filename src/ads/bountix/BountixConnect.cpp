@@ -6,6 +6,7 @@
 #include <ads/bountix/BTXLog.hpp>
 #include <ads/bountix/BTXNetReachability.hpp>
 #include <ads/bountix/BTXUserAccountManager.hpp>
+#include <ads/bountix/BTXVideo.hpp>
 #include <base/Log.hpp>
 #include <foundation/Bundle.hpp>
 #include <foundation/Clock.hpp>
@@ -271,6 +272,14 @@ void BountixConnect::getFeaturedAppWithCurrencyID(std::string const& currencyID)
 
 void BountixConnect::setFeaturedAppDisplayCount(int count) {
     BTXFeaturedAppManager::sharedBTXFeaturedAppManager().setFeaturedAppDisplayCount(count);
+}
+
+void BountixConnect::initVideoAdWithDelegate(BTXVideoAdDelegate* delegate) {
+    BTXVideoManager::sharedBTXVideoManager().initVideoAdsWithDelegate(delegate);
+}
+
+void BountixConnect::setVideoCacheCount(int count) {
+    BTXVideoManager::sharedBTXVideoManager().setVideoCacheCount(count);
 }
 
 std::string BountixConnect::BTXSHA256WithString(std::string const& text) {

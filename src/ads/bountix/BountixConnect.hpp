@@ -12,6 +12,8 @@
 
 namespace ads::bountix {
 
+class BTXVideoAdDelegate;
+
 inline constexpr char const* BTXConnectSuccessNotification = "BTX_Connect_Success";
 inline constexpr char const* BTXConnectFailedNotification = "BTX_Connect_Failed";
 inline constexpr char const* BTXLibraryVersion = "8.1.0";
@@ -86,6 +88,10 @@ public:
     static void getFeaturedApp();
     static void getFeaturedAppWithCurrencyID(std::string const& currencyID);
     static void setFeaturedAppDisplayCount(int count);
+
+    // The video offers (forwarded to the shared BTXVideoManager).
+    static void initVideoAdWithDelegate(BTXVideoAdDelegate* delegate);
+    static void setVideoCacheCount(int count);
 
     // The generic parameters, in their fixed order. A value that cannot be had drops
     // only its own key (the verifier goes with a missing id or key); without an
