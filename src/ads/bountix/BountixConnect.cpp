@@ -1,5 +1,6 @@
 #include <ads/bountix/BountixConnect.hpp>
 
+#include <ads/bountix/BTXAdView.hpp>
 #include <ads/bountix/BTXConfiguration.hpp>
 #include <ads/bountix/BTXFeaturedApp.hpp>
 #include <ads/bountix/BTXHardware.hpp>
@@ -272,6 +273,27 @@ void BountixConnect::getFeaturedAppWithCurrencyID(std::string const& currencyID)
 
 void BountixConnect::setFeaturedAppDisplayCount(int count) {
     BTXFeaturedAppManager::sharedBTXFeaturedAppManager().setFeaturedAppDisplayCount(count);
+}
+
+BTXAdView& BountixConnect::getDisplayAdWithDelegate(
+    BTXAdDelegate* delegate, std::optional<std::string> const& currencyID) {
+    return BTXAdView::sharedBTXAdView().getAdWithDelegate(delegate, currencyID);
+}
+
+void BountixConnect::refreshDisplayAd() {
+    BTXAdView::sharedBTXAdView().refreshAd();
+}
+
+void BountixConnect::refreshDisplayAdWithCurrencyID(std::string const& currencyID) {
+    BTXAdView::sharedBTXAdView().refreshAdWithCurrencyID(currencyID);
+}
+
+bool BountixConnect::isDisplayAdLoaded() {
+    return BTXAdView::sharedBTXAdView().isAdLoaded();
+}
+
+BTXAdView& BountixConnect::getDisplayAdView() {
+    return BTXAdView::sharedBTXAdView();
 }
 
 void BountixConnect::initVideoAdWithDelegate(BTXVideoAdDelegate* delegate) {

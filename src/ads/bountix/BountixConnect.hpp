@@ -13,6 +13,8 @@
 namespace ads::bountix {
 
 class BTXVideoAdDelegate;
+class BTXAdDelegate;
+class BTXAdView;
 
 inline constexpr char const* BTXConnectSuccessNotification = "BTX_Connect_Success";
 inline constexpr char const* BTXConnectFailedNotification = "BTX_Connect_Failed";
@@ -88,6 +90,14 @@ public:
     static void getFeaturedApp();
     static void getFeaturedAppWithCurrencyID(std::string const& currencyID);
     static void setFeaturedAppDisplayCount(int count);
+
+    // The display ad (forwarded to the shared BTXAdView, which is returned).
+    static BTXAdView& getDisplayAdWithDelegate(
+        BTXAdDelegate* delegate, std::optional<std::string> const& currencyID = {});
+    static void refreshDisplayAd();
+    static void refreshDisplayAdWithCurrencyID(std::string const& currencyID);
+    static bool isDisplayAdLoaded();
+    static BTXAdView& getDisplayAdView();
 
     // The video offers (forwarded to the shared BTXVideoManager).
     static void initVideoAdWithDelegate(BTXVideoAdDelegate* delegate);
