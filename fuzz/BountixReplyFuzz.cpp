@@ -1,11 +1,13 @@
 // The offer service's XML replies as the offer-wall client reads them: the reply
 // check that accepts or refuses a root element, then the points account's reading of
 // its "UserAccountObject", the featured app's reading of its "BountixApp" and the
-// video offers' reading of its "BountixVideo" elements. Any bytes parse
+// video offers' reading of its "BountixVideo" elements, and the display ad's click URL
+// and image. Any bytes parse
 // without harm; an accepted root is one of the known names without an error message, and what is
 // read comes from the document.
 #include "FuzzSupport.hpp"
 
+#include <ads/bountix/BTXAdView.hpp>
 #include <ads/bountix/BTXCoreFetcherHandler.hpp>
 #include <ads/bountix/BTXFeaturedApp.hpp>
 #include <ads/bountix/BTXUserAccountManager.hpp>
@@ -49,6 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
                 &model->largeIconURL, &model->redirectURL, &model->fullScreenAdURL})
             FUZZ_CHECK(field->size() <= size);
         FUZZ_CHECK(model->dictionary()->objectForKey("storeID").stringValue() == model->storeID);
+    }
+    if (auto ad = BTXAdRequestHandler::adOfReply(root)) {
+        FUZZ_CHECK(ad->size() == 2);
+        FUZZ_CHECK((*ad)[0].size() <= size && (*ad)[1].size() <= size);
+        // The image text decodes to at most three bytes for every four characters.
+        FUZZ_CHECK(BTXUtil::dataWithBase64EncodedString((*ad)[1]).size() <= (*ad)[1].size());
     }
     for (auto const* video = XDoc::childElementNamed("BountixVideo", root); video;
          video = XDoc::nextSiblingNamed("BountixVideo", video)) {

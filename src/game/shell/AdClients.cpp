@@ -1,5 +1,6 @@
 #include <game/shell/AdClients.hpp>
 
+#include <ads/bountix/BTXAdView.hpp>
 #include <ads/bountix/BTXConfiguration.hpp>
 #include <ads/bountix/BountixConnect.hpp>
 #include <ads/marquee/MQConfiguration.hpp>
@@ -30,6 +31,26 @@ public:
 };
 
 MarqueeBridge marqueeBridge;
+
+// Hands the display ad's answers to the shell's delegate, and answers for the game what
+// it always answers: a phone-sized banner that no timer refreshes.
+class DisplayAdBridge final : public ads::bountix::BTXAdDelegate {
+public:
+    void didReceiveAd(ads::bountix::BTXAdView& view) override {
+        if (delegate)
+            delegate->didReceiveAd(base::Ref<ui::View>(&view));
+    }
+    void didFailWithMessage(std::string const& message) override {
+        if (delegate)
+            delegate->didFailWithMessage(message);
+    }
+    std::optional<std::string> adContentSize() override { return std::string("320x50"); }
+    bool shouldRefreshAd() override { return false; }
+
+    game::BTXAdDelegate* delegate {nullptr};
+};
+
+DisplayAdBridge displayAdBridge;
 
 }
 
@@ -72,6 +93,11 @@ void AdClients::setFeaturedAppDisplayCount(int count) {
 
 void AdClients::getFeaturedApp() {
     ads::bountix::BountixConnect::getFeaturedApp();
+}
+
+void AdClients::getDisplayAdWithDelegate(BTXAdDelegate* delegate) {
+    displayAdBridge.delegate = delegate;
+    ads::bountix::BountixConnect::getDisplayAdWithDelegate(&displayAdBridge);
 }
 
 // With nothing to show, the offer screen closes at once, so that its opener's state is

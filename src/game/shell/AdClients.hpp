@@ -91,9 +91,8 @@ public:
 
     // --- the offer wall ---
     // The standing clients reach the offer service for the connect, the pay-per-actions,
-    // the points and the featured app; its hosts come from ServerConfig, read at the
-    // connect.
-    // Connects, then asks for the balance; posts BTX_Connect_Success or _Failed.
+    // the points, the featured app and the display ad; its hosts come from ServerConfig, read at
+    // the connect. Connects, then asks for the balance; posts BTX_Connect_Success or _Failed.
     virtual void requestBountixConnect(
         std::string const& applicationID, std::string const& secretKey);
     // How often one featured app may be handed out (no limit for 0 or -1).
@@ -113,8 +112,9 @@ public:
     virtual void getFeaturedApp();
     // The featured-app screen for a model; null when there is none to show.
     virtual base::Ref<ui::ViewController> makeFeaturedAppViewController(base::Value const& model);
-    // Asks for a display ad; the delegate (not retained) hears the answer.
-    virtual void getDisplayAdWithDelegate(BTXAdDelegate*) { }
+    // Asks the offer service for a 320 x 50 display ad, never refreshed by a timer; the
+    // delegate (not retained) hears the answer.
+    virtual void getDisplayAdWithDelegate(BTXAdDelegate* delegate);
 
     // --- the interstitial client ---
     // Configures the Marquee client (its API root from ServerConfig, the installation
