@@ -51,6 +51,7 @@ protected:
         ASSERT_TRUE(frameUntil([] { return globals().interface != nullptr; }));
         // What the launch and the view's appearance queued has gone out and ended.
         server.take();
+        ASSERT_TRUE(offersSettled());
     }
 
     static base::Ref<base::Dictionary> store(
@@ -92,6 +93,13 @@ TEST_F(QuillabyAppDelegateTest, TheLaunchBringsTheServicesUpInOrderAndNeverLogsT
     for (auto const& line : captured.lines())
         EXPECT_EQ(line.find(secret), std::string::npos) << line;
     EXPECT_TRUE(captured.contains("Checklist - BTXID:" + id));
+    // The connect reached the offer service with the id, never the key, and the balance
+    // was asked for after it.
+    auto connects = offerRequests("/connect");
+    ASSERT_EQ(connects.size(), 1u);
+    EXPECT_NE(connects[0].query.find("app_id=" + id), std::string::npos) << connects[0].query;
+    EXPECT_EQ(connects[0].query.find(secret), std::string::npos);
+    EXPECT_EQ(offerRequests("/get_vg_store_items/user_account").size(), 1u);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "home/Library/Marrowby"));
     ASSERT_TRUE(delegate.viewController());
     EXPECT_EQ(application().keyWindow(), delegate.window());
@@ -266,6 +274,32 @@ TEST_F(QuillabyAppDelegateTest, AFailedOfferWallConnectionZeroesThePendingAction
     post(game::BTXConnectSuccessNotification);
     EXPECT_TRUE(delegate.pendingActions().empty());
     EXPECT_EQ(game::DataManager::getIntForKey("BTX_DAY2_ACTION", -1), 1);
+}
+
+TEST_F(QuillabyAppDelegateTest, APayPerActionTheOfferServiceDidNotAcceptIsPutBackForALaterReport) {
+    launch();
+    auto action = game::BountixSetting::getPayPerAction(2);
+    struct Case {
+        char const* name;
+        test::HttpResponse answer;
+        int kept;
+    };
+    for (auto const& c : {Case {"accepted", test::HttpResponse::text("<ok/>"), 1},
+             Case {"server error", test::HttpResponse::text("down", 503), 0},
+             Case {"not found", test::HttpResponse::text("", 404), 0},
+             Case {"no answer", test::HttpResponse::dropped(), 0}}) {
+        SCOPED_TRACE(c.name);
+        offers.route("GET", "/connect", c.answer);
+        offers.clearRequests();
+        game::DataManager::setInt(1, "BTX_DAY2_ACTION");
+        delegate.pendingActions() = {"BTX_DAY2_ACTION"};
+        game::AdClients::shared().actionComplete(action);
+        ASSERT_TRUE(offersSettled());
+        ASSERT_FALSE(offerRequests("/connect").empty());
+        EXPECT_NE(offerRequests("/connect")[0].query.find("app_id=" + action), std::string::npos);
+        EXPECT_TRUE(delegate.pendingActions().empty());
+        EXPECT_EQ(game::DataManager::getIntForKey("BTX_DAY2_ACTION", -1), c.kept);
+    }
 }
 
 TEST_F(

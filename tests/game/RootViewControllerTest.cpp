@@ -56,10 +56,26 @@ protected:
         foundation::NotificationCenter::defaultCenter().postNotification(
             name, nullptr, base::Value(info));
     }
-    // The offer wall answers a balance, and the controller's conversion runs.
+    // A balance notification delivered by hand, and a frame for the controller's
+    // conversion.
     void balance(int points) {
         post(game::BTXOfferPointsNotification, points);
         frame();
+    }
+    // The offer wall connected as at launch, with its first balance (0) answered.
+    void connectOfferWall() {
+        game::AdClients::shared().requestBountixConnect(
+            game::BountixSetting::getBountixID(), game::BountixSetting::getBountixSecret());
+        ASSERT_TRUE(offersSettled());
+        log.take();
+    }
+    // The stand-in offer service holds that balance and the controller checks it, as
+    // when the offer wall closes; runs until the balance, and the spend it starts,
+    // have been answered.
+    void checkBalance(int points) {
+        routeOfferBalance(points);
+        root->checkEarnPetPointsByBountix();
+        ASSERT_TRUE(offersSettled());
     }
 
     void setBtxStore(std::initializer_list<std::pair<char const*, base::Value>> entries) {
@@ -282,57 +298,82 @@ TEST_F(RootViewControllerTest, AMarketingCreditDeliveredAgainIsAddedOnce) {
 }
 
 TEST_F(RootViewControllerTest, OfferPointsAreCreditedOnlyWhenTheirSpendIsConfirmedAndOnlyOnce) {
-    show();
+    auto& controller = show();
+    connectOfferWall();
     globals().petPoints = 0;
     log.take();
 
-    balance(15);
+    // The stand-in holds its spend confirmation until the gate opens.
+    auto gate = std::make_shared<test::Gate>();
+    auto held = test::HttpResponse::text("");
+    held.pieces.front() = {offerAccount(0), 0, gate};
+    routeOfferSpend(held);
+    routeOfferBalance(15);
+    controller.checkEarnPetPointsByBountix();
+    ASSERT_TRUE(frameUntil([&] { return offerRequests("/points/spend").size() == 1; }));
     EXPECT_EQ(log.only("ads.spend"), std::vector<std::string>({"ads.spend 15"}));
+    frame(10);
     EXPECT_EQ(globals().petPoints, 0) << "credited before the spend was confirmed";
-    // The same balance again while the spend waits spends nothing more.
+    // The same balance delivered again while the spend waits spends nothing more.
     balance(15);
     EXPECT_EQ(log.only("ads.spend").size(), 1u);
 
-    post(game::BTXSpendOfferPointsNotification, 0);
+    gate->open();
+    ASSERT_TRUE(offersSettled());
     EXPECT_EQ(globals().petPoints, 15);
     EXPECT_EQ(log.only("alert"), std::vector<std::string>({"alert You Earned Free Vov Azavuz!"}));
+    ASSERT_EQ(offerRequests("/points/spend").size(), 1u);
+    EXPECT_NE(offerRequests("/points/spend")[0].query.find("offer_points=15"), std::string::npos)
+        << offerRequests("/points/spend")[0].query;
     post(game::BTXSpendOfferPointsNotification, 0);
     EXPECT_EQ(globals().petPoints, 15) << "a repeated confirmation credited again";
 
     // A failed spend credits nothing; the points are spent again at the next check.
-    balance(8);
-    post(game::BTXSpendOfferPointsErrorNotification, 0);
+    routeOfferSpend(test::HttpResponse::text("busy", 500));
+    checkBalance(8);
+    EXPECT_EQ(log.only("ads.spend").back(), "ads.spend 8");
     EXPECT_EQ(globals().petPoints, 15);
-    balance(8);
-    post(game::BTXSpendOfferPointsNotification, 0);
+    EXPECT_EQ(controller.pendingOfferPoints(), 0);
+    routeOfferSpend(test::HttpResponse::text(offerAccount(0)));
+    checkBalance(8);
     EXPECT_EQ(globals().petPoints, 23);
     EXPECT_EQ(game::DataManager::getIntForKey("BTX_FREE_OFFER_POINTS", 0), 23);
 
     // Nothing for an empty or negative balance.
     log.take();
-    balance(0);
-    balance(-3);
+    checkBalance(0);
+    checkBalance(-3);
+    EXPECT_EQ(log.only("ads.getOfferPoints").size(), 2u);
     EXPECT_TRUE(log.only("ads.spend").empty());
+    EXPECT_EQ(globals().petPoints, 23);
 }
 
 TEST_F(RootViewControllerTest, ThePayPerActionIsReportedOnceWhenTheLifetimeTotalReachesTwenty) {
     show();
-    auto action = "ads.action " + game::BountixSetting::getPayPerAction(1);
-    auto convert = [&](int points) {
-        balance(points);
-        post(game::BTXSpendOfferPointsNotification, 0);
+    connectOfferWall();
+    auto id = game::BountixSetting::getPayPerAction(1);
+    auto reports = [&] {
+        std::size_t count = 0;
+        for (auto const& request : offerRequests("/connect"))
+            count += request.query.find("app_id=" + id) != std::string::npos;
+        return count;
     };
-    convert(15);
+    checkBalance(15);
+    EXPECT_EQ(globals().petPoints, 15);
     EXPECT_TRUE(log.only("ads.action").empty());
     // Without network the report waits for a later conversion.
     setOnline(false);
-    convert(5);
+    checkBalance(5);
+    EXPECT_EQ(globals().petPoints, 20);
     EXPECT_TRUE(log.only("ads.action").empty());
     setOnline(true);
-    convert(5);
-    EXPECT_EQ(log.only("ads.action"), std::vector<std::string>({action}));
-    convert(30);
+    checkBalance(5);
+    EXPECT_EQ(log.only("ads.action"), std::vector<std::string>({"ads.action " + id}));
+    EXPECT_EQ(reports(), 1u) << "the offer service heard no pay-per-action";
+    checkBalance(30);
+    EXPECT_EQ(globals().petPoints, 55);
     EXPECT_EQ(log.only("ads.action").size(), 1u);
+    EXPECT_EQ(reports(), 1u);
     EXPECT_EQ(game::DataManager::getIntForKey("BTX_FREE_OFFER_POINTS_REPORTED", 0), 1);
 }
 

@@ -1,14 +1,19 @@
 #pragma once
 
 // The real game server client against the stand-in game server, the real marketing kit
-// pointed at a stand-in marketing service, and recording stand-ins of the store and ad
-// clients and of the alerts, for the tests of the application delegate and the root view
-// controller; each recorded call is one line of the shared CallLog ("store.request p1",
+// pointed at a stand-in marketing service, the real offer-wall client pointed at a
+// stand-in offer service, and recording stand-ins of the store, the other ad clients and
+// the alerts, for the tests of the application delegate and the root view controller;
+// each recorded call is one line of the shared CallLog ("store.request p1",
 // "ads.spend 15"), the server calls are read from the stand-in ("server.AuthToken"), and
 // each request the marketing kit sends is a line too ("marketing.start",
 // "marketing.requestUnreadCredits").
 
 #include "ShellStates.hpp"
+
+#include <ads/bountix/BTXConfiguration.hpp>
+#include <ads/bountix/BTXUserAccountManager.hpp>
+#include <ads/bountix/BountixConnect.hpp>
 
 #include <foundation/NotificationCenter.hpp>
 #include <foundation/Reachability.hpp>
@@ -37,6 +42,7 @@
 #include <support/GameServerStandIn.hpp>
 #include <toolkit/json/JSONDecoder.hpp>
 
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -231,6 +237,8 @@ private:
     CallLog& log_;
 };
 
+// Records every call; the offer wall's connect, pay-per-actions and points go on to the
+// real offer-wall client (so to the stand-in offer service), the rest stops here.
 class RecordingAds final : public game::AdClients {
 public:
     explicit RecordingAds(CallLog& log)
@@ -238,6 +246,7 @@ public:
 
     void requestBountixConnect(std::string const& id, std::string const& secret) override {
         log_.add("ads.connect " + id + " " + secret);
+        AdClients::requestBountixConnect(id, secret);
     }
     void setFeaturedAppDisplayCount(int count) override {
         log_.add("ads.featuredCount " + std::to_string(count));
@@ -250,9 +259,18 @@ public:
             "ads.colour " + std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b));
     }
     void showOffersWithViewController(ui::ViewController*) override { log_.add("ads.showOffers"); }
-    void getOfferPoints() override { log_.add("ads.getOfferPoints"); }
-    void spendOfferPoints(int points) override { log_.add("ads.spend " + std::to_string(points)); }
-    void actionComplete(std::string const& action) override { log_.add("ads.action " + action); }
+    void getOfferPoints() override {
+        log_.add("ads.getOfferPoints");
+        AdClients::getOfferPoints();
+    }
+    void spendOfferPoints(int points) override {
+        log_.add("ads.spend " + std::to_string(points));
+        AdClients::spendOfferPoints(points);
+    }
+    void actionComplete(std::string const& action) override {
+        log_.add("ads.action " + action);
+        AdClients::actionComplete(action);
+    }
     void getFeaturedApp() override { log_.add("ads.getFeaturedApp"); }
     base::Ref<ui::ViewController> makeFeaturedAppViewController(base::Value const&) override {
         log_.add("ads.makeFeaturedApp");
@@ -326,10 +344,21 @@ private:
 // The state tests' bundle and engine, with the real server client (against the
 // stand-in), the recording store, ads and alerts installed, the marketing kit pointed at
 // a stand-in service (which registers with 201 and has no credits unless a test routes
-// some), and the network forced reachable (setOnline changes it).
+// some), the offer wall's hosts set to a stand-in offer service (which accepts every
+// connect and pay-per-action, answers a balance of 0 unless a test routes another, and
+// confirms every spend), and the network forced reachable (setOnline changes it).
 class AppShellTest : public ShellStateTest {
 protected:
     AppShellTest() {
+        // Cancelling a request closes the socket under the TLS stand-ins' writes.
+        std::signal(SIGPIPE, SIG_IGN);
+        resetOfferWall();
+        game::DataManager::setString(offers.baseURL(), game::ServerConfig::offerWallBaseURLDefault);
+        game::DataManager::setString(
+            offers.baseURL(), game::ServerConfig::offerWallFallbackURLDefault);
+        offers.route("GET", "/connect", HttpResponse::text("<ok/>"));
+        routeOfferBalance(0);
+        routeOfferSpend(HttpResponse::text(offerAccount(0)));
         game::PurchaseManager::setShared(&store);
         game::AdClients::setShared(&ads);
         game::AlertPresenter::setShared(&alerts);
@@ -352,6 +381,7 @@ protected:
             });
     }
     ~AppShellTest() override {
+        resetOfferWall();
         marketingSent.cancel();
         clearMarketing();
         foundation::URLConnection::setCertificateAuthorityFile({});
@@ -380,6 +410,52 @@ protected:
             [] { return toolkit::rest::RLRequestQueue::sharedQueue().count() == 0; }, 10);
     }
 
+    // The offer service's account reply with a balance.
+    static std::string offerAccount(int points) {
+        return "<BountixConnectReturnObject><UserAccountObject><OfferPoints>"
+            + std::to_string(points)
+            + "</OfferPoints><CurrencyName>Gems</CurrencyName><PointsID>pid</PointsID>"
+              "</UserAccountObject></BountixConnectReturnObject>";
+    }
+    void routeOfferBalance(int points) {
+        offers.route(
+            "GET", "/get_vg_store_items/user_account", HttpResponse::text(offerAccount(points)));
+    }
+    void routeOfferSpend(HttpResponse response) {
+        offers.route("GET", "/points/spend", std::move(response));
+    }
+    // The requests of that path that reached the stand-in offer service.
+    std::vector<HttpRequest> offerRequests(std::string const& path) const {
+        std::vector<HttpRequest> found;
+        for (auto& request : offers.requests())
+            if (request.path == path)
+                found.push_back(std::move(request));
+        return found;
+    }
+    // Frames until every offer-wall request has been answered and what their
+    // notifications started has run too; false when they were still running after
+    // the time-out.
+    static bool offersSettled(double timeoutSeconds = 20) {
+        auto idle = [] {
+            return ads::bountix::BountixConnect::sharedBountixConnect().runningRequests() == 0
+                && !ads::bountix::BTXUserAccountManager::sharedBTXUserAccountManager()
+                        .waitingForResponse();
+        };
+        for (int pass = 0; pass < 20; ++pass) {
+            if (!foundation::RunLoop::main().runUntil(idle, timeoutSeconds))
+                return false;
+            frame();
+            if (idle())
+                return true;
+        }
+        return false;
+    }
+    static void resetOfferWall() {
+        ads::bountix::BTXUserAccountManager::resetShared();
+        ads::bountix::BountixConnect::resetShared();
+        ads::bountix::BTXConfiguration::reset();
+    }
+
     static void clearMarketing() {
         game::MarketingKit::shared().setDelegate(nullptr);
         toolkit::rest::RLRequestQueue::setSharedQueue(nullptr);
@@ -391,6 +467,7 @@ protected:
 
     LoopbackServer marketing {LoopbackServer::Tls::Trusted};
     foundation::ObservationToken marketingSent;
+    LoopbackServer offers {LoopbackServer::Tls::Trusted};
 
     ServerUnderTest server {log, bundle, dir / "home/Library/Marrowby"};
     RecordingStore store {log};

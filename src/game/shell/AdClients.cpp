@@ -1,5 +1,8 @@
 #include <game/shell/AdClients.hpp>
 
+#include <ads/bountix/BTXAdView.hpp>
+#include <ads/bountix/BTXConfiguration.hpp>
+#include <ads/bountix/BountixConnect.hpp>
 #include <ads/marquee/MQConfiguration.hpp>
 #include <ads/marquee/Marquee.hpp>
 #include <game/shell/ServerConfig.hpp>
@@ -29,6 +32,26 @@ public:
 
 MarqueeBridge marqueeBridge;
 
+// Hands the display ad's answers to the shell's delegate, and answers for the game what
+// it always answers: a phone-sized banner that no timer refreshes.
+class DisplayAdBridge final : public ads::bountix::BTXAdDelegate {
+public:
+    void didReceiveAd(ads::bountix::BTXAdView& view) override {
+        if (delegate)
+            delegate->didReceiveAd(base::Ref<ui::View>(&view));
+    }
+    void didFailWithMessage(std::string const& message) override {
+        if (delegate)
+            delegate->didFailWithMessage(message);
+    }
+    std::optional<std::string> adContentSize() override { return std::string("320x50"); }
+    bool shouldRefreshAd() override { return false; }
+
+    game::BTXAdDelegate* delegate {nullptr};
+};
+
+DisplayAdBridge displayAdBridge;
+
 }
 
 AdClients& AdClients::shared() {
@@ -39,8 +62,42 @@ void AdClients::setShared(AdClients* clients) {
     installed = clients;
 }
 
-void AdClients::requestBountixConnect(std::string const&, std::string const&) {
-    foundation::log("No offer wall: not connected");
+void AdClients::requestBountixConnect(
+    std::string const& applicationID, std::string const& secretKey) {
+    ads::bountix::BTXConfiguration configuration;
+    configuration.primaryHost = ServerConfig::offerWallBaseURL();
+    configuration.fallbackHost = ServerConfig::offerWallFallbackURL();
+    configuration.affiliateHost = ServerConfig::offerWallAffiliateURL();
+    configuration.installationIdentifier = Utilities::getUDID();
+    if (configuration.primaryHost.empty())
+        foundation::log("No offer service configured: the offer wall's requests will fail");
+    ads::bountix::BTXConfiguration::setUp(configuration);
+    ads::bountix::BountixConnect::requestBountixConnect(applicationID, secretKey);
+}
+
+void AdClients::getOfferPoints() {
+    ads::bountix::BountixConnect::getOfferPoints();
+}
+
+void AdClients::spendOfferPoints(int points) {
+    ads::bountix::BountixConnect::spendOfferPoints(points);
+}
+
+void AdClients::actionComplete(std::string const& actionID) {
+    ads::bountix::BountixConnect::actionComplete(actionID);
+}
+
+void AdClients::setFeaturedAppDisplayCount(int count) {
+    ads::bountix::BountixConnect::setFeaturedAppDisplayCount(count);
+}
+
+void AdClients::getFeaturedApp() {
+    ads::bountix::BountixConnect::getFeaturedApp();
+}
+
+void AdClients::getDisplayAdWithDelegate(BTXAdDelegate* delegate) {
+    displayAdBridge.delegate = delegate;
+    ads::bountix::BountixConnect::getDisplayAdWithDelegate(&displayAdBridge);
 }
 
 // With nothing to show, the offer screen closes at once, so that its opener's state is

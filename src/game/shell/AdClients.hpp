@@ -90,26 +90,31 @@ public:
     static void setShared(AdClients* clients);
 
     // --- the offer wall ---
-    // Connects, then asks for the balance; posts BTX_Connect_Success or _Failed.
+    // The standing clients reach the offer service for the connect, the pay-per-actions,
+    // the points, the featured app and the display ad; its hosts come from ServerConfig, read at
+    // the connect. Connects, then asks for the balance; posts BTX_Connect_Success or _Failed.
     virtual void requestBountixConnect(
         std::string const& applicationID, std::string const& secretKey);
-    virtual void setFeaturedAppDisplayCount(int) { }
+    // How often one featured app may be handed out (no limit for 0 or -1).
+    virtual void setFeaturedAppDisplayCount(int count);
     virtual void setTransitionEffect(int) { }
     virtual void setUserDefinedColor(int, int, int) { }
     // Opens the offer screen; posts BTX_SHOW_BOX_NOTIFICATION when it closes.
     virtual void showOffersWithViewController(ui::ViewController* controller);
     // Posts the balance, or the error notification.
-    virtual void getOfferPoints() { }
+    virtual void getOfferPoints();
     // Posts the spend confirmation with the new balance, or the error notification.
-    virtual void spendOfferPoints(int) { }
-    // Reports a pay-per-action to the offer service.
-    virtual void actionComplete(std::string const&) { }
-    // Posts BTX_FEATURED_APP_RESPONSE_NOTIFICATION with the model as user info.
-    virtual void getFeaturedApp() { }
+    virtual void spendOfferPoints(int points);
+    // Reports a pay-per-action to the offer service; posts BTX_Connect_Success or _Failed.
+    virtual void actionComplete(std::string const& actionID);
+    // Posts BTX_FEATURED_APP_RESPONSE_NOTIFICATION with the model's fields as user info,
+    // or with none when there is nothing to show.
+    virtual void getFeaturedApp();
     // The featured-app screen for a model; null when there is none to show.
     virtual base::Ref<ui::ViewController> makeFeaturedAppViewController(base::Value const& model);
-    // Asks for a display ad; the delegate (not retained) hears the answer.
-    virtual void getDisplayAdWithDelegate(BTXAdDelegate*) { }
+    // Asks the offer service for a 320 x 50 display ad, never refreshed by a timer; the
+    // delegate (not retained) hears the answer.
+    virtual void getDisplayAdWithDelegate(BTXAdDelegate* delegate);
 
     // --- the interstitial client ---
     // Configures the Marquee client (its API root from ServerConfig, the installation

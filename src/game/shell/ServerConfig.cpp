@@ -34,6 +34,18 @@ std::string ServerConfig::marketingBaseURL() {
     return value(marketingBaseURLVariable, marketingBaseURLDefault, "");
 }
 
+std::string ServerConfig::offerWallBaseURL() {
+    return value(offerWallBaseURLVariable, offerWallBaseURLDefault, "");
+}
+
+std::string ServerConfig::offerWallFallbackURL() {
+    return value(offerWallFallbackURLVariable, offerWallFallbackURLDefault, "");
+}
+
+std::string ServerConfig::offerWallAffiliateURL() {
+    return value(offerWallAffiliateURLVariable, offerWallAffiliateURLDefault, "");
+}
+
 std::string ServerConfig::marqueeAPIRoot() {
     auto root = value(marqueeAPIRootVariable, marqueeAPIRootDefault, "");
     if (!root.empty() && root.back() != '/')

@@ -51,6 +51,18 @@ public:
     static constexpr char const* marketingBaseURLVariable = "QUILLABY_MARKETING_URL";
     static constexpr char const* marketingBaseURLDefault = "MarketingBaseURL";
 
+    // The offer service's primary, fallback and affiliate roots ("https://host:port");
+    // empty when not configured (the offer wall's requests then fail at once).
+    static std::string offerWallBaseURL();
+    static constexpr char const* offerWallBaseURLVariable = "QUILLABY_OFFERWALL_URL";
+    static constexpr char const* offerWallBaseURLDefault = "OfferWallBaseURL";
+    static std::string offerWallFallbackURL();
+    static constexpr char const* offerWallFallbackURLVariable = "QUILLABY_OFFERWALL_FALLBACK_URL";
+    static constexpr char const* offerWallFallbackURLDefault = "OfferWallFallbackURL";
+    static std::string offerWallAffiliateURL();
+    static constexpr char const* offerWallAffiliateURLVariable = "QUILLABY_OFFERWALL_AFFILIATE_URL";
+    static constexpr char const* offerWallAffiliateURLDefault = "OfferWallAffiliateURL";
+
     // The Marquee ad network's API root ("https://host:port/", the paths follow it); empty
     // when not configured (its calls then fail without being sent).
     static std::string marqueeAPIRoot();
