@@ -5,6 +5,7 @@
 #include <engine/Label.hpp>
 #include <engine/Sprite.hpp>
 #include <game/interface/CCTabBar.hpp>
+#include <game/progression/QuestController.hpp>
 #include <game/shell/GameGlobals.hpp>
 #include <game/shell/MainLayer.hpp>
 
@@ -83,10 +84,19 @@ TEST_F(InterfaceSalonTest, TheVIPQuestionClearsTheChallengeAndItsAnswerStartsThe
     game::DataConrtoller::saveShopState(3);
     load();
     ASSERT_EQ(shop->getShopState(), 3);
-    services.activeQuest = "Q1";
+    auto entry = base::Dictionary::create();
+    entry->setObject("prerequisite", "");
+    entry->setObject("condition", "coin:500");
+    entry->setObject("rewardcode", "coin:100");
+    auto list = base::Dictionary::create();
+    list->setObject("Q1", base::Value(entry));
+    auto* challenges = shop->questController();
+    challenges->loadQuestList(*list);
+    challenges->addToCurrentQuestsById("Q1");
+    ASSERT_EQ(challenges->getActiveQuests().size(), 1u);
     shop->setShopTab(2);
     hud->showVIPDayWarning();
-    EXPECT_TRUE(services.activeQuest.empty());
+    EXPECT_TRUE(challenges->getActiveQuests().empty());
     EXPECT_EQ(shop->getShopState(), 3);
     hud->hideVIPDayWarning();
     EXPECT_EQ(shop->getShopTab(), 0);
