@@ -715,13 +715,19 @@ void LoopbackServer::serve(int fd, int number) {
         if (cutShort)
             keepAlive = false;
 
+        // A status that carries no body (1xx, 204, 304) is sent without one: bytes after
+        // its head would be read as the start of the next reply on the connection.
+        bool bodiless = response.status == 204 || response.status == 304
+            || (response.status >= 100 && response.status < 200);
+
         std::string headLines = "HTTP/1.1 " + std::to_string(response.status) + " "
             + (response.reason.empty() ? reasonPhrase(response.status) : response.reason) + "\r\n";
         for (auto const& [name, value] : response.headers.entries())
             headLines += name + ": " + value + "\r\n";
         if (response.chunked)
             headLines += "Transfer-Encoding: chunked\r\n";
-        else if (!response.headers.has("Content-Length"))
+        else if (!response.headers.has("Content-Length") && response.status != 204
+            && !(response.status >= 100 && response.status < 200))
             headLines += "Content-Length: "
                 + std::to_string(response.announcedLength.value_or(length)) + "\r\n";
         if (!keepAlive)
@@ -730,7 +736,7 @@ void LoopbackServer::serve(int fd, int number) {
         if (!stream.write(headLines))
             return;
 
-        if (!head) {
+        if (!head && !bodiless) {
             for (auto const& piece : response.pieces) {
                 if (piece.delayBefore > 0 && !pause(piece.delayBefore))
                     return;
