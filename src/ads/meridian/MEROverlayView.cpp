@@ -105,6 +105,9 @@ void MEROverlayView::setMakeOverlayTransparent(bool transparent) {
     } else {
         setBackgroundColor(ui::Color::whiteColor());
         setOpaque(true);
+        // An opaque page area shows the page's default white (the page itself is not
+        // drawn here).
+        webView_->setBackgroundColor(ui::Color::whiteColor());
         webView_->setOpaque(true);
     }
 }
@@ -360,6 +363,10 @@ void MEROverlayView::bounce(int step) {
 }
 
 void MEROverlayView::closeWithAnimation(bool animated) {
+    // Closed once: a later close (another "CloseMMOverlay", a late failure) would
+    // report the disappearance again to an owner that has let the overlay go.
+    if (closed_)
+        return;
     auto keep = base::Ref<MEROverlayView>(this);
     if (delegate_)
         delegate_->overlayWillDisappear(*this);

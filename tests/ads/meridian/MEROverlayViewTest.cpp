@@ -339,6 +339,18 @@ TEST_F(MEROverlayViewTest, ClosingTellsTheDelegateBeforeTheFadeEnds) {
     (void)weak;
 }
 
+TEST_F(MEROverlayViewTest, AnyCloseRequestAfterTheFirstIsIgnored) {
+    auto overlay = shown();
+    delegate.events.clear();
+    foundation::NotificationCenter::defaultCenter().postNotification(
+        MEROverlayView::closeNotification);
+    foundation::NotificationCenter::defaultCenter().postNotification(
+        MEROverlayView::closeNotification);
+    overlay->close();
+    EXPECT_EQ(
+        delegate.events, (std::vector<std::string> {"willDisappear", "willClose", "didDisappear"}));
+}
+
 TEST_F(MEROverlayViewTest, ClosingWithoutAnimationRemovesAtOnce) {
     auto overlay = shown();
     overlay->closeWithAnimation(false);
