@@ -625,20 +625,24 @@ void MEROverlayView::enableBarItems(bool enable) {
 }
 
 void MEROverlayView::setBottomBarVisible(bool visible) {
+    // The web view gives up or takes back the bar's 44 points only when the bar comes
+    // or goes: the load's answer and the polls may both ask for the same state.
     auto web = webView_->frame();
     if (!visible) {
-        web.size.height += geometry::barHeight;
-        webView_->setFrame(web);
         if (bottomBar_) {
+            web.size.height += geometry::barHeight;
+            webView_->setFrame(web);
             bottomBar_->removeFromSuperview();
             bottomBar_ = nullptr;
         }
         return;
     }
-    web.size.height -= geometry::barHeight;
-    webView_->setFrame(web);
-    if (bottomBar_)
+    if (bottomBar_) {
         bottomBar_->removeFromSuperview();
+    } else {
+        web.size.height -= geometry::barHeight;
+        webView_->setFrame(web);
+    }
     float y = web.size.height + (showTitlebar ? geometry::barHeight : 0);
     bottomBar_ = createBottombarWithFrame({{0, y}, {web.size.width, geometry::barHeight}},
         !showTitlebar, enableBottomBar, titlebarColor);

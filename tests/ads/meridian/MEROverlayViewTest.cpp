@@ -429,6 +429,21 @@ TEST_F(MEROverlayViewTest, TheBottomBarAppearsAndEnablesWhenThePageSaysSo) {
     EXPECT_EQ(overlay->webView()->frame().size.height, height);
 }
 
+TEST_F(MEROverlayViewTest, ThePageAskingForTheBarTwiceShortensThePageOnce) {
+    auto overlay = MEROverlayView::initWithType(MEROverlayView::fullScreenType, &delegate);
+    page->answerScript("shouldShowBottomBar()", "YES");
+    overlay->showWithHTML("<p>landing</p>");
+    auto height = overlay->webView()->frame().size.height;
+    // The load's answer shows the bar; the poll then posts the same wish again.
+    foundation::RunLoop::main().runFor(2.05);
+    ASSERT_NE(overlay->bottomBar(), nullptr);
+    EXPECT_EQ(overlay->webView()->frame().size.height, height - 44);
+    EXPECT_EQ(overlay->bottomBar()->frame().origin.y, height - 44);
+    overlay->setBottomBarVisible(false);
+    overlay->setBottomBarVisible(false);
+    EXPECT_EQ(overlay->webView()->frame().size.height, height);
+}
+
 TEST_F(MEROverlayViewTest, LinksAreRoutedThroughTheDelegate) {
     auto overlay = shown();
     EXPECT_FALSE(page->fireNavigation("merbrowser://http://example.test/a"));
