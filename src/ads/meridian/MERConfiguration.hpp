@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace ads::meridian {
 
@@ -20,6 +21,10 @@ struct MERConfiguration {
     std::string installationIdentifier;
     // The largest video file a download keeps; a longer body is cancelled.
     std::uint64_t maximumVideoBytes {std::uint64_t(64) << 20};
+    // The maps web service's host and the store link hosts: an overlay's links to
+    // them leave the program.
+    std::string mapsHost;
+    std::vector<std::string> storeLinkHosts;
 
     static void setUp(MERConfiguration configuration);
     static MERConfiguration const& current();
