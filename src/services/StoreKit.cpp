@@ -103,17 +103,19 @@ std::string SKPaymentQueue::storePath() {
     return foundation::Sandbox::libraryPath() + "/StoreKit/Transactions.plist";
 }
 
-// Takes the transactions an earlier run left unfinished. An entry of the wrong shape is
-// left out: the file is the store's own, but a damaged one must not stop the launch.
-SKPaymentQueue::SKPaymentQueue() {
-    auto stored = foundation::PropertyList::dictionaryWithContentsOfFile(storePath());
+// An entry of the wrong shape is left out: the file is the store's own, but a damaged
+// one must not stop the launch.
+std::vector<base::Ref<SKPaymentTransaction>> SKPaymentQueue::keptTransactions(
+    base::Value const& kept, long long* serial) {
+    std::vector<base::Ref<SKPaymentTransaction>> found;
+    auto stored = kept.dictionaryRef();
     if (!stored)
-        return;
-    if (stored->objectForKey("Serial").kind() == base::Value::Kind::Integer)
-        serial_ = std::max<long long>(0, stored->objectForKey("Serial").longLongValue());
+        return found;
+    if (serial && stored->objectForKey("Serial").kind() == base::Value::Kind::Integer)
+        *serial = std::max<long long>(0, stored->objectForKey("Serial").longLongValue());
     auto list = stored->objectForKey("Transactions").arrayRef();
     if (!list)
-        return;
+        return found;
     for (std::size_t index = 0; index < list->size(); ++index) {
         auto entry = list->at(index).dictionaryRef();
         if (!entry)
@@ -137,9 +139,18 @@ SKPaymentQueue::SKPaymentQueue() {
             error = SKError {value >= 0 && value <= 4 ? SKErrorCode(value) : SKErrorCode::Unknown,
                 "Kept from an earlier launch"};
         }
-        transactions_.push_back(SKPaymentTransaction::create(
+        found.push_back(SKPaymentTransaction::create(
             *identifier, SKPayment {*product, int(count)}, kind, std::move(error)));
     }
+    return found;
+}
+
+// Takes the transactions an earlier run left unfinished.
+SKPaymentQueue::SKPaymentQueue() {
+    auto stored = foundation::PropertyList::dictionaryWithContentsOfFile(storePath());
+    if (!stored)
+        return;
+    transactions_ = keptTransactions(base::Value(stored), &serial_);
     if (!transactions_.empty())
         foundation::log("Store: %d unfinished transactions kept", int(transactions_.size()));
 }

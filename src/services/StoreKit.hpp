@@ -2,6 +2,7 @@
 
 #include <base/Object.hpp>
 #include <base/Ref.hpp>
+#include <base/Value.hpp>
 
 #include <deque>
 #include <optional>
@@ -176,6 +177,9 @@ public:
     static void reset();
     static bool canMakePayments();
     static std::string storePath();
+    // The transactions of the kept file's contents, and its last transaction number.
+    static std::vector<base::Ref<SKPaymentTransaction>> keptTransactions(
+        base::Value const& kept, long long* serial = nullptr);
 
     Script& script() { return script_; }
 
