@@ -2,6 +2,7 @@
 
 #include <base/SharedInstance.hpp>
 #include <base/Value.hpp>
+#include <foundation/Bundle.hpp>
 #include <foundation/Format.hpp>
 #include <foundation/PropertyList.hpp>
 #include <foundation/RunLoop.hpp>
@@ -145,8 +146,17 @@ std::vector<base::Ref<SKPaymentTransaction>> SKPaymentQueue::keptTransactions(
     return found;
 }
 
-// Takes the transactions an earlier run left unfinished.
+// Sells what the bundle's product list names and takes the transactions an earlier run
+// left unfinished.
 SKPaymentQueue::SKPaymentQueue() {
+    if (auto path = foundation::Bundle::mainBundle().pathForResource("StoreProducts", "plist")) {
+        if (auto products = foundation::PropertyList::arrayWithContentsOfFile(*path)) {
+            for (std::size_t index = 0; index < products->size(); ++index) {
+                if (auto const* identifier = products->at(index).string())
+                    script_.products.insert(*identifier);
+            }
+        }
+    }
     auto stored = foundation::PropertyList::dictionaryWithContentsOfFile(storePath());
     if (!stored)
         return;

@@ -14,7 +14,8 @@ namespace services {
 
 // The device's store as a local stand-in: product requests, the payment queue and its
 // transactions, numbered as the platform numbers them. Nothing is charged. The store
-// knows the products its script lists; every answer comes later on the main run loop
+// sells the products that the bundle's "StoreProducts.plist" (an array of identifiers)
+// names, and those its script adds; every answer comes later on the main run loop
 // (after script().delay seconds), never inside the call. Transactions that have an
 // outcome and are not finished yet are kept in the sandbox
 // ("<Library>/StoreKit/Transactions.plist") and handed again to the first observer of

@@ -1,5 +1,6 @@
 #include <services/StoreKit.hpp>
 
+#include <foundation/Bundle.hpp>
 #include <foundation/Clock.hpp>
 #include <foundation/PropertyList.hpp>
 #include <foundation/RunLoop.hpp>
@@ -236,6 +237,26 @@ TEST_F(StoreKitTest, DamagedEntriesOfTheKeptFileAreLeftOut) {
     std::ofstream(SKPaymentQueue::storePath()) << "garbage";
     relaunch();
     EXPECT_TRUE(queue().transactions().empty());
+}
+
+TEST_F(StoreKitTest, TheStoreSellsWhatTheBundlesProductListNames) {
+    auto previous = foundation::Bundle::mainBundle().bundlePath();
+    auto bundle = sandbox.path() / "bundle";
+    std::filesystem::create_directories(bundle);
+    auto products = base::Array::create();
+    products->add(base::Value("pack.c"));
+    products->add(base::Value(7LL)); // not an identifier: left out
+    ASSERT_TRUE(foundation::PropertyList::writeToFile(
+        base::Value(products), (bundle / "StoreProducts.plist").string()));
+    foundation::Bundle::setMainBundlePath(bundle.string());
+    SKPaymentQueue::reset();
+    EXPECT_EQ(queue().script().products, std::set<std::string>({"pack.c"}));
+    auto request = SKProductsRequest::create({"pack.c", "7"});
+    request->setDelegate(&listener);
+    request->start();
+    run();
+    EXPECT_EQ(listener.journal, std::vector<std::string>({"response +pack.c -7"}));
+    foundation::Bundle::setMainBundlePath(previous);
 }
 
 }
