@@ -211,33 +211,121 @@ TEST_F(RootViewControllerTest, AddedPetPointsAreCountedTwiceAndSaved) {
 }
 
 TEST_F(RootViewControllerTest, APurchaseBuysOnlyTheProductAskedForOneAtATime) {
+    game::InAppPurchase::sharedManager();
     auto& controller = show();
     auto wanted = game::InAppPurchaseSetting::getPackage2ProductID();
     auto other = game::InAppPurchaseSetting::getPackage5ProductID();
+    // The player has not confirmed the payment yet.
+    storeQueue().script().defaultOutcome = services::SKPaymentQueue::Outcome::Pending;
+    auto bought = [&] {
+        std::vector<std::string> products;
+        for (auto const& transaction : storeQueue().transactions())
+            products.push_back(transaction->payment().productIdentifier);
+        return products;
+    };
 
     setOnline(false);
     controller.buyPackage(wanted);
     EXPECT_EQ(log.only("alert"), std::vector<std::string>({"alert Connection Error"}));
-    EXPECT_TRUE(log.only("store.request").empty());
+    EXPECT_FALSE(controller.isBuyingPackage());
 
     setOnline(true);
     log.take();
+    test::LogCapture captured;
     controller.buyPackage(wanted);
     EXPECT_TRUE(controller.isBuyingPackage());
     EXPECT_TRUE(controller.canCancelBuyingPackage());
     controller.buyPackage(other);
-    EXPECT_EQ(log.only("store."), std::vector<std::string>({"store.request " + wanted}));
+    EXPECT_TRUE(captured.contains("Cannot buy " + other + " because somethings is now purchasing"));
 
-    controller.productDataDidReceiveResponse({other, wanted, other});
-    EXPECT_EQ(log.only("store."),
-        std::vector<std::string>({"store.request " + wanted, "store.purchase " + wanted}));
+    frame();
+    EXPECT_EQ(bought(), std::vector<std::string>({wanted}));
+    EXPECT_TRUE(controller.isBuyingPackage());
     EXPECT_FALSE(controller.canCancelBuyingPackage());
 
     // A reply nobody asked for buys nothing.
-    log.take();
-    store.purchasing = false;
-    controller.productDataDidReceiveResponse({other});
-    EXPECT_TRUE(log.only("store.purchase").empty());
+    controller.productDataDidReceiveResponse({other, wanted, other});
+    EXPECT_EQ(bought(), std::vector<std::string>({wanted}));
+
+    // Once the payment is settled and told, the controller is free again.
+    storeQueue().settle(
+        *storeQueue().transactions().front(), services::SKPaymentQueue::Outcome::Cancelled);
+    frame();
+    EXPECT_TRUE(bought().empty());
+    EXPECT_FALSE(controller.isBuyingPackage());
+
+    // Of a reply that lists more than was asked for, only the one asked for is bought.
+    storeQueue().script().answers = {services::SKPaymentQueue::RequestAnswer::Never};
+    controller.buyPackage(wanted);
+    controller.productDataDidReceiveResponse({other, wanted, other});
+    EXPECT_EQ(bought(), std::vector<std::string>({wanted}));
+    controller.cancelBuyingPackage();
+    EXPECT_FALSE(controller.canCancelBuyingPackage());
+    EXPECT_TRUE(controller.isBuyingPackage());
+}
+
+// Through the scripted store: each package, bought with a quantity, credits its points
+// times the quantity once, with its alert and event; cancelled and failed payments
+// credit nothing.
+TEST_F(RootViewControllerTest, EachPackageBoughtThroughTheStoreCreditsItsPointsOnce) {
+    using Outcome = services::SKPaymentQueue::Outcome;
+    game::InAppPurchase::sharedManager();
+    show();
+    struct Case {
+        std::string product;
+        int quantity;
+        Outcome outcome;
+        int credited;
+    };
+    Case const cases[] = {
+        {game::InAppPurchaseSetting::getPackage1ProductID(), 1, Outcome::Purchased, 100},
+        {game::InAppPurchaseSetting::getPackage2ProductID(), 2, Outcome::Purchased, 420},
+        {game::InAppPurchaseSetting::getPackage3ProductID(), 1, Outcome::Purchased, 460},
+        {game::InAppPurchaseSetting::getPackage4ProductID(), 3, Outcome::Purchased, 3750},
+        {game::InAppPurchaseSetting::getPackage5ProductID(), 1, Outcome::Purchased, 3000},
+        {game::InAppPurchaseSetting::getPackage5ProductID(), 1, Outcome::Cancelled, 0},
+        {game::InAppPurchaseSetting::getPackage5ProductID(), 1, Outcome::Failed, 0},
+    };
+    for (auto const& c : cases) {
+        globals().petPoints = 0;
+        log.take();
+        storeQueue().script().outcomes = {c.outcome};
+        game::InAppPurchase::sharedManager().purchaseProduct(c.product, c.quantity);
+        frame(2);
+        EXPECT_EQ(globals().petPoints, c.credited) << c.product;
+        EXPECT_TRUE(storeQueue().transactions().empty());
+        if (c.credited) {
+            EXPECT_EQ(log.only("alert"), std::vector<std::string>({"alert Purchase Complete!"}));
+            EXPECT_EQ(log.only("event"),
+                std::vector<std::string>(
+                    {"event Pet Point IAP Package=" + std::to_string(c.credited)}));
+        } else {
+            EXPECT_TRUE(log.only("alert").empty());
+            EXPECT_TRUE(log.only("event").empty());
+        }
+    }
+}
+
+// A purchase the store settled before the controller listened, or before a restart, is
+// credited once when it does.
+TEST_F(RootViewControllerTest, APurchaseSettledBeforeTheControllerListensIsCreditedOnce) {
+    auto product = game::InAppPurchaseSetting::getPackage3ProductID();
+    game::InAppPurchase::sharedManager().purchaseProduct(product, 2);
+    frame(2);
+    // A restart: the manager and the queue are made again.
+    game::InAppPurchase::releaseSharedManager();
+    services::SKPaymentQueue::reset();
+    storeQueue().script().products = {product};
+    game::InAppPurchase::sharedManager();
+    frame(2);
+    globals().petPoints = 0;
+    auto& controller = show();
+    frame(2);
+    EXPECT_EQ(globals().petPoints, 920);
+    controller.playIntroVideoDidFinished();
+    frame(2);
+    EXPECT_EQ(globals().petPoints, 920);
+    EXPECT_TRUE(storeQueue().transactions().empty());
 }
 
 TEST_F(RootViewControllerTest, ACompletedTransactionCreditsQuantityTimesThePackageOnce) {

@@ -2,11 +2,11 @@
 
 // The real game server client against the stand-in game server, the real marketing kit
 // pointed at a stand-in marketing service, the real offer-wall client pointed at a
-// stand-in offer service, and recording stand-ins of the store, the other ad clients and
-// the alerts, for the tests of the application delegate and the root view controller;
-// each recorded call is one line of the shared CallLog ("store.request p1",
-// "ads.spend 15"), the server calls are read from the stand-in ("server.AuthToken"), and
-// each request the marketing kit sends is a line too ("marketing.start",
+// stand-in offer service, the real purchase manager over the scripted device store, and
+// recording stand-ins of the other ad clients and the alerts, for the tests of the
+// application delegate and the root view controller; each recorded call is one line of
+// the shared CallLog ("ads.spend 15"), the server calls are read from the stand-in
+// ("server.AuthToken"), and each request the marketing kit sends is a line too ("marketing.start",
 // "marketing.requestUnreadCredits").
 
 #include "ShellStates.hpp"
@@ -23,13 +23,16 @@
 #include <game/shell/AlertPresenter.hpp>
 #include <game/shell/DataManager.hpp>
 #include <game/shell/GameServerClient.hpp>
+#include <game/shell/InAppPurchaseSetting.hpp>
 #include <game/shell/MarketingKit.hpp>
 #include <game/shell/PurchaseManager.hpp>
 #include <game/shell/RootViewController.hpp>
 #include <game/shell/ServerConfig.hpp>
 #include <game/shell/Utilities.hpp>
+#include <game/store/InAppPurchase.hpp>
 #include <serverkit/marketing/CHKManager.hpp>
 #include <serverkit/marketing/CHKQueuedCreditsManager.hpp>
+#include <services/StoreKit.hpp>
 #include <support/LoopbackServer.hpp>
 #include <toolkit/rest/RLApplication.hpp>
 #include <toolkit/rest/RLClient.hpp>
@@ -187,39 +190,6 @@ private:
     std::size_t taken_ {0};
 };
 
-class RecordingStore final : public game::PurchaseManager {
-public:
-    explicit RecordingStore(CallLog& log)
-        : log_(log) { }
-
-    void createSharedManager() override { log_.add("store.create"); }
-    void requestProductData(std::string const& product) override {
-        log_.add("store.request " + product);
-        requesting = true;
-    }
-    void purchaseProduct(std::string const& product) override {
-        log_.add("store.purchase " + product);
-        requesting = false;
-        purchasing = true;
-    }
-    bool isRequestingProductData() override { return requesting; }
-    bool isPurchasingProduct() override { return purchasing; }
-    void cancelRequestingProductData() override {
-        log_.add("store.cancel");
-        requesting = false;
-    }
-    void releaseManager() override {
-        log_.add("store.release");
-        PurchaseManager::releaseManager();
-    }
-
-    bool requesting {false};
-    bool purchasing {false};
-
-private:
-    CallLog& log_;
-};
-
 // A banner that records its loads; the test tells its delegate when an ad arrives.
 class FakeBanner final : public game::BannerAdView {
 public:
@@ -342,10 +312,10 @@ private:
 };
 
 // The state tests' bundle and engine, with the real server client (against the
-// stand-in), the recording store, ads and alerts installed, the marketing kit pointed at
-// a stand-in service (which registers with 201 and has no credits unless a test routes
-// some), the offer wall's hosts set to a stand-in offer service (which accepts every
-// connect and pay-per-action, answers a balance of 0 unless a test routes another, and
+// stand-in), the purchase manager over the scripted store, the recording ads and alerts installed,
+// the marketing kit pointed at a stand-in service (which registers with 201 and has no credits
+// unless a test routes some), the offer wall's hosts set to a stand-in offer service (which accepts
+// every connect and pay-per-action, answers a balance of 0 unless a test routes another, and
 // confirms every spend), and the network forced reachable (setOnline changes it).
 class AppShellTest : public ShellStateTest {
 protected:
@@ -359,7 +329,13 @@ protected:
         offers.route("GET", "/connect", HttpResponse::text("<ok/>"));
         routeOfferBalance(0);
         routeOfferSpend(HttpResponse::text(offerAccount(0)));
-        game::PurchaseManager::setShared(&store);
+        // The device's store sells the five packages and answers at once.
+        services::SKPaymentQueue::reset();
+        storeQueue().script().products = {game::InAppPurchaseSetting::getPackage1ProductID(),
+            game::InAppPurchaseSetting::getPackage2ProductID(),
+            game::InAppPurchaseSetting::getPackage3ProductID(),
+            game::InAppPurchaseSetting::getPackage4ProductID(),
+            game::InAppPurchaseSetting::getPackage5ProductID()};
         game::AdClients::setShared(&ads);
         game::AlertPresenter::setShared(&alerts);
         setOnline(true);
@@ -388,7 +364,12 @@ protected:
         foundation::Reachability::clearForcedStatus();
         game::AlertPresenter::setShared(nullptr);
         game::AdClients::setShared(nullptr);
-        game::PurchaseManager::setShared(nullptr);
+        game::InAppPurchase::releaseSharedManager();
+        services::SKPaymentQueue::reset();
+    }
+
+    static services::SKPaymentQueue& storeQueue() {
+        return services::SKPaymentQueue::defaultQueue();
     }
 
     static void setOnline(bool online) {
@@ -470,7 +451,6 @@ protected:
     LoopbackServer offers {LoopbackServer::Tls::Trusted};
 
     ServerUnderTest server {log, bundle, dir / "home/Library/Marrowby"};
-    RecordingStore store {log};
     RecordingAds ads {log};
     RecordingAlerts alerts {log};
 };

@@ -28,9 +28,9 @@ public:
 };
 
 // The store's purchase manager as the shell uses it: one request for product data
-// or one payment at a time, answered through the delegate. The store client is
-// built elsewhere; until one is installed the standing one has no store: it logs
-// each request and never answers, and is never busy. Main thread.
+// or one payment at a time, answered through the delegate. The real one
+// (InAppPurchase, made at launch) installs itself; until then the standing one has
+// no store: it logs each request and never answers, and is never busy. Main thread.
 class PurchaseManager {
 public:
     virtual ~PurchaseManager() = default;
@@ -40,8 +40,6 @@ public:
     // Installs a manager that the caller keeps alive; null goes back to the standing one.
     static void setShared(PurchaseManager* manager);
 
-    // The application made the shared manager at launch (sharedManager).
-    virtual void createSharedManager() { }
     // The delegate is not retained.
     virtual void setDelegate(InAppPurchaseDelegate* delegate) { delegate_ = delegate; }
     InAppPurchaseDelegate* delegate() const { return delegate_; }

@@ -24,6 +24,7 @@
 #include <game/shell/ServerConfig.hpp>
 #include <game/shell/ShellServices.hpp>
 #include <game/shell/Utilities.hpp>
+#include <game/store/InAppPurchase.hpp>
 #include <ttf/Language.hpp>
 #include <ui/Screen.hpp>
 #include <ui/Window.hpp>
@@ -102,7 +103,7 @@ void QuillabyAppDelegate::applicationDidFinishLaunching(ui::Application& applica
     observations_.push_back(center.observe(
         "qbykit_checkreward_notification", [this](auto const&) { checkRewardDidFinish(); }));
 
-    PurchaseManager::shared().createSharedManager();
+    InAppPurchase::sharedManager();
     pendingActions_.clear();
     pendingActions_.reserve(10);
 
