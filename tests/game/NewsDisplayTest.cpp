@@ -1,5 +1,6 @@
 #include "HudFixture.hpp"
 
+#include <game/interface/Interface.hpp>
 #include <game/server/NewsDisplay.hpp>
 #include <game/shell/GameGlobals.hpp>
 #include <game/shell/MainLayer.hpp>
@@ -15,6 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include <graphics/GLES.hpp>
+
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -188,7 +193,7 @@ TEST_F(NewsDisplayTest, ALabelThatLeftGoesBehindTheLastOne) {
     auto* last = ticker->labels()[1].get();
     EXPECT_FLOAT_EQ(first->position().x, last->position().x + width(*last) + 250);
     EXPECT_LT(ticker->labels()[0]->position().x, 500);
-    (void)w;
+    EXPECT_GT(w, 0);
 }
 
 TEST_F(NewsDisplayTest, TapsOpenTheFirstItemOfTheTitleAndTheButtonItsPage) {
@@ -253,6 +258,90 @@ TEST_F(NewsDisplayTest, CleanupStopsTheScrolling) {
     frames(5);
     EXPECT_EQ(xs(), before);
     EXPECT_FALSE(ticker->isTouchEnabled());
+}
+
+// The salon's interface with its news bar, drawn off-screen.
+class NewsOverSalonTest : public NewsDisplayTest {
+protected:
+    void TearDown() override {
+        if (face)
+            face->removeInterface(face->curProgramState());
+        face = nullptr;
+        if (mainLayer)
+            layer->removeChild(mainLayer.get(), engine::Cleanup::Yes);
+        mainLayer = nullptr;
+        game::GameGlobals::reset();
+        NewsDisplayTest::TearDown();
+    }
+    void draw() {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        layer->visit();
+        glDisable(GL_BLEND);
+        glFinish();
+    }
+    // The pixels of a row between two x, left to right.
+    std::vector<graphics::Rgba> row(int y, int from, int to) const {
+        std::vector<graphics::Rgba> result;
+        for (int x = std::max(from, 0); x < std::min(to, 480); ++x)
+            result.push_back(pixel(x, y));
+        return result;
+    }
+
+    base::Ref<game::Interface> face;
+};
+
+TEST_F(NewsOverSalonTest, TheTitlesAreCutAtTheTextWindow) {
+    auto& globals = game::GameGlobals::shared();
+    globals.day = 3;
+    globals.money = 200;
+    recordPages();
+    layer->addChild(mainLayer, 0);
+    face = base::Ref<game::Interface>(mainLayer->interface());
+    face->initInterface(game::ProgramStateShop);
+    auto* news = dynamic_cast<NewsDisplay*>(face->newsBar());
+    ASSERT_TRUE(news);
+    ticker = base::Ref<NewsDisplay>(news);
+    face->showNews();
+    deliverFeed();
+    poll();
+    ASSERT_EQ(ticker->labels().size(), 3u);
+    // Scroll until the first title stands across the window's left edge (x 120 on the screen).
+    auto* title = ticker->labels()[0].get();
+    float w = width(*title);
+    ASSERT_GT(w, 20);
+    while (ticker->position().x + title->position().x > 120 - w / 2)
+        frames(1);
+    int left = int(ticker->position().x + title->position().x);
+    int right = left + int(w);
+    int y = int(ticker->position().y + title->position().y);
+    ASSERT_LT(left, 118);
+    ASSERT_GT(right, 122);
+
+    draw();
+    auto shot = saveImage("NewsOverSalon");
+    std::printf("news ticker over the salon: %s\n", shot.string().c_str());
+    auto outsideWith = row(y, left - 2, 119);
+    auto insideWith = row(y, 121, right + 2);
+    for (auto const& label : ticker->labels())
+        label->setVisible(false);
+    draw();
+    EXPECT_EQ(row(y, left - 2, 119), outsideWith) << "nothing of the title left of the window";
+    EXPECT_NE(row(y, 121, right + 2), insideWith) << "the title shows inside the window";
+    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST)) << "the scissor test is off again";
+    for (auto const& label : ticker->labels())
+        label->setVisible(true);
+
+    // Moved below the screen's bottom it draws nothing at all.
+    ticker->setPosition({ticker->position().x, -1});
+    draw();
+    auto hidden = row(y, 0, 480);
+    ticker->setVisible(false);
+    draw();
+    EXPECT_EQ(hidden, row(y, 0, 480));
+    ticker = nullptr;
 }
 
 }
