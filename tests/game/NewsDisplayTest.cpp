@@ -196,6 +196,36 @@ TEST_F(NewsDisplayTest, ALabelThatLeftGoesBehindTheLastOne) {
     EXPECT_GT(w, 0);
 }
 
+TEST_F(NewsDisplayTest, OnTheTabletTitlesAreCentredAndALoneOneRestartsAtItsWidthPast700) {
+    tablet();
+    serve(oneItem);
+    makeTicker();
+    EXPECT_EQ(ticker->clipBox(), (engine::Rect {{230, 0}, {798, 50}}));
+    EXPECT_EQ(ticker->button()->position(), (engine::Point {-456, 8}));
+    deliverFeed();
+    poll();
+    ASSERT_EQ(ticker->labels().size(), 1u);
+    auto* label = ticker->labels()[0].get();
+    float w = width(*label);
+    EXPECT_FLOAT_EQ(ticker->heading()->position().x, width(*ticker->heading()) / 2 - 380);
+    EXPECT_FLOAT_EQ(ticker->heading()->position().y, -10);
+    EXPECT_FLOAT_EQ(label->position().y, -10);
+    EXPECT_LE(label->position().x, w / 2 + 700);
+    // A tap within half the width of the centre and 50 points of it opens the link.
+    recordPages();
+    auto centre = label->position();
+    EXPECT_TRUE(tap({centre.x + w / 2 - 1, centre.y + 49}));
+    EXPECT_FALSE(tap({centre.x + w / 2 + 2, centre.y}));
+    EXPECT_FALSE(tap({centre.x, centre.y + 52}));
+    EXPECT_EQ(recorder->pages, (std::vector<std::string> {"http://one.invalid/"}));
+    // It leaves once its centre passes -512 - half its width.
+    int steps = int(label->position().x - (-512 - w / 2)) + 1;
+    frames(steps - 1);
+    EXPECT_LT(label->position().x, -512);
+    frames(1);
+    EXPECT_FLOAT_EQ(label->position().x, w / 2 + 700);
+}
+
 TEST_F(NewsDisplayTest, TapsOpenTheFirstItemOfTheTitleAndTheButtonItsPage) {
     recordPages();
     makeTicker();
