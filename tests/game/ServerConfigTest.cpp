@@ -34,3 +34,10 @@ TEST_F(ServerConfigTest, EmptyOverridesAreIgnored) {
     EXPECT_EQ(ServerConfig::appStoreHost(), "");
     EXPECT_EQ(ServerConfig::value("QUILLABY_NOT_SET_ANYWHERE", "NotSetAnywhere", ""), "");
 }
+
+TEST_F(ServerConfigTest, TheProductWebServerHasNoDefaultAndLosesTrailingSlashes) {
+    unsetenv(ServerConfig::productWebBaseURLVariable);
+    EXPECT_EQ(ServerConfig::productWebBaseURL(), "");
+    DataManager::setString("http://web.test:8080//", ServerConfig::productWebBaseURLDefault);
+    EXPECT_EQ(ServerConfig::productWebBaseURL(), "http://web.test:8080");
+}

@@ -22,6 +22,7 @@
 #include <game/progression/WildcardServiceEffect.hpp>
 #include <game/salon/SalonServices.hpp>
 #include <game/salon/Shop.hpp>
+#include <game/server/NewsDisplay.hpp>
 #include <game/shell/GameGlobals.hpp>
 #include <game/shell/GraphicEngine.hpp>
 #include <game/shell/MainLayer.hpp>
@@ -64,7 +65,7 @@ engine::Sprite* Interface::button(int slot) const {
 }
 
 base::Ref<engine::SceneNode> Interface::makeNewsBar() {
-    return engine::SceneNode::node();
+    return NewsDisplay::node();
 }
 
 void Interface::removeFromLayer(engine::SceneNode* node) {

@@ -53,6 +53,13 @@ std::string ServerConfig::marqueeAPIRoot() {
     return root;
 }
 
+std::string ServerConfig::productWebBaseURL() {
+    auto base = value(productWebBaseURLVariable, productWebBaseURLDefault, "");
+    while (!base.empty() && base.back() == '/')
+        base.pop_back();
+    return base;
+}
+
 std::string ServerConfig::value(
     char const* environmentVariable, std::string_view defaultsKey, std::string_view fallback) {
     if (char const* fromEnvironment = std::getenv(environmentVariable);

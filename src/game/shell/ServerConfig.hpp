@@ -69,6 +69,13 @@ public:
     static constexpr char const* marqueeAPIRootVariable = "QUILLABY_MARQUEE_URL";
     static constexpr char const* marqueeAPIRootDefault = "MarqueeAPIRoot";
 
+    // The product's web server ("http://host:port", no path): its news feed
+    // "/appfeed.php" and the pages the news ticker opens; empty when not configured
+    // (no feed is read then).
+    static std::string productWebBaseURL();
+    static constexpr char const* productWebBaseURLVariable = "QUILLABY_PRODUCT_WEB_URL";
+    static constexpr char const* productWebBaseURLDefault = "ProductWebBaseURL";
+
     // The environment variable when set and not empty, else the user default when
     // present and not empty, else fallback.
     static std::string value(
