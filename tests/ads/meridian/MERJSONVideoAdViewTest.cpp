@@ -6,9 +6,11 @@
 #include <ui/Window.hpp>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <numbers>
 #include <string>
+#include <thread>
 #include <vector>
 
 using ads::meridian::MERJSONAd;
@@ -103,6 +105,13 @@ protected:
         return foundation::RunLoop::main().runUntil(
             [&] { return pixels.requestCount() >= count; }, 10);
     }
+    // Lets the pixels' replies come back, so no connection is left running.
+    void settle() {
+        for (int i = 0; i < 50; ++i) {
+            foundation::RunLoop::main().runPending();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
     std::string countdown() const {
         auto* label = view->overlay() ? view->overlay()->countdownLabel() : nullptr;
         return label ? label->text() : "";
@@ -169,6 +178,7 @@ TEST_F(MERJSONVideoAdViewTest, ACachedVideoPlaysCountsDownAndSendsEachTimedEntry
     std::sort(sent.begin(), sent.end());
     // Each entry once, none for the entry whose time is a number.
     EXPECT_EQ(sent, (std::vector<std::string> {"/t2", "/t2b", "/t3"}));
+    settle();
     EXPECT_EQ(delegate.events.back(), "finished refresh=1 log=1");
     EXPECT_EQ(view->player(), nullptr);
     EXPECT_FALSE(ui::Application::sharedApplication().isStatusBarHidden());
@@ -184,6 +194,7 @@ TEST_F(MERJSONVideoAdViewTest, ARestartSendsTheTimedEntriesAgain) {
     ASSERT_TRUE(waitForPixels(4));
     auto sent = pixelPaths();
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "/t2"), 2);
+    settle();
 }
 
 TEST_F(MERJSONVideoAdViewTest, FinishReasonsEndTheVideoAsTheyShould) {
