@@ -90,7 +90,7 @@ TEST_F(StaffLevelsTest, TheBundlesCharacterListAndTheFixedPrices) {
     EXPECT_EQ(staffLevelCount(0), 3);
 }
 
-TEST_F(StaffLevelsTest, FixedPricesWinOverTheListAndAMissingListLevelIsFree) {
+TEST_F(StaffLevelsTest, FixedPricesWinOverTheListAndAMissingListLevelIsNotForSale) {
     auto list = base::Dictionary::create();
     auto levels = base::Dictionary::create();
     levels->setObject("1", level(0, false));
@@ -102,13 +102,21 @@ TEST_F(StaffLevelsTest, FixedPricesWinOverTheListAndAMissingListLevelIsFree) {
     gappy->setObject("2", level(700, true));
     gappy->setObject("5", level(900, false));
     list->setObject("NPC008", staff(gappy));
+    auto unpriced = base::Dictionary::create();
+    auto withoutCost = base::Dictionary::create();
+    withoutCost->setObject("premium", false);
+    unpriced->setObject("1", level(0, false));
+    unpriced->setObject("2", withoutCost);
+    unpriced->setObject("3", level(0, false));
+    list->setObject("NPC010", staff(unpriced));
     useCharacterList(*list);
     expectCases({
         {3, 2, 50, false}, // fixed price, the list's currency
-        {3, 3, 100, false},
-        {7, 2, 700, true},
-        {7, 3, 0, true}, // three levels listed, level 3 missing: no price, no flag
-        {7, 4, noStaffLevelCost, true},
+        {3, 3, 100, false}, {7, 2, 700, true},
+        // Three levels listed, level 3 missing: not for sale (never free), no flag.
+        {7, 3, noStaffLevelCost, true}, {7, 4, noStaffLevelCost, true},
+        {9, 2, noStaffLevelCost, false}, // listed without a price
+        {9, 3, 0, false}, // listed at a price of 0
     });
 }
 

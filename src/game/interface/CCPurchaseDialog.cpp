@@ -5,6 +5,7 @@
 #include <engine/IntervalAction.hpp>
 #include <foundation/Bundle.hpp>
 #include <foundation/Format.hpp>
+#include <game/interface/InterfaceSupport.hpp>
 #include <game/shell/GameGlobals.hpp>
 #include <game/shell/SoundEngine.hpp>
 #include <game/shell/Utilities.hpp>
@@ -12,6 +13,8 @@
 namespace game {
 
 namespace {
+
+using interface_support::isPlainFileName;
 
 constexpr engine::Color3B white {255, 255, 255};
 constexpr engine::Color3B grey {128, 128, 128};
@@ -29,14 +32,6 @@ std::string text(base::Dictionary const& dictionary, std::string_view key) {
 // The item's "data", or null when it has none or it is not a dictionary.
 base::Dictionary const* dataOf(base::Dictionary const& item) {
     return item.objectForKey(CCPurchaseDialog::keyData).dictionary();
-}
-
-// A name from a store listing that becomes a file of the data folder: one plain file
-// name, never a path, so that it cannot reach out of the folder.
-bool isPlainFileName(std::string_view name) {
-    return !name.empty() && name.find('/') == std::string_view::npos
-        && name.find('\\') == std::string_view::npos && name.find("..") == std::string_view::npos
-        && name.find('\0') == std::string_view::npos;
 }
 
 base::Ref<engine::Label> makeLabel(std::string const& string, engine::Size box,

@@ -20,6 +20,8 @@
 #include <game/progression/IncomeBonusEffect.hpp>
 #include <game/progression/StaffSpeedEffect.hpp>
 #include <game/progression/WildcardServiceEffect.hpp>
+#include <game/salon/QBY_Character.hpp>
+#include <game/salon/QBY_Furniture.hpp>
 #include <game/salon/SalonServices.hpp>
 #include <game/salon/Shop.hpp>
 #include <game/server/NewsDisplay.hpp>
@@ -353,6 +355,7 @@ void Interface::removeInterface(int state) {
         removeFromLayer(pButton[size_t(slot)].get());
         pButton[size_t(slot)] = nullptr;
     }
+    removeHelpMenuPage();
     if (state == ProgramStateShop)
         removeSalon();
     else if (state == ProgramStateMainMenu)
@@ -392,6 +395,13 @@ void Interface::removeSalon() {
     drop(pStore_Display);
     drop(pTransferCoinsView);
     drop(pTransferPPView);
+    drop(pQuestReport);
+    if (pPurchaseDialog) {
+        removeFromLayer(pPurchaseDialog);
+        pPurchaseDialog = nullptr;
+    }
+    pUpgradeFurn = nullptr;
+    pHireChar = nullptr;
     pSeasonsBouns_Text = nullptr;
     pGameplay_ReportMoneyArrow = nullptr;
     pGameplay_ReportSatisfactionArrow = nullptr;
@@ -703,7 +713,8 @@ void Interface::hiddenPauseButton() {
 
 void Interface::showHelpButton() {
     auto* button = pGameplay_HelpButton.get();
-    if (!button || GraphicEngine::fadeInSpriteDone(button))
+    auto* shop = GameGlobals::shared().shop.get();
+    if (!button || !shop || !shop->isDailyChallenge() || GraphicEngine::fadeInSpriteDone(button))
         return;
     button->stopAllActions();
     GraphicEngine::fadeInSprite(button, 0.2f);

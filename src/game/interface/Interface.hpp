@@ -5,6 +5,8 @@
 #include <engine/Color.hpp>
 #include <engine/Geometry.hpp>
 #include <engine/SceneNode.hpp>
+#include <game/interface/CCPurchaseDialog.hpp>
+#include <game/progression/QuestReport.hpp>
 #include <ui/TextField.hpp>
 #include <ui/Touch.hpp>
 
@@ -26,9 +28,9 @@ class DynamicBG;
 class CCItemBar;
 class CCStatusBar;
 class CCTabBar;
-class CCPurchaseDialog;
 class MainLayer;
-class QuestReport;
+class QBY_Character;
+class QBY_Furniture;
 
 // The game interface: the title screen, the main menu's screens, the salon's HUD
 // and popups. MainLayer makes it once and keeps it for the process; it builds
@@ -44,7 +46,7 @@ class QuestReport;
 // The nodes of a state are owned by the layer's tree; the interface keeps
 // references to them and drops each when it removes the node. The tap effect, the
 // help holder and the news bar are made once and outlive every teardown.
-class Interface : public base::Object {
+class Interface : public base::Object, public CCPurchaseDialogDelegate, public QuestReportDelegate {
 public:
     // The interface on the root game layer (not retained: the layer owns it).
     static base::Ref<Interface> initWithLayer(MainLayer* layer);
@@ -106,8 +108,6 @@ public:
     // The daily-challenge button fades in or out over 0.2 s.
     virtual void showHelpButton();
     virtual void hiddenHelpButton();
-    virtual void flashHelpButton() { }
-    virtual void showHelpMenu(bool) { }
     // A music note of the happy music floats across the salon for 4 s.
     virtual void createMusicNote();
     // The day banner (or the pony day's) fades in, stays a second and fades out.
@@ -123,13 +123,6 @@ public:
         int income, float satisfaction, engine::Point position, engine::SceneNode* layer);
     // The bonus money rising from the point, added to the salon layer at the z-order.
     virtual void showIncomeBonusDisplay(engine::Point position, int z, engine::SceneNode* layer);
-    // A special visitor's close-up: the built-in kind (0-2), or a pack's picture.
-    virtual void showEventCloseUp(int) { }
-    virtual void showDLCEventCloseUp(std::string const&) { }
-    // The report of a daily challenge, by its quest id; the report tells its end
-    // through didDismissQuestReport.
-    virtual void showQuestReport(std::string const&) { }
-    virtual void didDismissQuestReport(QuestReport*) { }
     // The day report (UI state 11): the day's money and satisfaction changes with
     // their arrows, the customers served and lost, and what the next level needs
     // (the level cap worked out afresh from the active level packs each time), or
@@ -153,14 +146,64 @@ public:
     // description), with its YES button; hiding removes it (UI state 0).
     virtual void showSeasonsBonus(int type);
     virtual void hideSeasonsBonus();
-    // After hours: the menus for a furniture piece (buy or upgrade) and a staff member.
-    virtual void showUpgradeMenu(base::Object*, bool) { }
-    virtual void showHireMenu(base::Object*) { }
     // Freezes or restarts every flying note's actions.
     virtual void pauseMusicNote();
     virtual void resumeMusicNote();
     // Drops the notes whose actions have all ended (every salon frame).
     void checkMusicNoteEnd();
+    // --- help book, challenge button and close-ups (InterfaceHelp.cpp) ---
+    // Nothing: the working hour's start asks for it.
+    virtual void flashHelpButton() { }
+    // The help book drops in from the top at page 1 (UI state 15), with the close
+    // button when asked; hiding lifts it away (UI state 0).
+    virtual void showHelpMenu(bool showCloseButton);
+    virtual void hiddenHelpMenu();
+    bool isHelpMenuActionDone() const;
+    // Shows the page's picture and texts, with the arrows that lead on from it
+    // (opacity 255 shown, 0 hidden).
+    void setHelpMenuPage(int page);
+    void removeHelpMenuPage();
+    int helpMenuPage() const { return nHelpMenuPage; }
+    engine::Sprite* helpMenuContent() const { return pHelpMenuContent.get(); }
+    engine::Label* helpText() const { return pHelpText.get(); }
+    engine::Label* helpText2() const { return pHelpText2.get(); }
+    engine::Label* versionText() const { return pVersionText.get(); }
+    // A special visitor's close-up slides in from the right (0.3 s), stays 1.5 s and
+    // slides back (0.3 s), pausing the salon meanwhile under its own reason, so that
+    // its end leaves any other pause in place. The built-in kind (0-2), or a pack's
+    // picture: a plain file name of the data folder ("/" and ".." refused).
+    virtual void showEventCloseUp(int kind);
+    virtual void showDLCEventCloseUp(std::string const& picture);
+    void endEventCloseUp();
+    engine::Sprite* eventCloseUp() const { return pGameplay_EventCloseUp.get(); }
+
+    // --- shop, upgrade and hire menus (InterfaceMenus.cpp) ---
+    // Each opens the purchase dialog (replacing an open one) for: a ready-made item
+    // (z 10005, made the salon's current item), a furniture piece's next level, a
+    // staff member's hire or next level (z 10006, from the piece's or member's
+    // sprite). The UI state stays; the hide operations set it to 0.
+    virtual void showShopDialog(base::Ref<base::Dictionary> item);
+    void hideShopDialog() { curUIState_ = 0; }
+    virtual void showUpgradeMenu(base::Object* furniture, bool purchase);
+    void hiddenUpgradeMenu();
+    virtual void showHireMenu(base::Object* staff);
+    void hiddenHireMenu();
+    void hideDimBG();
+    QBY_Furniture* upgradeFurniture() const { return pUpgradeFurn.get(); }
+    QBY_Character* hireCharacter() const { return pHireChar.get(); }
+    // The report of a daily challenge, by its quest id (z 10020). Its dismissal after
+    // hours with nothing in front starts the next day; from the challenge button
+    // (UI state 22) it resumes the salon.
+    virtual void showQuestReport(std::string const& questId);
+    void didDismissQuestReport(QuestReport& report) override;
+    QuestReport* questReport() const { return pQuestReport.get(); }
+    // Until the touch dispatcher decides purchases: buy and cancel close the dialog,
+    // and a closed dialog is removed from the layer.
+    void purchaseDialogDidDismissWithResponse(
+        CCPurchaseDialog& dialog, int response, base::Ref<base::Dictionary const> item) override;
+    void purchaseDialogDidSelectResponse(
+        CCPurchaseDialog& dialog, int response, base::Dictionary const& item) override;
+
     // Adds count items to the item bar's button of that name.
     virtual void didPurchaseConsumableNamed(std::string const&, int) { }
 
@@ -322,6 +365,20 @@ protected:
 
     // The purchase dialog in front, which the layer owns.
     CCPurchaseDialog* pPurchaseDialog {nullptr};
+    // Slides the picture's close-up in and out; none when there is no picture.
+    void runEventCloseUp(std::optional<std::string> const& file);
+    // Opens the dialog for the item on the layer at the z-order from the point.
+    void openPurchaseDialog(base::Dictionary const& item, int z, engine::Point from);
+    // Help book, close-ups and menus.
+    base::Ref<engine::Sprite> pHelpMenuContent;
+    base::Ref<engine::Label> pHelpText;
+    base::Ref<engine::Label> pHelpText2;
+    base::Ref<engine::Label> pVersionText;
+    int nHelpMenuPage {0};
+    bool bHelpMenuShowBackButton {false};
+    base::Ref<QBY_Furniture> pUpgradeFurn;
+    base::Ref<QBY_Character> pHireChar;
+    base::Ref<QuestReport> pQuestReport;
 
     int curUIState_ {0};
     int lastUIState {0};

@@ -59,6 +59,14 @@ inline std::string art(std::string const& file, bool pad) {
     return file.substr(0, dot) + "_iPad" + file.substr(dot);
 }
 
+// A name from downloaded data that becomes a file of the data folder: one plain file
+// name, never a path, so that it cannot reach out of the folder.
+inline bool isPlainFileName(std::string_view name) {
+    return !name.empty() && name.find('/') == std::string_view::npos
+        && name.find('\\') == std::string_view::npos && name.find("..") == std::string_view::npos
+        && name.find('\0') == std::string_view::npos;
+}
+
 // Removes the node from its parent with cleanup, when it has one.
 inline void removeFromParent(engine::SceneNode* node) {
     if (node && node->parent())

@@ -145,7 +145,10 @@ int staffLevelCost(int staffType, int level) {
     }
     if (auto levels = listLevels(staffType)) {
         auto const* entry = levelEntry(levels.get(), level);
-        return entry ? entry->objectForKey("cost").intValue() : 0;
+        // A counted level that the list leaves out, or lists without a price, is not
+        // for sale: giving it away would be the wrong answer to a gap in the list.
+        return entry && entry->contains("cost") ? entry->objectForKey("cost").intValue()
+                                                : noStaffLevelCost;
     }
     auto const* entry = levelEntry(packLevels(staffType).get(), level);
     return entry ? packCost(entry->objectForKey("cost")) : noStaffLevelCost;

@@ -28,8 +28,9 @@ inline constexpr int noStaffLevelCost = 2147483647;
 bool isStaffLevelPremium(int staffType, int level);
 // 0 below level 2; noStaffLevelCost for a type above 9 and for a level past the
 // type's level count (3 when no list has the type). Levels 2 and 3 of types 0 to 6
-// have fixed prices; other levels cost what the character list says (0 when its
-// level is missing) or, without a list entry, what the pack says.
+// have fixed prices; other levels cost what the character list says (noStaffLevelCost
+// when its level or the level's "cost" is missing) or, without a list entry, what the
+// pack says.
 int staffLevelCost(int staffType, int level);
 // How many levels the type has: the size of its "levels", 3 when none is found.
 int staffLevelCount(int staffType);

@@ -92,10 +92,12 @@ public:
     // again only when the last one is let go, so a power-up's announcement ending
     // under the pause menu leaves the salon paused.
     enum class PauseReason : unsigned {
-        // The pause menu, the help book, a challenge report, a special visitor.
+        // The pause menu, the help book, a challenge report.
         Game = 1,
         // A power-up's announcement.
         ItemEffectAnim = 2,
+        // A special visitor's close-up.
+        EventCloseUp = 4,
     };
     // Holding a reason twice or letting it go twice does nothing more.
     void pauseGame(PauseReason reason = PauseReason::Game);

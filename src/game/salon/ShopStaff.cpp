@@ -2,7 +2,7 @@
 
 #include <engine/CompositeAction.hpp>
 #include <engine/IntervalAction.hpp>
-#include <engine/StaticFileCache.hpp>
+#include <game/interface/StaffLevels.hpp>
 #include <game/salon/QBY_Character.hpp>
 #include <game/salon/QBY_Furniture.hpp>
 #include <game/salon/SalonServices.hpp>
@@ -11,7 +11,6 @@
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/DataManager.hpp>
 #include <game/shell/GraphicEngine.hpp>
-#include <game/shell/Theme.hpp>
 
 #include <algorithm>
 
@@ -20,30 +19,6 @@ namespace game {
 using namespace shop_support;
 
 namespace {
-
-// The "levels" dictionary of a staff type: the character list's, else the active
-// level pack's "staffList" entry; null when neither has one.
-base::Ref<base::Dictionary> staffLevels(int staffType) {
-    auto& cache = engine::StaticFileCache::sharedCache();
-    if (auto path = cache.pathForResource(Theme::getThemeFile("characterList.plist"))) {
-        if (auto list = cache.dictionaryWithContentsOfFile(*path)) {
-            auto* entry
-                = list->objectForKey(foundation::format("NPC%.3d", staffType + 1)).dictionary();
-            if (entry) {
-                if (auto levels = entry->objectForKey("levels").dictionaryRef())
-                    return levels;
-            }
-        }
-    }
-    if (auto* pack = GameGlobals::shared().levelCapData.get()) {
-        if (auto* list = pack->objectForKey("staffList").array();
-            list && staffType >= 0 && std::size_t(staffType) < list->size()) {
-            if (auto* entry = (*list)[std::size_t(staffType)].dictionary())
-                return entry->objectForKey("levels").dictionaryRef();
-        }
-    }
-    return nullptr;
-}
 
 void popSprite(engine::SceneNode* sprite) {
     sprite->runAction(engine::Sequence::actions(engine::DelayTime::actionWithDuration(0.2f),
@@ -55,29 +30,12 @@ void popSprite(engine::SceneNode* sprite) {
 }
 
 int Shop::staffLevelCount(int staffType) {
-    auto levels = staffLevels(staffType);
-    return levels ? int(levels->size()) : 3;
+    return game::staffLevelCount(staffType);
 }
 
 Shop::StaffPrice Shop::staffUpgradePrice(int staffType, int level) {
     int next = level + 1;
-    auto levels = staffLevels(staffType);
-    auto* entry = levels ? levels->objectForKey(std::to_string(next)).dictionary() : nullptr;
-    bool money
-        = (staffType == 0 && next == 2) || (entry && !entry->objectForKey("premium").boolValue());
-    if (next < 2)
-        return {0, money};
-    if (next > staffLevelCount(staffType))
-        return {impossibleCost, money};
-    if (staffType == 0 && next == 2)
-        return {5000, true};
-    if (staffType >= 0 && staffType <= 4 && (level == 1 || level == 2))
-        return {level == 1 ? 50 : 100, money};
-    if ((staffType == 5 || staffType == 6) && (level == 1 || level == 2))
-        return {level == 1 ? 100 : 200, money};
-    if (entry && entry->contains("cost"))
-        return {entry->objectForKey("cost").intValue(), money};
-    return {impossibleCost, money};
+    return {staffLevelCost(staffType, next), !isStaffLevelPremium(staffType, next)};
 }
 
 bool Shop::payStaff(int cost, bool money) {
