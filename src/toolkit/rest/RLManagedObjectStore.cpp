@@ -1,6 +1,7 @@
 #include <toolkit/rest/RLManagedObjectStore.hpp>
 
 #include <toolkit/rest/RLError.hpp>
+#include <toolkit/rest/RLManagedObjectLoader.hpp>
 #include <toolkit/rest/RLRequest.hpp>
 
 #include <foundation/Bundle.hpp>
@@ -129,6 +130,9 @@ RLManagedObjectStore::RLManagedObjectStore(
     }
     pathToStoreFile_ = (std::filesystem::path(directory) / storeFilename_).string();
     RLManagedObject::managedBaseClass();
+    // A manager that keeps this store loads through the managed-object loader.
+    if (!RLObjectLoader::loaderClassNamed("RLManagedObjectLoader"))
+        RLManagedObjectLoader::registerLoaderClass();
     if (model.empty()) {
         RLObjectClass::forEachClass([&](RLObjectClass const& objectClass) {
             if (objectClass.name != "RLManagedObject" && objectClass.isKindOf("RLManagedObject"))
