@@ -15,16 +15,6 @@ namespace toolkit::rest {
 
 namespace {
 
-std::string quoted(std::string const& name) {
-    std::string text = "\"";
-    for (char c : name) {
-        if (c == '"')
-            text += '"';
-        text += c;
-    }
-    return text + "\"";
-}
-
 // A prepared statement finalized when it goes.
 class Statement {
 public:
@@ -135,10 +125,20 @@ bool execute(sqlite3* connection, char const* sql, std::string* error) {
 std::string columnList(std::vector<RLStoredColumn> const& columns) {
     std::string text = "Z_PK";
     for (auto const& column : columns)
-        text += ", " + quoted(column.property->name);
+        text += ", " + RLQuotedSQLName(column.property->name);
     return text;
 }
 
+}
+
+std::string RLQuotedSQLName(std::string const& name) {
+    std::string text = "\"";
+    for (char c : name) {
+        if (c == '"')
+            text += '"';
+        text += c;
+    }
+    return text + "\"";
 }
 
 std::vector<RLStoredColumn> RLStoredColumnsOfClass(RLObjectClass const& objectClass) {
@@ -246,7 +246,8 @@ bool RLManagedObjectContext::readRow(RLManagedObject& object, std::string* error
         return false;
     auto columns = RLStoredColumnsOfClass(*objectClass);
     Statement statement(connection_,
-        "SELECT " + columnList(columns) + " FROM " + quoted(objectClass->name) + " WHERE Z_PK = ?",
+        "SELECT " + columnList(columns) + " FROM " + RLQuotedSQLName(objectClass->name)
+            + " WHERE Z_PK = ?",
         error);
     if (!statement)
         return false;
@@ -318,7 +319,7 @@ std::optional<RLObjectList> RLManagedObjectContext::executeFetchRequest(
             *error = foundation::format("No entity named %@", request.entityName);
         return std::nullopt;
     }
-    std::string sql = "SELECT Z_PK FROM " + quoted(objectClass->name);
+    std::string sql = "SELECT Z_PK FROM " + RLQuotedSQLName(objectClass->name);
     RLStoredValue match;
     if (request.predicate) {
         auto const* property = objectClass->property(request.predicate->first);
@@ -329,7 +330,7 @@ std::optional<RLObjectList> RLManagedObjectContext::executeFetchRequest(
             return std::nullopt;
         }
         match = storedValue(request.predicate->second);
-        sql += " WHERE " + quoted(property->name)
+        sql += " WHERE " + RLQuotedSQLName(property->name)
             + (std::holds_alternative<std::monostate>(match) ? " IS NULL" : " = ?");
     }
     sql += " ORDER BY Z_PK";
@@ -398,15 +399,15 @@ bool RLManagedObjectContext::writeObject(RLManagedObject& object, bool insert, s
     auto values = RLStoredValuesOfObject(object);
     std::string sql;
     if (insert) {
-        sql = "INSERT INTO " + quoted(objectClass.name) + " (" + columnList(columns)
+        sql = "INSERT INTO " + RLQuotedSQLName(objectClass.name) + " (" + columnList(columns)
             + ") VALUES (NULL";
         for (std::size_t i = 0; i < columns.size(); ++i)
             sql += ", ?";
         sql += ")";
     } else {
-        sql = "UPDATE " + quoted(objectClass.name) + " SET Z_PK = Z_PK";
+        sql = "UPDATE " + RLQuotedSQLName(objectClass.name) + " SET Z_PK = Z_PK";
         for (auto const& column : columns)
-            sql += ", " + quoted(column.property->name) + " = ?";
+            sql += ", " + RLQuotedSQLName(column.property->name) + " = ?";
         sql += " WHERE Z_PK = ?";
     }
     Statement statement(connection_, sql, error);
@@ -457,7 +458,8 @@ std::optional<foundation::URLError> RLManagedObjectContext::save() {
             return fail();
     for (auto const& object : deletedObjects_) {
         Statement statement(connection_,
-            "DELETE FROM " + quoted(object->objectID_.entityName) + " WHERE Z_PK = ?", &error);
+            "DELETE FROM " + RLQuotedSQLName(object->objectID_.entityName) + " WHERE Z_PK = ?",
+            &error);
         if (!statement)
             return fail();
         sqlite3_bind_int64(statement.get(), 1, object->objectID_.rowID);

@@ -88,6 +88,8 @@ struct RLStoredColumn {
     bool isRelationship;
 };
 std::vector<RLStoredColumn> RLStoredColumnsOfClass(RLObjectClass const& objectClass);
+// name as an SQL identifier, in double quotes.
+std::string RLQuotedSQLName(std::string const& name);
 // The current values of object's columns, in column order.
 std::vector<RLStoredValue> RLStoredValuesOfObject(RLManagedObject const& object);
 

@@ -47,16 +47,6 @@ std::atomic<std::uint64_t> nextIdentifier {1};
     throw base::Exception(base::InternalInconsistencyException, std::move(description));
 }
 
-std::string quoted(std::string const& name) {
-    std::string text = "\"";
-    for (char c : name) {
-        if (c == '"')
-            text += '"';
-        text += c;
-    }
-    return text + "\"";
-}
-
 // Makes the table of each managed class and adds the columns an older file lacks.
 bool prepareTables(
     sqlite3* connection, RLManagedObjectStore::Model const& model, std::string* error) {
@@ -74,13 +64,14 @@ bool prepareTables(
             *error = foundation::format("The model names the unknown class %@", className);
             return false;
         }
-        if (!run("CREATE TABLE IF NOT EXISTS " + quoted(className)
+        if (!run("CREATE TABLE IF NOT EXISTS " + RLQuotedSQLName(className)
                 + " (Z_PK INTEGER PRIMARY KEY AUTOINCREMENT)"))
             return false;
         std::set<std::string> present;
         sqlite3_stmt* info = nullptr;
-        if (sqlite3_prepare_v2(connection, ("PRAGMA table_info(" + quoted(className) + ")").c_str(),
-                -1, &info, nullptr)
+        if (sqlite3_prepare_v2(connection,
+                ("PRAGMA table_info(" + RLQuotedSQLName(className) + ")").c_str(), -1, &info,
+                nullptr)
             != SQLITE_OK) {
             *error = sqlite3_errmsg(connection);
             return false;
@@ -91,8 +82,8 @@ bool prepareTables(
         for (auto const& column : RLStoredColumnsOfClass(*objectClass)) {
             if (present.contains(column.property->name))
                 continue;
-            if (!run("ALTER TABLE " + quoted(className) + " ADD COLUMN "
-                    + quoted(column.property->name)))
+            if (!run("ALTER TABLE " + RLQuotedSQLName(className) + " ADD COLUMN "
+                    + RLQuotedSQLName(column.property->name)))
                 return false;
         }
     }
