@@ -445,31 +445,40 @@ std::optional<foundation::URLError> RLManagedObjectContext::save() {
     };
     if (!execute(connection_, "BEGIN IMMEDIATE", &error))
         return foundation::URLError {RLRestKitErrorDomain, 1, error, {}, {}};
-    // Rows first, so that every related object has its row when the relationships
-    // are written in a second pass.
-    for (auto const& object : insertedObjects_)
-        if (!writeObject(*object, true, &error))
-            return fail();
-    for (auto const& object : insertedObjects_)
-        if (!writeObject(*object, false, &error))
-            return fail();
-    for (auto const& object : updated)
-        if (!writeObject(*object, false, &error))
-            return fail();
-    for (auto const& object : deletedObjects_) {
-        Statement statement(connection_,
-            "DELETE FROM " + RLQuotedSQLName(object->objectID_.entityName) + " WHERE Z_PK = ?",
-            &error);
-        if (!statement)
-            return fail();
-        sqlite3_bind_int64(statement.get(), 1, object->objectID_.rowID);
-        if (sqlite3_step(statement.get()) != SQLITE_DONE) {
-            error = sqlite3_errmsg(connection_);
-            return fail();
+    auto writeAll = [&] {
+        // Rows first, so that every related object has its row when the relationships
+        // are written in a second pass.
+        for (auto const& object : insertedObjects_)
+            if (!writeObject(*object, true, &error))
+                return false;
+        for (auto const& object : insertedObjects_)
+            if (!writeObject(*object, false, &error))
+                return false;
+        for (auto const& object : updated)
+            if (!writeObject(*object, false, &error))
+                return false;
+        for (auto const& object : deletedObjects_) {
+            Statement statement(connection_,
+                "DELETE FROM " + RLQuotedSQLName(object->objectID_.entityName) + " WHERE Z_PK = ?",
+                &error);
+            if (!statement)
+                return false;
+            sqlite3_bind_int64(statement.get(), 1, object->objectID_.rowID);
+            if (sqlite3_step(statement.get()) != SQLITE_DONE) {
+                error = sqlite3_errmsg(connection_);
+                return false;
+            }
         }
+        return bool(execute(connection_, "COMMIT", &error));
+    };
+    // A failure raised by a model while its values are read leaves nothing written.
+    try {
+        if (!writeAll())
+            return fail();
+    } catch (...) {
+        fail();
+        throw;
     }
-    if (!execute(connection_, "COMMIT", &error))
-        return fail();
 
     RLSaveChanges changes;
     for (auto const& object : insertedObjects_) {

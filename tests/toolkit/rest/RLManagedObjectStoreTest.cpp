@@ -290,3 +290,46 @@ TEST_F(RLManagedObjectStoreTest, SetUpFailuresAreAssertionsWithoutADelegate) {
 }
 
 }
+
+namespace {
+
+class RaisedFailures : public RLManagedObjectStoreDelegate {
+public:
+    bool managedObjectStoreDidFailToSaveContext(RLManagedObjectStore&, RLManagedObjectContext&,
+        std::optional<foundation::URLError> const& error, std::exception_ptr failure) override {
+        told += (error ? "error " : "") + std::string(failure ? "failure" : "");
+        return answers;
+    }
+    bool answers {true};
+    std::string told;
+};
+
+TEST_F(RLManagedObjectStoreTest, AFailureRaisedWhileSavingGoesToTheDelegateOrOnAndWritesNothing) {
+    auto mood = property("mood", RLPropertyKind::String);
+    mood.get = [](RLObject const& object) -> base::Value {
+        auto value = static_cast<Stored const&>(object).value("mood");
+        if (value.string() && *value.string() == "explode")
+            throw base::Exception(base::InvalidArgumentException, "The model refused.");
+        return value;
+    };
+    describe("Grumpy", {property("key", RLPropertyKind::Number), mood});
+    auto grumpyStore = open({"Grumpy"});
+    auto const& grumpyClass = *RLObjectClass::classNamed("Grumpy");
+    RaisedFailures delegate;
+    grumpyStore->setDelegate(&delegate);
+    auto grumpy = grumpyStore->managedObjectContext().insertNewObject(grumpyClass);
+    stored(grumpy).values = {{"key", 1}, {"mood", "explode"}};
+
+    EXPECT_FALSE(grumpyStore->save());
+    EXPECT_EQ(delegate.told, "failure");
+    delegate.answers = false;
+    EXPECT_THROW(grumpyStore->save(), base::Exception);
+
+    // The transaction was undone, so a later save goes through.
+    stored(grumpy).values["mood"] = "calm";
+    EXPECT_FALSE(grumpyStore->save());
+    EXPECT_FALSE(grumpy->isNew());
+    EXPECT_EQ(stored(open({"Grumpy"})->objectWithID(grumpy->objectID())).value("mood"), "calm");
+}
+
+}
