@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace toolkit::rest {
@@ -112,6 +113,10 @@ bool isStoredKind(RLProperty const& property) {
     }
 }
 
+bool isToMany(RLProperty const& property) {
+    return property.kind == RLPropertyKind::Array || property.kind == RLPropertyKind::Set;
+}
+
 bool execute(sqlite3* connection, char const* sql, std::string* error) {
     char* message = nullptr;
     if (sqlite3_exec(connection, sql, nullptr, nullptr, &message) == SQLITE_OK)
@@ -156,8 +161,8 @@ std::vector<RLStoredColumn> RLStoredColumnsOfClass(RLObjectClass const& objectCl
                 add(property, false);
     for (auto const* c = &objectClass; c; c = c->superclass())
         for (auto const& property : c->properties)
-            if (property.kind == RLPropertyKind::Object && property.getObjects
-                && property.setObjects && !property.className.empty())
+            if ((property.kind == RLPropertyKind::Object || isToMany(property))
+                && property.getObjects && property.setObjects && !property.className.empty())
                 add(property, true);
     return columns;
 }
@@ -171,7 +176,19 @@ std::vector<RLStoredValue> RLStoredValuesOfObject(RLManagedObject const& object)
         }
         auto related = column.property->getObjects(object);
         RLStoredValue row;
-        if (related && !related->empty())
+        if (isToMany(*column.property)) {
+            // The members' rows as a list of numbers; members not saved yet get
+            // theirs written once they have a row.
+            if (related) {
+                std::string rows;
+                for (auto const& member : *related)
+                    if (auto* managed = dynamic_cast<RLManagedObject*>(member.get()))
+                        if (!managed->objectID().isTemporaryID())
+                            rows += (rows.empty() ? "" : " ")
+                                + std::to_string(managed->objectID().rowID);
+                row = rows;
+            }
+        } else if (related && !related->empty())
             if (auto* managed = dynamic_cast<RLManagedObject*>(related->front().get()))
                 if (!managed->objectID().isTemporaryID())
                     row = managed->objectID().rowID;
@@ -260,6 +277,11 @@ bool RLManagedObjectContext::readRow(RLManagedObject& object, std::string* error
         auto const& property = *columns[i].property;
         if (!columns[i].isRelationship) {
             property.set(object, propertyValue(stored, property.kind));
+        } else if (isToMany(property)) {
+            if (auto const* text = std::get_if<std::string>(&stored))
+                property.setObjects(object, relatedRows(*text, property.className));
+            else
+                property.setObjects(object, std::nullopt);
         } else {
             base::Ref<RLManagedObject> related;
             auto const* relatedClass = RLObjectClass::classNamed(property.className);
@@ -274,6 +296,34 @@ bool RLManagedObjectContext::readRow(RLManagedObject& object, std::string* error
     }
     object.committedValues_ = RLStoredValuesOfObject(object);
     return true;
+}
+
+RLObjectList RLManagedObjectContext::relatedRows(
+    std::string const& rows, std::string const& className) {
+    RLObjectList members;
+    auto const* relatedClass = RLObjectClass::classNamed(className);
+    if (!relatedClass)
+        return members;
+    char const* at = rows.data();
+    char const* end = rows.data() + rows.size();
+    while (at < end) {
+        if (*at == ' ') {
+            ++at;
+            continue;
+        }
+        std::int64_t row = 0;
+        auto [next, failure] = std::from_chars(at, end, row);
+        if (failure != std::errc()) {
+            // Not a number: skip the word.
+            while (at < end && *at != ' ')
+                ++at;
+            continue;
+        }
+        at = next;
+        if (auto related = objectWithID({relatedClass->name, row}))
+            members.push_back(related);
+    }
+    return members;
 }
 
 base::Ref<RLManagedObject> RLManagedObjectContext::registeredObject(

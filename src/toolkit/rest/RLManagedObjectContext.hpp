@@ -70,6 +70,9 @@ private:
 
     base::Ref<RLManagedObject> registeredObject(
         RLObjectClass const& objectClass, std::int64_t rowID, bool refresh);
+    // The objects of className at the rows listed in rows (numbers apart by spaces);
+    // rows that are gone or are not numbers are left out.
+    RLObjectList relatedRows(std::string const& rows, std::string const& className);
     bool readRow(RLManagedObject& object, std::string* error);
     bool writeObject(RLManagedObject& object, bool insert, std::string* error);
     bool writeRelationships(RLManagedObject& object, std::string* error);
@@ -82,7 +85,8 @@ private:
 };
 
 // The stored columns of a managed class, its own and its superclasses': plain
-// properties, then to-one relationships (holding the related object's row).
+// properties, then relationships: a to-one holds the related object's row, a
+// to-many the list of its members' rows in order, as text.
 struct RLStoredColumn {
     RLProperty const* property;
     bool isRelationship;

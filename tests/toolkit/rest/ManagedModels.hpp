@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-// Managed model classes of the object-store tests: "Kennel" and "Dog" (a to-one
-// "kennel"), both keyed by "key", registered by describeModels().
+// Managed model classes of the object-store tests: "Kennel" (a to-many "dogs") and
+// "Dog" (a to-one "kennel"), both keyed by "key", registered by describeModels().
 namespace test::managed {
 
 using namespace toolkit::rest;
 
-// A managed model whose plain properties live in a map and whose to-one
-// relationships in another.
+// A managed model whose plain properties live in a map and whose relationships
+// in another.
 class Stored : public RLManagedObject {
 public:
     std::map<std::string, base::Value> values;
@@ -49,10 +49,11 @@ inline RLProperty property(std::string name, RLPropertyKind kind) {
     return described;
 }
 
-inline RLProperty toOne(std::string name, std::string className) {
+inline RLProperty toOne(
+    std::string name, std::string className, RLPropertyKind kind = RLPropertyKind::Object) {
     RLProperty described;
     described.name = name;
-    described.kind = RLPropertyKind::Object;
+    described.kind = kind;
     described.className = std::move(className);
     described.getObjects = [name](RLObject const& object) -> std::optional<RLObjectList> {
         auto const& relations = static_cast<Stored const&>(object).relations;
@@ -78,7 +79,8 @@ inline void describe(std::string const& name, std::vector<RLProperty> properties
 
 inline void describeModels() {
     describe("Kennel",
-        {property("key", RLPropertyKind::Number), property("town", RLPropertyKind::String)});
+        {property("key", RLPropertyKind::Number), property("town", RLPropertyKind::String),
+            toOne("dogs", "Dog", RLPropertyKind::Array)});
     describe("Dog",
         {property("key", RLPropertyKind::Number), property("name", RLPropertyKind::String),
             property("born", RLPropertyKind::Date), property("weight", RLPropertyKind::Untyped),

@@ -157,6 +157,62 @@ TEST_F(RLManagedObjectStoreTest, ASecondStoreOnTheFileOpensTheSavedObjects) {
     EXPECT_EQ(reopened->objectsWithIDs({kennel->objectID(), rex->objectID()}).size(), 2u);
 }
 
+TEST_F(RLManagedObjectStoreTest, AToManyKeepsItsMembersInOrderAndTellsEmptyFromNil) {
+    auto rex = dog(*store, 1, "Rex");
+    ASSERT_FALSE(store->save());
+    // Saved together with the kennel: it has no row yet when the kennel's row is written.
+    auto ada = dog(*store, 2, "Ada");
+    auto gone = dog(*store, 3, "Gone");
+    auto full = store->managedObjectContext().insertNewObject(kennelClass());
+    stored(full).values = {{"key", 1}};
+    stored(full).relations["dogs"] = RLObjectList {ada, rex, gone};
+    auto empty = store->managedObjectContext().insertNewObject(kennelClass());
+    stored(empty).values = {{"key", 2}};
+    stored(empty).relations["dogs"] = RLObjectList {};
+    auto none = store->managedObjectContext().insertNewObject(kennelClass());
+    stored(none).values = {{"key", 3}};
+    ASSERT_FALSE(store->save());
+    store->managedObjectContext().deleteObject(*gone);
+    ASSERT_FALSE(store->save());
+
+    auto reopened = open();
+    auto dogs = [&](base::Ref<RLManagedObject> const& kennel) {
+        auto again = reopened->objectWithID(kennel->objectID());
+        EXPECT_TRUE(again);
+        return again ? stored(again).relations["dogs"] : std::nullopt;
+    };
+    auto members = dogs(full);
+    ASSERT_TRUE(members);
+    ASSERT_EQ(members->size(), 2u);
+    EXPECT_EQ(stored((*members)[0]).value("name"), "Ada");
+    EXPECT_EQ(stored((*members)[1]).value("name"), "Rex");
+    auto emptied = dogs(empty);
+    ASSERT_TRUE(emptied);
+    EXPECT_TRUE(emptied->empty());
+    EXPECT_FALSE(dogs(none));
+}
+
+TEST_F(RLManagedObjectStoreTest, AToManyReadFromADamagedListKeepsTheRowsItCanFind) {
+    auto rex = dog(*store, 1, "Rex");
+    auto kennel = store->managedObjectContext().insertNewObject(kennelClass());
+    stored(kennel).values = {{"key", 1}};
+    stored(kennel).relations["dogs"] = RLObjectList {rex};
+    ASSERT_FALSE(store->save());
+    sqlite3* connection = nullptr;
+    ASSERT_EQ(sqlite3_open(store->pathToStoreFile().c_str(), &connection), SQLITE_OK);
+    auto sql = "UPDATE Kennel SET dogs = 'x  " + std::to_string(rex->objectID().rowID)
+        + " 99999999999999999999999 -4 77'";
+    EXPECT_EQ(sqlite3_exec(connection, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(connection);
+
+    auto again = open()->objectWithID(kennel->objectID());
+    ASSERT_TRUE(again);
+    auto members = stored(again).relations["dogs"];
+    ASSERT_TRUE(members);
+    ASSERT_EQ(members->size(), 1u);
+    EXPECT_EQ(stored(members->front()).value("name"), "Rex");
+}
+
 TEST_F(RLManagedObjectStoreTest, AStoreMadeByAnOlderModelOpensWithTheNewColumns) {
     describe("Cat", {property("key", RLPropertyKind::Number)});
     auto older = open({"Cat"});
