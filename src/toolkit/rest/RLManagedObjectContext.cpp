@@ -222,10 +222,20 @@ RLManagedObjectContext::RLManagedObjectContext(sqlite3* connection)
 }
 
 RLManagedObjectContext::~RLManagedObjectContext() {
+    // Related objects hold each other (a to-one and its inverse to-many), so their
+    // relationships are let go with the context, else they would never be freed.
+    auto release = [](RLManagedObject& object) {
+        object.context_ = nullptr;
+        for (auto const& column : RLStoredColumnsOfClass(object.objectClass()))
+            if (column.isRelationship)
+                column.property->setObjects(object, std::nullopt);
+    };
     for (auto& [objectID, object] : registeredObjects_)
-        object->context_ = nullptr;
+        release(*object);
     for (auto& object : insertedObjects_)
-        object->context_ = nullptr;
+        release(*object);
+    for (auto& object : deletedObjects_)
+        release(*object);
     sqlite3_close(connection_);
 }
 
