@@ -60,6 +60,11 @@ RLObjectClass const* RLObjectClass::classNamed(std::string_view name) {
     return found == registry().end() ? nullptr : &found->second;
 }
 
+void RLObjectClass::forEachClass(std::function<void(RLObjectClass const&)> const& visit) {
+    for (auto const& [name, objectClass] : registry())
+        visit(objectClass);
+}
+
 RLObjectClass const& RLObject::baseClass() {
     static RLObjectClass const base {
         "RLObject", {}, {}, std::nullopt, {}, {}, [] { return RLObject::object(); }};

@@ -86,6 +86,8 @@ struct RLObjectClass {
     // The registry of mappable classes by name. Registering a name again replaces it.
     static void registerClass(RLObjectClass objectClass);
     static RLObjectClass const* classNamed(std::string_view name);
+    // Visits every registered class, in name order.
+    static void forEachClass(std::function<void(RLObjectClass const&)> const& visit);
 };
 
 // The base of objects that are mapped from a payload and serialized back to one.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <toolkit/rest/RLClient.hpp>
+#include <toolkit/rest/RLManagedObjectStore.hpp>
 #include <toolkit/rest/RLObject.hpp>
 #include <toolkit/rest/RLObjectLoader.hpp>
 #include <toolkit/rest/RLObjectMapper.hpp>
@@ -68,8 +69,8 @@ public:
     void setRouter(base::Ref<RLRouter> router) { router_ = std::move(router); }
     // The managed-object store; the manager only keeps it and makes managed-object
     // loaders while it has one. Null unless set.
-    base::Ref<base::Object> const& objectStore() const { return objectStore_; }
-    void setObjectStore(base::Ref<base::Object> store) { objectStore_ = std::move(store); }
+    base::Ref<RLManagedObjectStore> const& objectStore() const { return objectStore_; }
+    void setObjectStore(base::Ref<RLManagedObjectStore> store) { objectStore_ = std::move(store); }
     std::int32_t onlineState() const { return onlineState_; }
 
     void registerClass(RLObjectClass const& objectClass, std::string const& elementName);
@@ -115,7 +116,7 @@ private:
     std::int32_t format_ {1};
     base::Ref<RLObjectMapper> mapper_;
     base::Ref<RLRouter> router_;
-    base::Ref<base::Object> objectStore_;
+    base::Ref<RLManagedObjectStore> objectStore_;
     std::int32_t onlineState_ {RLObjectManagerOnlineStateUndetermined};
     foundation::ObservationToken reachabilityObservation_;
 };

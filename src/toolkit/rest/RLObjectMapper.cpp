@@ -5,6 +5,8 @@
 #include <foundation/Format.hpp>
 #include <toolkit/rest/RLError.hpp>
 #include <toolkit/rest/RLJSONParser.hpp>
+#include <toolkit/rest/RLManagedObjectStore.hpp>
+#include <toolkit/rest/RLObjectManager.hpp>
 
 #include <algorithm>
 #include <memory>
@@ -366,9 +368,17 @@ std::optional<RLPropertyType> RLObjectMapper::typeClassForProperty(
 }
 
 base::Ref<RLObject> RLObjectMapper::findOrCreateInstanceOfModelClass(
-    RLObjectClass const& objectClass, base::Dictionary const&) {
-    // Managed objects, found by their primary key in the object store, come with
-    // the store; every other class gets a new instance.
+    RLObjectClass const& objectClass, base::Dictionary const& elements) {
+    // A managed object is the calling thread's object with the payload's primary
+    // key, or a new one in its context; every other class gets a new instance.
+    auto manager = RLObjectManager::sharedManager();
+    if (objectClass.isKindOf("RLManagedObject") && manager && manager->objectStore()) {
+        auto& store = *manager->objectStore();
+        auto key = RLValueAtKeyPath(elements, RLManagedObject::primaryKeyElement(objectClass));
+        if (auto found = store.findOrCreateInstanceOfManagedObject(objectClass, key))
+            return found;
+        return store.managedObjectContext().insertNewObject(objectClass);
+    }
     auto object = objectClass.object();
     if (!object)
         throw base::Exception(base::InvalidArgumentException,

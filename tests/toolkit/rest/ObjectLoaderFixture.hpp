@@ -2,7 +2,9 @@
 
 #include "MappingModels.hpp"
 #include "RestFixture.hpp"
+#include <support/TempDir.hpp>
 
+#include <toolkit/rest/RLManagedObjectStore.hpp>
 #include <toolkit/rest/RLObjectLoader.hpp>
 #include <toolkit/rest/RLObjectManager.hpp>
 
@@ -103,12 +105,14 @@ private:
     Booking() = default;
 };
 
-// Stands in for the store of managed objects, which a manager only keeps.
-class FakeObjectStore final : public base::Object {
-private:
-    friend base::Factory;
-    FakeObjectStore() = default;
-};
+// An empty object store in a folder that lasts as long as the test program, for
+// managers that only need to have one.
+inline base::Ref<toolkit::rest::RLManagedObjectStore> scratchObjectStore() {
+    static TempDir folder;
+    static int made = 0;
+    return toolkit::rest::RLManagedObjectStore::objectStoreWithStoreFilename(
+        "scratch" + std::to_string(++made) + ".sqlite", folder.path().string(), std::nullopt, {});
+}
 
 // A loader test: the REST fixture, with the loader's notifications recorded into a log,
 // the shared manager dropped, and every mapping thread finished before the next test.

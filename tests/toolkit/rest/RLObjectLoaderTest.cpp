@@ -465,7 +465,7 @@ TEST_F(RLObjectLoaderTest, AStoringLoaderReportsAFailedSaveAsAnErrorOfTheToolkit
     LoopbackServer server;
     server.route("GET", "/owners/7", json(restFixture("owner.json")));
     auto manager = ownerManager(server);
-    manager->setObjectStore(base::make<test::FakeObjectStore>());
+    manager->setObjectStore(test::scratchObjectStore());
     RLObjectLoader::registerLoaderClass("RLManagedObjectLoader",
         [](std::string const& path, RLObjectManager& objectManager, RLRequestDelegate* delegate) {
             auto loader = base::make<RefusingStoreLoader>(

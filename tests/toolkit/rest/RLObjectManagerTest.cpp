@@ -123,7 +123,7 @@ TEST_F(RLObjectManagerTest, MakesTheManagedObjectLoaderOnlyWhenItIsRegisteredAnd
         return dynamic_cast<FakeManagedObjectLoader*>(loader.get()) != nullptr;
     };
     EXPECT_FALSE(isManaged());
-    manager->setObjectStore(base::make<test::FakeObjectStore>());
+    manager->setObjectStore(test::scratchObjectStore());
     EXPECT_FALSE(isManaged());
     RLObjectLoader::registerLoaderClass("RLManagedObjectLoader",
         [](std::string const& path, RLObjectManager& objectManager, RLRequestDelegate* delegate) {

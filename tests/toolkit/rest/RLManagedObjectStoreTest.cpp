@@ -1,0 +1,395 @@
+#include "ManagedModels.hpp"
+#include "RestFixture.hpp"
+
+#include <toolkit/rest/RLManagedObjectStore.hpp>
+#include <toolkit/rest/RLObjectManager.hpp>
+
+#include <foundation/NotificationCenter.hpp>
+#include <foundation/Thread.hpp>
+
+#include <base/Exception.hpp>
+
+#include <support/LogCapture.hpp>
+#include <support/TempDir.hpp>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <atomic>
+#include <map>
+
+using namespace toolkit::rest;
+using namespace test::managed;
+
+namespace {
+
+class RLManagedObjectStoreTest : public test::RestTest {
+protected:
+    RLManagedObjectStoreTest() {
+        describeModels();
+        store = open();
+    }
+    ~RLManagedObjectStoreTest() override {
+        EXPECT_TRUE(foundation::Thread::waitForDetachedThreads(10));
+        RLObjectManager::setSharedManager(nullptr);
+    }
+
+    base::Ref<RLManagedObjectStore> open(RLManagedObjectStore::Model model = {"Kennel", "Dog"}) {
+        return RLManagedObjectStore::objectStoreWithStoreFilename(
+            "Dogs.sqlite", folder.path().string(), std::nullopt, std::move(model));
+    }
+
+    base::Ref<RLManagedObject> dog(RLManagedObjectStore& onStore, long long key, std::string name) {
+        auto made = onStore.managedObjectContext().insertNewObject(dogClass());
+        stored(made).values["key"] = key;
+        stored(made).values["name"] = std::move(name);
+        return made;
+    }
+
+    // Runs body on a worker thread while the main loop runs, until it is done.
+    void onWorker(std::function<void()> body) {
+        std::atomic<bool> done {false};
+        ASSERT_TRUE(foundation::Thread::detach([&] {
+            body();
+            done = true;
+        }));
+        ASSERT_TRUE(runUntil([&] { return done.load(); }));
+    }
+
+    test::TempDir folder;
+    base::Ref<RLManagedObjectStore> store;
+};
+
+TEST_F(RLManagedObjectStoreTest, GivesEachThreadItsOwnContextAndTheSameOneOnASecondCall) {
+    auto* first = &store->managedObjectContext();
+    EXPECT_EQ(&store->managedObjectContext(), first);
+    RLManagedObjectContext* workers[2] {};
+    onWorker([&] {
+        workers[0] = &store->managedObjectContext();
+        workers[1] = &store->managedObjectContext();
+    });
+    EXPECT_NE(workers[0], first);
+    EXPECT_EQ(workers[0], workers[1]);
+    EXPECT_NE(&open()->managedObjectContext(), first);
+}
+
+TEST_F(RLManagedObjectStoreTest, FindOrCreateGivesOneObjectPerKeyOnAThreadAndNilForANilKey) {
+    test::LogCapture lines;
+    auto seven = store->findOrCreateInstanceOfManagedObject(dogClass(), 7);
+    ASSERT_TRUE(seven);
+    EXPECT_TRUE(seven->isNew());
+    EXPECT_TRUE(lines.contains("Caching all 0 Dog objects to thread local storage"));
+    EXPECT_EQ(store->findOrCreateInstanceOfManagedObject(dogClass(), 7), seven);
+    EXPECT_NE(store->findOrCreateInstanceOfManagedObject(dogClass(), 8), seven);
+    EXPECT_NE(store->findOrCreateInstanceOfManagedObject(dogClass(), "7"), seven);
+    EXPECT_FALSE(store->findOrCreateInstanceOfManagedObject(dogClass(), base::Value()));
+    EXPECT_FALSE(store->findOrCreateInstanceOfManagedObject(RLObject::baseClass(), 7));
+}
+
+TEST_F(RLManagedObjectStoreTest, AnotherThreadFillsItsCacheFromTheTableAndFromItsOwnInserts) {
+    auto saved = dog(*store, 3, "Rex");
+    ASSERT_FALSE(store->save());
+    onWorker([&] {
+        test::LogCapture lines;
+        auto found = store->findOrCreateInstanceOfManagedObject(dogClass(), 3);
+        EXPECT_TRUE(lines.contains("Caching all 1 Dog objects to thread local storage"));
+        ASSERT_TRUE(found);
+        EXPECT_NE(found, saved);
+        EXPECT_FALSE(found->isNew());
+        EXPECT_EQ(stored(found).value("name"), "Rex");
+        // An object inserted on this thread joins its cache once changes are processed.
+        auto inserted = dog(*store, 4, "Bo");
+        store->managedObjectContext().processPendingChanges();
+        EXPECT_EQ(store->findOrCreateInstanceOfManagedObject(dogClass(), 4), inserted);
+    });
+}
+
+TEST_F(RLManagedObjectStoreTest, APrimaryKeyGivenAsTextFindsTheNumber) {
+    auto manager = RLObjectManager::objectManagerWithBaseURL("http://127.0.0.1:9");
+    manager->setObjectStore(store);
+    RLObjectManager::setSharedManager(manager);
+    dog(*store, 12, "Twelve");
+    dog(*store, 120, "Hundred and twenty");
+    ASSERT_FALSE(store->save());
+    struct Case {
+        base::Value key;
+        char const* name;
+    };
+    for (auto const& [key, name] : {Case {"12", "Twelve"}, Case {12, "Twelve"},
+             Case {"120", "Hundred and twenty"}, Case {"13", nullptr}}) {
+        auto found = RLManagedObject::objectWithPrimaryKeyValue(dogClass(), key);
+        if (!name) {
+            EXPECT_FALSE(found);
+            continue;
+        }
+        ASSERT_TRUE(found) << name;
+        EXPECT_EQ(stored(found).value("name"), name);
+        EXPECT_EQ(
+            found->primaryKeyValue().longLongValue(), stored(found).value("key").longLongValue());
+    }
+    EXPECT_EQ(RLManagedObject::count(dogClass()), 2u);
+    EXPECT_EQ(RLManagedObject::allObjects(dogClass())->size(), 2u);
+    EXPECT_EQ(RLManagedObject::primaryKeyElement(dogClass()), "key");
+}
+
+TEST_F(RLManagedObjectStoreTest, ASecondStoreOnTheFileOpensTheSavedObjects) {
+    auto kennel = store->managedObjectContext().insertNewObject(kennelClass());
+    stored(kennel).values = {{"key", 1}, {"town", "Leeds"}};
+    auto rex = dog(*store, 5, "Rex");
+    stored(rex).values["born"] = base::Date {1000.5};
+    stored(rex).values["weight"] = 12.25;
+    stored(rex).relations["kennel"] = RLObjectList {kennel};
+    ASSERT_FALSE(store->save());
+    EXPECT_FALSE(rex->isNew());
+    EXPECT_FALSE(rex->objectID().isTemporaryID());
+
+    auto reopened = open();
+    auto again = reopened->objectWithID(rex->objectID());
+    ASSERT_TRUE(again);
+    EXPECT_EQ(stored(again).value("name"), "Rex");
+    EXPECT_EQ(stored(again).value("key").longLongValue(), 5);
+    ASSERT_TRUE(stored(again).value("born").date());
+    EXPECT_EQ(stored(again).value("born").date()->seconds, 1000.5);
+    EXPECT_EQ(stored(again).value("weight").doubleValue(), 12.25);
+    auto related = stored(again).relations["kennel"];
+    ASSERT_TRUE(related && related->size() == 1);
+    EXPECT_EQ(stored(related->front()).value("town"), "Leeds");
+    EXPECT_EQ(reopened->objectsWithIDs({kennel->objectID(), rex->objectID()}).size(), 2u);
+}
+
+TEST_F(RLManagedObjectStoreTest, AToManyKeepsItsMembersInOrderAndTellsEmptyFromNil) {
+    auto rex = dog(*store, 1, "Rex");
+    ASSERT_FALSE(store->save());
+    // Saved together with the kennel: it has no row yet when the kennel's row is written.
+    auto ada = dog(*store, 2, "Ada");
+    auto gone = dog(*store, 3, "Gone");
+    auto full = store->managedObjectContext().insertNewObject(kennelClass());
+    stored(full).values = {{"key", 1}};
+    stored(full).relations["dogs"] = RLObjectList {ada, rex, gone};
+    // Each side holds the other; the objects still go with the store (the leak
+    // checker of the sanitizer build sees it).
+    stored(ada).relations["kennel"] = RLObjectList {full};
+    auto empty = store->managedObjectContext().insertNewObject(kennelClass());
+    stored(empty).values = {{"key", 2}};
+    stored(empty).relations["dogs"] = RLObjectList {};
+    auto none = store->managedObjectContext().insertNewObject(kennelClass());
+    stored(none).values = {{"key", 3}};
+    ASSERT_FALSE(store->save());
+    store->managedObjectContext().deleteObject(*gone);
+    ASSERT_FALSE(store->save());
+
+    auto reopened = open();
+    auto dogs = [&](base::Ref<RLManagedObject> const& kennel) {
+        auto again = reopened->objectWithID(kennel->objectID());
+        EXPECT_TRUE(again);
+        return again ? stored(again).relations["dogs"] : std::nullopt;
+    };
+    auto members = dogs(full);
+    ASSERT_TRUE(members);
+    ASSERT_EQ(members->size(), 2u);
+    EXPECT_EQ(stored((*members)[0]).value("name"), "Ada");
+    EXPECT_EQ(stored((*members)[1]).value("name"), "Rex");
+    auto emptied = dogs(empty);
+    ASSERT_TRUE(emptied);
+    EXPECT_TRUE(emptied->empty());
+    EXPECT_FALSE(dogs(none));
+}
+
+TEST_F(RLManagedObjectStoreTest, AToManyReadFromADamagedListKeepsTheRowsItCanFind) {
+    auto rex = dog(*store, 1, "Rex");
+    auto kennel = store->managedObjectContext().insertNewObject(kennelClass());
+    stored(kennel).values = {{"key", 1}};
+    stored(kennel).relations["dogs"] = RLObjectList {rex};
+    ASSERT_FALSE(store->save());
+    sqlite3* connection = nullptr;
+    ASSERT_EQ(sqlite3_open(store->pathToStoreFile().c_str(), &connection), SQLITE_OK);
+    auto sql = "UPDATE Kennel SET dogs = 'x  " + std::to_string(rex->objectID().rowID)
+        + " 99999999999999999999999 -4 77'";
+    EXPECT_EQ(sqlite3_exec(connection, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(connection);
+
+    auto reopened = open();
+    auto again = reopened->objectWithID(kennel->objectID());
+    ASSERT_TRUE(again);
+    auto members = stored(again).relations["dogs"];
+    ASSERT_TRUE(members);
+    ASSERT_EQ(members->size(), 1u);
+    EXPECT_EQ(stored(members->front()).value("name"), "Rex");
+}
+
+TEST_F(RLManagedObjectStoreTest, AStoreMadeByAnOlderModelOpensWithTheNewColumns) {
+    describe("Cat", {property("key", RLPropertyKind::Number)});
+    auto older = open({"Cat"});
+    auto tom = older->managedObjectContext().insertNewObject(*RLObjectClass::classNamed("Cat"));
+    stored(tom).values["key"] = 1;
+    ASSERT_FALSE(older->save());
+
+    describe("Cat",
+        {property("key", RLPropertyKind::Number), property("colour", RLPropertyKind::String)});
+    auto newer = open({"Cat"});
+    auto again = newer->objectWithID(tom->objectID());
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(stored(again).value("colour").isNull());
+    stored(again).values["colour"] = "ginger";
+    ASSERT_FALSE(newer->save());
+    EXPECT_EQ(stored(open({"Cat"})->objectWithID(tom->objectID())).value("colour"), "ginger");
+}
+
+class SaveFailures : public RLManagedObjectStoreDelegate {
+public:
+    bool managedObjectStoreDidFailToSaveContext(RLManagedObjectStore&, RLManagedObjectContext&,
+        std::optional<foundation::URLError> const& error, std::exception_ptr) override {
+        errors.push_back(error ? error->localizedDescription : "none");
+        return true;
+    }
+    std::vector<std::string> errors;
+};
+
+TEST_F(RLManagedObjectStoreTest, AFailingSavePostsItsErrorTellsTheDelegateAndKeepsTheChanges) {
+    SaveFailures delegate;
+    store->setDelegate(&delegate);
+    auto rex = dog(*store, 5, "Rex");
+    // Another program removes the table under the store.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(store->pathToStoreFile().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "DROP TABLE \"Dog\"", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+
+    std::vector<base::Value> posted;
+    auto token = foundation::NotificationCenter::defaultCenter().observe(
+        RLManagedObjectStoreDidFailSaveNotification,
+        [&](foundation::Notification const& notification) {
+            EXPECT_EQ(notification.object(), store.get());
+            posted.push_back(notification.userInfo());
+        });
+    auto error = store->save();
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->localizedDescription.find("no such table"), std::string::npos);
+    ASSERT_EQ(posted.size(), 1u);
+    ASSERT_TRUE(posted[0].dictionary());
+    EXPECT_TRUE(posted[0].dictionary()->objectForKey("error").dictionary());
+    EXPECT_EQ(delegate.errors, std::vector<std::string> {error->localizedDescription});
+    EXPECT_TRUE(rex->isNew());
+    EXPECT_TRUE(rex->objectID().isTemporaryID());
+    EXPECT_TRUE(store->managedObjectContext().hasChanges());
+}
+
+TEST_F(RLManagedObjectStoreTest, TwoWorkersSavingAtOnceAreBothSeenByTheMainContext) {
+    auto kept = dog(*store, 1, "Kept");
+    auto refreshed = dog(*store, 2, "Old name");
+    ASSERT_FALSE(store->save());
+    // An unsaved change on the main thread wins over a worker's saved one.
+    stored(kept).values["name"] = "Main's name";
+
+    std::atomic<int> done {0};
+    for (int worker = 0; worker < 2; ++worker) {
+        ASSERT_TRUE(foundation::Thread::detach([&, worker] {
+            for (int i = 0; i < 5; ++i)
+                dog(*store, 100 * (worker + 1) + i, "worker");
+            for (auto key : {1, 2}) {
+                auto found = store->findOrCreateInstanceOfManagedObject(dogClass(), key);
+                stored(found).values["name"] = "Worker " + std::to_string(worker);
+            }
+            EXPECT_FALSE(store->save());
+            ++done;
+        }));
+    }
+    ASSERT_TRUE(runUntil([&] { return done == 2; }));
+    std::string error;
+    auto all = store->managedObjectContext().executeFetchRequest({"Dog"}, &error);
+    ASSERT_TRUE(all) << error;
+    EXPECT_EQ(all->size(), 12u);
+    EXPECT_EQ(stored(kept).value("name"), "Main's name");
+    EXPECT_EQ(stored(refreshed).value("name").string()->rfind("Worker ", 0), 0u);
+}
+
+TEST_F(RLManagedObjectStoreTest, ADeleteSavedOnAWorkerRemovesTheObjectFromTheMainContext) {
+    auto rex = dog(*store, 5, "Rex");
+    ASSERT_FALSE(store->save());
+    auto objectID = rex->objectID();
+    onWorker([&] {
+        auto mine = store->objectWithID(objectID);
+        ASSERT_TRUE(mine);
+        store->managedObjectContext().deleteObject(*mine);
+        EXPECT_FALSE(store->save());
+    });
+    EXPECT_TRUE(rex->isDeleted());
+    EXPECT_FALSE(store->objectWithID(objectID));
+    EXPECT_FALSE(open()->objectWithID(objectID));
+}
+
+TEST_F(RLManagedObjectStoreTest, DeletingThePersistentStoreStartsAnEmptyOne) {
+    dog(*store, 5, "Rex");
+    ASSERT_FALSE(store->save());
+    store->deletePersistantStore();
+    std::string error;
+    auto all = store->managedObjectContext().executeFetchRequest({"Dog"}, &error);
+    ASSERT_TRUE(all) << error;
+    EXPECT_TRUE(all->empty());
+}
+
+TEST_F(RLManagedObjectStoreTest, SetUpFailuresAreAssertionsWithoutADelegate) {
+    auto missing = (folder / "missing").string();
+    try {
+        RLManagedObjectStore::objectStoreWithStoreFilename(
+            "x.sqlite", missing, std::nullopt, {"Dog"});
+        ADD_FAILURE() << "no failure";
+    } catch (base::Exception const& failure) {
+        EXPECT_EQ(failure.reason(), "Specified storage directory exists");
+    }
+    std::filesystem::create_directory(folder / "taken.sqlite");
+    try {
+        RLManagedObjectStore::objectStoreWithStoreFilename(
+            "taken.sqlite", folder.path().string(), std::nullopt, {"Dog"});
+        ADD_FAILURE() << "no failure";
+    } catch (base::Exception const& failure) {
+        EXPECT_EQ(failure.reason().rfind(
+                      "Managed object store failed to create persistent store coordinator: ", 0),
+            0u);
+    }
+}
+
+}
+
+namespace {
+
+class RaisedFailures : public RLManagedObjectStoreDelegate {
+public:
+    bool managedObjectStoreDidFailToSaveContext(RLManagedObjectStore&, RLManagedObjectContext&,
+        std::optional<foundation::URLError> const& error, std::exception_ptr failure) override {
+        told += (error ? "error " : "") + std::string(failure ? "failure" : "");
+        return answers;
+    }
+    bool answers {true};
+    std::string told;
+};
+
+TEST_F(RLManagedObjectStoreTest, AFailureRaisedWhileSavingGoesToTheDelegateOrOnAndWritesNothing) {
+    auto mood = property("mood", RLPropertyKind::String);
+    mood.get = [](RLObject const& object) -> base::Value {
+        auto value = static_cast<Stored const&>(object).value("mood");
+        if (value.string() && *value.string() == "explode")
+            throw base::Exception(base::InvalidArgumentException, "The model refused.");
+        return value;
+    };
+    describe("Grumpy", {property("key", RLPropertyKind::Number), mood});
+    auto grumpyStore = open({"Grumpy"});
+    auto const& grumpyClass = *RLObjectClass::classNamed("Grumpy");
+    RaisedFailures delegate;
+    grumpyStore->setDelegate(&delegate);
+    auto grumpy = grumpyStore->managedObjectContext().insertNewObject(grumpyClass);
+    stored(grumpy).values = {{"key", 1}, {"mood", "explode"}};
+
+    EXPECT_FALSE(grumpyStore->save());
+    EXPECT_EQ(delegate.told, "failure");
+    delegate.answers = false;
+    EXPECT_THROW(grumpyStore->save(), base::Exception);
+
+    // The transaction was undone, so a later save goes through.
+    stored(grumpy).values["mood"] = "calm";
+    EXPECT_FALSE(grumpyStore->save());
+    EXPECT_FALSE(grumpy->isNew());
+    EXPECT_EQ(stored(open({"Grumpy"})->objectWithID(grumpy->objectID())).value("mood"), "calm");
+}
+
+}
