@@ -21,6 +21,8 @@
 
 namespace ads::bountix {
 
+class BTXOffersWebView;
+
 // The loading overlay laid over a page while it loads: a dimmed rounded box with an
 // activity indicator and a label, built in code. fadeIn and fadeOut take 0.4 s and do
 // nothing when the overlay already shows (or hides) fully.
@@ -191,6 +193,21 @@ public:
     void didRotateFromInterfaceOrientation(ui::InterfaceOrientation orientation) override;
     void updateViewsWithOrientation(ui::InterfaceOrientation orientation);
     void moveViewToFront();
+
+    // The offer wall (defined with it): the frame forms bring the host to the front,
+    // make it opaque and hold the wall; the view-controller forms leave the host
+    // transparent and place the wall in the game's view.
+    BTXOffersWebView& showOffersWithFrame(graphics::Rect frame);
+    BTXOffersWebView& showOffers();
+    BTXOffersWebView& showOffersWithCurrencyID(
+        std::string const& currencyID, graphics::Rect frame, bool selector);
+    BTXOffersWebView& showOffersWithCurrencyID(std::string const& currencyID, bool selector);
+    void showOffersWithViewController(ui::ViewController* controller);
+    void showOffersWithViewController(ui::ViewController* controller, bool navBar);
+    void showOffersWithCurrencyID(
+        std::string const& currencyID, ui::ViewController* controller, bool selector);
+    void showOffersWithCurrencyID(
+        std::string const& currencyID, ui::ViewController* controller, bool navBar, bool selector);
 
 private:
     friend base::Factory;
