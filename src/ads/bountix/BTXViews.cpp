@@ -126,6 +126,15 @@ base::Ref<BTXUINavigationBarView> BTXUINavigationBarView::initWithTitle(
     return bar;
 }
 
+void BTXUINavigationBarView::layoutSubviews() {
+    ui::NavigationBar::layoutSubviews();
+    for (auto const& subview : subviews())
+        if (auto* label = dynamic_cast<ui::Label*>(subview.get())) {
+            label->setBackgroundColor(ui::Color::clearColor());
+            label->setOpaque(false);
+        }
+}
+
 void BTXUINavigationBarView::setCustomBackgroundImage(base::Ref<ui::Image> image) {
     auto imageView = ui::ImageView::create(bounds());
     imageView->setImage(std::move(image));

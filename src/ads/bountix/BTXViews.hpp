@@ -81,6 +81,9 @@ public:
     ui::BarButtonItem* navBarLeftBtn() const { return navBarLeftBtn_.get(); }
     ui::BarButtonItem* navBarRightBtn() const { return navBarRightBtn_.get(); }
 
+    // The title shows over the tint: its label draws no fill of its own.
+    void layoutSubviews() override;
+
 private:
     friend base::Factory;
     explicit BTXUINavigationBarView(graphics::Rect frame);
