@@ -80,6 +80,7 @@ private:
     BarStyle barStyle_ {BarStyle::Default};
     bool translucent_ {false};
 
+protected:
     friend base::Factory;
 
     explicit NavigationBar(graphics::Rect frame);

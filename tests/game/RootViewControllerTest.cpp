@@ -4,6 +4,9 @@
 
 #include "ShellFakes.hpp"
 
+#include <ads/bountix/BTXOffers.hpp>
+#include <ads/bountix/BTXViewCommons.hpp>
+
 #include <game/progression/AchievementSystem.hpp>
 
 #include <engine/Director.hpp>
@@ -474,7 +477,7 @@ TEST_F(RootViewControllerTest, TheOfferWallOpensOnceUntilItClosesAndStaysUsableA
     EXPECT_FALSE(controller.offersOpen());
 
     setOnline(true);
-    log.take();
+    connectOfferWall();
     controller.showInAppPurchase();
     controller.showBountixOffers();
     EXPECT_EQ(log.only("ads."),
@@ -488,6 +491,32 @@ TEST_F(RootViewControllerTest, TheOfferWallOpensOnceUntilItClosesAndStaysUsableA
     EXPECT_EQ(log.only("ads."), std::vector<std::string>({"ads.getOfferPoints"}));
     controller.showBountixOffers();
     EXPECT_EQ(log.only("ads.showOffers").size(), 1u);
+}
+
+TEST_F(RootViewControllerTest, TheWallOpensOverTheRootAndBackClosesItThenTheBalanceIsAskedFor) {
+    auto& controller = show();
+    connectOfferWall();
+    controller.showBountixOffers();
+    auto& wall = ads::bountix::BTXOffersWebView::sharedBTXOffersWebView();
+    EXPECT_EQ(wall.superview(), controller.view());
+    EXPECT_EQ(ads::bountix::BTXViewCommons::sharedObject().getCurrentTransitionEffect(), 0);
+    ASSERT_NE(wall.navBar(), nullptr);
+    EXPECT_EQ(wall.navBar()->tintColor(), ui::Color::colorWithBytes(255, 54, 90));
+    ASSERT_TRUE(offersSettled());
+
+    std::vector<std::string> heard;
+    auto& center = foundation::NotificationCenter::defaultCenter();
+    for (auto const* name : {"BTX_VIEW_CLOSED_NOTIFICATION", "BTX_SHOW_BOX_NOTIFICATION"})
+        center.addObserver(&heard, name, [&heard](auto const& n) { heard.push_back(n.name()); });
+    log.take();
+    wall.navBar()->navBarLeftBtn()->sendAction();
+    EXPECT_TRUE(controller.offersOpen()) << "the wall slides away first";
+    ASSERT_TRUE(frameUntil([&] { return !controller.offersOpen(); }));
+    center.removeObserver(&heard);
+    EXPECT_EQ(heard,
+        (std::vector<std::string> {"BTX_VIEW_CLOSED_NOTIFICATION", "BTX_SHOW_BOX_NOTIFICATION"}));
+    EXPECT_EQ(wall.superview(), nullptr);
+    EXPECT_EQ(log.only("ads."), std::vector<std::string>({"ads.getOfferPoints"}));
 }
 
 TEST_F(RootViewControllerTest, WithoutAnOfferWallTheOffersCloseAtOnce) {

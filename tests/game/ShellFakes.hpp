@@ -12,7 +12,9 @@
 #include "ShellStates.hpp"
 
 #include <ads/bountix/BTXConfiguration.hpp>
+#include <ads/bountix/BTXOffers.hpp>
 #include <ads/bountix/BTXUserAccountManager.hpp>
+#include <ads/bountix/BTXViewCommons.hpp>
 #include <ads/bountix/BountixConnect.hpp>
 
 #include <foundation/NotificationCenter.hpp>
@@ -223,12 +225,17 @@ public:
     }
     void setTransitionEffect(int effect) override {
         log_.add("ads.transition " + std::to_string(effect));
+        AdClients::setTransitionEffect(effect);
     }
     void setUserDefinedColor(int r, int g, int b) override {
         log_.add(
             "ads.colour " + std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b));
+        AdClients::setUserDefinedColor(r, g, b);
     }
-    void showOffersWithViewController(ui::ViewController*) override { log_.add("ads.showOffers"); }
+    void showOffersWithViewController(ui::ViewController* controller) override {
+        log_.add("ads.showOffers");
+        AdClients::showOffersWithViewController(controller);
+    }
     void getOfferPoints() override {
         log_.add("ads.getOfferPoints");
         AdClients::getOfferPoints();
@@ -432,6 +439,9 @@ protected:
         return false;
     }
     static void resetOfferWall() {
+        ads::bountix::BTXOffersWebView::resetShared();
+        ads::bountix::BTXCallsWrapper::resetShared();
+        ads::bountix::BTXViewCommons::resetShared();
         ads::bountix::BTXUserAccountManager::resetShared();
         ads::bountix::BountixConnect::resetShared();
         ads::bountix::BTXConfiguration::reset();

@@ -6,8 +6,10 @@
 #include <ads/bountix/BTXHardware.hpp>
 #include <ads/bountix/BTXLog.hpp>
 #include <ads/bountix/BTXNetReachability.hpp>
+#include <ads/bountix/BTXOffers.hpp>
 #include <ads/bountix/BTXUserAccountManager.hpp>
 #include <ads/bountix/BTXVideo.hpp>
+#include <ads/bountix/BTXViewCommons.hpp>
 #include <base/Log.hpp>
 #include <foundation/Bundle.hpp>
 #include <foundation/Clock.hpp>
@@ -248,6 +250,8 @@ void BountixConnect::deviceNotificationReceived() {
         connect.isInitialConnect_ = false;
     else
         connect.connectWithParam(connect.genericParameters());
+    if (auto* wall = BTXOffersWebView::sharedIfMade(); wall && wall->isViewVisible())
+        wall->refreshWebView();
     requestBalance();
 }
 
@@ -273,6 +277,82 @@ void BountixConnect::getFeaturedAppWithCurrencyID(std::string const& currencyID)
 
 void BountixConnect::setFeaturedAppDisplayCount(int count) {
     BTXFeaturedAppManager::sharedBTXFeaturedAppManager().setFeaturedAppDisplayCount(count);
+}
+
+void BountixConnect::setTransitionEffect(int effect) {
+    BTXViewCommons::sharedObject().setTransitionEffect(effect);
+}
+
+void BountixConnect::setUserdefinedColorWithIntValue(int value) {
+    BTXViewCommons::sharedObject().setUserdefinedColorWithIntValue(value);
+}
+
+void BountixConnect::setUserDefinedColorWithRed(int red, int green, int blue) {
+    BTXViewCommons::sharedObject().setUserDefinedColorWithRed(red, green, blue);
+}
+
+void BountixConnect::updateViewsWithOrientation(int orientation) {
+    BTXCallsWrapper::sharedBTXCallsWrapper().updateViewsWithOrientation(
+        ui::InterfaceOrientation(orientation));
+}
+
+void BountixConnect::animateBTXView(ui::View* view, int effect, float duration) {
+    BTXViewCommons::animateBTXView(view, effect, duration);
+}
+
+float BountixConnect::getTransitionDelay() {
+    return BTXViewCommons::sharedObject().getTransitionDelay();
+}
+
+int BountixConnect::getCurrentTransitionEffect() {
+    return BTXViewCommons::sharedObject().getCurrentTransitionEffect();
+}
+
+int BountixConnect::getReverseTransitionEffect() {
+    return BTXViewCommons::sharedObject().getReverseTransitionEffect();
+}
+
+BTXOffersWebView& BountixConnect::showOffersWithFrame(graphics::Rect frame) {
+    return BTXCallsWrapper::sharedBTXCallsWrapper().showOffersWithFrame(frame);
+}
+
+BTXOffersWebView& BountixConnect::showOffers() {
+    return BTXCallsWrapper::sharedBTXCallsWrapper().showOffers();
+}
+
+void BountixConnect::showOffersWithViewController(ui::ViewController* controller) {
+    BTXCallsWrapper::sharedBTXCallsWrapper().showOffersWithViewController(controller);
+}
+
+void BountixConnect::showOffersWithViewController(ui::ViewController* controller, bool navBar) {
+    BTXCallsWrapper::sharedBTXCallsWrapper().showOffersWithViewController(controller, navBar);
+}
+
+BTXOffersWebView& BountixConnect::showOffersWithCurrencyID(
+    std::string const& currencyID, graphics::Rect frame, bool selector) {
+    return BTXCallsWrapper::sharedBTXCallsWrapper().showOffersWithCurrencyID(
+        currencyID, frame, selector);
+}
+
+BTXOffersWebView& BountixConnect::showOffersWithCurrencyID(
+    std::string const& currencyID, bool selector) {
+    return BTXCallsWrapper::sharedBTXCallsWrapper().showOffersWithCurrencyID(currencyID, selector);
+}
+
+void BountixConnect::showOffersWithCurrencyID(
+    std::string const& currencyID, ui::ViewController* controller, bool selector) {
+    BTXCallsWrapper::sharedBTXCallsWrapper().showOffersWithCurrencyID(
+        currencyID, controller, selector);
+}
+
+void BountixConnect::showOffersWithCurrencyID(
+    std::string const& currencyID, ui::ViewController* controller, bool navBar, bool selector) {
+    BTXCallsWrapper::sharedBTXCallsWrapper().showOffersWithCurrencyID(
+        currencyID, controller, navBar, selector);
+}
+
+void BountixConnect::setOffersNavBarImage(base::Ref<ui::Image> image) {
+    BTXOffersWebView::sharedBTXOffersWebView().setCustomNavBarImage(std::move(image));
 }
 
 BTXAdView& BountixConnect::getDisplayAdWithDelegate(

@@ -3,6 +3,7 @@
 #include <ads/bountix/BTXParameters.hpp>
 #include <base/Object.hpp>
 #include <base/Ref.hpp>
+#include <graphics/Geometry.hpp>
 
 #include <functional>
 #include <memory>
@@ -10,11 +11,18 @@
 #include <string>
 #include <vector>
 
+namespace ui {
+class Image;
+class View;
+class ViewController;
+}
+
 namespace ads::bountix {
 
 class BTXVideoAdDelegate;
 class BTXAdDelegate;
 class BTXAdView;
+class BTXOffersWebView;
 
 inline constexpr char const* BTXConnectSuccessNotification = "BTX_Connect_Success";
 inline constexpr char const* BTXConnectFailedNotification = "BTX_Connect_Failed";
@@ -98,6 +106,30 @@ public:
     static void refreshDisplayAdWithCurrencyID(std::string const& currencyID);
     static bool isDisplayAdLoaded();
     static BTXAdView& getDisplayAdView();
+
+    // The shared view settings (forwarded to BTXViewCommons and the view host).
+    static void setTransitionEffect(int effect);
+    static void setUserdefinedColorWithIntValue(int value);
+    static void setUserDefinedColorWithRed(int red, int green, int blue);
+    static void updateViewsWithOrientation(int orientation);
+    static void animateBTXView(ui::View* view, int effect, float duration);
+    static float getTransitionDelay();
+    static int getCurrentTransitionEffect();
+    static int getReverseTransitionEffect();
+
+    // The offer wall (forwarded to the shared BTXCallsWrapper).
+    static BTXOffersWebView& showOffersWithFrame(graphics::Rect frame);
+    static BTXOffersWebView& showOffers();
+    static void showOffersWithViewController(ui::ViewController* controller);
+    static void showOffersWithViewController(ui::ViewController* controller, bool navBar);
+    static BTXOffersWebView& showOffersWithCurrencyID(
+        std::string const& currencyID, graphics::Rect frame, bool selector);
+    static BTXOffersWebView& showOffersWithCurrencyID(std::string const& currencyID, bool selector);
+    static void showOffersWithCurrencyID(
+        std::string const& currencyID, ui::ViewController* controller, bool selector);
+    static void showOffersWithCurrencyID(
+        std::string const& currencyID, ui::ViewController* controller, bool navBar, bool selector);
+    static void setOffersNavBarImage(base::Ref<ui::Image> image);
 
     // The video offers (forwarded to the shared BTXVideoManager).
     static void initVideoAdWithDelegate(BTXVideoAdDelegate* delegate);

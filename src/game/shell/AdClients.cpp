@@ -100,11 +100,23 @@ void AdClients::getDisplayAdWithDelegate(BTXAdDelegate* delegate) {
     ads::bountix::BountixConnect::getDisplayAdWithDelegate(&displayAdBridge);
 }
 
+void AdClients::setTransitionEffect(int effect) {
+    ads::bountix::BountixConnect::setTransitionEffect(effect);
+}
+
+void AdClients::setUserDefinedColor(int red, int green, int blue) {
+    ads::bountix::BountixConnect::setUserDefinedColorWithRed(red, green, blue);
+}
+
 // With nothing to show, the offer screen closes at once, so that its opener's state is
 // put back.
-void AdClients::showOffersWithViewController(ui::ViewController*) {
-    foundation::log("No offer wall: no offers to show");
-    foundation::NotificationCenter::defaultCenter().postNotification(BTXShowBoxNotification);
+void AdClients::showOffersWithViewController(ui::ViewController* controller) {
+    if (!controller || ads::bountix::BountixConnect::getAppID().empty()) {
+        foundation::log("No offer wall: no offers to show");
+        foundation::NotificationCenter::defaultCenter().postNotification(BTXShowBoxNotification);
+        return;
+    }
+    ads::bountix::BountixConnect::showOffersWithViewController(controller);
 }
 
 base::Ref<ui::ViewController> AdClients::makeFeaturedAppViewController(base::Value const&) {

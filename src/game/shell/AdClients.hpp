@@ -97,9 +97,11 @@ public:
         std::string const& applicationID, std::string const& secretKey);
     // How often one featured app may be handed out (no limit for 0 or -1).
     virtual void setFeaturedAppDisplayCount(int count);
-    virtual void setTransitionEffect(int) { }
-    virtual void setUserDefinedColor(int, int, int) { }
-    // Opens the offer screen; posts BTX_SHOW_BOX_NOTIFICATION when it closes.
+    virtual void setTransitionEffect(int effect);
+    virtual void setUserDefinedColor(int red, int green, int blue);
+    // Opens the offer wall over controller's view; posts BTX_SHOW_BOX_NOTIFICATION when it
+    // closes. Before the offer wall has been connected, or without a controller, there
+    // is nothing to show and the notification comes at once.
     virtual void showOffersWithViewController(ui::ViewController* controller);
     // Posts the balance, or the error notification.
     virtual void getOfferPoints();

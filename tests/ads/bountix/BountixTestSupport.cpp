@@ -1,7 +1,9 @@
 #include "BountixTestSupport.hpp"
 
 #include <ads/bountix/BTXConfiguration.hpp>
+#include <ads/bountix/BTXOffers.hpp>
 #include <ads/bountix/BTXUserAccountManager.hpp>
+#include <ads/bountix/BTXViewCommons.hpp>
 #include <ads/bountix/BountixConnect.hpp>
 
 #include <foundation/Reachability.hpp>
@@ -19,6 +21,9 @@ namespace test {
 namespace {
 
 void resetClient() {
+    ads::bountix::BTXOffersWebView::resetShared();
+    ads::bountix::BTXCallsWrapper::resetShared();
+    ads::bountix::BTXViewCommons::resetShared();
     ads::bountix::BTXUserAccountManager::resetShared();
     ads::bountix::BountixConnect::resetShared();
     ads::bountix::BTXConfiguration::reset();
