@@ -206,6 +206,7 @@ void Interface::buildSalon() {
     pStatusBar->setDayText(foundation::format("%d", globals.day));
 
     pTabBar = CCTabBar::init();
+    pTabBar->setDelegate(this);
     pTabBar->setBarPosition(pad ? engine::Point {10, 706} : engine::Point {2, 290});
     for (char const* icon : {"tab_staffs.png", "tab_device.png", "tab_wall.png", "tab_pet_pt.png"})
         pTabBar->addTab(icon);
@@ -833,36 +834,6 @@ void Interface::showIncomeBonusDisplay(engine::Point position, int z, engine::Sc
         return;
     if (auto marker = CCIncomeBonusDisplay::initWithPosition(position))
         layer->addChild(marker, z);
-}
-
-// --- touches: taken by the touch dispatcher once it exists ---
-
-bool Interface::handleTouchesBegan(ui::TouchSet&, ui::Event*) {
-    return false;
-}
-
-bool Interface::handleTouchesMoved(ui::TouchSet&, ui::Event*) {
-    return false;
-}
-
-bool Interface::handleTouchesEnded(ui::TouchSet&, ui::Event*) {
-    return false;
-}
-
-bool Interface::handleTouchesCancelled(ui::TouchSet&, ui::Event*) {
-    return false;
-}
-
-bool Interface::handleDoubleTap(ui::TouchSet&, ui::Event*) {
-    return false;
-}
-
-bool Interface::handleChangeTextField(ui::TextField&, ui::TextRange, std::string const&) {
-    return true;
-}
-
-bool Interface::handleEndTextField(ui::TextField&) {
-    return true;
 }
 
 }

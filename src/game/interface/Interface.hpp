@@ -6,6 +6,7 @@
 #include <engine/Geometry.hpp>
 #include <engine/SceneNode.hpp>
 #include <game/interface/CCPurchaseDialog.hpp>
+#include <game/interface/CCTabBar.hpp>
 #include <game/progression/QuestReport.hpp>
 #include <ui/TextField.hpp>
 #include <ui/Touch.hpp>
@@ -29,8 +30,11 @@ class CCItemBar;
 class CCStatusBar;
 class CCTabBar;
 class MainLayer;
+class MainMenu;
 class QBY_Character;
 class QBY_Furniture;
+class QuestReport;
+class Shop;
 
 // The game interface: the title screen, the main menu's screens, the salon's HUD
 // and popups. MainLayer makes it once and keeps it for the process; it builds
@@ -40,13 +44,17 @@ class QBY_Furniture;
 //
 // The UI state (curUIState) names the screen or popup in front, 0 when none is:
 // 10 pause menu, 11 day report, 17 VIP-day warning, 20 and 21 the Pet Point bonus
-// panels, and so on. Every build resets it to 0. Until the touch dispatcher
-// exists it takes no touches.
+// panels, and so on. Every build resets it to 0. Touches go first to the
+// dispatcher (InterfaceTouches.cpp), which picks its table by the program state,
+// the UI state and the salon's or the main menu's state.
 //
 // The nodes of a state are owned by the layer's tree; the interface keeps
 // references to them and drops each when it removes the node. The tap effect, the
 // help holder and the news bar are made once and outlive every teardown.
-class Interface : public base::Object, public CCPurchaseDialogDelegate, public QuestReportDelegate {
+class Interface : public base::Object,
+                  public CCPurchaseDialogDelegate,
+                  public QuestReportDelegate,
+                  public CCTabBarDelegate {
 public:
     // The interface on the root game layer (not retained: the layer owns it).
     static base::Ref<Interface> initWithLayer(MainLayer* layer);
@@ -206,6 +214,23 @@ public:
 
     // Adds count items to the item bar's button of that name.
     virtual void didPurchaseConsumableNamed(std::string const&, int) { }
+
+    // --- touch dispatch (InterfaceTouches.cpp) ---
+    // A tab of the salon's tab bar pressed: 0 and 1 the shop tabs, 2 the theme
+    // store, 3 the Pet Point transfer view. Ignored (the previous tab selected
+    // again silently) while the salon's shopping view moves.
+    void ccTabBar(CCTabBar& bar, int tab) override;
+    // Greys the main menu's challenges button (slot 14) while daily challenges are off.
+    void updateChallengeButton();
+    // The help book (UI state 15): its close button and the page turns.
+    virtual void hiddenHelpMenu() { }
+    virtual void setHelpMenuPage(int page) { nHelpMenuPage = page; }
+    // The e-mail box of the options screen back down after typing.
+    virtual void moveDownEmailBox() { }
+    bool helpMenuShowsBackButton() const { return bHelpMenuShowBackButton; }
+    void setHelpMenuShowsBackButton(bool shown) { bHelpMenuShowBackButton = shown; }
+    int helpMenuPage() const { return nHelpMenuPage; }
+    bool emailTextChanged() const { return bUpdateText; }
 
     // --- labelled buttons, by slot ---
     // A button of the string key's text on the panel, in the slot (released
@@ -382,8 +407,18 @@ protected:
 
     int curUIState_ {0};
     int lastUIState {0};
+    bool bHelpMenuShowBackButton {false};
+    int nHelpMenuPage {0};
+    bool bUpdateText {false};
 
 private:
+    // The touch tables: each answers whether the touch was consumed, and sets
+    // stop when the rest of the set must not be looked at.
+    bool salonWorkingTouch(Shop& salon, engine::Point point, bool& stop);
+    bool salonAfterHoursTouch(Shop& salon, engine::Point point, bool& stop);
+    bool mainMenuTouch(MainMenu& menu, engine::Point point);
+    bool optionsTouch(engine::Point point);
+    void startNextDay(Shop& salon);
     void buildCommon();
     void buildMainMenu();
     void buildSalon();

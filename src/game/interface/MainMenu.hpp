@@ -19,6 +19,13 @@ public:
     virtual void update();
 
     int state() const { return state_; }
+    // The menu's state as the touch dispatcher reads it (1 title waiting, 4 menu
+    // waiting, 7 and 10 the new-game questions, 13 options, others animating).
+    virtual int getMainMenuState() const { return state_; }
+    // The presses that the interface's touch dispatcher passes on: the title
+    // screen touched, and a menu button by its slot.
+    virtual void handlePressTitle() { }
+    virtual void handlePressButton(int) { }
 
 protected:
     friend base::Factory;
