@@ -222,14 +222,10 @@ public:
     void ccTabBar(CCTabBar& bar, int tab) override;
     // Greys the main menu's challenges button (slot 14) while daily challenges are off.
     void updateChallengeButton();
-    // The help book (UI state 15): its close button and the page turns.
-    virtual void hiddenHelpMenu() { }
-    virtual void setHelpMenuPage(int page) { nHelpMenuPage = page; }
     // The e-mail box of the options screen back down after typing.
     virtual void moveDownEmailBox() { }
     bool helpMenuShowsBackButton() const { return bHelpMenuShowBackButton; }
     void setHelpMenuShowsBackButton(bool shown) { bHelpMenuShowBackButton = shown; }
-    int helpMenuPage() const { return nHelpMenuPage; }
     bool emailTextChanged() const { return bUpdateText; }
 
     // --- labelled buttons, by slot ---
@@ -407,8 +403,6 @@ protected:
 
     int curUIState_ {0};
     int lastUIState {0};
-    bool bHelpMenuShowBackButton {false};
-    int nHelpMenuPage {0};
     bool bUpdateText {false};
 
 private:
