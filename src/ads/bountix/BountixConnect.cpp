@@ -15,6 +15,7 @@
 #include <foundation/Clock.hpp>
 #include <foundation/Dates.hpp>
 #include <foundation/Digest.hpp>
+#include <foundation/Locale.hpp>
 #include <foundation/NotificationCenter.hpp>
 #include <foundation/Random.hpp>
 #include <foundation/Strings.hpp>
@@ -45,28 +46,8 @@ BountixConnect::BalanceRequester& balanceRequester() {
     return requester;
 }
 
-// The user's locale as the environment gives it ("fr_FR" from "fr_FR.UTF-8"); the C
-// locale reads as "en_US".
-std::string localeIdentifier() {
-    for (char const* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        char const* value = std::getenv(name);
-        if (!value || !*value)
-            continue;
-        std::string text(value);
-        text = text.substr(0, text.find_first_of(".@"));
-        if (text == "C" || text == "POSIX" || text.empty())
-            break;
-        return text;
-    }
-    return "en_US";
-}
-
 std::optional<std::string> countryCode() {
-    auto locale = localeIdentifier();
-    auto separator = locale.find_first_of("_-");
-    if (separator == std::string::npos || separator + 1 >= locale.size())
-        return std::nullopt;
-    return locale.substr(separator + 1);
+    return foundation::currentLocaleCodes().country;
 }
 
 std::optional<std::string> languageCode() {
@@ -77,8 +58,7 @@ std::optional<std::string> languageCode() {
         if (!first.empty())
             return first.substr(0, first.find_first_of("_-"));
     }
-    auto locale = localeIdentifier();
-    auto language = locale.substr(0, locale.find_first_of("_-"));
+    auto language = foundation::currentLocaleCodes().language;
     if (language.empty())
         return std::nullopt;
     return language;

@@ -16,16 +16,17 @@ struct RLPropertyType {
     bool operator==(RLPropertyType const&) const = default;
 };
 
-// Reads the declared property types of mappable classes from their descriptions and
-// keeps them, so each class is read once. Owned by an object mapper; its lookups may
-// run on the mapper's worker threads, so the cache is locked.
+// The types the mapper converts element values to: for a model class, the kind (and
+// model class) of every typed property that the class and its ancestors register.
+// Each class is gathered once and kept. Owned by an object mapper, whose mapping runs
+// on worker threads too, so the cache is locked.
 class RLObjectPropertyInspector {
 public:
     using PropertyTypes = std::map<std::string, RLPropertyType, std::less<>>;
 
-    // Property name -> declared type for the class and its superclasses; a
-    // superclass's declaration of a name replaces the subclass's. Untyped
-    // properties are left out.
+    // Property name -> type. The walk goes from the class up its ancestors, so when
+    // a name is registered at several levels the ancestor's type is the one kept.
+    // Properties registered without a kind are not listed.
     PropertyTypes const& propertyNamesAndTypesForClass(RLObjectClass const& objectClass);
 
 private:
