@@ -11,13 +11,13 @@
 #include <foundation/PropertyList.hpp>
 #include <foundation/Sandbox.hpp>
 #include <foundation/Strings.hpp>
+#include <foundation/SystemInfo.hpp>
 #include <foundation/UserDefaults.hpp>
 #include <ui/Application.hpp>
 #include <ui/Device.hpp>
 #include <ui/Screen.hpp>
 
 #include <cstdio>
-#include <sys/utsname.h>
 
 namespace ads::adnoria {
 
@@ -66,9 +66,8 @@ ADNIdentifierUtilities::Facts ADNIdentifierUtilities::currentFacts() {
     if (auto const* text = identifier.string())
         facts.bundleIdentifier = *text;
     facts.uniqueIdentifier = ADNConfiguration::current().installationIdentifier;
-    struct utsname name { };
-    if (::uname(&name) == 0)
-        facts.deviceSubmodel = name.machine;
+    if (auto machine = foundation::hardwareMachineName(); !machine.empty())
+        facts.deviceSubmodel = std::move(machine);
     auto documents = foundation::Sandbox::searchPathForDirectoriesInDomains(
         foundation::Sandbox::Directory::Documents);
     if (!documents.empty())

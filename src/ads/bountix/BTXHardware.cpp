@@ -1,18 +1,15 @@
 #include <ads/bountix/BTXHardware.hpp>
 
 #include <foundation/Strings.hpp>
+#include <foundation/SystemInfo.hpp>
 #include <ui/Screen.hpp>
 
 #include <array>
-#include <sys/utsname.h>
 
 namespace ads::bountix {
 
 std::string BTXHardware::platform() {
-    utsname name {};
-    if (uname(&name) != 0)
-        return {};
-    return name.machine;
+    return foundation::hardwareMachineName();
 }
 
 BTXHardware::PlatformType BTXHardware::platformTypeFor(

@@ -8,6 +8,7 @@
 #include <foundation/Paths.hpp>
 #include <foundation/PropertyList.hpp>
 #include <foundation/Strings.hpp>
+#include <foundation/SystemInfo.hpp>
 #include <foundation/URLRequest.hpp>
 #include <foundation/UserDefaults.hpp>
 #include <toolkit/json/PJsonParser.hpp>
@@ -18,8 +19,6 @@
 #include <cmath>
 #include <iterator>
 #include <string>
-
-#include <sys/utsname.h>
 
 namespace ads::meridian {
 
@@ -32,11 +31,6 @@ base::Ref<MERHandshake>& instance() {
 
 base::Date now() {
     return {foundation::Clock::current().wallTime()};
-}
-
-std::string machineName() {
-    struct utsname name { };
-    return ::uname(&name) == 0 ? std::string(name.machine) : std::string();
 }
 
 // The name the reply's "adtypes" table uses for an ad type.
@@ -108,8 +102,9 @@ std::string MERHandshake::configurationPath() const {
     auto locale = foundation::currentLocaleCodes();
     auto escaped
         = [](std::string_view value) { return foundation::addingStrictPercentEscapes(value); };
-    return "appConfigServlet?apid=" + escaped(apid_) + "&merisdk=" + escaped(sdkVersion) + "&dv="
-        + escaped(ui::Device::currentDevice().systemVersion()) + "&dm=" + escaped(machineName())
+    return "appConfigServlet?apid=" + escaped(apid_) + "&merisdk=" + escaped(sdkVersion)
+        + "&dv=" + escaped(ui::Device::currentDevice().systemVersion())
+        + "&dm=" + escaped(foundation::hardwareMachineName())
         + "&auid=" + escaped(MERConfiguration::current().installationIdentifier) + "&language="
         + escaped(locale.language) + "&country=" + escaped(locale.country.value_or(""));
 }
