@@ -74,6 +74,12 @@ Decimal Decimal::fromParts(Mantissa mantissa, int exponent, bool negative) {
     }
     if (mantissa == 0)
         return d;
+    // Digits cut at the small end can leave zeros at the end of the mantissa; one
+    // number has one form, so they are folded into the exponent again.
+    while (mantissa % 10 == 0 && exponent < MaximumExponent) {
+        mantissa /= 10;
+        ++exponent;
+    }
     d.mantissa_ = mantissa;
     d.exponent_ = exponent;
     d.negative_ = negative;

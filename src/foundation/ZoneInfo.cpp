@@ -314,6 +314,9 @@ std::optional<ZoneInfo::Rule> ZoneInfo::Rule::parse(std::string_view text) {
             return std::nullopt;
         daylightOffset = -*offset;
     }
+    // An hour ahead of a standard time at the edge of the range leaves it.
+    if (daylightOffset <= -maximumOffset || daylightOffset >= maximumOffset)
+        return std::nullopt;
     rule.daylight = Period {daylightOffset, true, *daylightName};
     if (at >= text.size() || text[at++] != ',')
         return std::nullopt;

@@ -34,6 +34,8 @@ TEST(Decimal, ReadsTheExactTextOfANumber) {
         {"-.", "NaN", 0},
         {"1e128000", "NaN", 0},
         {"1e-200", "0", 0},
+        // Cut at the smallest exponent, then the zeros left at the end are folded.
+        {"23030e-130", nullptr, -127},
     };
     for (auto const& c : cases) {
         auto d = Decimal::fromString(c.text);
@@ -42,6 +44,9 @@ TEST(Decimal, ReadsTheExactTextOfANumber) {
         }
         EXPECT_EQ(d.exponent(), c.exponent) << c.text;
     }
+    // Written and read again, a number cut at the small end is the same number.
+    auto cut = Decimal::fromString("23030e-130");
+    EXPECT_EQ(Decimal::fromString(cut.stringValue()), cut);
     EXPECT_TRUE(Decimal::fromString("1e128").isNaN() == false);
     EXPECT_TRUE(Decimal::fromString("1e200").isNaN());
 }

@@ -219,6 +219,8 @@ TEST(ZoneInfoRule, ReadsTheFormsOfTheTZVariable) {
         {"EST5EDT,J0,J365", false, 0, "", 0},
         {"EST5EDT,M3.2.0/168,M11.1.0", false, 0, "", 0},
         {"EST25", false, 0, "", 0},
+        // Daylight time an hour ahead of -24:30 would lie beyond the range.
+        {"A-24:30B,M3.2.0,M11.1.0", false, 0, "", 0},
         {"EST5:60", false, 0, "", 0},
         {"JST-9x", false, 0, "", 0},
         {"<+05", false, 0, "", 0},

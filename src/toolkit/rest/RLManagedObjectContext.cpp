@@ -210,7 +210,11 @@ base::Ref<RLManagedObjectContext> RLManagedObjectContext::contextWithStoreFile(
     // Other contexts write to the same file from other threads; a writer waits for
     // the one before it instead of failing at once.
     sqlite3_busy_timeout(connection, 10000);
-    if (!execute(connection, "PRAGMA journal_mode=WAL", error)) {
+    // A damaged file is read with SQLite's extra checks on its pages, and no statement
+    // may change the file's own structure behind the store's back.
+    sqlite3_db_config(connection, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    if (!execute(connection, "PRAGMA journal_mode=WAL", error)
+        || !execute(connection, "PRAGMA cell_size_check=ON", error)) {
         sqlite3_close(connection);
         return nullptr;
     }
@@ -402,9 +406,18 @@ std::optional<RLObjectList> RLManagedObjectContext::executeFetchRequest(
     RLObjectList results;
     auto full = [&] { return request.fetchLimit && results.size() >= request.fetchLimit; };
     int step;
+    std::optional<std::int64_t> previous;
     while (!full() && (step = sqlite3_step(statement.get())) == SQLITE_ROW) {
-        auto object
-            = registeredObject(*objectClass, sqlite3_column_int64(statement.get(), 0), false);
+        auto rowID = sqlite3_column_int64(statement.get(), 0);
+        // Keys come in rising order; one that does not rise is a damaged table that
+        // could hand out the same rows for ever.
+        if (previous && rowID <= *previous) {
+            if (error)
+                *error = foundation::format("The table %@ is damaged", objectClass->name);
+            return std::nullopt;
+        }
+        previous = rowID;
+        auto object = registeredObject(*objectClass, rowID, false);
         if (object && !object->deleted_)
             results.push_back(object);
     }
