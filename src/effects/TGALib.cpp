@@ -139,8 +139,16 @@ TGAImage loadTgaImage(std::span<std::uint8_t const> file) {
     std::size_t offset = 0;
     if (!readTgaHeader(file, offset, *image))
         return image;
-    std::size_t bytes = std::size_t(image->width) * std::size_t(image->height)
-        * std::size_t(image->bytesPerPixel());
+    std::size_t pixels = std::size_t(image->width) * std::size_t(image->height);
+    std::size_t bytes = pixels * std::size_t(image->bytesPerPixel());
+    // A file too short for the size its header claims is refused before the pixels
+    // are allocated: raw pixels need their bytes, and a run-length packet of one
+    // header byte covers at most 128 pixels.
+    std::size_t left = file.size() - offset;
+    if (image->type == 10 ? pixels > left * 128 : bytes > left) {
+        image->status = TgaReadError;
+        return image;
+    }
     try {
         image->imageData.assign(bytes, 0);
     } catch (std::bad_alloc const&) {

@@ -77,6 +77,10 @@ TEST(TGALibTest, ImagesLoadWithTheirOwnPixelSizeAndStatus) {
         {"negative width", tga(2, -2, 1, 24, repeat(0, 6)), TgaReadError, {}},
         {"zero height", tga(2, 4, 0, 24, {}), TgaReadError, {}},
         {"oversized", tga(2, 32767, 32767, 32, {}), TgaNoMemory, {}},
+        // Refused for their length before the pixels are set aside.
+        {"large and far too short", tga(2, 4000, 4000, 32, {1, 2, 3, 4}), TgaReadError, {}},
+        {"large run-length data far too short", tga(10, 4000, 4000, 32, {0xFF, 1, 2, 3, 4}),
+            TgaReadError, {}},
     };
     for (Case const& c : cases) {
         TGAImage image = loadTgaImage(std::span<std::uint8_t const>(c.file));
