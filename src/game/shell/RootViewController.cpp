@@ -8,6 +8,7 @@
 #include <foundation/Thread.hpp>
 #include <foundation/Timer.hpp>
 #include <game/interface/Interface.hpp>
+#include <game/progression/AchievementsViewController.hpp>
 #include <game/shell/AlertPresenter.hpp>
 #include <game/shell/BountixSetting.hpp>
 #include <game/shell/DataConrtoller.hpp>
@@ -427,6 +428,8 @@ void RootViewController::createLocalizedInAppPurchaseImages(LocalizedScreen& scr
 
 void RootViewController::createLocalizedAchievementImages(ui::ViewController& screen) {
     screen.setTitle(localized("ACHIEVEMENTS"));
+    if (auto* achievements = dynamic_cast<AchievementsViewController*>(&screen))
+        achievements->setTitleStr(screen.title());
 }
 
 // --- the offer wall ---

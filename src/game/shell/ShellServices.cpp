@@ -5,6 +5,7 @@
 #include <game/interface/Interface.hpp>
 #include <game/interface/MainMenu.hpp>
 #include <game/progression/AchievementSystem.hpp>
+#include <game/progression/AchievementsViewController.hpp>
 #include <game/salon/Shop.hpp>
 #include <game/shell/MainLayer.hpp>
 #include <game/shell/ServerConfig.hpp>
@@ -72,7 +73,7 @@ base::Ref<ui::ViewController> ShellServices::makeLuckyWheelViewController() {
 }
 
 base::Ref<ui::ViewController> ShellServices::makeAchievementsViewController() {
-    return nullptr;
+    return AchievementsViewController::create();
 }
 
 base::Ref<ui::ViewController> ShellServices::makeDLCViewController() {
