@@ -261,6 +261,12 @@ void SKPaymentQueue::settle(SKPaymentTransaction& transaction, Outcome outcome) 
         return;
     if (outcome == Outcome::Purchased) {
         transaction.state_ = SKPaymentTransactionState::Purchased;
+        if (transaction.receipt_.empty()) {
+            auto const receipt = "{\"transaction-id\" = \"" + transaction.transactionIdentifier()
+                + "\"; \"product-id\" = \"" + transaction.payment().productIdentifier
+                + "\"; \"quantity\" = \"" + std::to_string(transaction.payment().quantity) + "\";}";
+            transaction.receipt_.assign(receipt.begin(), receipt.end());
+        }
     } else {
         transaction.state_ = SKPaymentTransactionState::Failed;
         transaction.error_ = errorFor(outcome);

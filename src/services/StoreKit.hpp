@@ -74,6 +74,10 @@ public:
     SKPaymentTransactionState transactionState() const { return state_; }
     // Set when the state is failed.
     std::optional<SKError> const& error() const { return error_; }
+    // The store's signed proof of a purchase (bytes; text in this stand-in), set when
+    // the payment goes through; empty otherwise.
+    base::Bytes const& transactionReceipt() const { return receipt_; }
+    void setTransactionReceipt(base::Bytes receipt) { receipt_ = std::move(receipt); }
 
 private:
     friend base::Factory;
@@ -89,6 +93,7 @@ private:
     SKPayment payment_;
     SKPaymentTransactionState state_;
     std::optional<SKError> error_;
+    base::Bytes receipt_;
 };
 
 struct SKProductsResponse {
