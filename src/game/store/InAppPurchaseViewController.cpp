@@ -29,7 +29,6 @@ constexpr Package packages[] = {
 
 ui::Color const packageColor = ui::Color::colorWithBytes(240, 150, 20);
 ui::Color const earnColor = ui::Color::colorWithBytes(40, 160, 90);
-ui::Color const coinColor = ui::Color::colorWithBytes(255, 200, 40);
 ui::Color const inkColor = ui::Color::colorWithBytes(120, 20, 50);
 
 // The offer-wall settings' switch; off when the settings or the value are missing.
@@ -54,10 +53,7 @@ void InAppPurchaseViewController::loadView() {
     iTitleLabel_->setText("Vov Azavuz");
     onTap(*iBackButton_, &InAppPurchaseViewController::closeOnClick);
 
-    auto balanceCoin = ui::ImageView::create(place(396, 11, 22, 22));
-    balanceCoin->setBackgroundColor(coinColor);
-    balanceCoin->layer().setCornerRadius(11 * scale());
-    root->addSubview(balanceCoin);
+    root->addSubview(makeCoin(392, 11, 22));
     iPetPointsLabel_ = makeLabel(place(420, 7, 56, 30), 18, ui::Color::whiteColor(), "0");
     iPetPointsLabel_->setTextAlignment(ui::TextAlignment::Left);
     iPetPointsLabel_->setAdjustsFontSizeToFitWidth(true);
@@ -78,9 +74,7 @@ void InAppPurchaseViewController::loadView() {
         iBuyButtons_[std::size_t(index)] = std::move(button);
     }
 
-    iEarnIcon_ = ui::ImageView::create(place(150, 234, 34, 34));
-    iEarnIcon_->setBackgroundColor(coinColor);
-    iEarnIcon_->layer().setCornerRadius(17 * scale());
+    iEarnIcon_ = makeCoin(148, 234, 34);
     root->addSubview(iEarnIcon_);
     iEarnButton_ = makeButton(place(192, 230, 140, 42), earnColor, "Earn Free", 18);
     onTap(*iEarnButton_, &InAppPurchaseViewController::earnFreeOnClick);

@@ -4,6 +4,7 @@
 #include <game/shell/Utilities.hpp>
 #include <graphics/Font.hpp>
 #include <ui/Button.hpp>
+#include <ui/ImageView.hpp>
 #include <ui/Label.hpp>
 #include <ui/View.hpp>
 
@@ -19,6 +20,7 @@ constexpr float barHeight = 44;
 
 ui::Color const barColor = ui::Color::colorWithBytes(255, 54, 90);
 ui::Color const pageColor = ui::Color::colorWithBytes(255, 226, 234);
+ui::Color const coinColor = ui::Color::colorWithBytes(255, 200, 40);
 
 }
 
@@ -113,12 +115,22 @@ float StoreScreen::scale() {
 base::Ref<ui::Label> StoreScreen::makeLabel(
     graphics::Rect frame, float fontSize, ui::Color color, std::string text, bool bold) {
     auto label = ui::Label::create(frame);
+    label->setBackgroundColor(ui::Color::clearColor());
     label->setFont(bold ? graphics::Font::boldSystemFontOfSize(fontSize * scale())
                         : graphics::Font::systemFontOfSize(fontSize * scale()));
     label->setTextColor(color);
     label->setTextAlignment(ui::TextAlignment::Center);
     label->setText(std::move(text));
     return label;
+}
+
+base::Ref<ui::ImageView> StoreScreen::makeCoin(float x, float y, float diameter) {
+    auto origin = place(x, y, 0, 0).origin;
+    float size = diameter * scale();
+    auto coin = ui::ImageView::create(graphics::makeRect(origin.x, origin.y, size, size));
+    coin->setBackgroundColor(coinColor);
+    coin->layer().setCornerRadius(size / 2);
+    return coin;
 }
 
 base::Ref<ui::Button> StoreScreen::makeButton(
@@ -139,7 +151,7 @@ base::Ref<ui::View> StoreScreen::makeBackground(
     auto size = screenSize();
     auto root = ui::View::create(graphics::makeRect(0, 0, size.width, size.height));
     root->setBackgroundColor(pageColor);
-    auto bar = ui::View::create(graphics::makeRect(0, 0, size.width, barHeight * scale()));
+    auto bar = ui::View::create(place(0, 0, 480, barHeight));
     bar->setBackgroundColor(barColor);
     root->addSubview(bar);
     titleLabel = makeLabel(place(100, 0, 280, barHeight), 22, ui::Color::whiteColor());

@@ -14,6 +14,7 @@
 
 namespace ui {
 class Button;
+class ImageView;
 class Label;
 }
 
@@ -71,6 +72,9 @@ protected:
     static float scale();
     static base::Ref<ui::Label> makeLabel(graphics::Rect frame, float fontSize, ui::Color color,
         std::string text = {}, bool bold = true);
+    // A gold coin of diameter points (scaled) whose top-left corner is at (x, y) in the
+    // phone's points.
+    static base::Ref<ui::ImageView> makeCoin(float x, float y, float diameter);
     static base::Ref<ui::Button> makeButton(
         graphics::Rect frame, ui::Color color, std::string title, float fontSize = 16);
     // The screen's background with its title bar; the title label and the back button

@@ -16,7 +16,6 @@ namespace game {
 namespace {
 
 ui::Color const inkColor = ui::Color::colorWithBytes(120, 20, 50);
-ui::Color const coinColor = ui::Color::colorWithBytes(255, 200, 40);
 ui::Color const moneyColor = ui::Color::colorWithBytes(30, 130, 60);
 ui::Color const spentColor = ui::Color::colorWithBytes(210, 30, 50);
 
@@ -45,10 +44,7 @@ void TransferPetPointsViewController::loadView() {
 
     root->addSubview(makeBox(place(30, 58, 190, 56), 10 * scale()));
     root->addSubview(makeBox(place(260, 58, 190, 56), 10 * scale()));
-    auto coin = ui::ImageView::create(place(42, 74, 24, 24));
-    coin->setBackgroundColor(coinColor);
-    coin->layer().setCornerRadius(12 * scale());
-    root->addSubview(coin);
+    root->addSubview(makeCoin(42, 74, 24));
     iPetPointsLabel_ = makeLabel(place(70, 62, 140, 48), 28, inkColor, "0");
     iPetPointsLabel_->setAdjustsFontSizeToFitWidth(true);
     root->addSubview(iPetPointsLabel_);
