@@ -10,6 +10,7 @@
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/InAppPurchaseSetting.hpp>
 #include <game/store/InAppPurchaseViewController.hpp>
+#include <game/store/PaymentConfirmation.hpp>
 #include <game/store/TransferPetPointsViewController.hpp>
 #include <support/LogCapture.hpp>
 #include <ui/Button.hpp>
@@ -39,6 +40,7 @@ class StoreScreensTest : public test::AppShellTest {
 protected:
     StoreScreensTest() { game::InAppPurchase::sharedManager(); }
     ~StoreScreensTest() override {
+        game::PaymentConfirmation::uninstall();
         if (root && root->mainScene() && engine::Director::sharedDirector().runningScene())
             engine::Director::sharedDirector().end();
     }
@@ -324,6 +326,48 @@ TEST_F(StoreScreensTest, OnThePhoneTheScreenIsPresentedAndItsTimerHoldsItUntilCl
     frame(30);
     EXPECT_FALSE(root->presentedViewController());
     EXPECT_FALSE(weak);
+}
+
+// In the program the player confirms each payment in an alert: "Buy" credits the
+// package once, "Cancel" credits nothing; the screen waits in its payment phase meanwhile.
+TEST_F(StoreScreensTest, ThePlayerConfirmsOrCancelsEachPaymentInAnAlertAndIsAskedOnce) {
+    show();
+    game::PaymentConfirmation::install();
+    auto screen = open<InAppPurchaseViewController>();
+    struct Case {
+        int answer;
+        int credited;
+    };
+    for (auto const& c : {Case {1, 210}, Case {0, 0}}) {
+        SCOPED_TRACE(c.answer);
+        globals().petPoints = 0;
+        log.take();
+        alerts.messages.clear();
+        tap(screen->iBuyButton(2));
+        frame(4);
+        refresh();
+        EXPECT_EQ(log.only("question"),
+            std::vector<std::string>({"question Confirm Your In-App Purchase [Cancel|Buy]"}));
+        ASSERT_EQ(alerts.questions.size(), 1u);
+        EXPECT_EQ(screen->iLoadingLabel()->text(), "Loading purchase item...");
+        EXPECT_TRUE(screen->iCancelPurchaseButton()->isHidden());
+        // Further updates of the queue ask nothing more.
+        frame(30);
+        EXPECT_EQ(alerts.questions.size(), 1u);
+        ASSERT_TRUE(alerts.answer(game::PaymentConfirmation::title, c.answer));
+        frame(4);
+        refresh();
+        EXPECT_EQ(globals().petPoints, c.credited);
+        EXPECT_EQ(log.only("alert").size(), c.credited ? 1u : 0u);
+        EXPECT_FALSE(root->isBuyingPackage());
+        EXPECT_TRUE(screen->iLoadingView()->isHidden());
+        EXPECT_TRUE(storeQueue().transactions().empty());
+    }
+    game::PaymentConfirmation::uninstall();
+    tap(screen->iBuyButton(1));
+    frame(4);
+    EXPECT_EQ(globals().petPoints, 100);
+    EXPECT_TRUE(alerts.questions.empty());
 }
 
 // --- the transfer screen ---
