@@ -14,19 +14,6 @@ namespace game {
 
 namespace {
 
-struct Package {
-    std::string (*identifier)();
-    int (*points)();
-};
-
-constexpr Package packages[] = {
-    {InAppPurchaseSetting::getPackage1ProductID, InAppPurchaseSetting::getPackage1Points},
-    {InAppPurchaseSetting::getPackage2ProductID, InAppPurchaseSetting::getPackage2Points},
-    {InAppPurchaseSetting::getPackage3ProductID, InAppPurchaseSetting::getPackage3Points},
-    {InAppPurchaseSetting::getPackage4ProductID, InAppPurchaseSetting::getPackage4Points},
-    {InAppPurchaseSetting::getPackage5ProductID, InAppPurchaseSetting::getPackage5Points},
-};
-
 ui::Color const packageColor = ui::Color::colorWithBytes(240, 150, 20);
 ui::Color const earnColor = ui::Color::colorWithBytes(40, 160, 90);
 ui::Color const inkColor = ui::Color::colorWithBytes(120, 20, 50);
@@ -96,9 +83,10 @@ void InAppPurchaseViewController::loadView() {
 void InAppPurchaseViewController::viewDidLoad() {
     StoreScreen::viewDidLoad();
     updateCurrentPetPoints();
-    for (std::size_t index = 0; index < iBuyButtons_.size(); ++index)
-        iBuyButtons_[index]->setTitle(
-            foundation::format("+%dPP", packages[index].points()), ui::ControlState::Normal);
+    for (int package = 1; package <= int(iBuyButtons_.size()); ++package)
+        iBuyButton(package)->setTitle(
+            foundation::format("+%dPP", InAppPurchaseSetting::getPackagePoints(package)),
+            ui::ControlState::Normal);
     if (titleStr_)
         iTitleLabel_->setText(*titleStr_);
     setTitleWhenSet(iBackButton_.get(), backStr_);
@@ -145,10 +133,11 @@ bool InAppPurchaseViewController::canAct() const {
 }
 
 void InAppPurchaseViewController::buyButtonOnClick(int package) {
-    if (package < 1 || package > int(std::size(packages)) || !canAct())
+    auto product = InAppPurchaseSetting::getPackageProductID(package);
+    if (product.empty() || !canAct())
         return;
     playSound("Click");
-    pRootViewController()->buyPackage(packages[package - 1].identifier());
+    pRootViewController()->buyPackage(product);
 }
 
 void InAppPurchaseViewController::earnFreeOnClick() {

@@ -15,21 +15,9 @@ std::unique_ptr<PaymentConfirmation> installed;
 
 // What the payment buys, in the player's words: the package's Vov Azavuz when it is one.
 std::string describe(services::SKPayment const& payment) {
-    struct Package {
-        std::string (*identifier)();
-        int (*points)();
-    };
-    static constexpr Package packages[] = {
-        {InAppPurchaseSetting::getPackage1ProductID, InAppPurchaseSetting::getPackage1Points},
-        {InAppPurchaseSetting::getPackage2ProductID, InAppPurchaseSetting::getPackage2Points},
-        {InAppPurchaseSetting::getPackage3ProductID, InAppPurchaseSetting::getPackage3Points},
-        {InAppPurchaseSetting::getPackage4ProductID, InAppPurchaseSetting::getPackage4Points},
-        {InAppPurchaseSetting::getPackage5ProductID, InAppPurchaseSetting::getPackage5Points},
-    };
-    for (auto const& package : packages) {
-        if (package.identifier() == payment.productIdentifier)
-            return foundation::format("%d Vov Azavuz", package.points() * payment.quantity);
-    }
+    if (int package = InAppPurchaseSetting::packageOfProduct(payment.productIdentifier))
+        return foundation::format(
+            "%d Vov Azavuz", InAppPurchaseSetting::getPackagePoints(package) * payment.quantity);
     return foundation::format("%d x %@", payment.quantity, payment.productIdentifier);
 }
 
