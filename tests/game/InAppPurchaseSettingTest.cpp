@@ -32,7 +32,19 @@ TEST(InAppPurchaseSetting, PackagesSellTheirPointsUnderProductIdsThatSkipThree) 
         EXPECT_EQ(cases[i].productID,
             std::string(InAppPurchaseSetting::applicationIdentifier) + cases[i].suffix)
             << "package " << i + 1;
+        // The same package by its number and by its product id.
+        int package = int(i) + 1;
+        EXPECT_EQ(InAppPurchaseSetting::getPackagePoints(package), points[i]);
+        EXPECT_EQ(InAppPurchaseSetting::getPackageProductID(package), cases[i].productID);
+        EXPECT_EQ(InAppPurchaseSetting::packageOfProduct(cases[i].productID), package);
     }
+    for (int outside : {0, 6, -1}) {
+        EXPECT_EQ(InAppPurchaseSetting::getPackagePoints(outside), 0) << outside;
+        EXPECT_EQ(InAppPurchaseSetting::getPackageProductID(outside), "") << outside;
+    }
+    for (auto const& unknown : {std::string(),
+             std::string(InAppPurchaseSetting::applicationIdentifier) + ".petPointsPackage3"})
+        EXPECT_EQ(InAppPurchaseSetting::packageOfProduct(unknown), 0) << unknown;
 }
 
 TEST(InAppPurchaseSetting, ProductIdsStartWithTheBundlesIdentifier) {

@@ -26,6 +26,13 @@ public:
     static std::string getPackage3ProductID();
     static std::string getPackage4ProductID();
     static std::string getPackage5ProductID();
+
+    static constexpr int packageCount = 5;
+    // Package number (1 to 5) by number; 0 and an empty id outside that range.
+    static int getPackagePoints(int package);
+    static std::string getPackageProductID(int package);
+    // The package (1 to 5) that sells productIdentifier, or 0.
+    static int packageOfProduct(std::string const& productIdentifier);
 };
 
 }

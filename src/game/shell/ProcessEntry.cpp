@@ -1,11 +1,14 @@
 #include <game/shell/ProcessEntry.hpp>
 
 #include <foundation/Format.hpp>
+#include <foundation/NotificationCenter.hpp>
 #include <foundation/Reachability.hpp>
 #include <foundation/UserDefaults.hpp>
 #include <game/server/GameServerConnection.hpp>
 #include <game/shell/AlertPresenter.hpp>
 #include <game/shell/QuillabyAppDelegate.hpp>
+#include <game/store/PaymentConfirmation.hpp>
+#include <ui/Application.hpp>
 #include <ui/ApplicationRunner.hpp>
 
 #include <cstdlib>
@@ -67,8 +70,14 @@ int ProcessEntry::main(int argc, char** argv) {
     // before the application starts.
     GameServerConnection server;
     server.setUp(GameServerConnection::configurationForInstallation());
+    // The player confirms each payment in an alert, once the store exists.
+    auto confirmPayments = foundation::NotificationCenter::defaultCenter().observe(
+        ui::Application::DidFinishLaunchingNotification,
+        [](foundation::Notification const&) { PaymentConfirmation::install(); });
     QuillabyAppDelegate delegate;
     int status = ui::ApplicationRunner::main(argc, argv, delegate);
+    confirmPayments.cancel();
+    PaymentConfirmation::uninstall();
     AlertPresenter::setShared(nullptr);
     return status;
 }

@@ -286,22 +286,9 @@ void RootViewController::transactionDidComplete(PurchaseTransaction const& trans
         foundation::log("Transaction %@ was already credited", transaction.transactionIdentifier);
         return;
     }
-    struct Package {
-        std::string (*identifier)();
-        int (*points)();
-    };
-    static constexpr Package packages[] = {
-        {InAppPurchaseSetting::getPackage1ProductID, InAppPurchaseSetting::getPackage1Points},
-        {InAppPurchaseSetting::getPackage2ProductID, InAppPurchaseSetting::getPackage2Points},
-        {InAppPurchaseSetting::getPackage3ProductID, InAppPurchaseSetting::getPackage3Points},
-        {InAppPurchaseSetting::getPackage4ProductID, InAppPurchaseSetting::getPackage4Points},
-        {InAppPurchaseSetting::getPackage5ProductID, InAppPurchaseSetting::getPackage5Points},
-    };
-    for (auto const& package : packages) {
-        if (transaction.productIdentifier == package.identifier()) {
-            petPointsDidBuy(transaction.quantity * package.points());
-            return;
-        }
+    if (int package = InAppPurchaseSetting::packageOfProduct(transaction.productIdentifier)) {
+        petPointsDidBuy(transaction.quantity * InAppPurchaseSetting::getPackagePoints(package));
+        return;
     }
     foundation::log("Unknow product purchased!");
 }
