@@ -185,7 +185,7 @@ RLStoredValue storedValue(base::Value const& value) {
     }
 }
 
-base::Value propertyValue(RLStoredValue const& stored, RLPropertyKind kind) {
+base::Value plainValue(RLStoredValue const& stored, RLPropertyKind kind) {
     if (auto const* i = std::get_if<std::int64_t>(&stored)) {
         if (kind == RLPropertyKind::Date)
             return base::Date {double(*i)};
@@ -201,6 +201,21 @@ base::Value propertyValue(RLStoredValue const& stored, RLPropertyKind kind) {
     if (auto const* b = std::get_if<base::Bytes>(&stored))
         return RLStoredDecoding(*b);
     return {};
+}
+
+// A collection property gets a collection of its kind or nil, whatever the column
+// holds (a damaged file may hold anything).
+base::Value propertyValue(RLStoredValue const& stored, RLPropertyKind kind) {
+    auto value = plainValue(stored, kind);
+    switch (kind) {
+    case RLPropertyKind::Array:
+    case RLPropertyKind::Set:
+        return value.isArray() ? value : base::Value();
+    case RLPropertyKind::Dictionary:
+        return value.isDictionary() ? value : base::Value();
+    default:
+        return value;
+    }
 }
 
 bool isStoredKind(RLProperty const& property) {
@@ -340,6 +355,12 @@ base::Ref<RLManagedObjectContext> RLManagedObjectContext::contextWithStoreFile(
     // A damaged file is read with SQLite's extra checks on its pages, and no statement
     // may change the file's own structure behind the store's back.
     sqlite3_db_config(connection, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    // The store's tables are plain tables. Triggers or views a file brings along
+    // (a hostile one, say) neither run on a save nor stand in for a table, and no
+    // function named in the file's schema runs.
+    sqlite3_db_config(connection, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(connection, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    sqlite3_db_config(connection, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     if (!execute(connection, "PRAGMA journal_mode=WAL", error)
         || !execute(connection, "PRAGMA cell_size_check=ON", error)) {
         sqlite3_close(connection);

@@ -368,6 +368,7 @@ TEST_F(RLManagedObjectStoreTest, CollectionsReadFromADamagedFileAreNilOrPlain) {
         {R"([{"$dictionary":7}])", base::Dictionary::create({{"$dictionary", 7}})},
         {R"([{"$data":"AAE="}])", base::Value(base::Bytes {0, 1})},
         {R"(["plain"])", "plain"},
+        {R"([[1,{"$date":2}]])", base::Array::create({1, base::Date {2}})},
     };
     for (auto const& row : cases) {
         SCOPED_TRACE(row.blob.substr(0, 40));
@@ -388,8 +389,39 @@ TEST_F(RLManagedObjectStoreTest, CollectionsReadFromADamagedFileAreNilOrPlain) {
         auto again = reopened->objectWithID(bag->objectID());
         ASSERT_TRUE(again);
         EXPECT_EQ(stored(again).value("any"), row.read);
-        EXPECT_EQ(stored(again).value("list"), row.read);
+        // A list property holds a list or nothing.
+        EXPECT_EQ(stored(again).value("list"), row.read.isArray() ? row.read : base::Value());
     }
+    sqlite3* connection = nullptr;
+    ASSERT_EQ(sqlite3_open(store->pathToStoreFile().c_str(), &connection), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(connection, "UPDATE Bag SET list = '[[1]]', notes = 7", nullptr, nullptr,
+                  nullptr),
+        SQLITE_OK);
+    sqlite3_close(connection);
+    auto reopened = open({"Bag"});
+    auto again = reopened->objectWithID(bag->objectID());
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(stored(again).value("list").isNil());
+    EXPECT_TRUE(stored(again).value("notes").isNil());
+    EXPECT_FALSE(again->hasChanges());
+}
+
+TEST_F(RLManagedObjectStoreTest, TriggersAFileBringsAlongDoNotRunOnASave) {
+    auto kennel = store->managedObjectContext().insertNewObject(kennelClass());
+    stored(kennel).values = {{"key", 1}, {"town", "Leeds"}};
+    ASSERT_FALSE(store->save());
+    sqlite3* connection = nullptr;
+    ASSERT_EQ(sqlite3_open(store->pathToStoreFile().c_str(), &connection), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(connection,
+                  "CREATE TRIGGER wipe AFTER INSERT ON Dog BEGIN DELETE FROM Kennel; END", nullptr,
+                  nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(connection);
+
+    auto reopened = open();
+    reopened->managedObjectContext().insertNewObject(dogClass());
+    ASSERT_FALSE(reopened->save());
+    EXPECT_TRUE(open()->objectWithID(kennel->objectID()));
 }
 
 TEST_F(RLManagedObjectStoreTest, AStoreMadeByAnOlderModelOpensWithTheNewColumns) {
