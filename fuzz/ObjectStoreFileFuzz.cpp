@@ -1,8 +1,12 @@
 // An object store opened on any file: the bytes are written where the store file
 // goes, then the store is opened, every object of its classes read, objects found
 // by key and a new one saved. A damaged or hostile file gives failures the store's
-// delegate is told of, or objects read from what it holds; never a crash. A save
-// that went through leaves the new object readable by its ID.
+// delegate is told of, or objects read from what it holds; never a crash. Collection
+// properties read only collections of their kind, or nil. A save that went through
+// leaves the new object readable by its ID, and another context reads its
+// collections and data back as they were. The bytes are also read as a coded
+// collection: coding what that gives, then reading and coding it again, gives the
+// same bytes.
 #include "FuzzSupport.hpp"
 
 #include <toolkit/rest/RLManagedObjectStore.hpp>
@@ -108,6 +112,8 @@ std::filesystem::path const& folder() {
         describe("Dog",
             {plain("key", RLPropertyKind::Number), plain("name", RLPropertyKind::String),
                 plain("born", RLPropertyKind::Date), plain("weight", RLPropertyKind::Untyped),
+                plain("tags", RLPropertyKind::Array), plain("marks", RLPropertyKind::Set),
+                plain("notes", RLPropertyKind::Dictionary),
                 related("kennel", "Kennel", RLPropertyKind::Object)});
         return std::filesystem::path(path);
     }();
@@ -144,18 +150,45 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         auto objects = store->managedObjectContext().executeFetchRequest({className}, &error);
         FUZZ_CHECK(objects || !error.empty());
         if (objects)
-            for (auto const& object : *objects)
+            for (auto const& object : *objects) {
                 FUZZ_CHECK(&object->objectClass() == RLObjectClass::classNamed(className));
+                auto const& values = static_cast<Record&>(*object).values;
+                for (char const* name : {"tags", "marks"})
+                    if (auto found = values.find(name); found != values.end())
+                        FUZZ_CHECK(found->second.isNil() || found->second.isArray());
+                if (auto found = values.find("notes"); found != values.end())
+                    FUZZ_CHECK(found->second.isNil() || found->second.isDictionary());
+            }
     }
     auto const* dogClass = RLObjectClass::classNamed("Dog");
     auto found = store->findOrCreateInstanceOfManagedObject(*dogClass, base::Value(1));
     FUZZ_CHECK(found);
     auto made = store->managedObjectContext().insertNewObject(*dogClass);
-    static_cast<Record&>(*made).values = {{"key", 424242}, {"name", "Fuzz"}};
+    // Coded values are BLOBs, which SQLite keeps as they are whatever type a file's
+    // columns declare.
+    auto tags = base::Array::create(
+        {1, "two", base::Value(base::Bytes {0, 255}), base::Date {3.5}, base::Array::create()});
+    auto notes = base::Dictionary::create({{"$data", "AAE="}});
+    static_cast<Record&>(*made).values = {{"key", 424242}, {"name", "Fuzz"},
+        {"weight", base::Value(base::Bytes {1, 2, 3})}, {"tags", tags}, {"notes", notes}};
     if (!store->save()) {
         FUZZ_CHECK(!made->objectID().isTemporaryID());
         auto again = store->managedObjectContext().objectWithID(made->objectID());
         FUZZ_CHECK(again.get() == made.get());
+        auto other = store->newManagedObjectContext();
+        if (auto read = other ? other->objectWithID(made->objectID()) : nullptr) {
+            auto const& values = static_cast<Record&>(*read).values;
+            FUZZ_CHECK(values.at("tags") == base::Value(tags));
+            FUZZ_CHECK(values.at("notes") == base::Value(notes));
+            FUZZ_CHECK(values.at("weight") == base::Value(base::Bytes {1, 2, 3}));
+        }
     }
+
+    auto decoded = RLStoredDecoding(base::Bytes(data, data + size));
+    if (!decoded.isNil())
+        if (auto coded = RLStoredCoding(decoded)) {
+            auto again = RLStoredCoding(RLStoredDecoding(*coded));
+            FUZZ_CHECK(again && *again == *coded);
+        }
     return 0;
 }

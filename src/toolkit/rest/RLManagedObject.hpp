@@ -28,8 +28,9 @@ struct RLManagedObjectID {
     auto operator<=>(RLManagedObjectID const&) const = default;
 };
 
-// One column value as the database holds it.
-using RLStoredValue = std::variant<std::monostate, std::int64_t, double, std::string>;
+// One column value as the database holds it; bytes are a BLOB (a collection or data,
+// coded by RLStoredCoding).
+using RLStoredValue = std::variant<std::monostate, std::int64_t, double, std::string, base::Bytes>;
 
 // Which objects of an entity a fetch answers: all of them, or those whose property
 // equals a value; at most fetchLimit of them when it is not 0.

@@ -2,7 +2,10 @@
 
 #include <toolkit/rest/RLError.hpp>
 
+#include <foundation/Base64.hpp>
 #include <foundation/Format.hpp>
+#include <toolkit/json/JSONDecoder.hpp>
+#include <toolkit/json/JSONEncoder.hpp>
 
 #include <base/Exception.hpp>
 
@@ -36,6 +39,93 @@ private:
     sqlite3_stmt* statement_ {nullptr};
 };
 
+constexpr std::string_view DataTag = "$data";
+constexpr std::string_view DateTag = "$date";
+constexpr std::string_view DictionaryTag = "$dictionary";
+
+base::Value tagged(std::string_view tag, base::Value value) {
+    auto dictionary = base::Dictionary::create();
+    dictionary->setObject(tag, std::move(value));
+    return dictionary;
+}
+
+// The value as a tree the JSON encoder can write; nullopt past the encoder's depth
+// (which also ends a collection that holds itself).
+std::optional<base::Value> codedTree(base::Value const& value, std::size_t depth) {
+    if (depth > toolkit::json::JCMaximumEncodeDepth)
+        return std::nullopt;
+    switch (value.kind()) {
+    case base::Value::Kind::Null:
+        return base::Value::nullObject();
+    case base::Value::Kind::Real:
+        return std::isfinite(value.doubleValue()) ? value : base::Value::nullObject();
+    case base::Value::Kind::Decimal:
+        return value.decimal()->isNaN() ? base::Value::nullObject() : value;
+    case base::Value::Kind::Data:
+        return tagged(DataTag, foundation::Base64::encode(*value.data()));
+    case base::Value::Kind::Date:
+        return std::isfinite(value.date()->seconds) ? tagged(DateTag, value.date()->seconds)
+                                                    : base::Value::nullObject();
+    case base::Value::Kind::Array: {
+        auto array = base::Array::create();
+        for (auto const& member : *value.array()) {
+            auto coded = codedTree(member, depth + 1);
+            if (!coded)
+                return std::nullopt;
+            array->add(std::move(*coded));
+        }
+        return array;
+    }
+    case base::Value::Kind::Dictionary: {
+        auto dictionary = base::Dictionary::create();
+        for (auto const& [key, member] : *value.dictionary()) {
+            auto coded = codedTree(member, depth + 1);
+            if (!coded)
+                return std::nullopt;
+            dictionary->setObject(key.str(), std::move(*coded));
+        }
+        if (dictionary->size() == 1 && dictionary->begin()->first.str().starts_with('$'))
+            return tagged(DictionaryTag, std::move(dictionary));
+        return dictionary;
+    }
+    default:
+        return value;
+    }
+}
+
+base::Value decodedTree(base::Value const& value);
+
+base::Ref<base::Dictionary> decodedDictionary(base::Dictionary const& dictionary) {
+    auto decoded = base::Dictionary::create();
+    for (auto const& [key, member] : dictionary)
+        decoded->setObject(key.str(), decodedTree(member));
+    return decoded;
+}
+
+// The parser bounds the depth of what it hands out, so this recursion is bounded too.
+base::Value decodedTree(base::Value const& value) {
+    if (auto const* array = value.array()) {
+        auto decoded = base::Array::create();
+        for (auto const& member : *array)
+            decoded->add(decodedTree(member));
+        return decoded;
+    }
+    auto const* dictionary = value.dictionary();
+    if (!dictionary)
+        return value;
+    if (dictionary->size() == 1) {
+        auto const& [key, member] = *dictionary->begin();
+        if (key.str() == DataTag && member.isString())
+            if (auto bytes = foundation::Base64::decode(*member.string()))
+                return base::Value(std::move(*bytes));
+        if (key.str() == DateTag && member.isNumber() && std::isfinite(member.doubleValue()))
+            return base::Date {member.doubleValue()};
+        if (key.str() == DictionaryTag && member.dictionary())
+            return decodedDictionary(*member.dictionary());
+    }
+    return decodedDictionary(*dictionary);
+}
+
 void bindValue(sqlite3_stmt* statement, int index, RLStoredValue const& value) {
     if (auto const* i = std::get_if<std::int64_t>(&value))
         sqlite3_bind_int64(statement, index, *i);
@@ -43,6 +133,9 @@ void bindValue(sqlite3_stmt* statement, int index, RLStoredValue const& value) {
         sqlite3_bind_double(statement, index, *d);
     else if (auto const* s = std::get_if<std::string>(&value))
         sqlite3_bind_text(statement, index, s->data(), int(s->size()), SQLITE_TRANSIENT);
+    else if (auto const* b = std::get_if<base::Bytes>(&value))
+        sqlite3_bind_blob(statement, index, b->empty() ? "" : static_cast<void const*>(b->data()),
+            int(b->size()), SQLITE_TRANSIENT);
     else
         sqlite3_bind_null(statement, index);
 }
@@ -53,20 +146,29 @@ RLStoredValue columnValue(sqlite3_stmt* statement, int index) {
         return std::int64_t(sqlite3_column_int64(statement, index));
     case SQLITE_FLOAT:
         return sqlite3_column_double(statement, index);
-    case SQLITE_TEXT:
-    case SQLITE_BLOB: {
+    case SQLITE_TEXT: {
         auto const* text = reinterpret_cast<char const*>(sqlite3_column_text(statement, index));
         return std::string(text ? text : "", std::size_t(sqlite3_column_bytes(statement, index)));
+    }
+    case SQLITE_BLOB: {
+        auto const* bytes = static_cast<std::uint8_t const*>(sqlite3_column_blob(statement, index));
+        return bytes ? base::Bytes(bytes, bytes + sqlite3_column_bytes(statement, index))
+                     : base::Bytes {};
     }
     default:
         return std::monostate {};
     }
 }
 
-// A plain value as the database keeps it; values it cannot hold (collections,
-// data) are not stored.
+// A value as the database keeps it: collections and data coded in a BLOB.
 RLStoredValue storedValue(base::Value const& value) {
     switch (value.kind()) {
+    case base::Value::Kind::Data:
+    case base::Value::Kind::Array:
+    case base::Value::Kind::Dictionary:
+        if (auto coded = RLStoredCoding(value))
+            return std::move(*coded);
+        return std::monostate {};
     case base::Value::Kind::Boolean:
     case base::Value::Kind::Integer:
     case base::Value::Kind::Unsigned:
@@ -83,7 +185,7 @@ RLStoredValue storedValue(base::Value const& value) {
     }
 }
 
-base::Value propertyValue(RLStoredValue const& stored, RLPropertyKind kind) {
+base::Value plainValue(RLStoredValue const& stored, RLPropertyKind kind) {
     if (auto const* i = std::get_if<std::int64_t>(&stored)) {
         if (kind == RLPropertyKind::Date)
             return base::Date {double(*i)};
@@ -96,7 +198,24 @@ base::Value propertyValue(RLStoredValue const& stored, RLPropertyKind kind) {
     }
     if (auto const* s = std::get_if<std::string>(&stored))
         return *s;
+    if (auto const* b = std::get_if<base::Bytes>(&stored))
+        return RLStoredDecoding(*b);
     return {};
+}
+
+// A collection property gets a collection of its kind or nil, whatever the column
+// holds (a damaged file may hold anything).
+base::Value propertyValue(RLStoredValue const& stored, RLPropertyKind kind) {
+    auto value = plainValue(stored, kind);
+    switch (kind) {
+    case RLPropertyKind::Array:
+    case RLPropertyKind::Set:
+        return value.isArray() ? value : base::Value();
+    case RLPropertyKind::Dictionary:
+        return value.isDictionary() ? value : base::Value();
+    default:
+        return value;
+    }
 }
 
 bool isStoredKind(RLProperty const& property) {
@@ -108,6 +227,11 @@ bool isStoredKind(RLProperty const& property) {
     case RLPropertyKind::Date:
     case RLPropertyKind::URL:
         return bool(property.get) && bool(property.set);
+    case RLPropertyKind::Array:
+    case RLPropertyKind::Set:
+    case RLPropertyKind::Dictionary:
+        // Collections of plain values; those of model objects are relationships.
+        return property.className.empty() && bool(property.get) && bool(property.set);
     default:
         return false;
     }
@@ -134,6 +258,24 @@ std::string columnList(std::vector<RLStoredColumn> const& columns) {
     return text;
 }
 
+}
+
+std::optional<base::Bytes> RLStoredCoding(base::Value const& value) {
+    auto tree = codedTree(value, 0);
+    if (!tree)
+        return std::nullopt;
+    auto text = toolkit::json::JSONData(*base::Array::create({std::move(*tree)}));
+    if (!text)
+        return std::nullopt;
+    return std::move(*text);
+}
+
+base::Value RLStoredDecoding(base::Bytes const& bytes) {
+    auto parsed = toolkit::json::objectFromJSONData(bytes);
+    auto const* wrapper = parsed.array();
+    if (!wrapper || wrapper->size() != 1 || wrapper->at(0).isNull())
+        return {};
+    return decodedTree(wrapper->at(0));
 }
 
 std::string RLQuotedSQLName(std::string const& name) {
@@ -213,6 +355,12 @@ base::Ref<RLManagedObjectContext> RLManagedObjectContext::contextWithStoreFile(
     // A damaged file is read with SQLite's extra checks on its pages, and no statement
     // may change the file's own structure behind the store's back.
     sqlite3_db_config(connection, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    // The store's tables are plain tables. Triggers or views a file brings along
+    // (a hostile one, say) neither run on a save nor stand in for a table, and no
+    // function named in the file's schema runs.
+    sqlite3_db_config(connection, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(connection, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    sqlite3_db_config(connection, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     if (!execute(connection, "PRAGMA journal_mode=WAL", error)
         || !execute(connection, "PRAGMA cell_size_check=ON", error)) {
         sqlite3_close(connection);

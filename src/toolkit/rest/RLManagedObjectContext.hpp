@@ -97,4 +97,16 @@ std::string RLQuotedSQLName(std::string const& name);
 // The current values of object's columns, in column order.
 std::vector<RLStoredValue> RLStoredValuesOfObject(RLManagedObject const& object);
 
+// Values SQLite has no type for (arrays, sets, dictionaries, data) are kept in a
+// BLOB as JSON text: a one-member array holding the value. Inside it, data is
+// written {"$data": its Base64 text}, a date {"$date": its seconds}, and a
+// dictionary whose only key begins with "$" is wrapped as {"$dictionary": it}, so
+// that no stored dictionary reads back as one of those. Numbers that are not
+// finite become the null object. nullopt when the value cannot be written (a
+// collection nested too deep, or holding itself).
+std::optional<base::Bytes> RLStoredCoding(base::Value const& value);
+// The value of a coded BLOB; nil when the bytes are not one (a damaged file).
+// Tags whose contents are not of their kind read as plain dictionaries.
+base::Value RLStoredDecoding(base::Bytes const& bytes);
+
 }

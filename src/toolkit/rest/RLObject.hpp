@@ -71,6 +71,10 @@ struct RLObjectClass {
     // The property that holds the primary key, for classes that have one (managed
     // objects); routers leave out the "id" of an object whose key is nil or 0.
     std::optional<std::string> primaryKeyProperty {};
+    // Relationship name -> the property holding the related object's primary key:
+    // after mapping, a managed object's relationship is linked to the stored object
+    // with that key (found or made).
+    RLMappings relationshipToPrimaryKeyPropertyMappings {};
 
     // The property of this class or, failing that, of its superclasses.
     RLProperty const* property(std::string_view propertyName) const;

@@ -532,6 +532,42 @@ void RLObjectMapper::setRelationshipsOfModel(RLObject& model, base::Dictionary c
         }
         property->setObjects(model, std::move(children));
     }
+    linkRelationshipsByPrimaryKey(model);
+}
+
+void RLObjectMapper::linkRelationshipsByPrimaryKey(RLObject& model) {
+    auto const& objectClass = model.objectClass();
+    if (!objectClass.isKindOf("RLManagedObject"))
+        return;
+    auto manager = RLObjectManager::sharedManager();
+    auto store = manager ? manager->objectStore() : nullptr;
+    for (auto const& [relationshipName, keyProperty] :
+        objectClass.relationshipToPrimaryKeyPropertyMappings) {
+        base::Value key;
+        try {
+            key = model.valueForKey(keyProperty);
+        } catch (std::exception const& failure) {
+            foundation::log(
+                "Caught exception:%@ when trying valueForKeyPath with path:%@ for object:%@",
+                failure.what(), keyProperty, &model);
+        }
+        // Without a store, or for a property that is not a to-one relationship to a
+        // registered class, there is nothing to link to.
+        auto const* relationship = objectClass.property(relationshipName);
+        auto const* destination = relationship && relationship->kind == RLPropertyKind::Object
+            ? RLObjectClass::classNamed(relationship->className)
+            : nullptr;
+        if (!store || !destination || !relationship->setObjects)
+            continue;
+        auto related = store->findOrCreateInstanceOfManagedObject(*destination, key);
+        if (!related)
+            continue;
+        // An object made here takes the key it was made for; else it would be saved
+        // without one, and every later load would make another.
+        if (related->isNew() && related->primaryKeyValue().isNull())
+            related->setValueForKey(key, RLManagedObject::primaryKeyProperty(*destination));
+        relationship->setObjects(model, RLObjectList {std::move(related)});
+    }
 }
 
 std::optional<base::Date> RLObjectMapper::parseDateFromString(std::string_view string) const {

@@ -118,6 +118,10 @@ private:
 
     void setPropertiesOfModel(RLObject& model, base::Dictionary const& elements);
     void setRelationshipsOfModel(RLObject& model, base::Dictionary const& elements);
+    // Sets each to-one relationship of a managed model named in its class's
+    // relationshipToPrimaryKeyPropertyMappings to the calling thread's stored object
+    // with the key the model holds (made when there is none); nil keys link nothing.
+    void linkRelationshipsByPrimaryKey(RLObject& model);
     RLObjectClass const* classForElement(std::string_view elementName) const;
     std::vector<std::string> elementNamesForClass(RLObjectClass const& objectClass) const;
     base::Value payloadAtKeyPath(std::string_view string, std::string const& keyPath);

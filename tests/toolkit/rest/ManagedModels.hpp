@@ -66,15 +66,17 @@ inline RLProperty toOne(
     return described;
 }
 
-// Registers a managed class named name with these properties and "key" as its primary key.
-inline void describe(std::string const& name, std::vector<RLProperty> properties) {
+// Registers a managed class named name with these properties and "key" as its primary
+// key; links: relationship -> property holding the related object's key.
+inline void describe(
+    std::string const& name, std::vector<RLProperty> properties, RLMappings links = {}) {
     RLManagedObject::managedBaseClass();
     RLMappings mappings;
     for (auto const& described : properties)
         mappings.emplace_back(described.name, described.name);
     RLObjectClass::registerClass(
         {name, "RLManagedObject", std::move(properties), std::move(mappings), {}, {},
-            [name] { return base::Ref<RLObject>(Stored::make(name)); }, "key"});
+            [name] { return base::Ref<RLObject>(Stored::make(name)); }, "key", std::move(links)});
 }
 
 inline void describeModels() {
@@ -84,7 +86,8 @@ inline void describeModels() {
     describe("Dog",
         {property("key", RLPropertyKind::Number), property("name", RLPropertyKind::String),
             property("born", RLPropertyKind::Date), property("weight", RLPropertyKind::Untyped),
-            toOne("kennel", "Kennel")});
+            property("kennelKey", RLPropertyKind::Number), toOne("kennel", "Kennel")},
+        {{"kennel", "kennelKey"}});
 }
 
 inline RLObjectClass const& dogClass() {

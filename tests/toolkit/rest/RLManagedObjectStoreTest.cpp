@@ -4,6 +4,7 @@
 #include <toolkit/rest/RLManagedObjectStore.hpp>
 #include <toolkit/rest/RLObjectManager.hpp>
 
+#include <foundation/Format.hpp>
 #include <foundation/NotificationCenter.hpp>
 #include <foundation/Thread.hpp>
 
@@ -16,6 +17,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <cmath>
 #include <map>
 
 using namespace toolkit::rest;
@@ -215,6 +217,211 @@ TEST_F(RLManagedObjectStoreTest, AToManyReadFromADamagedListKeepsTheRowsItCanFin
     ASSERT_TRUE(members);
     ASSERT_EQ(members->size(), 1u);
     EXPECT_EQ(stored(members->front()).value("name"), "Rex");
+}
+
+TEST_F(RLManagedObjectStoreTest, MappingLinksAToOneToTheStoredObjectWithTheKeyItHolds) {
+    auto manager = RLObjectManager::objectManagerWithBaseURL("http://127.0.0.1:9");
+    manager->setObjectStore(store);
+    RLObjectManager::setSharedManager(manager);
+    auto leeds = store->managedObjectContext().insertNewObject(kennelClass());
+    stored(leeds).values = {{"key", 7}, {"town", "Leeds"}};
+    ASSERT_FALSE(store->save());
+
+    auto mapped = manager->mapper().mapFromString(
+        R"([{"key":1,"name":"Rex","kennelKey":7},{"key":2,"name":"Bo","kennelKey":"8"},)"
+        R"({"key":3,"name":"Ada","kennelKey":8},{"key":4,"name":"Cy"}])",
+        &dogClass());
+    auto const* dogs = std::get_if<RLObjectList>(&mapped);
+    ASSERT_TRUE(dogs && dogs->size() == 4);
+    auto kennelOf = [&](std::size_t index) -> base::Ref<RLObject> {
+        auto related = stored((*dogs)[index]).relations["kennel"];
+        return related && related->size() == 1 ? related->front() : nullptr;
+    };
+    EXPECT_EQ(kennelOf(0), base::Ref<RLObject>(leeds));
+    // One kennel made for key 8, holding its key, shared by both dogs.
+    ASSERT_TRUE(kennelOf(1));
+    EXPECT_EQ(kennelOf(2), kennelOf(1));
+    EXPECT_EQ(stored(kennelOf(1)).value("key").longLongValue(), 8);
+    EXPECT_FALSE(kennelOf(3));
+    ASSERT_FALSE(store->save());
+
+    // Another thread's load finds both kennels by key instead of making more.
+    onWorker([&] {
+        auto again = manager->mapper().mapFromString(
+            R"([{"key":5,"name":"Di","kennelKey":8}])", &dogClass());
+        auto const* list = std::get_if<RLObjectList>(&again);
+        ASSERT_TRUE(list && list->size() == 1);
+        EXPECT_FALSE(
+            static_cast<RLManagedObject&>(*stored(list->front()).relations["kennel"]->front())
+                .isNew());
+        EXPECT_FALSE(store->save());
+    });
+    EXPECT_EQ(RLManagedObject::count(kennelClass()), 2u);
+}
+
+TEST_F(RLManagedObjectStoreTest, ALinkWhoseKeyCannotBeReadIsLoggedAndLinksNothing) {
+    auto manager = RLObjectManager::objectManagerWithBaseURL("http://127.0.0.1:9");
+    manager->setObjectStore(store);
+    RLObjectManager::setSharedManager(manager);
+    describe("Cat", {property("key", RLPropertyKind::Number), toOne("home", "Kennel")},
+        {{"home", "missing"}, {"nowhere", "key"}});
+    test::LogCapture lines;
+    auto mapped = manager->mapper().mapFromString(R"({"key":1})", RLObjectClass::classNamed("Cat"));
+    auto const* cat = std::get_if<base::Ref<RLObject>>(&mapped);
+    ASSERT_TRUE(cat && *cat);
+    EXPECT_TRUE(lines.contains("Caught exception:"));
+    EXPECT_TRUE(lines.contains("when trying valueForKeyPath with path:missing for object:"));
+    EXPECT_FALSE(stored(*cat).relations["home"]);
+    EXPECT_EQ(RLManagedObject::count(kennelClass()), 0u);
+}
+
+// A class with a collection or plain property of each kind, for the tests of stored
+// collections and data.
+RLObjectClass const& describeBag() {
+    describe("Bag",
+        {property("key", RLPropertyKind::Number), property("list", RLPropertyKind::Array),
+            property("set", RLPropertyKind::Set), property("notes", RLPropertyKind::Dictionary),
+            property("any", RLPropertyKind::Untyped)});
+    return *RLObjectClass::classNamed("Bag");
+}
+
+TEST_F(RLManagedObjectStoreTest, CollectionsAndDataComeBackAsTheyWereSaved) {
+    auto const& bagClass = describeBag();
+    store = open({"Bag"});
+    auto bytes = base::Value(base::Bytes {0, 255, '"', 10});
+    auto dictionary = [](std::vector<base::Dictionary::Entry> entries) {
+        return base::Value(base::Dictionary::create(std::move(entries)));
+    };
+    auto array = [](std::vector<base::Value> members) {
+        return base::Value(base::Array::create(std::move(members)));
+    };
+    struct Case {
+        char const* property;
+        base::Value saved;
+        base::Value read;
+    };
+    auto mixed = array({1, 2.5, "three", true, base::Value::nullObject(),
+        dictionary({{"when", base::Date {12.5}}, {"raw", bytes}}), array({})});
+    std::vector<Case> cases {
+        {"list", mixed, mixed},
+        {"list", array({}), array({})},
+        {"set", array({"a", "b"}), array({"a", "b"})},
+        {"list", array({std::nan(""), HUGE_VAL, base::Date {HUGE_VAL}}),
+            array(
+                {base::Value::nullObject(), base::Value::nullObject(), base::Value::nullObject()})},
+        // Dictionaries that look like the coding's own tags stay dictionaries.
+        {"notes", dictionary({{"$data", "AAEC"}}), dictionary({{"$data", "AAEC"}})},
+        {"notes", dictionary({{"$date", 3}}), dictionary({{"$date", 3}})},
+        {"notes", dictionary({{"$dictionary", dictionary({{"$data", "x"}})}}),
+            dictionary({{"$dictionary", dictionary({{"$data", "x"}})}})},
+        {"notes", dictionary({}), dictionary({})},
+        {"any", bytes, bytes},
+        {"any", base::Value(base::Bytes {}), base::Value(base::Bytes {})},
+        {"any", mixed, mixed},
+        // Text that reads as JSON stays text.
+        {"any", "[1]", "[1]"},
+    };
+    std::vector<base::Ref<RLManagedObject>> bags;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        auto bag = store->managedObjectContext().insertNewObject(bagClass);
+        stored(bag).values = {{"key", int(i)}, {cases[i].property, cases[i].saved}};
+        bags.push_back(bag);
+    }
+    ASSERT_FALSE(store->save());
+    EXPECT_FALSE(store->managedObjectContext().hasChanges());
+
+    auto reopened = open({"Bag"});
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(foundation::format("case %d: %@", int(i), cases[i].saved));
+        auto again = reopened->objectWithID(bags[i]->objectID());
+        ASSERT_TRUE(again);
+        auto value = stored(again).value(cases[i].property);
+        EXPECT_EQ(value.kind(), cases[i].read.kind());
+        EXPECT_EQ(value, cases[i].read);
+        EXPECT_FALSE(again->hasChanges());
+    }
+    // A change inside a collection is a change of the object.
+    stored(reopened->objectWithID(bags[0]->objectID())).values["list"].array()->add("four");
+    EXPECT_TRUE(reopened->managedObjectContext().hasChanges());
+}
+
+TEST_F(RLManagedObjectStoreTest, CollectionsReadFromADamagedFileAreNilOrPlain) {
+    auto const& bagClass = describeBag();
+    store = open({"Bag"});
+    auto bag = store->managedObjectContext().insertNewObject(bagClass);
+    stored(bag).values = {{"key", 1}};
+    ASSERT_FALSE(store->save());
+    std::string deep(2000, '[');
+    struct Case {
+        std::string blob;
+        base::Value read;
+    };
+    std::vector<Case> cases {
+        {"\xff\x00garbage", {}},
+        {"[1,2]", {}},
+        {"[]", {}},
+        {"{\"a\":1}", {}},
+        {"[null]", {}},
+        {deep, {}},
+        {R"([{"$data":"not base64!"}])", base::Dictionary::create({{"$data", "not base64!"}})},
+        {R"([{"$date":"soon"}])", base::Dictionary::create({{"$date", "soon"}})},
+        {R"([{"$dictionary":7}])", base::Dictionary::create({{"$dictionary", 7}})},
+        {R"([{"$data":"AAE="}])", base::Value(base::Bytes {0, 1})},
+        {R"(["plain"])", "plain"},
+        {R"([[1,{"$date":2}]])", base::Array::create({1, base::Date {2}})},
+    };
+    for (auto const& row : cases) {
+        SCOPED_TRACE(row.blob.substr(0, 40));
+        sqlite3* connection = nullptr;
+        ASSERT_EQ(sqlite3_open(store->pathToStoreFile().c_str(), &connection), SQLITE_OK);
+        sqlite3_stmt* statement = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(
+                      connection, "UPDATE Bag SET \"any\" = ?, list = ?", -1, &statement, nullptr),
+            SQLITE_OK);
+        for (int column : {1, 2})
+            sqlite3_bind_blob(
+                statement, column, row.blob.data(), int(row.blob.size()), SQLITE_TRANSIENT);
+        EXPECT_EQ(sqlite3_step(statement), SQLITE_DONE);
+        sqlite3_finalize(statement);
+        sqlite3_close(connection);
+
+        auto reopened = open({"Bag"});
+        auto again = reopened->objectWithID(bag->objectID());
+        ASSERT_TRUE(again);
+        EXPECT_EQ(stored(again).value("any"), row.read);
+        // A list property holds a list or nothing.
+        EXPECT_EQ(stored(again).value("list"), row.read.isArray() ? row.read : base::Value());
+    }
+    sqlite3* connection = nullptr;
+    ASSERT_EQ(sqlite3_open(store->pathToStoreFile().c_str(), &connection), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(connection, "UPDATE Bag SET list = '[[1]]', notes = 7", nullptr, nullptr,
+                  nullptr),
+        SQLITE_OK);
+    sqlite3_close(connection);
+    auto reopened = open({"Bag"});
+    auto again = reopened->objectWithID(bag->objectID());
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(stored(again).value("list").isNil());
+    EXPECT_TRUE(stored(again).value("notes").isNil());
+    EXPECT_FALSE(again->hasChanges());
+}
+
+TEST_F(RLManagedObjectStoreTest, TriggersAFileBringsAlongDoNotRunOnASave) {
+    auto kennel = store->managedObjectContext().insertNewObject(kennelClass());
+    stored(kennel).values = {{"key", 1}, {"town", "Leeds"}};
+    ASSERT_FALSE(store->save());
+    sqlite3* connection = nullptr;
+    ASSERT_EQ(sqlite3_open(store->pathToStoreFile().c_str(), &connection), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(connection,
+                  "CREATE TRIGGER wipe AFTER INSERT ON Dog BEGIN DELETE FROM Kennel; END", nullptr,
+                  nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(connection);
+
+    auto reopened = open();
+    reopened->managedObjectContext().insertNewObject(dogClass());
+    ASSERT_FALSE(reopened->save());
+    EXPECT_TRUE(open()->objectWithID(kennel->objectID()));
 }
 
 TEST_F(RLManagedObjectStoreTest, AStoreMadeByAnOlderModelOpensWithTheNewColumns) {
