@@ -73,7 +73,9 @@ protected:
         GameGlobals::shared().interface = game::Interface::initWithLayer(nullptr);
     }
     void TearDown() override {
-        for (auto const& view : window->subviews()) {
+        // A copy: a dismissed alert leaves the window's list.
+        auto views = window->subviews();
+        for (auto const& view : views) {
             if (auto* alert = dynamic_cast<ui::AlertView*>(view.get()))
                 alert->dismissWithClickedButtonIndex(0, false);
         }
@@ -121,10 +123,14 @@ protected:
         screen.iPackageBtn(index)->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
         auto* alert = shownAlert();
         ASSERT_TRUE(alert);
+        int button = -1;
         for (int i = 0; i < alert->numberOfButtons(); ++i) {
             if (alert->buttonTitleAtIndex(i) == answer)
-                alert->dismissWithClickedButtonIndex(i, false);
+                button = i;
         }
+        ASSERT_GE(button, 0);
+        // The window lets the alert go as it is dismissed.
+        alert->dismissWithClickedButtonIndex(button, false);
         foundation::RunLoop::main().runFor(0.5);
     }
 
