@@ -1,14 +1,18 @@
 // Replies of the game server as the server client reads them: the first byte picks
-// the reader (restore check, transfer check, feature switches, content list) and
-// whether a session token is held; the rest is the reply. Any bytes give either
-// nothing to merge or exactly the reader's own data-store key; a restore or
-// transfer entry taken from "data" only comes from a reply whose signature checks.
+// the reader (restore check, transfer check, feature switches, content list; with
+// bit 3 the second version's restore check and save check in place of the first
+// two) and whether a session token is held; the rest is the reply. Any bytes give
+// either nothing to merge or exactly the reader's own data-store key; a restore or
+// transfer entry taken from "data", and a posted save check, only come from a reply
+// whose signature checks.
 #include "FuzzSupport.hpp"
 
 #include <serverkit/BTXComponents.hpp>
 #include <serverkit/CheckRestore.hpp>
 #include <serverkit/CheckReward.hpp>
+#include <serverkit/FBCheckSaveData.hpp>
 #include <serverkit/ListDLC.hpp>
+#include <serverkit/QBYAPI2CheckRestore.hpp>
 #include <serverkit/QBYConnect.hpp>
 #include <serverkit/SignedReply.hpp>
 
@@ -30,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
     fuzz::silenceLog();
     if (size == 0)
         return 0;
-    int reader = data[0] & 3;
+    int reader = (data[0] & 3) + ((data[0] & 8) && (data[0] & 3) < 2 ? 4 : 0);
     std::optional<std::string> token;
     if (data[0] & 4)
         token = "c0ffee";
@@ -68,6 +72,30 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
         auto info = serverkit::BTXComponents::dataStoreInfoForReply(&reply);
         if (info)
             FUZZ_CHECK(holdsOnly(*info, serverkit::QBYKeys::BTXDataStore) && !decoded.isNull());
+        break;
+    }
+    case 4: {
+        auto info = serverkit::QBYAPI2CheckRestore::dataStoreInfoForReply(&reply, token);
+        if (!token) {
+            FUZZ_CHECK(!info);
+            break;
+        }
+        if (!info)
+            break;
+        FUZZ_CHECK(holdsOnly(*info, serverkit::QBYKeys::V2CheckRestoreDataStore));
+        auto const& entry = info->objectForKey(serverkit::QBYKeys::V2CheckRestoreDataStore);
+        if (!entry.isNullObject())
+            FUZZ_CHECK(genuine && entry == decoded);
+        break;
+    }
+    case 5: {
+        bool overwrite = data[0] & 16;
+        auto posted = serverkit::FBCheckSaveData::checkedReply(&reply, token, overwrite);
+        if (!posted)
+            break;
+        FUZZ_CHECK(genuine);
+        auto const* dictionary = posted->dictionary();
+        FUZZ_CHECK(dictionary && dictionary->objectForKey("overwrite") == base::Value(overwrite));
         break;
     }
     default: {

@@ -20,8 +20,14 @@ APICall::APICall() {
     appBundleVersion_ = bundle.objectForInfoDictionaryKey("CFBundleVersion").stringValue();
     auto const& configuration = QBYConnect::sharedManager().configuration();
     deviceIdentifier_ = configuration.deviceIdentifier;
-    if (!configuration.host.empty())
-        requestURLStr_ = "http://" + configuration.host + "/api.php";
+    requestURLStr_ = gameServerURL("/api.php");
+}
+
+std::string APICall::gameServerURL(std::string_view path) {
+    auto const& host = QBYConnect::sharedManager().configuration().host;
+    if (host.empty())
+        return {};
+    return "http://" + host + std::string(path);
 }
 
 APICall::~APICall() {
@@ -64,11 +70,12 @@ base::Bytes APICall::buildRequestData() {
     return bytesOf(text);
 }
 
-base::Bytes APICall::buildSignedRequestData() {
+base::Bytes APICall::buildSignedRequestData(RequestLog log) {
     auto json = buildRequestJSON();
     auto text = foundation::format(
         "method=%@&data=%@&sig=%@", apiMethod_, formEscape(json), formEscape(buildSig(json)));
-    foundation::log("Request:%@", text);
+    if (log == RequestLog::Yes)
+        foundation::log("Request:%@", text);
     return bytesOf(text);
 }
 

@@ -48,6 +48,8 @@ public:
 
     static constexpr char const* ErrorDomain = "QBYKIT";
     static constexpr double TimeoutInterval = 30;
+    // The path of the second-version service on the same host.
+    static constexpr char const* V2Path = "/qbyapi/v2/api.php";
 
     std::string const& appBundleId() const { return appBundleId_; }
     void setAppBundleId(std::string value) { appBundleId_ = std::move(value); }
@@ -115,8 +117,13 @@ public:
 protected:
     APICall();
 
+    // Whether a body is written to the log as "Request:%@" when it is built.
+    enum class RequestLog { Yes, No };
     // The signed body: "method=%@&data=%@&sig=%@", the signature over the JSON text.
-    base::Bytes buildSignedRequestData();
+    base::Bytes buildSignedRequestData(RequestLog log = RequestLog::Yes);
+    // "http://<host><path>" on the configured game server; empty without one, so that
+    // nothing is sent.
+    static std::string gameServerURL(std::string_view path);
     // The request that startWithDelegate sends; subclasses with another service
     // change it.
     virtual foundation::URLRequest buildRequest();

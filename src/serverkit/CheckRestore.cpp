@@ -22,23 +22,16 @@ base::Ref<base::Dictionary> CheckRestore::getDataStoreInfo() {
 
 base::Ref<base::Dictionary> CheckRestore::dataStoreInfoForReply(
     base::Bytes const* reply, std::optional<std::string> const& token) {
-    if (!token)
-        return nullptr;
-    std::string_view text;
-    if (reply)
-        text = std::string_view(reinterpret_cast<char const*>(reply->data()), reply->size());
-    foundation::log("checkrestore response:%@", text);
-    if (text == "-1")
-        return nullptr;
-
     auto decoder = toolkit::json::JSONDecoder::decoder();
-    auto decoded = SignedReply::decode(*decoder, reply);
-    auto data = SignedReply::dataText(decoded);
+    auto checked = SignedReply::checkRestoreReply(*decoder, reply, token);
+    if (!checked)
+        return nullptr;
     auto info = base::Dictionary::create();
-    if (data && *data != "none" && SignedReply::isGenuine(decoded, *token))
-        info->setObject(QBYKeys::CheckRestoreDataStore, SignedReply::decodeData(*decoder, *data));
-    else
+    if (checked->isNull())
         info->setObject(QBYKeys::CheckRestoreDataStore, base::Value::nullObject());
+    else
+        info->setObject(QBYKeys::CheckRestoreDataStore,
+            SignedReply::decodeData(*decoder, *SignedReply::dataText(*checked)));
     return info;
 }
 

@@ -54,6 +54,20 @@ inline constexpr char const* SaveDataFail = "qbykit_savedata_fail";
 inline constexpr char const* CheckRestore = "qbykit_checkrestore_notification";
 inline constexpr char const* CheckReward = "qbykit_checkreward_notification";
 inline constexpr char const* CheckDirectives = "QBYKIT_CHECKDIRECTIVES_NOTIFICTAION";
+inline constexpr char const* V2CheckUser = "QBYAPI_V2_FB_CHECKUSER_NOTIFICATION";
+inline constexpr char const* V2CheckUserFail = "QBYAPI_V2_FB_CHECKUSER_FAIL";
+inline constexpr char const* V2SaveData = "QBYAPI_V2_FB_SAVEDATA_NOTIFICATION";
+inline constexpr char const* V2SaveDataFail = "QBYAPI_V2_FB_SAVEDATA_FAIL";
+inline constexpr char const* V2CheckSave = "QBYAPI_V2_FB_CHECKSAVE_NOTIFICATION";
+inline constexpr char const* V2CheckSaveFail = "QBYAPI_V2_FB_CHECKSAVE_FAIL";
+inline constexpr char const* V2CheckRestore = "qbyapi_v2_checkrestore_notification";
+}
+// The user-information keys of the second-version calls' fail notifications; the
+// first is spelt with a lower-case "v2".
+namespace QBYErrorKeys {
+inline constexpr char const* V2CheckUser = "QBYAPI_v2_FB_CHECKUSER_ERROR";
+inline constexpr char const* V2SaveData = "QBYAPI_V2_FB_SAVEDATA_ERRORKEY";
+inline constexpr char const* V2CheckSave = "QBYAPI_V2_FB_CHECKSAVE_ERRORKEY";
 }
 
 // The single entry of the game server client: sends the calls handed to it one at a

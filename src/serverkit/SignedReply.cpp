@@ -50,6 +50,23 @@ bool SignedReply::isGenuine(base::Value const& reply, std::string_view token) {
     return remote && constantTimeEquals(*remote, local);
 }
 
+std::optional<base::Value> SignedReply::checkRestoreReply(toolkit::json::JSONDecoder& decoder,
+    base::Bytes const* reply, std::optional<std::string> const& token) {
+    if (!token)
+        return std::nullopt;
+    std::string_view text;
+    if (reply)
+        text = std::string_view(reinterpret_cast<char const*>(reply->data()), reply->size());
+    foundation::log("checkrestore response:%@", text);
+    if (text == "-1")
+        return std::nullopt;
+    auto decoded = decode(decoder, reply);
+    auto data = dataText(decoded);
+    if (data && *data != "none" && isGenuine(decoded, *token))
+        return decoded;
+    return base::Value::nullObject();
+}
+
 base::Value SignedReply::decodeData(toolkit::json::JSONDecoder& decoder, std::string const& data) {
     auto decoded = decoder.objectWithString(data);
     return decoded.isNull() ? base::Value::nullObject() : decoded;

@@ -25,6 +25,12 @@ public:
     static bool isGenuine(base::Value const& reply, std::string_view token);
     // The JSON decoded from a "data" text, or the null object when it is not JSON.
     static base::Value decodeData(toolkit::json::JSONDecoder& decoder, std::string const& data);
+    // How a restore check reads its reply (null: no bytes) with the session token
+    // held (or none), logging it as "checkrestore response:%@": nothing to merge
+    // (nullopt) without a token or for the reply "-1"; the decoded reply when it is
+    // genuine and its "data" is not "none"; the null object in every other case.
+    static std::optional<base::Value> checkRestoreReply(toolkit::json::JSONDecoder& decoder,
+        base::Bytes const* reply, std::optional<std::string> const& token);
     // Equal length and bytes, in a time that depends on the length only.
     static bool constantTimeEquals(std::string_view a, std::string_view b);
 };

@@ -51,7 +51,8 @@ protected:
             this, "", [this](foundation::Notification const& notification) {
                 auto const& name = notification.name();
                 if (name.starts_with("qbykit") || name.starts_with("btx_")
-                    || name.starts_with("QBYKIT"))
+                    || name.starts_with("QBYKIT") || name.starts_with("QBYAPI")
+                    || name.starts_with("qbyapi"))
                     seen.push_back({name, notification.userInfo(), notification.object(),
                         server.calls().size()});
             });

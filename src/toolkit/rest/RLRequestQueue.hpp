@@ -85,6 +85,8 @@ public:
     bool showsNetworkActivityIndicatorWhenBusy() const { return showsIndicator_; }
     void setShowsNetworkActivityIndicatorWhenBusy(bool shows) { showsIndicator_ = shows; }
     std::size_t count() const { return requests_.size(); }
+    // The held requests, in arrival order.
+    std::vector<base::Ref<RLRequest>> const& requests() const { return requests_; }
 
 private:
     friend base::Factory;
