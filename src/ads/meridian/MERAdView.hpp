@@ -67,6 +67,13 @@ public:
         int type, std::string const& apid, MERAdDelegate* delegate, bool loadAd);
     // The client's version without its build suffix ("4.2.6").
     static std::string version();
+    // Reports the application's launch for goalId to the conversion tracker. The
+    // request runs on the run loop and never blocks the caller; a reply of success
+    // records that the first launch has been reported ("<display name>_MERIRegister"),
+    // anything else leaves it to be reported again at the next call. An empty goal id
+    // or no tracker host sends nothing (a log line says why).
+    static void startSynchronousConversionTrackerWithGoalId(std::string const& goalId);
+    static std::string conversionRegisterKey();
     // The name of an ad type as the server knows it; any other type names type 1.
     static char const* adTypeName(int type);
 

@@ -682,3 +682,47 @@ TEST_F(MERGenericAdViewTest, TheStatusBarComesBackUnlessTheApplicationHidIt) {
     center.postNotification(MERGenericAdView::showStatusBarNotification);
     EXPECT_TRUE(application.isStatusBarHidden());
 }
+
+// --- the conversion tracker ---
+
+TEST_F(MERGenericAdViewTest, TheConversionReportIsRepeatedUntilItSucceeds) {
+    auto config = ads::meridian::MERConfiguration::current();
+    config.conversionBaseURL = server.baseURL() + "/";
+    ads::meridian::MERConfiguration::setUp(config);
+    int status = 500;
+    server.route("GET", "/handleConversion",
+        [&status](test::HttpRequest const&) { return HttpResponse::text("ok", status); });
+    auto const key = MERAdView::conversionRegisterKey();
+    auto& defaults = foundation::UserDefaults::standardUserDefaults();
+    auto report = [&](std::string const& goal) {
+        auto const before = server.requestCount();
+        MERAdView::startSynchronousConversionTrackerWithGoalId(goal);
+        ASSERT_TRUE(foundation::RunLoop::main().runUntil(
+            [&] { return server.requestCount() > before; }, 20));
+        foundation::RunLoop::main().runUntil(nullptr, 0.3);
+    };
+
+    // A failed report leaves the first launch to be reported again.
+    MERAdView::startSynchronousConversionTrackerWithGoalId("goal 1&x");
+    ASSERT_TRUE(
+        foundation::RunLoop::main().runUntil([&] { return server.requestCount() == 1; }, 20));
+    foundation::RunLoop::main().runUntil(nullptr, 0.3);
+    EXPECT_EQ(server.requests()[0].target,
+        "/handleConversion?goalid=goal%201%26x&auid=INSTALL-1&firstlaunch=1");
+    EXPECT_FALSE(defaults.boolForKey(key));
+    status = 200;
+    report("g");
+    EXPECT_EQ(server.requests().back().query, "goalid=g&auid=INSTALL-1&firstlaunch=1");
+    EXPECT_TRUE(defaults.boolForKey(key));
+    report("g");
+    EXPECT_EQ(server.requests().back().query, "goalid=g&auid=INSTALL-1&firstlaunch=0");
+
+    // No goal, or no tracker: nothing goes out.
+    auto const sent = server.requestCount();
+    MERAdView::startSynchronousConversionTrackerWithGoalId("");
+    config.conversionBaseURL.clear();
+    ads::meridian::MERConfiguration::setUp(config);
+    MERAdView::startSynchronousConversionTrackerWithGoalId("g");
+    foundation::RunLoop::main().runUntil(nullptr, 0.3);
+    EXPECT_EQ(server.requestCount(), sent);
+}
