@@ -143,15 +143,17 @@ MERAdReplyHeaders MERAdReplyHeaders::read(foundation::HTTPHeaderFields const& fi
 
 MERTargeting MERTargeting::fromRequestData(MERRequestData const& data) {
     MERTargeting targeting;
-    for (auto const& [key, value] : data) {
+    for (auto const& entry : data) {
+        auto const& key = entry.first;
+        auto const& value = entry.second;
         auto checked = std::find_if(checkedKeys().begin(), checkedKeys().end(),
-            [&](CheckedKey const& entry) { return key == entry.key; });
+            [&](CheckedKey const& checkedKey) { return key == checkedKey.key; });
         if (checked != checkedKeys().end()
             && std::none_of(checked->values.begin(), checked->values.end(),
                 [&](char const* allowed) { return value == allowed; })) {
             std::string allowed;
-            for (auto const* entry : checked->values)
-                allowed += (allowed.empty() ? "" : ",") + std::string(entry);
+            for (auto const* one : checked->values)
+                allowed += (allowed.empty() ? "" : ",") + std::string(one);
             targeting.invalid = foundation::format(
                 "The key provided %@ must have one of the following value %@", key, allowed);
             targeting.query.clear();
