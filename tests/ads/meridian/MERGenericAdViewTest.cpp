@@ -409,6 +409,40 @@ TEST_F(MERGenericAdViewTest, AVideoHeaderRecordsTheVideoAndARefreshHeaderRestart
     EXPECT_EQ(owner.events.back(), "refreshed");
 }
 
+TEST_F(MERGenericAdViewTest, AVideoReplyIsCachedFirstThenPlayedWithoutAskingTheServer) {
+    server.route("GET", "/video.mp4", HttpResponse::text("VIDEO", 200, "video/mp4"));
+    make();
+    view->setRefreshTimerEnabled(true);
+    auto const video = R"({"type":"video","video":{"id":"v9","content-url":")"
+        + server.url("/video.mp4") + R"(","expiration":"2030-01-01 00:00:00 +0000","duration":5}})";
+    reply = [video] { return HttpResponse::text(video, 200, "application/json"); };
+    owner.events.clear();
+    view->refreshAd();
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil(
+        [&] { return owner.heard("succeeded") || owner.heard("failed"); }, 20));
+    ASSERT_NE(view->jsonAdView().getAd(), nullptr);
+    EXPECT_EQ(view->jsonAdView().getAd()->adType(), ads::meridian::MERJSONAd::Video);
+    // The first showing of a video not cached fails and caches it; refreshing waits
+    // for the download, then the timer comes back.
+    EXPECT_EQ(owner.events, (std::vector<std::string> {"refreshed", "failed", "caching"}));
+    EXPECT_FALSE(view->isTimerRunning());
+    EXPECT_FALSE(view->isManualRefreshAllowed());
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil(
+        [&] { return view->isManualRefreshAllowed() && view->isTimerRunning(); }, 20));
+
+    // The next refresh plays the cached video and asks the server nothing.
+    auto const asked = adRequests().size();
+    owner.events.clear();
+    view->refreshAd();
+    foundation::RunLoop::main().runUntil(nullptr, 0.5);
+    EXPECT_EQ(adRequests().size(), asked);
+    EXPECT_FALSE(std::filesystem::exists(ads::meridian::MERVideoCache::markerPath()));
+    ASSERT_GE(owner.events.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(owner.events.begin(), owner.events.begin() + 4),
+        (std::vector<std::string> {"refreshed", "succeeded", "modalWillAppear", "modalDidAppear"}));
+    EXPECT_FALSE(view->jsonAdView().isHidden());
+}
+
 // --- refresh ---
 
 TEST_F(MERGenericAdViewTest, TheRefreshIntervalComesFromTheHandshakeThenTheOwner) {
