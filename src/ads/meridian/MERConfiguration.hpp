@@ -18,6 +18,8 @@ struct MERConfiguration {
     // The roots of the default and the live activity pixels ("http://host:port").
     std::string pixelBaseURL;
     std::string livePixelBaseURL;
+    // The plain-http root of the conversion tracker ("http://host:port/").
+    std::string conversionBaseURL;
     std::string installationIdentifier;
     // The largest video file a download keeps; a longer body is cancelled.
     std::uint64_t maximumVideoBytes {std::uint64_t(64) << 20};

@@ -9,9 +9,10 @@ using ads::meridian::MERHTMLAd;
 
 namespace {
 
-class AdView final : public ads::meridian::MERGenericAdView {
+// The ad view's owner, answering whether motion may go to the page.
+class AdOwner final : public ads::meridian::MERAdDelegate {
 public:
-    bool isAccelerometerEnabled() const override { return enabled; }
+    std::optional<bool> accelerometerEnabled() override { return enabled; }
     bool enabled {true};
 };
 
@@ -165,9 +166,11 @@ TEST_F(MERHTMLAdTest, BarAndClosePollsPostAtTheirTicksAndStopWhenTheOverlayClose
 }
 
 TEST_F(MERHTMLAdTest, MotionIsSmoothedAndSentOnlyWhenEveryGateIsOpen) {
-    AdView view;
+    AdOwner owner;
+    auto view
+        = ads::meridian::MERAdView::adWithFrame({{0, 0}, {320, 50}}, 1, "7", &owner, false, false);
     auto ad = makeAd(true);
-    ad->setAdView(&view);
+    ad->setAdView(static_cast<ads::meridian::MERGenericAdView*>(view.get()));
     auto& accelerometer = services::Accelerometer::sharedAccelerometer();
     EXPECT_DOUBLE_EQ(accelerometer.updateInterval(), 1.0 / 60);
     accelerometer.report(1, 0, 0, 0);
@@ -179,7 +182,7 @@ TEST_F(MERHTMLAdTest, MotionIsSmoothedAndSentOnlyWhenEveryGateIsOpen) {
     accelerometer.report(1, 0.5, -1, 0);
     EXPECT_NEAR(ad->accelX(), 0.19, 1e-12);
     EXPECT_EQ(page->evaluatedScripts().back(), "didAccelerate(0.190000,0.095000,-0.190000)");
-    view.enabled = false;
+    owner.enabled = false;
     accelerometer.report(1, 1, 1, 0);
     EXPECT_NEAR(ad->accelX(), 0.19, 1e-12);
     ad = nullptr;
