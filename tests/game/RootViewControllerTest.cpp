@@ -4,6 +4,7 @@
 
 #include "ShellFakes.hpp"
 
+#include <ads/bountix/BTXFeaturedAppView.hpp>
 #include <ads/bountix/BTXOffers.hpp>
 #include <ads/bountix/BTXViewCommons.hpp>
 
@@ -555,6 +556,26 @@ TEST_F(RootViewControllerTest, TheMqShareChoosesBetweenAnInterstitialAndTheFeatu
         EXPECT_EQ(int(log.only("ads.interstitial").size()), c.interstitials);
         EXPECT_EQ(int(log.only("ads.getFeaturedApp").size()), c.featuredRequests);
     }
+}
+
+TEST_F(RootViewControllerTest, AFeaturedAppTheOfferServiceNamesIsPresentedOverTheRoot) {
+    auto& controller = show();
+    connectOfferWall();
+    offers.route("GET", "/get_offers/featured",
+        test::HttpResponse::text(
+            "<BountixConnectReturnObject><OfferArray><BountixApp><StoreID>other"
+            "</StoreID><Name>Other Game</Name><Amount>25</Amount></BountixApp>"
+            "</OfferArray></BountixConnectReturnObject>"));
+    setBtxStore({{"mq", 0}, {"featuredapp", true}});
+    log.take();
+    controller.showBountixFeaturedApp();
+    ASSERT_TRUE(frameUntil([&] { return !log.only("ads.makeFeaturedApp").empty(); }));
+    EXPECT_EQ(log.only("ads.featuredCount"), std::vector<std::string>({"ads.featuredCount 1000"}));
+    ASSERT_EQ(offerRequests("/get_offers/featured").size(), 1u);
+    EXPECT_EQ(ads::bountix::BTXFeaturedAppView::sharedBTXFeaturedAppView().publisherUserID(),
+        ads::bountix::BountixConnect::getUserID())
+        << "the full-screen ad would be built for the same player";
+    EXPECT_TRUE(frameUntil([&] { return controller.presentedViewController() != nullptr; }));
 }
 
 TEST_F(RootViewControllerTest, AnMqOfFiftyShowsAnInterstitialOnAboutHalfTheVisitsRepeatably) {
