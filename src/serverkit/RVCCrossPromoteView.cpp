@@ -51,13 +51,13 @@ std::string RVCCrossPromoteView::pageURL(char const* page) const {
 }
 
 void RVCCrossPromoteView::present(
-    Done done, Close close, std::string const& buttonLabel, ui::ViewController* container) {
+    Done done, Close close, std::string const& buttonLabel, ui::View* container) {
     apiDone_ = std::move(done);
     userClosed_ = std::move(close);
-    auto const frame = container->view()->frame();
+    auto const frame = container->frame();
     float width = frame.size.width;
     float height = frame.size.height;
-    auto const orientation = container->interfaceOrientation();
+    auto const orientation = ui::Application::sharedApplication().statusBarOrientation();
     if (orientation == ui::InterfaceOrientation::LandscapeLeft
         || orientation == ui::InterfaceOrientation::LandscapeRight)
         std::swap(width, height);
@@ -89,8 +89,8 @@ void RVCCrossPromoteView::present(
     cpAPIView_->addSubview(cpAPIWebView_);
     cpAPIView_->addSubview(cpAPIToolbar_);
     cpAPIView_->addSubview(activityIndicator_);
-    container->view()->addSubview(cpAPIView_);
-    container->view()->bringSubviewToFront(cpAPIView_.get());
+    container->addSubview(cpAPIView_);
+    container->bringSubviewToFront(cpAPIView_.get());
 }
 
 void RVCCrossPromoteView::dismiss() {

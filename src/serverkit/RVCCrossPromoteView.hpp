@@ -42,8 +42,9 @@ public:
     void setBaseURL(std::string url) { baseURL_ = std::move(url); }
     std::string const& baseURL() const { return baseURL_; }
 
-    void present(
-        Done done, Close close, std::string const& buttonLabel, ui::ViewController* container);
+    // Shows the panel in container (the view of the screen it covers), turned with the
+    // status bar's orientation.
+    void present(Done done, Close close, std::string const& buttonLabel, ui::View* container);
     // Fades the panel out and forgets its parts, so the next present starts anew.
     void dismiss();
     void cpAPIToolbar_closeButton_clicked();

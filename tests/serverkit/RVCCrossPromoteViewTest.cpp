@@ -63,7 +63,7 @@ protected:
                         ? std::optional(result->objectForKey("post_id").stringValue())
                         : std::nullopt);
             },
-            [this] { ++closes; }, "Back", root.get());
+            [this] { ++closes; }, "Back", root->view());
     }
 
     foundation::ScopedManualClock clock;
