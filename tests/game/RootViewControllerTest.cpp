@@ -4,6 +4,7 @@
 
 #include "ShellFakes.hpp"
 
+#include <ads/bountix/BTXFeaturedAppView.hpp>
 #include <ads/bountix/BTXOffers.hpp>
 #include <ads/bountix/BTXViewCommons.hpp>
 
@@ -555,6 +556,29 @@ TEST_F(RootViewControllerTest, TheMqShareChoosesBetweenAnInterstitialAndTheFeatu
         EXPECT_EQ(int(log.only("ads.interstitial").size()), c.interstitials);
         EXPECT_EQ(int(log.only("ads.getFeaturedApp").size()), c.featuredRequests);
     }
+}
+
+TEST_F(RootViewControllerTest, AFeaturedAppTheOfferServiceNamesIsPresentedOverTheRoot) {
+    auto& controller = show();
+    connectOfferWall();
+    offers.route("GET", "/get_offers/featured",
+        test::HttpResponse::text(
+            "<BountixConnectReturnObject><OfferArray><BountixApp><StoreID>other"
+            "</StoreID><Name>Other Game</Name><Amount>25</Amount></BountixApp>"
+            "</OfferArray></BountixConnectReturnObject>"));
+    setBtxStore({{"mq", 0}, {"featuredapp", true}});
+    log.take();
+    controller.showBountixFeaturedApp();
+    ASSERT_TRUE(frameUntil([&] { return !log.only("ads.makeFeaturedApp").empty(); }));
+    // (The main menu may have asked too, by its own draw.)
+    auto const counts = log.only("ads.featuredCount");
+    ASSERT_FALSE(counts.empty());
+    EXPECT_EQ(counts.back(), "ads.featuredCount 1000");
+    EXPECT_FALSE(offerRequests("/get_offers/featured").empty());
+    EXPECT_EQ(ads::bountix::BTXFeaturedAppView::sharedBTXFeaturedAppView().publisherUserID(),
+        ads::bountix::BountixConnect::getUserID())
+        << "the full-screen ad would be built for the same player";
+    EXPECT_TRUE(frameUntil([&] { return controller.presentedViewController() != nullptr; }));
 }
 
 TEST_F(RootViewControllerTest, AnMqOfFiftyShowsAnInterstitialOnAboutHalfTheVisitsRepeatably) {

@@ -12,6 +12,8 @@
 #include "ShellStates.hpp"
 
 #include <ads/bountix/BTXConfiguration.hpp>
+#include <ads/bountix/BTXFeaturedApp.hpp>
+#include <ads/bountix/BTXFeaturedAppView.hpp>
 #include <ads/bountix/BTXOffers.hpp>
 #include <ads/bountix/BTXUserAccountManager.hpp>
 #include <ads/bountix/BTXViewCommons.hpp>
@@ -209,8 +211,8 @@ private:
     CallLog& log_;
 };
 
-// Records every call; the offer wall's connect, pay-per-actions and points go on to the
-// real offer-wall client (so to the stand-in offer service), the rest stops here.
+// Records every call; the offer wall's connect, pay-per-actions, points, wall and featured app
+// go on to the real offer-wall client (so to the stand-in offer service), the rest stops here.
 class RecordingAds final : public game::AdClients {
 public:
     explicit RecordingAds(CallLog& log)
@@ -222,6 +224,7 @@ public:
     }
     void setFeaturedAppDisplayCount(int count) override {
         log_.add("ads.featuredCount " + std::to_string(count));
+        AdClients::setFeaturedAppDisplayCount(count);
     }
     void setTransitionEffect(int effect) override {
         log_.add("ads.transition " + std::to_string(effect));
@@ -248,7 +251,10 @@ public:
         log_.add("ads.action " + action);
         AdClients::actionComplete(action);
     }
-    void getFeaturedApp() override { log_.add("ads.getFeaturedApp"); }
+    void getFeaturedApp() override {
+        log_.add("ads.getFeaturedApp");
+        AdClients::getFeaturedApp();
+    }
     base::Ref<ui::ViewController> makeFeaturedAppViewController(base::Value const&) override {
         log_.add("ads.makeFeaturedApp");
         return ui::ViewController::create();
@@ -439,6 +445,8 @@ protected:
         return false;
     }
     static void resetOfferWall() {
+        ads::bountix::BTXFeaturedAppManager::resetShared();
+        ads::bountix::BTXFeaturedAppView::resetShared();
         ads::bountix::BTXOffersWebView::resetShared();
         ads::bountix::BTXCallsWrapper::resetShared();
         ads::bountix::BTXViewCommons::resetShared();

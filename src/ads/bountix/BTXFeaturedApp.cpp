@@ -1,6 +1,7 @@
 #include <ads/bountix/BTXFeaturedApp.hpp>
 
 #include <ads/bountix/BTXConfiguration.hpp>
+#include <ads/bountix/BTXFeaturedAppView.hpp>
 #include <ads/bountix/BTXLog.hpp>
 #include <ads/bountix/BountixConnect.hpp>
 #include <foundation/Bundle.hpp>
@@ -136,6 +137,10 @@ void BTXFeaturedAppRequestHandler::send(std::optional<std::string> const& curren
     auto url = configuration.primaryHost.empty() ? std::string() : configuration.primaryHost + path;
     auto alternate
         = configuration.fallbackHost.empty() ? std::string() : configuration.fallbackHost + path;
+    // The full-screen ad of this app is built for the same user and currency.
+    auto& view = BTXFeaturedAppView::sharedBTXFeaturedAppView();
+    view.setPublisherUserID(BountixConnect::getUserID());
+    view.setCurrencyID(currencyID);
     auto parameters = BountixConnect::sharedBountixConnect().genericParameters();
     parameters.set("publisher_user_id", BountixConnect::getUserID());
     if (currencyID)

@@ -399,10 +399,6 @@ void BTXCallsWrapper::didRotateFromInterfaceOrientation(ui::InterfaceOrientation
     updateViewsWithOrientation(orientation);
 }
 
-void BTXCallsWrapper::updateViewsWithOrientation(ui::InterfaceOrientation) {
-    // The full-screen featured view hears rotations once it exists.
-}
-
 void BTXCallsWrapper::moveViewToFront() {
     firstWindow().bringSubviewToFront(view());
 }

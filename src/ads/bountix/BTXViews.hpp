@@ -21,6 +21,7 @@
 
 namespace ads::bountix {
 
+class BTXFeaturedAppView;
 class BTXOffersWebView;
 
 // The loading overlay laid over a page while it loads: a dimmed rounded box with an
@@ -194,6 +195,7 @@ public:
     void showBoxCloseNotification();
     bool shouldAutorotateToInterfaceOrientation(ui::InterfaceOrientation orientation) override;
     void didRotateFromInterfaceOrientation(ui::InterfaceOrientation orientation) override;
+    // Tells the shared featured-app view of the rotation.
     void updateViewsWithOrientation(ui::InterfaceOrientation orientation);
     void moveViewToFront();
 
@@ -211,6 +213,11 @@ public:
         std::string const& currencyID, ui::ViewController* controller, bool selector);
     void showOffersWithCurrencyID(
         std::string const& currencyID, ui::ViewController* controller, bool navBar, bool selector);
+
+    // The featured app's full-screen ad (defined with it), in the same two ways.
+    BTXFeaturedAppView& showFeaturedAppFullScreenAdWithURL(std::string const& url);
+    BTXFeaturedAppView& showFeaturedAppFullScreenAd(std::string const& url, graphics::Rect frame);
+    void showFeaturedAppFullScreenAd(std::string const& url, ui::ViewController* controller);
 
 private:
     friend base::Factory;

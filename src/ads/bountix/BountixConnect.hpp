@@ -22,6 +22,7 @@ namespace ads::bountix {
 class BTXVideoAdDelegate;
 class BTXAdDelegate;
 class BTXAdView;
+class BTXFeaturedAppView;
 class BTXOffersWebView;
 
 inline constexpr char const* BTXConnectSuccessNotification = "BTX_Connect_Success";
@@ -98,6 +99,11 @@ public:
     static void getFeaturedApp();
     static void getFeaturedAppWithCurrencyID(std::string const& currencyID);
     static void setFeaturedAppDisplayCount(int count);
+    // The current featured app's full-screen ad through the view host; without a
+    // featured app each logs and shows nothing (null).
+    static BTXFeaturedAppView* showFeaturedAppFullScreenAd();
+    static BTXFeaturedAppView* showFeaturedAppFullScreenAdWithFrame(graphics::Rect frame);
+    static void showFeaturedAppFullScreenAdWithViewController(ui::ViewController* controller);
 
     // The display ad (forwarded to the shared BTXAdView, which is returned).
     static BTXAdView& getDisplayAdWithDelegate(

@@ -1,6 +1,9 @@
 #include <game/shell/GameServerClient.hpp>
 
 #include <game/shell/MarketingKit.hpp>
+#include <game/shell/ServerConfig.hpp>
+
+#include <serverkit/RVCCrossPromoteView.hpp>
 
 #include <foundation/Format.hpp>
 
@@ -37,15 +40,30 @@ void GameServerClient::requestUnreadCredits(MarketingCreditsDelegate* delegate) 
     MarketingKit::shared().requestUnreadCredits(delegate);
 }
 
-// With nothing to show, the page closes at once, so that its caller's state is put back.
-void GameServerClient::presentCrossPromote(
-    std::function<void(bool)>, std::function<void()> close, std::string const&, ui::View*) {
-    foundation::log("No game server client: no cross-promotion to show");
-    if (close)
-        close();
+// The publisher's cross-promotion panel on its store web site; the offer counts as finished
+// when the final page names a post. Without the site's address, or a container, there is
+// nothing to show: the page closes at once, so that its caller's state is put back.
+void GameServerClient::presentCrossPromote(std::function<void(bool)> done,
+    std::function<void()> close, std::string const& buttonLabel, ui::View* container) {
+    auto const site = ServerConfig::productWebBaseURL();
+    if (site.empty() || !container) {
+        foundation::log("No store web site: no cross-promotion to show");
+        if (close)
+            close();
+        return;
+    }
+    auto& panel = serverkit::RVCCrossPromoteView::sharedRVCCrossPromote();
+    panel.setBaseURL(site);
+    panel.present(
+        [done](base::Ref<base::Dictionary> result) {
+            if (done)
+                done(result != nullptr);
+        },
+        std::move(close), buttonLabel, container);
 }
 
 void GameServerClient::dismissCrossPromote() {
+    serverkit::RVCCrossPromoteView::sharedRVCCrossPromote().dismiss();
 }
 
 }

@@ -1,6 +1,7 @@
 #include "BountixTestSupport.hpp"
 
 #include <ads/bountix/BTXConfiguration.hpp>
+#include <ads/bountix/BTXFeaturedAppView.hpp>
 #include <ads/bountix/BTXOffers.hpp>
 #include <ads/bountix/BTXUserAccountManager.hpp>
 #include <ads/bountix/BTXViewCommons.hpp>
@@ -21,6 +22,7 @@ namespace test {
 namespace {
 
 void resetClient() {
+    ads::bountix::BTXFeaturedAppView::resetShared();
     ads::bountix::BTXOffersWebView::resetShared();
     ads::bountix::BTXCallsWrapper::resetShared();
     ads::bountix::BTXViewCommons::resetShared();

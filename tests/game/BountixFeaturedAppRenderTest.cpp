@@ -1,0 +1,182 @@
+// Screenshots of the offer wall's other two screens as the game's window draws them: the
+// featured app's full-screen ad (white page, grey border, the bundle's close button in
+// the top-left corner, the loading box in the middle) on a phone and a tablet, and the
+// auto-orienting box in portrait and turned for landscape.
+#include <ads/bountix/BTXAutoOrientView.hpp>
+#include <ads/bountix/BTXConfiguration.hpp>
+#include <ads/bountix/BTXFeaturedAppView.hpp>
+#include <ads/bountix/BTXViewCommons.hpp>
+#include <engine/ViewRenderer.hpp>
+#include <foundation/Bundle.hpp>
+#include <foundation/Clock.hpp>
+#include <foundation/RunLoop.hpp>
+#include <graphics/Font.hpp>
+#include <support/GLFixture.hpp>
+#include <ui/Animator.hpp>
+#include <ui/Application.hpp>
+#include <ui/Image.hpp>
+#include <ui/Label.hpp>
+#include <ui/Screen.hpp>
+#include <ui/Window.hpp>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace ads::bountix;
+
+namespace {
+
+struct Screen {
+    char const* name;
+    int width;
+    int height;
+};
+
+class BountixScreenRender : public test::GLFixture {
+protected:
+    BountixScreenRender(int w, int h)
+        : GLFixture(w, h) { }
+
+    void SetUp() override {
+        GLFixture::SetUp();
+        ui::Application::reset();
+        ui::Image::purgeCache();
+        foundation::Bundle::setMainBundlePath(std::string(QUILLABY_BUILD_DIR) + "/bundle");
+        BTXConfiguration configuration;
+        configuration.primaryHost = "https://offers.example/";
+        BTXConfiguration::setUp(configuration);
+        window = ui::Window::create({{0, 0}, {float(width()), float(height())}});
+        window->makeKeyAndVisible();
+    }
+    void TearDown() override {
+        BTXFeaturedAppView::resetShared();
+        BTXViewCommons::resetShared();
+        BTXConfiguration::reset();
+        renderer.releaseTextures();
+        window = nullptr;
+        ui::Screen::reset();
+        ui::Animator::reset();
+        foundation::RunLoop::main().reset();
+        ui::Application::reset();
+        ui::Image::purgeCache();
+        foundation::Bundle::setMainBundlePath({});
+        GLFixture::TearDown();
+    }
+
+    void draw() {
+        glClearColor(0.2f, 0.5f, 0.3f, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        renderer.render(*window);
+    }
+    graphics::Rgba at(int x, int y) const { return pixel(x, height() - 1 - y); }
+
+    foundation::ScopedManualClock clock;
+    engine::ViewRenderer renderer;
+    base::Ref<ui::Window> window;
+};
+
+class BountixFeaturedAppRender : public BountixScreenRender,
+                                 public ::testing::WithParamInterface<Screen> {
+protected:
+    BountixFeaturedAppRender()
+        : BountixScreenRender(GetParam().width, GetParam().height) { }
+};
+
+// A box as a game would fill it: the rounded path in a dim fill, and a line of text
+// that shows which way it is turned.
+class FilledBox final : public BTXAutoOrientView {
+public:
+    void drawRect(ui::GraphicsContext& context, graphics::Rect rect) override {
+        BTXAutoOrientView::drawRect(context, rect, ui::Color::colorWithWhite(0, 0.75f), BoxRadius);
+    }
+
+private:
+    friend base::Factory;
+    FilledBox()
+        : BTXAutoOrientView({0, 0, 321, 481}) { }
+};
+
+class BountixBoxRender : public BountixScreenRender,
+                         public ::testing::WithParamInterface<ui::InterfaceOrientation> {
+protected:
+    BountixBoxRender()
+        : BountixScreenRender(320, 480) { }
+};
+
+}
+
+TEST_P(BountixFeaturedAppRender, TheAdShowsItsCloseButtonOverAWhitePage) {
+    BTXViewCommons::sharedObject().setTransitionEffect(-1);
+    auto& view = BTXFeaturedAppView::sharedBTXFeaturedAppView();
+    view.refreshWithFrame(window->bounds());
+    window->addSubview(base::Ref<ui::View>(&view));
+    view.loadViewWithURL("https://offers.example/ad/full");
+    view.webView().stopLoading();
+    view.loadingView().enable();
+    clock->advance(0.5);
+    foundation::RunLoop::main().runFor(0.1);
+    draw();
+    saveImage(std::string("bountix-featured-app-") + GetParam().name);
+
+    ASSERT_NE(view.closeButton(), nullptr);
+    EXPECT_EQ(view.closeButton()->frame(), (graphics::Rect {0, 0, 40, 40}))
+        << "the bundle's picture sizes the button";
+    // The button's dark badge, the grey border, the white page and the loading box.
+    EXPECT_LT(at(8, 20).r, 200);
+    EXPECT_NEAR(at(width() - 2, height() / 2).r, 85, 12);
+    auto page = at(width() - 30, 60);
+    EXPECT_GT(page.r, 240);
+    EXPECT_GT(page.g, 240);
+    EXPECT_LT(at(width() / 2 - 50, height() / 2 - 40).r, 110);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, BountixFeaturedAppRender,
+    ::testing::Values(Screen {"phone", 320, 480}, Screen {"tablet", 768, 1024}),
+    [](auto const& screen) { return std::string(screen.param.name); });
+
+TEST_P(BountixBoxRender, TheBoxFillsTheScreenBelowTheStatusBarTurnedToIt) {
+    auto const orientation = GetParam();
+    // The screen is the window's size, so the box fills it below the status bar.
+    ui::Screen::mainScreen().setSurface(base::Ref<graphics::Surface>(&surface()));
+    ui::Application::sharedApplication().setStatusBarOrientation(orientation);
+    auto box = base::make<FilledBox>();
+    auto label = ui::Label::create({20, 20, 200, 30});
+    label->setText("Box");
+    label->setFont(graphics::Font::boldSystemFontOfSize(24));
+    label->setTextColor(ui::Color::whiteColor());
+    label->setBackgroundColor(ui::Color::clearColor());
+    box->addSubview(label);
+    box->show();
+    foundation::RunLoop::main().runFor(0.1);
+    draw();
+    bool const portrait = orientation == ui::InterfaceOrientation::Portrait;
+    saveImage(std::string("bountix-box-") + (portrait ? "portrait" : "landscape"));
+
+    // The status bar's strip stays clear; the box's inside is dark.
+    EXPECT_GT(at(160, 10).g, 100);
+    EXPECT_LT(at(160, 250).g, 60);
+    // The label sits in the box's top-left corner as the box is turned: top-left of the
+    // screen in portrait, top-right when turned a quarter to the right.
+    auto const labelArea = [&](int x0, int y0, int w, int h) {
+        int bright = 0;
+        for (int y = y0; y < y0 + h; ++y)
+            for (int x = x0; x < x0 + w; ++x)
+                bright += at(x, y).r > 200;
+        return bright;
+    };
+    if (portrait) {
+        EXPECT_GT(labelArea(20, 40, 60, 30), 20);
+        EXPECT_EQ(labelArea(250, 40, 50, 60), 0);
+    } else {
+        EXPECT_GT(labelArea(260, 40, 40, 60), 20);
+        EXPECT_EQ(labelArea(20, 40, 60, 30), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Orientations, BountixBoxRender,
+    ::testing::Values(ui::InterfaceOrientation::Portrait, ui::InterfaceOrientation::LandscapeRight),
+    [](auto const& orientation) {
+        return std::string(
+            orientation.param == ui::InterfaceOrientation::Portrait ? "portrait" : "landscape");
+    });
