@@ -8,10 +8,12 @@
 #include <game/shell/MainLayer.hpp>
 #include <game/shell/SoundEngine.hpp>
 #include <ui/AlertView.hpp>
+#include <ui/Application.hpp>
 #include <ui/Device.hpp>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -374,4 +376,113 @@ TEST_F(MainMenuTest, UnreachedScreensKeepTheirStates) {
     EXPECT_TRUE(ui->showsSeasonsButton());
 }
 
+}
+
+// Touches on the main menu's screens through the interface's dispatcher, to the real menu.
+class MainMenuTouchTest : public MainMenuTest {
+protected:
+    void TearDown() override {
+        GameGlobals::shared().mainMenu = nullptr;
+        MainMenuTest::TearDown();
+    }
+    // The centre of the node as the scene shows it.
+    static engine::Point centreOf(engine::SceneNode* node) {
+        auto size = node->contentSize();
+        auto anchor = node->anchorPoint();
+        engine::Point local {node->position().x + size.width * (0.5f - anchor.x),
+            node->position().y + size.height * (0.5f - anchor.y)};
+        return node->parent() ? node->parent()->convertToWorldSpace(local) : local;
+    }
+    static bool waits(int state) {
+        return state == 1 || state == 4 || state == 7 || state == 10 || state == 13 || state == 25;
+    }
+    bool tap(engine::Point point) {
+        // The platform's view is landscape, 320 points high.
+        ui::Application::sharedApplication().setStatusBarOrientation(
+            ui::InterfaceOrientation::LandscapeRight);
+        auto touches = touchAt(point);
+        return ui->handleTouchesBegan(touches, nullptr);
+    }
+};
+
+TEST_F(MainMenuTouchTest, EachWaitingScreenTakesItsButtons) {
+    using Target = std::function<engine::SceneNode*(Interface&)>;
+    auto slot = [](int n) -> Target { return [n](Interface& face) { return face.button(n); }; };
+    struct Case {
+        char const* name;
+        bool saved;
+        int startIn; // the screen the menu starts on
+        std::vector<int> before; // presses that lead to the waiting screen
+        Target target; // null: a point where nothing is
+        bool taken;
+        int stateAfter;
+        bool asks {false}; // the challenges question opens
+    };
+    Case const cases[] = {
+        {"title anywhere", false, 0, {}, nullptr, true, 2},
+        {"new game", false, 3, {}, slot(0), true, 5},
+        {"resume without a save falls through", false, 3, {}, slot(1), false, 4},
+        {"resume with a save", true, 3, {}, slot(1), true, 5},
+        {"options", false, 3, {}, slot(2), true, 5},
+        {"challenges stay", false, 3, {}, slot(14), true, 4, true},
+        {"nothing on the menu", false, 3, {}, nullptr, false, 4},
+        {"erase warning: erase", true, 3, {0}, slot(0), true, 8},
+        {"erase warning: cancel", true, 3, {0}, slot(1), true, 8},
+        {"confirmation: yes", true, 3, {0, 0}, slot(0), true, 11},
+        {"confirmation: nothing", true, 3, {0, 0}, nullptr, false, 10},
+        {"options: back", false, 3, {2}, slot(0), true, 14},
+        {"help: close", false, 3, {3}, slot(0), true, 26},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.saved)
+            saveGame();
+        auto& main = make();
+        GameGlobals::shared().mainMenu = menu;
+        main.start(c.startIn);
+        ASSERT_TRUE(reach(c.startIn + 1));
+        for (int press : c.before) {
+            int waiting = main.state();
+            main.handlePressButton(press);
+            ASSERT_EQ(main.state(), waiting + 1);
+            for (int i = 0; i < 300 && !waits(main.state()); ++i)
+                step(1);
+        }
+        int waiting = main.state();
+        ASSERT_TRUE(waits(waiting));
+        engine::Point point = c.target ? centreOf(c.target(*ui)) : engine::Point {2, 2};
+        EXPECT_EQ(tap(point), c.taken);
+        EXPECT_EQ(main.state(), c.stateAfter) << "from " << waiting;
+        EXPECT_EQ(main.challengesAlert() != nullptr, c.asks);
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(MainMenuTouchTest, TheOptionsSwitchTakesOnlyTheHalfThatChangesIt) {
+    struct Case {
+        bool musicOn;
+        bool tapOff; // the off half, else the on half
+        bool taken;
+        bool savedAfter;
+    };
+    for (auto c : {Case {true, true, true, false}, Case {true, false, false, true},
+             Case {false, false, true, true}, Case {false, true, false, false}}) {
+        SCOPED_TRACE(std::to_string(c.musicOn) + std::to_string(c.tapOff));
+        DataConrtoller::saveBgmEnable(c.musicOn);
+        auto& main = make();
+        GameGlobals::shared().mainMenu = menu;
+        game::SoundEngine::sharedManager()->enableMusicTrack(c.musicOn);
+        main.start(12);
+        ASSERT_TRUE(reach(13));
+        auto* half = c.tapOff ? ui->optionsMusicOff() : ui->optionsMusicOn();
+        EXPECT_EQ(tap(centreOf(half)), c.taken);
+        EXPECT_EQ(main.state(), 13);
+        EXPECT_EQ(DataConrtoller::getBgmEnable(), c.savedAfter);
+        EXPECT_EQ(game::SoundEngine::sharedManager()->isMusicTrackEnable(), c.savedAfter);
+        auto* marked = c.savedAfter ? ui->optionsMusicOn() : ui->optionsMusicOff();
+        EXPECT_EQ(ui->optionsMusicMarker()->position(), marked->position());
+        TearDown();
+        SetUp();
+    }
 }
