@@ -33,12 +33,17 @@ function(quillaby_library name)
     target_link_libraries(${name} PUBLIC ${Q_DEPENDS} PRIVATE quillaby_options ${Q_PRIVATE_DEPENDS})
 endfunction()
 
-# quillaby_test(NAME SOURCES ... [DEPENDS ...] [LABEL unit|render|net|slow] [ENVIRONMENT ...])
-# A GoogleTest program whose tests CTest discovers one by one, all carrying LABEL.
+# quillaby_test(NAME SOURCES ... [DEPENDS ...] [LABEL unit|render|net|slow] [ENVIRONMENT ...]
+#     [TIMEOUT seconds])
+# A GoogleTest program whose tests CTest discovers one by one, all carrying LABEL; each test
+# may run TIMEOUT seconds (120 by default).
 function(quillaby_test name)
-    cmake_parse_arguments(Q "" "LABEL" "SOURCES;DEPENDS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(Q "" "LABEL;TIMEOUT" "SOURCES;DEPENDS;ENVIRONMENT" ${ARGN})
     if(NOT Q_LABEL)
         set(Q_LABEL unit)
+    endif()
+    if(NOT Q_TIMEOUT)
+        set(Q_TIMEOUT 120)
     endif()
     add_executable(${name} ${Q_SOURCES})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
@@ -52,5 +57,5 @@ function(quillaby_test name)
         ${Q_ENVIRONMENT})
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
-        PROPERTIES LABELS "${Q_LABEL}" ENVIRONMENT "${env}" TIMEOUT 120)
+        PROPERTIES LABELS "${Q_LABEL}" ENVIRONMENT "${env}" TIMEOUT ${Q_TIMEOUT})
 endfunction()

@@ -148,11 +148,11 @@ TEST_F(MainSceneTest, TheSalonAndBackReleaseEachStateAndEmptyTheTextureCache) {
     EXPECT_EQ(engine::TextureMgr::sharedTextureMgr().count(), 0u);
     EXPECT_EQ(globals().shop, nullptr);
     runUntilState(2);
-    // Back from the salon the menu opens on the main menu, and the daily bonus is not asked
-    // for a second time.
+    // Back from the salon the menu opens on the main menu (not the title), and the daily
+    // bonus is not asked for a second time.
     EXPECT_EQ(withoutUpdates(log.take()),
         (Calls {"shop.cleanup", "shop.released", "interface.remove 3", "interface.init 2",
-            "make menu", "menu.start 3", "root.showBountixFeaturedApp"}));
+            "make menu", "interface.showMainMenu", "menu.start 3", "root.showBountixFeaturedApp"}));
     EXPECT_TRUE(globals().customerPool->empty());
     EXPECT_TRUE(globals().petPool->empty());
 }

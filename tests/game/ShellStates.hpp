@@ -116,13 +116,17 @@ private:
     CallLog& log_;
 };
 
+// The real main menu, recording its starts, frames and release.
 class RecordingMainMenu final : public game::MainMenu {
 public:
     void start(int state) override {
         MainMenu::start(state);
         log_.add("menu.start " + std::to_string(state));
     }
-    void update() override { log_.add("menu.update"); }
+    void update() override {
+        log_.add("menu.update");
+        MainMenu::update();
+    }
 
     ~RecordingMainMenu() override { log_.add("menu.released"); }
 

@@ -12,6 +12,7 @@
 #include <ui/Touch.hpp>
 
 #include <array>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <utility>
@@ -85,12 +86,68 @@ public:
     // the application resigns active; only during the working hours with nothing
     // modal in front.
     virtual void autoPauseGame();
-    // Shows or hides the main menu's button for save transfers.
-    virtual void showSeasonsButton(bool) { }
+    // Keeps whether the main menu shows its button for save transfers (slot 12).
+    virtual void showSeasonsButton(bool show);
     // Hides the main menu's buttons while a question about save data is open (-1).
-    virtual void HiddenMainMenu(int) { }
+    virtual void HiddenMainMenu(int pressedSlot);
     // The main menu's buttons back after such a question.
-    virtual void showMainMenu() { }
+    virtual void showMainMenu();
+
+    // --- title and main-menu screens (InterfaceMainMenu.cpp) ---
+    // Each screen has a show (entry animation, UI state set), a hide (UI state 0,
+    // exit animation) and an is-done test (no animation left) that MainMenu polls.
+    // The tablet's title bobs its button for ever; the bob alone does not keep
+    // the title from being done. The phone's title is the animated scene.
+    virtual void showTitle();
+    virtual void HiddenTitle();
+    virtual bool isTitleActionDone();
+    // The menu's buttons are built afresh on each show and pop in one after
+    // another; on hiding, the pressed one (-1 none) goes last, after 1.7 s.
+    virtual bool isMainMenuActionDone();
+    // The erase warning before a new game (UI state 2), its confirmation (3), the
+    // options (4), and the erase dialogs that no menu state opens (6, 7).
+    virtual void showNewGame();
+    virtual void HiddenNewGame();
+    virtual bool isNewGameActionDone();
+    virtual void showConfirmNewGame();
+    virtual void HiddenConfirmNewGame();
+    virtual bool isConfirmNewGameActionDone();
+    virtual void showOption();
+    virtual void HiddenOption();
+    virtual bool isOptionActionDone();
+    void showConfirmErase();
+    void HiddenConfirmErase();
+    bool isConfirmEraseActionDone();
+    void showFinishErase();
+    void HiddenFinishErase();
+    bool isFinishEraseActionDone();
+    // UI state 5 (erase mode of the options) or 4.
+    void changeOptionToErase(bool erase) { curUIState_ = erase ? 5 : 4; }
+    bool showsSeasonsButton() const { return bShowSeasonsButton; }
+    // Hooks kept for ads, e-mail and prizes that the game never opens.
+    void showAd();
+    void showBannerAd();
+    void HiddenAd();
+    bool isAdActionDone() const { return true; }
+    bool isEmailBoxActionDone() const { return true; }
+    bool isPrizeActionDone() const { return true; }
+    void initEmailBar() { }
+    void removeEmailBar() { }
+    void showEmailBar() { }
+    void hiddenEmailBar() { }
+    void showEmailBox() { }
+    void HiddenEmailBox() { }
+    void moveUpEmailBox() { }
+    void showPrize() { }
+    void HiddenPrize() { }
+    engine::Sprite* titleButton() const { return pTitle_Button.get(); }
+    engine::Sprite* titleLogo() const { return pTitle_BFLogo.get(); }
+    engine::Sprite* optionsMusicMarker() const { return pOption_Bgm_Select.get(); }
+    engine::Sprite* optionsSoundMarker() const { return pOption_Sfx_Select.get(); }
+    engine::Sprite* optionsMusicOn() const { return pOption_Bgm_On.get(); }
+    engine::Sprite* optionsMusicOff() const { return pOption_Bgm_Off.get(); }
+    engine::Sprite* optionsSoundOn() const { return pOption_Sfx_On.get(); }
+    engine::Sprite* optionsSoundOff() const { return pOption_Sfx_Off.get(); }
 
     // --- what the salon calls ---
     // The popup state; the salon acts on touches only while it is 0.
@@ -421,6 +478,19 @@ private:
     void removeMainMenu();
     void removeSalon();
     void removeFromLayer(engine::SceneNode* node);
+    // The dialog family: pop the panel in with the key's text at the point (none
+    // when the key is empty) and the buttons; shrink it away; no action left.
+    struct DialogButton {
+        int slot;
+        char const* key;
+        float offsetX;
+        float offsetY;
+    };
+    void showDialog(int uiState, engine::Sprite* panel, engine::Label* text, char const* key,
+        engine::Point at, std::initializer_list<DialogButton> buttons);
+    void hideDialog(engine::Sprite* panel);
+    static bool dialogDone(engine::Sprite* panel);
+    void buildMenuButtons(bool pad);
     base::Ref<engine::Sprite> showBonusPanel(std::string const& body, int slot);
     void hideBonusPanel(base::Ref<engine::Sprite>& panel, int slot, bool otherOpen, int other);
     void colourButton(int slot, engine::Color3B colour, engine::Color3B outline);
@@ -462,6 +532,7 @@ private:
     base::Ref<engine::Label> pPopupBox_Text;
     base::Ref<engine::Sprite> pWarningBox_Bg;
     base::Ref<engine::Label> pWarningBox_Text;
+    bool bShowSeasonsButton {false};
 
     // Salon.
     base::Ref<engine::Sprite> pGameplay_PauseButton;

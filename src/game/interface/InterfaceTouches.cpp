@@ -34,7 +34,7 @@ using namespace interface_support;
 namespace {
 
 // The menu's title track, which the music switch starts again when music comes on.
-constexpr char const* titleMusicTrack = "qrn_title.mp3";
+constexpr char const* titleMusicTrack = MainMenu::titleTrack;
 
 // Salon and popup buttons are tested at their size, the main menu's a little
 // inside it, the help book's page arrows generously.

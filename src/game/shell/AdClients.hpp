@@ -129,6 +129,12 @@ public:
 
     // --- the check-in client ---
     virtual void startHowdyWithAppId(std::string const&) { }
+    // Whether the check-in client runs on this device, and whether the game server
+    // turned its button on; the main menu offers check-in only when both hold.
+    virtual bool isHowdySupported() { return false; }
+    virtual bool shouldShowHowdy() { return false; }
+    // Opens the check-in client's page.
+    virtual void howdyCheckin() { }
 
     // --- the mediation banner ---
     // A new banner for the ad unit; null when there is no mediation client.
