@@ -390,3 +390,44 @@ TEST_F(ProgramTest, TheSalonHudAtMiddayAndTheDayReportUnderItsBonusOnPhoneAndTab
 }
 
 }
+
+namespace {
+
+TEST_F(ProgramTest, AfterTheDaysReportTheFingerHiresAStaffMemberAndTheMoneyDrops) {
+    ASSERT_EQ(run("--headless --salon-day=1 --frames 2", "QUILLABY_HOME=home").status, 0);
+    // Just after closing time, with the Pet Point bonuses and the tab bar's hint seen
+    // before, so that nothing covers the report and the staff tab stays selected.
+    editSave(folder / "home",
+        {{"DATA_SHOPTIME", "150.500000"}, {"PPBONUS_EOD1_BONUS", "1"}, {"PPBONUS_EOL_BONUS", "99"},
+            {"DATA_CCTAB_FIRSTRUN", "1"}});
+    std::filesystem::copy(
+        folder / "home", folder / "shown", std::filesystem::copy_options::recursive);
+    // The report is tapped away; the hire icon over the second staff member (paid in
+    // money) opens its dialog; its buy button hires.
+    write("play.txt",
+        "150 down 240 160\n151 up 240 160\n"
+        "320 down 140 210\n321 up 140 210\n"
+        "420 down 270 252\n421 up 270 252\n");
+    auto dialog = run("--headless --salon-day --frames 400 --script play.txt --screenshot hire.png",
+        "QUILLABY_HOME=shown");
+    ASSERT_EQ(dialog.status, 0) << dialog.err;
+    auto shown = picture("hire.png");
+    // The dialog's green buy button, lit: the money covers the price.
+    auto buy = shown.pixel(232, 262);
+    EXPECT_GT(int(buy.g), int(buy.r) + 40) << int(buy.r) << " " << int(buy.g);
+    auto hired = run("--headless --salon-day --frames 560 --script play.txt --screenshot hired.png",
+        "QUILLABY_HOME=home");
+    ASSERT_EQ(hired.status, 0) << hired.err;
+    auto save = foundation::PropertyList::dictionaryWithContentsOfFile(
+        (folder / "home/Library/Preferences/net.quillaby.salon.plist").string());
+    ASSERT_TRUE(save);
+    EXPECT_EQ(save->objectForKey("DATA_MONEY").intValue(), 5000 - 2000);
+    EXPECT_EQ(save->objectForKey("DATA_STAFFENABLE1").intValue(), 1);
+    std::filesystem::create_directories("test-output");
+    std::filesystem::copy_file(folder / "hire.png", "test-output/program-hire-dialog-phone.png",
+        std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(folder / "hired.png", "test-output/program-after-hire-phone.png",
+        std::filesystem::copy_options::overwrite_existing);
+}
+
+}
