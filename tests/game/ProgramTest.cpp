@@ -390,3 +390,64 @@ TEST_F(ProgramTest, TheSalonHudAtMiddayAndTheDayReportUnderItsBonusOnPhoneAndTab
 }
 
 }
+
+namespace {
+
+TEST_F(ProgramTest, AFingerPlaysFromTheDaysReportThroughAHireAndTheChallengeIntoTheNextDay) {
+    ASSERT_EQ(run("--headless --salon-day=1 --frames 2", "QUILLABY_HOME=start").status, 0);
+    // Just after closing time, with the Pet Point bonuses and the tab bar's hint seen
+    // before, so that nothing covers the report and the staff tab stays selected.
+    editSave(folder / "start",
+        {{"DATA_SHOPTIME", "150.500000"}, {"PPBONUS_EOD1_BONUS", "1"}, {"PPBONUS_EOL_BONUS", "99"},
+            {"DATA_CCTAB_FIRSTRUN", "1"}});
+    // The report is tapped away; the hire icon over the second staff member (paid in
+    // money) opens its dialog, whose buy button hires; the next-day button draws the
+    // day's challenge, whose report's OK starts the day; the lightning power-up is
+    // pressed; after its announcement the pause button.
+    write("play.txt",
+        "150 down 240 160\n151 up 240 160\n"
+        "320 down 140 210\n321 up 140 210\n"
+        "420 down 270 252\n421 up 270 252\n"
+        "700 down 410 295\n701 up 410 295\n"
+        "820 down 240 263\n821 up 240 263\n"
+        "1000 down 450 45\n1001 up 450 45\n"
+        "1100 down 460 300\n1101 up 460 300\n");
+    struct Shot {
+        char const* name;
+        int frames;
+    } const shots[] = {{"hire-dialog", 400}, {"challenge-report", 800},
+        {"power-up-announcement", 1040}, {"pause-menu", 1140}};
+    for (auto const& shot : shots) {
+        std::filesystem::copy(
+            folder / "start", folder / shot.name, std::filesystem::copy_options::recursive);
+        auto result = run("--headless --salon-day --frames " + std::to_string(shot.frames)
+                + " --script play.txt --screenshot " + shot.name + ".png",
+            std::string("QUILLABY_HOME=") + shot.name);
+        ASSERT_EQ(result.status, 0) << shot.name << result.err;
+        std::filesystem::create_directories("test-output");
+        std::filesystem::copy_file(folder / (std::string(shot.name) + ".png"),
+            std::string("test-output/play-") + shot.name + "-phone.png",
+            std::filesystem::copy_options::overwrite_existing);
+    }
+    // The dialog's green buy button is lit: the money covers the price.
+    auto buy = picture("hire-dialog.png").pixel(232, 262);
+    EXPECT_GT(int(buy.g), int(buy.r) + 40) << int(buy.r) << " " << int(buy.g);
+
+    // After the power-up: the hire paid in money, the next day begun with its challenge
+    // and one lightning fewer.
+    auto save = foundation::PropertyList::dictionaryWithContentsOfFile(
+        (folder / "power-up-announcement/Library/Preferences/net.quillaby.salon.plist").string());
+    ASSERT_TRUE(save);
+    EXPECT_EQ(save->objectForKey("DATA_MONEY").intValue(), 5000 - 2000);
+    EXPECT_EQ(save->objectForKey("DATA_STAFFENABLE1").intValue(), 1);
+    EXPECT_EQ(save->objectForKey("DATA_DAY").intValue(), 3);
+    EXPECT_EQ(save->objectForKey("DATA_SHOPSTATE").intValue(), 2);
+    auto challenges = save->objectForKey("DATA_ACTIVE_QUESTS").arrayRef();
+    ASSERT_TRUE(challenges);
+    EXPECT_EQ(challenges->size(), 1u);
+    auto lightning = save->objectForKey("SYS_SPITEM_BTN_SpeedBonus").dictionaryRef();
+    ASSERT_TRUE(lightning);
+    EXPECT_EQ(lightning->objectForKey("ITEM_COUNT").intValue(), 9);
+}
+
+}

@@ -213,6 +213,7 @@ void Interface::buildSalon() {
     pLayer->addChild(pTabBar, 10002);
 
     pItemBar = CCItemBar::init();
+    pItemBar->setDelegate(this);
     pLayer->addChild(pItemBar, 10002);
     pItemBar->setBarPosition(pad ? engine::Point {750, 768} : engine::Point {330, 320});
     // Each button starts with the count and level of a fresh effect of its kind.

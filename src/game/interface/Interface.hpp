@@ -7,6 +7,7 @@
 #include <engine/SceneNode.hpp>
 #include <game/interface/CCPurchaseDialog.hpp>
 #include <game/interface/CCTabBar.hpp>
+#include <game/progression/CCItemBar.hpp>
 #include <game/progression/QuestReport.hpp>
 #include <ui/TextField.hpp>
 #include <ui/Touch.hpp>
@@ -27,7 +28,6 @@ namespace game {
 
 class AnimatedSprite;
 class DynamicBG;
-class CCItemBar;
 class CCStatusBar;
 class CCTabBar;
 class MainLayer;
@@ -55,7 +55,8 @@ class Shop;
 class Interface : public base::Object,
                   public CCPurchaseDialogDelegate,
                   public QuestReportDelegate,
-                  public CCTabBarDelegate {
+                  public CCTabBarDelegate,
+                  public CCItemBarDelegate {
 public:
     // The interface on the root game layer (not retained: the layer owns it).
     static base::Ref<Interface> initWithLayer(MainLayer* layer);
@@ -262,21 +263,30 @@ public:
     virtual void showQuestReport(std::string const& questId);
     void didDismissQuestReport(QuestReport& report) override;
     QuestReport* questReport() const { return pQuestReport.get(); }
-    // Until the touch dispatcher decides purchases: buy and cancel close the dialog,
-    // and a closed dialog is removed from the layer.
-    void purchaseDialogDidDismissWithResponse(
-        CCPurchaseDialog& dialog, int response, base::Ref<base::Dictionary const> item) override;
+    // Buy and cancel close the dialog; the two get-more buttons open the in-app
+    // store or the Pet Point transfer with the dialog left open behind it.
     void purchaseDialogDidSelectResponse(
         CCPurchaseDialog& dialog, int response, base::Dictionary const& item) override;
+    // Once closed after a buy, the staff member, the furniture piece or the salon's
+    // current item is bought, when the balance and the shop level allow it (a
+    // refused purchase does nothing); the dialog leaves the layer in every case.
+    void purchaseDialogDidDismissWithResponse(
+        CCPurchaseDialog& dialog, int response, base::Ref<base::Dictionary const> item) override;
 
     // Adds count items to the item bar's button of that name.
-    virtual void didPurchaseConsumableNamed(std::string const&, int) { }
+    virtual void didPurchaseConsumableNamed(std::string const& name, int count);
 
     // --- touch dispatch (InterfaceTouches.cpp) ---
     // A tab of the salon's tab bar pressed: 0 and 1 the shop tabs, 2 the theme
     // store, 3 the Pet Point transfer view. Ignored (the previous tab selected
     // again silently) while the salon's shopping view moves.
     void ccTabBar(CCTabBar& bar, int tab) override;
+    // A power-up button pressed ("IncomeBonus", "WildcardBonus", "SpeedBonus"):
+    // during the working hours one item is used and its effect starts at once, with
+    // its jingle; after hours, on the staff tab with nothing in front, the item's
+    // purchase dialog opens. Ignored under the pause menu, the report and the help
+    // book.
+    void ccItemBar(CCItemBar& bar, std::string const& buttonName) override;
     // Greys the main menu's challenges button (slot 14) while daily challenges are off.
     void updateChallengeButton();
     // The e-mail box of the options screen back down after typing.

@@ -99,19 +99,6 @@ void Interface::hideDimBG() {
         pGameplay_dimBG->setVisible(false);
 }
 
-void Interface::purchaseDialogDidSelectResponse(
-    CCPurchaseDialog& dialog, int response, base::Dictionary const&) {
-    if (response == CCPurchaseDialog::Buy || response == CCPurchaseDialog::Cancel)
-        dialog.dismissDialog();
-}
-
-void Interface::purchaseDialogDidDismissWithResponse(
-    CCPurchaseDialog& dialog, int, base::Ref<base::Dictionary const>) {
-    if (pPurchaseDialog == &dialog)
-        pPurchaseDialog = nullptr;
-    removeFromParent(&dialog);
-}
-
 void Interface::showQuestReport(std::string const& questId) {
     auto* shop = GameGlobals::shared().shop.get();
     auto* quest = shop ? shop->questController()->getQuestById(questId) : nullptr;

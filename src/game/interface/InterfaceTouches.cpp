@@ -13,12 +13,20 @@
 #include <engine/InstantAction.hpp>
 #include <engine/IntervalAction.hpp>
 #include <engine/RGBAProtocol.hpp>
+#include <game/interface/CCPurchaseDialog.hpp>
 #include <game/interface/CCStatusBar.hpp>
 #include <game/interface/CCTabBar.hpp>
 #include <game/interface/Interface.hpp>
 #include <game/interface/InterfaceSupport.hpp>
 #include <game/interface/MainMenu.hpp>
+#include <game/interface/StaffLevels.hpp>
 #include <game/progression/CCItemBar.hpp>
+#include <game/progression/IncomeBonusEffect.hpp>
+#include <game/progression/ItemEffectController.hpp>
+#include <game/progression/StaffSpeedEffect.hpp>
+#include <game/progression/WildcardServiceEffect.hpp>
+#include <game/salon/QBY_Character.hpp>
+#include <game/salon/QBY_Furniture.hpp>
 #include <game/salon/SalonServices.hpp>
 #include <game/salon/Shop.hpp>
 #include <game/shell/DataConrtoller.hpp>
@@ -428,6 +436,117 @@ void Interface::ccTabBar(CCTabBar& bar, int tab) {
     default:
         break;
     }
+}
+
+namespace {
+
+// A power-up of the bar: its effect, the jingle that plays while it runs, and what a
+// batch of it costs.
+struct PowerUp {
+    char const* name;
+    char const* jingle;
+    base::Ref<ItemEffectProtocol> (*make)();
+    base::Ref<base::Dictionary> (*purchaseData)();
+};
+
+PowerUp const* powerUpNamed(std::string const& name) {
+    static PowerUp const powerUps[] {
+        {"IncomeBonus", "ConsumableMoney",
+            [] { return base::Ref<ItemEffectProtocol>(IncomeBonusEffect::init()); },
+            &IncomeBonusEffect::purchaseData},
+        {"WildcardBonus", "ConsumableWildcard",
+            [] { return base::Ref<ItemEffectProtocol>(WildcardServiceEffect::init()); },
+            &WildcardServiceEffect::purchaseData},
+        {"SpeedBonus", "ConsumableLightning",
+            [] { return base::Ref<ItemEffectProtocol>(StaffSpeedEffect::init()); },
+            &StaffSpeedEffect::purchaseData},
+    };
+    for (auto const& powerUp : powerUps) {
+        if (name == powerUp.name)
+            return &powerUp;
+    }
+    return nullptr;
+}
+
+}
+
+void Interface::ccItemBar(CCItemBar& bar, std::string const& buttonName) {
+    int uiState = curUIState();
+    if (uiState == 10 || uiState == 11 || uiState == 15)
+        return;
+    auto const* powerUp = powerUpNamed(buttonName);
+    auto salon = GameGlobals::shared().shop;
+    if (!powerUp || !salon)
+        return;
+    int shopState = salon->getShopState();
+    if (shopState == 2) {
+        if (!bar.modItemCountForButton(buttonName, -1))
+            return;
+        auto effect = powerUp->make();
+        if (auto* timeline = salon->itemEffectCtrl())
+            timeline->scheduleEffectDelay(effect, 0);
+        bar.attachItemEffect(effect, buttonName);
+        playSound("ConsumableActivate");
+        salon->startConsumableMusicNamed(powerUp->jingle, effect->effectDuration());
+    } else if (shopState == 3 && uiState == 0 && salon->getShopTab() == 0) {
+        showShopDialog(powerUp->purchaseData());
+    }
+}
+
+void Interface::didPurchaseConsumableNamed(std::string const& name, int count) {
+    if (pItemBar)
+        pItemBar->modItemCountForButton(name, count);
+}
+
+void Interface::purchaseDialogDidSelectResponse(
+    CCPurchaseDialog& dialog, int response, base::Dictionary const&) {
+    switch (response) {
+    case CCPurchaseDialog::Buy:
+    case CCPurchaseDialog::Cancel:
+        dialog.dismissDialog();
+        break;
+    case CCPurchaseDialog::GetPetPoints:
+        if (auto* controller = pLayer ? pLayer->pRootViewController() : nullptr)
+            controller->showInAppPurchase();
+        break;
+    case CCPurchaseDialog::GetMoney:
+        if (auto* controller = pLayer ? pLayer->pRootViewController() : nullptr)
+            controller->showTransferPetPointsToMoney();
+        break;
+    default:
+        break;
+    }
+}
+
+void Interface::purchaseDialogDidDismissWithResponse(
+    CCPurchaseDialog& dialog, int response, base::Ref<base::Dictionary const> item) {
+    auto salon = GameGlobals::shared().shop;
+    if (response == CCPurchaseDialog::Buy && item && salon) {
+        auto type = item->objectForKey("type").stringValue();
+        if (type == "staff") {
+            if (pHireChar && canPurchaseStaff(*pHireChar)) {
+                playSound("Money");
+                auto* staff = pHireChar.get();
+                pHireChar = base::Ref<QBY_Character>(
+                    staff->bEnable() ? salon->upgradeStaff(staff) : salon->hireStaff(staff));
+                salon->checkStaffAchievements();
+            }
+        } else if (type == "device") {
+            if (pUpgradeFurn && canPurchaseFurniture(*pUpgradeFurn)) {
+                playSound("Money");
+                pUpgradeFurn
+                    = base::Ref<QBY_Furniture>(salon->upgradeFurniture(pUpgradeFurn.get()));
+                salon->checkFurnitureAchievements();
+            }
+        } else if (type == "theme" || type == "consumable") {
+            salon->purchaseCurrentItem();
+        }
+    }
+    // The dialog that closed leaves the layer; it is the open one unless another
+    // replaced it meanwhile, which stays.
+    if (pPurchaseDialog == &dialog)
+        pPurchaseDialog = nullptr;
+    removeFromParent(&dialog);
 }
 
 void Interface::updateChallengeButton() {
