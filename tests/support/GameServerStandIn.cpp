@@ -172,7 +172,12 @@ GameServerStandIn::GameServerStandIn()
             HttpResponse::text("{\"status\":\"ok\"}", 201, "text/json")));
 }
 
-GameServerStandIn::~GameServerStandIn() = default;
+GameServerStandIn::~GameServerStandIn() {
+    // The servers' threads answer from this object's state: they stop before any of it
+    // goes.
+    https_.reset();
+    http_.reset();
+}
 
 std::string GameServerStandIn::host() const {
     return "127.0.0.1:" + std::to_string(http_->port());
