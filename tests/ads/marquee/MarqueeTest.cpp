@@ -155,6 +155,8 @@ TEST_F(MarqueeTest, InstallAndGetSendGoldenSignedBodies) {
     marquee().install();
     marquee().loadInterstitial("Main Menu & Shop=1+2 \xC3\xA9");
     ASSERT_TRUE(waitFor([&] { return logHas("noInterstitial"); }));
+    // The install goes out on a connection of its own, whose reply nobody waits for.
+    ASSERT_TRUE(server.waitForRequests(2, 10));
     auto install = requestsTo("/api/install.json");
     ASSERT_EQ(install.size(), 1u);
     EXPECT_EQ(install[0].body,
