@@ -190,37 +190,36 @@ void InAppPurchase::paymentQueueUpdatedTransactions(
     }
 }
 
-void InAppPurchase::completeTransaction(SKPaymentTransaction& transaction) {
+InAppPurchaseDelegate* InAppPurchase::listenerFor(SKPaymentTransaction const& transaction) const {
     auto* listener = delegate();
-    if (!listener) {
+    if (!listener)
         foundation::log(
             "Transaction %@ kept until someone listens", transaction.transactionIdentifier());
+    return listener;
+}
+
+void InAppPurchase::completeTransaction(SKPaymentTransaction& transaction) {
+    auto* listener = listenerFor(transaction);
+    if (!listener)
         return;
-    }
     base::Ref<SKPaymentTransaction> keep(&transaction);
     listener->transactionDidComplete(purchaseTransaction(transaction));
     SKPaymentQueue::defaultQueue().finishTransaction(transaction);
 }
 
 void InAppPurchase::restoreTransaction(SKPaymentTransaction& transaction) {
-    auto* listener = delegate();
-    if (!listener) {
-        foundation::log(
-            "Transaction %@ kept until someone listens", transaction.transactionIdentifier());
+    auto* listener = listenerFor(transaction);
+    if (!listener)
         return;
-    }
     base::Ref<SKPaymentTransaction> keep(&transaction);
     listener->transactionDidRestore(purchaseTransaction(transaction));
     SKPaymentQueue::defaultQueue().finishTransaction(transaction);
 }
 
 void InAppPurchase::failedTransaction(SKPaymentTransaction& transaction) {
-    auto* listener = delegate();
-    if (!listener) {
-        foundation::log(
-            "Transaction %@ kept until someone listens", transaction.transactionIdentifier());
+    auto* listener = listenerFor(transaction);
+    if (!listener)
         return;
-    }
     base::Ref<SKPaymentTransaction> keep(&transaction);
     auto const& error = transaction.error();
     if (error && error->code == services::SKErrorCode::PaymentCancelled) {

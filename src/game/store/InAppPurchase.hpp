@@ -64,6 +64,9 @@ private:
     InAppPurchase();
     void removeRequest(services::SKProductsRequest& request);
     void handOverUnfinished();
+    // The delegate to tell of a settled transaction; with none the transaction is left
+    // unfinished in the queue (logged) and handed over when one is set.
+    InAppPurchaseDelegate* listenerFor(services::SKPaymentTransaction const& transaction) const;
 
     std::vector<base::Ref<services::SKProductsRequest>> pSKProductsRequestArray;
 };
