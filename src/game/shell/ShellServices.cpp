@@ -6,6 +6,7 @@
 #include <game/interface/MainMenu.hpp>
 #include <game/progression/AchievementSystem.hpp>
 #include <game/progression/AchievementsViewController.hpp>
+#include <game/progression/MyLuckyWheelViewController.hpp>
 #include <game/salon/Shop.hpp>
 #include <game/shell/MainLayer.hpp>
 #include <game/shell/ServerConfig.hpp>
@@ -41,11 +42,12 @@ base::Ref<Shop> ShellServices::makeShop(MainLayer* layer) {
     return Shop::initWithLayer(layer);
 }
 
-// The prize wheel, the achievements screen, the downloadable content and the server's
-// directives are not part of the game yet: no bonus is checked, no screen is made
-// and no pony day runs.
 void ShellServices::checkDailyBonus() {
+    MyLuckyWheelViewController::checkDailyBonus();
 }
+
+// The downloadable content and the server's directives are not part of the game yet:
+// no screen is made for them and no pony day runs.
 
 bool ShellServices::isPonyModeActive() {
     return false;
@@ -69,7 +71,7 @@ void ShellServices::logError(std::string const& name, std::string const& message
 }
 
 base::Ref<ui::ViewController> ShellServices::makeLuckyWheelViewController() {
-    return nullptr;
+    return MyLuckyWheelViewController::create();
 }
 
 base::Ref<ui::ViewController> ShellServices::makeAchievementsViewController() {
