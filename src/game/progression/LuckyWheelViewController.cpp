@@ -128,6 +128,8 @@ void LuckyWheelViewController::loadView() {
 
     auto content = ui::View::create(graphics::makeRect(0, 0, screenWidth, screenHeight));
     if (tablet) {
+        // The buy-token panel waits below the layout, out of sight.
+        content->setClipsToBounds(true);
         content->setCenter(graphics::makePoint(screen.width / 2, screen.height / 2));
         content->setTransform(graphics::AffineTransform::makeScale(2, 2));
     }
@@ -153,10 +155,10 @@ void LuckyWheelViewController::loadView() {
         (rimSize - wheelSize) / 2, (rimSize - wheelSize) / 2, wheelSize, wheelSize));
     holder->addSubview(iWheelView_);
     auto hub = imageView("Wheel_Hub.png");
-    hub->setCenter(graphics::makePoint(rimSize / 2, rimSize / 2));
+    hub->setFrame(graphics::makeRect(rimSize / 2 - 25, rimSize / 2 - 25, 50, 50));
     holder->addSubview(hub);
     auto pointer = imageView("Wheel_Pointer.png");
-    pointer->setCenter(graphics::makePoint(rimSize / 2, 22));
+    pointer->setFrame(graphics::makeRect(rimSize / 2 - 20, -3, 40, 50));
     holder->addSubview(pointer);
 
     // The top bar's counters: money and Vov Azavuz where the awards fly to, tokens at
@@ -460,28 +462,33 @@ void LuckyWheelViewController::loadSector(std::string const& fileName) {
         foundation::log("Total number of unit is not %d!", int(expected));
 }
 
-void LuckyWheelViewController::addImageToWheel(ui::ImageView& strip, int unit) {
-    auto* image = strip.image();
-    float imageWidth = image ? image->size().width : 0;
+// The art is as tall as the wheel's radius; its width is taken in that proportion, so
+// the larger tablet pictures fill the same points.
+base::Ref<ui::View> LuckyWheelViewController::addImageToWheel(
+    base::Ref<ui::Image> image, int unit, bool centred) {
     auto wheelBounds = iWheelView_->bounds();
-    strip.setFrame(graphics::makeRect(
-        wheelBounds.size.width / 2 - imageWidth, 0, 2 * imageWidth, wheelBounds.size.height));
+    float radius = wheelBounds.size.height / 2;
+    auto size = image->size();
+    float width = size.height > 0 ? size.width * radius / size.height : 0;
+    auto strip = ui::View::create(graphics::makeRect(
+        wheelBounds.size.width / 2 - width, 0, 2 * width, wheelBounds.size.height));
+    auto art = ui::ImageView::create(graphics::makeRect(centred ? width / 2 : 0, 0, width, radius));
+    art->setImage(std::move(image));
+    art->setContentMode(ui::ContentMode::ScaleToFill);
+    strip->addSubview(art);
     float degrees = -float(unit) * _degreeUnit;
-    strip.setTransform(
+    strip->setTransform(
         graphics::AffineTransform::makeRotation(degrees * std::numbers::pi_v<float> / 180));
-    strip.setUserInteractionEnabled(false);
-    iWheelView_->addSubview(base::Ref<ui::View>(&strip));
+    strip->setUserInteractionEnabled(false);
+    iWheelView_->addSubview(strip);
+    return strip;
 }
 
 void LuckyWheelViewController::addLine(int unit) {
-    auto image = ui::Image::imageNamed("Wheel_Line.png");
-    if (!image)
-        return;
-    auto strip = ui::ImageView::create();
-    strip->setImage(image);
-    strip->setContentMode(ui::ContentMode::Top);
-    addImageToWheel(*strip, unit);
-    iWheelView_->bringSubviewToFront(strip.get());
+    if (auto image = ui::Image::imageNamed("Wheel_Line.png")) {
+        auto strip = addImageToWheel(image, unit, true);
+        iWheelView_->bringSubviewToFront(strip.get());
+    }
 }
 
 void LuckyWheelViewController::addSector(int unit, int numOfUnit, int color) {
@@ -489,10 +496,7 @@ void LuckyWheelViewController::addSector(int unit, int numOfUnit, int color) {
     if (!image || numOfUnit <= 0)
         return;
     for (int k = unit; k < unit + numOfUnit; ++k) {
-        auto strip = ui::ImageView::create();
-        strip->setImage(image);
-        strip->setContentMode(ui::ContentMode::TopLeft);
-        addImageToWheel(*strip, k);
+        auto strip = addImageToWheel(image, k, false);
         iWheelView_->sendSubviewToBack(strip.get());
         _prizeSectorDict->setObject(key(k), color);
     }
@@ -507,13 +511,14 @@ void LuckyWheelViewController::addPrizeText(std::string const& text, int color) 
 
     auto background = ui::ImageView::imageViewWithImage(
         ui::Image::imageNamed("prize_List.png"), ui::Image::imageNamed("prize_Bingo.png"));
-    background->setCenter(middle);
+    background->setFrame(graphics::makeRect(0, 0, 252, 37));
     row->addSubview(background);
     _prizeBgDict[key(color)] = background;
 
     auto icon = ui::ImageView::imageViewWithImage(
         ui::Image::imageNamed(foundation::format("prize_%d.png", color + 1)));
-    icon->setCenter(graphics::makePoint(middle.x - 96, middle.y));
+    icon->setContentMode(ui::ContentMode::ScaleAspectFit);
+    icon->setFrame(graphics::makeRect(middle.x - 96 - 17, middle.y - 17, 34, 34));
     row->addSubview(icon);
 
     auto label = ui::Label::create(graphics::makeRect(0, 0, 176, 23));
@@ -750,6 +755,7 @@ void LuckyWheelViewController::playAwardAnimation(int color, bool money) {
     auto icon = ui::ImageView::imageViewWithImage(
         ui::Image::imageNamed(money ? "Money_icon.png" : "PetPoint_IconSmall.png"));
     icon->setContentMode(ui::ContentMode::ScaleToFill);
+    icon->setFrame(graphics::makeRect(0, 0, 30, 30));
     graphics::Point from = graphics::makePoint(255, 69 + 37 * float(color));
     icon->setCenter(from);
     iAnimationContainerView_->addSubview(icon);

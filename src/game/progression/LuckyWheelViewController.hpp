@@ -13,6 +13,7 @@
 
 namespace ui {
 class Button;
+class Image;
 class ImageView;
 class Label;
 class View;
@@ -230,7 +231,9 @@ private:
     void viewReload();
     void addLine(int unit);
     void addSector(int unit, int numOfUnit, int color);
-    void addImageToWheel(ui::ImageView& strip, int unit);
+    // Adds a strip across the wheel turned to unit, holding image at the top: with its
+    // right edge on the centre line (sector art) or centred on it (dividers).
+    base::Ref<ui::View> addImageToWheel(base::Ref<ui::Image> image, int unit, bool centred);
     void addPrizeText(std::string const& text, int color);
     void startLights();
     void stopLights();
