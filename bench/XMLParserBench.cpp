@@ -54,10 +54,10 @@ std::string const& feed() {
 
 class CountingDelegate final : public foundation::XMLParserDelegate {
 public:
-    void parserDidStartElement(foundation::XMLParser&, std::string const&, std::string const&,
-        std::string const&, base::Ref<base::Dictionary> const& attributes) override {
+    void parserDidStartElement(foundation::XMLParser&, std::string_view, std::string_view,
+        std::string_view, foundation::XMLAttributes const& attributes) override {
         ++counts.elements;
-        counts.attributes += long(attributes->size());
+        counts.attributes += long(attributes.size());
     }
     void parserFoundCharacters(foundation::XMLParser&, std::string_view characters) override {
         counts.textBytes += long(characters.size());

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+using foundation::XMLAttributes;
 using foundation::XMLParser;
 using foundation::XMLParserDelegate;
 using foundation::XMLParserError;
@@ -32,15 +33,19 @@ public:
         event(parser);
         finished_ = true;
     }
-    void parserDidStartElement(XMLParser& parser, std::string const& name, std::string const&,
-        std::string const& qualifiedName, base::Ref<base::Dictionary> const& attributes) override {
-        FUZZ_CHECK(attributes);
+    void parserDidStartElement(XMLParser& parser, std::string_view name, std::string_view,
+        std::string_view qualifiedName, XMLAttributes const& attributes) override {
+        // Every attribute is found by its name, and the dictionary holds them all.
+        std::size_t count = attributes.size();
+        for (std::size_t index = 0; index < count; ++index)
+            FUZZ_CHECK(attributes.find(attributes.name(index)) == attributes.value(index));
+        FUZZ_CHECK(attributes.dictionary()->size() == count);
         sawElement_ = true;
-        open_.push_back(qualifiedName.empty() ? name : qualifiedName);
+        open_.emplace_back(qualifiedName.empty() ? name : qualifiedName);
         event(parser);
     }
-    void parserDidEndElement(XMLParser& parser, std::string const& name, std::string const&,
-        std::string const& qualifiedName) override {
+    void parserDidEndElement(XMLParser& parser, std::string_view name, std::string_view,
+        std::string_view qualifiedName) override {
         FUZZ_CHECK(!open_.empty());
         FUZZ_CHECK(open_.back() == (qualifiedName.empty() ? name : qualifiedName));
         open_.pop_back();

@@ -88,9 +88,13 @@ void TMXMapInfo::parse(base::Ref<foundation::XMLParser> parser) {
     parser->setDelegate(nullptr);
 }
 
-void TMXMapInfo::parserDidStartElement(foundation::XMLParser&, std::string const& elementName,
-    std::string const&, std::string const&, base::Ref<base::Dictionary> const& attributes) {
-    base::Dictionary const& a = *attributes;
+void TMXMapInfo::parserDidStartElement(foundation::XMLParser&, std::string_view elementName,
+    std::string_view, std::string_view, foundation::XMLAttributes const& attributes) {
+    if (elementName != "map" && elementName != "tileset" && elementName != "layer"
+        && elementName != "image" && elementName != "data")
+        return;
+    auto dictionary = attributes.dictionary();
+    base::Dictionary const& a = *dictionary;
     if (elementName == "map") {
         std::string orientation = stringAttribute(a, "orientation");
         if (orientation == "isometric")
@@ -158,8 +162,8 @@ void TMXMapInfo::parserFoundCharacters(foundation::XMLParser&, std::string_view 
     currentString_.append(characters);
 }
 
-void TMXMapInfo::parserDidEndElement(foundation::XMLParser&, std::string const& elementName,
-    std::string const&, std::string const&) {
+void TMXMapInfo::parserDidEndElement(
+    foundation::XMLParser&, std::string_view elementName, std::string_view, std::string_view) {
     if (elementName == "data" && (layerAttribs_ & TMXLayerAttribBase64)) {
         bool wasStoring = storingCharacters_;
         storingCharacters_ = false;

@@ -98,11 +98,10 @@ private:
     TMXMapInfo() = default;
 
     void parse(base::Ref<foundation::XMLParser> parser);
-    void parserDidStartElement(foundation::XMLParser&, std::string const& elementName,
-        std::string const&, std::string const&,
-        base::Ref<base::Dictionary> const& attributes) override;
-    void parserDidEndElement(foundation::XMLParser&, std::string const& elementName,
-        std::string const&, std::string const&) override;
+    void parserDidStartElement(foundation::XMLParser&, std::string_view elementName,
+        std::string_view, std::string_view, foundation::XMLAttributes const& attributes) override;
+    void parserDidEndElement(foundation::XMLParser&, std::string_view elementName, std::string_view,
+        std::string_view) override;
     void parserFoundCharacters(foundation::XMLParser&, std::string_view characters) override;
     void finishData();
 

@@ -29,32 +29,44 @@ using expat::MemoryFeedSize;
 // expanded entities) is not held whole.
 constexpr std::size_t CharactersFlushSize = 1024 * 1024;
 
+// The parts of a name from a namespace-processing parser, as views of expat's
+// string: "uri SEP local SEP prefix", "uri SEP local" or, outside any namespace,
+// "local".
 struct Name {
-    std::string local;
-    std::string namespaceURI;
-    std::string qualified;
+    std::string_view local;
+    std::string_view namespaceURI;
+    std::string_view prefix;
 };
 
-// Names from a namespace-processing parser are "uri SEP local SEP prefix",
-// "uri SEP local" or, outside any namespace, "local".
 Name splitName(XML_Char const* raw) {
     std::string_view name(raw);
     auto first = name.find(NamespaceSeparator);
     if (first == std::string_view::npos)
-        return {std::string(name), {}, std::string(name)};
+        return {name, {}, {}};
     std::string_view uri = name.substr(0, first);
     std::string_view rest = name.substr(first + 1);
     auto second = rest.find(NamespaceSeparator);
     if (second == std::string_view::npos)
-        return {std::string(rest), std::string(uri), std::string(rest)};
-    std::string_view local = rest.substr(0, second);
-    std::string_view prefix = rest.substr(second + 1);
-    return {std::string(local), std::string(uri), std::string(prefix) + ":" + std::string(local)};
+        return {rest, uri, {}};
+    return {rest.substr(0, second), uri, rest.substr(second + 1)};
 }
 
-std::string const& emptyString() {
-    static std::string const empty;
-    return empty;
+// Names are short: a loop of our own is quicker than a call into the C library.
+std::string_view nameView(XML_Char const* name) {
+    std::size_t length = 0;
+    while (name[length] != '\0')
+        ++length;
+    return {name, length};
+}
+
+// The name as written: the local name, or "prefix:local" built in buffer.
+std::string_view qualifiedName(Name const& name, std::string& buffer) {
+    if (name.prefix.empty())
+        return name.local;
+    buffer.assign(name.prefix);
+    buffer += ':';
+    buffer.append(name.local);
+    return buffer;
 }
 
 }
@@ -76,37 +88,38 @@ struct XMLParser::Callbacks {
     static void startElement(
         void* userData, XML_Char const* rawName, XML_Char const** rawAttributes) {
         XMLParser& parser = parserOf(userData);
-        parser.startDocumentIfNeeded();
+        if (!parser.documentStarted_)
+            parser.startDocumentIfNeeded();
         parser.flushCharacters();
         if (parser.stopped())
             return;
         parser.sawElement_ = true;
-        // A dictionary the delegate did not keep is nobody else's: it is emptied and
-        // serves the next element, instead of a new one for every element.
-        auto& attributes = parser.attributes_;
-        if (!attributes || attributes->retainCount() > 1)
-            attributes = base::Dictionary::create();
-        else if (!attributes->empty())
-            attributes->removeAll();
         if (!parser.shouldProcessNamespaces_) {
-            // Names come as written: no splitting, and the element's name goes in a
-            // buffer that keeps its capacity from element to element.
-            for (auto attribute = rawAttributes; attribute[0]; attribute += 2)
-                attributes->setObject(attribute[0], std::string(attribute[1]));
-            parser.name_.assign(rawName);
-            parser.nameSource_ = rawName;
+            // Names and values go over as views of expat's strings, with nothing copied.
+            std::string_view name = nameView(rawName);
+            parser.lastName_ = name;
+            XMLAttributes attributes(rawAttributes, nullptr);
             parser.deliver([&](XMLParserDelegate& delegate) {
-                delegate.parserDidStartElement(
-                    parser, parser.name_, emptyString(), emptyString(), attributes);
+                delegate.parserDidStartElement(parser, name, {}, {}, attributes);
             });
             return;
         }
         Name name = splitName(rawName);
-        for (auto attribute = rawAttributes; attribute[0]; attribute += 2)
-            attributes->setObject(splitName(attribute[0]).qualified, std::string(attribute[1]));
+        std::string_view qualified = qualifiedName(name, parser.qualifiedName_);
+        // Attribute names are rebuilt as written; the buffers keep their capacity.
+        auto& names = parser.attributeNames_;
+        std::size_t count = 0;
+        for (auto attribute = rawAttributes; attribute[0]; attribute += 2, ++count) {
+            if (names.size() <= count)
+                names.emplace_back();
+            Name attributeName = splitName(attribute[0]);
+            if (qualifiedName(attributeName, names[count]).data() != names[count].data())
+                names[count].assign(attributeName.local);
+        }
+        XMLAttributes attributes(rawAttributes, names.data());
         parser.deliver([&](XMLParserDelegate& delegate) {
             delegate.parserDidStartElement(
-                parser, name.local, name.namespaceURI, name.qualified, attributes);
+                parser, name.local, name.namespaceURI, qualified, attributes);
         });
     }
 
@@ -116,20 +129,18 @@ struct XMLParser::Callbacks {
         if (parser.stopped())
             return;
         if (!parser.shouldProcessNamespaces_) {
-            // expat ends an element with the name it started it with, from the same
-            // storage: right after its start (an element without child elements)
-            // the name is in the buffer already.
-            if (rawName != parser.nameSource_)
-                parser.name_.assign(rawName);
-            parser.nameSource_ = nullptr;
+            std::string_view name
+                = rawName == parser.lastName_.data() ? parser.lastName_ : nameView(rawName);
+            parser.lastName_ = {};
             parser.deliver([&](XMLParserDelegate& delegate) {
-                delegate.parserDidEndElement(parser, parser.name_, emptyString(), emptyString());
+                delegate.parserDidEndElement(parser, name, {}, {});
             });
             return;
         }
         Name name = splitName(rawName);
+        std::string_view qualified = qualifiedName(name, parser.qualifiedName_);
         parser.deliver([&](XMLParserDelegate& delegate) {
-            delegate.parserDidEndElement(parser, name.local, name.namespaceURI, name.qualified);
+            delegate.parserDidEndElement(parser, name.local, name.namespaceURI, qualified);
         });
     }
 
@@ -141,15 +152,28 @@ struct XMLParser::Callbacks {
             parser.cdata_.insert(parser.cdata_.end(), text, text + length);
             return;
         }
-        // The common case first: the next bytes of the buffer, joining a short run.
+        // A run short of the flush size is gathered here, as extendPendingCharacters
+        // and addCharacters would, without their general loop.
         auto& pending = parser.pendingCharacters_;
-        if (!pending.empty() && text == pending.data() + pending.size()
-            && text + length <= parser.bufferEnd_
-            && pending.size() + std::size_t(length) < CharactersFlushSize) {
-            pending = std::string_view(pending.data(), pending.size() + std::size_t(length));
+        auto& characters = parser.characters_;
+        auto size = std::size_t(length);
+        if (characters.size() + pending.size() + size >= CharactersFlushSize) {
+            parser.addCharacters(std::string_view(text, size));
             return;
         }
-        parser.addCharacters(std::string_view(text, std::size_t(length)));
+        if (!characters.empty()) {
+            characters.append(text, size);
+            return;
+        }
+        char const* next = pending.empty() ? text : pending.data() + pending.size();
+        if (parser.inBuffer(next, size) && (next == text || std::memcmp(next, text, size) == 0)) {
+            pending
+                = std::string_view(pending.empty() ? next : pending.data(), pending.size() + size);
+            return;
+        }
+        characters.append(pending);
+        pending = {};
+        characters.append(text, size);
     }
 
     static void startCDATA(void* userData) {
@@ -218,6 +242,47 @@ struct XMLParser::Callbacks {
     }
 };
 
+std::size_t XMLAttributes::size() const {
+    std::size_t count = 0;
+    while (pairs_[2 * count])
+        ++count;
+    return count;
+}
+
+std::string_view XMLAttributes::name(std::size_t index) const {
+    return names_ ? std::string_view(names_[index]) : std::string_view(pairs_[2 * index]);
+}
+
+std::string_view XMLAttributes::value(std::size_t index) const {
+    return pairs_[2 * index + 1];
+}
+
+std::optional<std::string_view> XMLAttributes::find(std::string_view wanted) const {
+    for (std::size_t index = 0; pairs_[2 * index]; ++index) {
+        if (names_) {
+            if (names_[index] == wanted)
+                return value(index);
+            continue;
+        }
+        // Compared in place: the name matches when its bytes do and it ends there (a
+        // wanted name with a null byte never matches, as none is read past its end).
+        char const* candidate = pairs_[2 * index];
+        std::size_t same = 0;
+        while (same < wanted.size() && candidate[same] != '\0' && candidate[same] == wanted[same])
+            ++same;
+        if (same == wanted.size() && candidate[same] == '\0')
+            return value(index);
+    }
+    return std::nullopt;
+}
+
+base::Ref<base::Dictionary> XMLAttributes::dictionary() const {
+    auto dictionary = base::Dictionary::create();
+    for (std::size_t index = 0; pairs_[2 * index]; ++index)
+        dictionary->setObject(name(index), std::string(value(index)));
+    return dictionary;
+}
+
 void XMLParser::ExpatDeleter::operator()(XML_ParserStruct* parser) const {
     XML_ParserFree(parser);
 }
@@ -268,7 +333,7 @@ bool XMLParser::parse() {
     inCDATA_ = false;
     characters_.clear();
     pendingCharacters_ = {};
-    nameSource_ = nullptr;
+    lastName_ = {};
     cdata_.clear();
     exception_ = nullptr;
 
@@ -311,11 +376,13 @@ bool XMLParser::parse() {
     expat_.reset();
     characters_.clear();
     characters_.shrink_to_fit();
-    name_.clear();
-    name_.shrink_to_fit();
+    lastName_ = {};
+    qualifiedName_.clear();
+    qualifiedName_.shrink_to_fit();
+    attributeNames_.clear();
+    attributeNames_.shrink_to_fit();
     cdata_.clear();
     cdata_.shrink_to_fit();
-    attributes_ = nullptr;
 
     if (exception_)
         std::rethrow_exception(std::exchange(exception_, nullptr));
@@ -437,18 +504,24 @@ void XMLParser::addCharacters(std::string_view text) {
 bool XMLParser::extendPendingCharacters(std::string_view piece) {
     if (!characters_.empty())
         return false;
-    auto address = [](char const* p) { return reinterpret_cast<std::uintptr_t>(p); };
     char const* next = pendingCharacters_.empty()
         ? piece.data()
         : pendingCharacters_.data() + pendingCharacters_.size();
-    if (address(next) < address(bufferBegin_) || address(next) > address(bufferEnd_)
-        || piece.size() > std::size_t(bufferEnd_ - next))
+    if (!inBuffer(next, piece.size()))
         return false;
     if (next != piece.data() && std::memcmp(next, piece.data(), piece.size()) != 0)
         return false;
     char const* first = pendingCharacters_.empty() ? next : pendingCharacters_.data();
     pendingCharacters_ = std::string_view(first, pendingCharacters_.size() + piece.size());
     return true;
+}
+
+// Whether size bytes from text lie in the piece expat is reading. Compared as
+// addresses: text may point anywhere (into expat's own storage, say).
+bool XMLParser::inBuffer(char const* text, std::size_t size) const {
+    auto address = [](char const* p) { return reinterpret_cast<std::uintptr_t>(p); };
+    return address(text) >= address(bufferBegin_) && address(text) <= address(bufferEnd_)
+        && size <= std::size_t(address(bufferEnd_) - address(text));
 }
 
 void XMLParser::keepPendingCharacters() {

@@ -6,17 +6,53 @@
 
 #include <foundation/ByteView.hpp>
 
+#include <cstddef>
 #include <exception>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct XML_ParserStruct;
 
 namespace foundation {
 
 class XMLParser;
+
+// The attributes of the element being started, as a view of what the parser read:
+// valid only during parserDidStartElement. They come in document order, named as
+// written, with values whose entities and character references are resolved.
+// Namespace declarations are attributes only when namespaces are not processed.
+// Nothing is copied until a delegate asks for it: dictionary() makes a dictionary of
+// string values that the delegate owns and may keep.
+class XMLAttributes {
+public:
+    std::size_t size() const;
+    bool empty() const { return pairs_[0] == nullptr; }
+
+    // The name and the value of the attribute at index (below size()).
+    std::string_view name(std::size_t index) const;
+    std::string_view value(std::size_t index) const;
+
+    // The value of the attribute of that name, or nothing.
+    std::optional<std::string_view> find(std::string_view name) const;
+
+    base::Ref<base::Dictionary> dictionary() const;
+
+private:
+    friend class XMLParser;
+
+    XMLAttributes(char const* const* pairs, std::string const* names)
+        : pairs_(pairs)
+        , names_(names) { }
+
+    // expat's array: name, value, name, value, ..., null.
+    char const* const* pairs_;
+    // The names as written, when they had to be rebuilt (namespaces processed);
+    // otherwise null and the names are read from pairs_.
+    std::string const* names_;
+};
 
 // Why a parse stopped. Codes follow the platform's parser error numbers, which
 // callers compare against (a delegate that stops a parse itself ignores
@@ -70,15 +106,13 @@ public:
     // Without namespace processing, elementName is the name as written
     // ("georss:point") and namespaceURI and qualifiedName are empty. With it,
     // elementName is the local name, namespaceURI the bound URI (empty when none)
-    // and qualifiedName the name as written. Attributes come in document order,
-    // keyed by their names as written, with string values whose entities and
-    // character references are resolved. Namespace declarations are attributes
-    // only when namespaces are not processed. The dictionary is new for each
-    // element; the delegate may keep it.
-    virtual void parserDidStartElement(XMLParser&, std::string const&, std::string const&,
-        std::string const&, base::Ref<base::Dictionary> const&) { }
+    // and qualifiedName the name as written. Names and attributes are views into the
+    // parser's storage, valid only during the call: a delegate that keeps one copies
+    // it, or asks the attributes for a dictionary of its own.
+    virtual void parserDidStartElement(
+        XMLParser&, std::string_view, std::string_view, std::string_view, XMLAttributes const&) { }
     virtual void parserDidEndElement(
-        XMLParser&, std::string const&, std::string const&, std::string const&) { }
+        XMLParser&, std::string_view, std::string_view, std::string_view) { }
 
     // Only when both namespace options are on, before the element that declares
     // the prefix starts and after it ends. The default namespace has the empty prefix.
@@ -176,6 +210,7 @@ private:
     void startDocumentIfNeeded();
     void addCharacters(std::string_view text);
     bool extendPendingCharacters(std::string_view piece);
+    bool inBuffer(char const* text, std::size_t size) const;
     void keepPendingCharacters();
     void flushCharacters();
     void fail(int code, std::string message, int line, int column);
@@ -209,15 +244,15 @@ private:
     // The bytes of the piece expat is reading, valid during one call into expat.
     char const* bufferBegin_ {nullptr};
     char const* bufferEnd_ {nullptr};
-    // The name of the element being reported, reused from element to element.
-    std::string name_;
-    // Where expat kept the name of the element that started last, until its end or
-    // the next start; null otherwise.
-    char const* nameSource_ {nullptr};
+    // The name of the element that started last, as a view of where expat keeps it,
+    // until its end or the next start; empty otherwise. expat ends an element without
+    // child elements with the name from the same storage, whose length is then known.
+    std::string_view lastName_;
+    // With namespaces processed: the qualified name of the element being reported and
+    // of its attributes, rebuilt from expat's triplets (buffers reused).
+    std::string qualifiedName_;
+    std::vector<std::string> attributeNames_;
     base::Bytes cdata_;
-    // The attributes of the last element, reused for the next one when the delegate
-    // did not keep them.
-    base::Ref<base::Dictionary> attributes_;
     std::exception_ptr exception_;
 
     friend base::Factory;

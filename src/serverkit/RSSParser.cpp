@@ -52,15 +52,15 @@ void RSSParser::read(base::Bytes const& data) {
     }
 }
 
-void RSSParser::parserDidStartElement(foundation::XMLParser&, std::string const& name,
-    std::string const&, std::string const&, base::Ref<base::Dictionary> const&) {
+void RSSParser::parserDidStartElement(foundation::XMLParser&, std::string_view name,
+    std::string_view, std::string_view, foundation::XMLAttributes const&) {
     currentElementName_ = name;
     if (name == "item")
         currentRSSItem_.emplace();
 }
 
 void RSSParser::parserDidEndElement(
-    foundation::XMLParser&, std::string const& name, std::string const&, std::string const&) {
+    foundation::XMLParser&, std::string_view name, std::string_view, std::string_view) {
     if (name == "item" && currentRSSItem_) {
         items_.push_back(std::move(*currentRSSItem_));
         currentRSSItem_.reset();

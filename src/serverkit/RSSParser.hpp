@@ -51,10 +51,10 @@ private:
 
     void read(base::Bytes const& data);
 
-    void parserDidStartElement(foundation::XMLParser&, std::string const& name, std::string const&,
-        std::string const&, base::Ref<base::Dictionary> const&) override;
-    void parserDidEndElement(foundation::XMLParser&, std::string const& name, std::string const&,
-        std::string const&) override;
+    void parserDidStartElement(foundation::XMLParser&, std::string_view name, std::string_view,
+        std::string_view, foundation::XMLAttributes const&) override;
+    void parserDidEndElement(
+        foundation::XMLParser&, std::string_view name, std::string_view, std::string_view) override;
     void parserFoundCharacters(foundation::XMLParser&, std::string_view text) override;
     void parserFoundCDATA(foundation::XMLParser&, base::Bytes const& data) override;
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+using foundation::XMLAttributes;
 using foundation::XMLParser;
 using foundation::XMLParserDelegate;
 using foundation::XMLParserError;
@@ -30,26 +31,27 @@ public:
     void parserDidStartDocument(XMLParser& parser) override { record(parser, "start-document"); }
     void parserDidEndDocument(XMLParser& parser) override { record(parser, "end-document"); }
 
-    void parserDidStartElement(XMLParser& parser, std::string const& name,
-        std::string const& namespaceURI, std::string const& qualifiedName,
-        base::Ref<base::Dictionary> const& attributes) override {
-        std::string event = "<" + name;
+    void parserDidStartElement(XMLParser& parser, std::string_view name,
+        std::string_view namespaceURI, std::string_view qualifiedName,
+        XMLAttributes const& attributes) override {
+        std::string event = "<" + std::string(name);
         if (!namespaceURI.empty())
-            event += " {" + namespaceURI + "}";
+            event += " {" + std::string(namespaceURI) + "}";
         if (!qualifiedName.empty())
-            event += " q=" + qualifiedName;
-        for (auto const& [key, value] : *attributes)
-            event += " " + key + "=" + value.stringValue();
+            event += " q=" + std::string(qualifiedName);
+        for (std::size_t index = 0; index < attributes.size(); ++index)
+            event += " " + std::string(attributes.name(index)) + "="
+                + std::string(attributes.value(index));
         record(parser, event + ">");
     }
 
-    void parserDidEndElement(XMLParser& parser, std::string const& name,
-        std::string const& namespaceURI, std::string const& qualifiedName) override {
-        std::string event = "</" + name;
+    void parserDidEndElement(XMLParser& parser, std::string_view name,
+        std::string_view namespaceURI, std::string_view qualifiedName) override {
+        std::string event = "</" + std::string(name);
         if (!namespaceURI.empty())
-            event += " {" + namespaceURI + "}";
+            event += " {" + std::string(namespaceURI) + "}";
         if (!qualifiedName.empty())
-            event += " q=" + qualifiedName;
+            event += " q=" + std::string(qualifiedName);
         record(parser, event + ">");
     }
 
@@ -454,14 +456,13 @@ TEST(XMLParser, ReadsAFileInPiecesAndJoinsTheTextAcrossThem) {
     struct Collector : Recorder {
         std::string dataText;
         bool inData {false};
-        void parserDidStartElement(XMLParser& parser, std::string const& name,
-            std::string const& uri, std::string const& qualified,
-            base::Ref<base::Dictionary> const& attributes) override {
+        void parserDidStartElement(XMLParser& parser, std::string_view name, std::string_view uri,
+            std::string_view qualified, XMLAttributes const& attributes) override {
             inData = name == "data";
             Recorder::parserDidStartElement(parser, name, uri, qualified, attributes);
         }
-        void parserDidEndElement(XMLParser& parser, std::string const& name, std::string const& uri,
-            std::string const& qualified) override {
+        void parserDidEndElement(XMLParser& parser, std::string_view name, std::string_view uri,
+            std::string_view qualified) override {
             inData = false;
             Recorder::parserDidEndElement(parser, name, uri, qualified);
         }
@@ -545,12 +546,67 @@ TEST(XMLParser, TheDelegateMayDropItsParserWhileItRuns) {
     EXPECT_EQ(recorder.events.back(), "end-document");
 }
 
+// What a delegate reads from the attributes during the call: names as written, in
+// document order, values resolved, a lookup by name that matches whole names only,
+// and a dictionary of the same pairs.
+TEST(XMLParser, AttributesAreFoundByTheirWholeNamesAsWritten) {
+    struct Reader : XMLParserDelegate {
+        std::vector<std::string> seen;
+        void parserDidStartElement(XMLParser&, std::string_view name, std::string_view,
+            std::string_view, XMLAttributes const& attributes) override {
+            std::string line(name);
+            std::string_view const names[] {"width", "wid", "widths", "g:lat", "lat", "plain", "",
+                "xmlns:g", std::string_view("width\0x", 7)};
+            for (std::string_view wanted : names) {
+                auto value = attributes.find(wanted);
+                std::string label = wanted.find('\0') != std::string_view::npos
+                    ? "width<nul>x"
+                    : std::string(wanted);
+                line += " " + label + (value ? "=" + std::string(*value) : "?");
+            }
+            auto dictionary = attributes.dictionary();
+            EXPECT_EQ(dictionary->size(), attributes.size());
+            for (std::size_t index = 0; index < attributes.size(); ++index)
+                EXPECT_EQ(dictionary->objectForKey(attributes.name(index)).stringValue(),
+                    attributes.value(index));
+            seen.push_back(line);
+        }
+    };
+    std::string const document = R"(<r xmlns:g="urn:geo"><a width="1&amp;2" g:lat="&#65;"/>)"
+                                 R"(<b plain="" g:lat="x" widths="3"/><c/></r>)";
+    struct Case {
+        bool namespaces;
+        std::vector<std::string> seen;
+    };
+    std::vector<Case> const cases {
+        {false,
+            {"r width? wid? widths? g:lat? lat? plain? ? xmlns:g=urn:geo width<nul>x?",
+                "a width=1&2 wid? widths? g:lat=A lat? plain? ? xmlns:g? width<nul>x?",
+                "b width? wid? widths=3 g:lat=x lat? plain= ? xmlns:g? width<nul>x?",
+                "c width? wid? widths? g:lat? lat? plain? ? xmlns:g? width<nul>x?"}},
+        {true,
+            {"r width? wid? widths? g:lat? lat? plain? ? xmlns:g? width<nul>x?",
+                "a width=1&2 wid? widths? g:lat=A lat? plain? ? xmlns:g? width<nul>x?",
+                "b width? wid? widths=3 g:lat=x lat? plain= ? xmlns:g? width<nul>x?",
+                "c width? wid? widths? g:lat? lat? plain? ? xmlns:g? width<nul>x?"}},
+    };
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.namespaces);
+        Reader reader;
+        auto parser = XMLParser::createWithString(document);
+        parser->setShouldProcessNamespaces(c.namespaces);
+        parser->setDelegate(&reader);
+        EXPECT_TRUE(parser->parse());
+        EXPECT_EQ(reader.seen, c.seen);
+    }
+}
+
 TEST(XMLParser, TheAttributesDictionaryMayBeKept) {
     struct Keeper : XMLParserDelegate {
         std::vector<base::Ref<base::Dictionary>> kept;
-        void parserDidStartElement(XMLParser&, std::string const&, std::string const&,
-            std::string const&, base::Ref<base::Dictionary> const& attributes) override {
-            kept.push_back(attributes);
+        void parserDidStartElement(XMLParser&, std::string_view, std::string_view, std::string_view,
+            XMLAttributes const& attributes) override {
+            kept.push_back(attributes.dictionary());
         }
     } keeper;
     auto parser = XMLParser::createWithString(
@@ -564,20 +620,21 @@ TEST(XMLParser, TheAttributesDictionaryMayBeKept) {
     EXPECT_TRUE(keeper.kept[1]->objectForKey("missing").isNull());
 }
 
-// The parser hands the next element the dictionary the delegate let go of: what a
-// delegate keeps is never emptied or refilled, and what it reads in the call is
-// always that element's own attributes.
+// Each dictionary the attributes make is the delegate's own: what a delegate keeps
+// is never emptied or refilled, and what it reads in the call is always that
+// element's own attributes.
 TEST(XMLParser, KeptAttributesStayTheirElementsWhileOthersAreReused) {
     struct Keeper : XMLParserDelegate {
         std::vector<base::Ref<base::Dictionary>> kept;
         std::vector<std::vector<std::string>> seen;
-        void parserDidStartElement(XMLParser&, std::string const& name, std::string const&,
-            std::string const&, base::Ref<base::Dictionary> const& attributes) override {
-            seen.push_back(attributes->keys());
+        void parserDidStartElement(XMLParser&, std::string_view name, std::string_view,
+            std::string_view, XMLAttributes const& attributes) override {
+            auto dictionary = attributes.dictionary();
+            seen.push_back(dictionary->keys());
             if (name == "keep")
-                kept.push_back(attributes);
+                kept.push_back(dictionary);
             else
-                attributes->setObject("added by the delegate", 1);
+                dictionary->setObject("added by the delegate", 1);
         }
     } keeper;
     auto parser = XMLParser::createWithString(R"(<r a="1"><x b="2" c="3"/><keep d="4"/><x/>)"
