@@ -608,9 +608,13 @@ TEST_F(StoreDisplayServerTest, AStoreThatGoesStopsListening) {
     offerTheme("5");
     open();
     tapMoreThemes();
+    ASSERT_NE(store->listCall(), nullptr);
+    ASSERT_NE(overlay(), nullptr);
     base::WeakRef<StoreDisplay> gone(store.get());
     layer->removeChild(store.get(), engine::Cleanup::Yes);
     store = nullptr;
+    // The wait ends with it: a closed shop leaves no overlay over the game.
+    EXPECT_EQ(overlay(), nullptr);
     // Off the screen, the store is let go of by the next frame.
     tick();
     EXPECT_EQ(gone.get(), nullptr);
@@ -618,4 +622,90 @@ TEST_F(StoreDisplayServerTest, AStoreThatGoesStopsListening) {
     // No fetch was started by the store that went.
     EXPECT_EQ(serverkit::QBYConnect::sharedManager().queuedCallCount(), 0u);
     EXPECT_FALSE(fs::exists(dataFolder() / "unpacked.plist"));
+}
+
+namespace {
+
+// The strip drawn off-screen where the interface shows it, on a phone-sized or a
+// tablet-sized framebuffer.
+class StoreDisplayRender : public test::SalonFixture {
+protected:
+    explicit StoreDisplayRender(int width = 480, int height = 320)
+        : SalonFixture(width, height) { }
+
+    void SetUp() override {
+        SalonFixture::SetUp();
+        foundation::UserDefaults::resetStandardUserDefaults();
+        StoreDisplay::setScrollOffset(0);
+    }
+    void TearDown() override {
+        if (store)
+            layer->removeChild(store.get(), engine::Cleanup::Yes);
+        store = nullptr;
+        foundation::UserDefaults::resetStandardUserDefaults();
+        ui::Device::reset();
+        StoreDisplay::setScrollOffset(0);
+        SalonFixture::TearDown();
+    }
+    // Shows the strip with the second theme owned, scrolled so that the third item
+    // is cut by the screen's right edge.
+    void showStrip() {
+        foundation::UserDefaults::standardUserDefaults().setInteger(1, "thm_001");
+        store = StoreDisplay::node();
+        store->setPosition({240, 160});
+        layer->addChild(store, 9996);
+        StoreDisplay::setScrollOffset(-40);
+        frames(1);
+    }
+    void draw() {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        layer->visit();
+        glDisable(GL_BLEND);
+        glFinish();
+    }
+    // The framebuffer's pixel at a point of the scene.
+    graphics::Rgba at(engine::Point point) const { return pixel(int(point.x), int(point.y)); }
+    static int brightness(graphics::Rgba p) { return p.r + p.g + p.b; }
+
+    base::Ref<StoreDisplay> store;
+};
+
+class StoreDisplayTabletRender : public StoreDisplayRender {
+protected:
+    StoreDisplayTabletRender()
+        : StoreDisplayRender(1024, 768) { }
+};
+
+}
+
+TEST_F(StoreDisplayRender, ThePhoneStripShowsThumbnailsWithTheirBadges) {
+    showStrip();
+    draw();
+    saveImage("theme-store-phone");
+    auto* first = store->visibleItems().front().get();
+    ASSERT_EQ(first->itemID(), 0);
+    // The thumbnail's middle and the in-use badge are drawn over the background.
+    auto middle = store->convertToWorldSpace(first->position());
+    EXPECT_GT(brightness(at(middle)), 0);
+    auto badge = first->convertToWorldSpace(first->badge()->position());
+    auto withBadge = at(badge);
+    first->badge()->setVisible(false);
+    draw();
+    EXPECT_NE(at(badge), withBadge) << "the badge shows";
+}
+
+TEST_F(StoreDisplayTabletRender, TheTabletStripShowsThumbnailsWithTheirBadges) {
+    ui::Device::currentDevice().setUserInterfaceIdiom(ui::Device::Idiom::Pad);
+    showStrip();
+    draw();
+    saveImage("theme-store-tablet");
+    auto* first = store->visibleItems().front().get();
+    auto badge = first->convertToWorldSpace(first->badge()->position());
+    auto withBadge = at(badge);
+    first->badge()->setVisible(false);
+    draw();
+    EXPECT_NE(at(badge), withBadge) << "the badge shows";
 }

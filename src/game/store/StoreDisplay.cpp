@@ -120,6 +120,13 @@ StoreDisplay::~StoreDisplay() {
 }
 
 void StoreDisplay::cleanup() {
+    // A store taken off the screen while it waits for the server ends the wait: it
+    // starts no fetch and leaves no overlay over the game.
+    bool waiting = listCall_ || fetchCall_;
+    stopObservingList();
+    stopObservingFetch();
+    if (waiting)
+        hideLoading();
     Layer::cleanup();
 }
 
@@ -304,6 +311,7 @@ void StoreDisplay::stopObservingList() {
         return;
     center().removeObserver(this, serverkit::QBYNotifications::ListDLC, listCall_.get());
     center().removeObserver(this, serverkit::QBYNotifications::ListDLCFail, listCall_.get());
+    listCall_ = nullptr;
 }
 
 void StoreDisplay::stopObservingFetch() {
@@ -311,6 +319,7 @@ void StoreDisplay::stopObservingFetch() {
         return;
     center().removeObserver(this, serverkit::QBYNotifications::Fetch, fetchCall_.get());
     center().removeObserver(this, serverkit::QBYNotifications::FetchFail, fetchCall_.get());
+    fetchCall_ = nullptr;
 }
 
 void StoreDisplay::listDLCDidFinish(foundation::Notification const&) {

@@ -67,7 +67,7 @@ public:
     void archivesDownloadDidFailWithCode(int code);
 
     // Stops the frame updates, so that a layer taken off the screen is let go of (the
-    // scheduler keeps a scheduled node alive).
+    // scheduler keeps a scheduled node alive), and ends any wait for the server.
     void cleanup() override;
 
     // For the interface and tests.
@@ -76,6 +76,7 @@ public:
     float scrollSpeed() const { return mScrollSpeed; }
     bool isDragging() const { return mTouchSession; }
     engine::Sprite* background() const { return mStoreBG.get(); }
+    // The list call or the fetch whose outcome the store waits for; null when none.
     serverkit::APICall* listCall() const { return listCall_.get(); }
     serverkit::APICall* fetchCall() const { return fetchCall_.get(); }
 
