@@ -231,6 +231,8 @@ TEST_F(InterfaceTouchesTest, TheSalonDispatchTable) {
         Step meanwhile {};
     };
     auto viaScreen = std::nullopt;
+    // A mark that a row puts on a node to touch a point other than its centre.
+    static constexpr int markTag = 7713;
     auto none = [](InterfaceTouchesTest&, TouchFace&) -> engine::SceneNode* { return nullptr; };
     std::vector<Row> rows {
         {"pause button", 2,
@@ -624,15 +626,23 @@ TEST_F(InterfaceTouchesTest, TheSalonDispatchTable) {
                 f.showNextDayButton();
                 t.framesFor(1);
                 f.tabBar()->selectTab(2, false);
-                t.framesFor(1);
+                t.framesFor(0.3f);
                 EXPECT_EQ(f.prevActiveTabIndex(), 2);
                 f.calls.clear();
-                return f.tabBar()->tabs()[0].get();
+                // The theme store, now in place, takes the touches of its strip, which
+                // reaches up to 50 points below the top of the screen; the tab is
+                // touched above that.
+                auto* tab = f.tabBar()->tabs()[0].get();
+                auto mark = engine::SceneNode::node();
+                mark->setPosition({tab->contentSize().width / 2, tab->contentSize().height - 6});
+                tab->addChild(mark, 0, markTag);
+                return mark.get();
             },
             1, viaScreen, {"hideInAppShop"}, 0, false, 3,
             [](auto&, TouchFace& f) {
                 EXPECT_EQ(f.prevActiveTabIndex(), 0);
                 EXPECT_EQ(f.tabBar()->selectedTab(), 0);
+                f.tabBar()->tabs()[0]->removeChildByTag(markTag, engine::Cleanup::Yes);
             }},
     };
     auto& globals = GameGlobals::shared();

@@ -15,6 +15,7 @@
 #include <game/shell/MainLayer.hpp>
 #include <game/shell/RootViewController.hpp>
 #include <game/shell/Utilities.hpp>
+#include <game/store/StoreDisplay.hpp>
 
 namespace game {
 
@@ -195,7 +196,7 @@ void Interface::hiddenNewsHelper() {
 // --- theme store ---
 
 base::Ref<engine::SceneNode> Interface::makeStoreDisplay() {
-    return engine::SceneNode::node();
+    return StoreDisplay::node();
 }
 
 base::Ref<engine::SceneNode> Interface::makeTransferCoinsView() {
