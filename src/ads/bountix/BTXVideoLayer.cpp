@@ -2,10 +2,14 @@
 
 #include <ads/bountix/BTXUtil.hpp>
 #include <foundation/Format.hpp>
+#include <foundation/Perform.hpp>
+#include <foundation/Thread.hpp>
 #include <foundation/Timer.hpp>
+#include <foundation/URLConnection.hpp>
 #include <foundation/URLRequest.hpp>
 #include <graphics/Font.hpp>
 #include <ui/Button.hpp>
+#include <ui/Image.hpp>
 #include <ui/ImageView.hpp>
 #include <ui/Label.hpp>
 #include <ui/MoviePlayerController.hpp>
@@ -162,6 +166,37 @@ void BTXVideoLayer::playVideo() {
     countdown_ = foundation::Timer::scheduledTimer(
         CountdownInterval, [this](foundation::Timer&) { updateStatusText(); }, true);
     isVideoPlaying_ = true;
+    if (offerID_ && !didIconDownload_)
+        loadIconImage();
+}
+
+void BTXVideoLayer::loadIconImage() {
+    auto cached = BTXVideoManager::sharedBTXVideoManager().getCachedVideoDictonary();
+    auto const* entry = cached && offerID_ ? cached->objectForKey(*offerID_).dictionary() : nullptr;
+    auto url = entry ? entry->objectForKey(BTXVideoObjIconURL).stringValue() : std::string();
+    if (url.empty() || url == "NO_ICON") {
+        // Views change on the main thread only, this one as well.
+        iconImageView_->setImage(ui::Image::imageNamed("bountix_icon.png"));
+        return;
+    }
+    base::Ref<BTXVideoLayer> self(this);
+    foundation::Thread::detach([self = std::move(self), url]() mutable {
+        auto result = foundation::URLConnection::sendSynchronousRequest(
+            foundation::URLRequest::requestWithURL(url));
+        auto data = std::move(result.data);
+        // The layer is released on the main thread, where it lives.
+        foundation::performOnMainThread(
+            [self = std::move(self), data = std::move(data)] {
+                if (auto image = ui::Image::imageWithData(data))
+                    self->displayIcon(image);
+            },
+            false);
+    });
+}
+
+void BTXVideoLayer::displayIcon(base::Ref<ui::Image> image) {
+    didIconDownload_ = true;
+    iconImageView_->setImage(std::move(image));
 }
 
 void BTXVideoLayer::stopVideo() {

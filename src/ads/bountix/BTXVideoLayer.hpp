@@ -15,6 +15,7 @@ class Timer;
 
 namespace ui {
 class Button;
+class Image;
 class ImageView;
 class Label;
 class MoviePlayerController;
@@ -49,6 +50,12 @@ public:
     // One tick of the countdown.
     void updateStatusText();
     void movieDurationAvailable();
+    // The offer's icon: the bundle's "bountix_icon.png" when it has none; else fetched on
+    // a worker thread and shown, on the main thread, by displayIcon.
+    void loadIconImage();
+    void displayIcon(base::Ref<ui::Image> image);
+    ui::ImageView* iconImageView() const { return iconImageView_.get(); }
+    bool didIconDownload() const { return didIconDownload_; }
     void movieDidFinishWatching();
     // The completion screen for the offer: its buttons and the reward text.
     void updateViewPropertiesWithOfferID(std::string const& offerID);

@@ -6,9 +6,13 @@
 #include <ads/bountix/BTXVideo.hpp>
 #include <ads/bountix/BTXVideoLayer.hpp>
 #include <foundation/RunLoop.hpp>
+#include <foundation/Thread.hpp>
+#include <graphics/Image.hpp>
 #include <support/TempDir.hpp>
 #include <ui/Animator.hpp>
 #include <ui/Button.hpp>
+#include <ui/Image.hpp>
+#include <ui/ImageView.hpp>
 #include <ui/Label.hpp>
 #include <ui/MoviePlayerController.hpp>
 #include <ui/WebView.hpp>
@@ -143,4 +147,28 @@ TEST_F(BTXVideoLayerTest, TheRewardTextNamesAmountCurrencyAndOffer) {
         "<html><body><font face=\"helvetica\" color=\"black\" size=\"3\"><p>You just earned "
         "<font color=#004194><b>25</b></font> Vov Azavuz! <br /> <font color=#909090 "
         "size=\"2\"><b>Salon Saga</b></font></p></font></body></html>");
+}
+
+TEST_F(BTXVideoLayerTest, TheOffersIconIsFetchedAwayFromTheMainThreadAndShownOnIt) {
+    test::LoopbackServer icons;
+    graphics::Image picture(6, 6);
+    picture.setPixel(2, 2, {10, 200, 30, 255});
+    auto png = picture.encodePNG();
+    icons.route("GET", "/icon.png",
+        test::HttpResponse::text(std::string(png->begin(), png->end()), 200, "image/png"));
+    ads::bountix::BTXVideoManager::sharedBTXVideoManager().setCachedVideoObjectDict(
+        base::Dictionary::create({{ads::bountix::BTXVideoObjIconURL, icons.url("/icon.png")}}),
+        "o1");
+    auto layer = BTXVideoLayer::create();
+    layer->prepareVideoWithDelegate(&delegate, movie);
+    layer->videoFeed()->setSimulatedDuration(5);
+    layer->setVideoView(host.get());
+    layer->setOfferID(std::string("o1"));
+    layer->playVideo();
+    EXPECT_FALSE(layer->didIconDownload()) << "not shown before the main thread's turn";
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return layer->didIconDownload(); }, 10));
+    ASSERT_NE(layer->iconImageView()->image(), nullptr);
+    EXPECT_EQ(layer->iconImageView()->image()->bitmap().pixel(2, 2).g, 200);
+    layer->cleanupVideo();
+    EXPECT_TRUE(foundation::Thread::waitForDetachedThreads(10));
 }
