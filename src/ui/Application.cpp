@@ -158,6 +158,24 @@ void Application::sendTextEvent(graphics::TextEvent const& event) {
         responder->insertText(event.text);
 }
 
+bool Application::canOpenURL(std::string const& url) {
+    canOpenQueries_.push_back(url);
+    auto colon = url.find(':');
+    if (colon == std::string::npos)
+        return false;
+    std::string scheme;
+    for (char c : url.substr(0, colon))
+        scheme += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return openableSchemes_.contains(scheme);
+}
+
+void Application::setCanOpenScheme(std::string const& scheme, bool canOpen) {
+    if (canOpen)
+        openableSchemes_.insert(scheme);
+    else
+        openableSchemes_.erase(scheme);
+}
+
 bool Application::openURL(std::string const& url) {
     return delegate_ && delegate_->applicationHandleOpenURL(*this, url);
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,12 @@ public:
     // the request is recorded so callers and tests can see it.
     void openExternalURL(std::string const& url) { openedURLs_.push_back(url); }
     std::vector<std::string> const& openedExternalURLs() const { return openedURLs_; }
+    // Whether an installed program takes the URL: the web's "http" and "https", and the
+    // schemes that installed programs registered (tests install a companion program
+    // with setCanOpenScheme). Every question is recorded.
+    bool canOpenURL(std::string const& url);
+    void setCanOpenScheme(std::string const& scheme, bool canOpen);
+    std::vector<std::string> const& canOpenURLQueries() const { return canOpenQueries_; }
 
     BackgroundTaskIdentifier beginBackgroundTask(std::function<void()> expirationHandler);
     // An unknown or already ended identifier does nothing.
@@ -139,6 +146,8 @@ private:
     base::WeakRef<Window> keyWindow_;
     std::vector<base::WeakRef<Window>> windows_;
     std::vector<std::string> openedURLs_;
+    std::set<std::string> openableSchemes_ {"http", "https"};
+    std::vector<std::string> canOpenQueries_;
     std::map<BackgroundTaskIdentifier, std::function<void()>> backgroundTasks_;
     BackgroundTaskIdentifier lastBackgroundTask_ {BackgroundTaskInvalid};
     InterfaceOrientation statusBarOrientation_ {InterfaceOrientation::Portrait};

@@ -1,7 +1,8 @@
 // Screenshots of the offer wall's other two screens as the game's window draws them: the
 // featured app's full-screen ad (white page, grey border, the bundle's close button in
 // the top-left corner, the loading box in the middle) on a phone and a tablet, and the
-// auto-orienting box in portrait and turned for landscape.
+// auto-orienting box in portrait and turned for landscape; and the game's own featured-app
+// screen, landscape, with its downloaded icon.
 #include <ads/bountix/BTXAutoOrientView.hpp>
 #include <ads/bountix/BTXConfiguration.hpp>
 #include <ads/bountix/BTXFeaturedAppView.hpp>
@@ -9,11 +10,16 @@
 #include <engine/ViewRenderer.hpp>
 #include <foundation/Bundle.hpp>
 #include <foundation/Clock.hpp>
+#include <foundation/Reachability.hpp>
 #include <foundation/RunLoop.hpp>
+#include <game/shell/BountixFeaturedAppViewController.hpp>
+#include <game/shell/DownloadManager.hpp>
 #include <graphics/Font.hpp>
+#include <graphics/Image.hpp>
 #include <support/GLFixture.hpp>
 #include <ui/Animator.hpp>
 #include <ui/Application.hpp>
+#include <ui/Device.hpp>
 #include <ui/Image.hpp>
 #include <ui/Label.hpp>
 #include <ui/Screen.hpp>
@@ -180,3 +186,69 @@ INSTANTIATE_TEST_SUITE_P(Orientations, BountixBoxRender,
         return std::string(
             orientation.param == ui::InterfaceOrientation::Portrait ? "portrait" : "landscape");
     });
+
+namespace {
+
+class GameFeaturedAppRender : public BountixScreenRender,
+                              public ::testing::WithParamInterface<Screen> {
+protected:
+    GameFeaturedAppRender()
+        : BountixScreenRender(GetParam().width, GetParam().height) { }
+    void SetUp() override {
+        BountixScreenRender::SetUp();
+        // No network: the screen's own icon download does not start, the test hands
+        // the icon in.
+        foundation::Reachability::setForcedStatus(
+            foundation::Reachability::NetworkStatus::NotReachable);
+        if (GetParam().width > 480)
+            ui::Device::currentDevice().setUserInterfaceIdiom(ui::Device::Idiom::Pad);
+    }
+    void TearDown() override {
+        ui::Device::currentDevice().setUserInterfaceIdiom(ui::Device::Idiom::Phone);
+        foundation::Reachability::clearForcedStatus();
+        game::DownloadManager::resetSharedManager();
+        BountixScreenRender::TearDown();
+    }
+};
+
+}
+
+// The game's own featured-app screen, landscape: the panel with the name, cost and reward,
+// and the icon the download brought (a plain blue square here).
+TEST_P(GameFeaturedAppRender, TheScreenShowsNameCostRewardAndTheDownloadedIcon) {
+    auto screen = game::BountixFeaturedAppViewController::initWithNibName();
+    screen->setFeaturedAppModel(ads::bountix::BTXFeaturedAppModel::initWithDictionary(
+        base::Dictionary::create({{"name", "Caf&#233; Pets"}, {"cost", "Free"}, {"amount", 25},
+            {"iconURL", "http://icons.example/app.png"}})));
+    window->addSubview(base::Ref<ui::View>(screen->view()));
+    graphics::Image icon(57, 57);
+    for (int y = 0; y < 57; ++y)
+        for (int x = 0; x < 57; ++x)
+            icon.setPixel(x, y, {20, 60, 230, 255});
+    auto png = icon.encodePNG();
+    screen->downloadDidFinish(
+        "http://icons.example/app.png", base::Bytes(png->begin(), png->end()));
+    foundation::RunLoop::main().runFor(0.1);
+    draw();
+    saveImage(std::string("game-featured-app-") + GetParam().name);
+
+    float const s = GetParam().width > 480 ? 2 : 1;
+    float const left = (float(width()) - 360 * s) / 2;
+    float const top = (float(height()) - 240 * s) / 2;
+    auto const icon_ = at(int(left + 50 * s), int(top + 80 * s));
+    EXPECT_GT(icon_.b, 200) << "the downloaded icon";
+    EXPECT_LT(icon_.r, 60);
+    // The panel is light, the backdrop outside it dimmed.
+    EXPECT_GT(at(int(left + 300 * s), int(top + 160 * s)).r, 200);
+    EXPECT_LT(at(5, 5).g, 120);
+    // Dark text where the name stands.
+    int dark = 0;
+    for (int y = int(top + 56 * s); y < int(top + 78 * s); ++y)
+        for (int x = int(left + 96 * s); x < int(left + 200 * s); ++x)
+            dark += at(x, y).r < 140;
+    EXPECT_GT(dark, 30);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, GameFeaturedAppRender,
+    ::testing::Values(Screen {"phone", 480, 320}, Screen {"tablet", 1024, 768}),
+    [](auto const& screen) { return std::string(screen.param.name); });

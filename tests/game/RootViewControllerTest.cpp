@@ -7,6 +7,8 @@
 #include <ads/bountix/BTXFeaturedAppView.hpp>
 #include <ads/bountix/BTXOffers.hpp>
 #include <ads/bountix/BTXViewCommons.hpp>
+#include <game/shell/BountixFeaturedAppViewController.hpp>
+#include <ui/Label.hpp>
 
 #include <game/progression/AchievementSystem.hpp>
 
@@ -569,7 +571,7 @@ TEST_F(RootViewControllerTest, AFeaturedAppTheOfferServiceNamesIsPresentedOverTh
     setBtxStore({{"mq", 0}, {"featuredapp", true}});
     log.take();
     controller.showBountixFeaturedApp();
-    ASSERT_TRUE(frameUntil([&] { return !log.only("ads.makeFeaturedApp").empty(); }));
+    ASSERT_TRUE(frameUntil([&] { return controller.presentedViewController() != nullptr; }));
     // (The main menu may have asked too, by its own draw.)
     auto const counts = log.only("ads.featuredCount");
     ASSERT_FALSE(counts.empty());
@@ -578,7 +580,11 @@ TEST_F(RootViewControllerTest, AFeaturedAppTheOfferServiceNamesIsPresentedOverTh
     EXPECT_EQ(ads::bountix::BTXFeaturedAppView::sharedBTXFeaturedAppView().publisherUserID(),
         ads::bountix::BountixConnect::getUserID())
         << "the full-screen ad would be built for the same player";
-    EXPECT_TRUE(frameUntil([&] { return controller.presentedViewController() != nullptr; }));
+    auto* screen = dynamic_cast<game::BountixFeaturedAppViewController*>(
+        controller.presentedViewController());
+    ASSERT_NE(screen, nullptr) << "the game's own screen shows the featured app";
+    EXPECT_EQ(screen->iAppNameLabel()->text(), "Other Game");
+    EXPECT_EQ(screen->iEarnLabel()->text(), "25");
 }
 
 TEST_F(RootViewControllerTest, AnMqOfFiftyShowsAnInterstitialOnAboutHalfTheVisitsRepeatably) {

@@ -255,10 +255,6 @@ public:
         log_.add("ads.getFeaturedApp");
         AdClients::getFeaturedApp();
     }
-    base::Ref<ui::ViewController> makeFeaturedAppViewController(base::Value const&) override {
-        log_.add("ads.makeFeaturedApp");
-        return ui::ViewController::create();
-    }
     void getDisplayAdWithDelegate(game::BTXAdDelegate* delegate) override {
         log_.add("ads.getDisplayAd");
         displayAdDelegate = delegate;

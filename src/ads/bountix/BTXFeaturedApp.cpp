@@ -114,6 +114,29 @@ base::Ref<base::Dictionary> BTXFeaturedAppModel::dictionary() const {
             {"fullScreenAdURL", fullScreenAdURL}});
 }
 
+base::Ref<BTXFeaturedAppModel> BTXFeaturedAppModel::initWithDictionary(base::Value const& fields) {
+    auto const* dictionary = fields.dictionary();
+    if (!dictionary)
+        return nullptr;
+    auto model = base::make<BTXFeaturedAppModel>();
+    auto text = [&](char const* key) {
+        auto const& value = dictionary->objectForKey(key);
+        return value.isNull() ? std::string() : value.stringValue();
+    };
+    model->cost = text("cost");
+    model->storeID = text("storeID");
+    model->name = text("name");
+    model->description = text("description");
+    model->amount = dictionary->objectForKey("amount").intValue();
+    model->iconURL = text("iconURL");
+    model->largeIconURL = text("largeIconURL");
+    model->redirectURL = text("redirectURL");
+    model->maxTimesToDisplayThisApp
+        = dictionary->objectForKey("maxTimesToDisplayThisApp").intValue();
+    model->fullScreenAdURL = text("fullScreenAdURL");
+    return model;
+}
+
 // --- request handler ---
 
 base::Ref<BTXFeaturedAppRequestHandler> BTXFeaturedAppRequestHandler::create(

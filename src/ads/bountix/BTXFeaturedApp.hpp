@@ -24,6 +24,9 @@ class BTXFeaturedAppModel final : public base::Object {
 public:
     // From a "BountixApp" element; an empty model for none.
     static base::Ref<BTXFeaturedAppModel> initWithXDoc(toolkit::xml::XDocElement const* element);
+    // From the fields dictionary() gives (a notification's user info); null when
+    // fields is no dictionary. Missing texts stay empty and missing numbers 0.
+    static base::Ref<BTXFeaturedAppModel> initWithDictionary(base::Value const& fields);
 
     // "name", "cost", "amount", "storeID", "description", "iconURL", "largeIconURL",
     // "redirectURL", "fullScreenAdURL" and "maxTimesToDisplayThisApp".

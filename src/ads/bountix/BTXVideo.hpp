@@ -85,10 +85,14 @@ private:
     bool clickSuccessful_ {false};
 };
 
-// What the video player (built on this) hears; nothing yet.
+// What the video player tells its host; both optional.
 class BTXVideoAdDelegate {
 public:
     virtual ~BTXVideoAdDelegate() = default;
+    // A video starts playing.
+    virtual void videoAdBegan() { }
+    // The player has been closed and removed.
+    virtual void videoAdClosed() { }
 };
 
 // Keeps up to videoCacheCount videos of the listed offers in the folder "VideoAds" of

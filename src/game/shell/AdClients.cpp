@@ -3,8 +3,12 @@
 #include <ads/bountix/BTXAdView.hpp>
 #include <ads/bountix/BTXConfiguration.hpp>
 #include <ads/bountix/BountixConnect.hpp>
+#include <ads/howdy/HowdySDK.hpp>
+#include <ads/howdy/HowdySceneSDK.hpp>
 #include <ads/marquee/MQConfiguration.hpp>
 #include <ads/marquee/Marquee.hpp>
+#include <engine/Director.hpp>
+#include <engine/EAGLView.hpp>
 #include <game/shell/ServerConfig.hpp>
 #include <game/shell/Utilities.hpp>
 
@@ -51,6 +55,16 @@ public:
 };
 
 DisplayAdBridge displayAdBridge;
+
+// The scene engine's director as the check-in client's engine variant sees it.
+class HowdyDirectorBridge final : public ads::howdy::HowdyDirector {
+public:
+    ui::View* openGLView() override { return engine::Director::sharedDirector().openGLView(); }
+    void pause() override { engine::Director::sharedDirector().pause(); }
+    void resume() override { engine::Director::sharedDirector().resume(); }
+};
+
+HowdyDirectorBridge howdyDirectorBridge;
 
 }
 
@@ -119,10 +133,6 @@ void AdClients::showOffersWithViewController(ui::ViewController* controller) {
     ads::bountix::BountixConnect::showOffersWithViewController(controller);
 }
 
-base::Ref<ui::ViewController> AdClients::makeFeaturedAppViewController(base::Value const&) {
-    return nullptr;
-}
-
 // The API root and the installation identifier are configuration handed down; without
 // a root every call fails quietly and nothing is sent.
 void AdClients::setUpMarquee(
@@ -138,6 +148,30 @@ void AdClients::setUpMarquee(
 
 void AdClients::loadInterstitial() {
     ads::marquee::Marquee::sharedMarquee().loadInterstitial();
+}
+
+void AdClients::startHowdyWithAppId(std::string const& appId) {
+    ads::howdy::HowdyConfiguration configuration;
+    configuration.webEndpoint = ServerConfig::checkinServiceURL();
+    configuration.appStoreHost = ServerConfig::appStoreHost();
+    configuration.deviceId = Utilities::getUDID();
+    if (configuration.webEndpoint.empty())
+        foundation::log("No check-in service configured: its events will not be sent");
+    ads::howdy::HowdyConfiguration::setUp(configuration);
+    ads::howdy::HowdySceneSDK::setDirector(&howdyDirectorBridge);
+    ads::howdy::HowdySDK::startHowdyWithAppId(appId);
+}
+
+bool AdClients::isHowdySupported() {
+    return ads::howdy::HowdySDK::isSupported();
+}
+
+// The main menu's button goes through the engine variant's class, but the client the
+// game started is a plain one: its explain screen goes on the key window and the
+// engine keeps running.
+void AdClients::howdyCheckin() {
+    if (auto* sdk = ads::howdy::HowdySceneSDK::sharedSDK())
+        sdk->checkin();
 }
 
 base::Ref<BannerAdView> AdClients::makeBannerView(std::string const&, graphics::Size) {

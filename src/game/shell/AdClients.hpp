@@ -112,8 +112,6 @@ public:
     // Posts BTX_FEATURED_APP_RESPONSE_NOTIFICATION with the model's fields as user info,
     // or with none when there is nothing to show.
     virtual void getFeaturedApp();
-    // The featured-app screen for a model; null when there is none to show.
-    virtual base::Ref<ui::ViewController> makeFeaturedAppViewController(base::Value const& model);
     // Asks the offer service for a 320 x 50 display ad, never refreshed by a timer; the
     // delegate (not retained) hears the answer.
     virtual void getDisplayAdWithDelegate(BTXAdDelegate* delegate);
@@ -128,13 +126,17 @@ public:
     virtual void loadInterstitial();
 
     // --- the check-in client ---
-    virtual void startHowdyWithAppId(std::string const&) { }
+    // Configures the check-in client (its service from ServerConfig, the store host,
+    // the installation identifier), lets its engine variant reach the director, and
+    // starts it for the game's store id.
+    virtual void startHowdyWithAppId(std::string const& appId);
     // Whether the check-in client runs on this device, and whether the game server
     // turned its button on; the main menu offers check-in only when both hold.
-    virtual bool isHowdySupported() { return false; }
+    virtual bool isHowdySupported();
     virtual bool shouldShowHowdy() { return false; }
-    // Opens the check-in client's page.
-    virtual void howdyCheckin() { }
+    // Checks in through the started client: the companion program, or the client's
+    // explain screen when it is not installed. Nothing before a start.
+    virtual void howdyCheckin();
 
     // --- the mediation banner ---
     // A new banner for the ad unit; null when there is no mediation client.

@@ -10,6 +10,7 @@
 #include <game/interface/Interface.hpp>
 #include <game/progression/AchievementsViewController.hpp>
 #include <game/shell/AlertPresenter.hpp>
+#include <game/shell/BountixFeaturedAppViewController.hpp>
 #include <game/shell/BountixSetting.hpp>
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/DataManager.hpp>
@@ -556,11 +557,13 @@ void RootViewController::showBountixFeaturedApp() {
 }
 
 void RootViewController::btxFeaturedApp(foundation::Notification const& notification) {
-    if (bDisableFeatured || notification.userInfo().isNull())
+    if (bDisableFeatured)
         return;
-    auto screen = AdClients::shared().makeFeaturedAppViewController(notification.userInfo());
-    if (!screen)
+    auto model = ads::bountix::BTXFeaturedAppModel::initWithDictionary(notification.userInfo());
+    if (!model)
         return;
+    auto screen = BountixFeaturedAppViewController::initWithNibName();
+    screen->setFeaturedAppModel(model);
     foundation::performAfterDelay(
         this, [this, screen] { presentViewController(screen, true); }, 0.5);
 }

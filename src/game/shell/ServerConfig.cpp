@@ -46,6 +46,13 @@ std::string ServerConfig::offerWallAffiliateURL() {
     return value(offerWallAffiliateURLVariable, offerWallAffiliateURLDefault, "");
 }
 
+std::string ServerConfig::checkinServiceURL() {
+    auto base = value(checkinServiceURLVariable, checkinServiceURLDefault, "");
+    while (!base.empty() && base.back() == '/')
+        base.pop_back();
+    return base;
+}
+
 std::string ServerConfig::marqueeAPIRoot() {
     auto root = value(marqueeAPIRootVariable, marqueeAPIRootDefault, "");
     if (!root.empty() && root.back() != '/')

@@ -19,6 +19,12 @@ public:
     static constexpr char const* appStoreHostVariable = "QUILLABY_APP_STORE_HOST";
     static constexpr char const* appStoreHostDefault = "AppStoreHost";
 
+    // The check-in service's web endpoint ("http://host:port", no path): the check-in
+    // client's events go there; empty when not configured (no event is sent then).
+    static std::string checkinServiceURL();
+    static constexpr char const* checkinServiceURLVariable = "QUILLABY_CHECKIN_URL";
+    static constexpr char const* checkinServiceURLDefault = "CheckinServiceURL";
+
     // The base address ("http://host:port") of the Adnoria network's install
     // endpoint; empty when not configured (no install ping is sent then).
     static std::string adnoriaHost();
