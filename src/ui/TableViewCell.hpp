@@ -98,8 +98,9 @@ private:
     bool selected_ {false};
     bool highlighted_ {false};
 
+protected:
     friend base::Factory;
-
+    // For cells of the caller's own kind.
     TableViewCell(TableViewCellStyle style, std::string reuseIdentifier);
 };
 

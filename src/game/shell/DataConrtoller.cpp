@@ -217,6 +217,10 @@ void DataConrtoller::saveLastDayMoney() {
     foldIntoAverage(keyAverageCashflow, money);
 }
 
+void DataConrtoller::storeLastDayMoney() {
+    DataManager::setInt(globals().lastDayMoney, keyLastDayMoney);
+}
+
 void DataConrtoller::loadLastDaySatisfaction() {
     globals().lastDaySatisfaction = DataManager::getFloatForKey(keyLastDaySatisfaction, 0);
 }

@@ -43,6 +43,9 @@ public:
     static void loadLastDayMoney();
     // Also folds the value into the running average "DATA_AVG_DAILY_CASHFLOW".
     static void saveLastDayMoney();
+    // Stores the start-of-day money alone: a change within the day (a purchase that
+    // lowers it with the money), not a new sample for the running average.
+    static void storeLastDayMoney();
     static void loadLastDaySatisfaction();
     // Also folds the value into the running average "DATA_AVG_DAILY_SATCHANGE".
     static void saveLastDaySatisfaction();

@@ -11,6 +11,7 @@
 #include <game/shell/MainLayer.hpp>
 #include <game/shell/ServerConfig.hpp>
 #include <game/shell/Utilities.hpp>
+#include <game/store/DLCViewController.hpp>
 #include <ui/ViewController.hpp>
 
 namespace game {
@@ -46,8 +47,7 @@ void ShellServices::checkDailyBonus() {
     MyLuckyWheelViewController::checkDailyBonus();
 }
 
-// The downloadable content and the server's directives are not part of the game yet:
-// no screen is made for them and no pony day runs.
+// The server's directives are not part of the game yet: no pony day runs.
 
 bool ShellServices::isPonyModeActive() {
     return false;
@@ -79,7 +79,7 @@ base::Ref<ui::ViewController> ShellServices::makeAchievementsViewController() {
 }
 
 base::Ref<ui::ViewController> ShellServices::makeDLCViewController() {
-    return nullptr;
+    return DLCViewController::create();
 }
 
 // Makes the achievement book on first use, so that it registers with the game
