@@ -119,11 +119,19 @@ void addStoreArt(Catalog& catalog) {
             plus(cr, w - 40, 40, 28, palette::white);
         },
         TabletRule::size(466, 360));
-    catalog.image(store, "Bonus_List.png", 480, 110, [](cairo_t* cr, double w, double h) {
-        panel(cr, 2, 2, w - 5, h - 5, 16, palette::cream, palette::woodLight);
-        roundedRect(cr, 13, 39, 61, 61, 8);
-        fillOutline(cr, palette::creamDark, palette::woodLight.shade(-0.2), 1);
-    });
+    // The row plate of the downloadable-content shop: the row puts a white title on the
+    // band at the top, the thumbnail in the well at the left. It fits two to a tablet row
+    // at its natural size (the tablet takes the same picture).
+    catalog.image(
+        store, "Bonus_List.png", 460, 110,
+        [](cairo_t* cr, double w, double h) {
+            panel(cr, 2, 2, w - 5, h - 5, 16, palette::cream, palette::woodLight);
+            roundedRect(cr, 8, 5, w - 16, 30, 10);
+            fillOutline(cr, palette::woodLight.shade(-0.25), palette::woodLight.shade(-0.4), 1);
+            roundedRect(cr, 13, 39, 61, 61, 8);
+            fillOutline(cr, palette::creamDark, palette::woodLight.shade(-0.2), 1);
+        },
+        TabletRule::same());
     catalog.image(store, "btn_BG_Green_Shorter.png", 175, 54, pill(palette::green));
     catalog.image(store, "btn_BG_golden_Shorter.png", 175, 54, pill(palette::gold));
     catalog.image(store, "btn_BG_Gray_Shorter.png", 175, 54, pill(palette::grey));
