@@ -1,10 +1,11 @@
 // The featured app's name and cost from the offer service, with their numeric character
-// references turned into characters. Whatever the text, the result is never longer
-// than the text, and valid UTF-8 stays valid UTF-8 (no surrogate half or number past
-// the last character is ever written).
+// references turned into characters (the decoding the featured-app screen uses, built
+// alone so that the program needs only the base library). Whatever the text, the result is never
+// longer than the text, and valid UTF-8 stays valid UTF-8 (no surrogate half or number past the
+// last character is ever written).
 #include "FuzzSupport.hpp"
 
-#include <game/shell/BountixFeaturedAppViewController.hpp>
+#include <game/shell/CharacterReferences.hpp>
 
 #include <cstddef>
 #include <cstdint>
@@ -44,8 +45,7 @@ bool isValidUTF8(std::string_view text) {
 extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size) {
     fuzz::silenceLog();
     std::string_view text(reinterpret_cast<char const*>(data), size);
-    auto decoded
-        = game::BountixFeaturedAppViewController::decodeHtmlUnicodeCharactersToString(text);
+    auto decoded = game::decodeCharacterReferences(text);
     FUZZ_CHECK(decoded.size() <= text.size());
     if (isValidUTF8(text))
         FUZZ_CHECK(isValidUTF8(decoded));

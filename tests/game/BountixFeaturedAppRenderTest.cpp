@@ -5,18 +5,27 @@
 // screen, landscape, with its downloaded icon.
 #include <ads/bountix/BTXAutoOrientView.hpp>
 #include <ads/bountix/BTXConfiguration.hpp>
+#include <ads/bountix/BTXFeaturedApp.hpp>
 #include <ads/bountix/BTXFeaturedAppView.hpp>
 #include <ads/bountix/BTXViewCommons.hpp>
+#include <ads/bountix/BountixConnect.hpp>
 #include <engine/ViewRenderer.hpp>
 #include <foundation/Bundle.hpp>
 #include <foundation/Clock.hpp>
+#include <foundation/NotificationCenter.hpp>
 #include <foundation/Reachability.hpp>
 #include <foundation/RunLoop.hpp>
+#include <foundation/Sandbox.hpp>
+#include <foundation/URLConnection.hpp>
+#include <foundation/UserDefaults.hpp>
+#include <game/shell/AdClients.hpp>
 #include <game/shell/BountixFeaturedAppViewController.hpp>
 #include <game/shell/DownloadManager.hpp>
 #include <graphics/Font.hpp>
 #include <graphics/Image.hpp>
 #include <support/GLFixture.hpp>
+#include <support/LoopbackServer.hpp>
+#include <support/TempDir.hpp>
 #include <ui/Animator.hpp>
 #include <ui/Application.hpp>
 #include <ui/Device.hpp>
@@ -247,6 +256,80 @@ TEST_P(GameFeaturedAppRender, TheScreenShowsNameCostRewardAndTheDownloadedIcon) 
         for (int x = int(left + 96 * s); x < int(left + 200 * s); ++x)
             dark += at(x, y).r < 140;
     EXPECT_GT(dark, 30);
+}
+
+// The whole road: the offer service names a featured app, its notification carries the
+// fields, the screen is made from them as the root view controller makes it, and the
+// download manager fetches the icon from the same loopback server.
+TEST_P(GameFeaturedAppRender, FromTheOfferServicesNotificationTheScreenShowsItsDownloadedIcon) {
+    test::TempDir sandbox;
+    // Puts the client and the process settings back however the test ends.
+    struct Restore {
+        std::string root {foundation::Sandbox::root()};
+        ~Restore() {
+            BTXFeaturedAppManager::resetShared();
+            BTXFeaturedAppDBManager::resetShared();
+            BountixConnect::resetShared();
+            foundation::URLConnection::setCertificateAuthorityFile("");
+            foundation::UserDefaults::resetStandardUserDefaults();
+            foundation::Sandbox::setRoot(root);
+        }
+    } restore;
+    foundation::Sandbox::setRoot(sandbox.path().string());
+    foundation::UserDefaults::resetStandardUserDefaults();
+    foundation::Reachability::setForcedStatus(
+        foundation::Reachability::NetworkStatus::ReachableViaWiFi);
+    foundation::URLConnection::setCertificateAuthorityFile(test::LoopbackServer::caFile());
+    test::LoopbackServer offers(test::LoopbackServer::Tls::Trusted);
+    graphics::Image icon(57, 57);
+    for (int y = 0; y < 57; ++y)
+        for (int x = 0; x < 57; ++x)
+            icon.setPixel(x, y, {20, 60, 230, 255});
+    auto png = icon.encodePNG();
+    offers.route("GET", "/icons/app.png",
+        test::HttpResponse::text(std::string(png->begin(), png->end()), 200, "image/png"));
+    offers.route("GET", "/get_offers/featured",
+        test::HttpResponse::text(
+            "<BountixConnectReturnObject><OfferArray><BountixApp><Cost>&#36;0.99</Cost>"
+            "<StoreID>pets</StoreID><Name>Caf&#233; Pets</Name><Amount>25</Amount><IconURL>"
+            + offers.url("/icons/app.png")
+            + "</IconURL><RedirectURL>https://store.example/app</RedirectURL></BountixApp>"
+              "</OfferArray></BountixConnectReturnObject>"));
+    BTXConfiguration configuration;
+    configuration.primaryHost = offers.baseURL();
+    configuration.fallbackHost = offers.baseURL();
+    configuration.installationIdentifier = "INSTALL-0001";
+    BTXConfiguration::setUp(configuration);
+    BountixConnect::sharedBountixConnect().initConnectWithAppID("game-app", "secret");
+
+    base::Ref<game::BountixFeaturedAppViewController> screen;
+    auto observation = foundation::NotificationCenter::defaultCenter().observe(
+        game::BTXFeaturedAppNotification, [&](foundation::Notification const& notification) {
+            if (auto model = BTXFeaturedAppModel::initWithDictionary(notification.userInfo())) {
+                screen = game::BountixFeaturedAppViewController::initWithNibName();
+                screen->setFeaturedAppModel(model);
+            }
+        });
+    BountixConnect::getFeaturedApp();
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return bool(screen); }, 20));
+    window->addSubview(base::Ref<ui::View>(screen->view()));
+    auto* placeholder = screen->iAppIconImageView()->image();
+    EXPECT_TRUE(foundation::RunLoop::main().runUntil(
+        [&] { return screen->iAppIconImageView()->image() != placeholder; }, 20));
+    EXPECT_EQ(screen->iAppNameLabel()->text(), "Caf\u00e9 Pets");
+    EXPECT_EQ(screen->iAppCostLabel()->text(), "$0.99");
+    EXPECT_EQ(screen->iEarnLabel()->text(), "25");
+    foundation::RunLoop::main().runFor(0.1);
+    draw();
+    saveImage(std::string("game-featured-app-from-service-") + GetParam().name);
+
+    float const s = GetParam().width > 480 ? 2 : 1;
+    float const left = (float(width()) - 360 * s) / 2;
+    float const top = (float(height()) - 240 * s) / 2;
+    auto const shownIcon = at(int(left + 50 * s), int(top + 80 * s));
+    EXPECT_GT(shownIcon.b, 200) << "the downloaded icon";
+    EXPECT_LT(shownIcon.r, 60);
+    screen->view()->removeFromSuperview();
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, GameFeaturedAppRender,

@@ -1,9 +1,12 @@
 // The shell's check-in client: its service is configuration with no default, the start
 // at launch reports itself with the installation identifier, and the main menu's
-// check-in goes through the started client.
+// check-in goes through the started client, whose engine variant pauses the game's director.
 #include "ShellFixture.hpp"
 
+#include <ads/howdy/HZExplainScreenView.hpp>
 #include <ads/howdy/HowdySDK.hpp>
+#include <ads/howdy/HowdySceneSDK.hpp>
+#include <engine/Director.hpp>
 #include <foundation/RunLoop.hpp>
 #include <game/shell/AdClients.hpp>
 #include <game/shell/DataManager.hpp>
@@ -12,6 +15,8 @@
 #include <support/LoopbackServer.hpp>
 #include <ui/Application.hpp>
 #include <ui/Device.hpp>
+#include <ui/Image.hpp>
+#include <ui/Window.hpp>
 
 #include <gtest/gtest.h>
 
@@ -75,4 +80,24 @@ TEST_F(CheckinSetUpTest, TheMainMenusCheckinGoesThroughTheStartedClient) {
     EXPECT_FALSE(game::AdClients::shared().isHowdySupported());
     ui::Device::currentDevice().setSystemVersion("4.1");
     EXPECT_TRUE(game::AdClients::shared().isHowdySupported());
+}
+
+// The engine variant reaches the game's own director through the shell: paused while the
+// explain screen shows, running again once the player skips it.
+TEST_F(CheckinSetUpTest, TheEngineVariantPausesTheGamesDirectorWhileItsScreenShows) {
+    game::AdClients::shared().startHowdyWithAppId("123456789");
+    auto window = ui::Window::create({0, 0, 480, 320});
+    window->makeKeyAndVisible();
+    auto& director = engine::Director::sharedDirector();
+    ASSERT_FALSE(director.isPaused());
+    ads::howdy::HowdySceneSDK::startHowdyWithAppId("123456789")->checkin();
+    EXPECT_TRUE(director.isPaused());
+    auto* screen = dynamic_cast<ads::howdy::HZExplainScreenView*>(
+        window->viewWithTag(ads::howdy::HZExplainScreenView::Tag));
+    ASSERT_NE(screen, nullptr) << "without a drawing view the screen lies on the key window";
+    screen->cancel();
+    EXPECT_FALSE(director.isPaused());
+    screen->postDismissCleanup();
+    ads::howdy::HowdySceneSDK::setDirector(nullptr);
+    engine::Director::purgeSharedDirector();
 }

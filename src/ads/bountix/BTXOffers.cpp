@@ -213,6 +213,8 @@ void BTXOffersWebView::startVideo(BTXVideoLink const& link) {
     }
     if (videoStarter())
         videoStarter()(*link.offerID);
+    else
+        BountixConnect::showVideoAdWithOfferID(*link.offerID);
     auto& videos = BTXVideoManager::sharedBTXVideoManager();
     videos.requestHandler().recordVideoClickWithURL(*link.clickURL);
     auto cached = videos.getCachedVideoDictonary();

@@ -31,7 +31,8 @@ public:
     static constexpr double PageTimeout = 35;
     static constexpr char const* WebpagePath = "get_offers/webpage";
 
-    // Starts the video of an offer id; the player is installed by the host.
+    // Stands in for the video player's show operation (tests); while none is set, a
+    // video link shows its video through BountixConnect::showVideoAdWithOfferID.
     using VideoStarter = std::function<void(std::string const& offerID)>;
     static void setVideoStarter(VideoStarter starter);
 

@@ -2,6 +2,7 @@
 
 #include <ads/bountix/BTXConfiguration.hpp>
 #include <ads/bountix/BTXLog.hpp>
+#include <ads/bountix/BTXVideoView.hpp>
 #include <ads/bountix/BountixConnect.hpp>
 #include <foundation/AtomicFile.hpp>
 #include <foundation/Format.hpp>
@@ -192,6 +193,7 @@ void BTXVideoManager::initVideoAdsWithDelegate(BTXVideoAdDelegate* delegate) {
     videoCacheCount_ = 5;
     requestHandler_->requestVideoData();
     delegate_ = delegate;
+    videoView_ = BTXVideoView::initWithDelegate(delegate);
 }
 
 base::Ref<base::Dictionary> BTXVideoManager::getCachedVideoDictonary() const {

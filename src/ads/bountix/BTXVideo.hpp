@@ -12,6 +12,8 @@
 
 namespace ads::bountix {
 
+class BTXVideoView;
+
 // The keys of a video offer's dictionary.
 inline constexpr char const* BTXVideoObjVideoURL = "BTX_VIDEO_OBJ_VIDEO_URL";
 inline constexpr char const* BTXVideoObjButtons = "BTX_VIDEO_OBJ_BUTTONS";
@@ -112,8 +114,11 @@ public:
     static void resetShared();
     ~BTXVideoManager() override;
 
-    // Starts over: 5 videos to keep, the list asked for.
+    // Starts over: 5 videos to keep, the list asked for, and a new video player for
+    // the delegate.
     void initVideoAdsWithDelegate(BTXVideoAdDelegate* delegate);
+    // The video player, or null before initVideoAdsWithDelegate.
+    BTXVideoView* videoView() const { return videoView_.get(); }
     base::Ref<base::Dictionary> getCachedVideoDictonary() const;
     void setCachedVideoObjectDict(base::Ref<base::Dictionary> offer, std::string const& offerID);
     // Taken only when above 0.
@@ -151,6 +156,7 @@ private:
     void didFailWithError(foundation::URLConnection&, foundation::URLError const& error) override;
 
     base::Ref<BTXVideoRequestHandler> requestHandler_;
+    base::Ref<BTXVideoView> videoView_;
     BTXVideoAdDelegate* delegate_ {nullptr};
     base::Ref<foundation::URLConnection> connection_;
     base::Bytes videoData_;

@@ -16,6 +16,7 @@
 #include <ui/NavigationBar.hpp>
 #include <ui/WebView.hpp>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ads::bountix {
@@ -53,26 +54,22 @@ base::Ref<BTXVideoLayer> BTXVideoLayer::create() {
 
 BTXVideoLayer::BTXVideoLayer()
     : ui::View({0, 0, 480, 320}) {
-    statusLabel_ = ui::Label::create({10, 10, 200, 24});
+    statusLabel_ = ui::Label::create();
     statusLabel_->setBackgroundColor(ui::Color::clearColor());
     statusLabel_->setTextColor(ui::Color::whiteColor());
-    videoCompleteView_ = ui::View::create({0, 0, 480, 320});
+    videoCompleteView_ = ui::View::create();
     videoCompleteView_->setBackgroundColor(ui::Color::colorWithWhite(0.1f, 1));
-    messageView_ = ui::View::create({40, 60, 400, 120});
+    messageView_ = ui::View::create();
     messageView_->setBackgroundColor(ui::Color::whiteColor());
     videoCompleteView_->addSubview(messageView_);
-    iconImageView_ = ui::ImageView::create({10, 10, 57, 57});
+    iconImageView_ = ui::ImageView::create();
     messageView_->addSubview(iconImageView_);
-    currencyLabelWebView_ = ui::WebView::create({77, 10, 313, 100});
+    currencyLabelWebView_ = ui::WebView::create();
     messageView_->addSubview(currencyLabelWebView_);
     replayButton_ = boxButton("Replay");
-    replayButton_->setFrame({40, 200, 120, 40});
     customButton1_ = boxButton("");
-    customButton1_->setFrame({180, 200, 120, 40});
     customButton2_ = boxButton("");
-    customButton2_->setFrame({320, 200, 120, 40});
     backButton_ = boxButton("Back");
-    backButton_->setFrame({40, 260, 120, 40});
     for (auto const& button : {replayButton_, customButton1_, customButton2_, backButton_})
         videoCompleteView_->addSubview(button);
     customButton1_->addTarget(
@@ -81,13 +78,38 @@ BTXVideoLayer::BTXVideoLayer()
     customButton2_->addTarget(
         this, [this](ui::Control&, ui::Event*) { buttonAction2(); },
         ui::ControlEvents::TouchUpInside);
+    // The bar over the completion screen holds Done; over a button's page the way back
+    // to the video stands in its place.
     navBar_ = ui::NavigationBar::create({0, 0, 480, NavBarHeight});
+    videoCompleteView_->addSubview(navBar_);
     doneButton_ = boxButton("Done");
-    doneButton_->setFrame({10, 7, 60, 30});
+    navBar_->addSubview(doneButton_);
     backToVideoButton_ = boxButton("Back to Video");
-    backToVideoButton_->setFrame({360, 7, 110, 30});
-    bountixLogo_ = ui::ImageView::create({420, 10, 50, 24});
+    backToVideoButton_->setAlpha(0);
+    backToVideoButton_->setEnabled(false);
+    addSubview(backToVideoButton_);
+    bountixLogo_ = ui::ImageView::create();
     bountixLogo_->setImage(ui::Image::imageNamed("bountix_icon.png"));
+    layOutControls(bounds().size);
+}
+
+void BTXVideoLayer::layOutControls(graphics::Size size) {
+    // The phone's layout, scaled up on a larger screen and centred.
+    float const s = std::max(1.0f, std::min(size.width / 480, size.height / 320));
+    float const left = std::floor((size.width - 400 * s) / 2);
+    navBar_->setFrame({0, 0, size.width, NavBarHeight});
+    doneButton_->setFrame({size.width - 80, 7, 70, 30});
+    backToVideoButton_->setFrame({10, 7, 120, 30});
+    messageView_->setFrame({left, 64 * s, 400 * s, 130 * s});
+    iconImageView_->setFrame({10 * s, 10 * s, 57 * s, 57 * s});
+    currencyLabelWebView_->setFrame({77 * s, 10 * s, 313 * s, 110 * s});
+    float x = left;
+    for (auto const& button : {replayButton_, customButton1_, customButton2_, backButton_}) {
+        button->setFrame({x, 214 * s, 92 * s, 40 * s});
+        x += 102.666f * s;
+    }
+    statusLabel_->setFrame({10 * s, size.height - 34 * s, 200 * s, 24 * s});
+    bountixLogo_->setFrame({size.width - 60 * s, size.height - 34 * s, 50 * s, 24 * s});
 }
 
 BTXVideoLayer::~BTXVideoLayer() {
@@ -107,6 +129,7 @@ void BTXVideoLayer::setVideoView(ui::View* view) {
         webView_->setBackgroundColor(ui::Color::colorWithWhite(0.44f, 1));
     }
     videoCompleteView_->setFrame(bounds);
+    layOutControls(bounds.size);
     if (videoFeed_)
         addSubview(base::Ref<ui::View>(videoFeed_->view()));
     if (webView_)
@@ -145,11 +168,23 @@ void BTXVideoLayer::prepareVideoWithDelegate(
     videoFeed_->setShouldAutoplay(false);
     videoFeed_->view()->setUserInteractionEnabled(false);
     webView_ = ui::WebView::create();
+    // Only this layer's own player: another movie ending (the game's, say) is no
+    // watched offer.
     auto& center = foundation::NotificationCenter::defaultCenter();
-    durationObserver_ = center.observe(ui::MoviePlayerController::DurationAvailableNotification,
-        [this](auto const&) { movieDurationAvailable(); });
-    finishObserver_ = center.observe(ui::MoviePlayerController::PlaybackDidFinishNotification,
-        [this](auto const&) { movieDidFinishWatching(); });
+    durationObserver_ = center.observe(
+        ui::MoviePlayerController::DurationAvailableNotification,
+        [this](auto const&) { movieDurationAvailable(); }, videoFeed_.get());
+    finishObserver_ = center.observe(
+        ui::MoviePlayerController::PlaybackDidFinishNotification,
+        [this](foundation::Notification const& notification) {
+            auto const* info = notification.userInfo().dictionary();
+            auto reason = info
+                ? info->objectForKey(ui::MoviePlayerController::PlaybackDidFinishReasonUserInfoKey)
+                      .intValue()
+                : 0;
+            movieDidFinishWatching(ui::MovieFinishReason(reason));
+        },
+        videoFeed_.get());
     didIconDownload_ = false;
 }
 
@@ -233,13 +268,15 @@ void BTXVideoLayer::updateStatusText() {
     statusLabel_->setText(countdownText(left));
 }
 
-void BTXVideoLayer::movieDidFinishWatching() {
+void BTXVideoLayer::movieDidFinishWatching(ui::MovieFinishReason reason) {
     base::Ref<BTXVideoLayer> keep(this);
     enableShowVideoCompleteScreen(true);
     enableShowStatusLabel(false);
     stopCountdown();
     isVideoPlaying_ = false;
-    if (!offerID_)
+    // A movie that could not be played was not watched: nothing is reported, and the
+    // offer stays open for another try.
+    if (!offerID_ || reason == ui::MovieFinishReason::PlaybackError)
         return;
     auto offer = *offerID_;
     BTXVideoManager::sharedBTXVideoManager().requestHandler().requestVideoCompleteWithOfferID(

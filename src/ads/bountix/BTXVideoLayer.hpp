@@ -3,6 +3,7 @@
 #include <ads/bountix/BTXVideo.hpp>
 #include <base/Ref.hpp>
 #include <foundation/NotificationCenter.hpp>
+#include <ui/MoviePlayerController.hpp>
 #include <ui/View.hpp>
 
 #include <optional>
@@ -18,7 +19,6 @@ class Button;
 class Image;
 class ImageView;
 class Label;
-class MoviePlayerController;
 class NavigationBar;
 class WebView;
 }
@@ -32,8 +32,10 @@ namespace ads::bountix {
 // is cleared when its end has been handled.
 //
 // Built in code with the controls the player needs; the controller that owns it
-// (the video view) lays it out with setVideoView. The delegate is not retained.
-// Main thread only.
+// (the video view) lays it out with setVideoView and binds the replay, back, done and
+// back-to-video buttons. Only the layer's own movie player is heard: its end counts as
+// watched when the movie played to its end, not when it failed. The delegate is not
+// retained. Main thread only.
 class BTXVideoLayer final : public ui::View {
 public:
     static base::Ref<BTXVideoLayer> create();
@@ -56,7 +58,10 @@ public:
     void displayIcon(base::Ref<ui::Image> image);
     ui::ImageView* iconImageView() const { return iconImageView_.get(); }
     bool didIconDownload() const { return didIconDownload_; }
-    void movieDidFinishWatching();
+    // The movie ended: the completion screen; a movie that played to its end is
+    // reported as watched, one that could not play is not.
+    void movieDidFinishWatching(
+        ui::MovieFinishReason reason = ui::MovieFinishReason::PlaybackEnded);
     // The completion screen for the offer: its buttons and the reward text.
     void updateViewPropertiesWithOfferID(std::string const& offerID);
     static std::string getDescriptionWithAmountString(
@@ -75,11 +80,14 @@ public:
 
     ui::Label* statusLabel() const { return statusLabel_.get(); }
     ui::View* videoCompleteView() const { return videoCompleteView_.get(); }
+    ui::Button* replayButton() const { return replayButton_.get(); }
+    ui::Button* backButton() const { return backButton_.get(); }
     ui::Button* customButton1() const { return customButton1_.get(); }
     ui::Button* customButton2() const { return customButton2_.get(); }
     ui::Button* backToVideoButton() const { return backToVideoButton_.get(); }
     ui::Button* doneButton() const { return doneButton_.get(); }
     ui::View* messageView() const { return messageView_.get(); }
+    ui::NavigationBar* navBar() const { return navBar_.get(); }
     ui::WebView* currencyLabelWebView() const { return currencyLabelWebView_.get(); }
     ui::ImageView* bountixLogo() const { return bountixLogo_.get(); }
     ui::MoviePlayerController* videoFeed() const { return videoFeed_.get(); }
@@ -95,6 +103,8 @@ private:
     BTXVideoLayer();
 
     void stopCountdown();
+    // Places the controls for the size the layer fills.
+    void layOutControls(graphics::Size size);
 
     base::Ref<ui::Label> statusLabel_;
     base::Ref<ui::View> videoCompleteView_;

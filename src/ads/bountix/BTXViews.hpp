@@ -219,6 +219,13 @@ public:
     BTXFeaturedAppView& showFeaturedAppFullScreenAd(std::string const& url, graphics::Rect frame);
     void showFeaturedAppFullScreenAd(std::string const& url, ui::ViewController* controller);
 
+    // The video player (defined with it): the frame forms bring the host to the front,
+    // make it opaque and hold the player; the view-controller form places the player in
+    // the game's view. Null, with the host left as it was, when no video is shown.
+    ui::View* showVideoAdWithFrame(graphics::Rect frame, std::string const& offerID);
+    ui::View* showVideoAdWithOfferID(std::string const& offerID);
+    void showVideoAdWithViewController(ui::ViewController* controller, std::string const& offerID);
+
 private:
     friend base::Factory;
     BTXCallsWrapper() = default;

@@ -140,6 +140,12 @@ public:
     // The video offers (forwarded to the shared BTXVideoManager).
     static void initVideoAdWithDelegate(BTXVideoAdDelegate* delegate);
     static void setVideoCacheCount(int count);
+    // Shows the offer's cached video through the shared view host; nothing (null)
+    // before initVideoAdWithDelegate or for an offer with no video on the device.
+    static ui::View* showVideoAdWithFrame(graphics::Rect frame, std::string const& offerID);
+    static ui::View* showVideoAdWithOfferID(std::string const& offerID);
+    static void showVideoAdWithViewController(
+        ui::ViewController* controller, std::string const& offerID);
 
     // The generic parameters, in their fixed order. A value that cannot be had drops
     // only its own key (the verifier goes with a missing id or key); without an
