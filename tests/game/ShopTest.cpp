@@ -7,6 +7,7 @@
 #include <game/salon/SalonDayStart.hpp>
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/GameGlobals.hpp>
+#include <serverkit/PonyDayDirectiveHandler.hpp>
 
 #include <gtest/gtest.h>
 
@@ -224,11 +225,13 @@ TEST_F(ShopTest, FreshDayShowsTheBannerAndTheFirstDayOpensTheHelpPaused) {
         auto& globals = GameGlobals::shared();
         globals.day = c.day;
         game::DataConrtoller::saveDay();
-        services.ponyEnabled = c.pony;
+        foundation::UserDefaults::standardUserDefaults().setBool(
+            c.pony, serverkit::PonyDayDirectiveHandler::EnabledKey);
         load();
         EXPECT_EQ(hud->calls, c.calls) << c.day;
         EXPECT_EQ(shop->isPaused(), c.paused) << c.day;
-        EXPECT_EQ(services.ponyActive, c.pony);
+        EXPECT_EQ(serverkit::PonyDayDirectiveHandler::isPonyModeActive(), c.pony);
+        EXPECT_FALSE(serverkit::PonyDayDirectiveHandler::isPonyModeEnabled());
     }
 }
 
