@@ -1,5 +1,6 @@
 #include <game/salon/ShopSupport.hpp>
 #include <game/server/GameServerConnection.hpp>
+#include <game/shell/AdClients.hpp>
 
 #include <support/GameServerStandIn.hpp>
 #include <support/TempDir.hpp>
@@ -10,8 +11,13 @@
 #include <foundation/Reachability.hpp>
 #include <foundation/RunLoop.hpp>
 #include <foundation/Sandbox.hpp>
+#include <serverkit/CheckDirectives.hpp>
 #include <serverkit/FetchArchive.hpp>
+#include <serverkit/HowdyDirectiveHandler.hpp>
+#include <serverkit/NotifyDirectiveHandler.hpp>
+#include <serverkit/PonyDayDirectiveHandler.hpp>
 #include <serverkit/QBYConnect.hpp>
+#include <serverkit/TransferCoinsDirectiveHandler.hpp>
 #include <toolkit/zip/ZipFile.hpp>
 
 #include <gtest/gtest.h>
@@ -120,4 +126,35 @@ TEST_F(GameServerConnectionTest, AfterAFetchTheSalonSeesTheNewContent) {
     auto seen = game::shop_support::unpackedEntries();
     ASSERT_EQ(seen->size(), 2u);
     EXPECT_EQ(seen->at(1).dictionary()->objectForKey("uid").stringValue(), "dlc_2");
+}
+
+// The shell names the directive handlers; the connection makes them, in order, and the
+// directives call runs them over the stand-in's reply.
+TEST_F(GameServerConnectionTest, TheDirectivesCallGetsTheNamedHandlersInOrder) {
+    auto made = connection.makeCall({"CheckDirectives",
+        {"NotifyDirectiveHandler", "PonyDayDirectiveHandler", "NoSuchHandler",
+            "HowdyDirectiveHandler", "TransferCoinsDirectiveHandler"}});
+    auto* call = dynamic_cast<serverkit::CheckDirectives*>(made.get());
+    ASSERT_NE(call, nullptr);
+    EXPECT_EQ(call->apiMethod(), "checkdirectives");
+    auto const& handlers = call->handlers();
+    ASSERT_EQ(handlers.size(), 4u) << "an unknown name is left out";
+    EXPECT_NE(dynamic_cast<serverkit::NotifyDirectiveHandler*>(handlers[0].get()), nullptr);
+    EXPECT_NE(dynamic_cast<serverkit::PonyDayDirectiveHandler*>(handlers[1].get()), nullptr);
+    EXPECT_NE(dynamic_cast<serverkit::HowdyDirectiveHandler*>(handlers[2].get()), nullptr);
+    EXPECT_NE(dynamic_cast<serverkit::TransferCoinsDirectiveHandler*>(handlers[3].get()), nullptr);
+
+    gameServer.setDirectives(test::GameServerStandIn::directives(
+        {test::GameServerStandIn::directive(3, R"({"type":"howdy","howdy_on":1})")}));
+    connection.callAPIMethod({"CheckDirectives", {"HowdyDirectiveHandler"}});
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil(
+        [] {
+            return !serverkit::QBYConnect::sharedManager().isLoading()
+                && serverkit::QBYConnect::sharedManager().queuedCallCount() == 0;
+        },
+        20));
+    auto entry = connection.objectForKey(serverkit::QBYKeys::CheckDirectivesDataStore);
+    ASSERT_TRUE(entry);
+    EXPECT_TRUE(entry->objectForKey("howdy_on").boolValue());
+    EXPECT_TRUE(game::AdClients::shared().shouldShowHowdy());
 }

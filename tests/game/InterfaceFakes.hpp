@@ -10,18 +10,9 @@
 namespace test {
 
 // The interface with recording stand-ins for the panels that other parts of the
-// game make: the theme store, the two transfer panels, and the server's pony-day
-// handler and popup.
+// game make: the theme store and the two transfer panels.
 class RecordingPanelsInterface final : public game::Interface {
 public:
-    struct PonyPopup {
-        std::string text;
-        engine::SceneNode* parent;
-        int z;
-    };
-
-    std::optional<std::string> message;
-    std::vector<PonyPopup> ponyPopups;
     int storesMade {0};
     int coinViewsMade {0};
     int ppViewsMade {0};
@@ -38,15 +29,6 @@ protected:
     base::Ref<engine::SceneNode> makeTransferPPView() override {
         ++ppViewsMade;
         return engine::SceneNode::node();
-    }
-    std::optional<std::string> ponyDayMessage() override { return message; }
-    base::Ref<engine::SceneNode> showPonyDayPopupWithText(
-        std::string const& text, engine::SceneNode* parent, int z) override {
-        ponyPopups.push_back({text, parent, z});
-        auto popup = engine::SceneNode::node();
-        if (parent)
-            parent->addChild(popup, z);
-        return popup;
     }
 
 private:

@@ -14,8 +14,10 @@
 #include <game/interface/CCTabBar.hpp>
 #include <game/interface/DynamicBG.hpp>
 #include <game/interface/Interface.hpp>
+#include <game/server/PonyDayPopup.hpp>
 #include <game/shell/GameGlobals.hpp>
 #include <game/shell/MainLayer.hpp>
+#include <serverkit/PonyDayDirectiveHandler.hpp>
 
 #include <gtest/gtest.h>
 
@@ -692,19 +694,21 @@ TEST_F(InterfaceTest, ThePonyDayPopupShowsOnlyTheServersMessage) {
     auto& face = makeRecording();
     face.initInterface(game::ProgramStateShop);
     face.showPonyDayPopup();
-    EXPECT_TRUE(face.ponyPopups.empty());
     EXPECT_EQ(face.ponyDayPopup(), nullptr);
-    face.message = "Ponies say thanks!";
+    auto handler = serverkit::PonyDayDirectiveHandler::init();
+    handler->processDirective(5, R"({"type":"ponyday","msg":"Ponies say thanks!","feemult":2})");
     face.showPonyDayPopup();
-    ASSERT_EQ(face.ponyPopups.size(), 1u);
-    EXPECT_EQ(face.ponyPopups[0].text, "Ponies say thanks!");
-    EXPECT_EQ(face.ponyPopups[0].parent, mainLayer.get());
-    EXPECT_EQ(face.ponyPopups[0].z, 10011);
-    ASSERT_NE(face.ponyDayPopup(), nullptr);
+    auto* popup = dynamic_cast<game::PonyDayPopup*>(face.ponyDayPopup());
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->popupLabel()->getText(), "Ponies say thanks!");
+    EXPECT_EQ(popup->parent(), mainLayer.get());
+    EXPECT_EQ(popup->zOrder(), 10011);
+    seconds(0.5f);
+    EXPECT_FLOAT_EQ(popup->scale(), 1);
     // Leaving the salon takes the popup with it.
-    base::Ref<engine::SceneNode> popup(face.ponyDayPopup());
+    base::Ref<engine::SceneNode> kept(popup);
     face.removeInterface(game::ProgramStateShop);
-    EXPECT_EQ(popup->parent(), nullptr);
+    EXPECT_EQ(kept->parent(), nullptr);
 }
 
 TEST_F(InterfaceTest, TheButtonBuildersLabelAndDecorateTheirBackgrounds) {

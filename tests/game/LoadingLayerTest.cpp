@@ -4,12 +4,16 @@
 
 #include "ShellStates.hpp"
 
+#include <foundation/UserDefaults.hpp>
 #include <game/shell/LoadingLayer.hpp>
 #include <game/shell/MainLayer.hpp>
 #include <game/shell/MainScene.hpp>
+#include <serverkit/PonyDayDirectiveHandler.hpp>
+#include <serverkit/QBYConnect.hpp>
 #include <support/LogCapture.hpp>
 
 #include <algorithm>
+#include <optional>
 
 using game::GameGlobals;
 
@@ -81,32 +85,43 @@ INSTANTIATE_TEST_SUITE_P(Money, DailyBonusTest,
 
 TEST_F(LoadingLayerTest, ThePetListAndItsTexturesFollowPonyMode) {
     struct Case {
+        bool dayRuns;
+        std::optional<bool> directive;
         bool pony;
-        Calls pets;
-        std::vector<std::string> pictures;
     };
-    // Sheets whose names begin with "pony" or "MS" are left to the salon; pets of the
-    // mode that runs are kept. The effect sheets stay from the menu's load.
-    for (auto const& c : {Case {false, {"DOG001", "CAT001"},
-                              {"CAT001.png", "CUS001.png", "DOG001.png", "NPC001.png", "ODD.png",
-                                  "PREZ.png", "vfxA.png", "vfxB.png"}},
-             Case {true, {"pony001"},
-                 {"CAT001.png", "CUS001.png", "DOG001.png", "NPC001.png", "ODD.png", "PREZ.png",
-                     "pony001.png", "vfxA.png", "vfxB.png"}}}) {
-        SCOPED_TRACE(c.pony);
-        services.ponyMode = c.pony;
+    Calls const pets {"DOG001", "CAT001"};
+    std::vector<std::string> const pictures {"CAT001.png", "CUS001.png", "DOG001.png", "NPC001.png",
+        "ODD.png", "PREZ.png", "vfxA.png", "vfxB.png"};
+    std::vector<std::string> const ponyPictures {"CAT001.png", "CUS001.png", "DOG001.png",
+        "NPC001.png", "ODD.png", "PREZ.png", "pony001.png", "vfxA.png", "vfxB.png"};
+    // Pony mode needs a pony day running and the last directives reply of this run
+    // switching it on. Sheets whose names begin with "pony" or "MS" are left to the
+    // salon; pets of the mode that runs are kept. The effect sheets stay from the
+    // menu's load.
+    for (auto const& c : {Case {false, {}, false}, Case {true, true, true},
+             Case {true, false, false}, Case {true, {}, false}, Case {false, true, false}}) {
+        SCOPED_TRACE(testing::Message() << c.dayRuns << " " << c.directive.value_or(false));
+        foundation::UserDefaults::standardUserDefaults().setBool(
+            c.dayRuns, serverkit::PonyDayDirectiveHandler::ActiveKey);
+        if (c.directive) {
+            auto entry = base::Dictionary::create();
+            entry->setObject("ponymode", *c.directive ? 1 : 0);
+            serverkit::QBYConnect::sharedManager().setObject(
+                entry, serverkit::QBYKeys::CheckDirectivesDataStore);
+        }
         test::LogCapture lines;
         launch();
         runUntilState(2);
         GameGlobals::shared().nextProgramState = 3;
         runUntilState(3);
-        EXPECT_EQ(values(*GameGlobals::shared().petPool), c.pets);
-        EXPECT_EQ(pooledPictures(), c.pictures);
+        EXPECT_EQ(values(*GameGlobals::shared().petPool), c.pony ? Calls {"pony001"} : pets);
+        EXPECT_EQ(pooledPictures(), c.pony ? ponyPictures : pictures);
         EXPECT_TRUE(lines.contains("Preloaded:"));
         EXPECT_FALSE(lines.contains("MSBOSS.png"));
 
         engine::Director::sharedDirector().end();
         resetSingletons();
+        serverkit::QBYConnect::resetSharedManager();
     }
 }
 

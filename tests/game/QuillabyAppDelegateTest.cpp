@@ -131,10 +131,8 @@ TEST_F(QuillabyAppDelegateTest, BecomingActiveQueuesTheServerCallsInOrderOutside
         application().becomeActive();
         std::vector<std::string> expected;
         if (c.queues)
-            expected = {"server.BTXComponents",
-                "server.CheckDirectives NotifyDirectiveHandler PonyDayDirectiveHandler "
-                "HowdyDirectiveHandler TransferCoinsDirectiveHandler",
-                "server.AuthToken", "server.CheckRestore"};
+            expected = {"server.BTXComponents", "server.CheckDirectives", "server.AuthToken",
+                "server.CheckRestore"};
         EXPECT_EQ(server.calls(), expected);
         EXPECT_EQ(log.only("marketing.").size(), c.queues ? 1u : 0u);
         EXPECT_EQ(game::MarketingKit::shared().delegate(),

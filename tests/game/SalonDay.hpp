@@ -94,16 +94,13 @@ private:
 
 // The services around the salon, recording what it reports; achievements and
 // leaderboard scores go to the game's own book and reporter, over the local game
-// service.
+// service, and pony days follow the server kit's pony-day state in the user defaults.
 class RecordingSalonServices final : public game::SalonServices {
 public:
     bool isNetworkReachable() override { return reachable; }
     void reportPayPerAction(int slot, std::string const& key) override {
         reported.push_back(std::to_string(slot) + " " + key);
     }
-    bool isPonyModeEnabled() override { return ponyEnabled; }
-    bool isPonyModeActive() override { return ponyActive; }
-    void setPonyModeActive(bool active) override { ponyActive = active; }
     void reloadPetsWithPonyMode(bool pony) override { events.push_back(pony ? "ponies" : "pets"); }
     void logEvent(std::string const& name, base::Ref<base::Dictionary>) override {
         events.push_back(name);
@@ -115,8 +112,6 @@ public:
     }
 
     bool reachable {true};
-    bool ponyEnabled {false};
-    bool ponyActive {false};
     bool banner {false};
     std::vector<std::string> reported;
     std::vector<std::string> events;

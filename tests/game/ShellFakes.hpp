@@ -56,30 +56,6 @@
 
 namespace test {
 
-// A directive check as the shell queues it, until the server kit makes the real one:
-// it goes out on the real queue as "checkdirectives" with the handlers' class names
-// under "handlers", and reports nothing.
-class RecordingCheckDirectives final : public serverkit::APICall {
-public:
-    base::Ref<base::Dictionary> buildRequestJSONDict() override {
-        auto dictionary = APICall::buildRequestJSONDict();
-        std::string joined;
-        for (auto const& handler : handlers_)
-            joined += (joined.empty() ? "" : " ") + handler;
-        dictionary->setObject("handlers", joined);
-        return dictionary;
-    }
-
-private:
-    friend base::Factory;
-    explicit RecordingCheckDirectives(std::vector<std::string> handlers)
-        : handlers_(std::move(handlers)) {
-        setApiMethod("checkdirectives");
-    }
-
-    std::vector<std::string> handlers_;
-};
-
 // The real game server connection and server kit against the stand-in game server,
 // with the cross-promotion page (built elsewhere) recorded in
 // the shared CallLog. calls() gives what reached the stand-in as "server.<call>
@@ -123,9 +99,6 @@ public:
         std::filesystem::create_directories(dataFolder);
         connection_.setUp({gameServer.host(), "test-udid", dataFolder.string(),
             gameServer.marketingHost(), GameServerStandIn::MarketingPassword});
-        connection_.setCallMaker("CheckDirectives", [](std::vector<std::string> const& handlers) {
-            return base::make<RecordingCheckDirectives>(handlers);
-        });
         game::GameServerClient::setShared(this);
     }
     ~ServerUnderTest() override {
@@ -182,7 +155,7 @@ private:
         std::string line = "server." + (found == names.end() ? call.method : found->second);
         auto data = toolkit::json::objectFromJSONString(call.data);
         auto const* object = data.dictionary();
-        for (char const* key : {"handlers", "srcappid", "status"}) {
+        for (char const* key : {"srcappid", "status"}) {
             if (auto const* value = object ? object->objectForKey(key).string() : nullptr)
                 line += " " + *value;
         }

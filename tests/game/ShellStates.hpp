@@ -217,7 +217,6 @@ public:
         return made;
     }
     void checkDailyBonus() override { log_.add("checkDailyBonus"); }
-    bool isPonyModeActive() override { return ponyMode; }
     void logEvent(std::string const& name, base::Ref<base::Dictionary> parameters) override {
         std::string text = "event " + name;
         if (parameters) {
@@ -248,7 +247,6 @@ public:
     base::WeakRef<RecordingShop> shop;
     int shopLoadingSteps {2};
     bool shopTakesTouches {false};
-    bool ponyMode {false};
 
 private:
     CallLog& log_;

@@ -6,6 +6,7 @@
 #include <foundation/UserDefaults.hpp>
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/GameGlobals.hpp>
+#include <serverkit/PonyDayDirectiveHandler.hpp>
 #include <serverkit/QBYConnect.hpp>
 #include <support/GameServerStandIn.hpp>
 #include <toolkit/json/JSONDecoder.hpp>
@@ -212,11 +213,11 @@ TEST_F(ShopEndOfDayTest, AchievementsOfTheDay) {
 }
 
 TEST_F(ShopEndOfDayTest, PonyDayAndOfferActionsEndWithTheDay) {
-    services.ponyActive = true;
+    serverkit::PonyDayDirectiveHandler::setPonyModeActive(true);
     openDay(2, 8, 200000, 1000);
     shop->startNonWorkingHour();
     EXPECT_EQ(GameGlobals::shared().shopLevel, 9);
-    EXPECT_FALSE(services.ponyActive);
+    EXPECT_FALSE(serverkit::PonyDayDirectiveHandler::isPonyModeActive());
     EXPECT_TRUE(
         std::find(hud->calls.begin(), hud->calls.end(), "showPonyDayPopup") != hud->calls.end());
     // The built-in ids of slots 3 and 4 are the application's: only the level-9 action.

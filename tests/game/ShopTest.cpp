@@ -7,11 +7,13 @@
 #include <game/salon/SalonDayStart.hpp>
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/GameGlobals.hpp>
+#include <serverkit/PonyDayDirectiveHandler.hpp>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -224,11 +226,13 @@ TEST_F(ShopTest, FreshDayShowsTheBannerAndTheFirstDayOpensTheHelpPaused) {
         auto& globals = GameGlobals::shared();
         globals.day = c.day;
         game::DataConrtoller::saveDay();
-        services.ponyEnabled = c.pony;
+        foundation::UserDefaults::standardUserDefaults().setBool(
+            c.pony, serverkit::PonyDayDirectiveHandler::EnabledKey);
         load();
         EXPECT_EQ(hud->calls, c.calls) << c.day;
         EXPECT_EQ(shop->isPaused(), c.paused) << c.day;
-        EXPECT_EQ(services.ponyActive, c.pony);
+        EXPECT_EQ(serverkit::PonyDayDirectiveHandler::isPonyModeActive(), c.pony);
+        EXPECT_FALSE(serverkit::PonyDayDirectiveHandler::isPonyModeEnabled());
     }
 }
 
@@ -291,6 +295,21 @@ TEST_F(ShopTest, CheckoutArithmetic) {
     }
     EXPECT_EQ(globals.customerToday, 6);
     EXPECT_EQ(globals.overallMoneyEarned, 5550 + 2220 + 31 + 34 + 60 + 40);
+}
+
+// A fee ratio from outside (a pony day's multiplier from the server) can make a payment
+// that int cannot hold: it pays the most an int holds instead.
+TEST_F(ShopTest, CheckoutOfAnUnpayableFeeStopsAtTheLimitOfInt) {
+    load();
+    auto& globals = GameGlobals::shared();
+    globals.money = 0;
+    auto pair = makePair();
+    pair.pet->setNTotalFee(100);
+    pair.customer->setFFeeRatio(1e12f);
+    ASSERT_TRUE(shop->addCustomerToCounter(pair.customer.get()));
+    shop->finishCounterService();
+    EXPECT_EQ(globals.money, std::numeric_limits<int>::max());
+    EXPECT_EQ(globals.overallMoneyEarned, std::numeric_limits<int>::max());
 }
 
 TEST_F(ShopTest, CheckoutWithNobodyAtTheCounterPaysNothing) {

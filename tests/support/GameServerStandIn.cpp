@@ -221,6 +221,28 @@ void GameServerStandIn::setDLCList(std::string listJSON) {
     dlcList_ = std::move(listJSON);
 }
 
+void GameServerStandIn::setDirectives(std::string replyJSON) {
+    std::lock_guard lock(mutex_);
+    directives_ = std::move(replyJSON);
+}
+
+std::string GameServerStandIn::directive(int uid, std::string const& settingsJSON) {
+    std::string quoted;
+    for (char c : settingsJSON) {
+        if (c == '"' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    return "{\"uid\":" + std::to_string(uid) + ",\"data\":\"" + quoted + "\"}";
+}
+
+std::string GameServerStandIn::directives(std::vector<std::string> const& records) {
+    std::string reply = "[";
+    for (std::size_t i = 0; i < records.size(); ++i)
+        reply += (i ? "," : "") + records[i];
+    return reply + "]";
+}
+
 std::vector<std::string> GameServerStandIn::uploads() const {
     std::lock_guard lock(mutex_);
     return uploads_;
@@ -293,7 +315,7 @@ HttpResponse GameServerStandIn::answer(HttpRequest const& request) {
     if (call.method == "listdlc")
         return HttpResponse::text(dlcList_);
     if (call.method == "checkdirectives")
-        return HttpResponse::text("[]");
+        return HttpResponse::text(directives_);
     if (call.method == "confirmrestore")
         restore_.reset();
     return HttpResponse::text("1");

@@ -41,7 +41,8 @@ std::vector<std::pair<std::string, std::string>> decodeForm(std::string const& b
 // save set with offerRestore; "checkreward" {"data": "0"} signed; "btxomponents"
 // {"iad": 1, "adnoria": 0, "mq": 0, "featuredapp": false, "bannerad": false,
 // "offerwall": 1}; "listdlc" the list set with setDLCList (empty at first);
-// "checkdirectives" "[]"; "savedata" "1" (the save is kept); every other method "1".
+// "checkdirectives" the directives set with setDirectives ("[]" at first); "savedata"
+// "1" (the save is kept); every other method "1".
 class GameServerStandIn {
 public:
     GameServerStandIn();
@@ -69,6 +70,13 @@ public:
     // A save (JSON text) waiting for this device: "checkrestore" answers it signed.
     void offerRestore(std::string saveJSON);
     void setDLCList(std::string listJSON);
+    // The "checkdirectives" reply from now on, as JSON text (see directive below).
+    void setDirectives(std::string replyJSON);
+    // One directive record {"uid": uid, "data": "<settings>"}: the settings (JSON text)
+    // go in as a JSON string.
+    static std::string directive(int uid, std::string const& settingsJSON);
+    // A reply of the records, in order: "[record,record,...]".
+    static std::string directives(std::vector<std::string> const& records);
     // The "savedata" values uploaded so far (JSON text of the whole request object).
     std::vector<std::string> uploads() const;
 
@@ -112,6 +120,7 @@ private:
     std::map<std::string, std::function<HttpResponse(GameServerCall const&)>> replies_;
     std::optional<std::string> restore_;
     std::string dlcList_ {"[]"};
+    std::string directives_ {"[]"};
     std::vector<std::string> uploads_;
     std::vector<GameServerCall> calls_;
 };

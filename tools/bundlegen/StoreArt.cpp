@@ -136,7 +136,8 @@ void addStoreArt(Catalog& catalog) {
     catalog.image(store, "btn_BG_golden_Shorter.png", 175, 54, pill(palette::gold));
     catalog.image(store, "btn_BG_Gray_Shorter.png", 175, 54, pill(palette::grey));
     catalog.image(store, "ponypopup.png", 320, 200, [](cairo_t* cr, double w, double h) {
-        panel(cr, 2, 2, w - 5, h - 5, 20, palette::cream, palette::lilac);
+        // A deep purple card: the popup's message is white text.
+        panel(cr, 2, 2, w - 5, h - 5, 20, palette::purple.shade(-0.25), palette::lilac);
         cairo_save(cr);
         roundedRect(cr, 10, 10, w - 20, h - 20, 14);
         cairo_clip(cr);

@@ -10,9 +10,11 @@
 #include <game/interface/InterfaceSupport.hpp>
 #include <game/progression/CCItemBar.hpp>
 #include <game/salon/Shop.hpp>
+#include <game/server/PonyDayPopup.hpp>
 #include <game/shell/GameGlobals.hpp>
 #include <game/shell/MainLayer.hpp>
 #include <game/shell/Utilities.hpp>
+#include <serverkit/PonyDayDirectiveHandler.hpp>
 
 #include <algorithm>
 
@@ -306,12 +308,12 @@ void Interface::showPonyDayPopup() {
 }
 
 std::optional<std::string> Interface::ponyDayMessage() {
-    return std::nullopt;
+    return serverkit::PonyDayDirectiveHandler::getMessage();
 }
 
 base::Ref<engine::SceneNode> Interface::showPonyDayPopupWithText(
-    std::string const&, engine::SceneNode*, int) {
-    return nullptr;
+    std::string const& text, engine::SceneNode* parent, int z) {
+    return PonyDayPopup::showWithText(text, parent, z);
 }
 
 }

@@ -5,6 +5,9 @@
 #include <game/progression/GameCenter.hpp>
 #include <game/progression/Leaderboard.hpp>
 #include <game/shell/GameCenterIDManager.hpp>
+#include <game/shell/GameGlobals.hpp>
+#include <game/shell/LoadingLayer.hpp>
+#include <serverkit/PonyDayDirectiveHandler.hpp>
 #include <serverkit/PushSaveData.hpp>
 #include <serverkit/QBYConnect.hpp>
 
@@ -23,6 +26,27 @@ SalonServices& SalonServices::shared() {
 
 void SalonServices::setShared(SalonServices* services) {
     installed = services;
+}
+
+bool SalonServices::isPonyModeEnabled() {
+    return serverkit::PonyDayDirectiveHandler::isPonyModeEnabled();
+}
+
+bool SalonServices::isPonyModeActive() {
+    return serverkit::PonyDayDirectiveHandler::isPonyModeActive();
+}
+
+void SalonServices::setPonyModeActive(bool active) {
+    serverkit::PonyDayDirectiveHandler::setPonyModeActive(active);
+}
+
+float SalonServices::ponyDayFeeMult() {
+    return serverkit::PonyDayDirectiveHandler::getFeeMult();
+}
+
+void SalonServices::reloadPetsWithPonyMode(bool ponyMode) {
+    if (auto loading = GameGlobals::shared().loadingLayer)
+        loading->reloadPetsWithPonyMode(ponyMode);
 }
 
 void SalonServices::pushSaveData(base::Ref<base::Dictionary> save) {

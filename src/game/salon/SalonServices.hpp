@@ -11,8 +11,9 @@ namespace game {
 // itself: the achievements and leaderboards, the game server kit (pony days, the banner
 // switches), the offer wall, analytics and the application's banner ad. (The daily
 // challenges are the salon's own quest controller.) The salon goes through the
-// installed instance only; the game's own answers below do nothing (no pony day)
-// except that events go to the analytics agent, the achievements and leaderboards to
+// installed instance only; the game's own answers below do nothing except that pony
+// days follow the server's directives (PonyDayDirectiveHandler) and reload the pets
+// on the loading screen, events go to the analytics agent, the achievements and leaderboards to
 // the game's achievement book and leaderboard reporter, and the save's upload to the
 // game server kit (which sends nothing while no server is configured), so the salon
 // plays on its own, and tests install recording stand-ins. Main thread only.
@@ -31,11 +32,11 @@ public:
     virtual void updateLeaderboard();
 
     // Pony days, as the server's directives set them.
-    virtual bool isPonyModeEnabled() { return false; }
-    virtual bool isPonyModeActive() { return false; }
-    virtual void setPonyModeActive(bool) { }
+    virtual bool isPonyModeEnabled();
+    virtual bool isPonyModeActive();
+    virtual void setPonyModeActive(bool active);
     // Reloads the pets' sheets as ponies or back.
-    virtual void reloadPetsWithPonyMode(bool) { }
+    virtual void reloadPetsWithPonyMode(bool ponyMode);
     // Whether the server switched a banner network on ("iad", else "adnoria").
     virtual bool isBannerEnabled() { return false; }
     virtual void showAdView() { }
@@ -50,7 +51,7 @@ public:
     // Records an analytics event with the agent.
     virtual void logEvent(std::string const& name, base::Ref<base::Dictionary> parameters);
     // The pony day's fee multiplier while one runs.
-    virtual float ponyDayFeeMult() { return 1; }
+    virtual float ponyDayFeeMult();
     // Queues the save's upload ("PushSaveData") on the game server kit.
     virtual void pushSaveData(base::Ref<base::Dictionary> save);
     // Whether Game Center answers, and a score for a leaderboard by its number.

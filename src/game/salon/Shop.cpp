@@ -25,12 +25,23 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace game {
 
 using namespace shop_support;
 
 namespace {
+
+// A payment in whole coins: the fee ratio comes from outside (a pony day's multiplier
+// from the game server, a pack's "feeRatio"), so an amount beyond int stops at its
+// limits and one that is not a number pays nothing.
+int wholeCoins(double amount) {
+    if (std::isnan(amount))
+        return 0;
+    return int(std::clamp(
+        amount, double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max())));
+}
 
 // A bundle picture name from a theme entry: a plain file name, never a path.
 std::string checkedBundleName(std::string const& name) {
@@ -1024,9 +1035,9 @@ bool Shop::finishCounterService() {
         fee = int(float(fee) + float(fee) * s * 0.5f);
     int income;
     if (isChallengeMode())
-        income = int(double(fee) * std::min(double(customer->fFeeRatio()), 6.0));
+        income = wholeCoins(double(fee) * std::min(double(customer->fFeeRatio()), 6.0));
     else
-        income = int(float(fee) * customer->fFeeRatio());
+        income = wholeCoins(double(float(fee) * customer->fFeeRatio()));
     if (hud)
         hud->updateGameplayMoney(income);
     customer->showIncome(income, s);

@@ -7,15 +7,20 @@
 #include <foundation/Format.hpp>
 #include <serverkit/AuthToken.hpp>
 #include <serverkit/BTXComponents.hpp>
+#include <serverkit/CheckDirectives.hpp>
 #include <serverkit/CheckRestore.hpp>
 #include <serverkit/CheckReward.hpp>
 #include <serverkit/ConfirmRestore.hpp>
 #include <serverkit/ConfirmReward.hpp>
 #include <serverkit/Event.hpp>
 #include <serverkit/FetchArchive.hpp>
+#include <serverkit/HowdyDirectiveHandler.hpp>
 #include <serverkit/ListDLC.hpp>
+#include <serverkit/NotifyDirectiveHandler.hpp>
+#include <serverkit/PonyDayDirectiveHandler.hpp>
 #include <serverkit/RejectReward.hpp>
 #include <serverkit/ReportDL.hpp>
+#include <serverkit/TransferCoinsDirectiveHandler.hpp>
 
 #include <filesystem>
 
@@ -25,6 +30,31 @@ namespace {
 
 std::string argument(std::vector<std::string> const& arguments, std::size_t index) {
     return index < arguments.size() ? arguments[index] : std::string();
+}
+
+// A new directive handler of the class name; null for a name the server kit has no
+// handler of.
+base::Ref<serverkit::DirectiveHandler> makeDirectiveHandler(std::string const& name) {
+    if (name == "NotifyDirectiveHandler")
+        return serverkit::NotifyDirectiveHandler::init();
+    if (name == "PonyDayDirectiveHandler")
+        return serverkit::PonyDayDirectiveHandler::init();
+    if (name == "HowdyDirectiveHandler")
+        return serverkit::HowdyDirectiveHandler::init();
+    if (name == "TransferCoinsDirectiveHandler")
+        return serverkit::TransferCoinsDirectiveHandler::init();
+    return nullptr;
+}
+
+base::Ref<serverkit::CheckDirectives> makeCheckDirectives(std::vector<std::string> const& names) {
+    serverkit::CheckDirectives::Handlers handlers;
+    for (auto const& name : names) {
+        if (auto handler = makeDirectiveHandler(name))
+            handlers.push_back(std::move(handler));
+        else
+            foundation::log("No directive handler %@; the directives call goes without it", name);
+    }
+    return serverkit::CheckDirectives::apicallWithDirectiveHandlers(std::move(handlers));
 }
 
 }
@@ -71,6 +101,8 @@ base::Ref<serverkit::APICall> GameServerConnection::makeCall(ServerCall const& c
     auto const& name = call.name;
     if (name == "BTXComponents")
         return serverkit::BTXComponents::apicall();
+    if (name == "CheckDirectives")
+        return makeCheckDirectives(call.arguments);
     if (name == "AuthToken")
         return serverkit::AuthToken::apicall();
     if (name == "CheckRestore")

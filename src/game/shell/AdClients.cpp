@@ -11,6 +11,7 @@
 #include <engine/EAGLView.hpp>
 #include <game/shell/ServerConfig.hpp>
 #include <game/shell/Utilities.hpp>
+#include <serverkit/HowdyDirectiveHandler.hpp>
 
 #include <foundation/Format.hpp>
 #include <foundation/NotificationCenter.hpp>
@@ -164,6 +165,10 @@ void AdClients::startHowdyWithAppId(std::string const& appId) {
 
 bool AdClients::isHowdySupported() {
     return ads::howdy::HowdySDK::isSupported();
+}
+
+bool AdClients::shouldShowHowdy() {
+    return serverkit::HowdyDirectiveHandler::shouldShowHowdy();
 }
 
 // The main menu's button goes through the engine variant's class, but the client the

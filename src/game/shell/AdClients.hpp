@@ -133,7 +133,7 @@ public:
     // Whether the check-in client runs on this device, and whether the game server
     // turned its button on; the main menu offers check-in only when both hold.
     virtual bool isHowdySupported();
-    virtual bool shouldShowHowdy() { return false; }
+    virtual bool shouldShowHowdy();
     // Checks in through the started client: the companion program, or the client's
     // explain screen when it is not installed. Nothing before a start.
     virtual void howdyCheckin();

@@ -12,6 +12,8 @@
 #include <game/shell/ServerConfig.hpp>
 #include <game/shell/Utilities.hpp>
 #include <game/store/DLCViewController.hpp>
+#include <serverkit/PonyDayDirectiveHandler.hpp>
+#include <serverkit/QBYConnect.hpp>
 #include <ui/ViewController.hpp>
 
 namespace game {
@@ -47,10 +49,15 @@ void ShellServices::checkDailyBonus() {
     MyLuckyWheelViewController::checkDailyBonus();
 }
 
-// The server's directives are not part of the game yet: no pony day runs.
-
+// Pony mode needs both the running day and the switch of the last directives reply
+// of this run of the application.
 bool ShellServices::isPonyModeActive() {
-    return false;
+    if (!serverkit::PonyDayDirectiveHandler::isPonyModeActive())
+        return false;
+    auto entry = serverkit::QBYConnect::sharedManager().objectForKey(
+        serverkit::QBYKeys::CheckDirectivesDataStore);
+    auto const* directives = entry.dictionary();
+    return directives && directives->objectForKey("ponymode").boolValue();
 }
 
 void ShellServices::logEvent(std::string const& name, base::Ref<base::Dictionary> parameters) {
