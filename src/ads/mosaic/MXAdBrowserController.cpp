@@ -110,7 +110,9 @@ void MXAdBrowserController::loadView() {
         = ui::Toolbar::create(graphics::makeRect(0, height - toolbarHeight, width, toolbarHeight));
     toolbar_->setAutoresizingMask(
         ui::Autoresizing::FlexibleWidth | ui::Autoresizing::FlexibleTopMargin);
-    toolbar_->setBarStyle(ui::BarStyle::Black);
+    // The default bar's blue-grey, on which both the black arrows and the light titles show.
+    toolbar_->setBarStyle(ui::BarStyle::Default);
+    toolbar_->setBackgroundColor(ui::Color::colorWithRed(0.43f, 0.52f, 0.62f, 1));
 
     base::WeakRef<MXAdBrowserController> weak(this);
     auto action = [weak](void (MXAdBrowserController::*method)()) {
