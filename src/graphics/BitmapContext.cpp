@@ -155,6 +155,18 @@ void BitmapContext::fillRect(Rect const& rect) {
     cairo_fill(cairo_);
 }
 
+void BitmapContext::fillPolygon(std::span<Point const> points) {
+    if (points.size() < 3)
+        return;
+    cairo_new_path(cairo_);
+    cairo_move_to(cairo_, points[0].x, points[0].y);
+    for (auto const& point : points.subspan(1))
+        cairo_line_to(cairo_, point.x, point.y);
+    cairo_close_path(cairo_);
+    cairo_set_fill_rule(cairo_, CAIRO_FILL_RULE_WINDING);
+    cairo_fill(cairo_);
+}
+
 void BitmapContext::setFont(FontFace* face) {
     textStates_.back().font = base::Ref<FontFace>(face);
 }

@@ -67,6 +67,9 @@ public:
     void setGrayFillColor(float gray, float alpha);
     void setRGBFillColor(float r, float g, float b, float alpha);
     void fillRect(Rect const& rect);
+    // Fills the closed polygon through the user-space points (nonzero winding); fewer
+    // than three points fill nothing.
+    void fillPolygon(std::span<Point const> points);
 
     // The font glyphs are drawn in; null draws nothing.
     void setFont(FontFace* face);

@@ -19,11 +19,14 @@
 #include <game/shell/BountixSetting.hpp>
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/DataManager.hpp>
+#include <game/shell/GameSettingManager.hpp>
 #include <game/shell/InAppPurchaseSetting.hpp>
 #include <game/shell/LocalizedScreen.hpp>
 #include <game/shell/MainLayer.hpp>
 #include <game/shell/MainScene.hpp>
+#include <game/shell/ServerConfig.hpp>
 #include <support/LogCapture.hpp>
+#include <support/ScriptedWebView.hpp>
 #include <ui/Button.hpp>
 #include <ui/ImageView.hpp>
 
@@ -698,40 +701,84 @@ TEST_F(RootViewControllerTest, ACrossPromotionSkippedShowsItsAlertAndReportsNoth
     EXPECT_FALSE(controller.featuredDisabled());
 }
 
-TEST_F(RootViewControllerTest, ABannerLoadedInWorkingHoursIsNotShownAndTheNextLoadIsPlaced) {
+// The banner against a loopback ad server whose HTML creatives the test plays.
+class RootViewControllerBannerTest : public RootViewControllerTest {
+protected:
+    RootViewControllerBannerTest() {
+        ui::WebView::setFactory([](graphics::Rect frame) -> base::Ref<ui::WebView> {
+            return test::ScriptedWebView::create(frame);
+        });
+        adServer.route("GET", "/m/ad",
+            test::HttpResponse::text("<html>ad</html>")
+                .header("X-Adtype", "html")
+                .header("X-Refreshtime", "30"));
+        auto const base = adServer.baseURL();
+        game::DataManager::setString(
+            base.substr(base.find("://") + 3), game::ServerConfig::mosaicHostDefault);
+    }
+    ~RootViewControllerBannerTest() override { ui::WebView::setFactory(nullptr); }
+
+    // Waits for the banner's next creative, which then reports that it has loaded.
+    void arrive(game::RootViewController& controller) {
+        auto* banner = controller.mxAdView();
+        ASSERT_TRUE(banner);
+        auto* manager = banner->adManager();
+        ASSERT_TRUE(foundation::RunLoop::main().runUntil(
+            [&] { return manager->loadingWebView() != nullptr; }, 10));
+        auto* creative = static_cast<test::ScriptedWebView*>(manager->loadingWebView());
+        EXPECT_FALSE(creative->fireNavigation("mosaic://finishLoad"));
+    }
+    std::size_t adRequests() const {
+        std::size_t count = 0;
+        for (auto const& request : adServer.requests())
+            count += request.path == "/m/ad";
+        return count;
+    }
+
+    test::LoopbackServer adServer;
+};
+
+TEST_F(RootViewControllerBannerTest, ABannerLoadedInWorkingHoursIsNotShownAndTheNextLoadIsPlaced) {
     auto& controller = show();
     controller.showAdView();
-    EXPECT_EQ(log.only("ads.makeBanner").size(), 1u);
-    EXPECT_EQ(log.only("banner.load").size(), 1u);
-    ASSERT_TRUE(ads.banner);
+    auto* banner = controller.mxAdView();
+    ASSERT_TRUE(banner);
+    EXPECT_EQ(banner->adUnitId(), game::GameSettingManager::getMosaicID());
+    EXPECT_EQ(banner->delegate(), &controller);
+    EXPECT_EQ(banner->delegate()->viewControllerForPresentingModalView(), &controller);
 
     globals().shopState = 2;
-    ads.banner->arrive();
+    arrive(controller);
+    EXPECT_EQ(adRequests(), 1u);
     EXPECT_FALSE(controller.isAdViewAvailable());
-    EXPECT_FALSE(ads.banner->superview());
+    EXPECT_FALSE(banner->superview());
 
     globals().shopState = 1;
-    ads.banner->arrive();
+    banner->forceRefreshAd();
+    arrive(controller);
+    EXPECT_EQ(adRequests(), 2u);
     EXPECT_TRUE(controller.isAdViewAvailable());
-    EXPECT_EQ(ads.banner->superview(), controller.view());
-    EXPECT_TRUE(ads.banner->ignoresAutorefresh());
+    EXPECT_EQ(banner->superview(), controller.view());
+    EXPECT_TRUE(banner->ignoresAutorefresh());
+    EXPECT_FALSE(banner->adManager()->autorefreshTimer()->isScheduled());
     // Moved up from just below the screen by its height.
-    EXPECT_EQ(ads.banner->frame().origin.y, 270);
+    EXPECT_EQ(banner->frame().origin.y, 270);
     ASSERT_TRUE(controller.adBGBtn());
     EXPECT_EQ(controller.adBGBtn()->frame().origin.y, 320 - 66);
 
     controller.hideAdView();
     EXPECT_FALSE(controller.isAdViewAvailable());
     EXPECT_FALSE(controller.isAdViewVisible());
-    EXPECT_FALSE(ads.banner->superview());
+    EXPECT_FALSE(banner->superview());
     EXPECT_FALSE(controller.adBGBtn()->superview());
-    EXPECT_FALSE(ads.banner->delegate());
+    EXPECT_FALSE(banner->delegate());
 
     // With a popup open the banner stays away.
     globals().interface.get();
     services.interface->uiState = 3;
     controller.showAdView();
-    EXPECT_EQ(log.only("banner.load").size(), 1u);
+    foundation::RunLoop::main().runFor(1);
+    EXPECT_EQ(adRequests(), 2u);
 }
 
 TEST_F(RootViewControllerTest, TheDisplayAdComesUpOnceAndHidingItEndsDisplayAdsForTheRun) {

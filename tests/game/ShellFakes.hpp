@@ -18,6 +18,8 @@
 #include <ads/bountix/BTXUserAccountManager.hpp>
 #include <ads/bountix/BTXViewCommons.hpp>
 #include <ads/bountix/BountixConnect.hpp>
+#include <ads/mosaic/MXConfiguration.hpp>
+#include <ads/mosaic/MXStore.hpp>
 
 #include <foundation/NotificationCenter.hpp>
 #include <foundation/Reachability.hpp>
@@ -167,23 +169,6 @@ private:
     std::size_t taken_ {0};
 };
 
-// A banner that records its loads; the test tells its delegate when an ad arrives.
-class FakeBanner final : public game::BannerAdView {
-public:
-    void loadAd() override { log_.add("banner.load"); }
-    void arrive() {
-        if (delegate())
-            delegate()->adViewDidLoadAd(*this);
-    }
-
-private:
-    friend base::Factory;
-    explicit FakeBanner(CallLog& log)
-        : log_(log) { }
-
-    CallLog& log_;
-};
-
 // Records every call; the offer wall's connect, pay-per-actions, points, wall and featured app
 // go on to the real offer-wall client (so to the stand-in offer service), the rest stops here.
 class RecordingAds final : public game::AdClients {
@@ -239,15 +224,9 @@ public:
     }
     void loadInterstitial() override { log_.add("ads.interstitial"); }
     void startHowdyWithAppId(std::string const& id) override { log_.add("ads.howdy " + id); }
-    base::Ref<game::BannerAdView> makeBannerView(std::string const&, graphics::Size) override {
-        log_.add("ads.makeBanner");
-        banner = base::make<FakeBanner>(log_);
-        return banner;
-    }
 
     game::BTXAdDelegate* displayAdDelegate {nullptr};
     game::MarqueeDelegate* marqueeDelegate {nullptr};
-    base::Ref<FakeBanner> banner;
 
 private:
     CallLog& log_;
@@ -312,6 +291,8 @@ protected:
         routeOfferBalance(0);
         routeOfferSpend(HttpResponse::text(offerAccount(0)));
         // The device's store sells the five packages and answers at once.
+        ads::mosaic::MXStore::resetSharedStore();
+        ads::mosaic::MXConfiguration::reset();
         services::SKPaymentQueue::reset();
         storeQueue().script().products = {game::InAppPurchaseSetting::getPackage1ProductID(),
             game::InAppPurchaseSetting::getPackage2ProductID(),
@@ -347,6 +328,8 @@ protected:
         game::AlertPresenter::setShared(nullptr);
         game::AdClients::setShared(nullptr);
         game::InAppPurchase::releaseSharedManager();
+        ads::mosaic::MXStore::resetSharedStore();
+        ads::mosaic::MXConfiguration::reset();
         services::SKPaymentQueue::reset();
     }
 

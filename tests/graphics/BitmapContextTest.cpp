@@ -28,6 +28,36 @@ TEST(BitmapContext, StartsBlankWithTheOriginAtTheBottomLeft) {
     EXPECT_EQ(image.pixel(1, 14), (Rgba {0, 0, 0, 0}));
 }
 
+TEST(BitmapContext, FillsPolygonsInUserSpace) {
+    // A right triangle with its right angle at the bottom left (y up): rows from the
+    // top are 10 - y.
+    auto context = BitmapContext::create(10, 10, BitmapContext::Format::RGBA8);
+    ASSERT_TRUE(context);
+    context->setRGBFillColor(0, 0, 1, 1);
+    graphics::Point const triangle[] = {{0, 0}, {10, 0}, {0, 10}};
+    context->fillPolygon(triangle);
+    auto image = context->image();
+    EXPECT_EQ(image.pixel(0, 9), (Rgba {0, 0, 255, 255}));
+    EXPECT_EQ(image.pixel(2, 5), (Rgba {0, 0, 255, 255}));
+    EXPECT_EQ(image.pixel(6, 8), (Rgba {0, 0, 255, 255}));
+    EXPECT_EQ(image.pixel(9, 0), (Rgba {0, 0, 0, 0}));
+    EXPECT_EQ(image.pixel(8, 1), (Rgba {0, 0, 0, 0}));
+    // The diagonal pixels are partly covered.
+    EXPECT_GT(image.pixel(5, 5).a, 0);
+    EXPECT_LT(image.pixel(5, 5).a, 255);
+
+    // The transform applies; fewer than three points fill nothing.
+    auto moved = BitmapContext::create(10, 10, BitmapContext::Format::RGBA8);
+    moved->setRGBFillColor(1, 1, 1, 1);
+    moved->translateCTM(5, 5);
+    graphics::Point const square[] = {{0, 0}, {5, 0}, {5, 5}, {0, 5}};
+    moved->fillPolygon(square);
+    moved->fillPolygon(std::span(square).first(2));
+    EXPECT_EQ(moved->image().pixel(7, 2), (Rgba {255, 255, 255, 255}));
+    EXPECT_EQ(moved->image().pixel(2, 2), (Rgba {0, 0, 0, 0}));
+    EXPECT_EQ(moved->image().pixel(7, 7), (Rgba {0, 0, 0, 0}));
+}
+
 TEST(BitmapContext, GreyContextHoldsCoverageTimesTheGreyLevel) {
     auto context = BitmapContext::create(3, 2, BitmapContext::Format::Grey8);
     context->setGrayFillColor(1, 1);

@@ -7,12 +7,15 @@
 #include <ads/mosaic/MXStore.hpp>
 #include <foundation/Clock.hpp>
 #include <foundation/DateFormatter.hpp>
+#include <foundation/Strings.hpp>
 #include <foundation/URLError.hpp>
 #include <foundation/URLResponse.hpp>
+#include <toolkit/json/LJSONDeserializer.hpp>
 #include <ui/Application.hpp>
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -71,6 +74,39 @@ void MXAdapterMap::reset() {
     adapterClasses().clear();
 }
 
+MXAdResponseHeaders MXAdResponseHeaders::parse(foundation::HTTPHeaderFields const& headers) {
+    MXAdResponseHeaders reply;
+    reply.clickURL = headers.valueForKey("X-Clickthrough");
+    reply.interceptURL = headers.valueForKey("X-Launchpage");
+    reply.failURL = headers.valueForKey("X-Failurl");
+    reply.impTrackerURL = headers.valueForKey("X-Imptracker");
+    if (auto const* value = headers.find("X-Interceptlinks"))
+        reply.interceptLinks = boolValue(*value);
+    if (auto const* value = headers.find("X-Scrollable"))
+        reply.scrollable = boolValue(*value);
+    auto const* width = headers.find("X-Width");
+    auto const* height = headers.find("X-Height");
+    if (width && height) {
+        // A size no frame can have (infinite, not a number, below zero) is no size.
+        float const w = float(doubleValue(*width));
+        float const h = float(doubleValue(*height));
+        if (std::isfinite(w) && std::isfinite(h) && w >= 0 && h >= 0)
+            reply.creativeSize = graphics::makeSize(w, h);
+    }
+    if (auto const* value = headers.find("X-Refreshtime")) {
+        double interval = doubleValue(*value);
+        if (!(interval >= MXAdManager::minimumRefreshInterval))
+            interval = MXAdManager::minimumRefreshInterval;
+        reply.refreshInterval = interval;
+    }
+    if (auto const* value = headers.find("X-Animation"))
+        reply.animationType = intValue(*value);
+    reply.networkType = headers.valueForKey("X-Networktype");
+    if (auto const* value = headers.find("X-Adtype"))
+        reply.adType = *value;
+    return reply;
+}
+
 base::Ref<MXAdManager> MXAdManager::initWithAdView(MXAdView& view) {
     return base::make<MXAdManager>(view);
 }
@@ -92,6 +128,9 @@ MXAdManager::MXAdManager(MXAdView& view)
 
 MXAdManager::~MXAdManager() {
     observations_.clear();
+    cancelCreativeTimeout();
+    if (auto browser = browser_.strong())
+        browser->setDelegate(nullptr);
     destroyWebviewPool();
     if (previousAdapter_)
         previousAdapter_->unregisterDelegate();
@@ -146,6 +185,8 @@ void MXAdManager::loadAdWithURL(std::optional<std::string> url) {
         return;
     }
     url_ = *url;
+    // A creative still to report has no more say over whether this manager loads.
+    cancelCreativeTimeout();
     MXLogDebugMessage("Ad view (%p) loading ad with Mosaic server URL: %@", adView_, url_);
 
     foundation::URLRequest request(url_);
@@ -200,35 +241,27 @@ void MXAdManager::didReceiveResponse(
     if (!adView_)
         return;
 
-    clickURL_ = headers.valueForKey("X-Clickthrough");
-    interceptURL_ = headers.valueForKey("X-Launchpage");
-    failURL_ = headers.valueForKey("X-Failurl");
-    impTrackerURL_ = headers.valueForKey("X-Imptracker");
-    if (auto const* value = headers.find("X-Interceptlinks"))
-        shouldInterceptLinks_ = boolValue(*value);
-    if (auto const* value = headers.find("X-Scrollable"))
-        adView_->setScrollable(boolValue(*value));
-    auto const* width = headers.find("X-Width");
-    auto const* height = headers.find("X-Height");
-    if (width && height)
-        adView_->setCreativeSize(
-            graphics::makeSize(float(doubleValue(*width)), float(doubleValue(*height))));
-    else
-        adView_->setCreativeSize(adView_->originalSize());
-    if (auto const* value = headers.find("X-Refreshtime")) {
-        double interval = doubleValue(*value);
-        if (!(interval >= minimumRefreshInterval))
-            interval = minimumRefreshInterval;
+    auto const reply = MXAdResponseHeaders::parse(headers);
+    clickURL_ = reply.clickURL;
+    interceptURL_ = reply.interceptURL;
+    failURL_ = reply.failURL;
+    impTrackerURL_ = reply.impTrackerURL;
+    if (reply.interceptLinks)
+        shouldInterceptLinks_ = *reply.interceptLinks;
+    if (reply.scrollable)
+        adView_->setScrollable(*reply.scrollable);
+    adView_->setCreativeSize(reply.creativeSize.value_or(adView_->originalSize()));
+    if (reply.refreshInterval) {
         if (autorefreshTimer_)
             autorefreshTimer_->invalidate();
-        autorefreshTimer_ = makeRefreshTimer(interval);
+        autorefreshTimer_ = makeRefreshTimer(*reply.refreshInterval);
     }
-    if (auto const* value = headers.find("X-Animation"))
-        adView_->setAnimationType(intValue(*value));
-    if (auto const* value = headers.find("X-Networktype"); value && !value->empty())
-        MXLogInfoMessage("Fetching Ad Network Type: %@", *value);
+    if (reply.animationType)
+        adView_->setAnimationType(*reply.animationType);
+    if (!reply.networkType.empty())
+        MXLogInfoMessage("Fetching Ad Network Type: %@", reply.networkType);
 
-    auto const* adType = headers.find("X-Adtype");
+    auto const& adType = reply.adType;
     if (!adType || *adType == "html") {
         replaceCurrentAdapterWithAdapter(nullptr);
         return;
@@ -281,6 +314,13 @@ void MXAdManager::connectionDidFinishLoading(foundation::URLConnection& connecti
         MXLogTraceMessage("Ad view (%p) loaded HTML content: %@", adView_,
             std::string(data_.begin(), data_.end()));
     webView->loadData(data_, "text/html", "utf-8", url_);
+
+    // The creative reports when it has loaded; one that never does must not keep the
+    // banner loading for good.
+    cancelCreativeTimeout();
+    loadingWebView_ = webView.get();
+    creativeTimeout_ = foundation::Timer::scheduledTimer(
+        creativeLoadTimeout, [this](foundation::Timer&) { creativeTimedOut(); }, false);
 }
 
 void MXAdManager::didFailWithError(
@@ -367,6 +407,9 @@ void MXAdManager::applicationWillEnterForeground() {
 void MXAdManager::rotateToOrientation(ui::InterfaceOrientation orientation) {
     if (currentAdapter_)
         currentAdapter_->rotateToOrientation(orientation);
+    else if (auto* webView
+        = adView_ ? dynamic_cast<ui::WebView*>(adView_->adContentView()) : nullptr)
+        fireOrientationChangedEventInWebview(*webView);
 }
 
 void MXAdManager::ping(std::string const& url) {
@@ -477,6 +520,274 @@ void MXAdManager::destroyWebviewPool() {
         webView->setDelegate(nullptr);
         webView->stopLoading();
     }
+}
+
+// --- HTML creatives ---
+
+namespace {
+
+struct CommandParts {
+    std::string scheme;
+    std::string host;
+    std::string query;
+};
+
+// The scheme (lower case), host and query of url, as far as it has them.
+CommandParts commandParts(std::string_view url) {
+    CommandParts parts;
+    auto const colon = url.find(':');
+    if (colon == std::string_view::npos || colon == 0)
+        return parts;
+    for (std::size_t i = 0; i < colon; ++i) {
+        auto const c = static_cast<unsigned char>(url[i]);
+        if (!(std::isalpha(c) || (i > 0 && (std::isdigit(c) || c == '+' || c == '-' || c == '.'))))
+            return parts;
+        parts.scheme += char(std::tolower(c));
+    }
+    auto rest = url.substr(colon + 1);
+    rest = rest.substr(0, rest.find('#'));
+    if (auto const question = rest.find('?'); question != std::string_view::npos) {
+        parts.query = rest.substr(question + 1);
+        rest = rest.substr(0, question);
+    }
+    if (rest.starts_with("//")) {
+        auto authority = rest.substr(2);
+        authority = authority.substr(0, authority.find('/'));
+        if (auto const at = authority.rfind('@'); at != std::string_view::npos)
+            authority = authority.substr(at + 1);
+        parts.host = authority.substr(0, authority.find(':'));
+    }
+    return parts;
+}
+
+std::string unescaped(std::string_view text) {
+    return foundation::replacingPercentEscapes(text).value_or(std::string(text));
+}
+
+}
+
+std::map<std::string, std::string> MXAdManager::dictionaryFromQueryString(
+    std::string const& query) {
+    std::map<std::string, std::string> result;
+    std::string_view rest(query);
+    while (true) {
+        auto const amp = rest.find('&');
+        auto const piece = rest.substr(0, amp);
+        if (!piece.empty()) {
+            auto const equals = piece.find('=');
+            if (equals == std::string_view::npos) {
+                auto const text = unescaped(piece);
+                result.insert_or_assign(text, text);
+            } else {
+                result.insert_or_assign(
+                    unescaped(piece.substr(0, equals)), unescaped(piece.substr(equals + 1)));
+            }
+        }
+        if (amp == std::string_view::npos)
+            break;
+        rest = rest.substr(amp + 1);
+    }
+    return result;
+}
+
+bool MXAdManager::shouldStartLoadWithRequest(ui::WebView& webView,
+    foundation::URLRequest const& request, ui::WebViewNavigationType navigationType) {
+    auto const& url = request.URL();
+    auto const parts = commandParts(url);
+    if (parts.scheme == commandScheme) {
+        runCommand(webView, parts.host, parts.query);
+        return false;
+    }
+    switch (navigationType) {
+    case ui::WebViewNavigationType::Other:
+        if (shouldInterceptLinks_ && !interceptURL_.empty() && url.starts_with(interceptURL_)) {
+            adLinkClicked(url);
+            return false;
+        }
+        return true;
+    case ui::WebViewNavigationType::LinkClicked:
+        if (shouldInterceptLinks_) {
+            adLinkClicked(url);
+            return false;
+        }
+        return true;
+    default:
+        return true;
+    }
+}
+
+void MXAdManager::runCommand(
+    ui::WebView& webView, std::string const& command, std::string const& query) {
+    // A command may let go of the banner, and of the web view that sent it.
+    base::Ref<MXAdManager> self(this);
+    base::Ref<ui::WebView> keep(&webView);
+    if (command == "close") {
+        if (adView_)
+            adView_->didCloseAd();
+    } else if (command == "finishLoad") {
+        creativeDidFinishLoad(webView);
+    } else if (command == "failLoad") {
+        creativeDidFailLoad(webView);
+    } else if (command == "inapp") {
+        trackClick();
+        auto const arguments = dictionaryFromQueryString(query);
+        auto const id = arguments.find("id");
+        auto const num = arguments.find("num");
+        MXStore::sharedStore().initiatePurchaseForProductIdentifier(
+            id == arguments.end() ? std::string() : id->second,
+            num == arguments.end() ? 0 : intValue(num->second));
+    } else if (command == "custom") {
+        trackClick();
+        auto const arguments = dictionaryFromQueryString(query);
+        auto const fnc = arguments.find("fnc");
+        auto const data = arguments.find("data");
+        customLinkClickedForSelectorString(
+            fnc == arguments.end() ? std::nullopt : std::optional(fnc->second),
+            data == arguments.end() ? std::nullopt : std::optional(data->second));
+    }
+}
+
+void MXAdManager::creativeDidFinishLoad(ui::WebView& webView) {
+    isLoading_ = false;
+    if (&webView == loadingWebView_)
+        cancelCreativeTimeout();
+    setAdContentView(base::Ref<ui::View>(&webView));
+    scheduleAutorefreshTimerIfEnabled();
+    if (adView_ && adView_->delegate())
+        adView_->delegate()->adViewDidLoadAd(*adView_);
+}
+
+void MXAdManager::creativeDidFailLoad(ui::WebView& webView) {
+    isLoading_ = false;
+    if (&webView == loadingWebView_)
+        cancelCreativeTimeout();
+    webView.setDelegate(nullptr);
+    webView.stopLoading();
+    removeWebviewFromPool(&webView);
+    loadAdWithURL(failURL_.empty() ? std::nullopt : std::optional(failURL_));
+}
+
+void MXAdManager::creativeTimedOut() {
+    auto* webView = loadingWebView_;
+    loadingWebView_ = nullptr;
+    creativeTimeout_ = nullptr;
+    bool const pooled = std::any_of(webviewPool_.begin(), webviewPool_.end(),
+        [&](auto const& pooledView) { return pooledView.get() == webView; });
+    if (!webView || !pooled)
+        return;
+    MXLogErrorMessage("Ad view (%p) creative reported no load within %.0f seconds.", adView_,
+        creativeLoadTimeout);
+    base::Ref<MXAdManager> self(this);
+    creativeDidFailLoad(*webView);
+}
+
+void MXAdManager::cancelCreativeTimeout() {
+    loadingWebView_ = nullptr;
+    if (creativeTimeout_) {
+        creativeTimeout_->invalidate();
+        creativeTimeout_ = nullptr;
+    }
+}
+
+void MXAdManager::adLinkClicked(std::string const& url) {
+    auto* presenter = viewControllerForPresentingModalView();
+    if (!presenter) {
+        // With nothing to present from, an action would begin that nothing ends.
+        MXLogErrorMessage("Ad view (%p) has no view controller to open %@ from.", adView_, url);
+        return;
+    }
+    base::Ref<MXAdManager> self(this);
+    adActionInProgress_ = true;
+    // Without a click-through URL to count the click, the browser goes to the link itself.
+    std::string const browserURL
+        = clickURL_.empty() ? url : foundation::format("%@&r=%@", clickURL_, URLEncodedString(url));
+    if (adView_ && adView_->delegate())
+        adView_->delegate()->willPresentModalViewForAd(*adView_);
+    if (autorefreshTimer_ && autorefreshTimer_->isScheduled())
+        autorefreshTimer_->pause();
+    auto browser = MXAdBrowserController::initWithURL(browserURL, this);
+    browser_ = browser;
+    presenter = viewControllerForPresentingModalView();
+    if (presenter)
+        presenter->presentModalViewController(browser, true);
+}
+
+void MXAdManager::dismissBrowserController(MXAdBrowserController& browser) {
+    dismissBrowserController(browser, true);
+}
+
+void MXAdManager::dismissBrowserController(MXAdBrowserController& browser, bool animated) {
+    base::Ref<MXAdManager> self(this);
+    base::Ref<MXAdBrowserController> keep(&browser);
+    adActionInProgress_ = false;
+    browser.setDelegate(nullptr);
+    if (auto* presenting = browser.presentingViewController())
+        presenting->dismissModalViewController(animated);
+    if (adView_ && adView_->delegate())
+        adView_->delegate()->didDismissModalViewForAd(*adView_);
+    resumeRefreshAfterAdAction();
+}
+
+void MXAdManager::customLinkClickedForSelectorString(
+    std::optional<std::string> const& name, std::optional<std::string> const& data) {
+    if (!name || name->empty())
+        MXLogErrorMessage("Custom selector requested, but no custom selector string was provided.");
+    auto* delegate = adView_ ? adView_->delegate() : nullptr;
+    std::string const plain = name.value_or("(null)");
+    std::string const withColon = plain + ":";
+    if (delegate && name && !name->empty()) {
+        auto const allowed = delegate->allowedCustomSelectors();
+        auto const offers = [&](std::string const& selector) {
+            return std::find(allowed.begin(), allowed.end(), selector) != allowed.end();
+        };
+        if (offers(plain)) {
+            delegate->performCustomSelector(plain, base::Value());
+            return;
+        }
+        if (offers(withColon)) {
+            base::Value dictionary;
+            if (data) {
+                auto deserializer = toolkit::json::LJSONDeserializer::deserializer();
+                dictionary = deserializer->deserializeAsDictionary(
+                    base::Bytes(data->begin(), data->end()));
+                if (!dictionary.isDictionary())
+                    dictionary = base::Value();
+            }
+            delegate->performCustomSelector(withColon, dictionary);
+            return;
+        }
+    }
+    MXLogErrorMessage(
+        "Ad view delegate does not implement custom selectors %@ or %@.", plain, withColon);
+}
+
+void MXAdManager::fireOrientationChangedEventInWebview(ui::WebView& webView) {
+    int angle = 0;
+    switch (ui::Application::sharedApplication().statusBarOrientation()) {
+    case ui::InterfaceOrientation::Portrait:
+        angle = 0;
+        break;
+    case ui::InterfaceOrientation::PortraitUpsideDown:
+        angle = 180;
+        break;
+    case ui::InterfaceOrientation::LandscapeRight:
+        angle = 90;
+        break;
+    case ui::InterfaceOrientation::LandscapeLeft:
+        angle = -90;
+        break;
+    default:
+        return;
+    }
+    webView.stringByEvaluatingJavaScriptFromString(foundation::format(
+        "window.__defineGetter__('orientation',function(){return %d;});(function(){ var evt = "
+        "document.createEvent('Events');evt.initEvent('orientationchange', true, true); "
+        "window.dispatchEvent(evt);})();",
+        angle));
+    webView.stringByEvaluatingJavaScriptFromString(
+        foundation::format("document.querySelector('meta[name=viewport]').setAttribute('content', "
+                           "'width=%f;', false);",
+            double(webView.frame().size.width)));
 }
 
 }

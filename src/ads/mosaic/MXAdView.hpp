@@ -2,12 +2,14 @@
 
 #include <ads/mosaic/MXAdManager.hpp>
 #include <base/Ref.hpp>
+#include <base/Value.hpp>
 #include <foundation/HTTPHeaderFields.hpp>
 #include <ui/View.hpp>
 
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ui {
 class ViewController;
@@ -29,6 +31,13 @@ public:
     virtual void didDismissModalViewForAd(MXAdView&) { }
     virtual void adViewDidReceiveResponseParams(MXAdView&, foundation::HTTPHeaderFields const&) { }
     virtual void adViewShouldClose(MXAdView&) { }
+
+    // The operations an HTML creative may call by name with its "custom" command. A
+    // name not in this list is refused, so a creative can reach nothing the delegate
+    // did not offer it; none by default. A name that ends in ":" takes the creative's
+    // data, decoded as a JSON object (null when it does not decode).
+    virtual std::vector<std::string> allowedCustomSelectors() { return {}; }
+    virtual void performCustomSelector(std::string const&, base::Value const&) { }
 };
 
 // A latitude and longitude to target ads with.

@@ -16,7 +16,7 @@ using services::SKPaymentQueue;
 
 MXStore& MXStore::sharedStore() {
     return base::SharedInstance<MXStore>::get([](MXStore& store) {
-        store.observedQueue_ = &SKPaymentQueue::defaultQueue();
+        store.observedQueue_ = base::Ref<SKPaymentQueue>(&SKPaymentQueue::defaultQueue());
         store.observedQueue_->addTransactionObserver(&store);
     });
 }

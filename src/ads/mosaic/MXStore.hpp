@@ -57,7 +57,9 @@ private:
     int quantity_ {1};
     std::string requestedIdentifier_;
     base::Ref<services::SKProductsRequest> request_;
-    services::SKPaymentQueue* observedQueue_ {nullptr};
+    // Kept alive while observed, so that letting go of the store is safe after the
+    // default queue has been made again.
+    base::Ref<services::SKPaymentQueue> observedQueue_;
 
     friend base::Factory;
 

@@ -7,6 +7,7 @@
 #include <ads/howdy/HowdySceneSDK.hpp>
 #include <ads/marquee/MQConfiguration.hpp>
 #include <ads/marquee/Marquee.hpp>
+#include <ads/mosaic/MXConfiguration.hpp>
 #include <engine/Director.hpp>
 #include <engine/EAGLView.hpp>
 #include <game/shell/ServerConfig.hpp>
@@ -179,8 +180,13 @@ void AdClients::howdyCheckin() {
         sdk->checkin();
 }
 
-base::Ref<BannerAdView> AdClients::makeBannerView(std::string const&, graphics::Size) {
-    return nullptr;
+void AdClients::setUpMosaic() {
+    ads::mosaic::MXConfiguration configuration;
+    configuration.adServerHost = ServerConfig::mosaicHost();
+    configuration.storeLinkHost = ServerConfig::appStoreHost();
+    configuration.mapsHost = ServerConfig::mapsHost();
+    configuration.installationIdentifier = Utilities::getUDID();
+    ads::mosaic::MXConfiguration::setUp(configuration);
 }
 
 }

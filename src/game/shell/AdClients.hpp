@@ -45,36 +45,6 @@ public:
     virtual void didFailWithMessage(std::string const& message) = 0;
 };
 
-class BannerAdView;
-
-// What the mediation banner tells its owner.
-class BannerAdViewDelegate {
-public:
-    virtual ~BannerAdViewDelegate() = default;
-    virtual void adViewDidLoadAd(BannerAdView& view) = 0;
-    virtual void didDismissModalViewForAd(BannerAdView&) { }
-    virtual ui::ViewController* viewControllerForPresentingModalView() = 0;
-};
-
-// The mediation client's banner: a view that loads ads into itself.
-class BannerAdView : public ui::View {
-public:
-    // The delegate is not retained.
-    void setDelegate(BannerAdViewDelegate* delegate) { delegate_ = delegate; }
-    BannerAdViewDelegate* delegate() const { return delegate_; }
-    virtual void setIgnoresAutorefresh(bool ignores) { ignoresAutorefresh_ = ignores; }
-    bool ignoresAutorefresh() const { return ignoresAutorefresh_; }
-    virtual void loadAd() = 0;
-
-protected:
-    friend base::Factory;
-    BannerAdView() = default;
-
-private:
-    BannerAdViewDelegate* delegate_ {nullptr};
-    bool ignoresAutorefresh_ {false};
-};
-
 // What the shell asks of the ad clients: the offer wall, its featured app and
 // display ads, the interstitial client, the check-in client and the mediation
 // banner. The standing clients use the Marquee client for interstitials; for the
@@ -139,9 +109,10 @@ public:
     virtual void howdyCheckin();
 
     // --- the mediation banner ---
-    // A new banner for the ad unit; null when there is no mediation client.
-    virtual base::Ref<BannerAdView> makeBannerView(
-        std::string const& adUnitID, graphics::Size size);
+    // Points the banner client at its ad server and at the store's and the maps host
+    // (all from ServerConfig), with the installation identifier. Without an ad server
+    // the banner asks for nothing and shows nothing.
+    static void setUpMosaic();
 };
 
 }

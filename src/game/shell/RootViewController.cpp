@@ -633,17 +633,17 @@ void RootViewController::didFailWithMessage(std::string const& message) {
 
 void RootViewController::createAdView() {
     _isAdViewVisible = true;
-    if (!mxAdView_)
-        mxAdView_ = AdClients::shared().makeBannerView(
+    if (!mxAdView_) {
+        AdClients::setUpMosaic();
+        mxAdView_ = ads::mosaic::MXAdView::initWithAdUnitId(
             GameSettingManager::getMosaicID(), graphics::makeSize(320, 50));
-    if (!mxAdView_)
-        return;
+    }
     mxAdView_->setDelegate(this);
     mxAdView_->setIgnoresAutorefresh(false);
     mxAdView_->loadAd();
 }
 
-void RootViewController::adViewDidLoadAd(BannerAdView& banner) {
+void RootViewController::adViewDidLoadAd(ads::mosaic::MXAdView& banner) {
     foundation::log("Mosaic loaded successful");
     if (GameGlobals::shared().shopState == 2 || openPopup() != 0 || !mxAdView_
         || &banner != mxAdView_.get() || isAdViewAvailable_)
@@ -697,7 +697,7 @@ void RootViewController::hideAdView() {
     }
 }
 
-void RootViewController::didDismissModalViewForAd(BannerAdView& banner) {
+void RootViewController::didDismissModalViewForAd(ads::mosaic::MXAdView& banner) {
     if (&banner == mxAdView_.get())
         foundation::log("Mosaic Dismissed");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ads/mosaic/MXAdView.hpp>
 #include <base/Ref.hpp>
 #include <foundation/NotificationCenter.hpp>
 #include <game/shell/AdClients.hpp>
@@ -41,7 +42,7 @@ class RootViewController : public ui::ViewController,
                            public InAppPurchaseDelegate,
                            public MarketingCreditsDelegate,
                            public BTXAdDelegate,
-                           public BannerAdViewDelegate {
+                           public ads::mosaic::MXAdViewDelegate {
 public:
     static base::Ref<RootViewController> create();
 
@@ -116,10 +117,10 @@ public:
     void createAdView();
     void showAdView();
     void hideAdView();
-    void adViewDidLoadAd(BannerAdView& view) override;
-    void didDismissModalViewForAd(BannerAdView& view) override;
+    void adViewDidLoadAd(ads::mosaic::MXAdView& view) override;
+    void didDismissModalViewForAd(ads::mosaic::MXAdView& view) override;
     ui::ViewController* viewControllerForPresentingModalView() override { return this; }
-    BannerAdView* mxAdView() const { return mxAdView_.get(); }
+    ads::mosaic::MXAdView* mxAdView() const { return mxAdView_.get(); }
     ui::Button* adBGBtn() const { return adBGBtn_.get(); }
     bool isAdViewVisible() const { return _isAdViewVisible; }
     bool isAdViewAvailable() const { return isAdViewAvailable_; }
@@ -168,7 +169,7 @@ private:
     base::Ref<ui::ViewController> luckyWheelViewController;
     int mPendingOfferPoints {0};
     base::Ref<ui::Button> adBGBtn_;
-    base::Ref<BannerAdView> mxAdView_;
+    base::Ref<ads::mosaic::MXAdView> mxAdView_;
     bool _isAdViewVisible {false};
     bool isAdViewAvailable_ {false};
 

@@ -10,6 +10,14 @@ std::string ServerConfig::appStoreHost() {
     return value(appStoreHostVariable, appStoreHostDefault, "");
 }
 
+std::string ServerConfig::mosaicHost() {
+    return value(mosaicHostVariable, mosaicHostDefault, "");
+}
+
+std::string ServerConfig::mapsHost() {
+    return value(mapsHostVariable, mapsHostDefault, "");
+}
+
 std::string ServerConfig::adnoriaHost() {
     return value(adnoriaHostVariable, adnoriaHostDefault, "");
 }

@@ -19,6 +19,17 @@ public:
     static constexpr char const* appStoreHostVariable = "QUILLABY_APP_STORE_HOST";
     static constexpr char const* appStoreHostDefault = "AppStoreHost";
 
+    // The banner ad server ("host" or "host:port", reached over http); empty when not
+    // configured (no banner ad is asked for then).
+    static std::string mosaicHost();
+    static constexpr char const* mosaicHostVariable = "QUILLABY_MOSAIC_HOST";
+    static constexpr char const* mosaicHostDefault = "MosaicHost";
+
+    // The maps host: the banner's ad browser hands web links to it to the system.
+    static std::string mapsHost();
+    static constexpr char const* mapsHostVariable = "QUILLABY_MAPS_HOST";
+    static constexpr char const* mapsHostDefault = "MapsHost";
+
     // The check-in service's web endpoint ("http://host:port", no path): the check-in
     // client's events go there; empty when not configured (no event is sent then).
     static std::string checkinServiceURL();

@@ -169,10 +169,11 @@ HttpResponse withHeaders(
 
 INSTANTIATE_TEST_SUITE_P(Cases, MXAdManagerHeaderTest,
     ::testing::Values(
-        // An HTML ad waits for its creative; its refresh waits for the ad to show.
+        // An HTML ad waits for its creative, whose refresh waits for the ad to show; a
+        // creative that never reports fails after its time-out and the ad is asked again.
         HeaderCase {"Html",
-            withHeaders({{"X-Adtype", "html"}, {"X-Refreshtime", "30"}}, "<b>ad</b>"), {"params"},
-            false, 1, 0},
+            withHeaders({{"X-Adtype", "html"}, {"X-Refreshtime", "300"}}, "<b>ad</b>"), {"params"},
+            false, 1, MXAdManager::creativeLoadTimeout},
         HeaderCase {"ClearWithRefresh",
             withHeaders({{"X-Adtype", "clear"}, {"X-Refreshtime", "30"}}), {"params", "fail"}, true,
             0, 30},
@@ -300,4 +301,43 @@ TEST_F(MXAdManagerTest, ComingBackToTheForegroundAsksAgain) {
     EXPECT_EQ(server.requestCount(), 2u);
 }
 
+}
+
+TEST(MXAdResponseHeaders, SizesNoFrameCanHaveAndShortRefreshesAreMended) {
+    struct Case {
+        char const* width;
+        char const* height;
+        std::optional<graphics::Size> size;
+    } const cases[] = {
+        {"300", "250", graphics::makeSize(300, 250)},
+        {"0", "0", graphics::makeSize(0, 0)},
+        {"wide", "tall", graphics::makeSize(0, 0)},
+        {"-1", "50", std::nullopt},
+        {"inf", "50", std::nullopt},
+        {"320", "nan", std::nullopt},
+        {"1e300", "50", std::nullopt},
+    };
+    for (auto const& c : cases) {
+        auto const reply
+            = MXAdResponseHeaders::parse({{"X-Width", c.width}, {"X-Height", c.height}});
+        EXPECT_EQ(reply.creativeSize.has_value(), c.size.has_value()) << c.width << " " << c.height;
+        if (reply.creativeSize && c.size) {
+            EXPECT_EQ(reply.creativeSize->width, c.size->width);
+            EXPECT_EQ(reply.creativeSize->height, c.size->height);
+        }
+    }
+    EXPECT_FALSE(MXAdResponseHeaders::parse({{"X-Width", "300"}}).creativeSize);
+
+    for (auto const& [text, interval] : std::vector<std::pair<std::string, double>> {
+             {"30", 30}, {"4.9", 5}, {"-10", 5}, {"nan", 5}, {"", 5}, {"12abc", 12}}) {
+        auto const reply = MXAdResponseHeaders::parse({{"X-Refreshtime", text}});
+        EXPECT_EQ(reply.refreshInterval, interval) << text;
+    }
+    auto const bare = MXAdResponseHeaders::parse({});
+    EXPECT_FALSE(bare.refreshInterval);
+    EXPECT_FALSE(bare.adType);
+    EXPECT_FALSE(bare.interceptLinks);
+    EXPECT_EQ(MXAdResponseHeaders::parse({{"X-Adtype", "clear"}}).adType, "clear");
+    EXPECT_EQ(MXAdResponseHeaders::parse({{"X-Interceptlinks", "0"}}).interceptLinks, false);
+    EXPECT_EQ(MXAdResponseHeaders::parse({{"X-Scrollable", " yes"}}).scrollable, true);
 }
