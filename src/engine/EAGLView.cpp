@@ -1,8 +1,10 @@
 #include <engine/EAGLView.hpp>
 
+#include <base/WeakRef.hpp>
 #include <engine/ViewRenderer.hpp>
 #include <graphics/GLContext.hpp>
 #include <ui/Screen.hpp>
+#include <ui/Window.hpp>
 
 #include <cmath>
 #include <cstdio>
@@ -17,6 +19,9 @@ template<typename... Args> void print(char const* format, Args... args) {
     std::printf(format, args...);
     std::fflush(stdout);
 }
+
+// How often the platform's compositor shows the windows: the display's refresh.
+constexpr double displayRefreshInterval = 1.0 / 60;
 
 Size rounded(Size size) {
     return {std::round(size.width), std::round(size.height)};
@@ -67,6 +72,8 @@ bool EAGLView::makeContext(Rect frame) {
 }
 
 EAGLView::~EAGLView() {
+    if (windowsAloneTimer_)
+        windowsAloneTimer_->invalidate();
     if (!drawable_)
         return;
     if (viewRenderer_) {
@@ -222,6 +229,46 @@ void EAGLView::drawWindowsOver(graphics::Size screenSize) {
     if (!viewRenderer_)
         viewRenderer_ = std::make_unique<ViewRenderer>();
     viewRenderer_->renderWindows(screenSize);
+}
+
+void EAGLView::didMoveToWindow() {
+    bool alone = !window() && drawableFromScreen_;
+    if (!alone) {
+        if (auto timer = std::move(windowsAloneTimer_))
+            timer->invalidate();
+        return;
+    }
+    if (windowsAloneTimer_)
+        return;
+    windowsAloneTimer_ = foundation::Timer::scheduledTimer(
+        displayRefreshInterval,
+        [view = base::WeakRef<EAGLView>(this)](foundation::Timer&) {
+            if (auto strong = view.strong())
+                strong->drawWindowsAlone();
+        },
+        true);
+}
+
+void EAGLView::drawWindowsAlone() {
+    if (!drawable_ || !_framebuffer)
+        return;
+    auto* context = &drawable_->context();
+    auto* oldContext = graphics::GLContext::currentContext();
+    if (oldContext != context && !graphics::GLContext::setCurrentContext(context)) {
+        print("Failed to set current context %p in %s\n", static_cast<void*>(context),
+            "-[EAGLView drawWindowsAlone]");
+        return;
+    }
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glBindFramebufferOES(GL_FRAMEBUFFER_OES, _framebuffer);
+    glViewport(0, 0, GLsizei(_size.width), GLsizei(_size.height));
+    glClear(GL_COLOR_BUFFER_BIT | (_depthBuffer ? GL_DEPTH_BUFFER_BIT : 0));
+    drawWindowsOver(ui::Screen::mainScreen().bounds().size);
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    swapBuffers();
+    if (oldContext && oldContext != context)
+        graphics::GLContext::setCurrentContext(oldContext);
 }
 
 void EAGLView::swapBuffers() {

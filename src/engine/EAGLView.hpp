@@ -4,6 +4,7 @@
 #include <engine/Forward.hpp>
 #include <engine/Geometry.hpp>
 #include <engine/TouchDelegate.hpp>
+#include <foundation/Timer.hpp>
 #include <graphics/GLES.hpp>
 #include <graphics/Surface.hpp>
 #include <ui/View.hpp>
@@ -83,6 +84,17 @@ public:
     // view's own when none was current.
     void swapBuffers();
 
+    // Out of every window (a screen presented over the game took its place) the view's scene
+    // is not on show and its director has stopped, yet the windows still are: while the view
+    // draws on the program's screen and is in no window, it draws them alone on each display
+    // refresh (every 1/60 s of the run loop), as the platform's compositor does. Back in a
+    // window, its director's frames draw them again.
+    void didMoveToWindow() override;
+    bool drawsWindowsAlone() const { return bool(windowsAloneTimer_); }
+    // One such frame: the buffers cleared to the clear colour, the windows over that, then
+    // presented. The current context is the same afterwards.
+    void drawWindowsAlone();
+
     // From view points to buffer pixels.
     Point convertPointFromViewToSurface(Point point) const;
     Rect convertRectFromViewToSurface(Rect rect) const;
@@ -131,6 +143,7 @@ private:
 
     base::Ref<graphics::Surface> drawable_;
     std::unique_ptr<ViewRenderer> viewRenderer_;
+    base::Ref<foundation::Timer> windowsAloneTimer_;
     bool drawableFromScreen_ {false};
     bool retainedBacking_ {false};
 

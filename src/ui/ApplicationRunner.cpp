@@ -3,6 +3,7 @@
 
 #include <base/Allocator.hpp>
 #include <base/Exception.hpp>
+#include <foundation/AwaitedWork.hpp>
 #include <foundation/Clock.hpp>
 #include <foundation/RunLoop.hpp>
 #include <foundation/Timer.hpp>
@@ -27,6 +28,9 @@ constexpr double framePeriod = 1.0 / 60;
 // Off-screen, steps of play without a single new frame after which the run gives up (the
 // scene stopped its director): ten seconds of play.
 constexpr std::uint64_t idleStepLimit = 600;
+// Off-screen, how long (in real time) work that other threads do for the main thread may hold
+// the simulated clock back before play goes on without it.
+constexpr double awaitedWorkLimit = 10;
 // How often the window's events are read.
 constexpr double pollInterval = 1.0 / 240;
 constexpr float largestScale = 8;
@@ -111,6 +115,11 @@ void runHeadless(Session& session, std::uint64_t frames) {
         if (session.quitRequested())
             return;
         auto before = session.framesDrawn();
+        // Replies on their way come before the clock moves, however loaded the machine.
+        if (!foundation::AwaitedWork::waitForPending(awaitedWorkLimit))
+            std::fprintf(stderr,
+                "quillaby: work for the main thread took over %g seconds; play goes on\n",
+                awaitedWorkLimit);
         foundation::RunLoop::main().runFor(framePeriod);
         idleSteps = session.framesDrawn() == before ? idleSteps + 1 : 0;
         if (idleSteps >= idleStepLimit) {

@@ -120,3 +120,68 @@ TEST_F(ViewsOverScene, ALabelAButtonAndAnAlertAreDrawnOverTheSceneEachFrame) {
     EXPECT_TRUE(near(at(240, 160), sceneGreen)) << at(240, 160);
     EXPECT_GT(darkPixels(textRect), 40);
 }
+
+TEST_F(ViewsOverScene, AScreenThatCoversTheGameKeepsDrawingAfterTheDirectorStops) {
+    graphics::SurfaceOptions options;
+    options.widthPoints = 480;
+    options.heightPoints = 320;
+    auto surface = graphics::Surface::createHeadless(options);
+    ASSERT_TRUE(surface);
+    ui::Screen::mainScreen().setSurface(surface);
+    // The game's view holds the engine's surface; a screen put over it covers its left half.
+    window->makeKeyAndVisible();
+    auto game = ui::View::create(window->bounds());
+    window->addSubview(game);
+    auto& director = Director::sharedDirector();
+    director.setPixelFormat(engine::PixelFormatRGBA8888);
+    director.attachInView(game.get(), engine::makeRect(0, 0, 480, 320));
+    auto scene = engine::Scene::node();
+    scene->addChild(ColorLayer::layerWithColor(Color4B {0, 160, 0, 255}), -1);
+    director.runWithScene(scene);
+    auto cover = ui::View::create(engine::makeRect(0, 0, 240, 320));
+    cover->setBackgroundColor(ui::Color::redColor());
+    window->addSubview(cover);
+    frame();
+    auto* view = director.openGLView();
+    ASSERT_EQ(view->drawable(), surface.get());
+    EXPECT_FALSE(view->drawsWindowsAlone());
+    EXPECT_TRUE(near(at(100, 160), {255, 0, 0, 255})) << at(100, 160);
+    EXPECT_TRUE(near(at(400, 160), sceneGreen)) << at(400, 160);
+
+    // The game's view leaves the window and its director stops, as when a screen is presented
+    // over it: the windows alone are drawn at every refresh, over the clear colour.
+    game->removeFromSuperview();
+    director.stopAnimation();
+    director.detach();
+    EXPECT_TRUE(view->drawsWindowsAlone());
+    auto before = surface->presentedFrames();
+    frame(3);
+    EXPECT_EQ(surface->presentedFrames(), before + 3);
+    EXPECT_TRUE(near(at(100, 160), {255, 0, 0, 255})) << at(100, 160);
+    EXPECT_TRUE(near(at(400, 160), {0, 0, 0, 255})) << at(400, 160);
+    // What the views show now is what the next refresh shows.
+    cover->setBackgroundColor(ui::Color::blueColor());
+    frame();
+    EXPECT_TRUE(near(at(100, 160), {0, 0, 255, 255})) << at(100, 160);
+
+    // Back in the window with its director going again, the game draws every frame itself,
+    // once a frame.
+    window->insertSubviewBelow(game, cover.get());
+    director.attachInView(game.get(), engine::makeRect(0, 0, 480, 320));
+    director.startAnimation();
+    EXPECT_FALSE(view->drawsWindowsAlone());
+    before = surface->presentedFrames();
+    frame(2);
+    EXPECT_EQ(surface->presentedFrames(), before + 2);
+    EXPECT_TRUE(near(at(400, 160), sceneGreen)) << at(400, 160);
+    EXPECT_TRUE(near(at(100, 160), {0, 0, 255, 255})) << at(100, 160);
+
+    // A view that draws on a surface of its own (the screen's is taken) is not what the screen
+    // shows: out of the window it draws nothing.
+    auto own = engine::EAGLView::initWithFrame(engine::makeRect(0, 0, 32, 32));
+    ASSERT_TRUE(own);
+    EXPECT_NE(own->drawable(), surface.get());
+    window->addSubview(own);
+    own->removeFromSuperview();
+    EXPECT_FALSE(own->drawsWindowsAlone());
+}

@@ -90,6 +90,21 @@ TEST_F(LuckyWheelTest, TheRimAndTheListComeFromTheWheelFile) {
     EXPECT_EQ(wheel->iWheelView()->subviews().size(), 24u + 7u);
 }
 
+TEST_F(LuckyWheelTest, AFingerOnAButtonReachesItThroughTheListThatLiesOverTheScreen) {
+    auto wheel = loadedWheel();
+    auto* root = wheel->view();
+    for (ui::Button* button :
+        {wheel->iSpinButton(), wheel->iCloseButton(), wheel->iInvisibleAddCreditButton()}) {
+        auto bounds = button->bounds();
+        auto centre = button->convertPointToView(
+            graphics::makePoint(bounds.size.width / 2, bounds.size.height / 2), root);
+        auto* hit = root->hitTest(centre, nullptr);
+        ASSERT_NE(hit, nullptr);
+        EXPECT_TRUE(hit == button || hit->isDescendantOfView(button))
+            << centre.x << ", " << centre.y;
+    }
+}
+
 TEST_F(LuckyWheelTest, PrizeTextsAndMismatchedFilesAsTheyStand) {
     EXPECT_EQ(LuckyWheelViewController::getMoneyPrizeText(500), "$500");
     EXPECT_EQ(LuckyWheelViewController::getGamePointPrizeText(1), "1 Pet Point");

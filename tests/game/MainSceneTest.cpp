@@ -6,6 +6,7 @@
 
 #include <engine/Label.hpp>
 #include <game/interface/DynamicBG.hpp>
+#include <game/salon/PathFindingSystem.hpp>
 #include <game/shell/LoadingLayer.hpp>
 #include <game/shell/MainLayer.hpp>
 #include <game/shell/MainScene.hpp>
@@ -215,6 +216,26 @@ TEST_F(MainSceneTest, ASceneThatGoesAfterANewerOneLeavesTheNewerPathFinder) {
     ASSERT_NE(finder, nullptr);
     older = nullptr;
     EXPECT_EQ(globals().pathFinder.get(), finder);
+}
+
+TEST_F(MainSceneTest, ANewerPathFinderMadeWhereTheFreedOneLayOutlivesTheOlderScene) {
+    launch();
+    engine::Director::sharedDirector().end();
+    auto older = scene;
+    scene = nullptr;
+    root = nullptr;
+    auto* freed = globals().pathFinder.get();
+    globals().pathFinder = nullptr;
+    // The allocator hands a block of the same size out again at once, so a finder made now
+    // usually lies where the freed one lay; a few tries make sure of it.
+    std::vector<base::Ref<game::PathFindingSystem>> made;
+    do
+        made.push_back(game::PathFindingSystem::create());
+    while (made.back().get() != freed && made.size() < 16);
+    auto newest = made.back();
+    globals().pathFinder = newest;
+    older = nullptr;
+    EXPECT_EQ(globals().pathFinder.get(), newest.get());
 }
 
 TEST_F(MainSceneTest, AMemoryWarningAskedForDuringLoadingShowsOnTheFirstFrameOfTheMenu) {

@@ -1,3 +1,4 @@
+#include <foundation/AwaitedWork.hpp>
 #include <foundation/Clock.hpp>
 #include <foundation/RunLoop.hpp>
 #include <foundation/Timer.hpp>
@@ -11,8 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 using ui::ApplicationRunner;
@@ -47,6 +51,8 @@ class Program final : public ui::ApplicationDelegate {
 public:
     bool draws {true};
     std::uint64_t escapeAfter {0};
+    // Called after each frame is presented, with the frames drawn so far.
+    std::function<void(std::uint64_t)> afterFrame;
     std::vector<std::string> life;
     base::Ref<TouchView> view;
     double launchedAt {0};
@@ -72,6 +78,8 @@ public:
                 surface->present();
                 if (escapeAfter && surface->presentedFrames() == escapeAfter)
                     surface->pushEvent(graphics::KeyEvent {true, graphics::KeyEvent::Escape});
+                if (afterFrame)
+                    afterFrame(surface->presentedFrames());
             },
             true);
     }
@@ -183,4 +191,26 @@ TEST_F(ApplicationRunnerTest, ABadScriptStopsTheRunBeforeItStarts) {
     EXPECT_EQ(ApplicationRunner::run(scripted(5, "1 down 1\n"), program), 2);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("line 1"), std::string::npos);
     EXPECT_TRUE(program.life.empty());
+}
+
+TEST_F(ApplicationRunnerTest, WorkAnotherThreadDoesForTheMainThreadComesBeforeTheClockMovesOn) {
+    Program program;
+    std::vector<std::uint64_t> arrivedAfter;
+    program.afterFrame = [&arrivedAfter](std::uint64_t frames) {
+        if (frames != 2)
+            return;
+        // A slow reply: real time passes on the worker while the run could draw many frames.
+        std::thread([&arrivedAfter, awaited = foundation::AwaitedWork()]() mutable {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            foundation::RunLoop::main().perform([&arrivedAfter] {
+                arrivedAfter.push_back(ui::Screen::mainScreen().surface()->presentedFrames());
+            });
+            awaited.finish();
+        }).detach();
+    };
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ApplicationRunner::run(headless(30), program), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(arrivedAfter, (std::vector<std::uint64_t> {2}));
+    EXPECT_EQ(foundation::AwaitedWork::pending(), 0u);
 }

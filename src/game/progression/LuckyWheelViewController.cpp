@@ -205,7 +205,9 @@ void LuckyWheelViewController::loadView() {
         = ui::View::create(graphics::makeRect(0, 0, screenWidth, screenHeight));
     iAnimationContainerView_->setUserInteractionEnabled(false);
     iWheelInterfaceView_->addSubview(iAnimationContainerView_);
-    iWheelInterfaceView_->setUserInteractionEnabled(true);
+    // The list lies over the whole screen, buttons included, yet holds nothing to press: the
+    // finger goes through it to the buttons below.
+    iWheelInterfaceView_->setUserInteractionEnabled(false);
 
     // The buy-token panel: three packages, a close button and the two ways to more
     // Vov Azavuz.

@@ -3,6 +3,7 @@
 #include <game/progression/Base64.hpp>
 #include <game/shell/ServerConfig.hpp>
 
+#include <foundation/AwaitedWork.hpp>
 #include <foundation/DateFormatter.hpp>
 #include <foundation/NotificationCenter.hpp>
 #include <foundation/RunLoop.hpp>
@@ -55,7 +56,9 @@ void NetworkTime::startFetch() {
         return;
     ++fetchesInFlight_;
     base::Ref<NetworkTime> self(this);
-    std::thread([self, url = "http://" + host + path] {
+    // The mark ends once the reply is on the main loop's queue.
+    std::thread([self, url = "http://" + host + path,
+                    awaited = foundation::AwaitedWork()]() mutable {
         auto result
             = foundation::URLConnection::sendSynchronousRequest(foundation::URLRequest(url));
         // Whatever the status, a reply has a body (perhaps empty); no reply has none.
@@ -64,6 +67,7 @@ void NetworkTime::startFetch() {
             body = std::string(result.data.begin(), result.data.end());
         foundation::RunLoop::main().perform(
             [self, body = std::move(body)] { self->replyDidArrive(body); });
+        awaited.finish();
     }).detach();
 }
 

@@ -34,7 +34,7 @@ MainScene::MainScene() {
     addChild(loadingLayer, 3);
     schedule(&MainScene::update, updateInterval);
     globals.pathFinder = PathFindingSystem::create();
-    pathFinder_ = globals.pathFinder.get();
+    pathFinder_ = globals.pathFinder;
     // A scripted run may ask for the salon at once (after the layers, which seed the
     // salon's random numbers from the time).
     SalonDayStart::applyRequest();
@@ -42,7 +42,7 @@ MainScene::MainScene() {
 
 MainScene::~MainScene() {
     auto& globals = GameGlobals::shared();
-    if (globals.pathFinder.get() == pathFinder_)
+    if (auto* mine = pathFinder_.get(); mine && globals.pathFinder.get() == mine)
         globals.pathFinder = nullptr;
     if (globals.loadingLayer && globals.loadingLayer->parent() == this) {
         removeChild(globals.loadingLayer.get(), engine::Cleanup::Yes);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <base/WeakRef.hpp>
 #include <engine/Scene.hpp>
 
 namespace game {
@@ -41,8 +42,9 @@ protected:
 private:
     bool bShowMemoryWarning {false};
     // The path finder this scene made; a scene that goes after a newer one was made
-    // leaves the newer one's in place.
-    PathFindingSystem* pathFinder_ {nullptr};
+    // leaves the newer one's in place. Weak, so that a newer finder made where the freed
+    // one lay is never taken for this scene's.
+    base::WeakRef<PathFindingSystem> pathFinder_;
 };
 
 }
