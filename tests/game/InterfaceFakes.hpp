@@ -10,8 +10,8 @@
 namespace test {
 
 // The interface with recording stand-ins for the panels that other parts of the
-// game make: the theme store, the two transfer panels, and the server's pony-day
-// handler and popup.
+// game make: the theme store and the server's pony-day handler and popup. The two
+// transfer panels are the real ones, counted as they are made.
 class RecordingPanelsInterface final : public game::Interface {
 public:
     struct PonyPopup {
@@ -33,11 +33,11 @@ protected:
     }
     base::Ref<engine::SceneNode> makeTransferCoinsView() override {
         ++coinViewsMade;
-        return engine::SceneNode::node();
+        return Interface::makeTransferCoinsView();
     }
     base::Ref<engine::SceneNode> makeTransferPPView() override {
         ++ppViewsMade;
-        return engine::SceneNode::node();
+        return Interface::makeTransferPPView();
     }
     std::optional<std::string> ponyDayMessage() override { return message; }
     base::Ref<engine::SceneNode> showPonyDayPopupWithText(
