@@ -292,3 +292,29 @@ TEST_F(CCTransferCoinsViewTest, TheLampsRingTheWheelAndOneRunsRound) {
 }
 
 }
+
+namespace {
+
+TEST_F(CCTransferCoinsViewTest, OnTheTabletThePanelKeepsThePhonesSize) {
+    tablet();
+    auto& view = openCoins(20000, 0);
+    EXPECT_EQ(view.position(), (engine::Point {0, 0}));
+    // The tablet's art is twice the phone's: it is drawn at half its size, where the
+    // phone's layout puts it.
+    EXPECT_EQ(view.wheel()->scale(), 0.5f);
+    EXPECT_EQ(view.wheel()->position(), (engine::Point {130, 130}));
+    EXPECT_EQ(view.dial()->rotatorSprite()->scale(), 0.5f);
+    auto radius = view.wheel()->contentSize().width * 0.5f * 0.85f * 0.5f;
+    EXPECT_NEAR(view.lamps()[0]->position().y, 130 - radius, 1e-3);
+    // A quarter turn round the arrow reaches the one step that 20000 coins pay for.
+    turn(dialCentre(view), 0, pi / 2, 60);
+    seconds(1);
+    EXPECT_EQ(view.curStepMoney(), 10000);
+    // The drawn box of the close button takes the tap.
+    auto close = view.closeButton()->position();
+    tap({close.x + view.closeButton()->contentSize().width * 0.2f, close.y});
+    seconds(0.5f);
+    EXPECT_EQ(face->transferCoinsView(), nullptr);
+}
+
+}

@@ -6,6 +6,7 @@
 #include <game/shell/AlertPresenter.hpp>
 #include <game/shell/DataConrtoller.hpp>
 #include <game/shell/GameGlobals.hpp>
+#include <game/shell/Utilities.hpp>
 
 #include <engine/Label.hpp>
 #include <engine/Sprite.hpp>
@@ -109,19 +110,28 @@ void CCTransferCoinsView::loadCachedValues() {
 CCTransferCoinsView::CCTransferCoinsView() {
     loadCachedValues();
     mStepsPerRev = 10;
+    // The panel keeps the phone's layout on the tablet too, where the art is twice the
+    // phone's size: it is drawn at half its size there.
+    if (Utilities::isiPad())
+        artScale_ = 0.5f;
     auto const& globals = GameGlobals::shared();
     mCurMoney = globals.money;
     mCurPoints = globals.petPoints;
 
-    mBackground = shownSprite("transfer_bg.png", 0, 0, this, 0);
+    auto sprite = [this](std::string const& file, float x, float y, int z) {
+        auto made = shownSprite(file, x, y, this, z);
+        made->setScale(artScale_);
+        return made;
+    };
+    mBackground = sprite("transfer_bg.png", 0, 0, 0);
     mBackground->setAnchorPoint({0, 0});
     mTitleText = boxLabel(localized("Transfer Money to Vov Azavuz"), {400, 50}, 18, white, this, 0,
         {10, 280}, engine::TextAlignment::Left);
     mTitleText->setAnchorPoint({0, 0.5f});
     addDial({130, 130});
-    mCloseButton = shownSprite("btn_circleClose.png", 445, 295, this, 0);
-    mTransferArrow = shownSprite("transfer_arrow2.png", 380, 125, this, 0);
-    mMoneyIcon = shownSprite("Money_icon.png", 250, 170, this, 1);
+    mCloseButton = sprite("btn_circleClose.png", 445, 295, 0);
+    mTransferArrow = sprite("transfer_arrow2.png", 380, 125, 0);
+    mMoneyIcon = sprite("Money_icon.png", 250, 170, 1);
     mMoneyIcon->setAnchorPoint({0, 0.5f});
     auto amount = [this](engine::Point at) {
         auto label = boxLabel("0", {200, 35}, 22, white, this, 1, at);
@@ -131,27 +141,27 @@ CCTransferCoinsView::CCTransferCoinsView() {
         return label;
     };
     mCostText = amount({280, 168});
-    mPetPointIcon = shownSprite("PetPoint_IconSmall.png", 250, 90, this, 1);
+    mPetPointIcon = sprite("PetPoint_IconSmall.png", 250, 90, 1);
     mPetPointIcon->setAnchorPoint({0, 0.5f});
     mPetPointText = amount({280, 88});
-    mOKButton = shownSprite("transfer_btn_ok.png", 400, 30, this, 0);
-    mCostBar = shownSprite("transfer_info_bar_01.png", 358, 170, this, 0);
-    mPPBar = shownSprite("transfer_info_bar_01.png", 358, 90, this, 0);
-    mWheel = shownSprite("transfer_wheel.png", 130, 130, this, 0);
-    mWheelIcons = shownSprite("transfer_point.png", 130, 130, this, 0);
+    mOKButton = sprite("transfer_btn_ok.png", 400, 30, 0);
+    mCostBar = sprite("transfer_info_bar_01.png", 358, 170, 0);
+    mPPBar = sprite("transfer_info_bar_01.png", 358, 90, 0);
+    mWheel = sprite("transfer_wheel.png", 130, 130, 0);
+    mWheelIcons = sprite("transfer_point.png", 130, 130, 0);
     addLamps();
-    mModeButton = shownSprite("transfer_btn_change.png", 370, 295, this, 0);
+    mModeButton = sprite("transfer_btn_change.png", 370, 295, 0);
 
-    _ppStatus = shownSprite("PetPointValue.png", 225, 245, this, 0);
+    _ppStatus = sprite("PetPointValue.png", 225, 245, 0);
     auto pp = _ppStatus->position();
-    auto ppSize = _ppStatus->contentSize();
-    _cashStatus = shownSprite("CashValue.png", 0, pp.y, this, 0);
-    auto cashSize = _cashStatus->contentSize();
+    auto ppSize = artSize(_ppStatus.get());
+    _cashStatus = sprite("CashValue.png", 0, pp.y, 0);
+    auto cashSize = artSize(_cashStatus.get());
     _cashStatus->setPosition({pp.x - ppSize.width / 2 - cashSize.width / 2 - 10, pp.y});
     auto cash = _cashStatus->position();
     auto balance = [this](int value, engine::Point at, int z) {
-        auto label = boxLabel(foundation::format("%d", value), {250, 50}, 16, white, this, z, at,
-            engine::TextAlignment::Left);
+        auto label = boxLabel(foundation::format("%d", value), {250, 50}, 16, balanceColor, this, z,
+            at, engine::TextAlignment::Left);
         label->setAnchorPoint({0, 0.5f});
         return label;
     };

@@ -18,7 +18,8 @@ namespace game {
 // whole program, so that the other wheel can decide whether to offer this one.
 //
 // The interface slides it in from below and out again; it closes itself after a
-// conversion. Phone layout on both devices. Main thread only.
+// conversion. Phone layout on both devices: on the tablet, whose art is twice the
+// size, the panel is drawn at half scale. Main thread only.
 class CCTransferCoinsView final : public CCTransferWheel {
 public:
     static base::Ref<CCTransferCoinsView> node();

@@ -125,9 +125,11 @@ void CCTransferPPView::addStatus(bool pad) {
     auto cashSize = _cashStatus->contentSize();
     _cashStatus->setPosition({pp.x - ppSize.width / 2 - cashSize.width / 2 - 10, pp.y});
     auto cash = _cashStatus->position();
-    auto balance = [this](int value, engine::Point at, int z) {
-        auto label = boxLabel(foundation::format("%d", value), {250, 50}, 32, white, this, z, at,
-            engine::TextAlignment::Left);
+    // 32 points fits the tablet's boxes; the phone's boxes are half their size.
+    float fontSize = pad ? 32 : 16;
+    auto balance = [this, fontSize](int value, engine::Point at, int z) {
+        auto label = boxLabel(foundation::format("%d", value), {250, 50}, fontSize, balanceColor,
+            this, z, at, engine::TextAlignment::Left);
         label->setAnchorPoint({0, 0.5f});
         return label;
     };

@@ -36,10 +36,17 @@ int CCTransferWheel::saturatedInt(double value) {
     return int(value);
 }
 
+engine::Size CCTransferWheel::artSize(engine::Sprite const* sprite) {
+    if (!sprite)
+        return {};
+    auto size = sprite->contentSize();
+    return {size.width * sprite->scaleX(), size.height * sprite->scaleY()};
+}
+
 bool CCTransferWheel::hits(engine::Sprite const* sprite, engine::Point point) {
     if (!sprite)
         return false;
-    auto size = sprite->contentSize();
+    auto size = artSize(sprite);
     auto anchor = sprite->anchorPoint();
     auto at = sprite->position();
     engine::Rect box {{at.x - size.width * anchor.x, at.y - size.height * anchor.y}, size};
@@ -50,13 +57,14 @@ void CCTransferWheel::addDial(engine::Point center) {
     mArrow = CCDragRotator::node();
     mArrow->loadRotatorImage("transfer_arrow.png", {0.5f, 1.0f / 6});
     mArrow->setRotatorCenter(center);
+    mArrow->rotatorSprite()->setScale(artScale_);
     addChild(mArrow, 1);
 }
 
 void CCTransferWheel::addLamps() {
     using interface_support::shownSprite;
     auto centre = mWheel->position();
-    double radius = mWheel->contentSize().width * 0.85 * 0.5;
+    double radius = artSize(mWheel.get()).width * 0.85 * 0.5;
     for (int i = 0; i < lampCount; ++i) {
         double angle = i * std::numbers::pi / 6;
         mCircleList.push_back(
@@ -65,6 +73,7 @@ void CCTransferWheel::addLamps() {
     }
     mCircleLightOn = shownSprite("transfer_light_on.png", mCircleList.front()->position().x,
         mCircleList.front()->position().y, this, 0);
+    mCircleLightOn->setScale(artScale_);
 }
 
 int CCTransferWheel::stepForDial(int maxSteps) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <base/Ref.hpp>
+#include <engine/Color.hpp>
 #include <engine/Geometry.hpp>
 #include <engine/Layer.hpp>
 #include <ui/AlertView.hpp>
@@ -40,6 +41,8 @@ public:
     static constexpr int lampCount = 12;
     static constexpr char const* confirmTitle = "Confirm Conversion";
     static constexpr char const* confirmButton = "OK";
+    // The balances stand on light boxes, so they are drawn dark.
+    static constexpr engine::Color3B balanceColor {70, 45, 35};
 
     // Coins (the game's money) for step n, Vov Azavuz for step n, and the highest
     // step that an amount of the paid currency reaches.
@@ -104,6 +107,8 @@ protected:
     // Whether the point of this layer lies in the sprite's box (position less size
     // times anchor point, and size).
     static bool hits(engine::Sprite const* sprite, engine::Point point);
+    // A sprite's size as drawn.
+    static engine::Size artSize(engine::Sprite const* sprite);
     // The twelve lamps round the wheel and the lit lamp after them.
     void addLamps();
     // The dial with its arrow, centred on the point, at z 1.
@@ -121,6 +126,8 @@ protected:
     int mCurMoney {0};
     int mCurPoints {0};
     int mBlinkStep {0};
+    // The scale at which the art is drawn.
+    float artScale_ {1};
     std::vector<base::Ref<engine::Sprite>> mCircleList;
 
     base::Ref<engine::Sprite> mBackground;
