@@ -10,7 +10,8 @@
 namespace test {
 
 // The interface with recording stand-ins for the panels that other parts of the
-// game make: the theme store and the two transfer panels.
+// game make: the theme store. The two transfer panels are the real ones, counted as
+// they are made.
 class RecordingPanelsInterface final : public game::Interface {
 public:
     int storesMade {0};
@@ -24,11 +25,11 @@ protected:
     }
     base::Ref<engine::SceneNode> makeTransferCoinsView() override {
         ++coinViewsMade;
-        return engine::SceneNode::node();
+        return Interface::makeTransferCoinsView();
     }
     base::Ref<engine::SceneNode> makeTransferPPView() override {
         ++ppViewsMade;
-        return engine::SceneNode::node();
+        return Interface::makeTransferPPView();
     }
 
 private:

@@ -177,6 +177,9 @@ void addStoreArt(Catalog& catalog) {
         fillOutline(cr, palette::creamDark, palette::woodLight.shade(-0.2), 1.4);
         roundedRect(cr, 262, 70, 200, 130, 16);
         fillOutline(cr, palette::creamDark.shade(0.3), palette::woodLight.shade(-0.2), 1.2);
+        // A dark band behind the white title at the top left.
+        roundedRect(cr, 8, 8, 286, 36, 14);
+        fillOutline(cr, Color::hex(0x6b4a3a), palette::woodLight.shade(-0.2), 1.2);
     });
     catalog.image(transfer, "transfer_wheel.png", 230, 230, transferWheel);
     catalog.image(transfer, "transfer_arrow.png", 30, 120, [](cairo_t* cr, double w, double h) {

@@ -11,6 +11,8 @@
 #include <game/interface/CCTabBar.hpp>
 #include <game/interface/Interface.hpp>
 #include <game/interface/InterfaceSupport.hpp>
+#include <game/server/CCTransferCoinsView.hpp>
+#include <game/server/CCTransferPPView.hpp>
 #include <game/shell/GameGlobals.hpp>
 #include <game/shell/MainLayer.hpp>
 #include <game/shell/RootViewController.hpp>
@@ -200,11 +202,11 @@ base::Ref<engine::SceneNode> Interface::makeStoreDisplay() {
 }
 
 base::Ref<engine::SceneNode> Interface::makeTransferCoinsView() {
-    return engine::SceneNode::node();
+    return CCTransferCoinsView::node();
 }
 
 base::Ref<engine::SceneNode> Interface::makeTransferPPView() {
-    return engine::SceneNode::node();
+    return CCTransferPPView::node();
 }
 
 void Interface::showInAppShop() {
