@@ -57,15 +57,23 @@ void RVCCrossPromoteView::present(
     auto const frame = container->frame();
     float width = frame.size.width;
     float height = frame.size.height;
+    // A container turned for landscape may still give its frame in portrait terms (taller
+    // than wide): the panel is then turned to match. One already laid out in landscape
+    // keeps its frame, so the panel covers it whole.
     auto const orientation = ui::Application::sharedApplication().statusBarOrientation();
-    if (orientation == ui::InterfaceOrientation::LandscapeLeft
-        || orientation == ui::InterfaceOrientation::LandscapeRight)
+    if ((orientation == ui::InterfaceOrientation::LandscapeLeft
+            || orientation == ui::InterfaceOrientation::LandscapeRight)
+        && width < height)
         std::swap(width, height);
-    if (!cpAPIView_)
+    if (!cpAPIView_) {
         cpAPIView_ = ui::View::create({0, 0, width, height});
+        // A blank page until the store site's page draws over it.
+        cpAPIView_->setBackgroundColor(ui::Color::whiteColor());
+    }
     auto const panel = cpAPIView_->frame().size;
     if (!cpAPIToolbar_) {
         cpAPIToolbar_ = ui::Toolbar::create({0, 0, panel.width, ToolbarHeight});
+        cpAPIToolbar_->setBackgroundColor(ui::Color::colorWithBytes(109, 132, 162));
         auto button
             = ui::BarButtonItem::initWithTitle(buttonLabel, ui::BarButtonItemStyle::Bordered,
                 [this](ui::BarButtonItem&) { cpAPIToolbar_closeButton_clicked(); });

@@ -67,6 +67,8 @@ public:
             for (auto const& step : script_->takeDue(framesDrawn())) {
                 if (step.kind == TouchScript::Step::Kind::Key)
                     pressKey(step.key, now);
+                else if (step.kind == TouchScript::Step::Kind::OpenURL)
+                    Application::sharedApplication().openURL(step.url);
                 else
                     surface_.injectPointer(step.phase, step.x, step.y, now);
             }

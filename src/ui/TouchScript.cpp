@@ -10,7 +10,8 @@ namespace ui {
 
 namespace {
 
-constexpr char const* expected = "expected \"<frame> down|move|up <x> <y>\" or \"<frame> key <c>\"";
+constexpr char const* expected
+    = "expected \"<frame> down|move|up <x> <y>\", \"<frame> key <c>\" or \"<frame> open <url>\"";
 
 std::vector<std::string_view> words(std::string_view line) {
     std::vector<std::string_view> result;
@@ -85,6 +86,16 @@ std::optional<TouchScript> TouchScript::parse(std::string_view text, std::string
             }
             step.kind = Step::Kind::Key;
             script.steps_.push_back(step);
+            continue;
+        }
+        if (parts.size() >= 2 && parts[1] == "open") {
+            if (parts.size() != 3 || !parseFrame(parts[0], step.frame)) {
+                fail();
+                return std::nullopt;
+            }
+            step.kind = Step::Kind::OpenURL;
+            step.url = std::string(parts[2]);
+            script.steps_.push_back(std::move(step));
             continue;
         }
         auto phase = parts.size() == 4 ? parsePhase(parts[1]) : std::nullopt;

@@ -14,14 +14,16 @@ namespace ui {
 // A scripted play: finger presses, moves and lifts at frame numbers, one per line as
 // "<frame> down|move|up <x> <y>", with x and y in points from the top-left of the screen,
 // and key presses as "<frame> key <c>", c one printable ASCII character (upper case
-// letters are taken as their key, lower case). Blank lines and lines starting with '#' are ignored.
+// letters are taken as their key, lower case), and addresses handed to the application as the
+// system hands it a link it opens, as "<frame> open <url>" (one word). Blank lines and lines
+// starting with '#' are ignored.
 // A touch at frame F happens once F frames have been drawn, so frame 0 comes before the first
 // frame. Touches keep the file's order within a frame; the lines may come in any frame order. A
 // plain value.
 class TouchScript {
 public:
     struct Step {
-        enum class Kind { Touch, Key };
+        enum class Kind { Touch, Key, OpenURL };
 
         std::uint64_t frame {0};
         graphics::PointerEvent::Phase phase {graphics::PointerEvent::Phase::Began};
@@ -30,6 +32,8 @@ public:
         Kind kind {Kind::Touch};
         // For key steps: the key as graphics::KeyEvent names it.
         std::int32_t key {0};
+        // For open steps: the address.
+        std::string url {};
 
         bool operator==(Step const&) const = default;
     };

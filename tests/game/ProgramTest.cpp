@@ -450,4 +450,154 @@ TEST_F(ProgramTest, AFingerPlaysFromTheDaysReportThroughAHireAndTheChallengeInto
     EXPECT_EQ(lightning->objectForKey("ITEM_COUNT").intValue(), 9);
 }
 
+// The saved day of the tablet's and the phone's plays: just after closing time, with the
+// Pet Point bonuses and the tab bar's hint seen before.
+class PlayTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(run("--headless --salon-day=1 --frames 2", "QUILLABY_HOME=start").status, 0);
+        editSave(folder / "start",
+            {{"DATA_SHOPTIME", "150.500000"}, {"PPBONUS_EOD1_BONUS", "1"},
+                {"PPBONUS_EOL_BONUS", "99"}, {"DATA_CCTAB_FIRSTRUN", "1"}});
+    }
+    struct Shot {
+        char const* name;
+        int frames;
+    };
+    // Plays script from the saved day for each shot's frames, each in a home of its own and
+    // all at once; the pictures are <name>.png, copied to test-output/ as
+    // play-<name>-<device>.png.
+    void play(std::string const& flags, std::string const& script, std::vector<Shot> const& shots,
+        std::string const& device) {
+        std::string command = "cd '" + folder.path().string() + "' || exit 1;";
+        for (auto const& shot : shots) {
+            std::string name = shot.name;
+            std::filesystem::copy(
+                folder / "start", folder / name, std::filesystem::copy_options::recursive);
+            command += " (env -u DISPLAY -u WAYLAND_DISPLAY QUILLABY_HOME=" + name
+                + " '" QUILLABY_PROGRAM "' --headless " + flags + "--salon-day --frames "
+                + std::to_string(shot.frames) + " --script " + script + " --screenshot " + name
+                + ".png >" + name + ".out 2>" + name + ".err; echo $? >" + name + ".status) &";
+        }
+        command += " wait";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        std::filesystem::create_directories("test-output");
+        for (auto const& shot : shots) {
+            std::string name = shot.name;
+            ASSERT_EQ(readFile(folder / (name + ".status")), "0\n")
+                << name << readFile(folder / (name + ".err"));
+            std::filesystem::copy_file(folder / (name + ".png"),
+                "test-output/play-" + name + "-" + device + ".png",
+                std::filesystem::copy_options::overwrite_existing);
+        }
+    }
+    base::Ref<base::Dictionary> save(std::string const& home) {
+        return foundation::PropertyList::dictionaryWithContentsOfFile(
+            (folder / home / "Library/Preferences/net.quillaby.salon.plist").string());
+    }
+};
+
+TEST_F(PlayTest, OnTheTabletTheSameFingerReachesTheChallengeReportAndTakesItsOk) {
+    // The phone's play at the tablet's places: the report tapped away, the hire icon over
+    // the second staff member, the dialog's buy button, the next-day button, the challenge
+    // report's OK, the lightning power-up, the pause button.
+    write("ipad.txt",
+        "150 down 512 384\n151 up 512 384\n"
+        "320 down 298 488\n321 up 298 488\n"
+        "420 down 610 625\n421 up 610 625\n"
+        "700 down 835 705\n701 up 835 705\n"
+        "820 down 512 569\n821 up 512 569\n"
+        "1000 down 985 95\n1001 up 985 95\n"
+        "1100 down 985 720\n1101 up 985 720\n");
+    play("--ipad ", "ipad.txt",
+        {{"hire-dialog", 400}, {"challenge-report", 800}, {"power-up-announcement", 1040},
+            {"pause-menu", 1140}},
+        "tablet");
+
+    // The report lies in the middle of the screen, its OK button inside it.
+    auto report = picture("challenge-report.png");
+    ASSERT_EQ(report.width(), 1024);
+    EXPECT_TRUE(near(report, 440, 570, {255, 154, 115, 255}))
+        << int(report.pixel(440, 570).r) << " " << int(report.pixel(440, 570).g);
+    // Its OK started the day: hired, the next day begun with its challenge, one lightning
+    // used.
+    auto after = save("power-up-announcement");
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->objectForKey("DATA_MONEY").intValue(), 5000 - 2000);
+    EXPECT_EQ(after->objectForKey("DATA_DAY").intValue(), 3);
+    EXPECT_EQ(after->objectForKey("DATA_SHOPSTATE").intValue(), 2);
+    auto challenges = after->objectForKey("DATA_ACTIVE_QUESTS").arrayRef();
+    ASSERT_TRUE(challenges);
+    EXPECT_EQ(challenges->size(), 1u);
+    auto lightning = after->objectForKey("SYS_SPITEM_BTN_SpeedBonus").dictionaryRef();
+    ASSERT_TRUE(lightning);
+    EXPECT_EQ(lightning->objectForKey("ITEM_COUNT").intValue(), 9);
+}
+
+TEST_F(PlayTest, TheChallengeIsBackAfterARestartAndItsRewardIsPaidAtTheDaysEnd) {
+    write("play.txt",
+        "150 down 240 160\n151 up 240 160\n"
+        "320 down 140 210\n321 up 140 210\n"
+        "420 down 270 252\n421 up 270 252\n"
+        "700 down 410 295\n701 up 410 295\n"
+        "820 down 240 263\n821 up 240 263\n"
+        "1000 down 450 45\n1001 up 450 45\n");
+    // The phone's play into the next day, its challenge drawn and the power-up used.
+    play("", "play.txt", {{"day", 1040}}, "phone");
+    auto day = save("day");
+    ASSERT_TRUE(day);
+    int money = day->objectForKey("DATA_MONEY").intValue();
+    auto drawn = day->objectForKey("DATA_ACTIVE_QUESTS").arrayRef();
+    ASSERT_TRUE(drawn);
+    ASSERT_EQ(drawn->size(), 1u);
+    EXPECT_EQ(drawn->at(0).stringValue(), "q07_busy_bee");
+
+    // The game is left and started again at closing time, the forty services the
+    // challenge asks for counted (no finger grooms forty pets): the challenge comes back
+    // with the day, the salon is empty, so the day ends at once and its report pays the
+    // 800 coins.
+    editSave(folder / "day", {{"DATA_SHOPTIME", "150.500000"}, {"DATA_CUSTOMER_SERVICE", "40"}});
+    write("none.txt", "");
+    auto end = run("--headless --salon-day --frames 300 --script none.txt --screenshot end.png",
+        "QUILLABY_HOME=day");
+    ASSERT_EQ(end.status, 0) << end.err;
+    EXPECT_NE(end.err.find("q07_busy_bee added"), std::string::npos) << end.err;
+    std::filesystem::copy_file(folder / "end.png", "test-output/play-challenge-complete-phone.png",
+        std::filesystem::copy_options::overwrite_existing);
+    auto ended = save("day");
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(ended->objectForKey("DATA_SHOPSTATE").intValue(), 3);
+    EXPECT_EQ(ended->objectForKey("DATA_MONEY").intValue(), money + 800);
+}
+
+TEST_F(ProgramTest, AnOpenedRvcofferAddressShowsTheCrossPromotionPanelOverTheMainMenu) {
+    // Nothing listens at the store site's address: the panel shows its blank page.
+    std::string site = "QUILLABY_PRODUCT_WEB_URL=http://127.0.0.1:9";
+    write("open.txt", "250 open quillaby://rvcoffer\n");
+    write("back.txt", "250 open quillaby://rvcoffer\n330 down 30 20\n331 up 30 20\n");
+    write("other.txt", "250 open quillaby://open\n");
+    for (auto const& [script, name] : {std::pair {"open.txt", "panel"},
+             std::pair {"back.txt", "back"}, std::pair {"other.txt", "other"}}) {
+        auto result = run(std::string("--headless --frames 360 --script ") + script
+                + " --screenshot " + name + ".png",
+            site + " QUILLABY_HOME=" + name);
+        ASSERT_EQ(result.status, 0) << name << result.err;
+    }
+    auto panel = picture("panel.png");
+    std::filesystem::create_directories("test-output");
+    std::filesystem::copy_file(folder / "panel.png", "test-output/cross-promotion-over-menu.png",
+        std::filesystem::copy_options::overwrite_existing);
+    // The bar across the top right of its Back button, the blank page below across the
+    // whole screen.
+    EXPECT_TRUE(near(panel, 400, 20, {109, 132, 162, 255}));
+    for (auto [x, y] : {std::pair {20, 100}, std::pair {240, 200}, std::pair {470, 310}})
+        EXPECT_TRUE(near(panel, x, y, {255, 255, 255, 255})) << x << ", " << y;
+    // Back closes it; another address opens nothing: the menu shows as it was.
+    for (char const* name : {"back.png", "other.png"}) {
+        auto menu = picture(name);
+        EXPECT_FALSE(near(menu, 400, 20, {109, 132, 162, 255})) << name;
+        EXPECT_FALSE(near(menu, 240, 200, {255, 255, 255, 255})) << name;
+    }
+}
+
 }

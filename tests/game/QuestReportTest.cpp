@@ -298,8 +298,15 @@ TEST_F(QuestReportTest, OnTheTabletTheReportIsLaidOutAndTakesTouches) {
     EXPECT_EQ(report->dialogBG()->position(), (engine::Point {512, 384}));
     seconds(0.7f);
     float s = report->dialogScale();
-    EXPECT_GT(s, 1);
     EXPECT_FLOAT_EQ(report->dialogBG()->scale(), s);
+    // The dialog spans the same share of the screen whatever size its art is drawn at, and
+    // its button sits inside it.
+    auto dialog = report->dialogBG()->contentSize();
+    EXPECT_NEAR(dialog.width * s, 430 * 1.8f, 0.5);
+    auto button = report->buttonOK()->position();
+    EXPECT_GT(button.y, 0);
+    EXPECT_LT(button.y + report->buttonOK()->contentSize().height / 2, dialog.height / 2);
+    EXPECT_NEAR(button.x, dialog.width / 2, 0.01);
     // The backdrop covers the whole screen.
     auto backdrop = report->dimBG()->contentSize();
     EXPECT_GE(backdrop.width * report->dimBG()->scale(), 1024);

@@ -253,9 +253,18 @@ TEST_F(QuillabyAppDelegateTest, OnlyURLsEndingInRvcofferOpenTheCrossPromotion) {
     for (auto const& c : {Case {"quillaby://rvcoffer", true}, Case {"quillaby://x/rvcoffer", true},
              Case {"quillaby://rvcoffer/", false}, Case {"quillaby://rvcoffers", false},
              Case {"quillaby://open", false}}) {
-        log.take();
         EXPECT_EQ(application().openURL(c.url), c.opens) << c.url;
-        EXPECT_EQ(log.only("crosspromote.present").size(), c.opens ? 1u : 0u) << c.url;
+        auto* panel = crossPromotion().cpAPIView();
+        EXPECT_EQ(panel != nullptr, c.opens) << c.url;
+        if (!panel)
+            continue;
+        // The real panel over the game, loading the store site's entry page.
+        EXPECT_EQ(panel->superview(), delegate.viewController()->view()) << c.url;
+        EXPECT_EQ(crossPromotion().cpAPIToolbar()->items()[0]->title(), "Back");
+        ASSERT_TRUE(crossPromotionLoaded()) << c.url;
+        EXPECT_EQ(crossPromotion().cpAPIWebView()->request().URL(),
+            storeSite.url(serverkit::RVCCrossPromoteView::EntryPage));
+        crossPromotion().dismiss();
     }
 }
 

@@ -616,17 +616,20 @@ TEST_F(RootViewControllerTest,
 
     controller.showRVCCrossPromote();
     EXPECT_TRUE(controller.featuredDisabled());
+    ASSERT_TRUE(crossPromotion().cpAPIView());
+    EXPECT_EQ(crossPromotion().cpAPIView()->superview(), controller.view());
     center.postNotification(game::BTXFeaturedAppNotification, nullptr, base::Value(model));
     center.postNotification(game::BTXFeaturedAppNotification);
     frame(60);
     EXPECT_TRUE(log.only("ads.makeFeaturedApp").empty());
     EXPECT_FALSE(controller.presentedViewController());
 
-    server.crossPromoteDone(true);
+    ASSERT_TRUE(finishCrossPromotion("77"));
     EXPECT_FALSE(controller.featuredDisabled());
+    EXPECT_EQ(log.only("alert"), std::vector<std::string>({"alert Offer Finished!"}));
     EXPECT_EQ(log.only("ads.action"),
         std::vector<std::string>({"ads.action " + game::BountixSetting::getPayPerAction(7)}));
-    EXPECT_EQ(log.only("crosspromote.dismiss").size(), 1u);
+    EXPECT_FALSE(crossPromotion().cpAPIView()) << "dismissed";
 
     center.postNotification(game::BTXFeaturedAppNotification, nullptr, base::Value(model));
     frame(20);
@@ -693,12 +696,35 @@ TEST_F(RootViewControllerTest, ScreensArePresentedAndFilledWithLocalizedTexts) {
 TEST_F(RootViewControllerTest, ACrossPromotionSkippedShowsItsAlertAndReportsNothing) {
     auto& controller = show();
     controller.showRVCCrossPromote();
-    EXPECT_EQ(
-        log.only("crosspromote.present"), std::vector<std::string>({"crosspromote.present Back"}));
-    server.crossPromoteDone(false);
+    ASSERT_TRUE(crossPromotion().cpAPIView());
+    ASSERT_EQ(crossPromotion().cpAPIToolbar()->items().size(), 1u);
+    EXPECT_EQ(crossPromotion().cpAPIToolbar()->items()[0]->title(), "Back");
+    // The final page with an empty result element: nothing was published.
+    ASSERT_TRUE(finishCrossPromotion(""));
     EXPECT_EQ(log.only("alert"), std::vector<std::string>({"alert Offer Not Finished!"}));
     EXPECT_TRUE(log.only("ads.action").empty());
     EXPECT_FALSE(controller.featuredDisabled());
+    EXPECT_FALSE(crossPromotion().cpAPIView());
+}
+
+TEST_F(RootViewControllerTest, TheCrossPromotionsBackButtonClosesItWithoutAnAlert) {
+    auto& controller = show();
+    controller.showRVCCrossPromote();
+    ASSERT_TRUE(crossPromotionLoaded());
+    crossPromotion().cpAPIToolbar()->items()[0]->sendAction();
+    EXPECT_FALSE(crossPromotion().cpAPIView());
+    EXPECT_FALSE(controller.featuredDisabled());
+    EXPECT_TRUE(log.only("alert").empty());
+    EXPECT_TRUE(log.only("ads.action").empty());
+}
+
+TEST_F(RootViewControllerTest, WithoutAStoreSiteTheCrossPromotionClosesAtOnce) {
+    game::DataManager::setString("", game::ServerConfig::productWebBaseURLDefault);
+    auto& controller = show();
+    controller.showRVCCrossPromote();
+    EXPECT_FALSE(crossPromotion().cpAPIView());
+    EXPECT_FALSE(controller.featuredDisabled());
+    EXPECT_TRUE(log.only("alert").empty());
 }
 
 // The banner against a loopback ad server whose HTML creatives the test plays.

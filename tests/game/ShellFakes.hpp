@@ -2,7 +2,8 @@
 
 // The real game server client against the stand-in game server, the real marketing kit
 // pointed at a stand-in marketing service, the real offer-wall client pointed at a
-// stand-in offer service, the real purchase manager over the scripted device store, and
+// stand-in offer service, the real cross-promotion panel on a stand-in store web site
+// (its pages in scripted web views), the real purchase manager over the scripted device store, and
 // recording stand-ins of the other ad clients and the alerts, for the tests of the
 // application delegate and the root view controller; each recorded call is one line of
 // the shared CallLog ("ads.spend 15"), the server calls are read from the stand-in
@@ -48,8 +49,11 @@
 #include <foundation/RunLoop.hpp>
 #include <serverkit/APICall.hpp>
 #include <serverkit/QBYConnect.hpp>
+#include <serverkit/RVCCrossPromoteView.hpp>
 #include <support/GameServerStandIn.hpp>
+#include <support/ScriptedWebView.hpp>
 #include <toolkit/json/JSONDecoder.hpp>
+#include <ui/WebView.hpp>
 
 #include <csignal>
 #include <filesystem>
@@ -58,9 +62,8 @@
 
 namespace test {
 
-// The real game server connection and server kit against the stand-in game server,
-// with the cross-promotion page (built elsewhere) recorded in
-// the shared CallLog. calls() gives what reached the stand-in as "server.<call>
+// The real game server connection and server kit against the stand-in game server.
+// calls() gives what reached the stand-in as "server.<call>
 // <arguments>" lines ("server.CheckReward zorel"), once each.
 class ServerUnderTest final : public game::GameServerClient {
 public:
@@ -91,9 +94,7 @@ public:
     };
 
     // The bundle gets the stand-in's certificate, so that its token blocks open.
-    ServerUnderTest(
-        CallLog& log, std::filesystem::path const& bundle, std::filesystem::path const& dataFolder)
-        : log_(log) {
+    ServerUnderTest(std::filesystem::path const& bundle, std::filesystem::path const& dataFolder) {
         std::filesystem::create_directories(bundle);
         std::filesystem::copy_file(GameServerStandIn::certificateFile(), bundle / "qby.1.der",
             std::filesystem::copy_options::overwrite_existing);
@@ -114,14 +115,6 @@ public:
     base::Ref<base::Dictionary> objectForKey(std::string const& key) override {
         return connection_.objectForKey(key);
     }
-    void presentCrossPromote(std::function<void(bool)> done, std::function<void()> close,
-        std::string const& buttonLabel, ui::View*) override {
-        log_.add("crosspromote.present " + buttonLabel);
-        crossPromoteDone = std::move(done);
-        crossPromoteClose = std::move(close);
-    }
-    void dismissCrossPromote() override { log_.add("crosspromote.dismiss"); }
-
     // Lets the queued calls go out and end (the stand-in answers at once).
     static void drain() {
         foundation::RunLoop::main().runUntil(
@@ -142,8 +135,6 @@ public:
     GameServerStandIn gameServer;
     game::GameServerConnection& connection() { return connection_; }
     Stores stores;
-    std::function<void(bool)> crossPromoteDone;
-    std::function<void()> crossPromoteClose;
 
 private:
     static std::string lineOf(GameServerCall const& call) {
@@ -164,7 +155,6 @@ private:
         return line;
     }
 
-    CallLog& log_;
     game::GameServerConnection connection_;
     std::size_t taken_ {0};
 };
@@ -301,6 +291,19 @@ protected:
             game::InAppPurchaseSetting::getPackage5ProductID()};
         game::AdClients::setShared(&ads);
         game::AlertPresenter::setShared(&alerts);
+        // The publisher's store site: the cross-promotion's entry page, and its final page
+        // naming the post published.
+        serverkit::RVCCrossPromoteView::resetShared();
+        ui::WebView::setFactory([](graphics::Rect frame) -> base::Ref<ui::WebView> {
+            return ScriptedWebView::create(frame);
+        });
+        storeSite.route("GET", serverkit::RVCCrossPromoteView::EntryPage,
+            HttpResponse::text("<html>offer</html>", 200, "text/html"));
+        storeSite.route("GET", serverkit::RVCCrossPromoteView::FinalPage,
+            HttpResponse::text(
+                "<html><div id=\"QbyRvcAPI_result\">77</div></html>", 200, "text/html"));
+        game::DataManager::setString(
+            storeSite.baseURL(), game::ServerConfig::productWebBaseURLDefault);
         setOnline(true);
         clearMarketing();
         foundation::URLConnection::setCertificateAuthorityFile(LoopbackServer::caFile());
@@ -320,6 +323,8 @@ protected:
             });
     }
     ~AppShellTest() override {
+        serverkit::RVCCrossPromoteView::resetShared();
+        ui::WebView::setFactory(nullptr);
         resetOfferWall();
         marketingSent.cancel();
         clearMarketing();
@@ -331,6 +336,33 @@ protected:
         ads::mosaic::MXStore::resetSharedStore();
         ads::mosaic::MXConfiguration::reset();
         services::SKPaymentQueue::reset();
+    }
+
+    // The cross-promotion panel, and the page it shows.
+    static serverkit::RVCCrossPromoteView& crossPromotion() {
+        return serverkit::RVCCrossPromoteView::sharedRVCCrossPromote();
+    }
+    static ScriptedWebView& crossPromotionPage() {
+        return dynamic_cast<ScriptedWebView&>(*crossPromotion().cpAPIWebView());
+    }
+    // Runs until the panel's page has loaded; false when it never did.
+    static bool crossPromotionLoaded() {
+        return foundation::RunLoop::main().runUntil(
+            [] {
+                auto* page = crossPromotion().cpAPIWebView();
+                return page && !page->isLoading();
+            },
+            20);
+    }
+    // The panel's page goes on to the final page, whose result element reads postId, and
+    // that page loads (the panel may be gone by then).
+    bool finishCrossPromotion(std::string const& postId) {
+        if (!crossPromotionLoaded())
+            return false;
+        base::Ref<ScriptedWebView> page(&crossPromotionPage());
+        page->answerScript(serverkit::RVCCrossPromoteView::ResultScript, postId);
+        return page->fireNavigation(storeSite.url(serverkit::RVCCrossPromoteView::FinalPage))
+            && foundation::RunLoop::main().runUntil([page] { return !page->isLoading(); }, 20);
     }
 
     static services::SKPaymentQueue& storeQueue() {
@@ -419,8 +451,10 @@ protected:
     LoopbackServer marketing {LoopbackServer::Tls::Trusted};
     foundation::ObservationToken marketingSent;
     LoopbackServer offers {LoopbackServer::Tls::Trusted};
+    // Plain HTTP, as the store site is.
+    LoopbackServer storeSite;
 
-    ServerUnderTest server {log, bundle, dir / "home/Library/Marrowby"};
+    ServerUnderTest server {bundle, dir / "home/Library/Marrowby"};
     RecordingAds ads {log};
     RecordingAlerts alerts {log};
 };

@@ -149,6 +149,12 @@ TEST_F(RVCCrossPromoteViewTest, InLandscapeThePanelIsAsWideAsTheContainerIsTall)
     present();
     EXPECT_EQ(panel().cpAPIView()->frame().size, (graphics::Size {480, 320}));
     EXPECT_EQ(panel().cpAPIWebView()->frame(), (graphics::Rect {0, 40, 480, 280}));
+    panel().dismiss();
+
+    // A container already laid out in landscape is covered as it is.
+    root->view()->setFrame({0, 0, 480, 320});
+    present();
+    EXPECT_EQ(panel().cpAPIView()->frame().size, (graphics::Size {480, 320}));
 }
 
 }

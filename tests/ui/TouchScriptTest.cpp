@@ -33,10 +33,20 @@ TEST(TouchScript, ReadsKeyPressesAmongTouchesAsTheKeyThatTypesTheCharacter) {
             {10, Phase::Began, 0, 0, Kind::Key, 'a'}, {12, Phase::Began, 0, 0, Kind::Key, '7'}}));
 }
 
+TEST(TouchScript, ReadsAddressesToOpenAsOneWordEach) {
+    std::string error;
+    auto script = ui::TouchScript::parse("20 open quillaby://rvcoffer\n5 down 1 2\n", error);
+    ASSERT_TRUE(script) << error;
+    Step open {20, Phase::Began, 0, 0, Step::Kind::OpenURL};
+    open.url = "quillaby://rvcoffer";
+    EXPECT_EQ(script->steps(), (std::vector<Step> {{5, Phase::Began, 1, 2}, open}));
+}
+
 TEST(TouchScript, RefusesAnythingThatIsNotAStepNamingTheLine) {
     for (std::string line : {"1 down 2", "1 down 2 3 4", "x down 2 3", "-1 down 2 3", "1 tap 2 3",
              "1 down two 3", "1 down 2 nan", "1 down 2 inf", "1.5 up 2 3", "1 DOWN 2 3", "1 key",
-             "1 key ab", "1 key a b", "x key a", "1 KEY a", "1 key \x7f", "1 key \xc3\xa9"}) {
+             "1 key ab", "1 key a b", "x key a", "1 KEY a", "1 key \x7f", "1 key \xc3\xa9",
+             "1 open", "1 open a b", "x open a", "1 OPEN a"}) {
         std::string error;
         auto script = ui::TouchScript::parse("0 down 1 1\n" + line + "\n", error);
         EXPECT_FALSE(script) << line;

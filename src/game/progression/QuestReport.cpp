@@ -24,6 +24,8 @@ enum Layer { icons = 1, lines = 2, covers = 3, coverLines = 4 };
 
 // The tablet shows the phone's dialog larger, in the middle of its screen.
 constexpr float tabletDialogScale = 1.8f;
+// The width of the phone's dialog art, for which the contents' places are given.
+constexpr float phoneDialogWidth = 430;
 
 void playSound(char const* name) {
     if (auto* engine = SoundEngine::sharedManager())
@@ -71,7 +73,7 @@ engine::Sprite* QuestReport::addSprite(base::Ref<engine::Sprite>& field, char co
 
 engine::Label* QuestReport::addLabel(
     base::Ref<engine::Label>& field, std::string const& text, char const* font, float size, int z) {
-    field = engine::Label::labelWithString(text, font, size);
+    field = engine::Label::labelWithString(text, font, size * artScale_);
     if (_dialogBG)
         _dialogBG->addChild(field, z);
     return field.get();
@@ -95,9 +97,13 @@ void QuestReport::build() {
     if (!_dialogBG)
         return;
     addChild(_dialogBG, 1);
+    if (float width = _dialogBG->contentSize().width; width > 0)
+        artScale_ = width / phoneDialogWidth;
 
     addLabel(_questTitleLabel, "Today's Challenge", boldFont, 26, lines);
     addLabel(_rewardTitleLabel, "Reward", boldFont, 24, lines);
+    // Dark, as the reward numbers: the dialog's rows are light.
+    _rewardTitleLabel->setColor(quantityColour);
 
     if (!records.empty())
         addClause(records[0], _req1Icon, _req1Label);
@@ -144,6 +150,7 @@ void QuestReport::addClause(QuestConditionState const& record, base::Ref<engine:
         file = "MissionFail.png";
     addSprite(icon, file, icons);
     addLabel(line, record.customdata, plainFont, 16, lines);
+    line->setColor(quantityColour);
 }
 
 void QuestReport::addReward(QuestClause const& clause, base::Ref<engine::Sprite>& icon,
@@ -159,7 +166,7 @@ void QuestReport::addReward(QuestClause const& clause, base::Ref<engine::Sprite>
 }
 
 float QuestReport::dialogScale() const {
-    return Utilities::isiPad() ? tabletDialogScale : 1.0f;
+    return Utilities::isiPad() ? tabletDialogScale / artScale_ : 1.0f;
 }
 
 void QuestReport::layout() {
@@ -177,14 +184,16 @@ void QuestReport::layout() {
     }
     _dialogBG->setPosition(centre);
     _dialogBG->setScale(0);
-    float w = _dialogBG->contentSize().width;
-    auto place = [](engine::SceneNode* node, engine::Point at) {
+    // Places are given for the phone's art, and grow with the tablet's.
+    float k = artScale_;
+    float w = _dialogBG->contentSize().width / k;
+    auto place = [k](engine::SceneNode* node, engine::Point at) {
         if (node)
-            node->setPosition(at);
+            node->setPosition({at.x * k, at.y * k});
     };
-    auto placeIcon = [](engine::Sprite* icon, float y) {
+    auto placeIcon = [k](engine::Sprite* icon, float y) {
         if (icon)
-            icon->setPosition({28 + icon->contentSize().width / 2, y});
+            icon->setPosition({28 * k + icon->contentSize().width / 2, y * k});
     };
     place(_questTitleLabel.get(), {w / 2, 257});
     place(_rewardTitleLabel.get(), {w / 2, 138});

@@ -76,8 +76,12 @@ public:
     engine::Label* questFailLabel() const { return _questFailLabel.get(); }
     engine::Sprite* buttonOK() const { return _buttonOK.get(); }
     engine::Label* buttonOKLabel() const { return _buttonOKLabel.get(); }
-    // The dialog's resting scale: 1 on the phone, larger on the tablet's wider screen.
+    // The dialog's resting scale: 1 on the phone; on the tablet's wider screen the dialog
+    // spans the same share of the screen whatever size its art is drawn at.
     float dialogScale() const;
+    // How many times the phone's size the dialog's art is drawn at (the tablet's art is
+    // larger); the dialog's contents are placed and sized by it.
+    float artScale() const { return artScale_; }
     // The OK button's rectangle in the layer's space once the dialog rests.
     engine::Rect okButtonRect() const;
 
@@ -99,6 +103,7 @@ private:
         char const* font, float size, int z);
 
     base::Ref<QuestItem> quest_;
+    float artScale_ {1};
     base::Ref<engine::Sprite> _dimBG;
     base::Ref<engine::Sprite> _dialogBG;
     base::Ref<engine::Label> _questTitleLabel;
