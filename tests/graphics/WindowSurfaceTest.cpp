@@ -163,9 +163,18 @@ TEST(WindowSurfaceOnX, APlayedPointerComesBackAsTheWindowsMouse) {
     auto surface = Surface::createWindow({240, 160, 2, "pointer test"});
     ASSERT_TRUE(surface);
     ASSERT_EQ(std::string(SDL_GetCurrentVideoDriver()), "x11");
-    // Until the server has mapped the window, nothing on it can be pressed.
-    for (int i = 0; i < 100; ++i)
+    // The window is mapped once the server has exposed it; until then nothing on it can be
+    // pressed.
+    SDL_Window* window = SDL_GetWindowFromID(1);
+    ASSERT_TRUE(window);
+    for (int i = 0; i < 500 && !(SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN); ++i) {
         surface->pollEvents();
+        SDL_Delay(10);
+    }
+    for (int i = 0; i < 50; ++i) {
+        surface->pollEvents();
+        SDL_Delay(10);
+    }
 
     struct Step {
         Phase phase;
