@@ -12,7 +12,7 @@ packages=(
   libpng-dev libjpeg-dev libplist-dev libplist++-dev libexpat1-dev libicu-dev
   libpugixml-dev libtinyxml2-dev nlohmann-json3-dev libsimdjson-dev rapidjson-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth mesa-utils tzdata media-types
+  libx11-dev libxtst-dev xvfb xauth mesa-utils tzdata media-types
 )
 missing=()
 for p in "${packages[@]}"; do

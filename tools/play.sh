@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the game (release) and runs it: in a window where there is a display,
-# otherwise the headless demo, which writes its last frame to quillaby.png.
+# Builds the game (release) and plays it: in a window where there is a display, otherwise
+# off-screen, writing the last frame to quillaby.png. Arguments go to the game (--help).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh

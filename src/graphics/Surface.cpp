@@ -141,4 +141,11 @@ void Surface::injectPointer(PointerEvent::Phase phase, float x, float y, double 
         queued_.push_back(*event);
 }
 
+bool Surface::playPointer(PointerEvent::Phase phase, float x, float y, double timestamp) {
+    if (playNativePointer(phase, x, y))
+        return true;
+    injectPointer(phase, x, y, timestamp);
+    return false;
+}
+
 }

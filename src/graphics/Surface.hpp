@@ -83,6 +83,11 @@ public:
     // Queues a pointer event in points from the top-left, through the same press state and tap
     // counting as the mouse; dropped when it does not fit (see InputTranslator).
     void injectPointer(PointerEvent::Phase phase, float x, float y, double timestamp);
+    // Plays a pointer event in points from the top-left as the user's own mouse would: a window
+    // on an X server with the XTest extension moves the real pointer there and presses or
+    // releases its first button, and the events come back through pollEvents as the mouse's;
+    // anywhere else it is injectPointer. Answers whether the window system took it.
+    bool playPointer(PointerEvent::Phase phase, float x, float y, double timestamp);
 
 protected:
     explicit Surface(SurfaceOptions const& options);
@@ -101,6 +106,9 @@ private:
     virtual bool isNativeCurrent() const = 0;
     virtual bool presentNative(GLuint renderbuffer) = 0;
     virtual void pollNative(std::vector<Event>& events) = 0;
+    // The window system's own pointer moved and pressed for playPointer; false where there is
+    // none to drive.
+    virtual bool playNativePointer(PointerEvent::Phase, float, float) { return false; }
 
     SurfaceOptions options_;
     int pixelWidth_;

@@ -1,9 +1,12 @@
 #include <graphics/WindowSurface.hpp>
+#include <graphics/XTestPointer.hpp>
 
 #include <base/Log.hpp>
 #include <foundation/Clock.hpp>
 
 #include <SDL2/SDL.h>
+
+#include <cmath>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QUILLABY_ADDRESS_SANITIZER 1
@@ -217,6 +220,11 @@ void WindowSurface::pollNative(std::vector<Event>& events) {
         if (auto translated = translator().translate(event, now - age))
             events.push_back(std::move(*translated));
     }
+}
+
+bool WindowSurface::playNativePointer(PointerEvent::Phase phase, float x, float y) {
+    return playXTestPointer(
+        window_, phase, int(std::lround(x * scale())), int(std::lround(y * scale())));
 }
 
 }

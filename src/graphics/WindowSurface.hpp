@@ -29,6 +29,7 @@ private:
     bool isNativeCurrent() const override;
     bool presentNative(GLuint renderbuffer) override;
     void pollNative(std::vector<Event>& events) override;
+    bool playNativePointer(PointerEvent::Phase phase, float x, float y) override;
 
     bool copyToPresentTexture(GLuint renderbuffer);
     void drawPresentTexture();

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <limits>
 #include <type_traits>
 #include <variant>
 
@@ -70,7 +71,7 @@ public:
                 else if (step.kind == TouchScript::Step::Kind::OpenURL)
                     Application::sharedApplication().openURL(step.url);
                 else
-                    surface_.injectPointer(step.phase, step.x, step.y, now);
+                    surface_.playPointer(step.phase, step.x, step.y, now);
             }
         }
         for (auto& event : surface_.pollEvents())
@@ -110,7 +111,8 @@ private:
     bool quit_ {false};
 };
 
-void runHeadless(Session& session, std::uint64_t frames) {
+// Steps of 1/60 s of simulated time, as fast as the machine draws.
+void runStepped(Session& session, std::uint64_t frames) {
     std::uint64_t idleSteps = 0;
     while (session.framesDrawn() < frames) {
         session.pump();
@@ -267,7 +269,9 @@ std::string ApplicationRunner::usage(std::string_view program) {
           "  --screenshot FILE   write the last frame as a PNG (off-screen: quillaby.png)\n"
           "  --script FILE       play touches from FILE: \"<frame> down|move|up <x> <y>\" "
           "lines,\n"
-          "                      points from the top-left, after that many frames\n"
+          "                      points from the top-left, after that many frames; play\n"
+          "                      runs on simulated time, and in a window the touches move\n"
+          "                      and press the real mouse pointer\n"
           "  --ipad              the 1024 x 768 tablet screen instead of 480 x 320\n"
           "  --scale N           N pixels per point (a larger window)\n"
         + programOptionsUsage()
@@ -340,9 +344,12 @@ int ApplicationRunner::run(Options const& options, ApplicationDelegate& delegate
         return 1;
     }
 
-    // Off-screen, play runs on simulated time from before the application launches.
+    // Off-screen, and wherever a script plays, play runs on simulated time from before the
+    // application launches, so that a script's frames come at the same moments of play in a
+    // window as off-screen.
+    bool stepped = headless || script;
     std::optional<foundation::ScopedManualClock> manualClock;
-    if (headless)
+    if (stepped)
         manualClock.emplace();
 
     auto frames = options.frames;
@@ -370,8 +377,8 @@ int ApplicationRunner::run(Options const& options, ApplicationDelegate& delegate
     application.becomeActive();
 
     Session session(*surface, std::move(script));
-    if (headless)
-        runHeadless(session, *frames);
+    if (stepped)
+        runStepped(session, frames.value_or(std::numeric_limits<std::uint64_t>::max()));
     else
         runWindow(session, frames);
 

@@ -19,9 +19,11 @@ namespace ui {
 // as a PNG when asked, resigns and terminates the application. The delegate builds the
 // window and everything shown in it.
 //
-// Headless, time comes from a manual clock that moves 1/60 s per step, so a run of N frames
-// is deterministic and as fast as the machine draws. In a window the real clock runs, Escape
-// or closing the window quits, and a frame count (when given) ends the run after that many
+// Headless, and wherever a script plays, time comes from a manual clock that moves 1/60 s per
+// step, so a run of N frames is deterministic and as fast as the machine draws; in a window the
+// script's touches then move and press the window system's own pointer where it can (see
+// Surface::playPointer). Otherwise in a window the real clock runs. In a window Escape or
+// closing the window quits, and a frame count (when given) ends the run after that many
 // frames. Either way a frame is one presentation of the screen's surface. Main thread.
 class ApplicationRunner {
 public:

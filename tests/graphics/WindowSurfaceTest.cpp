@@ -1,11 +1,13 @@
 #include <foundation/Clock.hpp>
 #include <graphics/Surface.hpp>
 #include <support/GLFixture.hpp>
+#include <support/VirtualDisplay.hpp>
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 using graphics::Event;
@@ -135,6 +137,66 @@ TEST_F(WindowSurface, MouseArrivesAsPointerEventsInPointsWithTapCounts) {
     EXPECT_EQ(pointers[4].x, 51);
     EXPECT_EQ(pointers[4].tapCount, 2);
     EXPECT_LE(pointers[4].timestamp, clock->monotonic());
+}
+
+TEST_F(WindowSurface, APlayedPointerWithoutAnXServerIsInjected) {
+    if (std::string(SDL_GetCurrentVideoDriver()) != "offscreen")
+        GTEST_SKIP() << "the off-screen driver has no pointer of its own";
+    EXPECT_FALSE(surface_->playPointer(Phase::Began, 30, 40, 1.0));
+    EXPECT_FALSE(surface_->playPointer(Phase::Ended, 30, 40, 1.05));
+    auto events = surface_->pollEvents();
+    ASSERT_EQ(events.size(), 2u);
+    auto const* up = std::get_if<PointerEvent>(&events[1]);
+    ASSERT_TRUE(up);
+    EXPECT_EQ(up->phase, Phase::Ended);
+    EXPECT_EQ(up->x, 30);
+    EXPECT_EQ(up->y, 40);
+}
+
+// On an X server of its own, a played pointer moves and presses the server's pointer, and the
+// window's own mouse events bring it back in points, however the window lies on the screen.
+TEST(WindowSurfaceOnX, APlayedPointerComesBackAsTheWindowsMouse) {
+    test::VirtualDisplay display(800, 600);
+    ASSERT_FALSE(display.name().empty()) << display.why();
+    test::ScopedEnvironment driver("SDL_VIDEODRIVER", "x11");
+    test::ScopedEnvironment screen("DISPLAY", display.name().c_str());
+    auto surface = Surface::createWindow({240, 160, 2, "pointer test"});
+    ASSERT_TRUE(surface);
+    ASSERT_EQ(std::string(SDL_GetCurrentVideoDriver()), "x11");
+    // The window is mapped once the server has exposed it; until then nothing on it can be
+    // pressed.
+    SDL_Window* window = SDL_GetWindowFromID(1);
+    ASSERT_TRUE(window);
+    for (int i = 0; i < 500 && !(SDL_GetWindowFlags(window) & SDL_WINDOW_SHOWN); ++i) {
+        surface->pollEvents();
+        SDL_Delay(10);
+    }
+    for (int i = 0; i < 50; ++i) {
+        surface->pollEvents();
+        SDL_Delay(10);
+    }
+
+    struct Step {
+        Phase phase;
+        float x, y;
+    } const steps[] = {{Phase::Began, 10, 20}, {Phase::Moved, 60, 25}, {Phase::Ended, 60, 25},
+        {Phase::Began, 239, 159}, {Phase::Ended, 239, 159}};
+    std::vector<PointerEvent> pointers;
+    for (auto const& step : steps) {
+        EXPECT_TRUE(surface->playPointer(step.phase, step.x, step.y, 0));
+        for (auto const& event : surface->pollEvents()) {
+            if (auto const* pointer = std::get_if<PointerEvent>(&event))
+                pointers.push_back(*pointer);
+        }
+    }
+    ASSERT_EQ(pointers.size(), std::size(steps));
+    for (std::size_t i = 0; i < pointers.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(pointers[i].phase, steps[i].phase);
+        EXPECT_EQ(pointers[i].x, steps[i].x);
+        EXPECT_EQ(pointers[i].y, steps[i].y);
+    }
+    surface = nullptr;
 }
 
 TEST_F(WindowSurface, ClosingTheWindowLeavesTheHeadlessKindWorking) {
