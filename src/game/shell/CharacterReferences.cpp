@@ -1,30 +1,13 @@
 #include <game/shell/CharacterReferences.hpp>
 
+#include <foundation/Strings.hpp>
+
 #include <cstdint>
 #include <optional>
 
 namespace game {
 
 namespace {
-
-// Appends a Unicode scalar value as UTF-8.
-void appendUTF8(std::string& out, std::uint32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
 
 int digitValue(char c, int base) {
     int value = c >= '0' && c <= '9' ? c - '0'
@@ -76,7 +59,7 @@ std::string decodeCharacterReferences(std::string_view text) {
         // further keeps the walk linear.
         if (end != std::string_view::npos && end - bodyStart <= 10) {
             if (auto character = referencedCharacter(text.substr(bodyStart, end - bodyStart))) {
-                appendUTF8(result, *character);
+                foundation::appendUtf8(result, char32_t(*character));
                 position = end + 1;
                 continue;
             }

@@ -405,8 +405,9 @@ TEST_F(MERGenericAdViewTest, AVideoHeaderRecordsTheVideoAndARefreshHeaderRestart
     waitFor("succeeded");
     foundation::RunLoop::main().runFor(31);
     EXPECT_EQ(adRequests().size(), 1u);
+    owner.events.clear();
     foundation::RunLoop::main().runFor(30);
-    EXPECT_EQ(owner.events.back(), "refreshed");
+    EXPECT_TRUE(owner.heard("refreshed"));
 }
 
 TEST_F(MERGenericAdViewTest, AVideoReplyIsCachedFirstThenPlayedWithoutAskingTheServer) {
@@ -486,7 +487,9 @@ TEST_F(MERGenericAdViewTest, TheTimerRefreshesAtItsIntervalAndAManualRefreshPush
     foundation::RunLoop::main().runFor(19.5);
     EXPECT_TRUE(owner.events.empty());
     foundation::RunLoop::main().runFor(0.5);
-    EXPECT_EQ(owner.events, (std::vector<std::string> {"refreshed"}));
+    // The loopback reply may already have landed too.
+    ASSERT_FALSE(owner.events.empty());
+    EXPECT_EQ(owner.events.front(), "refreshed");
     waitFor("succeeded");
     // A manual refresh at 30 s: the next timed one comes at 50 s, not 40 s.
     foundation::RunLoop::main().runFor(10);
