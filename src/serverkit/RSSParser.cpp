@@ -2,6 +2,7 @@
 
 #include <foundation/Format.hpp>
 #include <foundation/Strings.hpp>
+#include <foundation/Thread.hpp>
 #include <foundation/URLConnection.hpp>
 
 namespace serverkit {
@@ -88,6 +89,21 @@ void RSSParser::parserFoundCDATA(foundation::XMLParser&, base::Bytes const& data
     // Bytes that are not UTF-8 give no description rather than broken text.
     std::string text(data.begin(), data.end());
     currentRSSItem_->description = foundation::isValidUtf8(text) ? std::move(text) : std::string();
+}
+
+std::shared_ptr<RSSFeedRead> RSSFeedRead::start(std::string url) {
+    auto read = std::make_shared<RSSFeedRead>();
+    foundation::Thread::detach([read, url = std::move(url)] {
+        auto items = RSSParser::initParserWithURL(url)->getNewsItems();
+        std::lock_guard lock(read->mutex_);
+        read->items_ = std::move(items);
+    });
+    return read;
+}
+
+std::optional<std::vector<RSSItem>> RSSFeedRead::items() const {
+    std::lock_guard lock(mutex_);
+    return items_;
 }
 
 }

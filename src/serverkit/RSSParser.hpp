@@ -5,6 +5,8 @@
 #include <base/Value.hpp>
 #include <foundation/XMLParser.hpp>
 
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,6 +64,23 @@ private:
     std::string currentElementName_;
     // The item being filled; none outside an "item" element.
     std::optional<RSSItem> currentRSSItem_;
+};
+
+// A feed read on a thread of its own, for a caller that must never wait on the
+// network. The caller polls items() until the read has ended; the reading thread
+// holds the object too, so the caller may let go of it before the read ends.
+class RSSFeedRead final {
+public:
+    // Starts reading url (as initParserWithURL does) on a detached thread.
+    static std::shared_ptr<RSSFeedRead> start(std::string url);
+
+    // The items once the read has ended (empty when the feed could not be read);
+    // none before.
+    std::optional<std::vector<RSSItem>> items() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::optional<std::vector<RSSItem>> items_;
 };
 
 }

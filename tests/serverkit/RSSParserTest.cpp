@@ -3,8 +3,12 @@
 #include <support/LogCapture.hpp>
 #include <support/LoopbackServer.hpp>
 
+#include <foundation/Thread.hpp>
+
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -109,6 +113,29 @@ TEST(RSSParserTest, AFeedThatCannotBeFetchedGivesNoItems) {
         EXPECT_TRUE(RSSParser::initParserWithURL(server.url(path))->getNewsItems().empty()) << path;
     EXPECT_TRUE(RSSParser::initParserWithURL("")->getNewsItems().empty());
     EXPECT_TRUE(log.contains("could not be fetched"));
+}
+
+// The hand-over a caller on the main thread polls: no items while the reply is held,
+// then every item; a read let go of before it ends finishes on its own.
+TEST(RSSParserTest, AFeedReadInTheBackgroundHandsItsItemsOverWhenItEnds) {
+    test::LoopbackServer server;
+    auto gate = std::make_shared<test::Gate>();
+    auto held = test::HttpResponse::text("", 200, "application/rss+xml");
+    held.pieces = {{feed, 0, gate}};
+    server.route("GET", "/appfeed.php", held);
+
+    auto read = serverkit::RSSFeedRead::start(server.url("/appfeed.php"));
+    auto dropped = serverkit::RSSFeedRead::start(server.url("/appfeed.php"));
+    ASSERT_TRUE(server.waitForRequests(2, 20));
+    EXPECT_FALSE(read->items());
+    dropped.reset();
+    gate->open();
+    for (int i = 0; i < 2000 && !read->items(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(read->items());
+    EXPECT_EQ(read->items()->size(), 3u);
+    EXPECT_EQ(read->items()->front().title, "Grand opening & more");
+    EXPECT_TRUE(foundation::Thread::waitForDetachedThreads(20));
 }
 
 }

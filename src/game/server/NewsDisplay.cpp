@@ -11,7 +11,6 @@
 #include <engine/ScissorScope.hpp>
 #include <engine/Sprite.hpp>
 #include <foundation/Reachability.hpp>
-#include <foundation/Thread.hpp>
 #include <ui/Touch.hpp>
 
 #include <graphics/GLES.hpp>
@@ -58,8 +57,7 @@ std::string NewsDisplay::feedURL() {
     return base.empty() ? std::string() : base + "/appfeed.php";
 }
 
-NewsDisplay::NewsDisplay()
-    : handover_(std::make_shared<Handover>()) {
+NewsDisplay::NewsDisplay() {
     tablet_ = Utilities::isiPad();
     mBackground = GraphicEngine::createSprite("SocialNews.jpg", 0, 0, this, 0);
     if (mBackground)
@@ -82,15 +80,8 @@ NewsDisplay::NewsDisplay()
     setIsTouchEnabled(true);
 
     // The read runs on a thread of its own, so the main thread never waits on the
-    // network; the items come back under the hand-over's lock, which outlives the
-    // ticker when the read ends late.
-    auto url = feedURL();
-    auto handover = handover_;
-    foundation::Thread::detach([url, handover] {
-        auto items = serverkit::RSSParser::initParserWithURL(url)->getNewsItems();
-        std::lock_guard lock(handover->mutex);
-        handover->items = std::move(items);
-    });
+    // network.
+    feedRead_ = serverkit::RSSFeedRead::start(feedURL());
     schedule(&NewsDisplay::initFirstItem, 1.0f);
 }
 
@@ -101,16 +92,12 @@ engine::Rect NewsDisplay::clipBox() const {
 }
 
 bool NewsDisplay::feedArrived() const {
-    std::lock_guard lock(handover_->mutex);
-    return handover_->items.has_value();
+    return feedRead_->items().has_value();
 }
 
 void NewsDisplay::initFirstItem(float) {
-    if (!mNewsList) {
-        std::lock_guard lock(handover_->mutex);
-        if (handover_->items)
-            mNewsList = handover_->items;
-    }
+    if (!mNewsList)
+        mNewsList = feedRead_->items();
     bool reachable = networkReachable();
     if (mNewsList && reachable) {
         unschedule(&NewsDisplay::initFirstItem);

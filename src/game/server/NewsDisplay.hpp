@@ -5,7 +5,6 @@
 #include <engine/Layer.hpp>
 
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,12 +67,6 @@ protected:
     NewsDisplay();
 
 private:
-    // What the worker thread hands to the main thread.
-    struct Handover {
-        std::mutex mutex;
-        std::optional<std::vector<serverkit::RSSItem>> items;
-    };
-
     void buildFeedLabels();
     void buildOfflineStrip();
     void addScrollingLabel(std::string const& text, float& x);
@@ -81,7 +74,8 @@ private:
     void restart(engine::Label* label);
     void open(std::string const& address);
 
-    std::shared_ptr<Handover> handover_;
+    // The feed being read off the main thread.
+    std::shared_ptr<serverkit::RSSFeedRead> feedRead_;
     std::optional<std::vector<serverkit::RSSItem>> mNewsList;
     std::vector<base::Ref<engine::Label>> mLabelList;
     // Holds the scrolling labels and clips them to the text window.
