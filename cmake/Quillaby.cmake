@@ -56,6 +56,6 @@ function(quillaby_test name)
     set(env ALSOFT_DRIVERS=null SDL_VIDEODRIVER=offscreen QUILLABY_HOME=${PROJECT_BINARY_DIR}/test-home
         ${Q_ENVIRONMENT})
     gtest_discover_tests(${name}
-        DISCOVERY_TIMEOUT 60
+        DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
         PROPERTIES LABELS "${Q_LABEL}" ENVIRONMENT "${env}" TIMEOUT ${Q_TIMEOUT})
 endfunction()
