@@ -1,14 +1,19 @@
-// Screenshot of the banner client's ad browser as the game's window draws it: the page
-// area over the toolbar with its arrows, refresh, the "Open in Safari" button, the
-// spinner and done.
+// Screenshots of the banner client's full-screen views as the game's window draws them:
+// the ad browser (the page area over the toolbar with its arrows, refresh, the "Open in
+// Safari" button, the spinner and done) and the interstitial (black, its close button
+// 6 points inside the top-right corner).
 #include <ads/mosaic/MXAdBrowserController.hpp>
+#include <ads/mosaic/MXInterstitialAdController.hpp>
 #include <engine/ViewRenderer.hpp>
+#include <foundation/Bundle.hpp>
 #include <foundation/Clock.hpp>
 #include <foundation/RunLoop.hpp>
 #include <support/GLFixture.hpp>
 #include <support/ScriptedWebView.hpp>
 #include <ui/Animator.hpp>
 #include <ui/Application.hpp>
+#include <ui/Image.hpp>
+#include <ui/Screen.hpp>
 #include <ui/Toolbar.hpp>
 #include <ui/Window.hpp>
 
@@ -106,4 +111,40 @@ TEST_F(MosaicRender, TheBrowserWithItsToolbar) {
     }
     EXPECT_GT(dark, 80);
     EXPECT_GT(light, 20);
+}
+
+TEST_F(MosaicRender, TheInterstitialWithItsCloseButton) {
+    foundation::Bundle::setMainBundlePath(std::string(QUILLABY_BUILD_DIR) + "/bundle");
+    ui::Image::purgeCache();
+    ui::Screen::mainScreen().setSurface(base::Ref<graphics::Surface>(&surface()));
+    auto controller
+        = ads::mosaic::MXInterstitialAdController::initWithAdUnitId("full-1", root.get());
+    controller->show();
+    foundation::RunLoop::main().runFor(1);
+    ASSERT_EQ(root->presentedViewController(), controller.get());
+    EXPECT_TRUE(ui::Application::sharedApplication().isStatusBarHidden());
+    auto const frame = controller->closeButton()->frame();
+    EXPECT_EQ(frame, graphics::makeRect(320 - 36, 6, 30, 30));
+    draw();
+    saveImage("mosaic-interstitial-close-button");
+
+    // The screen is black but for the button: a white cross on its grey disc, inside
+    // the corner and not touching the edges.
+    auto const middle = at(160, 240);
+    EXPECT_LT(middle.r + middle.g + middle.b, 30);
+    int white = 0;
+    for (int y = 6; y < 36; ++y)
+        for (int x = 284; x < 314; ++x)
+            white += at(x, y).r > 200 && at(x, y).g > 200 && at(x, y).b > 200;
+    EXPECT_GT(white, 20);
+    for (int i = 0; i < 6; ++i) {
+        auto const edge = at(319 - i, 3);
+        EXPECT_LT(edge.r + edge.g + edge.b, 30);
+    }
+
+    controller->closeButtonPressed();
+    controller->dismissModalViewController(false);
+    ui::Screen::reset();
+    ui::Image::purgeCache();
+    foundation::Bundle::setMainBundlePath({});
 }

@@ -1,6 +1,7 @@
 #include <ads/mosaic/MXAdManager.hpp>
 
 #include <ads/mosaic/MXAdView.hpp>
+#include <ads/mosaic/MXAdapterMap.hpp>
 #include <ads/mosaic/MXConfiguration.hpp>
 #include <ads/mosaic/MXDeviceHelpers.hpp>
 #include <ads/mosaic/MXLogging.hpp>
@@ -54,24 +55,6 @@ std::string timeZoneText() {
     return formatter->stringFromDate(base::Date {foundation::Clock::current().wallTime()});
 }
 
-std::map<std::string, MXAdapterMap::Factory>& adapterClasses() {
-    static std::map<std::string, MXAdapterMap::Factory> classes;
-    return classes;
-}
-
-}
-
-void MXAdapterMap::registerAdapterClass(std::string const& adType, Factory factory) {
-    adapterClasses()[adType] = std::move(factory);
-}
-
-MXAdapterMap::Factory MXAdapterMap::adapterClassForType(std::string const& adType) {
-    auto found = adapterClasses().find(adType);
-    return found == adapterClasses().end() ? Factory {} : found->second;
-}
-
-void MXAdapterMap::reset() {
-    adapterClasses().clear();
 }
 
 MXAdResponseHeaders MXAdResponseHeaders::parse(foundation::HTTPHeaderFields const& headers) {
@@ -236,8 +219,6 @@ void MXAdManager::didReceiveResponse(
     auto const& headers = response.allHeaderFields();
     // Kept alive through the delegate calls, which may let go of the banner.
     base::Ref<MXAdManager> self(this);
-    if (adView_ && adView_->delegate())
-        adView_->delegate()->adViewDidReceiveResponseParams(*adView_, headers);
     if (!adView_)
         return;
 
@@ -261,6 +242,14 @@ void MXAdManager::didReceiveResponse(
     if (!reply.networkType.empty())
         MXLogInfoMessage("Fetching Ad Network Type: %@", reply.networkType);
 
+    // The delegate hears the headers once this reply's fail URL is known, so that a
+    // failure it reports goes to that URL. When it starts another request (or lets go of
+    // the banner), this reply is done.
+    if (adView_->delegate())
+        adView_->delegate()->adViewDidReceiveResponseParams(*adView_, headers);
+    if (!adView_ || conn_.get() != &connection)
+        return;
+
     auto const& adType = reply.adType;
     if (!adType || *adType == "html") {
         replaceCurrentAdapterWithAdapter(nullptr);
@@ -275,7 +264,7 @@ void MXAdManager::didReceiveResponse(
         scheduleAutorefreshTimerIfEnabled();
         return;
     }
-    if (auto factory = MXAdapterMap::adapterClassForType(*adType)) {
+    if (auto factory = MXAdapterMap::sharedAdapterMap().classForAdapterType(*adType)) {
         auto adapter = factory(this);
         replaceCurrentAdapterWithAdapter(adapter);
         cancelConnection();
@@ -441,7 +430,18 @@ void MXAdManager::customEventDidLoadAd() {
 
 void MXAdManager::customEventDidFailToLoadAd() {
     isLoading_ = false;
-    loadAdWithURL(failURL_.empty() ? std::nullopt : std::optional(failURL_));
+    loadFailURL();
+}
+
+void MXAdManager::loadFailURL() {
+    if (!failURL_.empty()) {
+        loadAdWithURL(failURL_);
+        return;
+    }
+    // Without a fail URL, asking again at once would loop as fast as the server can
+    // name an ad that fails; the next request waits for the retry timer instead.
+    MXLogErrorMessage("Ad view (%p) has no fail URL to try after a failed ad.", adView_);
+    failAndRetry();
 }
 
 graphics::Size MXAdManager::maximumAdSize() {
@@ -484,7 +484,7 @@ void MXAdManager::adapterDidFailToLoadAdWithError(
     if (adActionInProgress_)
         scheduleAutorefreshTimerIfEnabled();
     else
-        loadAdWithURL(failURL_.empty() ? std::nullopt : std::optional(failURL_));
+        loadFailURL();
 }
 
 void MXAdManager::userActionWillBeginForAdapter(MXBaseAdapter*) {

@@ -138,6 +138,7 @@ public:
     void setKeywords(std::optional<std::string> keywords) { keywords_ = std::move(keywords); }
     std::string const& URL() const { return url_; }
     bool isLoading() const { return isLoading_; }
+    void setIsLoading(bool loading) { isLoading_ = loading; }
     bool adActionInProgress() const { return adActionInProgress_; }
     void setAdActionInProgress(bool inProgress) { adActionInProgress_ = inProgress; }
     foundation::URLConnection* conn() const { return conn_.get(); }
@@ -162,7 +163,9 @@ protected:
     // The owed-schedule rule at the end of an ad action.
     void resumeRefreshAfterAdAction();
     // A failed request: hide, report, and try again after the timer's interval or 60 s.
-    void failAndRetry();
+    virtual void failAndRetry();
+    // After a failed adapter or custom event: the fail URL, or the retry without one.
+    void loadFailURL();
 
 private:
     void didReceiveResponse(

@@ -38,6 +38,11 @@ public:
     // data, decoded as a JSON object (null when it does not decode).
     virtual std::vector<std::string> allowedCustomSelectors() { return {}; }
     virtual void performCustomSelector(std::string const&, base::Value const&) { }
+    // A reply of ad type "custom" names one of the same allowed operations in
+    // "X-Customselector": a plain name is called with no ad view, a name that ends in
+    // ":" with the banner. The operation later tells the banner customEventDidLoadAd
+    // or customEventDidFailToLoadAd.
+    virtual void performCustomEvent(std::string const&, MXAdView*) { }
 };
 
 // A latitude and longitude to target ads with.
@@ -101,7 +106,7 @@ public:
 
     ui::View* adContentView() const { return adContentView_.get(); }
     // Shows view (none is ignored) with the transition of animationType.
-    void setAdContentView(base::Ref<ui::View> view);
+    virtual void setAdContentView(base::Ref<ui::View> view);
     graphics::Size adContentViewSize() const;
 
     graphics::Size creativeSize() const { return creativeSize_; }
@@ -119,6 +124,7 @@ public:
     static void seedRandomAnimationType(unsigned seed);
 
 protected:
+    MXAdView(std::string const& adUnitId, graphics::Size size);
     ~MXAdView() override;
 
 private:
@@ -142,8 +148,6 @@ private:
     bool ignoresAutorefresh_ {false};
 
     friend base::Factory;
-
-    MXAdView(std::string const& adUnitId, graphics::Size size);
 };
 
 }

@@ -6,7 +6,6 @@
 #include <graphics/Geometry.hpp>
 #include <ui/Application.hpp>
 
-#include <functional>
 #include <string>
 
 namespace ui {
@@ -39,11 +38,17 @@ public:
 
 // A network adapter: loads one ad of another network with the reply's headers and
 // reports through its delegate, which it does not retain. Owned by the ad manager,
-// which unregisters it before letting go.
+// which unregisters it before letting go; once unregistered, its reports go nowhere.
+// The adapter classes of the program are found by name (MXAdapterMap).
 class MXBaseAdapter : public base::Object {
 public:
+    ~MXBaseAdapter() override;
+
+    // The name the adapter class is registered under.
+    virtual char const* className() const = 0;
+    void getAd() { getAdWithParams({}); }
     virtual void getAdWithParams(foundation::HTTPHeaderFields const& params) = 0;
-    virtual void rotateToOrientation(ui::InterfaceOrientation) { }
+    virtual void rotateToOrientation(ui::InterfaceOrientation orientation);
     virtual void unregisterDelegate() { delegate_ = nullptr; }
     MXAdapterDelegate* delegate() const { return delegate_; }
 
@@ -51,23 +56,16 @@ protected:
     explicit MXBaseAdapter(MXAdapterDelegate* delegate)
         : delegate_(delegate) { }
 
+    // Reports to the delegate while there is one; the adapter stays alive through the
+    // report, which may let go of it.
+    void reportDidFinishLoadingAd(base::Ref<ui::View> view, bool shouldTrackImpression);
+    void reportDidFailToLoadAd(std::string const& error = {});
+    void reportUserActionWillBegin();
+    void reportUserActionDidEnd();
+    void reportUserWillLeaveApplication();
+
 private:
     MXAdapterDelegate* delegate_;
-};
-
-// The adapter classes of the program by the "X-Adtype" that selects them. A type
-// that names no registered class is unknown to the manager.
-class MXAdapterMap {
-public:
-    using Factory = std::function<base::Ref<MXBaseAdapter>(MXAdapterDelegate* delegate)>;
-
-    static void registerAdapterClass(std::string const& adType, Factory factory);
-    // The factory of the type, or an empty one.
-    static Factory adapterClassForType(std::string const& adType);
-    // Forgets every registration (tests).
-    static void reset();
-
-    MXAdapterMap() = delete;
 };
 
 }

@@ -2,6 +2,7 @@
 
 #include <ads/mosaic/MXAdManager.hpp>
 #include <ads/mosaic/MXAdView.hpp>
+#include <ads/mosaic/MXAdapterMap.hpp>
 #include <foundation/Clock.hpp>
 #include <support/LogCapture.hpp>
 #include <support/LoopbackServer.hpp>
@@ -31,9 +32,12 @@ public:
     std::vector<std::string> events;
 };
 
-// A network adapter that records what it is asked and reports when told.
+// A network adapter that records what it is asked and reports when told; it stands
+// in for a class the program lacks ("ORMMA"), so that a test can play reports that no
+// real network would send when asked.
 class FakeAdapter final : public MXBaseAdapter {
 public:
+    char const* className() const override { return "MXORMMAAdapter"; }
     void getAdWithParams(foundation::HTTPHeaderFields const& params) override {
         asked.push_back(params.valueForKey("X-Adtype"));
     }
@@ -58,7 +62,7 @@ protected:
             return replies.empty() ? HttpResponse::text("", 404) : replies.front();
         });
         server.route("GET", "/fail", HttpResponse::text("<html>fallback</html>"));
-        MXAdapterMap::registerAdapterClass("fake", [this](MXAdapterDelegate* delegate) {
+        MXAdapterMap::registerAdapterClass("MXORMMAAdapter", [this](MXAdapterDelegate* delegate) {
             auto adapter = base::make<FakeAdapter>(delegate);
             adapters.push_back(adapter);
             return base::Ref<MXBaseAdapter>(adapter);
@@ -66,7 +70,7 @@ protected:
     }
     ~MXAdManagerTest() override {
         view = nullptr;
-        MXAdapterMap::reset();
+        MXAdapterMap::resetAdapterClasses();
         ui::Animator::reset();
     }
 
@@ -224,7 +228,7 @@ TEST_F(MXAdManagerTest, AnUnknownTypeAnsweredForeverCostsOneRequestPerRetryPerio
 }
 
 TEST_F(MXAdManagerTest, AnUnknownTypeWithAFailURLAsksItAtOnce) {
-    answer({withHeaders({{"X-Adtype", "ORMMA"}, {"X-Failurl", server.url("/fail")}})});
+    answer({withHeaders({{"X-Adtype", "adnoria_full"}, {"X-Failurl", server.url("/fail")}})});
     start();
     waitForRequests(2);
     EXPECT_EQ(server.requests()[1].path, "/fail");
@@ -250,11 +254,11 @@ TEST_F(MXAdManagerTest, ASecondLoadWaitsAndAForcedOneCancelsTheFirst) {
 }
 
 TEST_F(MXAdManagerTest, AdaptersLoadAndALateFailureOfThePreviousOneIsIgnored) {
-    answer({withHeaders({{"X-Adtype", "fake"}}), withHeaders({{"X-Adtype", "fake"}})});
+    answer({withHeaders({{"X-Adtype", "ORMMA"}}), withHeaders({{"X-Adtype", "ORMMA"}})});
     start();
     waitForRequests(1);
     ASSERT_EQ(adapters.size(), 1u);
-    EXPECT_EQ(adapters[0]->asked, std::vector<std::string> {"fake"});
+    EXPECT_EQ(adapters[0]->asked, std::vector<std::string> {"ORMMA"});
     auto* manager = view->adManager();
     EXPECT_TRUE(manager->isLoading());
     auto content = ui::View::create(graphics::makeRect(0, 0, 320, 50));
@@ -273,7 +277,7 @@ TEST_F(MXAdManagerTest, AdaptersLoadAndALateFailureOfThePreviousOneIsIgnored) {
 }
 
 TEST_F(MXAdManagerTest, AnAdActionOwesTheRefreshUntilItEnds) {
-    answer({withHeaders({{"X-Adtype", "fake"}, {"X-Refreshtime", "30"}})});
+    answer({withHeaders({{"X-Adtype", "ORMMA"}, {"X-Refreshtime", "30"}})});
     start();
     waitForRequests(1);
     auto* manager = view->adManager();
