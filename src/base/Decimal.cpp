@@ -80,7 +80,8 @@ Decimal Decimal::fromParts(Mantissa mantissa, int exponent, bool negative) {
         mantissa /= 10;
         ++exponent;
     }
-    d.mantissa_ = mantissa;
+    d.mantissaLow_ = std::uint64_t(mantissa);
+    d.mantissaHigh_ = std::uint64_t(mantissa >> 64);
     d.exponent_ = exponent;
     d.negative_ = negative;
     return d;
@@ -153,11 +154,11 @@ std::string Decimal::stringValue() const {
     if (nan_)
         return "NaN";
     std::string digits;
-    appendDigits(digits, mantissa_);
+    appendDigits(digits, mantissa());
     std::string out = negative_ ? "-" : "";
     if (exponent_ >= 0) {
         out += digits;
-        if (mantissa_)
+        if (mantissa())
             out.append(std::size_t(exponent_), '0');
         return out;
     }
@@ -178,7 +179,7 @@ double Decimal::doubleValue() const {
     if (nan_)
         return std::numeric_limits<double>::quiet_NaN();
     std::string text = negative_ ? "-" : "";
-    appendDigits(text, mantissa_);
+    appendDigits(text, mantissa());
     text += 'e';
     text += std::to_string(exponent_);
     return std::strtod(text.c_str(), nullptr);
@@ -187,7 +188,7 @@ double Decimal::doubleValue() const {
 std::int64_t Decimal::longLongValue() const {
     if (nan_)
         return 0;
-    Mantissa magnitude = mantissa_;
+    Mantissa magnitude = mantissa();
     if (exponent_ < 0) {
         for (int i = exponent_; i < 0 && magnitude; ++i)
             magnitude /= 10;

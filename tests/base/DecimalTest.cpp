@@ -74,3 +74,24 @@ TEST(Decimal, ConvertsAndComparesAsANumberValue) {
         std::numeric_limits<std::int64_t>::min());
     EXPECT_EQ(Decimal::fromParts(1500, -2, true).stringValue(), "-15");
 }
+
+TEST(Decimal, KeepsBothHalvesOfAWideMantissa) {
+    using Mantissa = Decimal::Mantissa;
+    // 2^64 + 1 and 2^64 + 3 share their low half's high bits and differ only in digits
+    // that need both halves.
+    Mantissa wide = (Mantissa(1) << 64) + 1;
+    auto d = Decimal::fromParts(wide, 0, false);
+    EXPECT_EQ(d.mantissa(), wide);
+    EXPECT_FALSE(d.isZero());
+    EXPECT_EQ(d.stringValue(), "18446744073709551617");
+    EXPECT_NE(d, Decimal::fromParts(wide + 2, 0, false));
+    EXPECT_NE(d, Decimal::fromParts(1, 0, false));
+    // Only the high half set: a multiple of 2^64 that ends in no zero.
+    auto high = Decimal::fromParts(Mantissa(1) << 64, 0, true);
+    EXPECT_FALSE(high.isZero());
+    EXPECT_EQ(high.stringValue(), "-18446744073709551616");
+    EXPECT_EQ(Decimal::fromString(high.stringValue()), high);
+    // A decimal sits inside values, so it keeps to 8-byte alignment and 24 bytes.
+    static_assert(alignof(Decimal) == 8 && sizeof(Decimal) == 24);
+    static_assert(sizeof(Value) <= 40);
+}

@@ -42,9 +42,44 @@ base::Ref<JCDictionary> JCDictionaryCreate(base::DictionaryKey* keys,
         ? base::Ref<JCDictionary>(base::make<JCMutableDictionary>())
         : base::make<JCDictionary>();
     dictionary->allocateTable(JCDictionary::capacityForCount(count));
-    for (std::size_t i = 0; i < count; ++i)
-        dictionary->addObject(keyHashes[i], std::move(keys[i]), std::move(objects[i]));
+    dictionary->fill(keys, keyHashes, objects, count);
     return dictionary;
+}
+
+// The insertions of a new table in one loop over a table that stays where it is. The
+// capacity is never below the count, so every pair finds its entry; a probe that
+// found none would still go through addObject, which grows the table.
+void JCDictionary::fill(base::DictionaryKey* keys, std::uint32_t const* keyHashes,
+    base::Value* objects, std::size_t count) {
+    Entry* table = slots_.data();
+    std::size_t const capacity = slots_.size();
+    std::size_t empty = emptySlots_;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::size_t index = keyHashes[i] % capacity;
+        std::size_t probes = 0;
+        for (; probes < capacity; ++probes) {
+            auto& entry = table[index];
+            if (entry.second.isNil()) {
+                entry.first = std::move(keys[i]);
+                entry.second = std::move(objects[i]);
+                --empty;
+                break;
+            }
+            if (sameKey(entry.first, keys[i])) {
+                entry.second = std::move(objects[i]);
+                break;
+            }
+            if (++index == capacity)
+                index = 0;
+        }
+        if (probes == capacity) {
+            emptySlots_ = empty;
+            for (; i < count; ++i)
+                addObject(keyHashes[i], std::move(keys[i]), std::move(objects[i]));
+            return;
+        }
+    }
+    emptySlots_ = empty;
 }
 
 void JCDictionary::allocateTable(std::size_t capacity) {

@@ -70,6 +70,8 @@ protected:
 
     std::size_t entryForKey(std::string_view key, std::uint32_t hash) const;
     void allocateTable(std::size_t capacity);
+    void fill(base::DictionaryKey* keys, std::uint32_t const* keyHashes, base::Value* objects,
+        std::size_t count);
     void addObject(std::uint32_t hash, base::DictionaryKey key, base::Value object);
     void reinsert(Entry entry);
     void removeEntry(std::size_t index);

@@ -115,10 +115,45 @@ base::Value const& JCTokenCache::lookup(JCTokenValue& value, base::Value& scratc
     return scratch;
 }
 
+namespace {
+
+// Equality of two byte ranges of length n. Most keys and numbers are at most 16 bytes:
+// those compare as two words that may overlap, read only inside both ranges, without
+// a call.
+bool sameBytes(std::uint8_t const* a, std::uint8_t const* b, std::size_t n) {
+    if (n > 16)
+        return std::memcmp(a, b, n) == 0;
+    if (n >= 8) {
+        std::uint64_t a0, b0, a1, b1;
+        std::memcpy(&a0, a, 8);
+        std::memcpy(&b0, b, 8);
+        std::memcpy(&a1, a + n - 8, 8);
+        std::memcpy(&b1, b + n - 8, 8);
+        return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+    }
+    if (n >= 4) {
+        std::uint32_t a0, b0, a1, b1;
+        std::memcpy(&a0, a, 4);
+        std::memcpy(&b0, b, 4);
+        std::memcpy(&a1, a + n - 4, 4);
+        std::memcpy(&b1, b + n - 4, 4);
+        return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
+}
+
 bool JCTokenCacheItem::holds(std::uint8_t const* bytes, std::uint32_t length) const {
     if (type == JCValueTypeString)
-        return std::memcmp(object.string()->data(), bytes, length) == 0;
-    return length == sizeof number && std::memcmp(&number, bytes, sizeof number) == 0;
+        return sameBytes(
+            reinterpret_cast<std::uint8_t const*>(object.string()->data()), bytes, length);
+    return length == sizeof number
+        && sameBytes(reinterpret_cast<std::uint8_t const*>(&number), bytes, sizeof number);
 }
 
 std::uint32_t JCTokenCache::cfHash(JCTokenCacheItem& item) {

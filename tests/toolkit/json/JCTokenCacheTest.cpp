@@ -168,3 +168,27 @@ TEST(JCTokenCache, AFullProbeSequenceReplacesAWornSlot) {
     EXPECT_EQ(*cache.cachedObject(sixth).string(), "ff");
     EXPECT_FALSE(sixth.cacheItem);
 }
+
+// A token with another text's hash reaches that text's slot and is compared byte by
+// byte: a difference at the first, a middle or the last byte of any length is a miss.
+TEST(JCTokenCache, ATextWithAnEqualHashMatchesOnlyItsOwnBytes) {
+    for (std::size_t length = 1; length <= 40; ++length) {
+        std::string const stored(length, 'k');
+        for (std::size_t at : {std::size_t(0), length / 2, length - 1}) {
+            JCTokenCache cache;
+            auto token = stringToken(stored);
+            auto first = cache.cachedObject(token);
+            ASSERT_TRUE(token.cacheItem);
+            auto same = stringToken(stored);
+            EXPECT_EQ(cache.cachedObject(same).sharedString()->get(), first.sharedString()->get())
+                << length;
+            std::string other = stored;
+            other[at] = 'q';
+            auto collision = stringToken(other);
+            collision.hash = token.hash;
+            auto made = cache.cachedObject(collision);
+            EXPECT_EQ(*made.string(), other) << length << " " << at;
+            EXPECT_NE(made.sharedString()->get(), first.sharedString()->get());
+        }
+    }
+}
