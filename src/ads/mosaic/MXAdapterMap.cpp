@@ -42,6 +42,19 @@ ClassRegistry& classRegistry() {
     return *registry;
 }
 
+// The class registered under name in one of the registry's tables, or an empty factory.
+template<typename Factory>
+Factory registeredClass(
+    std::map<std::string, Factory> ClassRegistry::*table, std::optional<std::string> const& name) {
+    if (!name)
+        return {};
+    auto& registry = classRegistry();
+    std::lock_guard lock(registry.mutex);
+    auto const& classes = registry.*table;
+    auto found = classes.find(*name);
+    return found == classes.end() ? Factory {} : found->second;
+}
+
 }
 
 MXAdapterMap& MXAdapterMap::sharedAdapterMap() {
@@ -73,24 +86,12 @@ std::optional<std::string> MXAdapterMap::classStringForAdapterType(
 }
 
 MXAdapterMap::Factory MXAdapterMap::classForAdapterType(std::string const& adType) const {
-    auto const name = classStringForAdapterType(adType);
-    if (!name)
-        return {};
-    auto& registry = classRegistry();
-    std::lock_guard lock(registry.mutex);
-    auto found = registry.banners.find(*name);
-    return found == registry.banners.end() ? Factory {} : found->second;
+    return registeredClass(&ClassRegistry::banners, classStringForAdapterType(adType));
 }
 
 MXAdapterMap::InterstitialFactory MXAdapterMap::interstitialClassForAdapterType(
     std::string const& adType) const {
-    auto const name = classStringForAdapterType(adType);
-    if (!name)
-        return {};
-    auto& registry = classRegistry();
-    std::lock_guard lock(registry.mutex);
-    auto found = registry.interstitials.find(*name);
-    return found == registry.interstitials.end() ? InterstitialFactory {} : found->second;
+    return registeredClass(&ClassRegistry::interstitials, classStringForAdapterType(adType));
 }
 
 void MXAdapterMap::registerAdapterClass(std::string const& className, Factory factory) {

@@ -28,12 +28,9 @@ graphics::Rect MXAdnoriaAdapter::bannerFrameForParams(MXNativeParams const& para
 }
 
 void MXAdnoriaAdapter::getAdWithParams(foundation::HTTPHeaderFields const& params) {
-    auto const native = MXNativeParams::fromHeaders(params);
-    if (!native) {
-        MXLogErrorMessage("Adnoria adapter (%p) received unusable native parameters.", this);
-        reportDidFailToLoadAd("Unusable X-Nativeparams");
+    auto const native = nativeParamsOrFail(params, "Adnoria");
+    if (!native)
         return;
-    }
     adBannerView_->setFrame(bannerFrameForParams(*native));
     adBannerView_->setAdUnitID(native->adUnitID.value_or(""));
     adBannerView_->setRootViewController(

@@ -38,6 +38,17 @@ void MXBaseAdapter::reportUserActionDidEnd() {
         delegate_->userActionDidEndForAdapter(this);
 }
 
+std::optional<MXNativeParams> MXBaseAdapter::nativeParamsOrFail(
+    foundation::HTTPHeaderFields const& params, char const* network) {
+    auto native = MXNativeParams::fromHeaders(params);
+    if (!native) {
+        MXLogErrorMessage("%@ adapter (%p) received unusable native parameters.",
+            std::string_view(network), this);
+        reportDidFailToLoadAd("Unusable X-Nativeparams");
+    }
+    return native;
+}
+
 void MXBaseAdapter::reportUserWillLeaveApplication() {
     base::Ref<MXBaseAdapter> self(this);
     if (delegate_)

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <ads/mosaic/MXNativeParams.hpp>
 #include <base/Object.hpp>
 #include <base/Ref.hpp>
 #include <foundation/HTTPHeaderFields.hpp>
 #include <graphics/Geometry.hpp>
 #include <ui/Application.hpp>
 
+#include <optional>
 #include <string>
 
 namespace ui {
@@ -63,6 +65,10 @@ protected:
     void reportUserActionWillBegin();
     void reportUserActionDidEnd();
     void reportUserWillLeaveApplication();
+    // The reply's native parameters; when they cannot be used, the failed load is logged
+    // and reported, and there are none.
+    std::optional<MXNativeParams> nativeParamsOrFail(
+        foundation::HTTPHeaderFields const& params, char const* network);
 
 private:
     MXAdapterDelegate* delegate_;

@@ -26,12 +26,9 @@ void MXMeridianAdapter::applyNativeParams(MXNativeParams const& params) {
 }
 
 void MXMeridianAdapter::getAdWithParams(foundation::HTTPHeaderFields const& params) {
-    auto const native = MXNativeParams::fromHeaders(params);
-    if (!native) {
-        MXLogErrorMessage("Meridian adapter (%p) received unusable native parameters.", this);
-        reportDidFailToLoadAd("Unusable X-Nativeparams");
+    auto const native = nativeParamsOrFail(params, "Meridian");
+    if (!native)
         return;
-    }
     applyNativeParams(*native);
     tearDownExistingAdView();
     merAdView_ = meridian::MERAdView::adWithFrame(
